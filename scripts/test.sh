@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Builds and runs every test: a normal build, a build under AddressSanitizer
+# and UndefinedBehaviorSanitizer, and bounded fuzzing runs of the decoder.
+# Exits non-zero on any failure.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+
+JOBS=${JOBS:-$(nproc)}
+passed=()
+failed=()
+tests_passed=0
+tests_failed=0
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+
+# Adds the counts of ctest's summary line ("N% tests passed, F tests failed
+# out of T") in $log to the totals.
+count_tests() {
+  local line total failures
+  line=$(grep -E '[0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1 || true)
+  if [[ -n $line ]]; then
+    failures=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\1/' <<<"$line")
+    total=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\2/' <<<"$line")
+    tests_passed=$((tests_passed + total - failures))
+    tests_failed=$((tests_failed + failures))
+  fi
+}
+
+run_suite() {
+  local name=$1 dir=$2
+  shift 2
+  echo "=== $name: configure and build in $dir"
+  : >"$log"
+  if cmake -S . -B "$dir" -G Ninja "$@" && cmake --build "$dir" -j "$JOBS" &&
+     ctest --test-dir "$dir" --output-on-failure -j "$JOBS" 2>&1 | tee "$log"; then
+    passed+=("$name")
+  else
+    failed+=("$name")
+    # A build that failed ran no test: count it as one failure.
+    grep -qE 'tests failed out of' "$log" || tests_failed=$((tests_failed + 1))
+  fi
+  count_tests
+}
+
+run_suite "normal build" build-test -DCMAKE_BUILD_TYPE=Debug
+
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:strict_string_checks=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+run_suite "sanitizer build" build-asan -DCMAKE_BUILD_TYPE=Debug -DNTR_SANITIZE=ON \
+  -DCMAKE_CXX_COMPILER=clang++-14
+
+echo "=== fuzzing"
+if FUZZ_SECONDS=${FUZZ_SECONDS:-60} BUILD_DIR=build-fuzz scripts/fuzz.sh; then
+  passed+=("fuzzing")
+  tests_passed=$((tests_passed + 1))
+else
+  failed+=("fuzzing")
+  tests_failed=$((tests_failed + 1))
+fi
+
+echo
+echo "Suites passed: ${passed[*]:-none}"
+echo "Suites failed: ${failed[*]:-none}"
+echo "tests: ${tests_passed} passed, ${tests_failed} failed"
+((${#failed[@]} == 0))
