@@ -1,0 +1,69 @@
+#include "protocol/auto_reset_event.h"
+
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <cstdio>
+#include <vector>
+
+namespace ntr {
+
+AutoResetEvent::AutoResetEvent() : fd_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
+  if (fd_ < 0) {
+    // Without an event no thread could ever be stopped: nothing sensible is left to do.
+    std::perror("eventfd");
+    std::abort();
+  }
+}
+
+AutoResetEvent::~AutoResetEvent() { ::close(fd_); }
+
+void AutoResetEvent::Set() {
+  const std::uint64_t one = 1;
+  while (::write(fd_, &one, sizeof one) < 0 && errno == EINTR) {
+  }
+}
+
+void AutoResetEvent::Reset() { TryConsume(); }
+
+bool AutoResetEvent::TryConsume() {
+  std::uint64_t count = 0;
+  ssize_t n;
+  while ((n = ::read(fd_, &count, sizeof count)) < 0 && errno == EINTR) {
+  }
+  return n == sizeof count;
+}
+
+bool AutoResetEvent::Wait(std::optional<std::chrono::milliseconds> timeout) {
+  return WaitForAny({this}, timeout) == 0;
+}
+
+int WaitForAny(std::initializer_list<AutoResetEvent*> events,
+               std::optional<std::chrono::milliseconds> timeout) {
+  using Clock = std::chrono::steady_clock;
+  const auto deadline = timeout ? Clock::now() + *timeout : Clock::time_point::max();
+  std::vector<pollfd> fds;
+  for (AutoResetEvent* event : events) fds.push_back(pollfd{event->fd(), POLLIN, 0});
+  for (;;) {
+    // Another waiter may take a signal between poll and read: then look again.
+    int index = 0;
+    for (AutoResetEvent* event : events) {
+      if (event->TryConsume()) return index;
+      ++index;
+    }
+    int waitMs = -1;
+    if (timeout) {
+      const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+      if (left.count() <= 0) return kWaitTimeout;
+      waitMs = static_cast<int>(std::min<long long>(left.count(), 1 << 30));
+    }
+    const int rc = ::poll(fds.data(), fds.size(), waitMs);
+    if (rc < 0 && errno != EINTR) return kWaitTimeout;
+  }
+}
+
+}  // namespace ntr
