@@ -15,12 +15,12 @@
 namespace ntr::fuzz {
 
 // Stops the run so that libFuzzer records the input as a finding.
-#define NTR_FUZZ_CHECK(condition)                                                    \
-  do {                                                                               \
-    if (!(condition)) {                                                              \
+#define NTR_FUZZ_CHECK(condition)                                                        \
+  do {                                                                                   \
+    if (!(condition)) {                                                                  \
       std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition); \
-      __builtin_trap();                                                              \
-    }                                                                                \
+      __builtin_trap();                                                                  \
+    }                                                                                    \
   } while (false)
 
 // A lookup that knows every function ID except 0xFFxx and derives the types
@@ -42,8 +42,8 @@ inline constexpr FunctionTypeLookup kLookups[] = {&LookupFunctionTypes, &Synthet
 
 // True for the error codes DecodePdu documents: 31 to 37, 39, 40.
 inline bool IsDecodeErrorCode(int code) {
-  return (code >= kErrRxIdentifierClass && code <= kErrBufferExhausted) ||
-         code == kErrValueType || code == kErrIndexType;
+  return (code >= kErrRxIdentifierClass && code <= kErrBufferExhausted) || code == kErrValueType ||
+         code == kErrIndexType;
 }
 
 inline bool IsMappedResult(std::int32_t result) {

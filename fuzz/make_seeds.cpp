@@ -57,8 +57,8 @@ void Expect(const Bytes& bytes, std::size_t offset, int value) {
   }
 }
 
-ntr::FUNCREQUEST Request(std::uint16_t functionId, std::int32_t operation,
-                         std::int32_t valueType, std::int32_t indexType) {
+ntr::FUNCREQUEST Request(std::uint16_t functionId, std::int32_t operation, std::int32_t valueType,
+                         std::int32_t indexType) {
   ntr::FUNCREQUEST request;
   request.functionId = functionId;
   request.operation = operation;
@@ -80,8 +80,9 @@ std::vector<std::pair<std::string, Bytes>> Seeds() {
     seeds.emplace_back(std::move(name), std::move(bytes));
   };
 
-  add("00-discovery-request", Encode(Message(ntr::kAppDiscoveryRequest,
-      ntr::DISCOVERYREQUEST{30, kAdapterMac, {kSwitchMac, kNeighbourMac}})));
+  add("00-discovery-request",
+      Encode(Message(ntr::kAppDiscoveryRequest,
+                     ntr::DISCOVERYREQUEST{30, kAdapterMac, {kSwitchMac, kNeighbourMac}})));
 
   ntr::DISCOVERYREPLY reply{0, kSwitchMac, 0x1A2B3C4D, "SW-CORE-01", "rack 2", {}};
   reply.neighbourMacs = {kNeighbourMac, {}, {}, kAdapterMac, {}, {}, {}, {}};
@@ -94,11 +95,9 @@ std::vector<std::pair<std::string, Bytes>> Seeds() {
   ntr::FIRMBLOCK block{7, {}};
   for (int i = 0; i < 64; ++i) block.data.push_back(static_cast<std::uint8_t>(i * 37));
   add("04-firm-block", Encode(Message(ntr::kAppFirmBlock, block)));
-  add("05-firm-block-answer",
-      Encode(Message(ntr::kAppFirmBlockAnswer, ntr::ResultBody{3}, true)));
+  add("05-firm-block-answer", Encode(Message(ntr::kAppFirmBlockAnswer, ntr::ResultBody{3}, true)));
   add("06-firm-abort", Encode(Message(ntr::kAppFirmAbort, ntr::EmptyBody{})));
-  add("07-firm-abort-answer",
-      Encode(Message(ntr::kAppFirmAbortAnswer, ntr::ResultBody{0}, true)));
+  add("07-firm-abort-answer", Encode(Message(ntr::kAppFirmAbortAnswer, ntr::ResultBody{0}, true)));
 
   // Function requests: one per index type of the catalogue, and an execute.
   auto request = Request(0x0106, ntr::kOpSet, ntr::kValueOctets, ntr::kIndexNone);
@@ -127,8 +126,8 @@ std::vector<std::pair<std::string, Bytes>> Seeds() {
   request.firstIndex = 2;
   request.secondIndex = 4;
   add("08-func-request-index8-set-default", Encode(Message(ntr::kAppFuncRequest, request)));
-  const Bytes executeBytes = Encode(Message(ntr::kAppFuncRequest,
-      Request(0x010B, ntr::kOpExecute, ntr::kValueNone, ntr::kIndexNone)));
+  const Bytes executeBytes = Encode(Message(
+      ntr::kAppFuncRequest, Request(0x010B, ntr::kOpExecute, ntr::kValueNone, ntr::kIndexNone)));
   add("08-func-request-execute-null", executeBytes);
 
   // Function responses with each value type; the last one carries a
@@ -139,13 +138,14 @@ std::vector<std::pair<std::string, Bytes>> Seeds() {
   response = Response(0, ntr::kValueOctets);
   response.octets = "1.02.03";
   add("09-func-response-octets", Encode(Message(ntr::kAppFuncResponse, response, true)));
-  auto nullResponse = Message(ntr::kAppFuncResponse, Response(ntr::kResultOther, ntr::kValueNone), true);
+  auto nullResponse =
+      Message(ntr::kAppFuncResponse, Response(ntr::kResultOther, ntr::kValueNone), true);
   nullResponse.transactionId = -2;
   add("09-func-response-null", Encode(nullResponse));
 
   add("10-fingerprint-query", Encode(Message(ntr::kAppFingerprintQuery, ntr::EmptyBody{})));
-  add("11-fingerprint-answer", Encode(Message(ntr::kAppFingerprintAnswer,
-      ntr::FingerprintAnswerBody{0, 0x1A2B3C4D}, true)));
+  add("11-fingerprint-answer",
+      Encode(Message(ntr::kAppFingerprintAnswer, ntr::FingerprintAnswerBody{0, 0x1A2B3C4D}, true)));
   add("12-config-sync", Encode(Message(ntr::kAppConfigSync, ntr::EmptyBody{})));
   add("13-config-sync-answer",
       Encode(Message(ntr::kAppConfigSyncAnswer, ntr::ResultBody{1}, true)));
@@ -180,8 +180,8 @@ std::vector<std::pair<std::string, Bytes>> Seeds() {
             0x07, 0x08, 0x09, 0x0A, 0x04, 0x02, 0x02, 0x5C, 0x04, 0x00, 0x69, 0x0B,
             0x02, 0x01, 0x00, 0x02, 0x01, 0x00, 0x04, 0x03, 0x61, 0x62, 0x63});
   // A primitive body identifier and an indefinite length form.
-  add("bad-primitive-body", Bytes{0x30, 0x80, 0x02, 0x01, 0x00, 0x02, 0x01, 0x01, 0x04,
-                                  0x00, 0x04, 0x00, 0x4A, 0x00});
+  add("bad-primitive-body",
+      Bytes{0x30, 0x80, 0x02, 0x01, 0x00, 0x02, 0x01, 0x01, 0x04, 0x00, 0x04, 0x00, 0x4A, 0x00});
   return seeds;
 }
 

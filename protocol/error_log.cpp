@@ -1,4 +1,4 @@
-#include "app/error_log.h"
+#include "protocol/error_log.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <mutex>
 
-#include "app/data_folder.h"
+#include "protocol/data_folder.h"
 #include "protocol/text_encoding.h"
 
 namespace ntr {

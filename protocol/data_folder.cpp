@@ -1,4 +1,4 @@
-#include "app/data_folder.h"
+#include "protocol/data_folder.h"
 
 #include <pwd.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "app/error_log.h"
+#include "protocol/error_log.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/data_folder.h"
+#include "protocol/data_folder.h"
 #include "protocol/text_encoding.h"
 
 namespace ntr {
