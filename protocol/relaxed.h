@@ -49,6 +49,10 @@ class SharedText {
     set(std::move(text));
     return *this;
   }
+  SharedText& operator=(const char* text) {
+    set(text);
+    return *this;
+  }
 
   std::string get() const {
     std::lock_guard<std::mutex> lock(mutex_);
