@@ -74,40 +74,6 @@ struct PortStatus {
   S32 poeState = 1;     // status-poe-state
 };
 
-// A MAC address field, packed into one atomic word.
-class SharedMac {
- public:
-  SharedMac() = default;
-  SharedMac(const etherAddress& mac) { store(mac); }  // NOLINT: implicit by design
-  SharedMac(const SharedMac& other) : packed_(other.packed_) {}
-  SharedMac& operator=(const SharedMac& other) {
-    packed_ = other.packed_;
-    return *this;
-  }
-  SharedMac& operator=(const etherAddress& mac) {
-    store(mac);
-    return *this;
-  }
-  operator etherAddress() const { return load(); }  // NOLINT: implicit by design
-
-  etherAddress load() const {
-    const std::uint64_t packed = packed_.load();
-    etherAddress mac{};
-    for (std::size_t i = 0; i < mac.size(); ++i) {
-      mac[i] = static_cast<std::uint8_t>(packed >> (8 * (5 - i)));
-    }
-    return mac;
-  }
-  void store(const etherAddress& mac) {
-    std::uint64_t packed = 0;
-    for (std::uint8_t b : mac) packed = (packed << 8) | b;
-    packed_.store(packed);
-  }
-
- private:
-  Relaxed<std::uint64_t> packed_;
-};
-
 // Command texts that failed for a switch; absent until the first one.
 class FailureList {
  public:

@@ -1,0 +1,26 @@
+# The link layer: frames, the libpcap endpoint, adapters, address watch, packet logs.
+target_sources(ntr_protocol PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/adapter_chooser.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/adapter_list.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/address_watch.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/capture_handle.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/interface_table.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/link_frame.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/net_device.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/net_device_capture.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/packet_log.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/receive_queue.cpp
+)
+
+find_package(PkgConfig QUIET)
+if(PkgConfig_FOUND)
+  pkg_check_modules(NTR_PCAP QUIET IMPORTED_TARGET libpcap)
+endif()
+if(TARGET PkgConfig::NTR_PCAP)
+  target_link_libraries(ntr_protocol PUBLIC PkgConfig::NTR_PCAP)
+else()
+  find_library(NTR_PCAP_LIBRARY NAMES pcap REQUIRED)
+  target_link_libraries(ntr_protocol PUBLIC ${NTR_PCAP_LIBRARY})
+endif()
+find_package(Threads REQUIRED)
+target_link_libraries(ntr_protocol PUBLIC Threads::Threads)

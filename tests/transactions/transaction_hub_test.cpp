@@ -1,0 +1,113 @@
+#include "protocol/transaction_hub.h"
+
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+
+#include "scripted_peer.h"
+
+namespace ntr {
+namespace {
+
+using namespace std::chrono_literals;
+using test::Bytes;
+
+// Collects what the dispatcher hands to a hook, for a waiting test thread.
+class Collected {
+ public:
+  void Add(const PDUDATA& pdu) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    items_.push_back(pdu);
+    changed_.notify_all();
+  }
+  bool WaitFor(std::size_t count) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return changed_.wait_for(lock, 10s, [&] { return items_.size() >= count; });
+  }
+  std::vector<PDUDATA> items() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return items_;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::vector<PDUDATA> items_;
+};
+
+PDUDATA FromSwitch(std::int32_t application, PduBody body, std::int32_t id = 3) {
+  PDUDATA pdu;
+  pdu.transactionId = id;
+  pdu.sourceMac = test::kTestSwitchMac;
+  pdu.destinationMac = kToolGroupAddress;
+  pdu.application = application;
+  pdu.body = std::move(body);
+  return pdu;
+}
+
+TEST(TransactionHub, RoutesRepliesAndNoticesToHooksAndDropsTheRest) {
+  test::MemoryLink link;
+  TransactionHub hub(link, LookupFunctionTypes);
+  Collected replies, notices;
+  hub.SetDiscoveryReplyHook([&](const PDUDATA& pdu) { replies.Add(pdu); });
+  hub.SetNoticeHook([&](const PDUDATA& pdu) { notices.Add(pdu); });
+
+  // Queued before the receive thread starts: drained when it does.
+  link.Deliver(test::EncodeOrDie(FromSwitch(kAppNoticeLoop, OneIntegerBody{4})));
+  ASSERT_TRUE(hub.StartReceiveThread());
+  link.Deliver(Bytes{0x30, 0x82});  // undecodable: dropped silently
+  link.Deliver(test::EncodeOrDie(FromSwitch(kAppDiscoveryRequest, DISCOVERYREQUEST{30, {}, {}})));
+  DISCOVERYREPLY reply;
+  reply.switchMac = test::kTestSwitchMac;
+  link.Deliver(test::EncodeOrDie(FromSwitch(kAppDiscoveryReply, reply)));
+  link.Deliver(test::EncodeOrDie(FromSwitch(kAppNoticePortSpeed, TwoIntegersBody{2, 6})));
+  link.Deliver(test::EncodeOrDie(FromSwitch(kAppNoticeFan, EmptyBody{})));
+
+  ASSERT_TRUE(replies.WaitFor(1));
+  ASSERT_TRUE(notices.WaitFor(3));
+  hub.StopReceiveThread();
+  EXPECT_EQ(replies.items().size(), 1u);
+  const auto got = notices.items();
+  ASSERT_EQ(got.size(), 3u);
+  EXPECT_EQ(got[0].application, kAppNoticeLoop);
+  EXPECT_EQ(got[1].application, kAppNoticePortSpeed);
+  EXPECT_EQ(got[2].application, kAppNoticeFan);
+  EXPECT_EQ(link.QueuedCount(), 0u);
+}
+
+TEST(TransactionHub, AnswersPairByTransactionIdAlone) {
+  test::MemoryLink link;
+  TransactionHub hub(link, LookupFunctionTypes);
+  hub.SetSourceMac(test::kTestAdapterMac);
+  AutoResetEvent first, second;
+  PDUDATA request;
+  request.application = kAppFingerprintQuery;
+  request.body = EmptyBody{};
+  ErrorPair error;
+  std::int32_t id = -1;
+  ASSERT_TRUE(hub.SendPdu(0, request, test::kTestSwitchMac, &first, &id, true, 41, error));
+  EXPECT_EQ(id, 41);
+  ASSERT_TRUE(hub.SendPdu(0, request, test::kTestSwitchMac, &second, nullptr, true, 42, error));
+  EXPECT_EQ(hub.PendingCount(), 2u);
+
+  // An answer from another MAC still pairs by ID.
+  PDUDATA answer = FromSwitch(kAppFingerprintAnswer, FingerprintAnswerBody{0, 1234}, 42);
+  answer.sourceMac = etherAddress{2, 2, 2, 2, 2, 2};
+  link.Deliver(test::EncodeOrDie(answer));
+  hub.DrainReceiveQueue();
+  EXPECT_FALSE(first.Wait(0ms));
+  EXPECT_TRUE(second.Wait(0ms));
+  EXPECT_FALSE(hub.TakeAnswer(&first, nullptr));  // unanswered: stays
+  PDUDATA got;
+  EXPECT_TRUE(hub.TakeAnswer(&second, &got));
+  EXPECT_EQ(std::get<FingerprintAnswerBody>(got.body).fingerprint, 1234);
+  EXPECT_FALSE(hub.FetchAnswer(nullptr, &first));
+  EXPECT_EQ(hub.PendingCount(), 0u);
+
+  // Transaction IDs count up from 0 and wrap like the 32-bit field.
+  EXPECT_EQ(hub.NextTransactionId(), 0);
+  EXPECT_EQ(hub.NextTransactionId(), 1);
+}
+
+}  // namespace
+}  // namespace ntr
