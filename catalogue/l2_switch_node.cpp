@@ -213,9 +213,12 @@ bool L2SWITCHNODE::Get(std::string_view keyword, int first, int second, ErrorPai
   if (!Exchange(request, entry->valueType, response, error)) return false;
 
   tag_SWITCHDATA& r = *record_;
+  // A bulk read fingerprints and saves once at its end, not after each of
+  // its thousands of reads.
+  const bool bulk = r.switchState == kStateBulk;
   switch (member->kind) {
     case MemberKind::kIdentity:
-      if (!StoreIdentity(*member, response)) return true;
+      if (!StoreIdentity(*member, response) || bulk) return true;
       ComputeFingerprint(r);
       return Save(error);
     case MemberKind::kStatus:
@@ -237,6 +240,7 @@ bool L2SWITCHNODE::Get(std::string_view keyword, int first, int second, ErrorPai
               selection;
         }
       }
+      if (bulk) return true;
       ComputeFingerprint(r);
       return Save(error);
     case MemberKind::kAction:

@@ -1,0 +1,399 @@
+#include "app/discovery.h"
+
+#include <algorithm>
+#include <system_error>
+
+#include "catalogue/switch_data.h"
+
+namespace ntr {
+namespace {
+
+using namespace std::chrono_literals;
+
+bool Synchronising(const ManagedSwitch* sw) {
+  if (sw == nullptr) return false;
+  const std::int32_t state = sw->node.record().switchState;
+  return state == kStateSyncRequest || state == kStateBulk;
+}
+
+}  // namespace
+
+Discovery::Discovery(TransactionHub& hub, MainThread& main, NotificationSink* notices,
+                     SwitchAdopter& adopter, Hooks hooks, TickSource ticks)
+    : hub_(hub),
+      main_(main),
+      notices_(notices),
+      adopter_(adopter),
+      hooks_(std::move(hooks)),
+      ticks_(std::move(ticks)),
+      topology_([this](TOPOLOGYNODE& node) {
+        // Under the topology lock: only note the switch; it is removed after.
+        if (node.switchObject != nullptr) {
+          node.switchObject->topologyNode = nullptr;
+          removedByTree_.push_back(node.switchObject);
+        }
+      }) {}
+
+Discovery::~Discovery() {
+  closing = true;
+  StopTimer();
+  hub_.SetDiscoveryReplyHook(nullptr);
+  hub_.SetNoticeHook(nullptr);
+  RemoveAll();
+}
+
+void Discovery::Connect() {
+  hub_.SetDiscoveryReplyHook([this](const PDUDATA& reply) { AcceptReply(reply); });
+  hub_.SetNoticeHook([this](const PDUDATA& notice) { HandleNotice(notice); });
+}
+
+void Discovery::SetAdapterMac(const etherAddress& mac) {
+  std::lock_guard<std::mutex> lock(topologyLock_);
+  topology_.SetAdapterMac(mac);
+}
+
+void Discovery::SetWatch(int intervalSeconds, int downCount) {
+  watchSeconds_ = intervalSeconds;
+  downCount_ = downCount;
+}
+
+bool Discovery::StartTimer() {
+  if (timer_.joinable()) return true;
+  timerStop_.Reset();
+  try {
+    timer_ = std::thread([this] { TimerLoop(); });
+  } catch (const std::system_error&) {
+    return false;  // the view goes on without periodic discovery
+  }
+  return true;
+}
+
+void Discovery::StopTimer() {
+  if (!timer_.joinable()) return;
+  timerStop_.Set();
+  timer_.join();
+}
+
+void Discovery::RequestCycle(bool enabled, int intervalMs) {
+  {
+    std::lock_guard<std::mutex> lock(timerLock_);
+    cycleRequested_ = true;
+    enabled_ = enabled;
+    intervalMs_ = intervalMs;
+  }
+  timerWake_.Set();
+}
+
+void Discovery::TimerLoop() {
+  std::uint32_t lastCycle = ticks_();
+  for (;;) {
+    bool requested = false;
+    bool enabled = false;
+    int interval = 0;
+    {
+      std::lock_guard<std::mutex> lock(timerLock_);
+      requested = cycleRequested_;
+      cycleRequested_ = false;
+      enabled = enabled_;
+      interval = intervalMs_;
+    }
+    if (enabled && (requested || ticks_() - lastCycle >= static_cast<std::uint32_t>(interval))) {
+      RunCycle();
+      lastCycle = ticks_();
+    }
+    // The timer looks every 100 ms; a request or stop wakes it at once.
+    if (WaitForAny({&timerStop_, &timerWake_}, 100ms) == 0) return;
+  }
+}
+
+void Discovery::RunCycle() {
+  main_.Post([this] { LostCheck(); });
+  DISCOVERYREQUEST request;
+  request.queryValue = kDiscoveryQuery;
+  request.requesterMac = hub_.sourceMac();
+  {
+    std::lock_guard<std::mutex> lock(topologyLock_);
+    if (topology_.size() >= kMaxTopologyNodes) {
+      for (const auto& node : topology_.nodes()) {
+        if (request.listedMacs.size() == kMaxTopologyNodes) break;
+        request.listedMacs.push_back(node->switchMac);
+      }
+    }
+  }
+  PDUDATA pdu;
+  pdu.application = kAppDiscoveryRequest;
+  pdu.body = request;
+  std::int32_t id = -1;
+  ErrorPair error;
+  if (hub_.SendPdu(0, pdu, kSwitchGroupAddress, nullptr, &id, false, 0, error)) {
+    hub_.lastDiscoveryTransactionId = id;
+  }
+  {
+    std::lock_guard<std::mutex> lock(switchListLock_);
+    for (auto& sw : switches_) {
+      if (sw->active) sw->CountRequest();
+    }
+  }
+  ++cycles_;
+}
+
+void Discovery::AcceptReply(const PDUDATA& reply) {
+  if (reply.transactionId != hub_.lastDiscoveryTransactionId) return;
+  {
+    std::lock_guard<std::mutex> lock(replyLock_);
+    replies_.push_back(reply);
+  }
+  main_.Post([this] { ApplyReplies(); });
+  std::lock_guard<std::mutex> lock(switchListLock_);
+  for (auto& sw : switches_) {
+    if (sw->active && sw->mac() == reply.sourceMac) {
+      sw->MarkAnswered();
+      break;
+    }
+  }
+}
+
+void Discovery::ApplyReplies() {
+  {
+    std::lock_guard<std::mutex> lock(reentryLock_);
+    if (applying_) return;
+    applying_ = true;
+  }
+  for (;;) {
+    PDUDATA reply;
+    {
+      std::lock_guard<std::mutex> lock(replyLock_);
+      if (replies_.empty()) break;
+      reply = std::move(replies_.front());
+      replies_.pop_front();
+    }
+    if (closing || importRunning || refreshRunning) continue;
+    const auto& body = std::get<DISCOVERYREPLY>(reply.body);
+
+    TOPOLOGYNODE* node = nullptr;
+    std::vector<ManagedSwitch*> doomed;
+    {
+      std::lock_guard<std::mutex> lock(topologyLock_);
+      if (reply.sourceMac == body.switchMac) topology_.RecordOnRoot(reply.sourceMac);
+      node = topology_.FindOrInsert(reply.sourceMac, body.neighbourMacs);
+      doomed.swap(removedByTree_);
+    }
+    RemoveDoomed(doomed);
+    if (node == nullptr) continue;
+
+    ManagedSwitch* sw = node->switchObject;
+    const bool apply = sw == nullptr || (!sw->node.transactor().RecentlyChanged() &&
+                                         sw->record().modelCode == 0 &&
+                                         (!node->applied || sw->needsReapply));
+    if (apply) {
+      bool taken = false;
+      {
+        std::lock_guard<std::mutex> lock(mailboxLock_);
+        taken = !mailboxFull_;
+        mailboxFull_ = true;
+      }
+      if (taken) {
+        node->applied = true;
+        if (sw != nullptr) sw->needsReapply = false;
+        adopter_.AdoptSwitch(*this, *node, reply);
+        std::lock_guard<std::mutex> lock(mailboxLock_);
+        mailboxFull_ = false;
+      }
+      // An adoption may have run a nested loop in which the tree changed.
+      node = FindNode(reply.sourceMac);
+      if (node == nullptr) continue;
+      sw = node->switchObject;
+    }
+
+    if (sw == nullptr || !sw->active) continue;
+    if (sw->markedForReapply || !sw->settings.identityComplete()) continue;
+    sw->MarkAnswered();
+    tag_SWITCHDATA& record = sw->record();
+    if (!sw->node.transactor().RecentlyChanged() && record.fingerprintValid &&
+        static_cast<std::uint32_t>(body.fingerprint) != record.savedFingerprint) {
+      ErrorPair error;
+      if (!sw->settings.RequestSynchronisation(error)) record.modelCode = 0;
+    }
+    int present = 0;
+    for (std::size_t i = 0; i < static_cast<std::size_t>(kMaxNeighbours); ++i) {
+      const bool filled = i < body.neighbourMacs.size() && body.neighbourMacs[i] != etherAddress{};
+      record.neighbourMacs[i] = filled ? body.neighbourMacs[i] : etherAddress{};
+      record.neighbourPresent[i] = filled ? 1 : 0;
+      present += filled ? 1 : 0;
+    }
+    record.neighbourCount = present;
+  }
+  std::lock_guard<std::mutex> lock(reentryLock_);
+  applying_ = false;
+}
+
+bool Discovery::HeldBack(TOPOLOGYNODE& node) {
+  bool held = Synchronising(node.switchObject);
+  for (TOPOLOGYNODE* below : topology_.Below(node)) {
+    ManagedSwitch* sw = below->switchObject;
+    if (Synchronising(sw)) held = true;
+    if (sw != nullptr && sw->settings.graceCount > 0) {
+      --sw->settings.graceCount;
+      held = true;
+    }
+  }
+  return held;
+}
+
+void Discovery::LostCheck() {
+  std::vector<ManagedSwitch*> doomed;
+  for (ManagedSwitch* sw : Switches()) {
+    if (!sw->active) continue;
+    if (sw->Unanswered() < static_cast<std::uint32_t>(std::max(0, downCount_.load())) ||
+        sw->node.transactor().RecentlyChanged()) {
+      continue;
+    }
+    sw->settings.graceCount = 0;
+    std::lock_guard<std::mutex> lock(topologyLock_);
+    TOPOLOGYNODE* node = sw->topologyNode;
+    if (node == nullptr || node->parent != nullptr || HeldBack(*node)) continue;
+    topology_.Remove(*node);
+    doomed.insert(doomed.end(), removedByTree_.begin(), removedByTree_.end());
+    removedByTree_.clear();
+  }
+  RemoveDoomed(doomed);
+  if (!doomed.empty() && notices_ != nullptr && !closing) {
+    notices_->Post(Notice{Notification::kRelayout});
+  }
+}
+
+void Discovery::HandleLinkStatus(std::int64_t operStatus) {
+  if (operStatus == 1) return;
+  std::vector<ManagedSwitch*> doomed;
+  {
+    std::lock_guard<std::mutex> lock(topologyLock_);
+    if (topology_.nodes().empty()) return;
+    TOPOLOGYNODE& first = *topology_.nodes().front();
+    if (first.parent != nullptr || HeldBack(first)) return;
+    topology_.Remove(first);
+    doomed.swap(removedByTree_);
+  }
+  RemoveDoomed(doomed);
+  if (!doomed.empty() && notices_ != nullptr && !closing) {
+    notices_->Post(Notice{Notification::kRelayout});
+  }
+}
+
+void Discovery::HandleFirmwareUpdated(ManagedSwitch* updated) {
+  const auto list = Switches();
+  if (std::find(list.begin(), list.end(), updated) == list.end()) return;
+  std::vector<ManagedSwitch*> doomed;
+  {
+    std::lock_guard<std::mutex> lock(topologyLock_);
+    TOPOLOGYNODE* node = updated->topologyNode;
+    if (node != nullptr && node->parent == nullptr) {
+      topology_.Remove(*node);
+      doomed.swap(removedByTree_);
+    }
+  }
+  if (doomed.empty()) {
+    if (notices_ != nullptr) notices_->Post(Notice{Notification::kSwitchResyncStarted, 0, 0, updated});
+    return;
+  }
+  RemoveDoomed(doomed);
+  if (notices_ != nullptr && !closing) notices_->Post(Notice{Notification::kRelayout});
+}
+
+void Discovery::RemoveDoomed(const std::vector<ManagedSwitch*>& doomed) {
+  for (ManagedSwitch* sw : doomed) RemoveSwitch(sw);
+}
+
+void Discovery::RemoveSwitch(ManagedSwitch* doomed) {
+  std::unique_ptr<ManagedSwitch> owned;
+  {
+    std::lock_guard<std::mutex> lock(switchListLock_);
+    auto it = std::find_if(switches_.begin(), switches_.end(),
+                           [&](const auto& sw) { return sw.get() == doomed; });
+    if (it == switches_.end()) return;
+    (*it)->active = false;
+    owned = std::move(*it);
+    switches_.erase(it);
+  }
+  {
+    std::lock_guard<std::mutex> lock(topologyLock_);
+    if (owned->topologyNode != nullptr) owned->topologyNode->switchObject = nullptr;
+    owned->topologyNode = nullptr;
+  }
+  if (hooks_.switchRemoving) hooks_.switchRemoving(*owned);
+  owned.reset();  // closes the switch and stops its settings thread
+  if (notices_ != nullptr && !closing) notices_->Post(Notice{Notification::kRelayout});
+}
+
+void Discovery::RemoveAll() {
+  for (ManagedSwitch* sw : Switches()) RemoveSwitch(sw);
+}
+
+ManagedSwitch* Discovery::AddSwitch(std::unique_ptr<ManagedSwitch> created, TOPOLOGYNODE& node) {
+  ManagedSwitch* sw = created.get();
+  {
+    std::lock_guard<std::mutex> lock(topologyLock_);
+    node.switchObject = sw;
+    sw->topologyNode = &node;
+  }
+  sw->active = true;
+  std::lock_guard<std::mutex> lock(switchListLock_);
+  switches_.push_back(std::move(created));
+  return sw;
+}
+
+TOPOLOGYNODE* Discovery::FindNode(const etherAddress& mac) {
+  std::lock_guard<std::mutex> lock(topologyLock_);
+  return topology_.Find(mac);
+}
+
+std::vector<ManagedSwitch*> Discovery::Switches() {
+  std::lock_guard<std::mutex> lock(switchListLock_);
+  std::vector<ManagedSwitch*> list;
+  for (auto& sw : switches_) list.push_back(sw.get());
+  return list;
+}
+
+void Discovery::HandleNotice(const PDUDATA& notice) {
+  std::lock_guard<std::mutex> lock(switchListLock_);
+  for (auto& sw : switches_) {
+    if (!sw->active || sw->mac() != notice.sourceMac) continue;
+    tag_SWITCHDATA& record = sw->record();
+    const auto port = [&](std::int32_t number) -> PortStatus* {
+      if (number < 1 || number > std::min<int>(record.portCount, kMaxPorts)) return nullptr;
+      return &record.portStatus[static_cast<std::size_t>(number - 1)];
+    };
+    switch (notice.application) {
+      case kAppNoticePortSpeed: {
+        const auto& body = std::get<TwoIntegersBody>(notice.body);
+        PortStatus* status = port(body.first);
+        if (status == nullptr) return;
+        status->linkSpeed = body.second;
+        break;
+      }
+      case kAppNoticeLinkDown: {
+        PortStatus* status = port(std::get<OneIntegerBody>(notice.body).value);
+        if (status == nullptr) return;
+        status->linkSpeed = 0;
+        break;
+      }
+      case kAppNoticeFan:
+        record.fanState = 1;
+        if (notices_ != nullptr) {
+          notices_->Post(Notice{Notification::kPopupSwitchChanged, 0, 0, sw.get()});
+        }
+        break;
+      case kAppNoticeLoop: {
+        PortStatus* status = port(std::get<OneIntegerBody>(notice.body).value);
+        if (status == nullptr) return;
+        status->loopState = 2;
+        break;
+      }
+      default:
+        return;  // 25 and 26 change nothing
+    }
+    sw->Redraw();
+    return;
+  }
+}
+
+}  // namespace ntr

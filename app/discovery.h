@@ -1,0 +1,141 @@
+// Finding the switches of the segment: the discovery timer and its cycles,
+// the replies and the topology they build, the managed-switch list, the lost
+// check that drops silent switches, and the switches' notices.
+//
+// Threads: the timer thread sends requests and counts them; the receive
+// thread accepts replies and applies notices; everything that changes the
+// tree or the list runs on the main thread (through MainThread).
+#pragma once
+
+#include <atomic>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "app/main_thread.h"
+#include "app/managed_switch.h"
+#include "app/topology.h"
+#include "protocol/auto_reset_event.h"
+#include "protocol/notification.h"
+#include "protocol/transaction_hub.h"
+
+namespace ntr {
+
+class Discovery;
+
+// Takes the switch of a node under management (creating its runtime object
+// when the node has none). Runs on the main thread; it may run a nested
+// event loop, after which it must find the node again by its MAC.
+class SwitchAdopter {
+ public:
+  virtual ~SwitchAdopter() = default;
+  virtual void AdoptSwitch(Discovery& discovery, TOPOLOGYNODE& node, const PDUDATA& reply) = 0;
+};
+
+inline constexpr std::int32_t kDiscoveryQuery = 30;
+inline constexpr int kDefaultWatchSeconds = 3;
+inline constexpr int kDefaultDownCount = 3;
+
+class Discovery {
+ public:
+  struct Hooks {
+    // A switch is about to be removed (main thread): close what shows it.
+    std::function<void(ManagedSwitch&)> switchRemoving;
+  };
+
+  Discovery(TransactionHub& hub, MainThread& main, NotificationSink* notices,
+            SwitchAdopter& adopter, Hooks hooks = {}, TickSource ticks = SteadyTickMs);
+  // Stops the timer thread and removes every switch.
+  ~Discovery();
+  Discovery(const Discovery&) = delete;
+  Discovery& operator=(const Discovery&) = delete;
+
+  // Routes the hub's discovery replies and notices here.
+  void Connect();
+  void SetAdapterMac(const etherAddress& mac);
+  void SetWatch(int intervalSeconds, int downCount);
+
+  // The timer thread: a cycle at once after a request, then every interval.
+  bool StartTimer();
+  void StopTimer();
+  void RequestCycle(bool enabled, int intervalMs);
+
+  // One discovery cycle (the timer thread runs it; tests may call it).
+  void RunCycle();
+  // Receive thread: a discovery reply / a notice.
+  void AcceptReply(const PDUDATA& reply);
+  void HandleNotice(const PDUDATA& notice);
+  // Main thread.
+  void ApplyReplies();
+  void LostCheck();
+  void HandleLinkStatus(std::int64_t operStatus);
+  void HandleFirmwareUpdated(ManagedSwitch* updated);
+  void RemoveSwitch(ManagedSwitch* doomed);
+  void RemoveAll();
+
+  // For the adopter (main thread): puts a new switch under management on `node`.
+  ManagedSwitch* AddSwitch(std::unique_ptr<ManagedSwitch> created, TOPOLOGYNODE& node);
+  TOPOLOGYNODE* FindNode(const etherAddress& mac);
+
+  // Main thread: the managed switches in order of adoption.
+  std::vector<ManagedSwitch*> Switches();
+  // Main thread, or under care: the tree.
+  Topology& topology() { return topology_; }
+  std::mutex& topologyLock() { return topologyLock_; }
+  TransactionHub& hub() { return hub_; }
+  MainThread& mainThread() { return main_; }
+  NotificationSink* notices() { return notices_; }
+
+  // Conditions under which replies are not applied.
+  std::atomic<bool> closing{false};
+  std::atomic<bool> importRunning{false};
+  std::atomic<bool> refreshRunning{false};
+
+  std::uint32_t cyclesRun() const { return cycles_; }
+
+ private:
+  void TimerLoop();
+  void TakeOutOfTree(std::vector<ManagedSwitch*>& doomed);
+  void RemoveDoomed(const std::vector<ManagedSwitch*>& doomed);
+  bool HeldBack(TOPOLOGYNODE& node);
+
+  TransactionHub& hub_;
+  MainThread& main_;
+  NotificationSink* notices_;
+  SwitchAdopter& adopter_;
+  Hooks hooks_;
+  TickSource ticks_;
+
+  std::atomic<int> watchSeconds_{kDefaultWatchSeconds};
+  std::atomic<int> downCount_{kDefaultDownCount};
+
+  // Timer.
+  std::mutex timerLock_;
+  bool cycleRequested_ = false;
+  bool enabled_ = false;
+  int intervalMs_ = 3000;
+  AutoResetEvent timerStop_;
+  AutoResetEvent timerWake_;
+  std::thread timer_;
+  std::atomic<std::uint32_t> cycles_{0};
+
+  // Replies waiting for the main thread.
+  std::mutex replyLock_;
+  std::deque<PDUDATA> replies_;
+  std::mutex reentryLock_;
+  bool applying_ = false;
+  std::mutex mailboxLock_;  // the one-slot mailbox of adoptions
+  bool mailboxFull_ = false;
+
+  std::mutex topologyLock_;
+  Topology topology_;
+  std::vector<ManagedSwitch*> removedByTree_;  // collected under the topology lock
+
+  std::mutex switchListLock_;
+  std::vector<std::unique_ptr<ManagedSwitch>> switches_;
+};
+
+}  // namespace ntr

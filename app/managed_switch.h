@@ -1,0 +1,60 @@
+// One switch under management: its switch object (transactions, getters and
+// setters), its settings-execution thread, and what discovery keeps for it.
+// The record it works on belongs to the registry and outlives it.
+#pragma once
+
+#include <functional>
+#include <mutex>
+
+#include "app/settings_thread.h"
+#include "catalogue/l2_switch_node.h"
+
+namespace ntr {
+
+struct TOPOLOGYNODE;
+
+class ManagedSwitch {
+ public:
+  ManagedSwitch(TransactionHub& hub, tag_SWITCHDATA& record, ConfigSaver* saver,
+                NotificationSink* notices, TickSource ticks = SteadyTickMs);
+  // Closes the switch (waiting transactions end at once) and stops its
+  // settings thread before anything goes.
+  ~ManagedSwitch();
+  ManagedSwitch(const ManagedSwitch&) = delete;
+  ManagedSwitch& operator=(const ManagedSwitch&) = delete;
+
+  tag_SWITCHDATA& record() { return node.record(); }
+  etherAddress mac() const { return node.record().switchMac.load(); }
+
+  // Discovery requests sent while the switch was managed, and the count at
+  // its last answer; their difference is the unanswered requests.
+  void CountRequest();
+  void MarkAnswered();
+  std::uint32_t Unanswered() const;
+
+  // The drawing of the switch, set by whoever draws it; called from any thread.
+  void SetRedraw(std::function<void()> redraw);
+  void Redraw();
+
+  L2SWITCHNODE node;
+  SettingsThread settings;
+
+  Relaxed<bool> active{false};
+  // Set when the switch must be applied again by the next discovery reply
+  // (its settings changed on the switch, or a synchronisation failed).
+  Relaxed<bool> needsReapply{false};
+  // Set by the view after a bulk read, until it has dealt with the result.
+  Relaxed<bool> markedForReapply{false};
+  // The switch's place in the topology; main thread only.
+  TOPOLOGYNODE* topologyNode = nullptr;
+
+ private:
+  mutable std::mutex requestLock_;  // taken before answerLock_
+  mutable std::mutex answerLock_;
+  std::uint32_t requests_ = 0;
+  std::uint32_t answered_ = 0;
+  std::mutex redrawLock_;
+  std::function<void()> redraw_;
+};
+
+}  // namespace ntr

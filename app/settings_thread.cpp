@@ -1,0 +1,454 @@
+#include "app/settings_thread.h"
+
+#include <array>
+#include <system_error>
+#include <vector>
+
+#include "catalogue/qos_speed.h"
+#include "catalogue/request_text.h"
+#include "catalogue/switch_model.h"
+
+namespace ntr {
+namespace {
+
+using namespace std::chrono_literals;
+
+// The order of a bulk read; a per-port or per-entry function is read for all
+// its ports or entries before the next one.
+constexpr std::array<std::string_view, 38> kBulkReadOrder = {
+    "boot-rom-version", "system-macaddress", "system-name", "energy-saving", "led-brightness",
+    "port-speed", "port-use", "port-auto-crossover", "port-speed-downshift", "port-flow-control",
+    "port-blocking-control-packet", "port-blocking-data-packet", "macaddress-aging",
+    "macaddress-aging-timer", "vlan-id", "vlan-port-mode", "vlan-access", "vlan-trunk",
+    "vlan-multiple-use", "vlan-multiple", "qos-dscp-remark-type", "qos-dscp-remark-class",
+    "qos-speed-unit", "qos-policing-use", "qos-policing-speed", "qos-shaping-use",
+    "qos-shaping-speed", "mirroring-use", "mirroring-dest", "mirroring-src-rx", "mirroring-src-tx",
+    "counter-frame-rx-type", "counter-frame-tx-type", "loopdetect-count", "loopdetect-time",
+    "loopdetect-linkdown", "loopdetect-recovery-timer", "loopdetect-use-control-packet",
+};
+
+// The order of a bulk write (only settings that differ from their defaults).
+constexpr std::array<std::string_view, 37> kBulkWriteOrder = {
+    "system-name", "energy-saving", "led-brightness", "port-speed", "port-use",
+    "port-auto-crossover", "port-speed-downshift", "port-flow-control",
+    "port-blocking-control-packet", "port-blocking-data-packet", "macaddress-aging",
+    "macaddress-aging-timer", "vlan-id", "vlan-port-mode", "vlan-access", "vlan-trunk",
+    "vlan-multiple-use", "vlan-multiple", "qos-dscp-remark-type", "qos-dscp-remark-class",
+    "qos-speed-unit", "qos-policing-use", "qos-policing-speed", "qos-shaping-use",
+    "qos-shaping-speed", "mirroring-use", "mirroring-dest", "mirroring-src-rx", "mirroring-src-tx",
+    "counter-frame-rx-type", "counter-frame-tx-type", "loopdetect-count", "loopdetect-time",
+    "loopdetect-linkdown", "loopdetect-recovery-timer", "loopdetect-use-control-packet",
+    "loopdetect-port-use",
+};
+
+bool IsQosBandwidth(std::string_view keyword) {
+  return keyword == "qos-speed-unit" || keyword == "qos-policing-use" ||
+         keyword == "qos-policing-speed" || keyword == "qos-shaping-use" ||
+         keyword == "qos-shaping-speed";
+}
+
+// Whether the model has the function at all.
+bool ModelHas(std::int32_t modelCode, std::string_view keyword) {
+  if (IsQosBandwidth(keyword)) return HasQosBandwidth(modelCode);
+  if (keyword == "poe-class") return HasPoe(modelCode);
+  return true;
+}
+
+// Calls `visit(first, second)` for every index of a member, in ascending order.
+template <typename Visit>
+bool ForEachIndex(const MemberSpec& member, const tag_SWITCHDATA& record, Visit visit) {
+  const int ports = std::clamp<int>(record.portCount, 0, kMaxPorts);
+  const int counters = std::clamp<int>(record.counterCount, 0, kMaxCounters);
+  switch (member.args) {
+    case MemberArgs::kNone:
+    case MemberArgs::kDestination:
+      return visit(0, 0);
+    case MemberArgs::kFan:
+      for (int f = 0; f < kFanCount; ++f) {
+        if (!visit(f, 0)) return false;
+      }
+      return true;
+    case MemberArgs::kPort:
+      for (int p = 0; p < ports; ++p) {
+        if (!visit(p, 0)) return false;
+      }
+      return true;
+    case MemberArgs::kRegistration:
+      for (int r = 0; r < kVlanRegistrations; ++r) {
+        if (!visit(r, 0)) return false;
+      }
+      return true;
+    case MemberArgs::kPortRegistration:
+    case MemberArgs::kPortGroup:
+    case MemberArgs::kPortCounter: {
+      const int seconds = member.args == MemberArgs::kPortRegistration ? kVlanRegistrations
+                          : member.args == MemberArgs::kPortGroup      ? ports
+                                                                       : counters;
+      for (int p = 0; p < ports; ++p) {
+        for (int s = 0; s < seconds; ++s) {
+          if (!visit(p, s)) return false;
+        }
+      }
+      return true;
+    }
+  }
+  return true;
+}
+
+// The polled status values, to tell whether a poll changed anything.
+std::vector<std::int64_t> StatusSnapshot(const tag_SWITCHDATA& record) {
+  std::vector<std::int64_t> values{record.fanState, record.fanSpeeds[0], record.fanSpeeds[1],
+                                   record.poeTemperature};
+  for (const auto& port : record.portStatus) {
+    values.insert(values.end(),
+                  {port.linkSpeed, port.loopState, port.poeDetectClass, port.poeState});
+  }
+  return values;
+}
+
+}  // namespace
+
+std::int32_t BulkReadTotal(std::int32_t modelCode) { return ReadStepsOf(modelCode); }
+
+SettingsThread::SettingsThread(L2SWITCHNODE& node, ConfigSaver* saver, NotificationSink* notices,
+                               void* subject, Hooks hooks)
+    : node_(node), saver_(saver), notices_(notices), subject_(subject), hooks_(std::move(hooks)) {
+  node_.transactor().SetStopEvent(&stop_);
+}
+
+SettingsThread::~SettingsThread() {
+  Stop();
+  node_.transactor().SetStopEvent(nullptr);
+}
+
+bool SettingsThread::EnsureRunning(ErrorPair& error) {
+  std::lock_guard<std::mutex> lock(threadLock_);
+  if (thread_.joinable()) return true;
+  stop_.Reset();
+  try {
+    thread_ = std::thread([this] { Loop(); });
+  } catch (const std::system_error&) {
+    return error.Fail(kErrStatusPollCreate);
+  }
+  return true;
+}
+
+bool SettingsThread::RequestPoll(ErrorPair& error) {
+  if (!EnsureRunning(error)) return false;
+  poll_.Set();
+  return true;
+}
+
+bool SettingsThread::RequestIdentityRead(ErrorPair& error) {
+  if (!EnsureRunning(error)) return false;
+  identityRequested_ = true;
+  identity_.Set();
+  return true;
+}
+
+bool SettingsThread::RequestBulkRead(ErrorPair& error) {
+  if (ModelCodeOf(node_.record().modelName.get()) == kModelUnknown) {
+    return error.Fail(kErrUnknownModel);
+  }
+  if (bulkReadRequested_.exchange(true)) return true;
+  if (!EnsureRunning(error)) {
+    bulkReadRequested_ = false;
+    return false;
+  }
+  bulkRead_.Set();
+  return true;
+}
+
+bool SettingsThread::RequestSynchronisation(ErrorPair& error) {
+  if (ModelCodeOf(node_.record().modelName.get()) == kModelUnknown) {
+    return error.Fail(kErrUnknownModel);
+  }
+  if (syncRunning_ || syncRequested_.exchange(true)) return true;
+  if (!EnsureRunning(error)) {
+    syncRequested_ = false;
+    return false;
+  }
+  synchronise_.Set();
+  return true;
+}
+
+void SettingsThread::Stop() {
+  std::lock_guard<std::mutex> lock(threadLock_);
+  if (!thread_.joinable()) return;
+  stop_.Set();
+  thread_.join();
+}
+
+void SettingsThread::Notify(Notification message, std::int64_t wParam) {
+  if (notices_ != nullptr) notices_->Post(Notice{message, wParam, 0, subject_});
+}
+
+bool SettingsThread::Pause() {
+  if (stop_.Wait(1000ms)) {
+    stop_.Set();  // the loop must still see it
+    return false;
+  }
+  return true;
+}
+
+void SettingsThread::Loop() {
+  for (;;) {
+    switch (WaitForAny({&poll_, &synchronise_, &identity_, &stop_, &bulkRead_})) {
+      case 0:
+        Poll();
+        poll_.Reset();  // requests made during the poll merge into it
+        break;
+      case 1:
+        Synchronise();
+        break;
+      case 2:
+        ReadIdentity();
+        break;
+      case 3:
+        stop_.Set();  // a transaction waiting on it must end too
+        return;
+      case 4:
+        BulkRead();
+        break;
+      default:
+        break;
+    }
+  }
+}
+
+void SettingsThread::Poll() {
+  tag_SWITCHDATA& record = node_.record();
+  const std::int32_t model = record.modelCode;
+  if (!ready_ || model == kModelUnknown) return;
+  const auto before = StatusSnapshot(record);
+  ErrorPair error;
+  if (PollsSystemFan(model)) node_.Get("status-fan", error);
+  if (HasPoe(model)) {
+    node_.Get("status-fan-rpm ", 0, error);
+    node_.Get("status-fan-rpm ", 1, error);
+    node_.Get("status-poe-temperature", error);
+  }
+  const int ports = std::clamp<int>(record.portCount, 0, kMaxPorts);
+  for (int p = 0; p < ports; ++p) {
+    if (!node_.Get("status-port-speed", p, error) || !node_.Get("status-loopdetect-port", p, error)) {
+      break;
+    }
+    if (HasPoe(model) && (!node_.Get("status-poe-detect-class", p, error) ||
+                          !node_.Get("status-poe-state", p, error))) {
+      break;
+    }
+  }
+  polledOnce_ = true;
+  if (StatusSnapshot(record) != before && hooks_.redraw) hooks_.redraw();
+}
+
+void SettingsThread::ReadIdentity() {
+  ErrorPair error;
+  node_.identityRead = true;
+  const auto read = [&](std::atomic<bool>& flag, std::string_view keyword) {
+    if (!flag && node_.Get(keyword, error)) flag = true;
+  };
+  read(identityMac_, "system-macaddress");
+  read(identityFirmware_, "firmware-revision");
+  read(identityModel_, "model-name");
+  read(identitySerial_, "serial-number");
+  node_.identityRead = false;
+  if (identityMac_ && identityFirmware_ && identityModel_ && identitySerial_) {
+    identityComplete_ = true;
+  }
+  identityRequested_ = false;
+}
+
+void SettingsThread::BulkRead() {
+  tag_SWITCHDATA& record = node_.record();
+  const std::int32_t model = ModelCodeOf(record.modelName.get());
+  bulkTotal_ = BulkReadTotal(model);
+  bulkDone_ = 0;
+  const std::int32_t savedState = record.switchState;
+  record.switchState = kStateBulk;
+
+  std::vector<std::string_view> order(kBulkReadOrder.begin(), kBulkReadOrder.end());
+  order.push_back("loopdetect-port-use");
+  order.push_back("system-macaddress");
+  if (HasPoe(model)) {
+    order.push_back("poe-class");
+    order.push_back("system-macaddress");
+  }
+  order.push_back("routebackup-backup-port");
+
+  bool failed = false;
+  for (std::string_view keyword : order) {
+    if (!ModelHas(model, keyword)) continue;
+    const MemberSpec* member = FindMember(keyword);
+    if (member == nullptr) continue;
+    ForEachIndex(*member, record, [&](int first, int second) {
+      ErrorPair error;
+      if (node_.Get(keyword, first, second, error)) {
+        ++bulkDone_;
+      } else if (!failed) {
+        failed = true;
+        ReportFailedRequest(node_, error);
+      }
+      return true;  // the group of the first failure is read to its end
+    });
+    if (failed) break;
+  }
+
+  // The getters of a bulk run neither fingerprint nor save one by one.
+  ComputeFingerprint(record);
+  ErrorPair saveError;
+  if (saver_ != nullptr) saver_->SaveConfigFile(saveError);
+  if (failed) {
+    record.failures.Clear();
+    record.AddFailure(node_.lastCommandText.get());
+    record.AddFailure(node_.lastMessageText.get());
+  }
+  lastRunFailed_ = failed;
+  bulkReadRequested_ = false;
+  if (notices_ != nullptr) {
+    notices_->Send(Notice{Notification::kModalRead, 0, 0, subject_}, 5000ms);
+  }
+  record.switchState = savedState;
+}
+
+bool SettingsThread::QueryFingerprint(std::uint32_t& fingerprint, ErrorPair& error) {
+  for (;;) {
+    PDUDATA pdu;
+    pdu.application = kAppFingerprintQuery;
+    pdu.body = EmptyBody{};
+    SwitchTransactor& transactor = node_.transactor();
+    if (!transactor.Transaction(0, pdu, true, kAttempts, true, transactor.hub().NextTransactionId(),
+                                error)) {
+      return false;
+    }
+    if (pdu.application != kAppFingerprintAnswer) return error.Fail(kErrRxApplication);
+    const auto& answer = std::get<FingerprintAnswerBody>(pdu.body);
+    if (answer.result == 0) {
+      fingerprint = static_cast<std::uint32_t>(answer.fingerprint);
+      return true;
+    }
+    if (!Pause()) return error.Fail(kErrWindowClosed);
+  }
+}
+
+bool SettingsThread::RequestSync(ErrorPair& error) {
+  constexpr int kSyncAttempts = 60;
+  SwitchTransactor& transactor = node_.transactor();
+  for (;;) {
+    PDUDATA pdu;
+    pdu.application = kAppConfigSync;
+    pdu.body = EmptyBody{};
+    if (!transactor.Transaction(0, pdu, true, kSyncAttempts, true,
+                                transactor.hub().NextTransactionId(), error)) {
+      return false;
+    }
+    if (pdu.application != kAppConfigSyncAnswer) return error.Fail(kErrRxApplication);
+    const std::int32_t result = std::get<ResultBody>(pdu.body).result;
+    if (result == 0) return true;
+    if (result != 2) {
+      FUNCRESPONSE refused;
+      refused.result = result;
+      CheckResponse(refused, kValueNone, kOpExecute, error);
+      return false;
+    }
+    if (!Pause()) return error.Fail(kErrWindowClosed);
+  }
+}
+
+void SettingsThread::Synchronise() {
+  tag_SWITCHDATA& record = node_.record();
+  syncRunning_ = true;
+  syncRequested_ = false;
+  ready_ = false;
+  ComputeFingerprint(record, true);
+  if (record.switchState == kStateNew) record.switchState = kStateSyncQuery;
+
+  ErrorPair error;
+  bool failed = false;
+  bool differs = false;
+  std::uint32_t reported = 0;
+  if (!QueryFingerprint(reported, error)) {
+    failed = true;
+  } else if (reported != record.currentFingerprint) {
+    if (hooks_.markModelUnknown) hooks_.markModelUnknown();
+    Notify(Notification::kSwitchResyncStarted);
+    record.switchState = kStateSyncRequest;
+    bool written = RequestSync(error);
+    if (written) {
+      record.switchState = kStateBulk;
+      written = BulkWrite(error);
+      if (written) record.switchState = kStateBulkFinish;
+    }
+    ComputeFingerprint(record, true);
+    ErrorPair saveError;
+    if (!written) {
+      failed = true;
+      if (saver_ != nullptr) saver_->SaveConfigFile(saveError);
+    } else if (QueryFingerprint(reported, error)) {
+      record.savedFingerprint = record.currentFingerprint.load();
+      if (saver_ != nullptr) saver_->SaveConfigFile(saveError);
+      differs = reported != record.currentFingerprint;
+    } else {
+      failed = true;
+    }
+  }
+
+  record.switchState = kStateIdle;
+  if (failed || differs) {
+    if (hooks_.markModelUnknown) hooks_.markModelUnknown();
+  } else {
+    ModelFixUp(record);
+  }
+  record.fingerprintValid = 1;
+  syncRunning_ = false;
+  lastSyncDone_ = true;
+  lastRunFailed_ = failed || differs;
+  graceCount = 3;
+  Notify(Notification::kSwitchWorkFinished);
+  ready_ = true;
+}
+
+bool SettingsThread::BulkWrite(ErrorPair& error) {
+  tag_SWITCHDATA& record = node_.record();
+  const std::int32_t model = record.modelCode;
+  std::vector<std::string_view> order(kBulkWriteOrder.begin(), kBulkWriteOrder.end());
+  order.push_back("poe-class");
+  order.push_back("routebackup-backup-port");
+
+  // A failed setter is reported; the write goes on only when the report was
+  // written (a refusal by the switch).
+  const auto failedSoGoOn = [&](const ErrorPair& failure) {
+    error = failure;
+    return ReportFailedRequest(node_, failure);
+  };
+
+  for (std::string_view keyword : order) {
+    if (!ModelHas(model, keyword)) continue;  // the switch lacks it: nothing to write
+    if (keyword == "system-name") {
+      const std::string name = record.systemName.get();
+      if (name.empty() || name == record.DefaultSystemName()) continue;
+      ErrorPair failure;
+      if (!node_.SetSystemName(name, false, failure) && !failedSoGoOn(failure)) return false;
+      continue;
+    }
+    const MemberSpec* member = FindMember(keyword);
+    if (member == nullptr || member->field == nullptr) continue;
+    const bool ok = ForEachIndex(*member, record, [&](int first, int second) {
+      const std::int32_t value = *member->field(record, first, second);
+      const bool isDefault = keyword == "macaddress-aging"
+                                 ? value == 1
+                                 : member->isDefault(record, first, second, value);
+      if (isDefault) return true;
+      std::int32_t argument = value;
+      if (keyword == "qos-policing-speed") argument = record.ports[first].policingSelection;
+      if (keyword == "qos-shaping-speed") argument = record.ports[first].shapingSelection;
+      ErrorPair failure;
+      if (node_.Set(keyword, first, second, argument, false, failure)) return true;
+      return failedSoGoOn(failure);
+    });
+    if (!ok) return false;
+  }
+  return true;
+}
+
+}  // namespace ntr

@@ -1,0 +1,111 @@
+// The settings-execution thread of one managed switch: it polls the switch's
+// status, reads its identity, reads all its settings in bulk, and brings the
+// switch's configuration in line with the tool's copy through the settings
+// fingerprint. Requests are events; the thread handles them in the order
+// poll, synchronise, identity read, stop, bulk read.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "catalogue/config_saver.h"
+#include "catalogue/l2_switch_node.h"
+#include "protocol/auto_reset_event.h"
+#include "protocol/notification.h"
+
+namespace ntr {
+
+// Expected request totals of a bulk read, the progress range.
+std::int32_t BulkReadTotal(std::int32_t modelCode);
+
+class SettingsThread {
+ public:
+  struct Hooks {
+    // The switch's settings changed on the switch itself: the next discovery
+    // reply must apply the switch again.
+    std::function<void()> markModelUnknown;
+    // A status value changed during a poll: redraw the switch.
+    std::function<void()> redraw;
+  };
+
+  // `subject` is what the notices name (the switch's runtime object).
+  SettingsThread(L2SWITCHNODE& node, ConfigSaver* saver, NotificationSink* notices, void* subject,
+                 Hooks hooks = {});
+  ~SettingsThread();
+  SettingsThread(const SettingsThread&) = delete;
+  SettingsThread& operator=(const SettingsThread&) = delete;
+
+  bool RequestPoll(ErrorPair& error);
+  bool RequestIdentityRead(ErrorPair& error);
+  // Refused with code 2 unless the model name is one of the three models.
+  bool RequestBulkRead(ErrorPair& error);
+  bool RequestSynchronisation(ErrorPair& error);
+  // Signals stop and waits for the thread to end.
+  void Stop();
+
+  // Flags and progress, read by other threads.
+  bool ready() const { return ready_; }
+  bool polledOnce() const { return polledOnce_; }
+  bool identityComplete() const { return identityComplete_; }
+  bool identityRequested() const { return identityRequested_; }
+  bool synchronising() const { return syncRunning_; }
+  bool lastSyncDone() const { return lastSyncDone_; }
+  bool bulkReadRequested() const { return bulkReadRequested_; }
+  int bulkDone() const { return bulkDone_; }
+  int bulkTotal() const { return bulkTotal_; }
+  // The grace count of the lost check, 3 after every synchronisation.
+  std::atomic<int> graceCount{0};
+  // Whether the last bulk read or synchronisation failed.
+  bool lastRunFailed() const { return lastRunFailed_; }
+  // The texts of the last failed request of a bulk read.
+  std::string lastFailedCommand() const { return node_.lastCommandText.get(); }
+  std::string lastFailedMessage() const { return node_.lastMessageText.get(); }
+
+ private:
+  bool EnsureRunning(ErrorPair& error);
+  void Loop();
+  void Poll();
+  void ReadIdentity();
+  void BulkRead();
+  void Synchronise();
+  bool BulkWrite(ErrorPair& error);
+  bool QueryFingerprint(std::uint32_t& fingerprint, ErrorPair& error);
+  bool RequestSync(ErrorPair& error);
+  // Waits a second unless stop is requested (then false, stop kept signalled).
+  bool Pause();
+  void Notify(Notification message, std::int64_t wParam = 0);
+
+  L2SWITCHNODE& node_;
+  ConfigSaver* saver_;
+  NotificationSink* notices_;
+  void* subject_;
+  Hooks hooks_;
+
+  AutoResetEvent poll_;
+  AutoResetEvent synchronise_;
+  AutoResetEvent identity_;
+  AutoResetEvent stop_;
+  AutoResetEvent bulkRead_;
+  std::mutex threadLock_;
+  std::thread thread_;
+
+  std::atomic<bool> ready_{true};
+  std::atomic<bool> polledOnce_{false};
+  std::atomic<bool> identityMac_{false};
+  std::atomic<bool> identityFirmware_{false};
+  std::atomic<bool> identityModel_{false};
+  std::atomic<bool> identitySerial_{false};
+  std::atomic<bool> identityComplete_{false};
+  std::atomic<bool> identityRequested_{false};
+  std::atomic<bool> syncRequested_{false};
+  std::atomic<bool> syncRunning_{false};
+  std::atomic<bool> lastSyncDone_{false};
+  std::atomic<bool> bulkReadRequested_{false};
+  std::atomic<bool> lastRunFailed_{false};
+  std::atomic<int> bulkDone_{0};
+  std::atomic<int> bulkTotal_{0};
+};
+
+}  // namespace ntr
