@@ -123,11 +123,12 @@ void Discovery::RunCycle() {
   PDUDATA pdu;
   pdu.application = kAppDiscoveryRequest;
   pdu.body = request;
-  std::int32_t id = -1;
+  // The ID is the last discovery ID before the request leaves: the first
+  // replies can come back before the send returns.
+  const std::int32_t id = hub_.NextTransactionId();
+  hub_.lastDiscoveryTransactionId = id;
   ErrorPair error;
-  if (hub_.SendPdu(0, pdu, kSwitchGroupAddress, nullptr, &id, false, 0, error)) {
-    hub_.lastDiscoveryTransactionId = id;
-  }
+  hub_.SendPdu(0, pdu, kSwitchGroupAddress, nullptr, nullptr, true, id, error);
   {
     std::lock_guard<std::mutex> lock(switchListLock_);
     for (auto& sw : switches_) {
@@ -142,6 +143,7 @@ void Discovery::AcceptReply(const PDUDATA& reply) {
   {
     std::lock_guard<std::mutex> lock(replyLock_);
     replies_.push_back(reply);
+    ++accepted_;
   }
   main_.Post([this] { ApplyReplies(); });
   std::lock_guard<std::mutex> lock(switchListLock_);
@@ -167,6 +169,10 @@ void Discovery::ApplyReplies() {
       reply = std::move(replies_.front());
       replies_.pop_front();
     }
+    struct Handled {
+      std::atomic<std::uint64_t>& count;
+      ~Handled() { ++count; }
+    } handled{handled_};
     if (closing || importRunning || refreshRunning) continue;
     const auto& body = std::get<DISCOVERYREPLY>(reply.body);
 

@@ -95,6 +95,9 @@ class Discovery {
   std::atomic<bool> refreshRunning{false};
 
   std::uint32_t cyclesRun() const { return cycles_; }
+  // Replies accepted from the link, and replies the main thread has dealt with.
+  std::uint64_t repliesAccepted() const { return accepted_; }
+  std::uint64_t repliesHandled() const { return handled_; }
 
  private:
   void TimerLoop();
@@ -121,6 +124,8 @@ class Discovery {
   AutoResetEvent timerWake_;
   std::thread timer_;
   std::atomic<std::uint32_t> cycles_{0};
+  std::atomic<std::uint64_t> accepted_{0};
+  std::atomic<std::uint64_t> handled_{0};
 
   // Replies waiting for the main thread.
   std::mutex replyLock_;

@@ -11,27 +11,12 @@
 #include "protocol/pdu_decoder.h"
 #include "protocol/pdu_encoder.h"
 #include "support/memory_link.h"
+#include "support/pdu_bytes.h"
 
 namespace ntr::test {
 
 inline const etherAddress kTestSwitchMac{0x02, 0x5C, 0x71, 0x00, 0x00, 0x01};
 inline const etherAddress kTestAdapterMac{0x00, 0x11, 0x22, 0x33, 0x44, 0x55};
-
-inline Bytes EncodeOrDie(const PDUDATA& pdu) {
-  Bytes buffer(kEncodeBufferSize);
-  std::size_t length = 0;
-  ErrorPair error;
-  if (!EncodePdu(error, buffer, pdu, length)) std::abort();
-  buffer.resize(length);
-  return buffer;
-}
-
-inline PDUDATA DecodeOrDie(const Bytes& bytes) {
-  PDUDATA pdu;
-  ErrorPair error;
-  if (!DecodePdu(error, bytes, LookupFunctionTypes, pdu)) std::abort();
-  return pdu;
-}
 
 // Answers each request with what `answer` makes of it (nothing: stay silent).
 class ScriptedPeer {

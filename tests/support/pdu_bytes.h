@@ -1,0 +1,29 @@
+// Encoding and decoding in tests, where a failure is a broken test.
+#pragma once
+
+#include <cstdlib>
+
+#include "catalogue/function_catalogue.h"
+#include "protocol/pdu_decoder.h"
+#include "protocol/pdu_encoder.h"
+#include "support/memory_link.h"
+
+namespace ntr::test {
+
+inline Bytes EncodeOrDie(const PDUDATA& pdu) {
+  Bytes buffer(kEncodeBufferSize);
+  std::size_t length = 0;
+  ErrorPair error;
+  if (!EncodePdu(error, buffer, pdu, length)) std::abort();
+  buffer.resize(length);
+  return buffer;
+}
+
+inline PDUDATA DecodeOrDie(const Bytes& bytes) {
+  PDUDATA pdu;
+  ErrorPair error;
+  if (!DecodePdu(error, bytes, LookupFunctionTypes, pdu)) std::abort();
+  return pdu;
+}
+
+}  // namespace ntr::test
