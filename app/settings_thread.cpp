@@ -410,7 +410,9 @@ void SettingsThread::Synchronise() {
 
 bool SettingsThread::BulkWrite(ErrorPair& error) {
   tag_SWITCHDATA& record = node_.record();
-  const std::int32_t model = record.modelCode;
+  // The model code is marked unknown while a synchronisation runs: the
+  // model name tells which functions the switch has.
+  const std::int32_t model = ModelCodeOf(record.modelName.get());
   std::vector<std::string_view> order(kBulkWriteOrder.begin(), kBulkWriteOrder.end());
   order.push_back("poe-class");
   order.push_back("routebackup-backup-port");

@@ -57,8 +57,14 @@ class DiscoveryFixture : public ::testing::Test {
                  discovery_->repliesHandled() >= discovery_->repliesAccepted();
         },
         std::chrono::seconds(20)));
-    // The lost check posted by the cycle has run too (tasks run in order).
-    loop_.Send([] {});
+    Flush();
+  }
+
+  // Runs every task queued so far (tasks run in order).
+  void Flush() {
+    bool flushed = false;
+    loop_.Post([&] { flushed = true; });
+    ASSERT_TRUE(loop_.RunUntil([&] { return flushed; }, std::chrono::seconds(20)));
   }
 
   std::size_t Managed() { return discovery_->Switches().size(); }

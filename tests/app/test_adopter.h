@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "app/discovery.h"
+#include "catalogue/switch_model.h"
 
 namespace ntr::test {
 
@@ -35,6 +36,8 @@ class TestAdopter : public SwitchAdopter {
       return;
     }
     sw->node.Attach();  // the model is known now
+    ModelFixUp(sw->record());
+    sw->record().switchState = kStateIdle;
     if (syncOnAdopt) {
       sw->settings.RequestSynchronisation(error);
     }
