@@ -51,6 +51,36 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 run_suite "sanitizer build" build-asan -DCMAKE_BUILD_TYPE=Debug -DNTR_SANITIZE=ON \
   -DCMAKE_CXX_COMPILER=clang++-14
 
+# ThreadSanitizer over the tests whose code runs on several threads.
+echo "=== thread sanitizer build"
+TSAN_TARGETS=(ntr_core_tests ntr_transaction_tests ntr_discovery_tests ntr_link_tests)
+if cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++-14 \
+     -DCMAKE_CXX_FLAGS="-fsanitize=thread -g -O1" -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread \
+     -DNTR_BUILD_BENCH=OFF &&
+   cmake --build build-tsan -j "$JOBS" --target "${TSAN_TARGETS[@]}"; then
+  tsan_ok=1
+  for target in "${TSAN_TARGETS[@]}"; do
+    exe=$(find build-tsan/tests -type f -name "$target" | head -n 1)
+    if [[ -z $exe ]]; then
+      echo "missing $target"
+      tsan_ok=0
+      continue
+    fi
+    : >"$log"
+    if TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" "$exe" 2>&1 | tee "$log" | tail -n 3; then
+      tests_passed=$((tests_passed + $(grep -cE '^\[       OK \]' "$log" || true)))
+    else
+      tsan_ok=0
+      tests_failed=$((tests_failed + 1))
+      grep -E 'WARNING: ThreadSanitizer|FAILED' "$log" | head -n 20 || true
+    fi
+  done
+  if ((tsan_ok)); then passed+=("thread sanitizer"); else failed+=("thread sanitizer"); fi
+else
+  failed+=("thread sanitizer")
+  tests_failed=$((tests_failed + 1))
+fi
+
 echo "=== fuzzing"
 if FUZZ_SECONDS=${FUZZ_SECONDS:-60} BUILD_DIR=build-fuzz scripts/fuzz.sh; then
   passed+=("fuzzing")
