@@ -57,12 +57,13 @@ std::vector<NIFINFO> UsableAdapters(const std::vector<CaptureDevice>& devices,
     const auto facts = std::ranges::find_if(
         interfaces, [&](const InterfaceFacts& f) { return f.name == device.name; });
     if (facts == interfaces.end() || !IsUsable(*facts)) continue;
-    NIFINFO& adapter = adapters.emplace_back();
+    NIFINFO adapter;
     adapter.name = device.name;
     adapter.description = device.description.empty() ? device.name : device.description;
     adapter.addressText = AdapterAddressText(*facts);
-    std::ranges::copy(facts->hardwareAddress, adapter.mac.begin());
+    for (std::size_t i = 0; i < adapter.mac.size(); ++i) adapter.mac[i] = facts->hardwareAddress[i];
     adapter.macText = FormatAdapterMac(adapter.mac);
+    adapters.push_back(std::move(adapter));
   }
   return adapters;
 }

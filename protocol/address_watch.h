@@ -19,6 +19,8 @@ namespace ntr {
 
 class CNetDevice;
 
+// The watch uses the endpoint it is given until it is stopped: declare it
+// after the endpoint, or stop it first.
 class AddressWatch {
  public:
   // `applicationLock` is the lock under which the application also restarts

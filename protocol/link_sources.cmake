@@ -12,15 +12,11 @@ target_sources(ntr_protocol PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/receive_queue.cpp
 )
 
-find_package(PkgConfig QUIET)
-if(PkgConfig_FOUND)
-  pkg_check_modules(NTR_PCAP QUIET IMPORTED_TARGET libpcap)
-endif()
-if(TARGET PkgConfig::NTR_PCAP)
-  target_link_libraries(ntr_protocol PUBLIC PkgConfig::NTR_PCAP)
-else()
-  find_library(NTR_PCAP_LIBRARY NAMES pcap REQUIRED)
-  target_link_libraries(ntr_protocol PUBLIC ${NTR_PCAP_LIBRARY})
-endif()
+# libpcap: the plain library and header (its pkg-config file would add the
+# D-Bus include folders of its private dependencies to every compile line).
+find_path(NTR_PCAP_INCLUDE_DIR pcap/pcap.h REQUIRED)
+find_library(NTR_PCAP_LIBRARY NAMES pcap REQUIRED)
+target_include_directories(ntr_protocol SYSTEM PUBLIC ${NTR_PCAP_INCLUDE_DIR})
+target_link_libraries(ntr_protocol PUBLIC ${NTR_PCAP_LIBRARY})
 find_package(Threads REQUIRED)
 target_link_libraries(ntr_protocol PUBLIC Threads::Threads)

@@ -124,6 +124,7 @@ bool CNetDevice::StartCaptureLocked() {
   stopRequest_.Reset();
   // A pause meant for the previous thread must not hold up this one.
   pauseRequest_.Reset();
+  paused_ = false;
   pcap_t* handle = handle_.get();
   try {
     captureThread_ = std::thread([this, handle] { CaptureLoop(handle); });

@@ -73,6 +73,9 @@ class CNetDevice : public LinkEndpoint {
   // Makes the capture thread stop reading until it is stopped (48).
   bool PauseCapture();
   bool capturing() const { return capturing_; }
+  // True once the capture thread has taken a pause request or hit a read
+  // error, until the next start.
+  bool paused() const { return paused_; }
 
   // --- LinkEndpoint
 
@@ -122,6 +125,7 @@ class CNetDevice : public LinkEndpoint {
   std::atomic<bool> open_{false};
   std::thread captureThread_;  // owned by the control lock
   std::atomic<bool> capturing_{false};
+  std::atomic<bool> paused_{false};
 
   ReceiveQueue queue_;
   std::atomic<AutoResetEvent*> receiveNotice_{nullptr};

@@ -1,8 +1,6 @@
 // The capture thread of CNetDevice.
 #include <poll.h>
 
-#include <cerrno>
-
 #include "protocol/link_frame.h"
 #include "protocol/net_device.h"
 
@@ -10,45 +8,43 @@ namespace ntr {
 
 void CNetDevice::CaptureLoop(pcap_t* handle) {
   const int captureFd = pcap_get_selectable_fd(handle);
-  bool paused = false;
   // After the descriptor reported an error condition that the library then
   // consumed without a frame, one wait leaves it out, so that a lasting
   // condition cannot make the thread spin.
   bool restDescriptor = false;
   for (;;) {
-    if (stopRequest_.TryConsume()) return;
-    if (paused) {
+    // One wait per frame: it returns at once while frames are ready, and it
+    // shows the stop and pause requests, which are looked at before every
+    // read. They arrive through their own events, never through the handle,
+    // so a stop or pause can never be mistaken for a read error.
+    pollfd fds[3] = {{stopRequest_.fd(), POLLIN, 0},
+                     {pauseRequest_.fd(), POLLIN, 0},
+                     {captureFd, POLLIN, 0}};
+    const nfds_t count = restDescriptor ? 2 : 3;
+    const int ready = ::poll(fds, count, kCaptureTimeoutMs);
+    if (ready > 0 && fds[0].revents != 0 && stopRequest_.TryConsume()) return;
+    if (ready > 0 && fds[1].revents != 0 && pauseRequest_.TryConsume()) {
+      paused_ = true;
       // Reads nothing more; only a stop request ends this state.
       stopRequest_.Wait();
       return;
-    }
-    if (pauseRequest_.TryConsume()) {
-      paused = true;
-      continue;
     }
 
     pcap_pkthdr* header = nullptr;
     const u_char* data = nullptr;
     const int result = pcap_next_ex(handle, &header, &data);
     if (result == 1) {
+      restDescriptor = false;
       Accept(*header, std::span(data, header->caplen));
-      continue;
-    }
-    if (result < 0) {
-      // A real read failure of the library: stop and the pause requests are
-      // events beside the handle, so they can never be mistaken for one.
+    } else if (result < 0) {
+      // A real read failure of the library: report it and pause.
+      paused_ = true;
       if (sink_ != nullptr) sink_->Post({Notification::kCaptureReadError, result});
-      paused = true;
-      continue;
+      stopRequest_.Wait();
+      return;
+    } else {
+      restDescriptor = count == 3 && ready > 0 && (fds[2].revents & (POLLERR | POLLHUP | POLLNVAL));
     }
-
-    // Nothing waiting: sleep until a frame, a request or the read time-out.
-    pollfd fds[3] = {{stopRequest_.fd(), POLLIN, 0},
-                     {pauseRequest_.fd(), POLLIN, 0},
-                     {captureFd, POLLIN, 0}};
-    const nfds_t count = restDescriptor ? 2 : 3;
-    const int ready = ::poll(fds, count, kCaptureTimeoutMs);
-    restDescriptor = ready > 0 && count == 3 && (fds[2].revents & (POLLERR | POLLHUP | POLLNVAL));
   }
 }
 

@@ -21,11 +21,12 @@ void AppendHex(std::string& line, std::span<const std::uint8_t> bytes) {
 }
 
 // Writes the next `count` bytes of the frame and a blank, if they are there.
-void AppendField(std::string& line, ByteReader& reader, std::size_t count) {
+bool AppendField(std::string& line, ByteReader& reader, std::size_t count) {
   std::span<const std::uint8_t> field;
-  if (!reader.ReadBytes(count, field)) return;
+  if (!reader.ReadBytes(count, field)) return false;
   AppendHex(line, field);
   line.push_back(' ');
+  return true;
 }
 
 bool WriteAll(int fd, std::string_view text) {
@@ -49,9 +50,9 @@ std::string FormatPacketLogLine(std::span<const std::uint8_t> frame, const std::
   std::string line(stamp);
   line.reserve(line.size() + frame.size() * 2 + 5);
   ByteReader reader(frame);
-  AppendField(line, reader, 6);  // destination
-  AppendField(line, reader, 6);  // source
-  AppendField(line, reader, 2);  // EtherType
+  // Each header field only follows the one before it; whatever is too short
+  // to be the next field is payload.
+  AppendField(line, reader, 6) && AppendField(line, reader, 6) && AppendField(line, reader, 2);
   std::span<const std::uint8_t> payload;
   reader.ReadBytes(reader.remaining(), payload);
   AppendHex(line, payload);

@@ -16,8 +16,10 @@ inline constexpr char kSendLogName[] = "NTR_SendLog.txt";
 inline constexpr char kRecvLogName[] = "NTR_RecvLog.txt";
 
 // "YY/MM/DD hh:mm:ss(tick) " then destination, source and EtherType in hex,
-// each followed by a blank when the frame is long enough for it, the rest as
-// payload hex, and CR LF. Upper-case digits, two per byte.
+// each followed by a blank; a field is written only after the one before it
+// and only when the frame still holds all of its bytes, and whatever is left
+// is payload hex. Then CR LF. Upper-case digits, two per byte; the tick is
+// unsigned.
 std::string FormatPacketLogLine(std::span<const std::uint8_t> frame, const std::tm& localTime,
                                 std::uint32_t tick);
 
