@@ -1,0 +1,147 @@
+// Discovery replies: who answers, the neighbour lists, and how links,
+// port settings and restarts change what the tool can see.
+#include <gtest/gtest.h>
+
+#include "sim_harness.h"
+
+namespace ntr::sim::test {
+namespace {
+
+constexpr std::string_view kTree =
+    "switch a model=NTR7100-8G\n"
+    "switch b model=NTR7100-24G uplink=a:3 port=24\n"
+    "switch c model=NTR7100-8PoE uplink=b:7\n"
+    "host a:5 00:AA:00:00:00:05\n";
+
+const DISCOVERYREPLY& ReplyOf(const std::vector<PDUDATA>& answers, const etherAddress& mac) {
+  for (const PDUDATA& answer : answers) {
+    if (answer.application == kAppDiscoveryReply && answer.sourceMac == mac) {
+      return std::get<DISCOVERYREPLY>(answer.body);
+    }
+  }
+  static const DISCOVERYREPLY none;
+  ADD_FAILURE() << "no reply from " << FormatSwitchMac(mac);
+  return none;
+}
+
+std::vector<etherAddress> Repliers(const std::vector<PDUDATA>& answers) {
+  std::vector<etherAddress> macs;
+  for (const PDUDATA& answer : answers) {
+    if (answer.application == kAppDiscoveryReply) macs.push_back(answer.sourceMac);
+  }
+  return macs;
+}
+
+TEST(SimDiscovery, EverySwitchAnswersWithItsNeighbours) {
+  Harness h(kTree);
+  const etherAddress a = h.Switch("a").mac(), b = h.Switch("b").mac(), c = h.Switch("c").mac();
+  const auto answers = h.Send(kAppDiscoveryRequest, DISCOVERYREQUEST{30, kToolMac, {}},
+                              kSwitchGroupAddress, 77);
+  ASSERT_EQ(Repliers(answers), (std::vector<etherAddress>{a, b, c}));
+  for (const PDUDATA& answer : answers) {
+    EXPECT_EQ(answer.transactionId, 77);
+    EXPECT_EQ(answer.destinationMac, kToolMac);
+    const auto& reply = std::get<DISCOVERYREPLY>(answer.body);
+    EXPECT_EQ(reply.switchMac, answer.sourceMac);
+    EXPECT_EQ(reply.fingerprint, -1);  // factory state
+  }
+  std::vector<etherAddress> expectA(8), expectB(24), expectC(8);
+  expectA[0] = kToolMac;
+  expectA[2] = b;
+  expectA[4] = etherAddress{0x00, 0xAA, 0, 0, 0, 0x05};
+  expectB[23] = a;
+  expectB[6] = c;
+  expectC[0] = b;
+  EXPECT_EQ(ReplyOf(answers, a).neighbourMacs, expectA);
+  EXPECT_EQ(ReplyOf(answers, b).neighbourMacs, expectB);
+  EXPECT_EQ(ReplyOf(answers, c).neighbourMacs, expectC);
+  EXPECT_EQ(ReplyOf(answers, b).firstText, "NTR7100-24G");
+}
+
+TEST(SimDiscovery, ListedRequestIsAnsweredOnlyByTheListed) {
+  Harness h(kTree);
+  const etherAddress b = h.Switch("b").mac(), c = h.Switch("c").mac();
+  EXPECT_EQ(Repliers(h.Discover({c, b})), (std::vector<etherAddress>{b, c}));
+  EXPECT_TRUE(Repliers(h.Discover({etherAddress{0x02, 9, 9, 9, 9, 9}})).empty());
+}
+
+TEST(SimDiscovery, TenSwitchesAnswerAndEightCanBeListed) {
+  std::string description = "switch s1 model=NTR7100-24G\n";
+  for (int i = 2; i <= 10; ++i) {
+    description += "switch s" + std::to_string(i) + " model=NTR7100-8G uplink=s1:" + std::to_string(i) + "\n";
+  }
+  Harness h(description);
+  const auto all = Repliers(h.Discover());
+  ASSERT_EQ(all.size(), 10u);
+  const std::vector<etherAddress> firstEight(all.begin(), all.begin() + 8);
+  EXPECT_EQ(Repliers(h.Discover(firstEight)), firstEight);
+}
+
+TEST(SimDiscovery, LinkDownHidesEverythingBehindIt) {
+  Harness h(kTree);
+  const etherAddress a = h.Switch("a").mac(), b = h.Switch("b").mac();
+  std::string error;
+  ASSERT_TRUE(h.network.SetCable(h.Switch("a"), 2, false, 0, error));
+  auto answers = h.Discover();
+  EXPECT_EQ(Repliers(answers), std::vector<etherAddress>{a});
+  EXPECT_EQ(ReplyOf(answers, a).neighbourMacs[2], etherAddress{});
+  // Requests to a switch behind the cut reach nobody.
+  EXPECT_EQ(h.Get("b", "port-speed", 1).result, -1);
+
+  ASSERT_TRUE(h.network.SetCable(h.Switch("b"), 23, true, 4, error));  // the same cable, far end
+  answers = h.Discover();
+  EXPECT_EQ(Repliers(answers).size(), 3u);
+  EXPECT_EQ(h.Get("a", "status-port-speed", 3).intValue, 4);
+  EXPECT_EQ(ReplyOf(answers, a).neighbourMacs[2], b);
+}
+
+TEST(SimDiscovery, PortSettingsCutLinksToo) {
+  Harness h(kTree);
+  const etherAddress a = h.Switch("a").mac();
+  EXPECT_EQ(h.Set("a", "port-use", 0, 3), 0);  // the tool cuts itself off from b and c
+  EXPECT_EQ(Repliers(h.Discover()), std::vector<etherAddress>{a});
+  EXPECT_EQ(h.Function("a", kOpSetDefault, "port-use", 3).result, 0);
+  EXPECT_EQ(Repliers(h.Discover()).size(), 3u);
+  EXPECT_EQ(h.Set("b", "port-use", 0, 24), 0);  // b cuts its own uplink
+  EXPECT_EQ(Repliers(h.Discover()), std::vector<etherAddress>{a});
+}
+
+TEST(SimDiscovery, RestartSilencesTheSwitchAndHidesItsSubtree) {
+  Harness h(kTree);
+  const etherAddress a = h.Switch("a").mac();
+  h.Switch("b").restartMs() = 2000;
+  EXPECT_EQ(h.Function("b", kOpExecute, "restart").result, 0);  // answered before it goes quiet
+  EXPECT_EQ(Repliers(h.Discover()), std::vector<etherAddress>{a});
+  EXPECT_EQ(h.Get("b", "port-speed", 1).result, -1);
+  h.Advance(std::chrono::milliseconds(1999));
+  EXPECT_EQ(Repliers(h.Discover()).size(), 1u);
+  h.Advance(std::chrono::milliseconds(1));
+  EXPECT_EQ(Repliers(h.Discover()).size(), 3u);
+  EXPECT_EQ(h.Get("b", "port-speed", 1).result, 0);
+}
+
+TEST(SimDiscovery, AddAndRemoveChangeTheNetwork) {
+  Harness h(kTree);
+  std::vector<std::string> removed;
+  std::string error;
+  ASSERT_TRUE(h.network.RemoveSwitch("b", removed, error));
+  EXPECT_EQ(removed, (std::vector<std::string>{"b", "c"}));
+  auto answers = h.Discover();
+  ASSERT_EQ(answers.size(), 1u);
+  EXPECT_EQ(std::get<DISCOVERYREPLY>(answers[0].body).neighbourMacs[2], etherAddress{});
+  SwitchEntry entry;
+  entry.name = "d";
+  entry.model = "NTR7100-8G";
+  entry.parent = "a";
+  entry.parentPort = 3;
+  ASSERT_TRUE(h.network.AddSwitch(entry, error)) << error;
+  EXPECT_EQ(Repliers(h.Discover()).size(), 2u);
+  EXPECT_FALSE(h.network.AddSwitch(entry, error));  // name taken
+  entry.name = "e";
+  EXPECT_FALSE(h.network.AddSwitch(entry, error));  // a:3 taken
+  entry.parentPort = 5;
+  EXPECT_FALSE(h.network.AddSwitch(entry, error));  // a:5 holds the host
+}
+
+}  // namespace
+}  // namespace ntr::sim::test
