@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstdio>
-#include <vector>
+#include <algorithm>
 
 namespace ntr {
 
@@ -46,23 +46,34 @@ int WaitForAny(std::initializer_list<AutoResetEvent*> events,
                std::optional<std::chrono::milliseconds> timeout) {
   using Clock = std::chrono::steady_clock;
   const auto deadline = timeout ? Clock::now() + *timeout : Clock::time_point::max();
-  std::vector<pollfd> fds;
-  for (AutoResetEvent* event : events) fds.push_back(pollfd{event->fd(), POLLIN, 0});
+  pollfd fds[8];
+  const std::size_t count = std::min<std::size_t>(events.size(), 8);
+  std::size_t n = 0;
+  for (AutoResetEvent* event : events) {
+    if (n == count) break;
+    fds[n++] = pollfd{event->fd(), POLLIN, 0};
+  }
   for (;;) {
-    // Another waiter may take a signal between poll and read: then look again.
-    int index = 0;
-    for (AutoResetEvent* event : events) {
-      if (event->TryConsume()) return index;
-      ++index;
-    }
     int waitMs = -1;
     if (timeout) {
       const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-      if (left.count() <= 0) return kWaitTimeout;
-      waitMs = static_cast<int>(std::min<long long>(left.count(), 1 << 30));
+      waitMs = static_cast<int>(std::clamp<long long>(left.count(), 0, 1 << 30));
     }
-    const int rc = ::poll(fds.data(), fds.size(), waitMs);
+    // poll returns at once when an event is already signalled.
+    const int rc = ::poll(fds, count, waitMs);
     if (rc < 0 && errno != EINTR) return kWaitTimeout;
+    if (rc > 0) {
+      // The lowest signalled index wins. Another waiter may take a signal
+      // between poll and read: then look again.
+      for (std::size_t i = 0; i < count; ++i) {
+        if ((fds[i].revents & POLLIN) && events.begin()[i]->TryConsume()) {
+          return static_cast<int>(i);
+        }
+      }
+    } else if (rc == 0 && waitMs == 0) {
+      return kWaitTimeout;
+    }
+    if (timeout && Clock::now() >= deadline) return kWaitTimeout;
   }
 }
 

@@ -35,9 +35,9 @@ class AutoResetEvent {
 
 inline constexpr int kWaitTimeout = -1;
 
-// Waits for any of `events`; returns the index of the one that was signalled
-// (its signal consumed; the lowest index wins when several are), or
-// kWaitTimeout. No time-out waits without limit.
+// Waits for any of `events` (at most 8); returns the index of the one that
+// was signalled (its signal consumed; the lowest index wins when several
+// are), or kWaitTimeout. No time-out waits without limit.
 int WaitForAny(std::initializer_list<AutoResetEvent*> events,
                std::optional<std::chrono::milliseconds> timeout = std::nullopt);
 

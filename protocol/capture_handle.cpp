@@ -23,7 +23,7 @@ void InstallKernelFilter(pcap_t* handle) {
 
 }  // namespace
 
-CapturePtr OpenCapture(const std::string& name, std::string& errorText) {
+CapturePtr OpenCapture(const std::string& name, std::string& errorText, bool legacy) {
   char buffer[PCAP_ERRBUF_SIZE] = "";
   CapturePtr handle(pcap_create(name.c_str(), buffer));
   if (!handle) {
@@ -33,8 +33,10 @@ CapturePtr OpenCapture(const std::string& name, std::string& errorText) {
   pcap_set_snaplen(handle.get(), kCaptureSnapLength);
   pcap_set_promisc(handle.get(), 1);
   pcap_set_timeout(handle.get(), kCaptureTimeoutMs);
-  pcap_set_immediate_mode(handle.get(), 1);
-  pcap_set_buffer_size(handle.get(), kCaptureBufferSize);
+  if (!legacy) {
+    pcap_set_immediate_mode(handle.get(), 1);
+    pcap_set_buffer_size(handle.get(), kCaptureBufferSize);
+  }
   const int status = pcap_activate(handle.get());
   if (status < 0) {
     errorText = ActivationError(handle.get(), status);

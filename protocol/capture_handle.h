@@ -26,7 +26,9 @@ inline constexpr int kCaptureTimeoutMs = 50;
 // mode (an answer is delivered as soon as it arrives instead of waiting for
 // the block timer), non-blocking, and a kernel filter that passes only the
 // protocol's frames to the tool. On failure returns nothing and sets
-// `errorText` to the library's text.
-CapturePtr OpenCapture(const std::string& name, std::string& errorText);
+// `errorText` to the library's text. `legacy` (benchmarks only) opens the
+// capture as the older design did: no immediate mode, answers wait for the
+// 50 ms block timer.
+CapturePtr OpenCapture(const std::string& name, std::string& errorText, bool legacy = false);
 
 }  // namespace ntr

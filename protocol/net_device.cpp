@@ -100,7 +100,7 @@ bool CNetDevice::OpenSelectedAdapterLocked() {
   CloseHandleLocked();
 
   std::string errorText;
-  CapturePtr handle = OpenCapture(adapter.name, errorText);
+  CapturePtr handle = OpenCapture(adapter.name, errorText, legacyCapture_);
   {
     std::lock_guard<std::mutex> send(sendMutex_);
     std::lock_guard<std::mutex> lock(stateMutex_);

@@ -100,6 +100,10 @@ class CNetDevice : public LinkEndpoint {
   // The last failure of an operation of the endpoint.
   ErrorPair error() const;
 
+  // Benchmarks only: the next open uses the older capture set-up without
+  // immediate mode, so that its cost can be measured against this one.
+  void SetLegacyCaptureForBenchmark(bool legacy) { legacyCapture_ = legacy; }
+
  private:
   bool Fail(int code, std::string detail = {});
   bool OpenSelectedAdapterLocked();
@@ -132,6 +136,7 @@ class CNetDevice : public LinkEndpoint {
   AutoResetEvent stopRequest_;
   AutoResetEvent pauseRequest_;
 
+  std::atomic<bool> legacyCapture_{false};
   std::atomic<bool> sendLog_{false};
   std::atomic<bool> receiveLog_{false};
   PacketLog log_;

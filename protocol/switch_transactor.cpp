@@ -64,8 +64,12 @@ void SwitchTransactor::UnregisterAbort(AutoResetEvent* abort) {
 bool SwitchTransactor::Transaction(std::int32_t headerValue, PDUDATA& pdu, bool expectAnswer,
                                    int attempts, bool useGivenId, std::int32_t givenId,
                                    ErrorPair& error) {
-  AutoResetEvent answer;
-  AutoResetEvent abort;
+  // A thread runs one transaction at a time: its two events are made once
+  // and reused, cleared of anything an earlier transaction left.
+  thread_local AutoResetEvent answer;
+  thread_local AutoResetEvent abort;
+  answer.Reset();
+  abort.Reset();
   if (!RegisterAbort(&abort)) return error.Fail(kErrWindowClosed);
   AutoResetEvent* stop = nullptr;
   {

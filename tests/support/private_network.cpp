@@ -86,7 +86,7 @@ PrivateNetwork::~PrivateNetwork() {
 bool PrivateNetwork::Command(const std::vector<std::string>& argv) {
   std::string output;
   if (RunProgram(argv, &output)) return true;
-  error_ = "'" + Joined(argv) + "' failed: " + output;
+  error_ = std::string("'").append(Joined(argv)).append("' failed: ").append(output);
   return false;
 }
 
@@ -138,7 +138,7 @@ bool PrivateNetwork::Run(const std::string& name, const std::vector<std::string>
   std::vector<std::string> command{"ip", "netns", "exec", name};
   command.insert(command.end(), argv.begin(), argv.end());
   if (RunProgram(command, output)) return true;
-  error_ = "'" + Joined(command) + "' failed";
+  error_ = std::string("'").append(Joined(command)).append("' failed");
   return false;
 }
 
