@@ -1,13 +1,19 @@
 #!/usr/bin/env bash
-# Builds the tool and runs its main job.
+# Builds the tool and runs its main job against simulated switches on a
+# private network (network namespaces and a veth pair made for the run and
+# removed afterwards; nothing is sent on the machine's own interfaces).
+# Needs root for the namespaces.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
-BUILD_DIR=${BUILD_DIR:-build}
-cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNTR_BUILD_TESTS=OFF
+BUILD_DIR=${BUILD_DIR:-build-run}
+cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNTR_BUILD_TESTS=OFF \
+  -DNTR_BUILD_BENCH=OFF
 cmake --build "$BUILD_DIR"
 
-# Until the window exists, the main job demonstrates the codec on a
-# discovery exchange.
+# The codec on a discovery exchange, then the tool's core finding the
+# demonstration network: one switch of each model, one behind another.
 "$BUILD_DIR/cli/ntr-codec-demo"
+echo
+BUILD_DIR="$BUILD_DIR" scripts/demo-network.sh "$BUILD_DIR/cli/ntr-discover-demo"
