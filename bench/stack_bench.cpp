@@ -24,11 +24,11 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <list>
 #include <thread>
 
 #include "app/discovery.h"
 #include "app/event_loop.h"
+#include "app/identity_adopter.h"
 #include "bench/sim_server.h"
 #include "catalogue/function_catalogue.h"
 #include "catalogue/switch_model.h"
@@ -126,37 +126,6 @@ Figures Gets(L2SWITCHNODE& node, int count, int& failures) {
   return Summarise(samples);
 }
 
-// Adoption for the benchmark: runtime object, identity, model, first poll.
-class BenchAdopter : public SwitchAdopter {
- public:
-  void AdoptSwitch(Discovery& discovery, TOPOLOGYNODE& node, const PDUDATA& reply) override {
-    ManagedSwitch* sw = node.switchObject;
-    if (sw == nullptr) {
-      tag_SWITCHDATA& record = records_.emplace_back();
-      record.switchMac = reply.sourceMac;
-      sw = discovery.AddSwitch(
-          std::make_unique<ManagedSwitch>(discovery.hub(), record, nullptr, nullptr), node);
-    }
-    ErrorPair error;
-    sw->settings.RequestIdentityRead(error);
-    const auto deadline = Clock::now() + std::chrono::milliseconds(500);
-    while (!sw->settings.identityComplete() && Clock::now() < deadline) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    if (!sw->settings.identityComplete()) {
-      node.applied = false;
-      return;
-    }
-    sw->node.Attach();
-    ModelFixUp(sw->record());
-    sw->record().switchState = kStateIdle;
-    sw->settings.RequestPoll(error);
-  }
-
- private:
-  std::list<tag_SWITCHDATA> records_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -242,7 +211,7 @@ int main(int argc, char** argv) {
     bench::SimServer server(switchNs, veth.nameB, eight);
     ToolStack stack(false);
     EventLoop loop;
-    BenchAdopter adopter;
+    IdentityAdopter adopter;
     Discovery discovery(stack.hub, loop, nullptr, adopter);
     etherAddress mac{};
     stack.device.AdapterMac(-1, mac);

@@ -4,11 +4,10 @@
 // port links. Meant for the demonstration network (scripts/demo-network.sh);
 // sends frames on the one adapter of the namespace it runs in.
 #include <cstdio>
-#include <list>
-#include <thread>
 
 #include "app/discovery.h"
 #include "app/event_loop.h"
+#include "app/identity_adopter.h"
 #include "catalogue/function_catalogue.h"
 #include "catalogue/status_texts.h"
 #include "catalogue/switch_model.h"
@@ -17,38 +16,6 @@
 namespace {
 
 using namespace ntr;
-using Clock = std::chrono::steady_clock;
-
-// Takes every switch under management with its own settings.
-class ReadOnlyAdopter : public SwitchAdopter {
- public:
-  void AdoptSwitch(Discovery& discovery, TOPOLOGYNODE& node, const PDUDATA& reply) override {
-    ManagedSwitch* sw = node.switchObject;
-    if (sw == nullptr) {
-      tag_SWITCHDATA& record = records_.emplace_back();
-      record.switchMac = reply.sourceMac;
-      sw = discovery.AddSwitch(
-          std::make_unique<ManagedSwitch>(discovery.hub(), record, nullptr, nullptr), node);
-    }
-    ErrorPair error;
-    sw->settings.RequestIdentityRead(error);
-    const auto deadline = Clock::now() + std::chrono::milliseconds(500);
-    while (!sw->settings.identityComplete() && Clock::now() < deadline) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    if (!sw->settings.identityComplete()) {
-      node.applied = false;
-      return;
-    }
-    sw->node.Attach();
-    sw->record().switchState = kStateIdle;
-    sw->node.Get("system-name", error);
-    sw->settings.RequestPoll(error);
-  }
-
- private:
-  std::list<tag_SWITCHDATA> records_;
-};
 
 void Print(Discovery& discovery, const TOPOLOGYNODE& node, int depth) {
   const ManagedSwitch* sw = node.switchObject;
@@ -89,7 +56,7 @@ int main() {
     return 1;
   }
   EventLoop loop;
-  ReadOnlyAdopter adopter;
+  IdentityAdopter adopter;
   Discovery discovery(hub, loop, nullptr, adopter);
   discovery.SetAdapterMac(mac);
   discovery.Connect();
@@ -114,6 +81,10 @@ int main() {
       std::chrono::seconds(20));
   discovery.StopTimer();
 
+  for (ManagedSwitch* sw : discovery.Switches()) {
+    ErrorPair error;
+    sw->node.Get("system-name", error);
+  }
   std::printf("%zu switch(es) under management:\n", discovery.Switches().size());
   {
     std::lock_guard<std::mutex> lock(discovery.topologyLock());

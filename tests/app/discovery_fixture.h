@@ -10,7 +10,7 @@
 #include "protocol/notification_queue.h"
 #include "support/pdu_bytes.h"
 #include "support/sim_peer.h"
-#include "test_adopter.h"
+#include "app/identity_adopter.h"
 
 namespace ntr::test {
 
@@ -84,7 +84,7 @@ class DiscoveryFixture : public ::testing::Test {
 
   EventLoop loop_;
   NotificationQueue notices_;
-  TestAdopter adopter_;
+  IdentityAdopter adopter_;
   std::unique_ptr<SimPeer> peer_;
   std::unique_ptr<TransactionHub> hub_;
   std::unique_ptr<Discovery> discovery_;

@@ -49,7 +49,7 @@ TEST_F(DiscoveryTest, TreeIsFoundAndArrangedAsWired) {
   EXPECT_EQ(sw->record().neighbourPresent[0], 1);
   EXPECT_EQ(sw->record().neighbourCount, 1);
   EXPECT_EQ(Managed(), 4u);
-  EXPECT_EQ(adopter_.adoptions, 4);
+  EXPECT_EQ(adopter_.adoptions(), 4);
 }
 
 TEST_F(DiscoveryTest, NinthSwitchIsNotAddedAndRequestsListTheEight) {
