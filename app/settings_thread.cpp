@@ -239,6 +239,7 @@ void SettingsThread::Poll() {
     }
   }
   polledOnce_ = true;
+  ++pollsDone_;
   if (StatusSnapshot(record) != before && hooks_.redraw) hooks_.redraw();
 }
 

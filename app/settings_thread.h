@@ -48,6 +48,8 @@ class SettingsThread {
   // Flags and progress, read by other threads.
   bool ready() const { return ready_; }
   bool polledOnce() const { return polledOnce_; }
+  // Polls completed so far.
+  int pollsDone() const { return pollsDone_; }
   bool identityComplete() const { return identityComplete_; }
   bool identityRequested() const { return identityRequested_; }
   bool synchronising() const { return syncRunning_; }
@@ -93,6 +95,7 @@ class SettingsThread {
 
   std::atomic<bool> ready_{true};
   std::atomic<bool> polledOnce_{false};
+  std::atomic<int> pollsDone_{0};
   std::atomic<bool> identityMac_{false};
   std::atomic<bool> identityFirmware_{false};
   std::atomic<bool> identityModel_{false};

@@ -148,7 +148,8 @@ TEST_F(SettingsThreadTest, BulkReadMakesExactlyTheModelsReadsInOrder) {
   for (const auto& [name, model] : cases) {
     ManagedSwitch* sw = Switch(name);
     ASSERT_NE(sw, nullptr);
-    peer_->ClearLog();
+    ASSERT_TRUE(loop_.RunUntil([&] { return sw->settings.pollsDone() == 1; }, 20s));
+    peer_->ClearLog();  // after adoption's poll
     BulkRead(*sw);
     const auto expected = ExpectedBulkReads(model);
     const auto reads = Requests(name);
@@ -188,10 +189,12 @@ TEST_F(SettingsThreadTest, PollReadsThePerModelStatus) {
   ASSERT_EQ(Managed(), 3u);
   for (const char* name : {"G", "T", "P"}) {
     ManagedSwitch* sw = Switch(name);
+    // Adoption polled once already; wait for that, then poll again.
+    ASSERT_TRUE(loop_.RunUntil([&] { return sw->settings.pollsDone() == 1; }, 20s));
     peer_->ClearLog();
     ErrorPair error;
     ASSERT_TRUE(sw->settings.RequestPoll(error));
-    ASSERT_TRUE(loop_.RunUntil([&] { return sw->settings.polledOnce(); }, 20s));
+    ASSERT_TRUE(loop_.RunUntil([&] { return sw->settings.pollsDone() == 2; }, 20s));
     // Identity read after the poll: it runs after any pending poll (lower priority).
     ASSERT_TRUE(sw->settings.RequestIdentityRead(error));
     ASSERT_TRUE(loop_.RunUntil([&] { return !sw->settings.identityRequested(); }, 20s));
@@ -219,6 +222,7 @@ TEST_F(SettingsThreadTest, PollRequestsDuringAPollAreDropped) {
   Start("switch G model=NTR7100-8G\n");
   Cycle();
   ManagedSwitch* sw = Switch("G");
+  ASSERT_TRUE(loop_.RunUntil([&] { return sw->settings.pollsDone() == 1; }, 20s));
   peer_->Control("fault G delay 30");
   peer_->ClearLog();
   ErrorPair error;
@@ -231,6 +235,7 @@ TEST_F(SettingsThreadTest, PollRequestsDuringAPollAreDropped) {
   std::size_t speeds = 0;
   for (const auto& read : Requests("G")) speeds += read.keyword == "status-port-speed";
   EXPECT_EQ(speeds, 8u);  // one poll only
+  EXPECT_EQ(sw->settings.pollsDone(), 2);
 }
 
 TEST_F(SettingsThreadTest, AgreeingFingerprintsWriteNothing) {
