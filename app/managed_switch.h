@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <mutex>
 
 #include "app/settings_thread.h"
@@ -36,6 +37,9 @@ class ManagedSwitch {
   void SetRedraw(std::function<void()> redraw);
   void Redraw();
 
+  // Keeps a shared record alive for as long as the switch object exists
+  // (declared first, so it goes last); empty when the record is kept elsewhere.
+  std::shared_ptr<tag_SWITCHDATA> recordOwner;
   L2SWITCHNODE node;
   SettingsThread settings;
 

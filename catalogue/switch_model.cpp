@@ -70,7 +70,9 @@ void ModelFixUp(tag_SWITCHDATA& record) {
     }
     record.nameDefaulted = 1;
   }
-  const std::int32_t code = record.modelCode;
+  // By the model name: the model code is held at 0 while a switch is being
+  // synchronised or adopted, and its destination must not follow that.
+  const std::int32_t code = ModelCodeOf(record.modelName.get());
   if (!record.mirrorDefaulted) {
     record.mirrorDestination = code == kModel24G ? 23 : code == kModelUnknown ? 0 : 7;
     record.mirrorDefaulted = 1;

@@ -9,7 +9,8 @@
 #   CXX_COMPILER  clang compiler (default: clang++-14)
 #   BUILD_TYPE    CMake build type (default: RelWithDebInfo, for speed)
 #
-# Each fuzzer starts from a temporary copy of fuzz/corpus/, so the seeds in
+# Each fuzzer starts from a temporary copy of fuzz/corpus/ (fuzz/corpus-config/
+# for the configuration reader), so the seeds in
 # the repository are never modified. Exits non-zero when a fuzzer reports a
 # finding, after printing the path and hex dump of each reproducer file.
 set -euo pipefail
@@ -25,7 +26,7 @@ DICT="$ROOT/fuzz/pdu.dict"
 if [[ $# -gt 0 ]]; then
   FUZZERS=("$@")
 else
-  FUZZERS=(decode_pdu_fuzzer pdu_roundtrip_fuzzer)
+  FUZZERS=(decode_pdu_fuzzer pdu_roundtrip_fuzzer config_reader_fuzzer)
 fi
 
 if ! [[ "$FUZZ_SECONDS" =~ ^[0-9]+$ ]] || [[ "$FUZZ_SECONDS" -eq 0 ]]; then
@@ -46,13 +47,19 @@ for fuzzer in "${FUZZERS[@]}"; do
   artifacts="$WORK/$fuzzer/artifacts"
   log="$WORK/$fuzzer/log.txt"
   mkdir -p "$corpus" "$artifacts"
-  cp "$CORPUS"/* "$corpus"/
+  seeds="$CORPUS"
+  dict="$DICT"
+  if [[ $fuzzer == config_reader_fuzzer ]]; then
+    seeds="$ROOT/fuzz/corpus-config"
+    dict="$ROOT/fuzz/config.dict"
+  fi
+  cp "$seeds"/* "$corpus"/
 
   echo "=== $fuzzer: ${FUZZ_SECONDS}s, corpus copy in $corpus"
   status=0
   "$binary" \
     -max_total_time="$FUZZ_SECONDS" \
-    -dict="$DICT" \
+    -dict="$dict" \
     -timeout=10 \
     -rss_limit_mb=2048 \
     -print_final_stats=1 \

@@ -1,0 +1,347 @@
+#include "app/adoption.h"
+
+#include <algorithm>
+#include <new>
+#include <thread>
+
+#include "app/config_writer.h"
+#include "catalogue/switch_model.h"
+
+namespace ntr {
+namespace {
+
+using namespace std::chrono_literals;
+
+// The identity read is waited for in steps of 10 ms, at most 50 of them.
+constexpr auto kIdentityStep = 10ms;
+constexpr int kIdentitySteps = 50;
+
+// A synchronisation or a bulk read of the switch is under way.
+bool SettingsRunning(const ManagedSwitch& sw) {
+  return sw.settings.synchronising() || sw.settings.bulkReadRequested();
+}
+
+// Whether `sw` is still in the managed-switch list with its active flag set.
+// Compares pointers only: `sw` may point to an object that is gone.
+bool StillManaged(Discovery& discovery, const ManagedSwitch* sw) {
+  for (ManagedSwitch* managed : discovery.Switches()) {
+    if (managed == sw) return managed->active;
+  }
+  return false;
+}
+
+}  // namespace
+
+void ResetMacList::Add(const etherAddress& mac) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (std::find(macs_.begin(), macs_.end(), mac) == macs_.end()) macs_.push_back(mac);
+}
+
+bool ResetMacList::Contains(const etherAddress& mac) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return std::find(macs_.begin(), macs_.end(), mac) != macs_.end();
+}
+
+SwitchAdoption::SwitchAdoption(Parts parts, Hooks hooks)
+    : parts_(std::move(parts)), hooks_(std::move(hooks)) {}
+
+void SwitchAdoption::AdoptSwitch(Discovery& discovery, TOPOLOGYNODE& node, const PDUDATA& reply) {
+  Adopt(discovery, node, reply);
+}
+
+bool SwitchAdoption::Adopt(Discovery& discovery, TOPOLOGYNODE& node, const PDUDATA& reply) {
+  const auto* body = std::get_if<DISCOVERYREPLY>(&reply.body);
+  if ((parts_.stopping && parts_.stopping()) || discovery.closing || body == nullptr) return true;
+  ManagedSwitch* sw = node.switchObject;
+  if (sw != nullptr && !StillManaged(discovery, sw)) return true;
+  node.applied = true;
+  if (sw != nullptr && sw->record().modelCode != kModelUnknown) return Finish(*sw, node, *body);
+  if (sw == nullptr) {
+    sw = Create(discovery, node, reply.sourceMac);
+    if (sw == nullptr) return false;
+  }
+  if (!IdentityReady(*sw, node)) return false;
+  Adopting a{discovery, reply.sourceMac, *body, sw, &node};
+  if (const RecordPtr stored = parts_.host.config.FindStoredRecord(sw->mac())) {
+    return AdoptKnown(a, stored);
+  }
+  return AdoptNew(a);
+}
+
+ManagedSwitch* SwitchAdoption::Create(Discovery& discovery, TOPOLOGYNODE& node,
+                                      const etherAddress& mac) {
+  std::unique_ptr<ManagedSwitch> created;
+  RecordPtr record;
+  try {
+    record = std::make_shared<tag_SWITCHDATA>();
+    record->switchMac = mac;
+    record->macText = FormatSwitchMac(mac);
+    created = std::make_unique<ManagedSwitch>(discovery.hub(), *record, &parts_.saver,
+                                              parts_.notices);
+    created->recordOwner = record;
+    std::lock_guard<std::mutex> lock(lock_);
+    managed_.push_back(Runtime{created.get(), record, std::nullopt});
+  } catch (const std::bad_alloc&) {
+    if (parts_.reportError) parts_.reportError(ErrorPair{kErrNoMemory, {}});
+    return nullptr;
+  }
+  ManagedSwitch* sw = discovery.AddSwitch(std::move(created), node);
+  if (hooks_.switchCreated) hooks_.switchCreated(*sw);
+  return sw;
+}
+
+bool SwitchAdoption::IdentityReady(ManagedSwitch& sw, TOPOLOGYNODE& node) {
+  const auto notYet = [&] {
+    sw.record().modelCode = kModelUnknown;
+    node.applied = false;
+    return false;
+  };
+  if (sw.settings.bulkReadRequested()) return notYet();
+  if (sw.settings.identityComplete()) return true;
+  ErrorPair error;
+  sw.settings.RequestIdentityRead(error);
+  for (int step = 0; step < kIdentitySteps && sw.settings.identityRequested(); ++step) {
+    std::this_thread::sleep_for(kIdentityStep);
+  }
+  if (sw.settings.identityRequested()) return notYet();
+  if (!sw.settings.identityComplete()) {
+    sw.settings.RequestIdentityRead(error);  // the next reply looks again
+    return notYet();
+  }
+  return true;
+}
+
+SwitchAdoption::Identity SwitchAdoption::ReportedIdentity(ManagedSwitch& sw) {
+  const tag_SWITCHDATA& record = sw.record();
+  std::lock_guard<std::mutex> lock(lock_);
+  for (Runtime& runtime : managed_) {
+    if (runtime.sw != &sw) continue;
+    if (!runtime.identity) {
+      runtime.identity = Identity{record.firmwareRevision.get(), record.modelName.get(),
+                                  record.serialNumber.get()};
+    }
+    return *runtime.identity;
+  }
+  return Identity{record.firmwareRevision.get(), record.modelName.get(), record.serialNumber.get()};
+}
+
+bool SwitchAdoption::AdoptKnown(Adopting& a, const RecordPtr& stored) {
+  ManagedSwitch& sw = *a.sw;
+  tag_SWITCHDATA& record = sw.record();
+  const Identity identity = ReportedIdentity(sw);
+  if (stored.get() != &record) {
+    // The stored record becomes the switch's record: its content moves into
+    // the record the switch works on, which takes its place in the list.
+    const std::int32_t state = record.switchState;
+    record = *stored;
+    record.switchState = state;
+    parts_.host.config.ReplaceStoredRecord(stored.get(), sw.recordOwner);
+  }
+  record.firmwareRevision = identity.firmwareRevision;
+  record.modelName = identity.modelName;
+  record.serialNumber = identity.serialNumber;
+  sw.node.Attach();
+  ModelFixUp(record);
+  CheckAgainstFile(record);
+
+  std::int32_t model = ModelCodeOf(record.modelName.get());
+  if (SettingsRunning(sw)) model = kModelUnknown;
+  if (model == kModelUnknown) {
+    record.modelCode = kModelUnknown;
+    a.node->applied = false;
+    return false;
+  }
+  record.modelCode = kModelUnknown;  // held back while the operator decides
+  const bool ask = !parts_.resetMacs.Contains(sw.mac()) && !SettingsRunning(sw);
+  if (ask) {
+    ComputeFingerprint(record, true);
+    if (static_cast<std::uint32_t>(a.reply.fingerprint) == record.currentFingerprint) {
+      // The switch holds the stored settings.
+    } else if (a.reply.fingerprint == -1) {
+      const bool toolValues = Ask(a, AdoptionQuestion::kFactoryState);
+      if (a.sw == nullptr) return false;
+      if (!toolValues) {
+        ResetToDefaults(sw);
+        DropUnusedNames();
+        Notify(Notification::kSwitchWorkFinished, sw);
+      }
+    } else {
+      const bool toolValues = Ask(a, AdoptionQuestion::kSettingsChanged);
+      if (a.sw == nullptr) return false;
+      if (!toolValues) {
+        ReadFromDevice(sw, model);
+        return false;
+      }
+    }
+  }
+  return Settle(a, model);
+}
+
+bool SwitchAdoption::AdoptNew(Adopting& a) {
+  ManagedSwitch& sw = *a.sw;
+  tag_SWITCHDATA& record = sw.record();
+  ReportedIdentity(sw);
+  ResetToDefaults(sw);  // the identity read from the switch, all else at its defaults
+  const std::int32_t model = ModelCodeOf(record.modelName.get());
+  if (model == kModelUnknown) {
+    if (!parts_.host.config.ContainsStoredRecord(&record)) {
+      parts_.host.config.AppendStoredRecord(sw.recordOwner);
+    }
+    a.node->applied = false;
+    return false;
+  }
+  const bool factoryValues = Ask(a, AdoptionQuestion::kNewDevice);
+  if (a.sw == nullptr) return false;
+  if (!factoryValues && a.reply.fingerprint != -1) {
+    ReadFromDevice(sw, model);
+    return false;
+  }
+  if (!parts_.host.config.ContainsStoredRecord(&record)) {
+    parts_.host.config.AppendStoredRecord(sw.recordOwner);
+  }
+  record.modelCode = model;
+  Save();
+  return Settle(a, model);
+}
+
+bool SwitchAdoption::Settle(Adopting& a, std::int32_t model) {
+  ManagedSwitch& sw = *a.sw;
+  tag_SWITCHDATA& record = sw.record();
+  record.modelCode = model;
+  ComputeFingerprint(record, true);
+  record.fingerprintValid = 1;
+  if (static_cast<std::uint32_t>(a.reply.fingerprint) == record.currentFingerprint) {
+    Save();
+    record.switchState = kStateIdle;
+    Notify(Notification::kSwitchWorkFinished, sw);
+  } else {
+    record.modelCode = kModelUnknown;  // discovery synchronises it; the next reply looks again
+  }
+  return Finish(sw, *a.node, a.reply);
+}
+
+bool SwitchAdoption::Finish(ManagedSwitch& sw, TOPOLOGYNODE& node, const DISCOVERYREPLY& reply) {
+  sw.MarkAnswered();
+  tag_SWITCHDATA& record = sw.record();
+  int present = 0;
+  for (std::size_t i = 0; i < static_cast<std::size_t>(kMaxNeighbours); ++i) {
+    const bool filled = i < reply.neighbourMacs.size() && reply.neighbourMacs[i] != etherAddress{};
+    record.neighbourMacs[i] = filled ? reply.neighbourMacs[i] : etherAddress{};
+    record.neighbourPresent[i] = filled ? 1 : 0;
+    present += filled ? 1 : 0;
+  }
+  record.neighbourCount = present;
+  node.applied = false;
+  return true;
+}
+
+bool SwitchAdoption::Ask(Adopting& a, AdoptionQuestion mode) {
+  ManagedSwitch* asked = a.sw;
+  const bool firstButton = parts_.op.AskAdoption(mode, asked->mac());
+  // The question ran a modal loop: the switch may have been dropped meanwhile.
+  a.node = a.discovery.FindNode(a.nodeMac);
+  const bool there = a.node != nullptr && a.node->switchObject == asked &&
+                     StillManaged(a.discovery, asked);
+  a.sw = there ? asked : nullptr;
+  return firstButton;
+}
+
+void SwitchAdoption::ReadFromDevice(ManagedSwitch& sw, std::int32_t model) {
+  tag_SWITCHDATA& record = sw.record();
+  record.modelCode = model;
+  // No baseline until the switch's own settings are in: discovery must not
+  // synchronise the tool's values onto the switch meanwhile.
+  record.fingerprintValid = 0;
+  sw.Redraw();
+  ErrorPair error;
+  if (sw.settings.RequestBulkRead(error)) {
+    Notify(Notification::kReadProgress, sw, 0);
+    Notify(Notification::kModalRead, sw, 1);
+    return;
+  }
+  parts_.op.ShowMessage(DeviceReadFailedText(sw.mac()), MessageIcon::kError);
+  record.modelCode = kModelUnknown;
+}
+
+void SwitchAdoption::CheckAgainstFile(tag_SWITCHDATA& record) {
+  CConfigData checked;
+  ReadOptions options;
+  options.filter = &record;
+  options.portCount = record.portCount;
+  options.counterCount = record.counterCount;
+  ErrorPair error;
+  const auto path = parts_.configPath.empty() ? ConfigFilePath() : parts_.configPath;
+  if (!ReadConfigText(parts_.host, checked, path, options, error)) return;
+  const std::vector<RecordPtr> records = checked.StoredRecords();
+  if (records.empty()) return;
+  for (std::string& text : records.front()->failures.Copy()) record.AddFailure(std::move(text));
+  record.modelChecked = 1;
+  Save();
+}
+
+void SwitchAdoption::ResetToDefaults(ManagedSwitch& sw) {
+  tag_SWITCHDATA& record = sw.record();
+  const etherAddress mac = record.switchMac;
+  const std::int32_t state = record.switchState;
+  const std::string firmware = record.firmwareRevision.get();
+  const std::string model = record.modelName.get();
+  const std::string serial = record.serialNumber.get();
+  const std::string bootRom = record.bootRomVersion.get();
+  record.Initialise();
+  record.switchMac = mac;
+  record.switchState = state;
+  record.firmwareRevision = firmware;
+  record.modelName = model;
+  record.serialNumber = serial;
+  record.bootRomVersion = bootRom;
+  sw.node.Attach();
+  ModelFixUp(record);  // by the model: the default name and mirroring destination
+  record.modelCode = kModelUnknown;  // held back while the operator decides
+}
+
+void SwitchAdoption::DropUnusedNames() {
+  std::vector<std::int32_t> ids;
+  for (const VlanName& entry : parts_.host.config.VlanNames()) ids.push_back(entry.id);
+  const std::vector<RecordPtr> users = ManagedRecords();
+  parts_.host.config.DropUnusedVlanNames(ids, users);
+}
+
+void SwitchAdoption::SwitchRemoving(ManagedSwitch& sw) {
+  std::lock_guard<std::mutex> lock(lock_);
+  std::erase_if(managed_, [&](const Runtime& runtime) { return runtime.sw == &sw; });
+}
+
+std::vector<RecordPtr> SwitchAdoption::ManagedRecords() const {
+  std::lock_guard<std::mutex> lock(lock_);
+  std::vector<RecordPtr> records;
+  for (const Runtime& runtime : managed_) records.push_back(runtime.record);
+  return records;
+}
+
+RecordPtr SwitchAdoption::ManagedRecordOf(const etherAddress& mac) const {
+  std::lock_guard<std::mutex> lock(lock_);
+  for (const Runtime& runtime : managed_) {
+    if (runtime.record->switchMac.load() == mac) return runtime.record;
+  }
+  return nullptr;
+}
+
+bool SwitchAdoption::KeepRecordOf(ManagedSwitch& sw) {
+  if (sw.recordOwner == nullptr) return false;
+  if (!parts_.host.config.ContainsStoredRecord(sw.recordOwner.get())) {
+    parts_.host.config.AppendStoredRecord(sw.recordOwner);
+  }
+  Save();
+  return true;
+}
+
+void SwitchAdoption::Notify(Notification message, ManagedSwitch& sw, std::int64_t wParam) {
+  if (parts_.notices != nullptr) parts_.notices->Post(Notice{message, wParam, 0, &sw});
+}
+
+void SwitchAdoption::Save() {
+  ErrorPair error;
+  parts_.saver.SaveConfigFile(error);  // a failure stays in the saver's own last error
+}
+
+}  // namespace ntr

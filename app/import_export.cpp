@@ -1,0 +1,192 @@
+#include "app/import_export.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <system_error>
+
+#include "app/config_writer.h"
+#include "catalogue/switch_model.h"
+
+namespace ntr {
+namespace {
+
+// The whole content of a regular file.
+bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return false;
+  struct stat info {};
+  bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+  char buffer[16384];
+  while (ok) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) ok = false;
+    if (n <= 0) break;
+    bytes.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  return ok;
+}
+
+}  // namespace
+
+bool ExportSettings(const std::filesystem::path& destination, ErrorPair& error) {
+  std::string bytes;
+  const std::filesystem::path source = ConfigFilePath();
+  if (!ReadWholeFile(source, bytes)) return error.Fail(kErrFileOpen, source.string());
+  return WriteFileAtomically(destination, bytes, error);
+}
+
+SettingsImport::SettingsImport(Parts parts) : parts_(std::move(parts)) {}
+
+SettingsImport::~SettingsImport() { Finish(); }
+
+SettingsImport::Start SettingsImport::Begin(const std::filesystem::path& file) {
+  std::lock_guard<std::mutex> lock(threadLock_);
+  if (thread_.joinable()) return Start::kAlreadyRunning;
+  try {
+    thread_ = std::thread([this, file] { Run(file); });
+  } catch (const std::system_error&) {
+    return Start::kThreadFailed;
+  }
+  return Start::kStarted;
+}
+
+void SettingsImport::ShowResult(std::int64_t action) {
+  const bool imported = action == kImportSucceeded;
+  parts_.op.ShowMessage(imported ? kImportedText : kImportFailedText,
+                        imported ? MessageIcon::kNone : MessageIcon::kError);
+  parts_.discovery.importRunning = false;
+}
+
+void SettingsImport::Finish() {
+  std::lock_guard<std::mutex> lock(threadLock_);
+  if (thread_.joinable()) thread_.join();
+}
+
+bool SettingsImport::threadExists() const {
+  std::lock_guard<std::mutex> lock(threadLock_);
+  return thread_.joinable();
+}
+
+bool SettingsImport::Run(const std::filesystem::path& file) {
+  CConfigData& config = parts_.host.config;
+  const std::int32_t savedInterval = config.watchInterval();
+  const std::int32_t savedDownCount = config.downCount();
+  const std::vector<VlanName> savedNames = config.VlanNames();
+  parts_.discovery.importRunning = true;
+
+  bool merged = false;
+  try {
+    CConfigData imported;
+    std::vector<std::int32_t> named;
+    if (ReadAndCheck(file, imported, named)) {
+      Merge(imported);
+      // Names of the table before that nothing uses any more go, unless the
+      // file named them itself.
+      std::vector<std::int32_t> unnamed;
+      for (const VlanName& entry : savedNames) {
+        if (std::find(named.begin(), named.end(), entry.id) == named.end()) {
+          unnamed.push_back(entry.id);
+        }
+      }
+      std::vector<RecordPtr> users = parts_.adoption.ManagedRecords();
+      for (RecordPtr& record : config.StoredRecords()) users.push_back(std::move(record));
+      config.DropUnusedVlanNames(unnamed, users);
+      merged = true;
+    }
+  } catch (const std::exception&) {
+    merged = false;  // reading or merging ran out of memory
+  }
+  if (!merged) {
+    // Nothing of a failed import stays: watch values and names as before.
+    config.SetWatch(savedInterval, savedDownCount);
+    config.RestoreVlanNames(savedNames);
+  }
+  ErrorPair error;
+  parts_.saver.SaveConfigFile(error);
+  parts_.discovery.SetWatch(config.watchInterval(), config.downCount());
+  if (merged && config.watchInterval() != savedInterval) Post(Notification::kRestartDiscovery, 0);
+  Post(Notification::kTopPanelAction, merged ? kImportSucceeded : kImportFailed);
+  if (parts_.notices != nullptr) {
+    parts_.notices->Post(Notice{Notification::kSwitchWorkFinished, 0, 0, this});
+  }
+  return merged;
+}
+
+bool SettingsImport::ReadAndCheck(const std::filesystem::path& file, CConfigData& imported,
+                                  std::vector<std::int32_t>& named) {
+  ReadOptions options;
+  options.strict = true;
+  options.mode = ReadMode::kImport;
+  options.namedVlanIds = &named;
+  ErrorPair error;
+  if (!ReadConfigText(parts_.host, imported, file, options, error)) return false;
+
+  // Every block of a switch the tool knows must also pass with that switch's
+  // own counts; all are checked, so that the log lists every rejected line.
+  bool passed = true;
+  for (const RecordPtr& record : imported.StoredRecords()) {
+    ModelFixUp(*record);
+    const RecordPtr stored = parts_.host.config.FindStoredRecord(record->switchMac);
+    if (stored == nullptr) continue;
+    const std::int32_t model = ModelCodeOf(stored->modelName.get());
+    ReadOptions check;
+    check.filter = stored.get();
+    check.portCount = model != kModelUnknown ? PortCountOf(model) : stored->portCount.load();
+    check.counterCount = model != kModelUnknown ? CounterCountOf(model) : stored->counterCount.load();
+    check.strict = true;
+    check.mode = ReadMode::kImport;
+    CConfigData checked;
+    ErrorPair checkError;
+    const bool checkPassed = ReadConfigText(parts_.host, checked, file, check, checkError);
+    if (!checkPassed || !stored->failures.empty()) {
+      stored->failures.Clear();
+      passed = false;
+    }
+  }
+  return passed;
+}
+
+void SettingsImport::Merge(CConfigData& imported) {
+  CConfigData& config = parts_.host.config;
+  for (const RecordPtr& record : imported.StoredRecords()) {
+    ModelFixUp(*record);
+    const etherAddress mac = record->switchMac;
+    const RecordPtr stored = config.FindStoredRecord(mac);
+    const RecordPtr runtime = parts_.adoption.ManagedRecordOf(mac);
+    if (stored == nullptr) {
+      config.AppendStoredRecord(record);
+    } else {
+      CopySettings(*stored, *record);
+      if (runtime != nullptr && runtime != stored) CopySettings(*runtime, *record);
+    }
+    if (runtime != nullptr) {
+      // The next discovery reply runs adoption again, which compares the
+      // imported settings with the switch's own.
+      runtime->modelCode = kModelUnknown;
+      RestartAdoption(mac);
+    }
+    NameVlansUsedOnPorts(config, *record);
+  }
+}
+
+void SettingsImport::RestartAdoption(const etherAddress& mac) {
+  Discovery& discovery = parts_.discovery;
+  parts_.main.Post([&discovery, mac] {
+    TOPOLOGYNODE* node = discovery.FindNode(mac);
+    if (node == nullptr) return;
+    node->applied = false;
+    if (node->switchObject != nullptr) node->switchObject->Redraw();
+  });
+}
+
+void SettingsImport::Post(Notification message, std::int64_t wParam) {
+  if (parts_.notices != nullptr) parts_.notices->Post(Notice{message, wParam, 0, nullptr});
+}
+
+}  // namespace ntr

@@ -1,0 +1,76 @@
+#include "app/scripted_operator.h"
+
+namespace ntr {
+
+void ScriptedOperator::QueueAnswer(bool firstButton, std::function<void()> whileOpen) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  answers_.push_back(Answer{firstButton, std::move(whileOpen)});
+}
+
+void ScriptedOperator::SetDefaultAnswer(bool firstButton) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  defaultAnswer_ = firstButton;
+}
+
+void ScriptedOperator::SetAdapterChoice(std::optional<std::size_t> index) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  adapterChoice_ = index;
+}
+
+std::optional<std::size_t> ScriptedOperator::Choose(const std::vector<NIFINFO>& adapters) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  ++adapterChoices_;
+  if (!adapterChoice_ || *adapterChoice_ >= adapters.size()) return std::nullopt;
+  return adapterChoice_;
+}
+
+bool ScriptedOperator::AskAdoption(AdoptionQuestion mode, const etherAddress& mac) {
+  Answer answer{true, {}};
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    questions_.push_back(Asked{mode, mac});
+    answer.firstButton = defaultAnswer_;
+    if (!answers_.empty()) {
+      answer = std::move(answers_.front());
+      answers_.pop_front();
+    }
+  }
+  if (answer.whileOpen) answer.whileOpen();  // outside the lock: it may show messages
+  return answer.firstButton;
+}
+
+void ScriptedOperator::EndAdoptionQuestion() {}  // a scripted question is never left open
+
+void ScriptedOperator::ShowMessage(std::string_view text, MessageIcon icon) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  messages_.push_back(Shown{std::string(text), icon});
+}
+
+void ScriptedOperator::ShowSettingFailures(std::string_view macText,
+                                           const std::vector<std::string>& commands,
+                                           const std::filesystem::path& errorLogPath) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  reports_.push_back(Report{std::string(macText), commands, errorLogPath});
+}
+
+std::vector<ScriptedOperator::Asked> ScriptedOperator::questions() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return questions_;
+}
+
+std::vector<ScriptedOperator::Shown> ScriptedOperator::messages() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return messages_;
+}
+
+std::vector<ScriptedOperator::Report> ScriptedOperator::reports() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return reports_;
+}
+
+int ScriptedOperator::adapterChoices() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return adapterChoices_;
+}
+
+}  // namespace ntr

@@ -1,0 +1,55 @@
+#include "app/single_instance.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "protocol/data_folder.h"
+
+namespace ntr {
+
+std::string SingleInstance::Key(std::string_view title) {
+  // The title as it is, with '/' (never in a file name) replaced.
+  std::string key(title);
+  for (char& c : key) {
+    if (c == '/') c = '_';
+  }
+  return key;
+}
+
+std::filesystem::path SingleInstance::LockPath(std::string_view title) {
+  const std::string name = Key(title) + ".lock";
+  if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime != nullptr && *runtime == '/') {
+    return std::filesystem::path(runtime) / name;
+  }
+  MakeDataFolder();
+  return DataFolder() / name;
+}
+
+bool SingleInstance::Acquire(std::string_view title) {
+  if (held()) return true;
+  const std::filesystem::path path = LockPath(title);
+  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  int rc = 0;
+  do {
+    rc = ::flock(fd, LOCK_EX | LOCK_NB);
+  } while (rc != 0 && errno == EINTR);
+  if (rc != 0) {
+    ::close(fd);
+    return false;
+  }
+  fd_ = fd;
+  return true;
+}
+
+void SingleInstance::Release() {
+  if (fd_ < 0) return;
+  ::close(fd_);  // closing the last descriptor releases the lock
+  fd_ = -1;
+}
+
+}  // namespace ntr

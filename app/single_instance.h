@@ -1,0 +1,35 @@
+// One running copy of the tool per user: an exclusive lock on a file named
+// after the application title, in $XDG_RUNTIME_DIR (or the data folder when
+// that is not set). The lock goes with the process, also when it crashes.
+// (Raising the running copy's window is the window's part: it listens on a
+// local socket of the same key.)
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace ntr {
+
+class SingleInstance {
+ public:
+  SingleInstance() = default;
+  ~SingleInstance() { Release(); }
+  SingleInstance(const SingleInstance&) = delete;
+  SingleInstance& operator=(const SingleInstance&) = delete;
+
+  // Takes the lock for `title`; false when another copy holds it (or the
+  // lock file cannot be made).
+  bool Acquire(std::string_view title);
+  void Release();
+  bool held() const { return fd_ >= 0; }
+
+  // The key derived from the title (also the name of the running copy's socket).
+  static std::string Key(std::string_view title);
+  static std::filesystem::path LockPath(std::string_view title);
+
+ private:
+  int fd_ = -1;
+};
+
+}  // namespace ntr
