@@ -1,0 +1,492 @@
+// ntrctl: the tool's core on the command line (see docs/ntrctl.md).
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "app/config_function_lines.h"
+#include "app/firmware_update.h"
+#include "app/import_export.h"
+#include "app/switch_block_writer.h"
+#include "catalogue/qos_speed.h"
+#include "catalogue/status_texts.h"
+#include "catalogue/switch_model.h"
+#include "cli/ntrctl_session.h"
+#include "cli/ntrctl_words.h"
+#include "protocol/error_log.h"
+#include "protocol/net_device.h"
+
+namespace ntr::cli {
+namespace {
+
+std::atomic<bool> interrupted{false};
+void OnInterrupt(int) { interrupted = true; }
+
+int Fail(const std::string& text) {
+  std::fprintf(stderr, "ntrctl: %s\n", text.c_str());
+  return kExitFailure;
+}
+int Fail(const ErrorPair& error) { return Fail(FormatErrorMessage(error)); }
+int Usage(const std::string& text) {
+  std::fprintf(stderr, "ntrctl: %s\n%s", text.c_str(), kUsage);
+  return kExitUsage;
+}
+
+// A progress bar on a terminal's standard error.
+class Progress {
+ public:
+  void Show(int percent) {
+    if (!isatty(STDERR_FILENO) || percent == last_) return;
+    last_ = percent;
+    const int filled = percent / 5;
+    std::fprintf(stderr, "\r[%.*s%*s] %3d%%", filled, "####################", 20 - filled, "", percent);
+    std::fflush(stderr);
+  }
+  ~Progress() {
+    if (last_ >= 0) std::fprintf(stderr, "\n");
+  }
+
+ private:
+  int last_ = -1;
+};
+
+// The 0-based indexes a member takes from the command's 1-based words.
+bool Indexes(const MemberSpec& member, const std::vector<std::string>& words, std::size_t at,
+             int& first, int& second, std::size_t& used) {
+  const auto number = [&](std::size_t i, int& out) {
+    if (i >= words.size()) return false;
+    const auto value = ParseDecimal(words[i]);
+    if (!value || *value < 1 || *value > 65536) return false;
+    out = static_cast<int>(*value - 1);
+    return true;
+  };
+  first = second = 0;
+  switch (member.args) {
+    case MemberArgs::kNone:
+    case MemberArgs::kDestination:
+      used = 0;
+      return true;
+    case MemberArgs::kPort:
+    case MemberArgs::kFan:
+    case MemberArgs::kRegistration:
+      used = 1;
+      return number(at, first);
+    case MemberArgs::kPortRegistration:
+    case MemberArgs::kPortGroup:
+    case MemberArgs::kPortCounter:
+      used = 2;
+      return number(at, first) && number(at + 1, second);
+  }
+  return false;
+}
+
+std::vector<std::string> SettingLines(const tag_SWITCHDATA& record) {
+  tag_SWITCHDATA copy = record;
+  copy.failures.Clear();
+  ModelFixUp(copy);
+  std::string block;
+  WriteSwitchBlock(copy, block);
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < block.size()) {
+    const auto end = block.find('\n', start);
+    lines.push_back(block.substr(start, end - start));
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  return lines;
+}
+
+void PrintSwitch(const ManagedSwitch& sw, bool json) {
+  const tag_SWITCHDATA& r = sw.node.record();
+  char fingerprint[12];
+  std::snprintf(fingerprint, sizeof fingerprint, "%08x", r.currentFingerprint.load());
+  const auto lines = SettingLines(r);
+  const bool poe = r.modelCode == kModel8PoE;
+  if (json) {
+    std::printf("{\"mac\":%s,\"model\":%s,\"serial\":%s,\"firmware\":%s,\"bootRom\":%s,\"name\":%s,"
+                "\"fingerprint\":\"%s\",\"settings\":[",
+                JsonString(r.macText.get()).c_str(), JsonString(r.modelName.get()).c_str(),
+                JsonString(r.serialNumber.get()).c_str(), JsonString(r.firmwareRevision.get()).c_str(),
+                JsonString(r.bootRomVersion.get()).c_str(), JsonString(r.systemName.get()).c_str(),
+                fingerprint);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      std::printf("%s%s", i ? "," : "", JsonString(lines[i]).c_str());
+    }
+    std::printf("],\"ports\":[");
+    for (int p = 0; p < r.portCount; ++p) {
+      const PortStatus& s = r.portStatus[static_cast<std::size_t>(p)];
+      std::printf("%s{\"port\":%d,\"linkSpeed\":%d,\"link\":%s,\"loopState\":%d,\"loop\":%s,\"poeState\":",
+                  p ? "," : "", p + 1, s.linkSpeed.load(), JsonString(LinkSpeedText(s.linkSpeed)).c_str(),
+                  s.loopState.load(), JsonString(LoopStateText(s.loopState)).c_str());
+      if (poe) {
+        std::printf("%d}", s.poeState.load());
+      } else {
+        std::printf("null}");
+      }
+    }
+    std::printf("]}\n");
+    return;
+  }
+  std::printf("mac: %s\nmodel: %s\nserial: %s\nfirmware: %s\nboot-rom: %s\nname: %s\nfingerprint: %s\n",
+              r.macText.get().c_str(), r.modelName.get().c_str(), r.serialNumber.get().c_str(),
+              r.firmwareRevision.get().c_str(), r.bootRomVersion.get().c_str(),
+              r.systemName.get().c_str(), fingerprint);
+  std::printf("settings:\n");
+  for (const auto& line : lines) std::printf("  %s\n", line.c_str());
+  std::printf("ports:\n");
+  for (int p = 0; p < r.portCount; ++p) {
+    const PortStatus& s = r.portStatus[static_cast<std::size_t>(p)];
+    std::printf("  port %d: %s loop=%s", p + 1, LinkSpeedText(s.linkSpeed).c_str(),
+                LoopStateText(s.loopState).c_str());
+    if (poe) std::printf(" poe=%s", PoeStateText(s.poeState).c_str());
+    std::printf("\n");
+  }
+}
+
+int Adapters(const Options& options) {
+  CNetDevice device;
+  if (!device.EnumerateAdapters()) return Fail(device.error());
+  const auto adapters = device.adapters();
+  if (options.json) {
+    std::printf("{\"adapters\":[");
+    for (std::size_t i = 0; i < adapters.size(); ++i) {
+      std::printf("%s{\"name\":%s,\"mac\":%s,\"address\":%s}", i ? "," : "",
+                  JsonString(adapters[i].name).c_str(), JsonString(adapters[i].macText).c_str(),
+                  JsonString(adapters[i].addressText).c_str());
+    }
+    std::printf("]}\n");
+  } else {
+    for (const auto& adapter : adapters) {
+      std::printf("%s  %s  %s\n", adapter.name.c_str(), adapter.macText.c_str(),
+                  adapter.addressText.c_str());
+    }
+  }
+  return kExitOk;
+}
+
+void PrintTree(Discovery& discovery, const TOPOLOGYNODE& node, int depth, bool json, bool& first) {
+  if (const ManagedSwitch* sw = node.switchObject) {
+    const tag_SWITCHDATA& r = sw->node.record();
+    if (json) {
+      const std::string parent = node.parent == nullptr ? "null" : JsonString(FormatSwitchMac(node.parent->switchMac));
+      std::printf("%s{\"mac\":%s,\"model\":%s,\"serial\":%s,\"firmware\":%s,\"name\":%s,\"parent\":%s,"
+                  "\"uplinkPort\":%d}",
+                  first ? "" : ",", JsonString(r.macText.get()).c_str(),
+                  JsonString(r.modelName.get()).c_str(), JsonString(r.serialNumber.get()).c_str(),
+                  JsonString(r.firmwareRevision.get()).c_str(), JsonString(r.systemName.get()).c_str(),
+                  parent.c_str(), node.uplinkPort + 1);
+      first = false;
+    } else {
+      std::printf("%*s%s %s serial=%s firmware=%s name=%s\n", depth * 4, "", r.macText.get().c_str(),
+                  r.modelName.get().c_str(), r.serialNumber.get().c_str(),
+                  r.firmwareRevision.get().c_str(), r.systemName.get().c_str());
+    }
+  }
+  for (const auto& port : node.ports) {
+    for (const auto& entry : port) {
+      if (entry.child != nullptr) PrintTree(discovery, *entry.child, depth + 1, json, first);
+    }
+  }
+}
+
+int Discover(Session& session) {
+  session.RunDiscovery();
+  Discovery& discovery = session.app().discovery();
+  std::size_t last = 0;
+  std::uint32_t stableSince = discovery.cyclesRun();
+  session.RunUntil([&] {
+    const auto list = discovery.Switches();
+    if (list.size() != last) {
+      last = list.size();
+      stableSince = discovery.cyclesRun();
+    }
+    for (ManagedSwitch* sw : list) {
+      if (!Session::Settled(*sw)) return false;
+    }
+    return discovery.cyclesRun() >= stableSince + 3;
+  });
+  if (session.fatal()) return kExitFailure;
+  const bool json = session.options().json;
+  if (json) std::printf("{\"switches\":[");
+  bool first = true;
+  {
+    std::lock_guard<std::mutex> lock(discovery.topologyLock());
+    for (const auto& entry : discovery.topology().rootPort()) {
+      if (entry.child != nullptr) PrintTree(discovery, *entry.child, 0, json, first);
+    }
+  }
+  if (json) std::printf("]}\n");
+  return kExitOk;
+}
+
+int GetOrSet(Session& session, ManagedSwitch& sw, bool set) {
+  const auto& args = session.options().arguments;
+  if (args.size() < 2) return Usage("missing keyword");
+  const std::string& keyword = args[1];
+  const MemberSpec* member = FindMember(keyword);
+  if (member == nullptr) return Fail(FormatErrorMessage(kErrFunctionInfo, keyword) + " (" + keyword + ")");
+  int first = 0, second = 0;
+  std::size_t used = 0;
+  if (!Indexes(*member, args, 2, first, second, used)) return Usage("missing or bad index");
+  tag_SWITCHDATA& record = sw.record();
+  ErrorPair error;
+  if (!set) {
+    if (args.size() != 2 + used) return Usage("too many arguments");
+    if (!sw.node.Get(keyword, first, second, error)) return Fail(error);
+    std::printf("%s\n", ConfigValueText(record, keyword, first, second).c_str());
+    return kExitOk;
+  }
+  // The value goes through the configuration file's own line rules.
+  std::vector<std::string_view> words{"switch", "control", "function", "set"};
+  for (std::size_t i = 1; i < args.size(); ++i) words.emplace_back(args[i]);
+  tag_SWITCHDATA wanted = record;
+  if (const auto rejected = StoreSettingLine(wanted, words, record.portCount, record.counterCount)) {
+    return Fail(std::string(RejectionReason(*rejected)));
+  }
+  bool ok = false;
+  if (keyword == "system-name") {
+    ok = sw.node.SetSystemName(wanted.systemName.get(), true, error);
+  } else if (keyword == "qos-policing-speed" || keyword == "qos-shaping-speed") {
+    const PortSettings& port = wanted.ports[static_cast<std::size_t>(first)];
+    const std::int32_t raw = keyword == "qos-policing-speed" ? port.policingRate : port.shapingRate;
+    const std::int32_t selection = SelectionOf(raw, record.qosSpeedUnit);
+    if (selection == kNoSelection) return Fail(FormatErrorMessage(kErrSpeedValue));
+    ok = sw.node.Set(keyword, first, second, selection, true, error);
+  } else if (member->field != nullptr && member->kind == MemberKind::kSetting) {
+    ok = sw.node.Set(keyword, first, second, *member->field(wanted, first, second), true, error);
+  } else {
+    return Fail(FormatErrorMessage(kErrFunctionInfo, keyword) + " (" + keyword + ")");
+  }
+  return ok ? kExitOk : Fail(error);
+}
+
+int Read(Session& session, ManagedSwitch& sw) {
+  ErrorPair error;
+  const int before = session.readsEnded();
+  if (!sw.settings.RequestBulkRead(error)) return Fail(error);
+  {
+    Progress progress;
+    session.RunUntil(
+        [&] {
+          const int total = std::max(1, sw.settings.bulkTotal());
+          progress.Show(std::min(100, sw.settings.bulkDone() * 100 / total));
+          return session.readsEnded() > before && !sw.settings.bulkReadRequested() &&
+                 sw.record().switchState != kStateBulk;
+        },
+        std::chrono::minutes(10));
+  }
+  // The end of the read was taken like the view takes it (Session).
+  if (sw.settings.lastRunFailed()) return kExitFailure;
+  PrintSwitch(sw, session.options().json);
+  return kExitOk;
+}
+
+int Apply(Session& session, ManagedSwitch& sw, const std::string& file) {
+  tag_SWITCHDATA& record = sw.record();
+  CConfigData loaded;
+  ReadOptions options;
+  options.filter = &record;
+  options.portCount = record.portCount;
+  options.counterCount = record.counterCount;
+  ErrorPair error;
+  if (!ReadConfigText(session.app().host(), loaded, file, options, error)) return Fail(error);
+  const auto records = loaded.StoredRecords();
+  if (records.empty()) return Fail("ファイル内にデータが見つかりません");
+  CopySettings(record, *records.front());
+  record.failures.Clear();
+  ModelFixUp(record);
+  record.modelChecked = 1;
+  ComputeFingerprint(record);
+  if (!session.app().SaveConfigFile(error)) return Fail(error);
+  if (!sw.settings.RequestSynchronisation(error)) return Fail(error);
+  const etherAddress mac = sw.mac();
+  // The synchronisation runs; afterwards the switch is applied again.
+  session.RunUntil([&] { return sw.settings.synchronising() || sw.settings.lastSyncDone(); });
+  ManagedSwitch* settled = nullptr;
+  session.RunUntil([&] {
+    settled = session.Find(FormatSwitchMac(mac));
+    return settled != nullptr && settled->settings.lastSyncDone() && Session::Settled(*settled);
+  });
+  if (settled == nullptr || !Session::Settled(*settled)) return Fail(FormatErrorMessage(kErrNoResponse));
+  if (settled->settings.lastRunFailed()) return Fail("設定の更新に失敗しました。");
+  session.app().ReportSettingFailures(settled->record());
+  return kExitOk;
+}
+
+int Import(Session& session, const std::string& file) {
+  SettingsImport& import = session.app().import();
+  if (import.Begin(file) != SettingsImport::Start::kStarted) return Fail(std::string(kImportFailedText));
+  session.RunUntil([&] { return session.importResult() != 0 && !import.threadExists(); },
+                   std::chrono::minutes(5));
+  return session.importResult() == kImportSucceeded ? kExitOk : kExitFailure;
+}
+
+int Firmware(Session& session, ManagedSwitch& sw, const std::string& file) {
+  if (!std::ifstream(file, std::ios::binary)) return Fail(FormatErrorMessage(kErrFileOpen));
+  const etherAddress mac = sw.mac();
+  ManagedSwitch* target = &sw;
+  std::atomic<bool> managed{true};
+  FirmwareUpdate update(sw.node, file, [&] { return managed.load(); });
+  std::signal(SIGINT, OnInterrupt);
+  if (!update.Start()) return Fail(FormatErrorMessage(kErrFatal));
+  {
+    Progress progress;
+    bool abortAsked = false;
+    session.RunUntil(
+        [&] {
+          managed = session.Find(FormatSwitchMac(mac)) == target;
+          if (interrupted && !abortAsked) {
+            update.RequestAbort();
+            abortAsked = true;
+          }
+          progress.Show(update.progress());
+          return update.finished();
+        },
+        std::chrono::hours(1));
+  }
+  update.Wait();
+  std::signal(SIGINT, SIG_DFL);
+  switch (update.state()) {
+    case kFirmwareCompleted:
+      session.app().HandleNotice(Notice{Notification::kFirmwareUpdated, 0, 0, target});
+      std::printf("ファームウェアの更新を行い、自動で再起動します。\n");
+      return kExitOk;
+    case kFirmwareSwitchGone:
+      return Fail("スイッチハブをロストしました。");
+    default:
+      break;
+  }
+  if (session.Find(FormatSwitchMac(mac)) == target) target->record().switchState = kStateIdle;
+  const std::string detail = update.state() == kFirmwareFileError ? FormatErrorMessage(kErrFileOpen)
+                             : update.state() == kFirmwareAborted  ? "更新が中断されました。"
+                                                                   : update.errorText();
+  return Fail("ファームウェアの更新に失敗しました: " + detail);
+}
+
+int Action(Session& session, ManagedSwitch& sw, const std::string& command) {
+  const char* keyword = command == "restart" ? "restart"
+                        : command == "clear-counters" ? "clear-counter"
+                                                      : "restart-poe-supply";
+  ErrorPair error;
+  if (!sw.node.Execute(keyword, error)) return Fail(error);
+  if (command == "restart") {
+    session.app().HandleNotice(Notice{Notification::kFirmwareUpdated, 0, 0, &sw});
+  } else if (command == "clear-counters") {
+    for (auto& port : sw.record().portStatus) {
+      port.txOctets = 0;
+      port.rxOctets = 0;
+      for (auto& count : port.txFrames) count = 0;
+      for (auto& count : port.rxFrames) count = 0;
+    }
+    std::printf("フレームカウンタのリセットを行いました。\n");
+  } else {
+    std::printf("給電を再開しました。\n");
+  }
+  return kExitOk;
+}
+
+int FactoryReset(Session& session, ManagedSwitch& sw) {
+  tag_SWITCHDATA& record = sw.record();
+  const etherAddress mac = sw.mac();
+  const std::string model = record.modelName.get();
+  const std::string serial = record.serialNumber.get();
+  const std::string firmware = record.firmwareRevision.get();
+  std::vector<std::int32_t> used;
+  for (const auto& id : record.vlanIds) {
+    if (id != 1) used.push_back(id);
+  }
+  session.app().resetMacs().Add(mac);
+  record.Initialise();
+  record.switchMac = mac;
+  record.macText = FormatSwitchMac(mac);
+  record.modelName = model;
+  record.serialNumber = serial;
+  record.firmwareRevision = firmware;
+  record.switchState = kStateIdle;
+  ApplyModel(record);
+  ModelFixUp(record);
+  record.modelCode = kModelUnknown;  // the switch is adopted again
+  CConfigData& config = session.app().config();
+  const auto users = session.app().adoption().ManagedRecords();
+  const auto kept = config.DropUnusedVlanNames(used, users);
+  std::vector<std::int32_t> all;
+  for (const auto& name : config.VlanNames()) all.push_back(name.id);
+  config.DropUnusedVlanNames(all, users);
+  ComputeFingerprint(record);
+  ErrorPair error;
+  session.app().SaveConfigFile(error);
+  if (!kept.empty()) {
+    std::printf("工場出荷時の状態に戻しました。\n他のスイッチにVLANの設定があるため、以下のVLAN IDは削除されませんでした。\n");
+    for (std::size_t i = 0; i < kept.size(); ++i) std::printf("%s%d", i ? ", " : "", kept[i]);
+    std::printf("\n");
+  }
+  session.app().HandleNotice(Notice{Notification::kFirmwareUpdated, 0, 0, &sw});
+  return kExitOk;
+}
+
+int Run(const Options& options) {
+  const std::string& command = options.command;
+  const auto& args = options.arguments;
+  if (command == "adapters") return Adapters(options);
+
+  static const std::vector<std::string> known = {
+      "discover", "show", "get", "set", "read", "apply", "export", "import", "firmware",
+      "restart", "clear-counters", "restart-poe", "factory-reset"};
+  if (std::find(known.begin(), known.end(), command) == known.end()) {
+    return Usage("unknown command " + command);
+  }
+  const std::size_t wanted = command == "apply" || command == "firmware" ? 2
+                             : command == "export" || command == "import" ? 1
+                             : command == "discover"                      ? 0
+                                                                          : 1;
+  if (command == "get" || command == "set" ? args.size() < 2 : args.size() != wanted) {
+    return Usage("wrong number of arguments for " + command);
+  }
+
+  Session session(options);
+  if (const int status = session.Start(); status != kExitOk) return status;
+  if (command == "discover") return Discover(session);
+  if (command == "export") {
+    ErrorPair error;
+    return ExportSettings(args[0], error) ? kExitOk : Fail(error);
+  }
+  if (command == "import") return Import(session, args[0]);
+
+  session.RunDiscovery();
+  ManagedSwitch* sw = session.WaitForSwitch(args[0]);
+  if (session.fatal()) return kExitFailure;
+  if (sw == nullptr) {
+    std::fprintf(stderr, "ntrctl: switch %s not found\n", args[0].c_str());
+    return kExitNotFound;
+  }
+  if (command == "show") {
+    if (!session.Poll(*sw)) return Fail(FormatErrorMessage(kErrNoResponse));
+    PrintSwitch(*sw, options.json);
+    return kExitOk;
+  }
+  if (command == "get") return GetOrSet(session, *sw, false);
+  if (command == "set") return GetOrSet(session, *sw, true);
+  if (command == "read") return Read(session, *sw);
+  if (command == "apply") return Apply(session, *sw, args[1]);
+  if (command == "firmware") return Firmware(session, *sw, args[1]);
+  if (command == "factory-reset") return FactoryReset(session, *sw);
+  return Action(session, *sw, command);
+}
+
+}  // namespace
+}  // namespace ntr::cli
+
+int main(int argc, char** argv) {
+  using namespace ntr::cli;
+  Options options;
+  std::string error;
+  if (!ParseOptions(argc, argv, options, error)) return Usage(error);
+  if (options.help) {
+    std::fputs(kUsage, stdout);
+    return kExitOk;
+  }
+  return Run(options);
+}

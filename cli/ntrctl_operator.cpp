@@ -1,0 +1,55 @@
+#include "cli/ntrctl_operator.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace ntr::cli {
+
+std::optional<std::size_t> CliOperator::Choose(const std::vector<NIFINFO>& adapters) {
+  if (!options_.adapter.empty()) {
+    for (std::size_t i = 0; i < adapters.size(); ++i) {
+      if (adapters[i].name == options_.adapter) return i;
+    }
+    std::fprintf(stderr, "ntrctl: no usable adapter named %s\n", options_.adapter.c_str());
+  } else {
+    std::fprintf(stderr, "ntrctl: several usable adapters; choose one with --adapter:\n");
+  }
+  for (const auto& adapter : adapters) {
+    std::fprintf(stderr, "  %s  %s  %s\n", adapter.name.c_str(), adapter.macText.c_str(),
+                 adapter.addressText.c_str());
+  }
+  return std::nullopt;
+}
+
+bool CliOperator::AskAdoption(AdoptionQuestion mode, const etherAddress& mac) {
+  const std::optional<bool>& answer = mode == AdoptionQuestion::kNewDevice ? options_.newDevice
+                                      : mode == AdoptionQuestion::kSettingsChanged
+                                          ? options_.settingsChanged
+                                          : options_.factoryState;
+  if (answer) return *answer;
+  const AdoptionQuestionText text = AdoptionQuestionTexts(mode, mac);
+  const char* option = mode == AdoptionQuestion::kNewDevice ? "--new factory|device"
+                       : mode == AdoptionQuestion::kSettingsChanged ? "--changed tool|device"
+                                                                    : "--factory yes|no";
+  std::fprintf(stderr, "%s\n%s [%s / %s]\nntrctl: answer with %s\n", text.message.c_str(),
+               text.question.c_str(), text.firstButton.c_str(), text.secondButton.c_str(), option);
+  std::fflush(stdout);
+  std::fflush(stderr);
+  // Nothing has been changed yet: leave without letting any thread go on.
+  std::_Exit(kExitQuestion);
+}
+
+void CliOperator::ShowMessage(std::string_view text, MessageIcon icon) {
+  std::fprintf(stderr, "%s%.*s\n", icon == MessageIcon::kError ? "ntrctl: " : "",
+               static_cast<int>(text.size()), text.data());
+}
+
+void CliOperator::ShowSettingFailures(std::string_view macText,
+                                      const std::vector<std::string>& commands,
+                                      const std::filesystem::path& errorLogPath) {
+  std::fprintf(stderr, "設定失敗: %.*s\n", static_cast<int>(macText.size()), macText.data());
+  for (const auto& command : commands) std::fprintf(stderr, "  %s\n", command.c_str());
+  std::fprintf(stderr, "reasons in %s\n", errorLogPath.c_str());
+}
+
+}  // namespace ntr::cli

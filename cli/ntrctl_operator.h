@@ -1,0 +1,27 @@
+// The operator of the headless front end: adapter choice by name, answers to
+// the adoption questions from the command line, messages on standard error.
+#pragma once
+
+#include "app/operator.h"
+#include "cli/ntrctl_options.h"
+
+namespace ntr::cli {
+
+class CliOperator : public Operator {
+ public:
+  explicit CliOperator(const Options& options) : options_(options) {}
+
+  std::optional<std::size_t> Choose(const std::vector<NIFINFO>& adapters) override;
+  // Answers from the options; a question no option answers is printed and
+  // ends the process at once with status 3, before anything is changed.
+  bool AskAdoption(AdoptionQuestion mode, const etherAddress& mac) override;
+  void EndAdoptionQuestion() override {}
+  void ShowMessage(std::string_view text, MessageIcon icon) override;
+  void ShowSettingFailures(std::string_view macText, const std::vector<std::string>& commands,
+                           const std::filesystem::path& errorLogPath) override;
+
+ private:
+  const Options& options_;
+};
+
+}  // namespace ntr::cli

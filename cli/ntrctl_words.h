@@ -1,0 +1,19 @@
+// A stored value in the words of the configuration file, and JSON text.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "catalogue/switch_data.h"
+
+namespace ntr::cli {
+
+// The value of `keyword` at the 0-based indexes, as the configuration file
+// spells it ("100-fdx", "join", a port number, a name); "" for an unknown keyword.
+std::string ConfigValueText(const tag_SWITCHDATA& record, std::string_view keyword, int first,
+                            int second);
+
+// `text` as a JSON string literal.
+std::string JsonString(std::string_view text);
+
+}  // namespace ntr::cli
