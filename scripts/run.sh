@@ -12,8 +12,6 @@ cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNTR_BUIL
   -DNTR_BUILD_BENCH=OFF
 cmake --build "$BUILD_DIR"
 
-# The codec on a discovery exchange, then the tool's core finding the
-# demonstration network: one switch of each model, one behind another.
-"$BUILD_DIR/cli/ntr-codec-demo"
-echo
-BUILD_DIR="$BUILD_DIR" scripts/demo-network.sh "$BUILD_DIR/cli/ntr-discover-demo"
+# The demonstration network (one switch of each model, one behind another)
+# with ntrctl discovering and showing it.
+BUILD_DIR="$BUILD_DIR" scripts/demo-network.sh scripts/main-job.sh "$BUILD_DIR/cli/ntrctl"
