@@ -1,4 +1,4 @@
-// ntrctl: the tool's core on the command line (see docs/ntrctl.md).
+// ntrctl: the tool's core on the command line (its manual is in the README).
 #include <unistd.h>
 
 #include <csignal>
