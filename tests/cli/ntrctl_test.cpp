@@ -1,0 +1,71 @@
+#include <gtest/gtest.h>
+
+#include "catalogue/switch_model.h"
+#include "cli/ntrctl_options.h"
+#include "cli/ntrctl_words.h"
+
+namespace ntr::cli {
+namespace {
+
+bool Parse(std::vector<std::string> args, Options& options, std::string& error) {
+  args.insert(args.begin(), "ntrctl");
+  std::vector<char*> argv;
+  for (auto& arg : args) argv.push_back(arg.data());
+  return ParseOptions(static_cast<int>(argv.size()), argv.data(), options, error);
+}
+
+TEST(NtrctlOptions, OptionsBeforeTheCommandAndAnswers) {
+  Options options;
+  std::string error;
+  ASSERT_TRUE(Parse({"--adapter", "veth1", "--json", "--timeout", "5", "--new", "device",
+                     "--changed", "tool", "--factory", "no", "set", "sw1", "port-speed", "3",
+                     "100-fdx"},
+                    options, error))
+      << error;
+  EXPECT_EQ(options.adapter, "veth1");
+  EXPECT_TRUE(options.json);
+  EXPECT_EQ(options.timeoutSeconds, 5);
+  EXPECT_EQ(options.newDevice, false);
+  EXPECT_EQ(options.settingsChanged, true);
+  EXPECT_EQ(options.factoryState, false);
+  EXPECT_EQ(options.command, "set");
+  // After the command everything is an argument, even what looks like an option.
+  Options later;
+  ASSERT_TRUE(Parse({"set", "sw1", "system-name", "--json"}, later, error));
+  EXPECT_FALSE(later.json);
+  EXPECT_EQ(later.arguments.back(), "--json");
+
+  for (const auto& bad : std::vector<std::vector<std::string>>{
+           {}, {"--timeout", "0", "discover"}, {"--new", "maybe", "discover"}, {"--bogus", "discover"},
+           {"--adapter"}}) {
+    Options o;
+    EXPECT_FALSE(Parse(bad, o, error)) << (bad.empty() ? "" : bad[0]);
+  }
+}
+
+TEST(NtrctlWords, ValuesInTheFilesWords) {
+  tag_SWITCHDATA record;
+  record.modelName = "NTR7100-8PoE";
+  ApplyModel(record);
+  record.ports[2].speed = 6;
+  record.ports[0].trunk[3] = 1;
+  record.ports[1].poeClass = 0;
+  record.ports[4].accessVlanEntry = 9;
+  record.ports[0].txCounterTypes[4] = 27;
+  record.mirrorDestination = 3;
+  EXPECT_EQ(ConfigValueText(record, "port-speed", 2, 0), "1000-fdx");
+  EXPECT_EQ(ConfigValueText(record, "port-speed", 0, 0), "auto");
+  EXPECT_EQ(ConfigValueText(record, "vlan-trunk", 0, 3), "join");
+  EXPECT_EQ(ConfigValueText(record, "poe-class", 1, 0), "none");
+  EXPECT_EQ(ConfigValueText(record, "poe-class", 0, 0), "class4");
+  EXPECT_EQ(ConfigValueText(record, "vlan-access", 4, 0), "10");
+  EXPECT_EQ(ConfigValueText(record, "counter-frame-tx-type", 0, 4), "collisions");
+  EXPECT_EQ(ConfigValueText(record, "mirroring-dest", 0, 0), "4");
+  EXPECT_EQ(ConfigValueText(record, "routebackup-backup-port", 0, 0), "none");
+  EXPECT_EQ(ConfigValueText(record, "macaddress-aging", 0, 0), "on");
+  EXPECT_EQ(ConfigValueText(record, "no-such-thing", 0, 0), "");
+  EXPECT_EQ(JsonString("a\"b\\c\n\x01スイ"), "\"a\\\"b\\\\c\\n\\u0001スイ\"");
+}
+
+}  // namespace
+}  // namespace ntr::cli
