@@ -57,9 +57,13 @@ ManagedSwitch* Session::Find(const std::string& who) {
 
 bool Session::Settled(ManagedSwitch& sw) {
   const tag_SWITCHDATA& record = sw.record();
+  // A switch taken with its own settings keeps the state it had before its
+  // read (new); only the busy states count.
+  const std::int32_t state = record.switchState;
+  const bool busy = state == kStateFirmPrepare || state == kStateFirmTransfer ||
+                    state >= kStateSyncQuery;
   return sw.active && sw.settings.identityComplete() && record.modelCode != kModelUnknown &&
-         record.switchState == kStateIdle && !sw.settings.synchronising() &&
-         !sw.settings.bulkReadRequested();
+         !busy && !sw.settings.synchronising() && !sw.settings.bulkReadRequested();
 }
 
 ManagedSwitch* Session::WaitForSwitch(const std::string& who) {
