@@ -312,8 +312,8 @@ int Apply(Session& session, ManagedSwitch& sw, const std::string& file) {
   });
   if (settled == nullptr || !Session::Settled(*settled)) return Fail(FormatErrorMessage(kErrNoResponse));
   if (settled->settings.lastRunFailed()) return Fail("設定の更新に失敗しました。");
-  session.app().ReportSettingFailures(settled->record());
-  return kExitOk;
+  // Settings the switch refused are reported, and the run counts as failed.
+  return session.app().ReportSettingFailures(settled->record()) ? kExitFailure : kExitOk;
 }
 
 int Import(Session& session, const std::string& file) {
@@ -463,6 +463,8 @@ int Run(const Options& options) {
     return kExitNotFound;
   }
   if (command == "show") {
+    ErrorPair error;
+    if (!sw->node.Get("boot-rom-version", error)) return Fail(error);
     if (!session.Poll(*sw)) return Fail(FormatErrorMessage(kErrNoResponse));
     PrintSwitch(*sw, options.json);
     return kExitOk;

@@ -6,6 +6,7 @@
 #include "app/import_export.h"
 #include "catalogue/switch_model.h"
 #include "protocol/error_log.h"
+#include "protocol/net_device.h"
 
 namespace ntr::cli {
 
@@ -23,6 +24,18 @@ Session::~Session() {
 }
 
 int Session::Start() {
+  // A named adapter must be a usable one, even when it would be the only one.
+  if (!options_.adapter.empty()) {
+    CNetDevice probe;
+    bool usable = false;
+    if (probe.EnumerateAdapters()) {
+      for (const auto& adapter : probe.adapters()) usable = usable || adapter.name == options_.adapter;
+    }
+    if (!usable) {
+      operator_.Choose(probe.adapters());  // says so and lists the usable ones
+      return kExitFailure;
+    }
+  }
   if (!app_->InitInstance()) {
     if (app_->anotherCopyRuns()) {
       std::fprintf(stderr, "ntrctl: another copy of the tool is running\n");

@@ -1,6 +1,7 @@
 #include "protocol/transaction_hub.h"
 
 #include <array>
+#include <random>
 #include <system_error>
 
 #include "protocol/pdu_encoder.h"
@@ -8,7 +9,18 @@
 namespace ntr {
 
 TransactionHub::TransactionHub(LinkEndpoint& link, FunctionTypeLookup lookup)
-    : link_(link), lookup_(lookup) {}
+    : link_(link), lookup_(lookup) {
+  // Each run starts its transaction IDs somewhere else: a switch that knows
+  // a retransmission by its ID must not take the first requests of a new run
+  // for repeats of the last run's and answer them without acting.
+  std::random_device seed;
+  counter_ = static_cast<std::int32_t>(seed() % 0x3FFFFFFFu) + 1;
+}
+
+void TransactionHub::SetNextTransactionId(std::int32_t id) {
+  std::lock_guard<std::mutex> lock(counterLock_);
+  counter_ = id;
+}
 
 TransactionHub::~TransactionHub() { StopReceiveThread(); }
 

@@ -41,7 +41,10 @@ class TransactionHub {
   void SetSourceMac(const etherAddress& mac);
   etherAddress sourceMac() const;
 
+  // Transaction IDs count up by one from a value chosen at random for each
+  // run; SetNextTransactionId fixes the next one (tests).
   std::int32_t NextTransactionId();
+  void SetNextTransactionId(std::int32_t id);
 
   // Sends `pdu` (application number and body set) to `destination` with the
   // given header value. With `answerEvent`, a waiting transaction is

@@ -104,9 +104,16 @@ TEST(TransactionHub, AnswersPairByTransactionIdAlone) {
   EXPECT_FALSE(hub.FetchAnswer(nullptr, &first));
   EXPECT_EQ(hub.PendingCount(), 0u);
 
-  // Transaction IDs count up from 0 and wrap like the 32-bit field.
-  EXPECT_EQ(hub.NextTransactionId(), 0);
-  EXPECT_EQ(hub.NextTransactionId(), 1);
+  // Transaction IDs count up by one and wrap like the 32-bit field; each run
+  // starts elsewhere.
+  const std::int32_t first = hub.NextTransactionId();
+  EXPECT_EQ(hub.NextTransactionId(), first + 1);
+  hub.SetNextTransactionId(0x7FFFFFFF);
+  EXPECT_EQ(hub.NextTransactionId(), 0x7FFFFFFF);
+  EXPECT_EQ(hub.NextTransactionId(), static_cast<std::int32_t>(0x80000000u));
+  TransactionHub another(link, LookupFunctionTypes);
+  TransactionHub third(link, LookupFunctionTypes);
+  EXPECT_FALSE(another.NextTransactionId() == first && third.NextTransactionId() == first);
 }
 
 }  // namespace
