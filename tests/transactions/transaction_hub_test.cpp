@@ -106,14 +106,14 @@ TEST(TransactionHub, AnswersPairByTransactionIdAlone) {
 
   // Transaction IDs count up by one and wrap like the 32-bit field; each run
   // starts elsewhere.
-  const std::int32_t first = hub.NextTransactionId();
-  EXPECT_EQ(hub.NextTransactionId(), first + 1);
+  const std::int32_t start = hub.NextTransactionId();
+  EXPECT_EQ(hub.NextTransactionId(), start + 1);
   hub.SetNextTransactionId(0x7FFFFFFF);
   EXPECT_EQ(hub.NextTransactionId(), 0x7FFFFFFF);
   EXPECT_EQ(hub.NextTransactionId(), static_cast<std::int32_t>(0x80000000u));
   TransactionHub another(link, LookupFunctionTypes);
   TransactionHub third(link, LookupFunctionTypes);
-  EXPECT_FALSE(another.NextTransactionId() == first && third.NextTransactionId() == first);
+  EXPECT_FALSE(another.NextTransactionId() == start && third.NextTransactionId() == start);
 }
 
 }  // namespace
