@@ -1,0 +1,194 @@
+#include "tests/e2e/frame_storm.h"
+
+#include <chrono>
+#include <memory>
+#include <random>
+
+#include "catalogue/function_catalogue.h"
+#include "protocol/pdu_decoder.h"
+#include "protocol/pdu_encoder.h"
+#include "tests/support/packet_socket.h"
+
+namespace ntr::e2e {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes Encode(const PDUDATA& pdu) {
+  Bytes bytes(kEncodeBufferSize);
+  std::size_t written = 0;
+  ErrorPair error;
+  if (!EncodePdu(error, bytes, pdu, written)) return {};
+  bytes.resize(written);
+  return bytes;
+}
+
+}  // namespace
+
+FrameStorm::FrameStorm(std::string ns, std::string interface, std::vector<etherAddress> switches,
+                       Mix mix)
+    : ns_(std::move(ns)), interface_(std::move(interface)), switches_(std::move(switches)), mix_(mix) {}
+
+FrameStorm::~FrameStorm() { Stop(); }
+
+bool FrameStorm::Start(std::string& error) {
+  auto socket = std::make_shared<testing::PacketSocket>();
+  if (!socket->Open(ns_, interface_, error)) return false;
+  thread_ = std::thread([this, socket] {
+    std::mt19937 random(20261207);
+    std::atomic<bool>* stopping = &stopping_;
+    const auto randomMac = [&] {
+      etherAddress mac;
+      for (auto& byte : mac) byte = static_cast<std::uint8_t>(random());
+      mac[0] = static_cast<std::uint8_t>(mac[0] & 0xFE);  // a unicast source
+      return mac;
+    };
+    const auto someSwitch = [&] { return switches_[random() % switches_.size()]; };
+    const auto send = [&](const etherAddress& source, const Bytes& payload) {
+      const auto frame = testing::MakeFrame(kToolGroupAddress, source, 0xE8, 0x12, payload);
+      if (socket->Send(frame)) ++sent_;
+    };
+    // A well-formed message of application `app` with random contents.
+    const auto message = [&](std::int32_t app, std::int32_t tid, const etherAddress& source) {
+      PDUDATA pdu;
+      pdu.transactionId = tid;
+      pdu.sourceMac = source;
+      pdu.destinationMac = kToolGroupAddress;
+      pdu.application = app;
+      switch (app) {
+        case kAppDiscoveryReply: {
+          DISCOVERYREPLY reply;
+          reply.result = static_cast<std::int32_t>(random() % 3);
+          reply.switchMac = source;
+          reply.fingerprint = static_cast<std::int32_t>(random());
+          reply.firstText = "NTR7100-24G";
+          reply.secondText = "SPOOF" + std::to_string(random() % 1000);
+          reply.neighbourMacs.resize(random() % 25);
+          for (auto& neighbour : reply.neighbourMacs) neighbour = random() % 2 ? randomMac() : someSwitch();
+          pdu.body = reply;
+          break;
+        }
+        case kAppFuncResponse: {
+          FUNCRESPONSE response;
+          response.result = static_cast<std::int32_t>(random() % 10);
+          response.valueType = static_cast<std::int32_t>(random() % 3);
+          response.intValue = static_cast<std::int64_t>(random()) - 0x7FFFFFFF;
+          if (response.valueType == kValueOctets) response.octets = std::string(random() % 66, 'X');
+          pdu.body = response;
+          break;
+        }
+        case kAppFingerprintAnswer:
+          pdu.body = FingerprintAnswerBody{static_cast<std::int32_t>(random() % 3),
+                                           static_cast<std::int32_t>(random())};
+          break;
+        case kAppFirmPrepareAnswer:
+        case kAppFirmBlockAnswer:
+        case kAppFirmAbortAnswer:
+        case kAppConfigSyncAnswer:
+          pdu.body = ResultBody{static_cast<std::int32_t>(random() % 9)};
+          break;
+        case kAppNoticePortSpeed:
+        case kAppNotice25: {
+          static const std::int32_t kPorts[] = {0, -1, 25, 99, 1000000, -2147483647};
+          pdu.body = TwoIntegersBody{kPorts[random() % 6], static_cast<std::int32_t>(random() % 9)};
+          break;
+        }
+        case kAppNoticeLinkDown:
+        case kAppNoticeLoop:
+        case kAppNotice26: {
+          static const std::int32_t kPorts[] = {0, -1, 25, 99, 1000000, -2147483647};
+          pdu.body = OneIntegerBody{kPorts[random() % 6]};
+          break;
+        }
+        default:
+          pdu.body = EmptyBody{};
+          break;
+      }
+      return Encode(pdu);
+    };
+    // Garbage of several kinds.
+    const auto garbage = [&] {
+      Bytes payload;
+      switch (random() % 5) {
+        case 0:  // random bytes of random length
+          payload.resize(random() % 1500);
+          for (auto& byte : payload) byte = static_cast<std::uint8_t>(random());
+          break;
+        case 1: {  // a message cut short
+          payload = message(kAppFuncResponse, static_cast<std::int32_t>(random()), someSwitch());
+          payload.resize(payload.empty() ? 0 : random() % payload.size());
+          break;
+        }
+        case 2: {  // a message with bits flipped
+          payload = message(random() % 2 ? kAppDiscoveryReply : kAppFuncResponse,
+                            static_cast<std::int32_t>(random()), someSwitch());
+          for (int i = 0; i < 4 && !payload.empty(); ++i) {
+            payload[random() % payload.size()] ^= static_cast<std::uint8_t>(1u << (random() % 8));
+          }
+          break;
+        }
+        case 3: {  // BER lengths that claim far more than there is
+          payload = {0x30, 0x84, 0x7F, 0xFF, 0xFF, 0xFF, 0x02, 0x88, 0xFF, 0xFF, 0xFF, 0xFF,
+                     0xFF, 0xFF, 0xFF, 0xFF, 0x7F, 0x83, 0xFF, 0xFF, 0xFF};
+          payload.resize(46 + random() % 40, 0xFF);
+          break;
+        }
+        default: {  // notices from real and spoofed switches with impossible ports
+          static const std::int32_t kNotices[] = {kAppNoticePortSpeed, kAppNoticeLinkDown,
+                                                  kAppNoticeLoop, kAppNotice25, kAppNotice26,
+                                                  kAppNoticeFan, kAppReserved14};
+          payload = message(kNotices[random() % 7], static_cast<std::int32_t>(random()),
+                            random() % 2 ? someSwitch() : randomMac());
+          break;
+        }
+      }
+      send(random() % 2 ? someSwitch() : randomMac(), payload);
+    };
+
+    auto nextGarbage = std::chrono::steady_clock::now();
+    while (!stopping->load()) {
+      if (const auto frame = socket->Receive(std::chrono::milliseconds(1))) {
+        // A request of the tool: 14-byte header, to the switches' group address.
+        if (frame->size() > 14 &&
+            std::equal(kSwitchGroupAddress.begin(), kSwitchGroupAddress.end(), frame->begin())) {
+          PDUDATA request;
+          ErrorPair decodeError;
+          if (DecodePdu(decodeError, std::span(*frame).subspan(14), LookupFunctionTypes, request)) {
+            ++requests_;
+            const std::int32_t answerApp =
+                request.application == kAppDiscoveryRequest ? kAppDiscoveryReply : request.application + 1;
+            const etherAddress asked = request.application == kAppDiscoveryRequest
+                                           ? someSwitch()
+                                           : request.destinationMac;
+            // Answers of the right kind that no transaction waits for.
+            for (const std::int32_t tid :
+                 {request.transactionId + 1000003, request.transactionId ^ 0x55555555,
+                  -request.transactionId - 7}) {
+              send(asked, message(answerApp, tid, asked));
+            }
+            // Discovery replies from switches that do not exist.
+            send(randomMac(), message(kAppDiscoveryReply, request.transactionId + 7777777, randomMac()));
+            if (mix_.hijack) {
+              const etherAddress other = random() % 2 ? randomMac() : someSwitch();
+              send(other, message(answerApp, request.transactionId, other));
+            }
+          }
+        }
+      }
+      const auto now = std::chrono::steady_clock::now();
+      if (now - nextGarbage > std::chrono::milliseconds(50)) nextGarbage = now;  // no catching up
+      while (nextGarbage <= now) {
+        for (int i = 0; i < mix_.garbagePerMillisecond; ++i) garbage();
+        nextGarbage += std::chrono::milliseconds(1);
+      }
+    }
+  });
+  return true;
+}
+
+void FrameStorm::Stop() {
+  stopping_ = true;
+  if (thread_.joinable()) thread_.join();
+}
+
+}  // namespace ntr::e2e
