@@ -136,6 +136,8 @@ void Session::EndModalRead(ManagedSwitch& sw) {
     AppendErrorLog(record.macText.get(), reasons.empty() ? "詳細不明" : reasons.front(),
                    "致命的なエラー(機器の読込みに失敗)");
     operator_.ShowMessage(DeviceReadFailedText(sw.mac()), MessageIcon::kError);
+    // The window shows only the message; on a terminal the reasons help at once.
+    for (const auto& reason : reasons) std::fprintf(stderr, "  %s\n", reason.c_str());
     if (auto snapshot = snapshots_.find(&sw); snapshot != snapshots_.end()) {
       CopySettings(record, *snapshot->second);
       record.failures.Clear();
