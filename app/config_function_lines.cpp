@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "app/config_data.h"
+#include "catalogue/request_text.h"
 #include "catalogue/switch_data.h"
 #include "catalogue/switch_model.h"
 #include "protocol/text_encoding.h"
@@ -30,24 +31,15 @@ constexpr std::array<WordCode, 5> kRemarkClass{
     {{"off", 0}, {"class1", 1}, {"class2", 2}, {"class3", 3}, {"class4", 4}}};
 constexpr std::array<WordCode, 3> kPoeClass{
     {{"none", kPoeClassNone}, {"class3", kPoeClass3}, {"class4", kPoeClass4}}};
-constexpr std::array<WordCode, 26> kRxCounter{{
-    {"packets", 0}, {"broadcast-and-multicast-packets", 1}, {"total-error-packets", 2},
-    {"broadcast-packets", 3}, {"multicast-packets", 4}, {"packets-64-octets", 5},
-    {"packets-65-to-127-octets", 6}, {"packets-128-to-255-octets", 7},
-    {"packets-256-to-511-octets", 8}, {"packets-512-to-1023-octets", 9},
-    {"packets-1024-to-1526-octets", 10}, {"pause", 11}, {"fifo-drops", 12},
-    {"total-good-packets", 13}, {"class-0", 14}, {"class-1", 15}, {"class-2", 16}, {"class-3", 17},
-    {"backward-drops", 18}, {"classifier-drops", 19}, {"crc-align-errors", 20},
-    {"under-size-packets", 21}, {"over-size-packets", 22}, {"fragments", 23}, {"jabbers", 24},
-    {"control-packets", 25}}};
-constexpr std::array<WordCode, 21> kTxCounter{{
-    {"packets", 0}, {"broadcast-and-multicast-packets", 1}, {"total-error-packets", 2},
-    {"broadcast-packets", 3}, {"multicast-packets", 4}, {"packets-64-octets", 5},
-    {"packets-65-to-127-octets", 6}, {"packets-128-to-255-octets", 7},
-    {"packets-256-to-511-octets", 8}, {"packets-512-to-1023-octets", 9},
-    {"packets-1024-to-1526-octets", 10}, {"pause", 11}, {"fifo-drops", 12},
-    {"total-good-packets", 13}, {"class-0", 14}, {"class-1", 15}, {"class-2", 16}, {"class-3", 17},
-    {"drops", 26}, {"collisions", 27}, {"cfi-drop", 28}}};
+// The code of a frame-counter type name (receive codes 0..25, transmit codes
+// 0..17 and 26..28), from the one list of names.
+std::optional<std::int32_t> CounterTypeCode(std::string_view word, bool transmit) {
+  for (std::int32_t code = 0; code <= 28; ++code) {
+    const std::string_view name = transmit ? TxCounterTypeName(code) : RxCounterTypeName(code);
+    if (!name.empty() && name == word) return code;
+  }
+  return std::nullopt;
+}
 
 template <std::size_t N>
 std::optional<std::int32_t> Lookup(const std::array<WordCode, N>& table, std::string_view word) {
@@ -179,7 +171,7 @@ template <bool Transmit>
 bool CounterType(Line& line) {
   const auto port = Index(line.args[0], line.ports);
   const auto counter = Index(line.args[1], line.counters);
-  const auto type = Transmit ? Lookup(kTxCounter, line.args[2]) : Lookup(kRxCounter, line.args[2]);
+  const auto type = CounterTypeCode(line.args[2], Transmit);
   if (!port || !counter || !type) return false;
   auto& types = Transmit ? line.r.ports[*port].txCounterTypes : line.r.ports[*port].rxCounterTypes;
   types[*counter] = *type;

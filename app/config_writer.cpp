@@ -11,6 +11,7 @@
 #include "catalogue/switch_model.h"
 #include "protocol/data_folder.h"
 #include "protocol/text_encoding.h"
+#include "protocol/write_all.h"
 
 namespace ntr {
 namespace {
@@ -75,18 +76,6 @@ void AppendRecord(tag_SWITCHDATA& record, std::string& out) {
   shown.macText = FormatSwitchMac(record.switchMac);
   WriteSwitchComment(shown, out);
   WriteSwitchBlock(shown, out);
-}
-
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
 }
 
 // The permissions of the file being replaced, or the usual ones for a new file.

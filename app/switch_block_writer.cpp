@@ -6,6 +6,7 @@
 #include <span>
 #include <string_view>
 
+#include "catalogue/request_text.h"
 #include "catalogue/switch_data.h"
 #include "catalogue/switch_model.h"
 
@@ -25,14 +26,6 @@ constexpr std::array<std::string_view, 5> kRemarkClassWords{"off", "class1", "cl
                                                             "class4"};
 constexpr std::array<std::string_view, 4> kSpeedUnitWords{"128k", "1m", "10m", "32m"};
 constexpr std::array<std::string_view, 3> kLinkDownWords{"none", "linkdown", "linkdown-recovery"};
-constexpr std::array<std::string_view, 29> kCounterWords{
-    "packets", "broadcast-and-multicast-packets", "total-error-packets", "broadcast-packets",
-    "multicast-packets", "packets-64-octets", "packets-65-to-127-octets",
-    "packets-128-to-255-octets", "packets-256-to-511-octets", "packets-512-to-1023-octets",
-    "packets-1024-to-1526-octets", "pause", "fifo-drops", "total-good-packets", "class-0",
-    "class-1", "class-2", "class-3", "backward-drops", "classifier-drops", "crc-align-errors",
-    "under-size-packets", "over-size-packets", "fragments", "jabbers", "control-packets",
-    "drops", "collisions", "cfi-drop"};
 
 // The word of a stored code, or `fallback` when the code has none.
 std::string_view WordOf(std::span<const std::string_view> words, std::int32_t code,
@@ -43,12 +36,11 @@ std::string_view WordOf(std::span<const std::string_view> words, std::int32_t co
   return words[code];
 }
 
-// Receive types are codes 0..25, transmit types 0..17 and 26..28; any other
-// code is written as "packets", as the file does for transmit types.
+// A counter type without a name is written as "packets", as the file does
+// for transmit types.
 std::string_view CounterWord(std::int32_t type, bool transmit) {
-  const bool known = transmit ? (type >= 0 && type <= 17) || (type >= 26 && type <= 28)
-                              : type >= 0 && type <= 25;
-  return known ? kCounterWords[type] : kCounterWords[0];
+  const std::string_view name = transmit ? TxCounterTypeName(type) : RxCounterTypeName(type);
+  return name.empty() ? RxCounterTypeName(0) : name;
 }
 
 std::string_view OnOff(std::int32_t value) { return value == 1 ? "on" : "off"; }

@@ -9,6 +9,7 @@
 
 #include "protocol/data_folder.h"
 #include "protocol/text_encoding.h"
+#include "protocol/write_all.h"
 
 namespace ntr {
 namespace {
@@ -18,18 +19,6 @@ namespace {
 std::mutex& ErrorLogLock() {
   static std::mutex lock;
   return lock;
-}
-
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "protocol/byte_reader.h"
+#include "protocol/write_all.h"
 
 namespace ntr {
 namespace {
@@ -26,16 +27,6 @@ bool AppendField(std::string& line, ByteReader& reader, std::size_t count) {
   if (!reader.ReadBytes(count, field)) return false;
   AppendHex(line, field);
   line.push_back(' ');
-  return true;
-}
-
-bool WriteAll(int fd, std::string_view text) {
-  while (!text.empty()) {
-    const ssize_t n = ::write(fd, text.data(), text.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    text.remove_prefix(static_cast<std::size_t>(n));
-  }
   return true;
 }
 
