@@ -12,8 +12,7 @@ using namespace std::chrono_literals;
 
 bool Synchronising(const ManagedSwitch* sw) {
   if (sw == nullptr) return false;
-  const std::int32_t state = sw->node.record().switchState;
-  return state == kStateSyncRequest || state == kStateBulk;
+  return SettingsTransferRunning(sw->node.record().switchState);
 }
 
 }  // namespace
@@ -190,7 +189,7 @@ void Discovery::ApplyReplies() {
     ManagedSwitch* sw = node->switchObject;
     const bool apply = sw == nullptr || (!sw->node.transactor().RecentlyChanged() &&
                                          sw->record().modelCode == 0 &&
-                                         (!node->applied || sw->needsReapply));
+                                         (!node->applied || sw->adoptAgain));
     if (apply) {
       bool taken = false;
       {
@@ -200,7 +199,7 @@ void Discovery::ApplyReplies() {
       }
       if (taken) {
         node->applied = true;
-        if (sw != nullptr) sw->needsReapply = false;
+        if (sw != nullptr) sw->adoptAgain = false;
         adopter_.AdoptSwitch(*this, *node, reply);
         std::lock_guard<std::mutex> lock(mailboxLock_);
         mailboxFull_ = false;
@@ -212,7 +211,7 @@ void Discovery::ApplyReplies() {
     }
 
     if (sw == nullptr || !sw->active) continue;
-    if (sw->markedForReapply || !sw->settings.identityComplete()) continue;
+    if (sw->discoveryPaused || !sw->settings.identityComplete()) continue;
     sw->MarkAnswered();
     tag_SWITCHDATA& record = sw->record();
     if (!sw->node.transactor().RecentlyChanged() && record.fingerprintValid &&

@@ -8,7 +8,8 @@ ManagedSwitch::ManagedSwitch(TransactionHub& hub, tag_SWITCHDATA& record, Config
       settings(node, saver, notices, this,
                SettingsThread::Hooks{[this] {
                                        node.record().modelCode = 0;
-                                       needsReapply = true;
+                                       node.record().readFailed = 0;
+                                       adoptAgain = true;
                                      },
                                      [this] { Redraw(); }}) {}
 

@@ -44,11 +44,15 @@ class ManagedSwitch {
   SettingsThread settings;
 
   Relaxed<bool> active{false};
-  // Set when the switch must be applied again by the next discovery reply
-  // (its settings changed on the switch, or a synchronisation failed).
-  Relaxed<bool> needsReapply{false};
-  // Set by the view after a bulk read, until it has dealt with the result.
-  Relaxed<bool> markedForReapply{false};
+  // The next discovery reply adopts the switch again even though its node was
+  // applied already (its settings changed on the switch, or a synchronisation
+  // failed); the model code is held at unknown until then.
+  Relaxed<bool> adoptAgain{false};
+  // Set by a front end while it deals with the result of a bulk read:
+  // discovery leaves the switch alone meanwhile (counts no answer, starts no
+  // synchronisation). Not the same fact as `adoptAgain`: that one makes
+  // discovery act at the next reply, this one keeps it from acting.
+  Relaxed<bool> discoveryPaused{false};
   // The switch's place in the topology; main thread only.
   TOPOLOGYNODE* topologyNode = nullptr;
 

@@ -163,9 +163,10 @@ bool SettingsThread::RequestSynchronisation(ErrorPair& error) {
   if (ModelCodeOf(node_.record().modelName.get()) == kModelUnknown) {
     return error.Fail(kErrUnknownModel);
   }
-  if (syncRunning_ || syncRequested_.exchange(true)) return true;
+  Sync expected = Sync::kNone;
+  if (!sync_.compare_exchange_strong(expected, Sync::kRequested)) return true;
   if (!EnsureRunning(error)) {
-    syncRequested_ = false;
+    sync_ = Sync::kNone;
     return false;
   }
   synchronise_.Set();
@@ -219,7 +220,7 @@ void SettingsThread::Loop() {
 void SettingsThread::Poll() {
   tag_SWITCHDATA& record = node_.record();
   const std::int32_t model = record.modelCode;
-  if (!ready_ || model == kModelUnknown) return;
+  if (model == kModelUnknown) return;
   const auto before = StatusSnapshot(record);
   ErrorPair error;
   if (PollsSystemFan(model)) node_.Get("status-fan", error);
@@ -238,25 +239,24 @@ void SettingsThread::Poll() {
       break;
     }
   }
-  polledOnce_ = true;
   ++pollsDone_;
   if (StatusSnapshot(record) != before && hooks_.redraw) hooks_.redraw();
 }
 
 void SettingsThread::ReadIdentity() {
-  ErrorPair error;
   node_.identityRead = true;
-  const auto read = [&](std::atomic<bool>& flag, std::string_view keyword) {
-    if (!flag && node_.Get(keyword, error)) flag = true;
+  // Items read before are not read again; the whole is published at the end.
+  unsigned read = identityRead_;
+  const auto item = [&](unsigned bit, std::string_view keyword) {
+    ErrorPair error;
+    if ((read & bit) == 0 && node_.Get(keyword, error)) read |= bit;
   };
-  read(identityMac_, "system-macaddress");
-  read(identityFirmware_, "firmware-revision");
-  read(identityModel_, "model-name");
-  read(identitySerial_, "serial-number");
+  item(1, "system-macaddress");
+  item(2, "firmware-revision");
+  item(4, "model-name");
+  item(8, "serial-number");
   node_.identityRead = false;
-  if (identityMac_ && identityFirmware_ && identityModel_ && identitySerial_) {
-    identityComplete_ = true;
-  }
+  identityRead_ = read;
   identityRequested_ = false;
 }
 
@@ -358,9 +358,7 @@ bool SettingsThread::RequestSync(ErrorPair& error) {
 
 void SettingsThread::Synchronise() {
   tag_SWITCHDATA& record = node_.record();
-  syncRunning_ = true;
-  syncRequested_ = false;
-  ready_ = false;
+  sync_ = Sync::kRunning;
   ComputeFingerprint(record, true);
   if (record.switchState == kStateNew) record.switchState = kStateSyncQuery;
 
@@ -401,12 +399,11 @@ void SettingsThread::Synchronise() {
     ModelFixUp(record);
   }
   record.fingerprintValid = 1;
-  syncRunning_ = false;
   lastSyncDone_ = true;
   lastRunFailed_ = failed || differs;
+  sync_ = Sync::kNone;
   graceCount = 3;
   Notify(Notification::kSwitchWorkFinished);
-  ready_ = true;
 }
 
 bool SettingsThread::BulkWrite(ErrorPair& error) {

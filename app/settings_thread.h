@@ -46,13 +46,15 @@ class SettingsThread {
   void Stop();
 
   // Flags and progress, read by other threads.
-  bool ready() const { return ready_; }
-  bool polledOnce() const { return polledOnce_; }
+  bool polledOnce() const { return pollsDone_ > 0; }
   // Polls completed so far.
   int pollsDone() const { return pollsDone_; }
-  bool identityComplete() const { return identityComplete_; }
+  bool identityComplete() const { return identityRead_ == kIdentityAll; }
   bool identityRequested() const { return identityRequested_; }
-  bool synchronising() const { return syncRunning_; }
+  // A synchronisation runs / is requested or runs.
+  bool synchronising() const { return sync_ == Sync::kRunning; }
+  bool synchronisationPending() const { return sync_ != Sync::kNone; }
+  // A synchronisation has run to its end at least once.
   bool lastSyncDone() const { return lastSyncDone_; }
   bool bulkReadRequested() const { return bulkReadRequested_; }
   int bulkDone() const { return bulkDone_; }
@@ -93,17 +95,16 @@ class SettingsThread {
   std::mutex threadLock_;
   std::thread thread_;
 
-  std::atomic<bool> ready_{true};
-  std::atomic<bool> polledOnce_{false};
+  // The identity items read so far, one bit each (MAC, firmware, model, serial).
+  static constexpr unsigned kIdentityAll = 0xF;
+  // Where the synchronisation stands: a request made meanwhile merges into
+  // the one requested or running.
+  enum class Sync { kNone, kRequested, kRunning };
+
   std::atomic<int> pollsDone_{0};
-  std::atomic<bool> identityMac_{false};
-  std::atomic<bool> identityFirmware_{false};
-  std::atomic<bool> identityModel_{false};
-  std::atomic<bool> identitySerial_{false};
-  std::atomic<bool> identityComplete_{false};
+  std::atomic<unsigned> identityRead_{0};
   std::atomic<bool> identityRequested_{false};
-  std::atomic<bool> syncRequested_{false};
-  std::atomic<bool> syncRunning_{false};
+  std::atomic<Sync> sync_{Sync::kNone};
   std::atomic<bool> lastSyncDone_{false};
   std::atomic<bool> bulkReadRequested_{false};
   std::atomic<bool> lastRunFailed_{false};

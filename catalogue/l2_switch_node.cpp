@@ -37,8 +37,7 @@ void L2SWITCHNODE::Attach() {
 
 bool L2SWITCHNODE::Busy(ErrorPair& error) const {
   const std::int32_t state = record_->switchState;
-  return (state == kStateFirmPrepare || state == kStateFirmTransfer) &&
-         !error.Fail(kErrFirmwareUpdating);
+  return FirmwareRunning(state) && !error.Fail(kErrFirmwareUpdating);
 }
 
 bool L2SWITCHNODE::IndexesInRange(const MemberSpec& member, int first, int second) const {
@@ -192,9 +191,7 @@ bool L2SWITCHNODE::Get(std::string_view keyword, int first, int second, ErrorPai
   const std::int32_t state = record_->switchState;
   if (member != nullptr && member->kind == MemberKind::kStatus) {
     // A poll that meets a busy switch skips it.
-    if (state == kStateFirmPrepare || state == kStateFirmTransfer || state >= kStateSyncQuery) {
-      return true;
-    }
+    if (SwitchBusy(state)) return true;
   } else if (Busy(error)) {
     return false;
   }

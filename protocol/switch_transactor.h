@@ -29,6 +29,23 @@ enum SwitchState : std::int32_t {
   kStateBulkFinish = 8,     // settings thread: end of a bulk run
 };
 
+// What a switch state says; the one place that interprets the numbers.
+// A firmware preparation or transfer is running.
+inline bool FirmwareRunning(std::int32_t state) {
+  return state == kStateFirmPrepare || state == kStateFirmTransfer;
+}
+// The settings thread runs a synchronisation or a bulk read or write.
+inline bool SettingsRunRunning(std::int32_t state) { return state >= kStateSyncQuery; }
+// Settings are being written to the switch (its synchronisation request or
+// the bulk run): its discovery replies are not to be trusted meanwhile.
+inline bool SettingsTransferRunning(std::int32_t state) {
+  return state == kStateSyncRequest || state == kStateBulk;
+}
+// The switch is busy: polls skip it and a front end waits.
+inline bool SwitchBusy(std::int32_t state) {
+  return FirmwareRunning(state) || SettingsRunRunning(state);
+}
+
 inline constexpr int kAttempts = 5;
 inline constexpr int kBulkAttempts = 30;
 inline constexpr std::chrono::milliseconds kAttemptTimeout{1000};
