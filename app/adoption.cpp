@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "app/config_writer.h"
+#include "app/factory_reset.h"
 #include "catalogue/switch_model.h"
 
 namespace ntr {
@@ -279,31 +280,10 @@ void SwitchAdoption::CheckAgainstFile(tag_SWITCHDATA& record) {
   Save();
 }
 
-void SwitchAdoption::ResetToDefaults(ManagedSwitch& sw) {
-  tag_SWITCHDATA& record = sw.record();
-  const etherAddress mac = record.switchMac;
-  const std::int32_t state = record.switchState;
-  const std::string firmware = record.firmwareRevision.get();
-  const std::string model = record.modelName.get();
-  const std::string serial = record.serialNumber.get();
-  const std::string bootRom = record.bootRomVersion.get();
-  record.Initialise();
-  record.switchMac = mac;
-  record.switchState = state;
-  record.firmwareRevision = firmware;
-  record.modelName = model;
-  record.serialNumber = serial;
-  record.bootRomVersion = bootRom;
-  sw.node.Attach();
-  ModelFixUp(record);  // by the model: the default name and mirroring destination
-  record.modelCode = kModelUnknown;  // held back while the operator decides
-}
+void SwitchAdoption::ResetToDefaults(ManagedSwitch& sw) { ResetRecordToFactory(sw); }
 
 void SwitchAdoption::DropUnusedNames() {
-  std::vector<std::int32_t> ids;
-  for (const VlanName& entry : parts_.host.config.VlanNames()) ids.push_back(entry.id);
-  const std::vector<RecordPtr> users = ManagedRecords();
-  parts_.host.config.DropUnusedVlanNames(ids, users);
+  DropVlanNamesAfterReset(parts_.host.config, ManagedRecords());
 }
 
 void SwitchAdoption::SwitchRemoving(ManagedSwitch& sw) {

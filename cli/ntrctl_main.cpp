@@ -15,7 +15,6 @@
 #include "catalogue/switch_model.h"
 #include "cli/ntrctl_session.h"
 #include "cli/ntrctl_words.h"
-#include "protocol/error_log.h"
 #include "protocol/net_device.h"
 
 namespace ntr::cli {
@@ -271,10 +270,10 @@ int Read(Session& session, ManagedSwitch& sw) {
     Progress progress;
     session.RunUntil(
         [&] {
-          const int total = std::max(1, sw.settings.bulkTotal());
-          progress.Show(std::min(100, sw.settings.bulkDone() * 100 / total));
-          return session.readsEnded() > before && !sw.settings.bulkReadRequested() &&
-                 sw.record().switchState != kStateBulk;
+          const SwitchStatus status = StatusOf(sw);
+          if (status.phase != SwitchPhase::kReading) return session.readsEnded() > before;
+          progress.Show(std::min(100, status.done * 100 / std::max(1, status.total)));
+          return false;
         },
         std::chrono::minutes(10));
   }
@@ -285,35 +284,24 @@ int Read(Session& session, ManagedSwitch& sw) {
 }
 
 int Apply(Session& session, ManagedSwitch& sw, const std::string& file) {
-  tag_SWITCHDATA& record = sw.record();
-  CConfigData loaded;
-  ReadOptions options;
-  options.filter = &record;
-  options.portCount = record.portCount;
-  options.counterCount = record.counterCount;
-  ErrorPair error;
-  if (!ReadConfigText(session.app().host(), loaded, file, options, error)) return Fail(error);
-  const auto records = loaded.StoredRecords();
-  if (records.empty()) return Fail("ファイル内にデータが見つかりません");
-  CopySettings(record, *records.front());
-  record.failures.Clear();
-  ModelFixUp(record);
-  record.modelChecked = 1;
-  ComputeFingerprint(record);
-  if (!session.app().SaveConfigFile(error)) return Fail(error);
-  if (!sw.settings.RequestSynchronisation(error)) return Fail(error);
+  if (const ServiceResult begun = session.service().BeginApply(sw, file); !begun.ok) {
+    return Fail(begun.text);
+  }
   const etherAddress mac = sw.mac();
   // The synchronisation runs; afterwards the switch is applied again.
-  session.RunUntil([&] { return sw.settings.synchronising() || sw.settings.lastSyncDone(); });
+  session.RunUntil([&] {
+    return StatusOf(sw).phase == SwitchPhase::kSynchronising || sw.settings.lastSyncDone();
+  });
   ManagedSwitch* settled = nullptr;
   session.RunUntil([&] {
     settled = session.Find(FormatSwitchMac(mac));
     return settled != nullptr && settled->settings.lastSyncDone() && Session::Settled(*settled);
   });
   if (settled == nullptr || !Session::Settled(*settled)) return Fail(FormatErrorMessage(kErrNoResponse));
-  if (settled->settings.lastRunFailed()) return Fail("設定の更新に失敗しました。");
-  // Settings the switch refused are reported, and the run counts as failed.
-  return session.app().ReportSettingFailures(settled->record()) ? kExitFailure : kExitOk;
+  const ServiceResult ended = session.service().EndApply(*settled);
+  if (ended.ok) return kExitOk;
+  // Settings the switch refused were reported through the operator.
+  return ended.text.empty() ? kExitFailure : Fail(ended.text);
 }
 
 int Import(Session& session, const std::string& file) {
@@ -367,63 +355,18 @@ int Firmware(Session& session, ManagedSwitch& sw, const std::string& file) {
 }
 
 int Action(Session& session, ManagedSwitch& sw, const std::string& command) {
-  const char* keyword = command == "restart" ? "restart"
-                        : command == "clear-counters" ? "clear-counter"
-                                                      : "restart-poe-supply";
-  ErrorPair error;
-  if (!sw.node.Execute(keyword, error)) return Fail(error);
-  if (command == "restart") {
-    session.app().HandleNotice(Notice{Notification::kFirmwareUpdated, 0, 0, &sw});
-  } else if (command == "clear-counters") {
-    for (auto& port : sw.record().portStatus) {
-      port.txOctets = 0;
-      port.rxOctets = 0;
-      for (auto& count : port.txFrames) count = 0;
-      for (auto& count : port.rxFrames) count = 0;
-    }
-    std::printf("フレームカウンタのリセットを行いました。\n");
-  } else {
-    std::printf("給電を再開しました。\n");
-  }
+  SwitchService& service = session.service();
+  const ServiceResult result = command == "restart"          ? service.Restart(sw)
+                               : command == "clear-counters" ? service.ClearCounters(sw)
+                                                             : service.RestartPoeSupply(sw);
+  if (!result.ok) return Fail(result.text);
+  if (!result.text.empty()) std::printf("%s\n", result.text.c_str());
   return kExitOk;
 }
 
 int FactoryReset(Session& session, ManagedSwitch& sw) {
-  tag_SWITCHDATA& record = sw.record();
-  const etherAddress mac = sw.mac();
-  const std::string model = record.modelName.get();
-  const std::string serial = record.serialNumber.get();
-  const std::string firmware = record.firmwareRevision.get();
-  std::vector<std::int32_t> used;
-  for (const auto& id : record.vlanIds) {
-    if (id != 1) used.push_back(id);
-  }
-  session.app().resetMacs().Add(mac);
-  record.Initialise();
-  record.switchMac = mac;
-  record.macText = FormatSwitchMac(mac);
-  record.modelName = model;
-  record.serialNumber = serial;
-  record.firmwareRevision = firmware;
-  record.switchState = kStateIdle;
-  ApplyModel(record);
-  ModelFixUp(record);
-  record.modelCode = kModelUnknown;  // the switch is adopted again
-  CConfigData& config = session.app().config();
-  const auto users = session.app().adoption().ManagedRecords();
-  const auto kept = config.DropUnusedVlanNames(used, users);
-  std::vector<std::int32_t> all;
-  for (const auto& name : config.VlanNames()) all.push_back(name.id);
-  config.DropUnusedVlanNames(all, users);
-  ComputeFingerprint(record);
-  ErrorPair error;
-  session.app().SaveConfigFile(error);
-  if (!kept.empty()) {
-    std::printf("工場出荷時の状態に戻しました。\n他のスイッチにVLANの設定があるため、以下のVLAN IDは削除されませんでした。\n");
-    for (std::size_t i = 0; i < kept.size(); ++i) std::printf("%s%d", i ? ", " : "", kept[i]);
-    std::printf("\n");
-  }
-  session.app().HandleNotice(Notice{Notification::kFirmwareUpdated, 0, 0, &sw});
+  const FactoryResetResult result = session.service().FactoryReset(sw);
+  if (!result.text.empty()) std::printf("%s\n", result.text.c_str());
   return kExitOk;
 }
 

@@ -1,17 +1,14 @@
 #include "cli/ntrctl_session.h"
 
-#include <algorithm>
 #include <cstdio>
 
-#include "app/import_export.h"
-#include "catalogue/switch_model.h"
-#include "protocol/error_log.h"
 #include "protocol/net_device.h"
 
 namespace ntr::cli {
 
 Session::Session(const Options& options) : options_(options), operator_(options) {
   app_ = std::make_unique<CMarlApp>(CMarlApp::Parts{operator_, loop_, this, nullptr});
+  service_ = std::make_unique<SwitchService>(*app_);
 }
 
 Session::~Session() {
@@ -20,6 +17,7 @@ Session::~Session() {
     app_->ExitInstance();
   }
   loop_.Quit();  // releases a thread still handing a notice over
+  service_.reset();
   app_.reset();
 }
 
@@ -68,17 +66,6 @@ ManagedSwitch* Session::Find(const std::string& who) {
   return nullptr;
 }
 
-bool Session::Settled(ManagedSwitch& sw) {
-  const tag_SWITCHDATA& record = sw.record();
-  // A switch taken with its own settings keeps the state it had before its
-  // read (new); only the busy states count.
-  const std::int32_t state = record.switchState;
-  const bool busy = state == kStateFirmPrepare || state == kStateFirmTransfer ||
-                    state >= kStateSyncQuery;
-  return sw.active && sw.settings.identityComplete() && record.modelCode != kModelUnknown &&
-         !busy && !sw.settings.synchronising() && !sw.settings.bulkReadRequested();
-}
-
 ManagedSwitch* Session::WaitForSwitch(const std::string& who) {
   ManagedSwitch* found = nullptr;
   RunUntil([&] {
@@ -104,7 +91,7 @@ bool Session::Send(const Notice& notice, std::optional<std::chrono::milliseconds
 }
 
 void Session::Handle(const Notice& notice) {
-  if (!app_) return;
+  if (!app_ || !service_) return;
   switch (app_->HandleNotice(notice)) {
     case CMarlApp::NoticeResult::kCloseMainWindow:
       fatal_ = true;
@@ -115,41 +102,14 @@ void Session::Handle(const Notice& notice) {
     case CMarlApp::NoticeResult::kNotMine:
       break;
   }
-  if (notice.message != Notification::kModalRead) return;
-  auto* sw = static_cast<ManagedSwitch*>(notice.subject);
-  const auto list = app_->discovery().Switches();
-  const bool managed = std::find(list.begin(), list.end(), sw) != list.end();
-  if (notice.wParam == 1) {
-    if (managed) snapshots_[sw] = std::make_unique<tag_SWITCHDATA>(sw->record());
-    return;
-  }
-  if (managed) EndModalRead(*sw);
-  snapshots_.erase(sw);
-  ++readsEnded_;
-}
-
-void Session::EndModalRead(ManagedSwitch& sw) {
-  tag_SWITCHDATA& record = sw.record();
-  ErrorPair error;
-  if (sw.settings.lastRunFailed()) {
-    const std::vector<std::string> reasons = record.failures.Take();
-    AppendErrorLog(record.macText.get(), reasons.empty() ? "詳細不明" : reasons.front(),
-                   "致命的なエラー(機器の読込みに失敗)");
-    operator_.ShowMessage(DeviceReadFailedText(sw.mac()), MessageIcon::kError);
+  const auto read = service_->HandleModalRead(notice);
+  if (!read) return;
+  if (!read->ok && !read->text.empty()) {
+    operator_.ShowMessage(read->text, MessageIcon::kError);
     // The window shows only the message; on a terminal the reasons help at once.
-    for (const auto& reason : reasons) std::fprintf(stderr, "  %s\n", reason.c_str());
-    if (auto snapshot = snapshots_.find(&sw); snapshot != snapshots_.end()) {
-      CopySettings(record, *snapshot->second);
-      record.failures.Clear();
-    }
-    app_->adoption().KeepRecordOf(sw);
-    app_->SaveConfigFile(error);
-    record.modelCode = kModelUnknown;
-    record.readFailed = 1;
-    return;
+    for (const auto& reason : read->details) std::fprintf(stderr, "  %s\n", reason.c_str());
   }
-  app_->adoption().KeepRecordOf(sw);
-  app_->SaveConfigFile(error);
+  ++readsEnded_;
 }
 
 }  // namespace ntr::cli

@@ -6,12 +6,13 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 
 #include "app/event_loop.h"
 #include "app/marl_app.h"
+#include "app/switch_phase.h"
+#include "app/switch_service.h"
 #include "cli/ntrctl_operator.h"
 #include "cli/ntrctl_options.h"
 
@@ -35,12 +36,13 @@ class Session : public NotificationSink {
   ManagedSwitch* Find(const std::string& who);
   // Waits until the switch is managed and settled; null after the time-out.
   ManagedSwitch* WaitForSwitch(const std::string& who);
-  // Managed, identity read, model known, and no synchronisation or read under way.
-  static bool Settled(ManagedSwitch& sw);
+  // Managed and ready: identity read, adopted, nothing under way.
+  static bool Settled(const ManagedSwitch& sw) { return IsReady(sw); }
   // Requests a poll and waits for it.
   bool Poll(ManagedSwitch& sw);
 
   CMarlApp& app() { return *app_; }
+  SwitchService& service() { return *service_; }
   EventLoop& loop() { return loop_; }
   const Options& options() const { return options_; }
 
@@ -55,19 +57,16 @@ class Session : public NotificationSink {
 
  private:
   void Handle(const Notice& notice);
-  // The end of a modal read of a switch's settings, as the view takes it.
-  void EndModalRead(ManagedSwitch& sw);
 
   const Options& options_;
   CliOperator operator_;
   EventLoop loop_;
   std::unique_ptr<CMarlApp> app_;
+  std::unique_ptr<SwitchService> service_;
   bool started_ = false;
   std::atomic<int> readsEnded_{0};
   std::atomic<std::int64_t> importResult_{0};
   std::atomic<bool> fatal_{false};
-  // Records as they were when a modal read began (main thread only).
-  std::map<const ManagedSwitch*, std::unique_ptr<tag_SWITCHDATA>> snapshots_;
 };
 
 }  // namespace ntr::cli

@@ -1,0 +1,38 @@
+#include "app/factory_reset.h"
+
+#include "app/managed_switch.h"
+#include "catalogue/switch_model.h"
+
+namespace ntr {
+
+void ResetRecordToFactory(ManagedSwitch& sw) {
+  tag_SWITCHDATA& record = sw.record();
+  const etherAddress mac = record.switchMac;
+  const std::int32_t state = record.switchState;
+  const std::string firmware = record.firmwareRevision.get();
+  const std::string model = record.modelName.get();
+  const std::string serial = record.serialNumber.get();
+  const std::string bootRom = record.bootRomVersion.get();
+  record.Initialise();
+  record.switchMac = mac;
+  record.switchState = state;
+  record.firmwareRevision = firmware;
+  record.modelName = model;
+  record.serialNumber = serial;
+  record.bootRomVersion = bootRom;
+  sw.node.Attach();  // the MAC text and the model's counts
+  ModelFixUp(record);  // by the model: the default name and mirroring destination
+  record.modelCode = kModelUnknown;  // held back until adopted again
+}
+
+std::vector<std::int32_t> DropVlanNamesAfterReset(CConfigData& config,
+                                                  const std::vector<RecordPtr>& users,
+                                                  const std::vector<std::int32_t>& formerIds) {
+  const std::vector<std::int32_t> kept = config.DropUnusedVlanNames(formerIds, users);
+  std::vector<std::int32_t> all;
+  for (const VlanName& entry : config.VlanNames()) all.push_back(entry.id);
+  config.DropUnusedVlanNames(all, users);
+  return kept;
+}
+
+}  // namespace ntr

@@ -1,0 +1,163 @@
+#include "app/switch_service.h"
+
+#include <algorithm>
+
+#include "app/factory_reset.h"
+#include "app/marl_app.h"
+#include "catalogue/switch_model.h"
+#include "protocol/error_log.h"
+
+namespace ntr {
+namespace {
+
+ServiceResult Failed(const ErrorPair& error) {
+  ServiceResult result;
+  result.ok = false;
+  result.error = error;
+  result.text = FormatErrorMessage(error);
+  return result;
+}
+
+ServiceResult Failed(std::string_view text) {
+  ServiceResult result;
+  result.ok = false;
+  result.text = std::string(text);
+  return result;
+}
+
+}  // namespace
+
+SwitchService::SwitchService(CMarlApp& app) : app_(app) {}
+
+FactoryResetResult SwitchService::FactoryReset(ManagedSwitch& sw) {
+  tag_SWITCHDATA& record = sw.record();
+  std::vector<std::int32_t> former;
+  for (const auto& id : record.vlanIds) {
+    if (id != 1) former.push_back(id);
+  }
+  app_.resetMacs().Add(sw.mac());
+  ResetRecordToFactory(sw);
+  FactoryResetResult result;
+  result.keptVlanIds =
+      DropVlanNamesAfterReset(app_.config(), app_.adoption().ManagedRecords(), former);
+  ComputeFingerprint(record);
+  ErrorPair error;
+  app_.SaveConfigFile(error);  // a failure stays in the application's last error
+  if (!result.keptVlanIds.empty()) {
+    result.text = std::string(kFactoryResetDoneText) + "\n" + std::string(kVlanNamesKeptText) + "\n";
+    for (std::size_t i = 0; i < result.keptVlanIds.size(); ++i) {
+      result.text += (i ? ", " : "") + std::to_string(result.keptVlanIds[i]);
+    }
+  }
+  SwitchRestarting(sw);
+  return result;
+}
+
+ServiceResult SwitchService::BeginApply(ManagedSwitch& sw, const std::filesystem::path& file) {
+  tag_SWITCHDATA& record = sw.record();
+  CConfigData loaded;
+  ReadOptions options;
+  options.filter = &record;
+  options.portCount = record.portCount;
+  options.counterCount = record.counterCount;
+  ErrorPair error;
+  if (!ReadConfigText(app_.host(), loaded, file, options, error)) return Failed(error);
+  const auto records = loaded.StoredRecords();
+  if (records.empty()) return Failed(kNoSettingsInFileText);
+  CopySettings(record, *records.front());
+  record.failures.Clear();
+  ModelFixUp(record);
+  record.modelChecked = 1;
+  ComputeFingerprint(record);
+  if (!app_.SaveConfigFile(error)) return Failed(error);
+  if (!sw.settings.RequestSynchronisation(error)) return Failed(error);
+  return {};
+}
+
+ServiceResult SwitchService::EndApply(ManagedSwitch& sw) {
+  if (sw.settings.lastRunFailed()) return Failed(kApplyFailedText);
+  // The failure report has been shown through the operator.
+  if (app_.ReportSettingFailures(sw.record())) return Failed(std::string_view{});
+  return {};
+}
+
+ServiceResult SwitchService::Restart(ManagedSwitch& sw) {
+  ErrorPair error;
+  if (!sw.node.Execute("restart", error)) return Failed(error);
+  SwitchRestarting(sw);
+  return {};
+}
+
+ServiceResult SwitchService::ClearCounters(ManagedSwitch& sw) {
+  ErrorPair error;
+  if (!sw.node.Execute("clear-counter", error)) return Failed(error);
+  for (auto& port : sw.record().portStatus) {
+    port.txOctets = 0;
+    port.rxOctets = 0;
+    for (auto& count : port.txFrames) count = 0;
+    for (auto& count : port.rxFrames) count = 0;
+  }
+  ServiceResult result;
+  result.text = std::string(kCountersClearedText);
+  return result;
+}
+
+ServiceResult SwitchService::RestartPoeSupply(ManagedSwitch& sw) {
+  ErrorPair error;
+  if (!sw.node.Execute("restart-poe-supply", error)) return Failed(error);
+  ServiceResult result;
+  result.text = std::string(kPoeSupplyRestartedText);
+  return result;
+}
+
+void SwitchService::SwitchRestarting(ManagedSwitch& sw) {
+  app_.HandleNotice(Notice{Notification::kFirmwareUpdated, 0, 0, &sw});
+}
+
+ManagedSwitch* SwitchService::Managed(const void* subject) {
+  for (ManagedSwitch* sw : app_.discovery().Switches()) {
+    if (sw == subject) return sw;
+  }
+  return nullptr;
+}
+
+std::optional<ServiceResult> SwitchService::HandleModalRead(const Notice& notice) {
+  if (notice.message != Notification::kModalRead) return std::nullopt;
+  ManagedSwitch* sw = Managed(notice.subject);
+  if (notice.wParam == 1) {
+    if (sw != nullptr) {
+      snapshots_[sw->mac()] = std::make_unique<tag_SWITCHDATA>(sw->record());
+      sw->record().readFailed = 0;
+    }
+    return std::nullopt;
+  }
+  if (sw == nullptr) return Failed(std::string_view{});
+  ServiceResult result = EndModalRead(*sw);
+  snapshots_.erase(sw->mac());
+  return result;
+}
+
+ServiceResult SwitchService::EndModalRead(ManagedSwitch& sw) {
+  tag_SWITCHDATA& record = sw.record();
+  ErrorPair error;
+  if (!sw.settings.lastRunFailed()) {
+    app_.adoption().KeepRecordOf(sw);
+    app_.SaveConfigFile(error);
+    return {};
+  }
+  ServiceResult result = Failed(DeviceReadFailedText(sw.mac()));
+  result.details = record.failures.Take();
+  AppendErrorLog(record.macText.get(), result.details.empty() ? "詳細不明" : result.details.front(),
+                 kReadFailedLogText);
+  if (auto snapshot = snapshots_.find(sw.mac()); snapshot != snapshots_.end()) {
+    CopySettings(record, *snapshot->second);
+    record.failures.Clear();
+  }
+  app_.adoption().KeepRecordOf(sw);
+  app_.SaveConfigFile(error);
+  record.modelCode = kModelUnknown;  // held back: the next discovery reply adopts it again
+  record.readFailed = 1;
+  return result;
+}
+
+}  // namespace ntr

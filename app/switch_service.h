@@ -1,0 +1,89 @@
+// The operator's use cases on one managed switch, shared by every front end
+// (ntrctl, the window): each changes the tool's record and the switch,
+// saves, and tells how it ended as values and texts. Showing them is the
+// front end's part; the service never prints. Main thread only.
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/managed_switch.h"
+#include "protocol/notification.h"
+
+namespace ntr {
+
+class CMarlApp;
+
+inline constexpr std::string_view kFactoryResetDoneText = "工場出荷時の状態に戻しました。";
+inline constexpr std::string_view kVlanNamesKeptText =
+    "他のスイッチにVLANの設定があるため、以下のVLAN IDは削除されませんでした。";
+inline constexpr std::string_view kCountersClearedText = "フレームカウンタのリセットを行いました。";
+inline constexpr std::string_view kPoeSupplyRestartedText = "給電を再開しました。";
+inline constexpr std::string_view kNoSettingsInFileText = "ファイル内にデータが見つかりません";
+inline constexpr std::string_view kApplyFailedText = "設定の更新に失敗しました。";
+inline constexpr std::string_view kReadFailedLogText = "致命的なエラー(機器の読込みに失敗)";
+
+// How a use case ended: `text` is what to show (on success it may be empty),
+// `details` further lines, `error` the failure's code when one caused it.
+struct ServiceResult {
+  bool ok = true;
+  std::string text;
+  std::vector<std::string> details;
+  ErrorPair error;
+};
+
+struct FactoryResetResult : ServiceResult {
+  // The switch's VLANs whose names stay because other switches use them.
+  std::vector<std::int32_t> keptVlanIds;
+};
+
+class SwitchService {
+ public:
+  explicit SwitchService(CMarlApp& app);
+
+  // The tool's record of the switch back at the factory settings (nothing is
+  // sent): the record is reset (see ResetRecordToFactory), names of VLANs no
+  // switch uses any more are dropped, the file is saved, the switch is not
+  // asked about when it comes back in factory state, and discovery takes it
+  // as restarting. The text names the VLANs that kept their names, if any.
+  FactoryResetResult FactoryReset(ManagedSwitch& sw);
+
+  // Applying a configuration file to the switch, in two steps. The begin
+  // takes the file's block for the switch into its record, saves and
+  // requests a synchronisation; the end, once the synchronisation has run
+  // and the switch is ready again, tells how it went. Settings the switch
+  // refused are shown through the operator's failure report, and fail it.
+  ServiceResult BeginApply(ManagedSwitch& sw, const std::filesystem::path& file);
+  ServiceResult EndApply(ManagedSwitch& sw);
+
+  // The switch's actions. A restart (or a firmware update at its end) makes
+  // discovery take the switch as restarting (SwitchRestarting); clearing the
+  // counters clears the tool's copies of them too.
+  ServiceResult Restart(ManagedSwitch& sw);
+  ServiceResult ClearCounters(ManagedSwitch& sw);
+  ServiceResult RestartPoeSupply(ManagedSwitch& sw);
+  void SwitchRestarting(ManagedSwitch& sw);
+
+  // A modal read of a switch's own settings (0x607): its start (wParam 1)
+  // keeps a snapshot of the record and gives nothing; its end (wParam 0)
+  // gives how it ended. On failure the error log has an entry, the record is
+  // back as it was at the read's start and held back (read failed), and the
+  // text is the operator's message with the reasons as details; either way
+  // the record is kept in the stored list and the file saved. The end of a
+  // switch that is no longer managed fails without a text.
+  std::optional<ServiceResult> HandleModalRead(const Notice& notice);
+
+ private:
+  ManagedSwitch* Managed(const void* subject);
+  ServiceResult EndModalRead(ManagedSwitch& sw);
+
+  CMarlApp& app_;
+  // Records as they were when a modal read began, by switch MAC.
+  std::map<etherAddress, std::unique_ptr<tag_SWITCHDATA>> snapshots_;
+};
+
+}  // namespace ntr
