@@ -188,7 +188,7 @@ void Discovery::ApplyReplies() {
 
     ManagedSwitch* sw = node->switchObject;
     const bool apply = sw == nullptr || (!sw->node.transactor().RecentlyChanged() &&
-                                         sw->record().modelCode == 0 &&
+                                         sw->heldBack() &&
                                          (!node->applied || sw->adoptAgain));
     if (apply) {
       bool taken = false;
@@ -217,7 +217,7 @@ void Discovery::ApplyReplies() {
     if (!sw->node.transactor().RecentlyChanged() && record.fingerprintValid &&
         static_cast<std::uint32_t>(body.fingerprint) != record.savedFingerprint) {
       ErrorPair error;
-      if (!sw->settings.RequestSynchronisation(error)) record.modelCode = 0;
+      if (!sw->settings.RequestSynchronisation(error)) sw->HoldBack();
     }
     int present = 0;
     for (std::size_t i = 0; i < static_cast<std::size_t>(kMaxNeighbours); ++i) {

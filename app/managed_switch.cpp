@@ -1,5 +1,7 @@
 #include "app/managed_switch.h"
 
+#include "catalogue/switch_model.h"
+
 namespace ntr {
 
 ManagedSwitch::ManagedSwitch(TransactionHub& hub, tag_SWITCHDATA& record, ConfigSaver* saver,
@@ -7,11 +9,15 @@ ManagedSwitch::ManagedSwitch(TransactionHub& hub, tag_SWITCHDATA& record, Config
     : node(hub, record, saver, std::move(ticks)),
       settings(node, saver, notices, this,
                SettingsThread::Hooks{[this] {
-                                       node.record().modelCode = 0;
+                                       HoldBack();
                                        node.record().readFailed = 0;
                                        adoptAgain = true;
                                      },
                                      [this] { Redraw(); }}) {}
+
+bool ManagedSwitch::heldBack() const { return node.record().modelCode == kModelUnknown; }
+
+void ManagedSwitch::HoldBack() { node.record().modelCode = kModelUnknown; }
 
 ManagedSwitch::~ManagedSwitch() {
   node.transactor().Close();

@@ -27,6 +27,12 @@ class ManagedSwitch {
   tag_SWITCHDATA& record() { return node.record(); }
   etherAddress mac() const { return node.record().switchMac.load(); }
 
+  // Held back: not adopted yet, or to be adopted again by the next discovery
+  // reply. The record's model code is held at unknown meanwhile (which also
+  // keeps polls away); the model name still tells the model.
+  bool heldBack() const;
+  void HoldBack();
+
   // Discovery requests sent while the switch was managed, and the count at
   // its last answer; their difference is the unanswered requests.
   void CountRequest();

@@ -1,7 +1,6 @@
 #include "app/switch_phase.h"
 
 #include "app/managed_switch.h"
-#include "catalogue/switch_model.h"
 
 namespace ntr {
 
@@ -19,8 +18,7 @@ SwitchStatus StatusOf(const ManagedSwitch& sw) {
     return {SwitchPhase::kSynchronising};
   }
   if (!settings.identityComplete()) return {SwitchPhase::kIdentifying};
-  // The model code is held at unknown while the switch waits to be adopted.
-  if (record.modelCode == kModelUnknown) {
+  if (sw.heldBack()) {
     return {record.readFailed != 0 ? SwitchPhase::kReadFailed : SwitchPhase::kHeldBack};
   }
   return {SwitchPhase::kReady};

@@ -155,7 +155,7 @@ ServiceResult SwitchService::EndModalRead(ManagedSwitch& sw) {
   }
   app_.adoption().KeepRecordOf(sw);
   app_.SaveConfigFile(error);
-  record.modelCode = kModelUnknown;  // held back: the next discovery reply adopts it again
+  sw.HoldBack();  // the next discovery reply adopts it again
   record.readFailed = 1;
   return result;
 }
