@@ -253,7 +253,7 @@ int main(int argc, char** argv) {
     bool managed = loop.RunUntil(
         [&] {
           return all([](ManagedSwitch& sw) {
-            return sw.settings.identityComplete() && sw.record().modelCode != kModelUnknown;
+            return sw.settings.identityComplete() && !sw.heldBack();
           });
         },
         std::chrono::seconds(60));
