@@ -110,21 +110,20 @@ void Session::Handle(const Notice& notice) {
       fatal_ = true;
       return;
     case CMarlApp::NoticeResult::kHandled:
-      if (notice.message == Notification::kTopPanelAction) importResult_ = notice.wParam;
+      if (notice.message == Notification::kTopPanelAction) importResult_ = notice.value;
       return;
     case CMarlApp::NoticeResult::kNotMine:
       break;
   }
   if (notice.message != Notification::kModalRead) return;
-  auto* sw = static_cast<ManagedSwitch*>(notice.subject);
-  const auto list = app_->discovery().Switches();
-  const bool managed = std::find(list.begin(), list.end(), sw) != list.end();
-  if (notice.wParam == 1) {
-    if (managed) snapshots_[sw] = std::make_unique<tag_SWITCHDATA>(sw->record());
+  ManagedSwitch* sw = app_->discovery().Find(notice.switchRef);
+  const std::uint64_t generation = notice.switchRef.generation;
+  if (notice.value == 1) {
+    if (sw != nullptr) snapshots_[generation] = std::make_unique<tag_SWITCHDATA>(sw->record());
     return;
   }
-  if (managed) EndModalRead(*sw);
-  snapshots_.erase(sw);
+  if (sw != nullptr) EndModalRead(*sw);
+  snapshots_.erase(generation);
   ++readsEnded_;
 }
 
@@ -138,7 +137,7 @@ void Session::EndModalRead(ManagedSwitch& sw) {
     operator_.ShowMessage(DeviceReadFailedText(sw.mac()), MessageIcon::kError);
     // The window shows only the message; on a terminal the reasons help at once.
     for (const auto& reason : reasons) std::fprintf(stderr, "  %s\n", reason.c_str());
-    if (auto snapshot = snapshots_.find(&sw); snapshot != snapshots_.end()) {
+    if (auto snapshot = snapshots_.find(sw.generation); snapshot != snapshots_.end()) {
       CopySettings(record, *snapshot->second);
       record.failures.Clear();
     }

@@ -66,8 +66,9 @@ class Session : public NotificationSink {
   std::atomic<int> readsEnded_{0};
   std::atomic<std::int64_t> importResult_{0};
   std::atomic<bool> fatal_{false};
-  // Records as they were when a modal read began (main thread only).
-  std::map<const ManagedSwitch*, std::unique_ptr<tag_SWITCHDATA>> snapshots_;
+  // Records as they were when a modal read began, by the switch object's
+  // generation (main thread only).
+  std::map<std::uint64_t, std::unique_ptr<tag_SWITCHDATA>> snapshots_;
 };
 
 }  // namespace ntr::cli

@@ -60,8 +60,21 @@ class DiscoveryFixture : public ::testing::Test {
     Flush();
   }
 
-  // Runs every task queued so far (tasks run in order).
+  // Runs every task queued so far (tasks run in order), and then, until no
+  // identity read is under way, the adoptions the reads resume.
   void Flush() {
+    FlushQueued();
+    ASSERT_TRUE(loop_.RunUntil(
+        [&] {
+          for (ManagedSwitch* sw : (*discovery_).Switches()) {
+            if (sw->settings.identityRequested()) return false;
+          }
+          return true;
+        },
+        std::chrono::seconds(20)));
+    FlushQueued();
+  }
+  void FlushQueued() {
     bool flushed = false;
     loop_.Post([&] { flushed = true; });
     ASSERT_TRUE(loop_.RunUntil([&] { return flushed; }, std::chrono::seconds(20)));
