@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <new>
-#include <thread>
 
 #include "app/config_writer.h"
 #include "app/factory_reset.h"
@@ -11,24 +10,9 @@
 namespace ntr {
 namespace {
 
-using namespace std::chrono_literals;
-
-// The identity read is waited for in steps of 10 ms, at most 50 of them.
-constexpr auto kIdentityStep = 10ms;
-constexpr int kIdentitySteps = 50;
-
 // A synchronisation or a bulk read of the switch is under way.
 bool SettingsRunning(const ManagedSwitch& sw) {
   return sw.settings.synchronising() || sw.settings.bulkReadRequested();
-}
-
-// Whether `sw` is still in the managed-switch list with its active flag set.
-// Compares pointers only: `sw` may point to an object that is gone.
-bool StillManaged(Discovery& discovery, const ManagedSwitch* sw) {
-  for (ManagedSwitch* managed : discovery.Switches()) {
-    if (managed == sw) return managed->active;
-  }
-  return false;
 }
 
 }  // namespace
@@ -54,7 +38,7 @@ bool SwitchAdoption::Adopt(Discovery& discovery, TOPOLOGYNODE& node, const PDUDA
   const auto* body = std::get_if<DISCOVERYREPLY>(&reply.body);
   if ((parts_.stopping && parts_.stopping()) || discovery.closing || body == nullptr) return true;
   ManagedSwitch* sw = node.switchObject;
-  if (sw != nullptr && !StillManaged(discovery, sw)) return true;
+  if (sw != nullptr && discovery.Find(sw->ref()) != sw) return true;
   node.applied = true;
   if (sw != nullptr && sw->record().modelCode != kModelUnknown) return Finish(*sw, node, *body);
   if (sw == nullptr) {
@@ -62,7 +46,7 @@ bool SwitchAdoption::Adopt(Discovery& discovery, TOPOLOGYNODE& node, const PDUDA
     if (sw == nullptr) return false;
   }
   if (!IdentityReady(*sw, node)) return false;
-  Adopting a{discovery, reply.sourceMac, *body, sw, &node};
+  Adopting a{discovery, reply.sourceMac, *body, sw, &node, sw->ref()};
   if (const RecordPtr stored = parts_.host.config.FindStoredRecord(sw->mac())) {
     return AdoptKnown(a, stored);
   }
@@ -99,17 +83,13 @@ bool SwitchAdoption::IdentityReady(ManagedSwitch& sw, TOPOLOGYNODE& node) {
   };
   if (sw.settings.bulkReadRequested()) return notYet();
   if (sw.settings.identityComplete()) return true;
-  ErrorPair error;
-  sw.settings.RequestIdentityRead(error);
-  for (int step = 0; step < kIdentitySteps && sw.settings.identityRequested(); ++step) {
-    std::this_thread::sleep_for(kIdentityStep);
+  // The read runs on the settings thread; its end resumes the adoption
+  // (Discovery::ResumeAdoption), so nothing waits for it here.
+  if (!sw.settings.identityRequested()) {
+    ErrorPair error;
+    sw.settings.RequestIdentityRead(error);
   }
-  if (sw.settings.identityRequested()) return notYet();
-  if (!sw.settings.identityComplete()) {
-    sw.settings.RequestIdentityRead(error);  // the next reply looks again
-    return notYet();
-  }
-  return true;
+  return notYet();
 }
 
 SwitchAdoption::Identity SwitchAdoption::ReportedIdentity(ManagedSwitch& sw) {
@@ -237,13 +217,15 @@ bool SwitchAdoption::Finish(ManagedSwitch& sw, TOPOLOGYNODE& node, const DISCOVE
 }
 
 bool SwitchAdoption::Ask(Adopting& a, AdoptionQuestion mode) {
-  ManagedSwitch* asked = a.sw;
-  const bool firstButton = parts_.op.AskAdoption(mode, asked->mac());
-  // The question ran a modal loop: the switch may have been dropped meanwhile.
+  const bool firstButton = parts_.op.AskAdoption(mode, a.ref.mac);
+  // The question ran a modal loop: anything may have gone or come meanwhile,
+  // so the node and the switch are looked up again, the switch by its MAC
+  // and generation (a new object for the same MAC is another adoption).
   a.node = a.discovery.FindNode(a.nodeMac);
-  const bool there = a.node != nullptr && a.node->switchObject == asked &&
-                     StillManaged(a.discovery, asked);
-  a.sw = there ? asked : nullptr;
+  ManagedSwitch* sw = a.discovery.Find(a.ref);
+  const bool there = a.node != nullptr && sw != nullptr && a.node->switchObject == sw;
+  a.sw = there ? sw : nullptr;
+  if (!there) a.node = nullptr;
   return firstButton;
 }
 
@@ -260,8 +242,10 @@ void SwitchAdoption::ReadFromDevice(ManagedSwitch& sw, std::int32_t model) {
     Notify(Notification::kModalRead, sw, 1);
     return;
   }
-  parts_.op.ShowMessage(DeviceReadFailedText(sw.mac()), MessageIcon::kError);
   record.modelCode = kModelUnknown;
+  // The message box runs a nested loop that may remove the switch: nothing
+  // of it is touched afterwards.
+  parts_.op.ShowMessage(DeviceReadFailedText(sw.mac()), MessageIcon::kError);
 }
 
 void SwitchAdoption::CheckAgainstFile(tag_SWITCHDATA& record) {
@@ -315,8 +299,8 @@ bool SwitchAdoption::KeepRecordOf(ManagedSwitch& sw) {
   return true;
 }
 
-void SwitchAdoption::Notify(Notification message, ManagedSwitch& sw, std::int64_t wParam) {
-  if (parts_.notices != nullptr) parts_.notices->Post(Notice{message, wParam, 0, &sw});
+void SwitchAdoption::Notify(Notification message, ManagedSwitch& sw, std::int64_t value) {
+  if (parts_.notices != nullptr) parts_.notices->Post(Notice{message, value, 0, sw.ref()});
 }
 
 void SwitchAdoption::Save() {

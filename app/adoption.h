@@ -85,8 +85,9 @@ class SwitchAdoption : public SwitchAdopter {
     Discovery& discovery;
     etherAddress nodeMac;
     const DISCOVERYREPLY& reply;
-    ManagedSwitch* sw;
-    TOPOLOGYNODE* node;
+    ManagedSwitch* sw;    // null once the switch went during a question
+    TOPOLOGYNODE* node;   // null once the switch went during a question
+    SwitchRef ref;        // the switch being adopted, for looking it up again
   };
 
   ManagedSwitch* Create(Discovery& discovery, TOPOLOGYNODE& node, const etherAddress& mac);
@@ -101,7 +102,7 @@ class SwitchAdoption : public SwitchAdopter {
   void CheckAgainstFile(tag_SWITCHDATA& record);
   void ResetToDefaults(ManagedSwitch& sw);
   void DropUnusedNames();
-  void Notify(Notification message, ManagedSwitch& sw, std::int64_t wParam = 0);
+  void Notify(Notification message, ManagedSwitch& sw, std::int64_t value = 0);
   void Save();
 
   Parts parts_;

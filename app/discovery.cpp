@@ -29,12 +29,13 @@ Discovery::Discovery(TransactionHub& hub, MainThread& main, NotificationSink* no
         // Under the topology lock: only note the switch; it is removed after.
         if (node.switchObject != nullptr) {
           node.switchObject->topologyNode = nullptr;
-          removedByTree_.push_back(node.switchObject);
+          removedByTree_.push_back(node.switchObject->ref());
         }
       }) {}
 
 Discovery::~Discovery() {
   closing = true;
+  alive_.reset();
   StopTimer();
   hub_.SetDiscoveryReplyHook(nullptr);
   hub_.SetNoticeHook(nullptr);
@@ -141,7 +142,7 @@ void Discovery::AcceptReply(const PDUDATA& reply) {
   if (reply.transactionId != hub_.lastDiscoveryTransactionId) return;
   {
     std::lock_guard<std::mutex> lock(replyLock_);
-    replies_.push_back(reply);
+    replies_.push_back(QueuedReply{reply, false});
     ++accepted_;
   }
   main_.Post([this] { ApplyReplies(); });
@@ -162,28 +163,37 @@ void Discovery::ApplyReplies() {
   }
   for (;;) {
     PDUDATA reply;
+    bool resumed = false;
     {
       std::lock_guard<std::mutex> lock(replyLock_);
       if (replies_.empty()) break;
-      reply = std::move(replies_.front());
+      reply = std::move(replies_.front().reply);
+      resumed = replies_.front().resumed;
       replies_.pop_front();
     }
     struct Handled {
       std::atomic<std::uint64_t>& count;
-      ~Handled() { ++count; }
-    } handled{handled_};
+      bool counts;
+      ~Handled() {
+        if (counts) ++count;
+      }
+    } handled{handled_, !resumed};
     if (closing || importRunning || refreshRunning) continue;
     const auto& body = std::get<DISCOVERYREPLY>(reply.body);
+    if (!resumed) lastReplies_[reply.sourceMac] = reply;
 
     TOPOLOGYNODE* node = nullptr;
-    std::vector<ManagedSwitch*> doomed;
+    std::vector<SwitchRef> doomed;
     {
       std::lock_guard<std::mutex> lock(topologyLock_);
       if (reply.sourceMac == body.switchMac) topology_.RecordOnRoot(reply.sourceMac);
-      node = topology_.FindOrInsert(reply.sourceMac, body.neighbourMacs);
+      topology_.FindOrInsert(reply.sourceMac, body.neighbourMacs);
       doomed.swap(removedByTree_);
     }
+    // The removal hooks may run a nested loop (a message box) in which
+    // anything can go: the node is looked up again afterwards.
     RemoveDoomed(doomed);
+    node = FindNode(reply.sourceMac);
     if (node == nullptr) continue;
 
     ManagedSwitch* sw = node->switchObject;
@@ -246,7 +256,7 @@ bool Discovery::HeldBack(TOPOLOGYNODE& node) {
 }
 
 void Discovery::LostCheck() {
-  std::vector<ManagedSwitch*> doomed;
+  std::vector<SwitchRef> doomed;
   for (ManagedSwitch* sw : Switches()) {
     if (!sw->active) continue;
     if (sw->Unanswered() < static_cast<std::uint32_t>(std::max(0, downCount_.load())) ||
@@ -269,7 +279,7 @@ void Discovery::LostCheck() {
 
 void Discovery::HandleLinkStatus(std::int64_t operStatus) {
   if (operStatus == 1) return;
-  std::vector<ManagedSwitch*> doomed;
+  std::vector<SwitchRef> doomed;
   {
     std::lock_guard<std::mutex> lock(topologyLock_);
     if (topology_.nodes().empty()) return;
@@ -284,10 +294,10 @@ void Discovery::HandleLinkStatus(std::int64_t operStatus) {
   }
 }
 
-void Discovery::HandleFirmwareUpdated(ManagedSwitch* updated) {
-  const auto list = Switches();
-  if (std::find(list.begin(), list.end(), updated) == list.end()) return;
-  std::vector<ManagedSwitch*> doomed;
+void Discovery::HandleFirmwareUpdated(const SwitchRef& ref) {
+  ManagedSwitch* updated = Find(ref);
+  if (updated == nullptr) return;
+  std::vector<SwitchRef> doomed;
   {
     std::lock_guard<std::mutex> lock(topologyLock_);
     TOPOLOGYNODE* node = updated->topologyNode;
@@ -297,23 +307,29 @@ void Discovery::HandleFirmwareUpdated(ManagedSwitch* updated) {
     }
   }
   if (doomed.empty()) {
-    if (notices_ != nullptr) notices_->Post(Notice{Notification::kSwitchResyncStarted, 0, 0, updated});
+    if (notices_ != nullptr) notices_->Post(Notice{Notification::kSwitchResyncStarted, 0, 0, ref});
     return;
   }
   RemoveDoomed(doomed);
   if (notices_ != nullptr && !closing) notices_->Post(Notice{Notification::kRelayout});
 }
 
-void Discovery::RemoveDoomed(const std::vector<ManagedSwitch*>& doomed) {
-  for (ManagedSwitch* sw : doomed) RemoveSwitch(sw);
+void Discovery::RemoveDoomed(const std::vector<SwitchRef>& doomed) {
+  for (const SwitchRef& sw : doomed) RemoveSwitch(sw);
 }
 
 void Discovery::RemoveSwitch(ManagedSwitch* doomed) {
+  if (doomed != nullptr) RemoveSwitch(doomed->ref());
+}
+
+// Switches are named by reference, never by pointer: a removal hook may run
+// a nested loop in which other switches go and new ones take their addresses.
+void Discovery::RemoveSwitch(const SwitchRef& doomed) {
   std::unique_ptr<ManagedSwitch> owned;
   {
     std::lock_guard<std::mutex> lock(switchListLock_);
     auto it = std::find_if(switches_.begin(), switches_.end(),
-                           [&](const auto& sw) { return sw.get() == doomed; });
+                           [&](const auto& sw) { return sw->ref() == doomed; });
     if (it == switches_.end()) return;
     (*it)->active = false;
     owned = std::move(*it);
@@ -324,13 +340,29 @@ void Discovery::RemoveSwitch(ManagedSwitch* doomed) {
     if (owned->topologyNode != nullptr) owned->topologyNode->switchObject = nullptr;
     owned->topologyNode = nullptr;
   }
+  lastReplies_.erase(doomed.mac);
   if (hooks_.switchRemoving) hooks_.switchRemoving(*owned);
-  owned.reset();  // closes the switch and stops its settings thread
+  owned.reset();  // closes the switch, ends and joins its jobs and its settings thread
   if (notices_ != nullptr && !closing) notices_->Post(Notice{Notification::kRelayout});
 }
 
 void Discovery::RemoveAll() {
-  for (ManagedSwitch* sw : Switches()) RemoveSwitch(sw);
+  std::vector<SwitchRef> all;
+  for (ManagedSwitch* sw : Switches()) all.push_back(sw->ref());
+  RemoveDoomed(all);
+}
+
+void Discovery::ResumeAdoption(const SwitchRef& ref) {
+  if (closing) return;
+  ManagedSwitch* sw = Find(ref);
+  if (sw == nullptr || !sw->settings.identityComplete() || sw->record().modelCode != 0) return;
+  const auto last = lastReplies_.find(ref.mac);
+  if (last == lastReplies_.end()) return;
+  {
+    std::lock_guard<std::mutex> lock(replyLock_);
+    replies_.push_back(QueuedReply{last->second, true});
+  }
+  ApplyReplies();
 }
 
 ManagedSwitch* Discovery::AddSwitch(std::unique_ptr<ManagedSwitch> created, TOPOLOGYNODE& node) {
@@ -341,9 +373,31 @@ ManagedSwitch* Discovery::AddSwitch(std::unique_ptr<ManagedSwitch> created, TOPO
     sw->topologyNode = &node;
   }
   sw->active = true;
+  const SwitchRef ref = sw->ref();
+  sw->SetIdentityReadHook([this, ref, alive = std::weak_ptr<int>(alive_)] {
+    main_.Post([this, ref, alive] {
+      if (alive.lock()) ResumeAdoption(ref);
+    });
+  });
   std::lock_guard<std::mutex> lock(switchListLock_);
   switches_.push_back(std::move(created));
   return sw;
+}
+
+ManagedSwitch* Discovery::Find(const SwitchRef& ref) {
+  std::lock_guard<std::mutex> lock(switchListLock_);
+  for (auto& sw : switches_) {
+    if (sw->active && sw->ref() == ref) return sw.get();
+  }
+  return nullptr;
+}
+
+ManagedSwitch* Discovery::FindByMac(const etherAddress& mac) {
+  std::lock_guard<std::mutex> lock(switchListLock_);
+  for (auto& sw : switches_) {
+    if (sw->active && sw->mac() == mac) return sw.get();
+  }
+  return nullptr;
 }
 
 TOPOLOGYNODE* Discovery::FindNode(const etherAddress& mac) {
@@ -384,7 +438,7 @@ void Discovery::HandleNotice(const PDUDATA& notice) {
       case kAppNoticeFan:
         record.fanState = 1;
         if (notices_ != nullptr) {
-          notices_->Post(Notice{Notification::kPopupSwitchChanged, 0, 0, sw.get()});
+          notices_->Post(Notice{Notification::kPopupSwitchChanged, 0, 0, sw->ref()});
         }
         break;
       case kAppNoticeLoop: {

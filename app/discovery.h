@@ -10,6 +10,7 @@
 #include <atomic>
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -72,13 +73,24 @@ class Discovery {
   void ApplyReplies();
   void LostCheck();
   void HandleLinkStatus(std::int64_t operStatus);
-  void HandleFirmwareUpdated(ManagedSwitch* updated);
+  void HandleFirmwareUpdated(const SwitchRef& updated);
+  // Removes a switch: the hook runs first (it may run a nested loop), then
+  // the switch object goes with every job on it (see ManagedSwitch).
+  void RemoveSwitch(const SwitchRef& doomed);
   void RemoveSwitch(ManagedSwitch* doomed);
   void RemoveAll();
+  // An identity read of a switch ended: its adoption goes on with the last
+  // reply of its MAC (main thread; posted by the settings thread's hook).
+  void ResumeAdoption(const SwitchRef& ref);
 
-  // For the adopter (main thread): puts a new switch under management on `node`.
+  // For the adopter (main thread): puts a new switch under management on
+  // `node`; its identity reads resume its adoption.
   ManagedSwitch* AddSwitch(std::unique_ptr<ManagedSwitch> created, TOPOLOGYNODE& node);
   TOPOLOGYNODE* FindNode(const etherAddress& mac);
+  // Main thread: the managed switch of this runtime object / of this MAC; null
+  // when it is not (or no longer) managed.
+  ManagedSwitch* Find(const SwitchRef& ref);
+  ManagedSwitch* FindByMac(const etherAddress& mac);
 
   // Main thread: the managed switches in order of adoption.
   std::vector<ManagedSwitch*> Switches();
@@ -101,8 +113,7 @@ class Discovery {
 
  private:
   void TimerLoop();
-  void TakeOutOfTree(std::vector<ManagedSwitch*>& doomed);
-  void RemoveDoomed(const std::vector<ManagedSwitch*>& doomed);
+  void RemoveDoomed(const std::vector<SwitchRef>& doomed);
   bool HeldBack(TOPOLOGYNODE& node);
 
   TransactionHub& hub_;
@@ -127,9 +138,15 @@ class Discovery {
   std::atomic<std::uint64_t> accepted_{0};
   std::atomic<std::uint64_t> handled_{0};
 
-  // Replies waiting for the main thread.
+  // Replies waiting for the main thread; `resumed` marks a reply given again
+  // to an adoption that waited for an identity read.
+  struct QueuedReply {
+    PDUDATA reply;
+    bool resumed = false;
+  };
   std::mutex replyLock_;
-  std::deque<PDUDATA> replies_;
+  std::deque<QueuedReply> replies_;
+  std::map<etherAddress, PDUDATA> lastReplies_;  // main thread
   std::mutex reentryLock_;
   bool applying_ = false;
   std::mutex mailboxLock_;  // the one-slot mailbox of adoptions
@@ -137,10 +154,12 @@ class Discovery {
 
   std::mutex topologyLock_;
   Topology topology_;
-  std::vector<ManagedSwitch*> removedByTree_;  // collected under the topology lock
+  std::vector<SwitchRef> removedByTree_;  // collected under the topology lock
 
   std::mutex switchListLock_;
   std::vector<std::unique_ptr<ManagedSwitch>> switches_;
+  // Tasks posted from other threads hold it weakly and do nothing once it is gone.
+  std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 };
 
 }  // namespace ntr

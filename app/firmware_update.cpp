@@ -21,8 +21,12 @@ std::string ResultMessage(std::int32_t result) {
 }  // namespace
 
 FirmwareUpdate::FirmwareUpdate(L2SWITCHNODE& node, std::string path,
-                               std::function<bool()> stillManaged)
-    : node_(node), path_(std::move(path)), stillManaged_(std::move(stillManaged)) {}
+                               std::function<bool()> stillManaged,
+                               std::function<void(int state)> finished)
+    : node_(node),
+      path_(std::move(path)),
+      stillManaged_(std::move(stillManaged)),
+      finishedHook_(std::move(finished)) {}
 
 FirmwareUpdate::~FirmwareUpdate() { Wait(); }
 
@@ -41,6 +45,11 @@ void FirmwareUpdate::RequestAbort() {
   abortRequested_.Set();
 }
 
+void FirmwareUpdate::SwitchGone() {
+  gone_ = true;
+  abortRequested_.Set();
+}
+
 void FirmwareUpdate::Wait() {
   if (thread_.joinable()) thread_.join();
 }
@@ -51,6 +60,10 @@ std::string FirmwareUpdate::errorText() const {
 }
 
 void FirmwareUpdate::Fail(int state, const std::string& text) {
+  if (gone_) {
+    state_ = kFirmwareSwitchGone;  // the request failed because the switch was closed
+    return;
+  }
   {
     std::lock_guard<std::mutex> lock(textLock_);
     errorText_ = text;
@@ -61,7 +74,7 @@ void FirmwareUpdate::Fail(int state, const std::string& text) {
 void FirmwareUpdate::Pause() { abortRequested_.Wait(1000ms); }
 
 bool FirmwareUpdate::AbortCheck() {
-  if (!stillManaged_()) {
+  if (Gone()) {
     state_ = kFirmwareSwitchGone;
     return true;
   }
@@ -78,9 +91,12 @@ bool FirmwareUpdate::AbortCheck() {
 
 void FirmwareUpdate::Run() {
   struct Finished {
-    std::atomic<bool>& flag;
-    ~Finished() { flag = true; }
-  } finished{finished_};
+    FirmwareUpdate& job;
+    ~Finished() {
+      job.finished_ = true;
+      if (job.finishedHook_) job.finishedHook_(job.state_);
+    }
+  } finished{*this};
 
   std::ifstream file(path_, std::ios::binary);
   if (!file) {
@@ -116,7 +132,7 @@ void FirmwareUpdate::Run() {
     if (AbortCheck()) return;
     file.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(data.size()));
     const auto count = static_cast<std::size_t>(file.gcount());
-    if (!stillManaged_()) {
+    if (Gone()) {
       state_ = kFirmwareSwitchGone;
       return;
     }

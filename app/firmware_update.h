@@ -1,7 +1,8 @@
 // Replacing a switch's firmware: the file is sent unchanged in numbered
 // blocks of 512 bytes after a prepare command, followed by one empty block;
 // the switch checks it. The job runs on its own thread; whoever shows the
-// progress reads its state.
+// progress reads its state. Under management the job belongs to its
+// ManagedSwitch, which ends and joins it before the switch goes.
 #pragma once
 
 #include <atomic>
@@ -32,8 +33,10 @@ inline constexpr std::size_t kFirmwareBlockSize = 512;
 class FirmwareUpdate {
  public:
   // `stillManaged` tells whether the switch is still under management; it is
-  // asked from the update thread.
-  FirmwareUpdate(L2SWITCHNODE& node, std::string path, std::function<bool()> stillManaged);
+  // asked from the update thread (empty: always). `finished` is called on the
+  // update thread at its end with the final state (may be empty).
+  FirmwareUpdate(L2SWITCHNODE& node, std::string path, std::function<bool()> stillManaged = {},
+                 std::function<void(int state)> finished = {});
   // Waits for the update thread.
   ~FirmwareUpdate();
   FirmwareUpdate(const FirmwareUpdate&) = delete;
@@ -43,6 +46,10 @@ class FirmwareUpdate {
   bool Start();
   // Asks the switch to abort; the update goes on if the switch refuses.
   void RequestAbort();
+  // The switch leaves management: the update ends as soon as it can (the
+  // caller closes the switch, so a waiting request ends at once) with
+  // kFirmwareSwitchGone. Returns at once.
+  void SwitchGone();
   // Waits for the update thread to end.
   void Wait();
 
@@ -57,12 +64,15 @@ class FirmwareUpdate {
   // The abort check before each step: true when the update must end.
   bool AbortCheck();
   void Fail(int state, const std::string& text);
+  bool Gone() const { return gone_ || (stillManaged_ && !stillManaged_()); }
   // A second's pause that an abort request cuts short.
   void Pause();
 
   L2SWITCHNODE& node_;
   std::string path_;
   std::function<bool()> stillManaged_;
+  std::function<void(int)> finishedHook_;
+  std::atomic<bool> gone_{false};
   std::atomic<int> state_{kFirmwareNotStarted};
   std::atomic<bool> finished_{false};
   std::atomic<int> progress_{0};

@@ -1,7 +1,5 @@
 #include "app/identity_adopter.h"
 
-#include <thread>
-
 #include "catalogue/switch_model.h"
 
 namespace ntr {
@@ -19,14 +17,11 @@ void IdentityAdopter::AdoptSwitch(Discovery& discovery, TOPOLOGYNODE& node,
     sw->node.Attach();
   }
   ErrorPair error;
-  sw->settings.RequestIdentityRead(error);
-  // Adoption looks for the identity every 10 ms, at most half a second.
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
-  while (!sw->settings.identityComplete() && std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
   if (!sw->settings.identityComplete()) {
-    node.applied = false;  // the next reply tries again
+    // The end of the read resumes the adoption; a failed read is tried
+    // again at the next reply.
+    if (!sw->settings.identityRequested()) sw->settings.RequestIdentityRead(error);
+    node.applied = false;
     return;
   }
   sw->node.Attach();  // the model is known now

@@ -1,7 +1,8 @@
 // Adoption without a registry: a switch is taken under management with the
 // settings it holds. Its runtime object gets a record of its own, its
-// identity is read (waiting up to half a second, as adoption does), the model
-// applied, and a first status poll requested. For headless looks at a
+// identity is read (the end of the read resumes the adoption, as it does for
+// the registry's adoption), the model applied, and a first status poll
+// requested. For headless looks at a
 // network, benchmarks and tests; the application adopts through its registry.
 #pragma once
 

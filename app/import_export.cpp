@@ -113,7 +113,7 @@ bool SettingsImport::Run(const std::filesystem::path& file) {
   if (merged && config.watchInterval() != savedInterval) Post(Notification::kRestartDiscovery, 0);
   Post(Notification::kTopPanelAction, merged ? kImportSucceeded : kImportFailed);
   if (parts_.notices != nullptr) {
-    parts_.notices->Post(Notice{Notification::kSwitchWorkFinished, 0, 0, this});
+    parts_.notices->Post(Notice{Notification::kSwitchWorkFinished});  // no switch: the import
   }
   return merged;
 }
@@ -185,8 +185,8 @@ void SettingsImport::RestartAdoption(const etherAddress& mac) {
   });
 }
 
-void SettingsImport::Post(Notification message, std::int64_t wParam) {
-  if (parts_.notices != nullptr) parts_.notices->Post(Notice{message, wParam, 0, nullptr});
+void SettingsImport::Post(Notification message, std::int64_t value) {
+  if (parts_.notices != nullptr) parts_.notices->Post(Notice{message, value});
 }
 
 }  // namespace ntr

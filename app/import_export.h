@@ -5,7 +5,7 @@
 // every line was accepted and every known switch's block passes its own
 // check; otherwise the watch values and the VLAN names are put back. The
 // result reaches the top panel as 0x600 (3 imported, 5 failed), then 0x603
-// with the import as subject, after which the panel calls Finish.
+// naming no switch, after which the panel calls Finish.
 #pragma once
 
 #include <atomic>
@@ -34,7 +34,7 @@ inline constexpr std::string_view kSettingsFileFilter =
     "NTR設定ファイル(*.txt)|*.txt|All Files(*.*)|*.*||";
 inline constexpr std::string_view kSettingsFileExtension = "txt";
 
-// The top panel's actions (wParam of 0x600).
+// The top panel's actions (value of 0x600).
 enum TopPanelAction : std::int64_t {
   kDisableFileButtons = 1,
   kEnableFileButtons = 2,
@@ -84,7 +84,7 @@ class SettingsImport {
                     std::vector<std::int32_t>& named);
   void Merge(CConfigData& imported);
   void RestartAdoption(const etherAddress& mac);
-  void Post(Notification message, std::int64_t wParam = 0);
+  void Post(Notification message, std::int64_t value = 0);
 
   Parts parts_;
   mutable std::mutex threadLock_;

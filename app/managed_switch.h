@@ -1,12 +1,31 @@
 // One switch under management: its switch object (transactions, getters and
-// setters), its settings-execution thread, and what discovery keeps for it.
-// The record it works on belongs to the registry and outlives it.
+// setters), its settings-execution thread, its jobs (a firmware update, apply
+// jobs), and what discovery keeps for it. The record it works on belongs to
+// the registry and outlives it.
+//
+// Ownership of the jobs: every thread that works on the switch belongs to
+// this object and ends before it does. The destructor closes the switch
+// (a waiting request ends at once, new ones are refused), tells the jobs to
+// stop, and joins them, the settings thread included; only then do the
+// switch object, its transactor and their locks and events go. So removing a
+// switch costs at most the end of one request that is already closed, and
+// no job ever outlives what it works on. Shared ownership was the other way:
+// it would let a job keep the switch object, its transactor and through it
+// the transaction hub alive after discovery, the link or the application are
+// gone, and a late job would still send on behalf of a switch that is no
+// longer managed; the front end learns of a job's end by a notice that names
+// the switch by MAC and generation instead.
 #pragma once
 
 #include <functional>
+#include <list>
 #include <memory>
 #include <mutex>
+#include <string>
+#include <vector>
 
+#include "app/apply_job.h"
+#include "app/firmware_update.h"
 #include "app/settings_thread.h"
 #include "catalogue/l2_switch_node.h"
 
@@ -18,14 +37,43 @@ class ManagedSwitch {
  public:
   ManagedSwitch(TransactionHub& hub, tag_SWITCHDATA& record, ConfigSaver* saver,
                 NotificationSink* notices, TickSource ticks = SteadyTickMs);
-  // Closes the switch (waiting transactions end at once) and stops its
-  // settings thread before anything goes.
+  // Closes the switch (waiting transactions end at once), then stops and joins
+  // its firmware update, its apply jobs and its settings thread before
+  // anything goes.
   ~ManagedSwitch();
   ManagedSwitch(const ManagedSwitch&) = delete;
   ManagedSwitch& operator=(const ManagedSwitch&) = delete;
 
   tag_SWITCHDATA& record() { return node.record(); }
   etherAddress mac() const { return node.record().switchMac.load(); }
+  // How notices name this runtime object: its MAC and its generation.
+  SwitchRef ref() const { return SwitchRef{mac(), generation}; }
+
+  // The firmware update (from any thread; none of these waits). Refused with
+  // code 22 while an update runs. Its end is posted as kFirmwareFinished.
+  bool StartFirmwareUpdate(std::string path, ErrorPair& error);
+  void AbortFirmwareUpdate();
+  struct FirmwareStatus {
+    bool started = false;
+    bool finished = false;
+    int state = kFirmwareNotStarted;
+    int progress = 0;
+    std::string errorText;
+  };
+  FirmwareStatus firmwareStatus() const;
+
+  // Apply jobs (from any thread; none of these waits): the job's id, or 0
+  // with `error` set when its thread cannot start. Its result is posted as
+  // kApplyResult. StopApply sends nothing more; the job ends after the
+  // request in flight and is joined later by this object.
+  std::uint64_t StartApply(std::vector<SettingChange> changes, ErrorPair& error);
+  void StopApply(std::uint64_t job);
+  // Jobs not yet ended.
+  std::size_t applyJobsRunning() const;
+
+  // Called on the settings thread when an identity read ends (whatever its
+  // outcome); the adopter resumes from there.
+  void SetIdentityReadHook(std::function<void()> hook);
 
   // Held back: not adopted yet, or to be adopted again by the next discovery
   // reply. The record's model code is held at unknown meanwhile (which also
@@ -46,6 +94,8 @@ class ManagedSwitch {
   // Keeps a shared record alive for as long as the switch object exists
   // (declared first, so it goes last); empty when the record is kept elsewhere.
   std::shared_ptr<tag_SWITCHDATA> recordOwner;
+  // Unique in the process, never 0.
+  const std::uint64_t generation;
   L2SWITCHNODE node;
   SettingsThread settings;
 
@@ -69,6 +119,13 @@ class ManagedSwitch {
   std::uint32_t answered_ = 0;
   std::mutex redrawLock_;
   std::function<void()> redraw_;
+  std::mutex identityHookLock_;
+  std::function<void()> identityHook_;
+
+  NotificationSink* notices_;
+  mutable std::mutex jobLock_;
+  std::unique_ptr<FirmwareUpdate> firmware_;
+  std::list<std::unique_ptr<ApplyJob>> applyJobs_;
 };
 
 }  // namespace ntr

@@ -172,26 +172,26 @@ CMarlApp::NoticeResult CMarlApp::HandleNotice(const Notice& notice) {
   switch (notice.message) {
     case Notification::kCaptureReadError:
       link_->PauseCapture();
-      op_.ShowMessage(FatalCaptureText(notice.wParam), MessageIcon::kError);
+      op_.ShowMessage(FatalCaptureText(notice.value), MessageIcon::kError);
       return NoticeResult::kCloseMainWindow;
     case Notification::kFramesReceived:
       hub_.DrainReceiveQueue();
       return NoticeResult::kHandled;
     case Notification::kFirmwareUpdated:
-      discovery_.HandleFirmwareUpdated(static_cast<ManagedSwitch*>(notice.subject));
+      discovery_.HandleFirmwareUpdated(notice.switchRef);
       return NoticeResult::kHandled;
     case Notification::kLostCheck:
       discovery_.LostCheck();
       return NoticeResult::kHandled;
     case Notification::kLinkStatus:
-      discovery_.HandleLinkStatus(notice.wParam);
+      discovery_.HandleLinkStatus(notice.value);
       return NoticeResult::kHandled;
     case Notification::kTopPanelAction:
-      if (notice.wParam != kImportSucceeded && notice.wParam != kImportFailed) break;
-      import_.ShowResult(notice.wParam);
+      if (notice.value != kImportSucceeded && notice.value != kImportFailed) break;
+      import_.ShowResult(notice.value);
       return NoticeResult::kHandled;
     case Notification::kSwitchWorkFinished:
-      if (notice.subject != &import_) break;
+      if (notice.switchRef.named()) break;  // a switch's: the window's
       import_.Finish();
       return NoticeResult::kHandled;
     default:

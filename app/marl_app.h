@@ -82,7 +82,7 @@ class CMarlApp : public ConfigSaver {
 
   // The thread messages of the application object (0x501, 0x502, 0x507,
   // 0x604, 0x605) and the core's part of the import's messages (0x600 with 3
-  // or 5, 0x603 with the import as subject).
+  // or 5, 0x603 naming no switch: the import's end).
   NoticeResult HandleNotice(const Notice& notice);
   // The view's discovery timer: enabled with the watch interval, or disabled.
   void RequestDiscovery(bool enabled);

@@ -111,7 +111,7 @@ std::vector<std::int64_t> StatusSnapshot(const tag_SWITCHDATA& record) {
 std::int32_t BulkReadTotal(std::int32_t modelCode) { return ReadStepsOf(modelCode); }
 
 SettingsThread::SettingsThread(L2SWITCHNODE& node, ConfigSaver* saver, NotificationSink* notices,
-                               void* subject, Hooks hooks)
+                               SwitchRef subject, Hooks hooks)
     : node_(node), saver_(saver), notices_(notices), subject_(subject), hooks_(std::move(hooks)) {
   node_.transactor().SetStopEvent(&stop_);
 }
@@ -180,8 +180,8 @@ void SettingsThread::Stop() {
   thread_.join();
 }
 
-void SettingsThread::Notify(Notification message, std::int64_t wParam) {
-  if (notices_ != nullptr) notices_->Post(Notice{message, wParam, 0, subject_});
+void SettingsThread::Notify(Notification message, std::int64_t value) {
+  if (notices_ != nullptr) notices_->Post(Notice{message, value, 0, subject_});
 }
 
 bool SettingsThread::Pause() {
@@ -257,6 +257,9 @@ void SettingsThread::ReadIdentity() {
   item(8, "serial-number");
   node_.identityRead = false;
   identityRead_ = read;
+  // The hook runs while the request still shows: whoever waits for the flag
+  // to drop finds the hook's work (a posted task) queued already.
+  if (hooks_.identityReadEnded) hooks_.identityReadEnded();
   identityRequested_ = false;
 }
 

@@ -28,11 +28,13 @@ class SettingsThread {
     std::function<void()> markModelUnknown;
     // A status value changed during a poll: redraw the switch.
     std::function<void()> redraw;
+    // An identity read ended, complete or not (on the settings thread).
+    std::function<void()> identityReadEnded;
   };
 
-  // `subject` is what the notices name (the switch's runtime object).
-  SettingsThread(L2SWITCHNODE& node, ConfigSaver* saver, NotificationSink* notices, void* subject,
-                 Hooks hooks = {});
+  // `subject` is the switch the notices name.
+  SettingsThread(L2SWITCHNODE& node, ConfigSaver* saver, NotificationSink* notices,
+                 SwitchRef subject, Hooks hooks = {});
   ~SettingsThread();
   SettingsThread(const SettingsThread&) = delete;
   SettingsThread& operator=(const SettingsThread&) = delete;
@@ -79,12 +81,12 @@ class SettingsThread {
   bool RequestSync(ErrorPair& error);
   // Waits a second unless stop is requested (then false, stop kept signalled).
   bool Pause();
-  void Notify(Notification message, std::int64_t wParam = 0);
+  void Notify(Notification message, std::int64_t value = 0);
 
   L2SWITCHNODE& node_;
   ConfigSaver* saver_;
   NotificationSink* notices_;
-  void* subject_;
+  SwitchRef subject_;
   Hooks hooks_;
 
   AutoResetEvent poll_;

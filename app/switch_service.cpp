@@ -111,20 +111,13 @@ ServiceResult SwitchService::RestartPoeSupply(ManagedSwitch& sw) {
 }
 
 void SwitchService::SwitchRestarting(ManagedSwitch& sw) {
-  app_.HandleNotice(Notice{Notification::kFirmwareUpdated, 0, 0, &sw});
-}
-
-ManagedSwitch* SwitchService::Managed(const void* subject) {
-  for (ManagedSwitch* sw : app_.discovery().Switches()) {
-    if (sw == subject) return sw;
-  }
-  return nullptr;
+  app_.HandleNotice(Notice{Notification::kFirmwareUpdated, 0, 0, sw.ref()});
 }
 
 std::optional<ServiceResult> SwitchService::HandleModalRead(const Notice& notice) {
   if (notice.message != Notification::kModalRead) return std::nullopt;
-  ManagedSwitch* sw = Managed(notice.subject);
-  if (notice.wParam == 1) {
+  ManagedSwitch* sw = app_.discovery().Find(notice.switchRef);
+  if (notice.value == 1) {
     if (sw != nullptr) {
       snapshots_[sw->mac()] = std::make_unique<tag_SWITCHDATA>(sw->record());
       sw->record().readFailed = 0;

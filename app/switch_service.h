@@ -77,8 +77,6 @@ class SwitchService {
   // switch that is no longer managed fails without a text.
   std::optional<ServiceResult> HandleModalRead(const Notice& notice);
 
- private:
-  ManagedSwitch* Managed(const void* subject);
   ServiceResult EndModalRead(ManagedSwitch& sw);
 
   CMarlApp& app_;

@@ -158,10 +158,8 @@ class Notices : public NotificationSink {
  private:
   void Handle(const Notice& notice) {
     if (app_ == nullptr || app_->HandleNotice(notice) != CMarlApp::NoticeResult::kNotMine) return;
-    if (notice.message == Notification::kModalRead && notice.wParam == 0) {
-      auto* sw = static_cast<ManagedSwitch*>(notice.subject);
-      const auto list = app_->discovery().Switches();
-      if (std::find(list.begin(), list.end(), sw) != list.end()) {
+    if (notice.message == Notification::kModalRead && notice.value == 0) {
+      if (ManagedSwitch* sw = app_->discovery().Find(notice.switchRef)) {
         app_->adoption().KeepRecordOf(*sw);
         ErrorPair error;
         app_->SaveConfigFile(error);

@@ -314,43 +314,43 @@ int Import(Session& session, const std::string& file) {
 
 int Firmware(Session& session, ManagedSwitch& sw, const std::string& file) {
   if (!std::ifstream(file, std::ios::binary)) return Fail(FormatErrorMessage(kErrFileOpen));
-  const etherAddress mac = sw.mac();
-  ManagedSwitch* target = &sw;
-  std::atomic<bool> managed{true};
-  FirmwareUpdate update(sw.node, file, [&] { return managed.load(); });
+  // The update belongs to the switch: a removal ends it. The switch is looked
+  // up again by MAC and generation on every turn of the loop.
+  const SwitchRef target = sw.ref();
+  Discovery& discovery = session.app().discovery();
+  ErrorPair error;
   std::signal(SIGINT, OnInterrupt);
-  if (!update.Start()) return Fail(FormatErrorMessage(kErrFatal));
+  if (!sw.StartFirmwareUpdate(file, error)) return Fail(FormatErrorMessage(kErrFatal));
+  ManagedSwitch::FirmwareStatus status;
+  bool gone = false;
   {
     Progress progress;
     bool abortAsked = false;
     session.RunUntil(
         [&] {
-          managed = session.Find(FormatSwitchMac(mac)) == target;
+          ManagedSwitch* now = discovery.Find(target);
+          if (now == nullptr) return gone = true;
           if (interrupted && !abortAsked) {
-            update.RequestAbort();
+            now->AbortFirmwareUpdate();
             abortAsked = true;
           }
-          progress.Show(update.progress());
-          return update.finished();
+          status = now->firmwareStatus();
+          progress.Show(status.progress);
+          return status.finished;
         },
         std::chrono::hours(1));
   }
-  update.Wait();
   std::signal(SIGINT, SIG_DFL);
-  switch (update.state()) {
-    case kFirmwareCompleted:
-      session.app().HandleNotice(Notice{Notification::kFirmwareUpdated, 0, 0, target});
-      std::printf("ファームウェアの更新を行い、自動で再起動します。\n");
-      return kExitOk;
-    case kFirmwareSwitchGone:
-      return Fail("スイッチハブをロストしました。");
-    default:
-      break;
+  if (gone || status.state == kFirmwareSwitchGone) return Fail("スイッチハブをロストしました。");
+  if (status.state == kFirmwareCompleted) {
+    session.app().HandleNotice(Notice{Notification::kFirmwareUpdated, 0, 0, target});
+    std::printf("ファームウェアの更新を行い、自動で再起動します。\n");
+    return kExitOk;
   }
-  if (session.Find(FormatSwitchMac(mac)) == target) target->record().switchState = kStateIdle;
-  const std::string detail = update.state() == kFirmwareFileError ? FormatErrorMessage(kErrFileOpen)
-                             : update.state() == kFirmwareAborted  ? "更新が中断されました。"
-                                                                   : update.errorText();
+  if (ManagedSwitch* now = discovery.Find(target)) now->record().switchState = kStateIdle;
+  const std::string detail = status.state == kFirmwareFileError ? FormatErrorMessage(kErrFileOpen)
+                             : status.state == kFirmwareAborted  ? "更新が中断されました。"
+                                                                 : status.errorText;
   return Fail("ファームウェアの更新に失敗しました: " + detail);
 }
 

@@ -97,7 +97,7 @@ void Session::Handle(const Notice& notice) {
       fatal_ = true;
       return;
     case CMarlApp::NoticeResult::kHandled:
-      if (notice.message == Notification::kTopPanelAction) importResult_ = notice.wParam;
+      if (notice.message == Notification::kTopPanelAction) importResult_ = notice.value;
       return;
     case CMarlApp::NoticeResult::kNotMine:
       break;

@@ -2,45 +2,60 @@
 // Each has its fixed number; the window implements NotificationSink by
 // queuing the call onto its event loop, headless front ends and tests with a
 // loop of their own. Nothing in the core assumes which.
+//
+// Only the notices the core sends or handles are here; what the window's
+// own parts tell each other (focus, frame edges, icon or detail view) goes
+// through the window's signals.
 #pragma once
 
 #include <chrono>
 #include <cstdint>
 #include <optional>
 
+#include "protocol/error.h"
+#include "protocol/ether_address.h"
+
 namespace ntr {
 
 enum class Notification : int {
   // Thread messages of the application object.
-  kCaptureReadError = 0x501,     // wParam: the capture library's result code
+  kCaptureReadError = 0x501,     // value: the capture library's result code
   kFramesReceived = 0x502,       // frames queued and no receive-notice event set
-  kScreenClosing = 0x503,        // subject: the closing screen (to the view)
-  kSettingFrameClosed = 0x504,   // focus goes back to the top page
   kPollNow = 0x505,              // to the view: discovery cycle and status polls now
   kRelayout = 0x506,             // to the view: lay the top page out again
-  kFirmwareUpdated = 0x507,      // subject: the updated switch
-  kShowAllIcons = 0x508,         // to the view
-  kShowAllDetailed = 0x509,      // to the view
-  kSettingFrameEdges = 0x50A,    // wParam: right edge, lParam: bottom edge
-  kRestartDiscovery = 0x50B,     // wParam: -1 stop, otherwise start
-  kPopupSwitchChanged = 0x50C,   // to the pop-up window
-  kApplyReplies = 0x50D,         // to the view: discovery replies are queued
-  kFocusHandOver = 0x50E,        // wParam: focus position of a panel
-  kTopPanelAction = 0x600,       // wParam: 1..5, see the top panel
-  kSwitchResyncStarted = 0x602,  // subject: the switch (its panel)
-  kSwitchWorkFinished = 0x603,   // subject: the switch (its panel), or the import's end
+  kFirmwareUpdated = 0x507,      // switch: the updated (restarting) switch
+  kRestartDiscovery = 0x50B,     // value: -1 stop, otherwise start
+  kPopupSwitchChanged = 0x50C,   // switch: the switch (to the pop-up window)
+  kTopPanelAction = 0x600,       // value: 1..5, see the top panel
+  kSwitchResyncStarted = 0x602,  // switch: the switch (its panel)
+  kSwitchWorkFinished = 0x603,   // switch: the switch (its panel); no switch: the import's end
   kLostCheck = 0x604,            // thread message: run the lost check
-  kLinkStatus = 0x605,           // wParam: operational status, 1 = up
-  kApplyResult = 0x606,          // subject: the screen; wParam: result
-  kModalRead = 0x607,            // wParam: 1 start, 0 end; subject: the switch
-  kReadProgress = 0x608,         // wParam: percent; subject: the switch
+  kLinkStatus = 0x605,           // value: operational status, 1 = up
+  kApplyResult = 0x606,          // switch, job: the apply job; error: its result (code 0 = done);
+                                 // value: index of the failed change, -1 when none failed
+  kModalRead = 0x607,            // value: 1 start, 0 end; switch: the switch
+  kReadProgress = 0x608,         // value: percent; switch: the switch
+  kFirmwareFinished = 0x609,     // switch: the switch; value: the update's final state
+};
+
+// Names a managed switch in a notice: its MAC and the generation of its
+// runtime object. A switch that goes and comes back gets a new generation,
+// so a notice about the old object is never taken for the new one.
+struct SwitchRef {
+  etherAddress mac{};
+  std::uint64_t generation = 0;  // 0: no switch
+
+  bool named() const { return generation != 0; }
+  bool operator==(const SwitchRef&) const = default;
 };
 
 struct Notice {
   Notification message;
-  std::int64_t wParam = 0;
-  std::int64_t lParam = 0;
-  void* subject = nullptr;  // the switch, screen or thread object concerned, if any
+  std::int64_t value = 0;
+  std::int64_t value2 = 0;
+  SwitchRef switchRef{};  // the switch concerned, if any
+  std::uint64_t job = 0;  // the job concerned, if any (kApplyResult)
+  ErrorPair error{};      // a job's result (kApplyResult)
 };
 
 class NotificationSink {

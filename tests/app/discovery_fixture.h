@@ -22,7 +22,7 @@ class DiscoveryFixture : public ::testing::Test {
     peer_ = std::make_unique<SimPeer>(description);
     hub_ = std::make_unique<TransactionHub>(peer_->link(), LookupFunctionTypes);
     hub_->SetSourceMac(kAdapterMac);
-    discovery_ = std::make_unique<Discovery>(*hub_, loop_, &notices_, adopter_);
+    discovery_ = std::make_unique<Discovery>(*hub_, loop_, &notices_, adopter_, hooks_);
     discovery_->SetAdapterMac(kAdapterMac);
     discovery_->Connect();
     ASSERT_TRUE(hub_->StartReceiveThread());
@@ -60,8 +60,21 @@ class DiscoveryFixture : public ::testing::Test {
     Flush();
   }
 
-  // Runs every task queued so far (tasks run in order).
+  // Runs every task queued so far (tasks run in order), and then, until no
+  // identity read is under way, the adoptions the reads resume.
   void Flush() {
+    FlushQueued();
+    ASSERT_TRUE(loop_.RunUntil(
+        [&] {
+          for (ManagedSwitch* sw : (*discovery_).Switches()) {
+            if (sw->settings.identityRequested()) return false;
+          }
+          return true;
+        },
+        std::chrono::seconds(20)));
+    FlushQueued();
+  }
+  void FlushQueued() {
     bool flushed = false;
     loop_.Post([&] { flushed = true; });
     ASSERT_TRUE(loop_.RunUntil([&] { return flushed; }, std::chrono::seconds(20)));
@@ -85,6 +98,7 @@ class DiscoveryFixture : public ::testing::Test {
   EventLoop loop_;
   NotificationQueue notices_;
   IdentityAdopter adopter_;
+  Discovery::Hooks hooks_;  // set before Start
   std::unique_ptr<SimPeer> peer_;
   std::unique_ptr<TransactionHub> hub_;
   std::unique_ptr<Discovery> discovery_;

@@ -45,11 +45,14 @@ TEST_F(DiscoveryTest, TreeIsFoundAndArrangedAsWired) {
   ASSERT_NE(sw, nullptr);
   EXPECT_EQ(sw->record().modelCode, kModel8PoE);
   EXPECT_EQ(sw->record().portCount, 8);
+  // Each switch: the first reply starts the identity read, its end resumes
+  // the adoption; a later reply adopts nothing again.
+  EXPECT_EQ(adopter_.adoptions(), 8);
   Cycle();  // a second reply, now to a switch whose identity is complete
   EXPECT_EQ(sw->record().neighbourPresent[0], 1);
   EXPECT_EQ(sw->record().neighbourCount, 1);
   EXPECT_EQ(Managed(), 4u);
-  EXPECT_EQ(adopter_.adoptions(), 4);
+  EXPECT_EQ(adopter_.adoptions(), 8);
 }
 
 TEST_F(DiscoveryTest, NinthSwitchIsNotAddedAndRequestsListTheEight) {

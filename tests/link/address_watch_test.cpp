@@ -15,7 +15,7 @@ class AddressWatchTest : public LinkNetworkTest {
     const auto deadline = std::chrono::steady_clock::now() + kPatience;
     while (std::chrono::steady_clock::now() < deadline) {
       const auto notice = notices_.WaitFor(Notification::kLinkStatus, 1500ms);
-      if (notice && notice->wParam != unlike) return notice->wParam;
+      if (notice && notice->value != unlike) return notice->value;
     }
     return std::nullopt;
   }
@@ -30,7 +30,7 @@ TEST_F(AddressWatchTest, ReportsTheLinkGoingDownAndUpAtThePeer) {
   ASSERT_TRUE(watch_.Start(error));
   const auto first = notices_.WaitFor(Notification::kLinkStatus, kPatience);
   ASSERT_TRUE(first);
-  EXPECT_EQ(first->wParam, kOperStatusUp);
+  EXPECT_EQ(first->value, kOperStatusUp);
 
   ASSERT_TRUE(net_.SetLinkUp(peerNs_, link_.nameB, false)) << net_.error();
   EXPECT_EQ(NextStatusOtherThan(kOperStatusUp), 7);  // lower layer down

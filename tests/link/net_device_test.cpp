@@ -172,7 +172,7 @@ TEST_F(NetDevice, AReadErrorPausesCaptureAndRaisesTheNotice) {
   ASSERT_TRUE(net_.Ip(toolNs_, {"link", "delete", link_.nameA})) << net_.error();
   const auto notice = notices_.WaitFor(Notification::kCaptureReadError, kPatience);
   ASSERT_TRUE(notice);
-  EXPECT_LT(notice->wParam, 0);  // the library's result code
+  EXPECT_LT(notice->value, 0);  // the library's result code
   EXPECT_TRUE(device_.paused());
   EXPECT_TRUE(device_.capturing());  // paused, not gone, until stopped
   EXPECT_TRUE(device_.Close());

@@ -71,7 +71,7 @@ TEST(NotificationQueue, PostSendAndWaitFor) {
   queue.Post(Notice{Notification::kLinkStatus, 1});
   auto notice = queue.WaitFor(Notification::kLinkStatus, 1s);
   ASSERT_TRUE(notice);
-  EXPECT_EQ(notice->wParam, 1);
+  EXPECT_EQ(notice->value, 1);
   EXPECT_FALSE(queue.WaitFor(Notification::kLinkStatus, 10ms));
 
   std::atomic<bool> sent{false};

@@ -197,5 +197,40 @@ TEST_F(AdoptionTest, SwitchThatVanishesDuringTheQuestionChangesNothing) {
   EXPECT_EQ(SyncRequests(), 0u);
 }
 
+TEST_F(AdoptionTest, QuestionDuringWhichTheSwitchAndOthersGoLeavesThemAlone) {
+  StartApp("switch A model=NTR7100-8G\nswitch B model=NTR7100-8G uplink=A:3\n");
+  SwitchRef asked;
+  op_.QueueAnswer(true, [&] {
+    // While the first question is open the adapter's link goes down: every
+    // switch leaves management inside the question's loop.
+    ManagedSwitch* sw = app_->discovery().FindByMac(op_.questions().back().mac);
+    ASSERT_NE(sw, nullptr);
+    asked = sw->ref();
+    bool ran = false;
+    loop_.Post([&] {
+      app_->discovery().HandleLinkStatus(2);
+      ran = true;
+    });
+    ASSERT_TRUE(loop_.RunUntil([&] { return ran; }, 20s));
+    EXPECT_TRUE(app_->discovery().Switches().empty());
+  });
+  Cycle();
+  ASSERT_TRUE(asked.named());
+  EXPECT_TRUE(app_->discovery().Switches().empty());
+  // Nothing was stored for the switch asked about: its adoption ended there.
+  EXPECT_EQ(app_->config().FindStoredRecord(asked.mac), nullptr);
+  EXPECT_EQ(SyncRequests(), 0u);
+  // Both come back as new objects, and the switch is asked about again.
+  ASSERT_TRUE(CycleUntil([&] { return Switch("A") != nullptr && Switch("B") != nullptr; }));
+  Flush();
+  ManagedSwitch* again = app_->discovery().FindByMac(asked.mac);
+  ASSERT_NE(again, nullptr);
+  EXPECT_NE(again->generation, asked.generation);
+  EXPECT_EQ(app_->discovery().Find(asked), nullptr);
+  std::size_t questions = 0;
+  for (const auto& question : op_.questions()) questions += question.mac == asked.mac ? 1 : 0;
+  EXPECT_EQ(questions, 2u);
+}
+
 }  // namespace
 }  // namespace ntr

@@ -132,8 +132,21 @@ class AppFixture : public TempHome {
     return held;
   }
 
-  // Runs every task queued so far.
+  // Runs every task queued so far, and then, until no identity read is
+  // under way, the adoptions the reads resume.
   void Flush() {
+    FlushQueued();
+    ASSERT_TRUE(loop_.RunUntil(
+        [&] {
+          for (ManagedSwitch* sw : app_->discovery().Switches()) {
+            if (sw->settings.identityRequested()) return false;
+          }
+          return true;
+        },
+        20s));
+    FlushQueued();
+  }
+  void FlushQueued() {
     bool flushed = false;
     loop_.Post([&] { flushed = true; });
     ASSERT_TRUE(loop_.RunUntil([&] { return flushed; }, 20s));
@@ -166,12 +179,12 @@ class AppFixture : public TempHome {
         [&] { return sw.settings.lastSyncDone() && !sw.settings.synchronising(); }, 60s));
   }
   // Waits for the end of a settings read (the settings thread hands 0x607
-  // with wParam 0 over and waits for it to be taken).
+  // with value 0 over and waits for it to be taken).
   void WaitForReadEnd() {
     for (;;) {
       const auto notice = notices_.WaitFor(Notification::kModalRead, 120s);
       ASSERT_TRUE(notice.has_value());
-      if (notice->wParam == 0) return;
+      if (notice->value == 0) return;
     }
   }
 

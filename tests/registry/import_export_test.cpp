@@ -24,11 +24,11 @@ class ImportExportTest : public test::AppFixture {
     if (!result) return false;
     EXPECT_EQ(app_->HandleNotice(*result), CMarlApp::NoticeResult::kHandled);
     const auto end = notices_.WaitFor(Notification::kSwitchWorkFinished, 60s);
-    EXPECT_TRUE(end.has_value() && end->subject == &app_->import());
+    EXPECT_TRUE(end.has_value() && !end->switchRef.named());
     if (end) app_->HandleNotice(*end);
     EXPECT_FALSE(app_->import().threadExists());
     EXPECT_FALSE(app_->discovery().importRunning);
-    return result->wParam == kImportSucceeded;
+    return result->value == kImportSucceeded;
   }
   std::string Registry() { return FormatConfigText(app_->config(), &app_->link()); }
   std::string LastMessage() {

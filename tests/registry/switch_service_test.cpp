@@ -21,8 +21,8 @@ class SwitchServiceTest : public test::AppFixture {
     while (!ended) {
       const bool got = notices_.HandleNext(
           [&](const Notice& notice) {
-            const bool end = notice.message == Notification::kModalRead && notice.wParam == 0;
-            if (end) phaseAtEnd = StatusOf(*static_cast<ManagedSwitch*>(notice.subject)).phase;
+            const bool end = notice.message == Notification::kModalRead && notice.value == 0;
+            if (end) phaseAtEnd = StatusOf(*app_->discovery().Find(notice.switchRef)).phase;
             auto result = service.HandleModalRead(notice);
             if (end) ended = std::move(result);
           },
@@ -33,7 +33,7 @@ class SwitchServiceTest : public test::AppFixture {
   }
   // A modal read of `sw` as the adoption starts one.
   std::optional<ServiceResult> ModalRead(SwitchService& service, ManagedSwitch& sw) {
-    service.HandleModalRead(Notice{Notification::kModalRead, 1, 0, &sw});
+    service.HandleModalRead(Notice{Notification::kModalRead, 1, 0, sw.ref()});
     ErrorPair error;
     if (!sw.settings.RequestBulkRead(error)) return std::nullopt;
     EXPECT_EQ(StatusOf(sw).phase, SwitchPhase::kReading);
