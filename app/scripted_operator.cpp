@@ -1,5 +1,7 @@
 #include "app/scripted_operator.h"
 
+#include <algorithm>
+
 namespace ntr {
 
 void ScriptedOperator::QueueAnswer(bool firstButton, std::function<void()> whileOpen) {
@@ -30,13 +32,23 @@ bool ScriptedOperator::AskAdoption(AdoptionQuestion mode, const etherAddress& ma
     std::lock_guard<std::mutex> lock(mutex_);
     questions_.push_back(Asked{mode, mac});
     answer.firstButton = defaultAnswer_;
-    if (!answers_.empty()) {
+    const auto forMac = std::find_if(answersFor_.begin(), answersFor_.end(),
+                                     [&](const auto& entry) { return entry.first == mac; });
+    if (forMac != answersFor_.end()) {
+      answer.firstButton = forMac->second;
+      answersFor_.erase(forMac);
+    } else if (!answers_.empty()) {
       answer = std::move(answers_.front());
       answers_.pop_front();
     }
   }
   if (answer.whileOpen) answer.whileOpen();  // outside the lock: it may show messages
   return answer.firstButton;
+}
+
+void ScriptedOperator::QueueAnswerFor(const etherAddress& mac, bool firstButton) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  answersFor_.emplace_back(mac, firstButton);
 }
 
 void ScriptedOperator::EndAdoptionQuestion() {}  // a scripted question is never left open

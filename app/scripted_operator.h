@@ -30,6 +30,10 @@ class ScriptedOperator : public Operator {
   // The next question gets `firstButton`; `whileOpen` runs before the answer
   // is given, as the window's modal loop would run other work meanwhile.
   void QueueAnswer(bool firstButton, std::function<void()> whileOpen = {});
+  // The next question about `mac` gets `firstButton`, before any queued for
+  // whichever switch (the order of questions about several switches follows
+  // the ends of their identity reads).
+  void QueueAnswerFor(const etherAddress& mac, bool firstButton);
   // The answer when no queued one is left (the first button by default).
   void SetDefaultAnswer(bool firstButton);
   // The adapter index to choose, or nothing to cancel (the first by default).
@@ -55,6 +59,7 @@ class ScriptedOperator : public Operator {
 
   mutable std::mutex mutex_;
   std::deque<Answer> answers_;
+  std::deque<std::pair<etherAddress, bool>> answersFor_;
   bool defaultAnswer_ = true;
   std::optional<std::size_t> adapterChoice_ = 0;
   int adapterChoices_ = 0;

@@ -37,11 +37,11 @@ class AdoptionTest : public test::AppFixture {
 
 TEST_F(AdoptionTest, NewSwitchesInFactoryStateAreManagedWhicheverAnswer) {
   StartApp("switch A model=NTR7100-8G\nswitch B model=NTR7100-24G\n");
-  op_.QueueAnswer(true);   // "工場出荷"
-  op_.QueueAnswer(false);  // "機器": the switch is in factory state anyway
+  op_.QueueAnswerFor(Mac("A"), true);   // "工場出荷"
+  op_.QueueAnswerFor(Mac("B"), false);  // "機器": the switch is in factory state anyway
   Cycle();
   EXPECT_EQ(Modes(), (std::vector{AdoptionQuestion::kNewDevice, AdoptionQuestion::kNewDevice}));
-  EXPECT_EQ(op_.questions()[0].mac, Mac("A"));
+  EXPECT_NE(op_.questions()[0].mac, op_.questions()[1].mac);
   const auto stored = app_->config().StoredRecords();
   ASSERT_EQ(stored.size(), 2u);
   for (const char* name : {"A", "B"}) {
@@ -63,8 +63,8 @@ TEST_F(AdoptionTest, NewSwitchWithSettingsTakesFactoryValuesOrItsOwn) {
   StartApp("switch A model=NTR7100-8G\nswitch B model=NTR7100-8G\n");
   peer_->Control("drift A port-use 3 0");
   peer_->Control("drift B port-use 3 0");
-  op_.QueueAnswer(true);   // A: factory values
-  op_.QueueAnswer(false);  // B: the switch's own
+  op_.QueueAnswerFor(Mac("A"), true);   // factory values
+  op_.QueueAnswerFor(Mac("B"), false);  // the switch's own
   Cycle();
   ManagedSwitch* a = Switch("A");
   ManagedSwitch* b = Switch("B");
@@ -216,7 +216,7 @@ TEST_F(AdoptionTest, QuestionDuringWhichTheSwitchAndOthersGoLeavesThemAlone) {
   });
   Cycle();
   ASSERT_TRUE(asked.named());
-  EXPECT_TRUE(app_->discovery().Switches().empty());
+  EXPECT_EQ(app_->discovery().Find(asked), nullptr);
   // Nothing was stored for the switch asked about: its adoption ended there.
   EXPECT_EQ(app_->config().FindStoredRecord(asked.mac), nullptr);
   EXPECT_EQ(SyncRequests(), 0u);
