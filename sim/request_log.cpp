@@ -1,6 +1,6 @@
 #include "sim/request_log.h"
 
-#include "catalogue/function_catalogue.h"
+#include "catalogue/function_descriptors.h"
 #include "protocol/text_encoding.h"
 
 namespace ntr::sim {
@@ -56,7 +56,7 @@ std::string RequestText(const RequestLogEntry& e) {
     case kAppFirmBlock:
       return "firmware-block " + std::to_string(e.blockNumber) + " len=" + std::to_string(e.blockLength);
     case kAppFuncRequest: {
-      const FunctionEntry* entry = FindFunctionById(e.function.functionId);
+      const FunctionDescriptor* entry = FindFunctionById(e.function.functionId);
       std::string keyword(entry != nullptr ? entry->keyword : "unknown");
       while (!keyword.empty() && keyword.back() == ' ') keyword.pop_back();
       std::string text = std::string("function ") + OperationWord(e.function.operation) + " " +

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "catalogue/function_catalogue.h"
+#include "catalogue/function_descriptors.h"
 #include "catalogue/switch_model.h"
 #include "protocol/pdu_decoder.h"
 #include "protocol/pdu_encoder.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "catalogue/function_catalogue.h"
+#include "catalogue/function_descriptors.h"
 #include "catalogue/switch_model.h"
 #include "protocol/text_encoding.h"
 #include "sim/sim_functions.h"
@@ -14,7 +14,7 @@ namespace {
 // The keyword refusals name a function by: the catalogue's, without the
 // trailing blank of the fan-speed keyword.
 std::string_view RefusalKeyword(std::uint16_t functionId) {
-  const FunctionEntry* entry = FindFunctionById(functionId);
+  const FunctionDescriptor* entry = FindFunctionById(functionId);
   if (entry == nullptr) return {};
   std::string_view keyword = entry->keyword;
   while (!keyword.empty() && keyword.back() == ' ') keyword.remove_suffix(1);
@@ -183,7 +183,7 @@ std::int32_t SimSwitch::Operate(const FUNCREQUEST& request, TimePoint now, FUNCR
 }
 
 std::int32_t SimSwitch::Drift(const FUNCREQUEST& request) {
-  const FunctionEntry* entry = FindFunctionById(request.functionId);
+  const FunctionDescriptor* entry = FindFunctionById(request.functionId);
   if (entry == nullptr || entry->functionClass != FunctionClass::kSetting ||
       !ModelHasFunction(record_.modelCode, request.functionId)) {
     return kResNoFunction;

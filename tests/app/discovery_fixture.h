@@ -6,7 +6,7 @@
 
 #include "app/discovery.h"
 #include "app/event_loop.h"
-#include "catalogue/function_catalogue.h"
+#include "catalogue/function_descriptors.h"
 #include "protocol/notification_queue.h"
 #include "support/pdu_bytes.h"
 #include "support/sim_peer.h"

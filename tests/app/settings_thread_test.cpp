@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "catalogue/function_catalogue.h"
+#include "catalogue/function_descriptors.h"
 #include "catalogue/switch_model.h"
 #include "discovery_fixture.h"
 #include "protocol/error_log.h"
@@ -104,7 +104,7 @@ class SettingsThreadTest : public test::DiscoveryFixture {
           entry.function.operation != operation) {
         continue;
       }
-      const FunctionEntry* function = FindFunctionById(entry.function.functionId);
+      const FunctionDescriptor* function = FindFunctionById(entry.function.functionId);
       std::string keyword(function->keyword);
       reads.push_back({keyword, entry.function.indexType == kIndexNone ? 0 : entry.function.firstIndex,
                        entry.function.indexType >= kIndexPair5 ? entry.function.secondIndex : 0});

@@ -4,7 +4,7 @@
 
 #include <limits>
 
-#include "catalogue/function_catalogue.h"
+#include "catalogue/function_descriptors.h"
 #include "pdu_test_util.h"
 #include "protocol/pdu_encoder.h"
 

@@ -15,7 +15,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "catalogue/function_catalogue.h"
+#include "catalogue/function_descriptors.h"
 #include "protocol/pdu_decoder.h"
 #include "protocol/pdu_encoder.h"
 #include "tests/support/packet_socket.h"

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "catalogue/function_catalogue.h"
+#include "catalogue/function_descriptors.h"
 #include "protocol/pdu_decoder.h"
 #include "protocol/pdu_encoder.h"
 #include "sim/sim_network.h"
@@ -99,7 +99,7 @@ class Harness {
   FUNCRESPONSE Function(std::string_view name, std::int32_t operation, std::string_view keyword,
                         std::int32_t first = 0, std::int32_t second = 0, std::int64_t value = 0,
                         std::string text = {}) {
-    const FunctionEntry* entry = FindFunctionByKeyword(keyword);
+    const FunctionDescriptor* entry = FindFunctionByKeyword(keyword);
     EXPECT_NE(entry, nullptr) << keyword;
     FUNCREQUEST request;
     request.operation = operation;
