@@ -128,7 +128,7 @@ void Discovery::RunCycle() {
   const std::int32_t id = hub_.NextTransactionId();
   hub_.lastDiscoveryTransactionId = id;
   ErrorPair error;
-  hub_.SendPdu(0, pdu, kSwitchGroupAddress, nullptr, nullptr, true, id, error);
+  hub_.SendPdu(pdu, kSwitchGroupAddress, {.transactionId = id}, error);
   {
     std::lock_guard<std::mutex> lock(switchListLock_);
     for (auto& sw : switches_) {

@@ -266,7 +266,7 @@ bool SettingsThread::QueryFingerprint(std::uint32_t& fingerprint, ErrorPair& err
     pdu.application = kAppFingerprintQuery;
     pdu.body = EmptyBody{};
     SwitchTransactor& transactor = node_.transactor();
-    if (!transactor.Transaction(0, pdu, true, kAttempts, true, transactor.hub().NextTransactionId(),
+    if (!transactor.Transaction(pdu, {.transactionId = transactor.hub().NextTransactionId()},
                                 error)) {
       return false;
     }
@@ -287,8 +287,9 @@ bool SettingsThread::RequestSync(ErrorPair& error) {
     PDUDATA pdu;
     pdu.application = kAppConfigSync;
     pdu.body = EmptyBody{};
-    if (!transactor.Transaction(0, pdu, true, kSyncAttempts, true,
-                                transactor.hub().NextTransactionId(), error)) {
+    if (!transactor.Transaction(
+            pdu, {.attempts = kSyncAttempts, .transactionId = transactor.hub().NextTransactionId()},
+            error)) {
       return false;
     }
     if (pdu.application != kAppConfigSyncAnswer) return error.Fail(kErrRxApplication);

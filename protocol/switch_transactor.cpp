@@ -61,9 +61,10 @@ void SwitchTransactor::UnregisterAbort(AutoResetEvent* abort) {
   abortEvents_.remove(abort);
 }
 
-bool SwitchTransactor::Transaction(std::int32_t headerValue, PDUDATA& pdu, bool expectAnswer,
-                                   int attempts, bool useGivenId, std::int32_t givenId,
+bool SwitchTransactor::Transaction(PDUDATA& pdu, const TransactionOptions& options,
                                    ErrorPair& error) {
+  const bool expectAnswer = options.expectAnswer;
+  const int attempts = options.attempts;
   // A thread runs one transaction at a time: its two events are made once
   // and reused, cleared of anything an earlier transaction left.
   thread_local AutoResetEvent answer;
@@ -83,7 +84,7 @@ bool SwitchTransactor::Transaction(std::int32_t headerValue, PDUDATA& pdu, bool 
   } unregister{this, &abort};
 
   if (attempts < 1) return error.Fail(kErrNoResponse);
-  const std::int32_t id = useGivenId ? givenId : hub_.NextTransactionId();
+  const std::int32_t id = options.transactionId ? *options.transactionId : hub_.NextTransactionId();
   const PDUDATA request = pdu;
   ErrorPair sendError;
   bool lastSendFailed = false;
@@ -92,8 +93,10 @@ bool SwitchTransactor::Transaction(std::int32_t headerValue, PDUDATA& pdu, bool 
     // A signal left over from an answer that came after an earlier attempt
     // gave up must not end this attempt's wait.
     answer.Reset();
-    if (!hub_.SendPdu(headerValue, message, destination_(), expectAnswer ? &answer : nullptr,
-                      nullptr, true, id, sendError)) {
+    const SendOptions send{.headerValue = options.headerValue,
+                           .transactionId = id,
+                           .answerEvent = expectAnswer ? &answer : nullptr};
+    if (!hub_.SendPdu(message, destination_(), send, sendError)) {
       lastSendFailed = true;
       continue;
     }
@@ -137,8 +140,11 @@ bool SwitchTransactor::ExecuteFunction(const FUNCREQUEST& request, FUNCRESPONSE*
   PDUDATA pdu;
   pdu.application = kAppFuncRequest;
   pdu.body = request;
-  bool ok = Transaction(0, pdu, response != nullptr, bulk ? kBulkAttempts : kAttempts, true,
-                        hub_.NextTransactionId(), error);
+  bool ok = Transaction(pdu,
+                        {.attempts = bulk ? kBulkAttempts : kAttempts,
+                         .expectAnswer = response != nullptr,
+                         .transactionId = hub_.NextTransactionId()},
+                        error);
   if (ok && response != nullptr) {
     if (pdu.application != kAppFuncResponse) {
       ok = error.Fail(kErrRxApplication);
@@ -160,7 +166,7 @@ bool SwitchTransactor::FirmwareStep(std::int32_t application, PduBody body,
   PDUDATA pdu;
   pdu.application = application;
   pdu.body = std::move(body);
-  if (!Transaction(0, pdu, true, kAttempts, true, hub_.NextTransactionId(), error)) return false;
+  if (!Transaction(pdu, {.transactionId = hub_.NextTransactionId()}, error)) return false;
   if (pdu.application != answerApplication) return error.Fail(kErrRxApplication);
   result = std::get<ResultBody>(pdu.body).result;
   return true;

@@ -42,12 +42,12 @@ std::int32_t TransactionHub::NextTransactionId() {
   return id;
 }
 
-bool TransactionHub::SendPdu(std::int32_t headerValue, PDUDATA& pdu,
-                             const etherAddress& destination, AutoResetEvent* answerEvent,
-                             std::int32_t* idOut, bool useGivenId, std::int32_t givenId,
-                             ErrorPair& error) {
-  pdu.headerValue = headerValue;
-  pdu.transactionId = useGivenId ? givenId : NextTransactionId();
+bool TransactionHub::SendPdu(PDUDATA& pdu, const etherAddress& destination,
+                             const SendOptions& options, ErrorPair& error) {
+  AutoResetEvent* const answerEvent = options.answerEvent;
+  std::int32_t* const idOut = options.idOut;
+  pdu.headerValue = options.headerValue;
+  pdu.transactionId = options.transactionId ? *options.transactionId : NextTransactionId();
   pdu.sourceMac = sourceMac();
   pdu.destinationMac = destination;
 

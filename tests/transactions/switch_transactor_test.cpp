@@ -120,7 +120,7 @@ TEST_F(TransactorTest, LateAnswerOfAnEarlierAttemptCountsForTheSameTransaction) 
   pdu.application = kAppFuncRequest;
   pdu.body = Get();
   ErrorPair error;
-  const bool ok = transactor_.Transaction(0, pdu, true, 30, false, 0, error);
+  const bool ok = transactor_.Transaction(pdu, {.attempts = 30}, error);
   for (auto& t : late) t.join();
   ASSERT_TRUE(ok) << error.code;
   EXPECT_EQ(std::get<FUNCRESPONSE>(pdu.body).intValue, 7);

@@ -85,9 +85,11 @@ TEST(TransactionHub, AnswersPairByTransactionIdAlone) {
   request.body = EmptyBody{};
   ErrorPair error;
   std::int32_t id = -1;
-  ASSERT_TRUE(hub.SendPdu(0, request, test::kTestSwitchMac, &first, &id, true, 41, error));
+  ASSERT_TRUE(hub.SendPdu(request, test::kTestSwitchMac,
+                          {.transactionId = 41, .answerEvent = &first, .idOut = &id}, error));
   EXPECT_EQ(id, 41);
-  ASSERT_TRUE(hub.SendPdu(0, request, test::kTestSwitchMac, &second, nullptr, true, 42, error));
+  ASSERT_TRUE(hub.SendPdu(request, test::kTestSwitchMac,
+                          {.transactionId = 42, .answerEvent = &second}, error));
   EXPECT_EQ(hub.PendingCount(), 2u);
 
   // An answer from another MAC still pairs by ID.
