@@ -121,7 +121,7 @@ void Discovery::RunCycle() {
     }
   }
   PDUDATA pdu;
-  pdu.application = kAppDiscoveryRequest;
+  pdu.application = PduType::kDiscoveryRequest;
   pdu.body = request;
   // The ID is the last discovery ID before the request leaves: the first
   // replies can come back before the send returns.
@@ -369,26 +369,26 @@ void Discovery::HandleNotice(const PDUDATA& notice) {
       return &record.portStatus[static_cast<std::size_t>(number - 1)];
     };
     switch (notice.application) {
-      case kAppNoticePortSpeed: {
+      case PduType::kNoticePortSpeed: {
         const auto& body = std::get<TwoIntegersBody>(notice.body);
         PortStatus* status = port(body.first);
         if (status == nullptr) return;
         status->linkSpeed = body.second;
         break;
       }
-      case kAppNoticeLinkDown: {
+      case PduType::kNoticeLinkDown: {
         PortStatus* status = port(std::get<OneIntegerBody>(notice.body).value);
         if (status == nullptr) return;
         status->linkSpeed = 0;
         break;
       }
-      case kAppNoticeFan:
+      case PduType::kNoticeFan:
         record.fanState = 1;
         if (notices_ != nullptr) {
           notices_->Post(Notice{Notification::kPopupSwitchChanged, 0, 0, sw.get()});
         }
         break;
-      case kAppNoticeLoop: {
+      case PduType::kNoticeLoop: {
         PortStatus* status = port(std::get<OneIntegerBody>(notice.body).value);
         if (status == nullptr) return;
         status->loopState = 2;

@@ -263,14 +263,14 @@ void SettingsThread::BulkRead() {
 bool SettingsThread::QueryFingerprint(std::uint32_t& fingerprint, ErrorPair& error) {
   for (;;) {
     PDUDATA pdu;
-    pdu.application = kAppFingerprintQuery;
+    pdu.application = PduType::kFingerprintQuery;
     pdu.body = EmptyBody{};
     SwitchTransactor& transactor = node_.transactor();
     if (!transactor.Transaction(pdu, {.transactionId = transactor.hub().NextTransactionId()},
                                 error)) {
       return false;
     }
-    if (pdu.application != kAppFingerprintAnswer) return error.Fail(kErrRxApplication);
+    if (pdu.application != PduType::kFingerprintAnswer) return error.Fail(kErrRxApplication);
     const auto& answer = std::get<FingerprintAnswerBody>(pdu.body);
     if (answer.result == 0) {
       fingerprint = static_cast<std::uint32_t>(answer.fingerprint);
@@ -285,14 +285,14 @@ bool SettingsThread::RequestSync(ErrorPair& error) {
   SwitchTransactor& transactor = node_.transactor();
   for (;;) {
     PDUDATA pdu;
-    pdu.application = kAppConfigSync;
+    pdu.application = PduType::kConfigSync;
     pdu.body = EmptyBody{};
     if (!transactor.Transaction(
             pdu, {.attempts = kSyncAttempts, .transactionId = transactor.hub().NextTransactionId()},
             error)) {
       return false;
     }
-    if (pdu.application != kAppConfigSyncAnswer) return error.Fail(kErrRxApplication);
+    if (pdu.application != PduType::kConfigSyncAnswer) return error.Fail(kErrRxApplication);
     const std::int32_t result = std::get<ResultBody>(pdu.body).result;
     if (result == 0) return true;
     if (result != 2) {

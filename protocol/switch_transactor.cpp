@@ -138,7 +138,7 @@ bool SwitchTransactor::ExecuteFunction(const FUNCREQUEST& request, FUNCRESPONSE*
     recentStamp_ = ticks_();
   }
   PDUDATA pdu;
-  pdu.application = kAppFuncRequest;
+  pdu.application = PduType::kFuncRequest;
   pdu.body = request;
   bool ok = Transaction(pdu,
                         {.attempts = bulk ? kBulkAttempts : kAttempts,
@@ -146,7 +146,7 @@ bool SwitchTransactor::ExecuteFunction(const FUNCREQUEST& request, FUNCRESPONSE*
                          .transactionId = hub_.NextTransactionId()},
                         error);
   if (ok && response != nullptr) {
-    if (pdu.application != kAppFuncResponse) {
+    if (pdu.application != PduType::kFuncResponse) {
       ok = error.Fail(kErrRxApplication);
     } else {
       *response = std::get<FUNCRESPONSE>(pdu.body);
@@ -160,8 +160,8 @@ bool SwitchTransactor::ExecuteFunction(const FUNCREQUEST& request, FUNCRESPONSE*
   return ok;
 }
 
-bool SwitchTransactor::FirmwareStep(std::int32_t application, PduBody body,
-                                    std::int32_t answerApplication, std::int32_t& result,
+bool SwitchTransactor::FirmwareStep(PduType application, PduBody body,
+                                    PduType answerApplication, std::int32_t& result,
                                     ErrorPair& error) {
   PDUDATA pdu;
   pdu.application = application;
@@ -174,7 +174,7 @@ bool SwitchTransactor::FirmwareStep(std::int32_t application, PduBody body,
 
 bool SwitchTransactor::FirmwarePrepare(std::int32_t& result, ErrorPair& error) {
   state_ = kStateFirmPrepare;
-  if (!FirmwareStep(kAppFirmPrepare, EmptyBody{}, kAppFirmPrepareAnswer, result, error)) {
+  if (!FirmwareStep(PduType::kFirmPrepare, EmptyBody{}, PduType::kFirmPrepareAnswer, result, error)) {
     state_ = kStateIdle;
     return false;
   }
@@ -184,7 +184,7 @@ bool SwitchTransactor::FirmwarePrepare(std::int32_t& result, ErrorPair& error) {
 bool SwitchTransactor::FirmwareData(const FIRMBLOCK& block, std::int32_t& result,
                                     ErrorPair& error) {
   state_ = kStateFirmTransfer;
-  if (!FirmwareStep(kAppFirmBlock, block, kAppFirmBlockAnswer, result, error)) {
+  if (!FirmwareStep(PduType::kFirmBlock, block, PduType::kFirmBlockAnswer, result, error)) {
     state_ = kStateIdle;
     return false;
   }
@@ -192,7 +192,7 @@ bool SwitchTransactor::FirmwareData(const FIRMBLOCK& block, std::int32_t& result
 }
 
 bool SwitchTransactor::FirmwareAbort(std::int32_t& result, ErrorPair& error) {
-  return FirmwareStep(kAppFirmAbort, EmptyBody{}, kAppFirmAbortAnswer, result, error);
+  return FirmwareStep(PduType::kFirmAbort, EmptyBody{}, PduType::kFirmAbortAnswer, result, error);
 }
 
 void SwitchTransactor::AbortWaits() {

@@ -99,7 +99,7 @@ class SwitchTransactor {
   Relaxed<std::int32_t>& state() { return state_; }
 
  private:
-  bool FirmwareStep(std::int32_t application, PduBody body, std::int32_t answerApplication,
+  bool FirmwareStep(PduType application, PduBody body, PduType answerApplication,
                     std::int32_t& result, ErrorPair& error);
   bool RegisterAbort(AutoResetEvent* abort);
   void UnregisterAbort(AutoResetEvent* abort);

@@ -100,7 +100,7 @@ class SettingsThreadTest : public test::DiscoveryFixture {
   std::vector<Read> Requests(const std::string& name, std::int32_t operation = kOpGet) {
     std::vector<Read> reads;
     for (const auto& entry : peer_->Log()) {
-      if (entry.switchName != name || entry.application != kAppFuncRequest ||
+      if (entry.switchName != name || entry.application != PduType::kFuncRequest ||
           entry.function.operation != operation) {
         continue;
       }
@@ -246,7 +246,7 @@ TEST_F(SettingsThreadTest, AgreeingFingerprintsWriteNothing) {
   Synchronise(*sw);
   EXPECT_TRUE(Requests("G", kOpSet).empty());
   EXPECT_TRUE(Requests("G", kOpSetDefault).empty());
-  for (const auto& entry : peer_->Log()) EXPECT_NE(entry.application, kAppConfigSync);
+  for (const auto& entry : peer_->Log()) EXPECT_NE(entry.application, PduType::kConfigSync);
   EXPECT_FALSE(sw->settings.lastRunFailed());
   EXPECT_EQ(sw->record().switchState, kStateIdle);
   EXPECT_EQ(sw->record().fingerprintValid, 1);
@@ -271,7 +271,7 @@ TEST_F(SettingsThreadTest, DifferingFingerprintsWriteExactlyTheNonDefaultSetting
   Synchronise(*sw);
   EXPECT_FALSE(sw->settings.lastRunFailed());
   std::size_t syncs = 0;
-  for (const auto& entry : peer_->Log()) syncs += entry.application == kAppConfigSync;
+  for (const auto& entry : peer_->Log()) syncs += entry.application == PduType::kConfigSync;
   EXPECT_EQ(syncs, 3u);  // two pending answers, then accepted
   EXPECT_EQ(Requests("T", kOpSet),
             (std::vector<Read>{{"port-speed", 3}, {"macaddress-aging"}, {"vlan-id", 4},

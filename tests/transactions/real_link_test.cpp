@@ -39,7 +39,7 @@ class PacketSwitch {
       PDUDATA request;
       ErrorPair error;
       if (!DecodePdu(error, payload, LookupFunctionTypes, request) ||
-          request.application != kAppFuncRequest) {
+          request.application != PduType::kFuncRequest) {
         continue;
       }
       const auto& function = std::get<FUNCREQUEST>(request.body);
@@ -47,7 +47,7 @@ class PacketSwitch {
       reply.transactionId = request.transactionId;
       reply.sourceMac = socket_.mac();
       reply.destinationMac = kToolGroupAddress;
-      reply.application = kAppFuncResponse;
+      reply.application = PduType::kFuncResponse;
       FUNCRESPONSE response;
       response.valueType = function.operation == kOpGet ? kValueInteger : kValueNone;
       response.intValue = function.firstIndex * 10;
