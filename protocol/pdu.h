@@ -92,7 +92,7 @@ struct FIRMBLOCK {
 
 struct FUNCREQUEST {
   std::int32_t leadingValue = 0;  // 0 in every request the tool sends
-  std::int32_t operation = kOpGet;
+  Operation operation = kOpGet;
   std::uint16_t functionId = 0;
   std::int32_t valueType = kValueNone;
   std::int64_t intValue = 0;  // value type 0

@@ -141,10 +141,13 @@ class Decoder {
 
   bool Body(PduType, FUNCREQUEST& request) {
     std::string id;
-    if (!ber_.Integer32(request.leadingValue) || !ber_.Integer32(request.operation) ||
+    // Any 32-bit number is kept: the enum's underlying type holds it.
+    std::int32_t operation = 0;
+    if (!ber_.Integer32(request.leadingValue) || !ber_.Integer32(operation) ||
         !ber_.Octets(2, id)) {
       return false;
     }
+    request.operation = static_cast<Operation>(operation);
     id.resize(2, '\0');
     request.functionId = static_cast<std::uint16_t>(static_cast<std::uint8_t>(id[0]) << 8 |
                                                     static_cast<std::uint8_t>(id[1]));

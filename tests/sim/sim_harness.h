@@ -96,7 +96,7 @@ class Harness {
 
   // One function request; the response of the single answer (result -1 when
   // no response or several came).
-  FUNCRESPONSE Function(std::string_view name, std::int32_t operation, std::string_view keyword,
+  FUNCRESPONSE Function(std::string_view name, Operation operation, std::string_view keyword,
                         std::int32_t first = 0, std::int32_t second = 0, std::int64_t value = 0,
                         std::string text = {}) {
     const FunctionDescriptor* entry = FindFunctionByKeyword(keyword);

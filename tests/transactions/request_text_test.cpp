@@ -19,7 +19,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-FUNCREQUEST Request(const char* keyword, std::int32_t operation, std::int32_t first = 0,
+FUNCREQUEST Request(const char* keyword, Operation operation, std::int32_t first = 0,
                     std::int32_t second = 0) {
   const FunctionDescriptor* entry = FindFunctionByKeyword(keyword);
   FUNCREQUEST request;
@@ -76,7 +76,7 @@ TEST(RequestText, CommandTexts) {
   FUNCREQUEST mac = Request("status-macaddress-addr", kOpGet);
   mac.indexMac = etherAddress{0x02, 0x5C, 0x71, 0, 0, 0xAB};
   EXPECT_EQ(IndexText(mac), "02:5C:71:00:00:AB");
-  FUNCREQUEST odd = Request("port-use", 9);
+  FUNCREQUEST odd = Request("port-use", static_cast<Operation>(9));
   odd.indexType = 12;
   odd.valueType = 5;
   EXPECT_EQ(OperationWord(9), "不明");
