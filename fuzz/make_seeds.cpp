@@ -57,7 +57,7 @@ void Expect(const Bytes& bytes, std::size_t offset, int value) {
   }
 }
 
-ntr::FUNCREQUEST Request(std::uint16_t functionId, std::int32_t operation, std::int32_t valueType,
+ntr::FUNCREQUEST Request(std::uint16_t functionId, ntr::Operation operation, std::int32_t valueType,
                          std::int32_t indexType) {
   ntr::FUNCREQUEST request;
   request.functionId = functionId;
@@ -165,7 +165,7 @@ std::vector<std::pair<std::string, Bytes>> Seeds() {
   // In the encoded execute request (header INTEGERs of one and two bytes),
   // the body identifier is at offset 27 and the function ID's high byte at 39.
   Bytes application15 = executeBytes;
-  Expect(application15, 27, 0x60 + ntr::PduType::kFuncRequest);
+  Expect(application15, 27, 0x60 + static_cast<int>(ntr::PduType::kFuncRequest));
   application15[27] = 0x60 + 15;  // no application 15
   add("bad-application-15", application15);
   Bytes unknownFunction = executeBytes;
