@@ -121,14 +121,14 @@ void Discovery::RunCycle() {
     }
   }
   PDUDATA pdu;
-  pdu.application = kAppDiscoveryRequest;
+  pdu.application = PduType::kDiscoveryRequest;
   pdu.body = request;
   // The ID is the last discovery ID before the request leaves: the first
   // replies can come back before the send returns.
   const std::int32_t id = hub_.NextTransactionId();
   hub_.lastDiscoveryTransactionId = id;
   ErrorPair error;
-  hub_.SendPdu(0, pdu, kSwitchGroupAddress, nullptr, nullptr, true, id, error);
+  hub_.SendPdu(pdu, kSwitchGroupAddress, {.transactionId = id}, error);
   {
     std::lock_guard<std::mutex> lock(switchListLock_);
     for (auto& sw : switches_) {
@@ -422,26 +422,26 @@ void Discovery::HandleNotice(const PDUDATA& notice) {
       return &record.portStatus[static_cast<std::size_t>(number - 1)];
     };
     switch (notice.application) {
-      case kAppNoticePortSpeed: {
+      case PduType::kNoticePortSpeed: {
         const auto& body = std::get<TwoIntegersBody>(notice.body);
         PortStatus* status = port(body.first);
         if (status == nullptr) return;
         status->linkSpeed = body.second;
         break;
       }
-      case kAppNoticeLinkDown: {
+      case PduType::kNoticeLinkDown: {
         PortStatus* status = port(std::get<OneIntegerBody>(notice.body).value);
         if (status == nullptr) return;
         status->linkSpeed = 0;
         break;
       }
-      case kAppNoticeFan:
+      case PduType::kNoticeFan:
         record.fanState = 1;
         if (notices_ != nullptr) {
           notices_->Post(Notice{Notification::kPopupSwitchChanged, 0, 0, sw->ref()});
         }
         break;
-      case kAppNoticeLoop: {
+      case PduType::kNoticeLoop: {
         PortStatus* status = port(std::get<OneIntegerBody>(notice.body).value);
         if (status == nullptr) return;
         status->loopState = 2;

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "app/config_writer.h"
-#include "catalogue/function_catalogue.h"
+#include "catalogue/function_descriptors.h"
 #include "protocol/error_log.h"
 
 #ifndef NTR_PRODUCT_VERSION

@@ -41,60 +41,6 @@ constexpr std::array<std::string_view, 37> kBulkWriteOrder = {
     "loopdetect-port-use",
 };
 
-bool IsQosBandwidth(std::string_view keyword) {
-  return keyword == "qos-speed-unit" || keyword == "qos-policing-use" ||
-         keyword == "qos-policing-speed" || keyword == "qos-shaping-use" ||
-         keyword == "qos-shaping-speed";
-}
-
-// Whether the model has the function at all.
-bool ModelHas(std::int32_t modelCode, std::string_view keyword) {
-  if (IsQosBandwidth(keyword)) return HasQosBandwidth(modelCode);
-  if (keyword == "poe-class") return HasPoe(modelCode);
-  return true;
-}
-
-// Calls `visit(first, second)` for every index of a member, in ascending order.
-template <typename Visit>
-bool ForEachIndex(const MemberSpec& member, const tag_SWITCHDATA& record, Visit visit) {
-  const int ports = std::clamp<int>(record.portCount, 0, kMaxPorts);
-  const int counters = std::clamp<int>(record.counterCount, 0, kMaxCounters);
-  switch (member.args) {
-    case MemberArgs::kNone:
-    case MemberArgs::kDestination:
-      return visit(0, 0);
-    case MemberArgs::kFan:
-      for (int f = 0; f < kFanCount; ++f) {
-        if (!visit(f, 0)) return false;
-      }
-      return true;
-    case MemberArgs::kPort:
-      for (int p = 0; p < ports; ++p) {
-        if (!visit(p, 0)) return false;
-      }
-      return true;
-    case MemberArgs::kRegistration:
-      for (int r = 0; r < kVlanRegistrations; ++r) {
-        if (!visit(r, 0)) return false;
-      }
-      return true;
-    case MemberArgs::kPortRegistration:
-    case MemberArgs::kPortGroup:
-    case MemberArgs::kPortCounter: {
-      const int seconds = member.args == MemberArgs::kPortRegistration ? kVlanRegistrations
-                          : member.args == MemberArgs::kPortGroup      ? ports
-                                                                       : counters;
-      for (int p = 0; p < ports; ++p) {
-        for (int s = 0; s < seconds; ++s) {
-          if (!visit(p, s)) return false;
-        }
-      }
-      return true;
-    }
-  }
-  return true;
-}
-
 // The polled status values, to tell whether a poll changed anything.
 std::vector<std::int64_t> StatusSnapshot(const tag_SWITCHDATA& record) {
   std::vector<std::int64_t> values{record.fanState, record.fanSpeeds[0], record.fanSpeeds[1],
@@ -225,17 +171,19 @@ void SettingsThread::Poll() {
   ErrorPair error;
   if (PollsSystemFan(model)) node_.Get("status-fan", error);
   if (HasPoe(model)) {
-    node_.Get("status-fan-rpm ", 0, error);
-    node_.Get("status-fan-rpm ", 1, error);
+    node_.Get("status-fan-rpm ", FunctionIndex::Fan(0), error);
+    node_.Get("status-fan-rpm ", FunctionIndex::Fan(1), error);
     node_.Get("status-poe-temperature", error);
   }
   const int ports = std::clamp<int>(record.portCount, 0, kMaxPorts);
   for (int p = 0; p < ports; ++p) {
-    if (!node_.Get("status-port-speed", p, error) || !node_.Get("status-loopdetect-port", p, error)) {
+    const FunctionIndex port = FunctionIndex::Port(p);
+    if (!node_.Get("status-port-speed", port, error) ||
+        !node_.Get("status-loopdetect-port", port, error)) {
       break;
     }
-    if (HasPoe(model) && (!node_.Get("status-poe-detect-class", p, error) ||
-                          !node_.Get("status-poe-state", p, error))) {
+    if (HasPoe(model) && (!node_.Get("status-poe-detect-class", port, error) ||
+                          !node_.Get("status-poe-state", port, error))) {
       break;
     }
   }
@@ -282,12 +230,12 @@ void SettingsThread::BulkRead() {
 
   bool failed = false;
   for (std::string_view keyword : order) {
-    if (!ModelHas(model, keyword)) continue;
-    const MemberSpec* member = FindMember(keyword);
-    if (member == nullptr) continue;
-    ForEachIndex(*member, record, [&](int first, int second) {
+    const FunctionDescriptor* function = FindFunctionByKeyword(keyword);
+    if (function == nullptr || !function->Requested()) continue;
+    if (!ModelHasFunction(*function, model)) continue;
+    ForEachIndex(*function, record, [&](int first, int second) {
       ErrorPair error;
-      if (node_.Get(keyword, first, second, error)) {
+      if (node_.Get(keyword, FunctionIndex(first, second), error)) {
         ++bulkDone_;
       } else if (!failed) {
         failed = true;
@@ -318,14 +266,14 @@ void SettingsThread::BulkRead() {
 bool SettingsThread::QueryFingerprint(std::uint32_t& fingerprint, ErrorPair& error) {
   for (;;) {
     PDUDATA pdu;
-    pdu.application = kAppFingerprintQuery;
+    pdu.application = PduType::kFingerprintQuery;
     pdu.body = EmptyBody{};
     SwitchTransactor& transactor = node_.transactor();
-    if (!transactor.Transaction(0, pdu, true, kAttempts, true, transactor.hub().NextTransactionId(),
+    if (!transactor.Transaction(pdu, {.transactionId = transactor.hub().NextTransactionId()},
                                 error)) {
       return false;
     }
-    if (pdu.application != kAppFingerprintAnswer) return error.Fail(kErrRxApplication);
+    if (pdu.application != PduType::kFingerprintAnswer) return error.Fail(kErrRxApplication);
     const auto& answer = std::get<FingerprintAnswerBody>(pdu.body);
     if (answer.result == 0) {
       fingerprint = static_cast<std::uint32_t>(answer.fingerprint);
@@ -340,13 +288,14 @@ bool SettingsThread::RequestSync(ErrorPair& error) {
   SwitchTransactor& transactor = node_.transactor();
   for (;;) {
     PDUDATA pdu;
-    pdu.application = kAppConfigSync;
+    pdu.application = PduType::kConfigSync;
     pdu.body = EmptyBody{};
-    if (!transactor.Transaction(0, pdu, true, kSyncAttempts, true,
-                                transactor.hub().NextTransactionId(), error)) {
+    if (!transactor.Transaction(
+            pdu, {.attempts = kSyncAttempts, .transactionId = transactor.hub().NextTransactionId()},
+            error)) {
       return false;
     }
-    if (pdu.application != kAppConfigSyncAnswer) return error.Fail(kErrRxApplication);
+    if (pdu.application != PduType::kConfigSyncAnswer) return error.Fail(kErrRxApplication);
     const std::int32_t result = std::get<ResultBody>(pdu.body).result;
     if (result == 0) return true;
     if (result != 2) {
@@ -426,27 +375,29 @@ bool SettingsThread::BulkWrite(ErrorPair& error) {
   };
 
   for (std::string_view keyword : order) {
-    if (!ModelHas(model, keyword)) continue;  // the switch lacks it: nothing to write
-    if (keyword == "system-name") {
-      const std::string name = record.systemName.get();
+    const FunctionDescriptor* function = FindFunctionByKeyword(keyword);
+    if (function == nullptr) continue;
+    if (!ModelHasFunction(*function, model)) continue;  // the switch lacks it: nothing to write
+    if (function->value == ValueKind::kText) {
+      const std::string name = (record.*function->text).get();
       if (name.empty() || name == record.DefaultSystemName()) continue;
       ErrorPair failure;
-      if (!node_.SetSystemName(name, false, failure) && !failedSoGoOn(failure)) return false;
+      if (!node_.SetSystemName(name, Commit::kBulkWrite, failure) && !failedSoGoOn(failure)) {
+        return false;
+      }
       continue;
     }
-    const MemberSpec* member = FindMember(keyword);
-    if (member == nullptr || member->field == nullptr) continue;
-    const bool ok = ForEachIndex(*member, record, [&](int first, int second) {
-      const std::int32_t value = *member->field(record, first, second);
-      const bool isDefault = keyword == "macaddress-aging"
-                                 ? value == 1
-                                 : member->isDefault(record, first, second, value);
-      if (isDefault) return true;
-      std::int32_t argument = value;
-      if (keyword == "qos-policing-speed") argument = record.ports[first].policingSelection;
-      if (keyword == "qos-shaping-speed") argument = record.ports[first].shapingSelection;
+    if (function->field == nullptr) continue;
+    const bool ok = ForEachIndex(*function, record, [&](int first, int second) {
+      const std::int32_t value = StoredValue(*function, record, first, second);
+      if (IsDefaultValue(*function, record, first, second, value)) return true;
+      // The QoS rates are set by their selection numbers.
+      const std::int32_t argument =
+          function->selection != nullptr ? function->selection(record, first)->load() : value;
       ErrorPair failure;
-      if (node_.Set(keyword, first, second, argument, false, failure)) return true;
+      if (node_.Set(keyword, FunctionIndex(first, second), argument, Commit::kBulkWrite, failure)) {
+        return true;
+      }
       return failedSoGoOn(failure);
     });
     if (!ok) return false;

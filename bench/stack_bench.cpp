@@ -30,7 +30,7 @@
 #include "app/event_loop.h"
 #include "app/identity_adopter.h"
 #include "bench/sim_server.h"
-#include "catalogue/function_catalogue.h"
+#include "catalogue/function_descriptors.h"
 #include "catalogue/switch_model.h"
 #include "protocol/link_frame.h"
 #include "protocol/net_device.h"
@@ -117,7 +117,7 @@ Figures Gets(L2SWITCHNODE& node, int count, int& failures) {
   for (int i = 0; i < count; ++i) {
     ErrorPair error;
     const auto start = Clock::now();
-    if (!node.Get("port-speed", 0, error)) {
+    if (!node.Get("port-speed", FunctionIndex::Port(0), error)) {
       ++failures;
       continue;
     }

@@ -1,6 +1,5 @@
 #include "catalogue/l2_switch_node.h"
 
-#include "catalogue/function_catalogue.h"
 #include "catalogue/qos_speed.h"
 #include "catalogue/switch_model.h"
 #include "protocol/text_encoding.h"
@@ -10,10 +9,6 @@ namespace {
 
 std::string RangeText(const char* what, int limit) {
   return std::string(what) + "の範囲は1～" + std::to_string(limit) + "です";
-}
-
-bool IsQosRate(std::string_view keyword) {
-  return keyword == "qos-policing-speed" || keyword == "qos-shaping-speed";
 }
 
 }  // namespace
@@ -40,94 +35,68 @@ bool L2SWITCHNODE::Busy(ErrorPair& error) const {
   return FirmwareRunning(state) && !error.Fail(kErrFirmwareUpdating);
 }
 
-bool L2SWITCHNODE::IndexesInRange(const MemberSpec& member, int first, int second) const {
+bool L2SWITCHNODE::IndexesInRange(const FunctionDescriptor& function, FunctionIndex index) const {
   const int ports = std::min<int>(record_->portCount, kMaxPorts);
   const int counters = std::min<int>(record_->counterCount, kMaxCounters);
   const auto in = [](int value, int limit) { return value >= 0 && value < limit; };
-  switch (member.args) {
-    case MemberArgs::kNone:
-    case MemberArgs::kDestination:
-      return true;
-    case MemberArgs::kPort:
-      return in(first, ports);
-    case MemberArgs::kFan:
-      return in(first, kFanCount);
-    case MemberArgs::kRegistration:
-      return in(first, kVlanRegistrations);
-    case MemberArgs::kPortRegistration:
-      return in(first, ports) && in(second, kVlanRegistrations);
-    case MemberArgs::kPortGroup:
-      return in(first, ports) && in(second, ports);
-    case MemberArgs::kPortCounter:
-      return in(first, ports) && in(second, counters);
-  }
-  return false;
+  const int count = IndexCount(function);
+  return (count < 1 || in(index.first, FirstIndexLimit(function, ports))) &&
+         (count < 2 || in(index.second, SecondIndexLimit(function, ports, counters)));
 }
 
-bool L2SWITCHNODE::CheckIndexes(const MemberSpec& member, int first, int second,
+bool L2SWITCHNODE::CheckIndexes(const FunctionDescriptor& function, FunctionIndex index,
                                 ErrorPair& error) const {
   const int ports = std::min<int>(record_->portCount, kMaxPorts);
   const int counters = std::min<int>(record_->counterCount, kMaxCounters);
   const auto in = [](int value, int limit) { return value >= 0 && value < limit; };
-  const bool hasPort = member.args == MemberArgs::kPort ||
-                       member.args == MemberArgs::kPortRegistration ||
-                       member.args == MemberArgs::kPortGroup ||
-                       member.args == MemberArgs::kPortCounter;
-  if (hasPort && !in(first, ports)) {
-    return error.Fail(kErrPortNumber, RangeText("ポート番号", ports));
+  switch (function.index) {
+    case IndexKind::kNone:
+    case IndexKind::kDestination:
+      return true;
+    case IndexKind::kFan:
+      if (!in(index.first, kFanCount)) return error.Fail(kErrPortNumber, RangeText("FAN番号", kFanCount));
+      return true;
+    case IndexKind::kRegistration:
+      if (!in(index.first, kVlanRegistrations)) {
+        return error.Fail(kErrRegistrationNumber, RangeText("登録番号", kVlanRegistrations));
+      }
+      return true;
+    case IndexKind::kPort:
+    case IndexKind::kPortRegistration:
+    case IndexKind::kPortGroup:
+    case IndexKind::kPortCounter:
+      break;
   }
-  switch (member.args) {
-    case MemberArgs::kFan:
-      if (!in(first, kFanCount)) return error.Fail(kErrPortNumber, RangeText("FAN番号", kFanCount));
-      break;
-    case MemberArgs::kRegistration:
-      if (!in(first, kVlanRegistrations)) {
+  if (!in(index.first, ports)) return error.Fail(kErrPortNumber, RangeText("ポート番号", ports));
+  switch (function.index) {
+    case IndexKind::kPortRegistration:
+      if (!in(index.second, kVlanRegistrations)) {
         return error.Fail(kErrRegistrationNumber, RangeText("登録番号", kVlanRegistrations));
       }
       break;
-    case MemberArgs::kPortRegistration:
-      if (!in(second, kVlanRegistrations)) {
-        return error.Fail(kErrRegistrationNumber, RangeText("登録番号", kVlanRegistrations));
-      }
-      break;
-    case MemberArgs::kPortGroup:
-      if (!in(second, ports)) {
+    case IndexKind::kPortGroup:
+      if (!in(index.second, ports)) {
         return error.Fail(kErrOutOfRange, RangeText("マルチプルVLAN ID", ports));
       }
       break;
-    case MemberArgs::kPortCounter:
-      if (!in(second, counters)) {
+    case IndexKind::kPortCounter:
+      if (!in(index.second, counters)) {
         return error.Fail(kErrCounterNumber, RangeText("カウンタ番号", counters));
       }
       break;
-    case MemberArgs::kNone:
-    case MemberArgs::kPort:
-    case MemberArgs::kDestination:
+    default:
       break;
   }
   return true;
 }
 
-void L2SWITCHNODE::FillIndexes(FUNCREQUEST& request, const MemberSpec& member,
-                               std::int32_t indexType, int first, int second) const {
+void L2SWITCHNODE::FillIndexes(FUNCREQUEST& request, const FunctionDescriptor& function,
+                               std::int32_t indexType, FunctionIndex index) const {
   request.indexType = indexType;
-  switch (member.args) {
-    case MemberArgs::kNone:
-    case MemberArgs::kDestination:
-      request.indexType = kIndexNone;
-      break;
-    case MemberArgs::kPort:
-    case MemberArgs::kFan:
-    case MemberArgs::kRegistration:
-      request.firstIndex = first + 1;
-      break;
-    case MemberArgs::kPortRegistration:
-    case MemberArgs::kPortGroup:
-    case MemberArgs::kPortCounter:
-      request.firstIndex = first + 1;
-      request.secondIndex = second + 1;
-      break;
-  }
+  const int count = IndexCount(function);
+  if (count == 0) request.indexType = kIndexNone;
+  if (count >= 1) request.firstIndex = index.first + 1;
+  if (count >= 2) request.secondIndex = index.second + 1;
 }
 
 bool L2SWITCHNODE::Refuse(const FUNCREQUEST& request, ErrorPair& /*error*/) {
@@ -146,8 +115,8 @@ bool L2SWITCHNODE::Save(ErrorPair& error) {
   return saver_ == nullptr || saver_->SaveConfigFile(error);
 }
 
-bool L2SWITCHNODE::Finish(bool commit, ErrorPair& error) {
-  if (!commit) return true;
+bool L2SWITCHNODE::Finish(Commit commit, ErrorPair& error) {
+  if (commit != Commit::kOperatorChange) return true;
   ComputeFingerprint(*record_);
   // A committed change always reads as changed against the saved file, even
   // when the CRC came back to the saved value.
@@ -155,9 +124,9 @@ bool L2SWITCHNODE::Finish(bool commit, ErrorPair& error) {
   return Save(error);
 }
 
-bool L2SWITCHNODE::StoreIdentity(const MemberSpec& member, const FUNCRESPONSE& response) {
+bool L2SWITCHNODE::StoreIdentity(const FunctionDescriptor& function, const FUNCRESPONSE& response) {
   tag_SWITCHDATA& r = *record_;
-  if (member.keyword == "system-macaddress") {
+  if (function.value == ValueKind::kMacAddress) {
     if (response.octets.size() != 6) return false;  // not a MAC address: ignored
     etherAddress mac{};
     for (std::size_t i = 0; i < 6; ++i) mac[i] = static_cast<std::uint8_t>(response.octets[i]);
@@ -165,167 +134,153 @@ bool L2SWITCHNODE::StoreIdentity(const MemberSpec& member, const FUNCRESPONSE& r
     r.macText = FormatSwitchMac(mac);
     return false;
   }
-  const std::string text = Cp932ToUtf8Lossy(response.octets);
-  if (member.keyword == "boot-rom-version") {
-    r.bootRomVersion = text;
-    return false;
-  }
-  if (member.keyword == "firmware-revision") r.firmwareRevision = text;
-  if (member.keyword == "serial-number") r.serialNumber = text;
-  if (member.keyword == "model-name") r.modelName = text;
-  return !identityRead.load();
+  r.*function.text = Cp932ToUtf8Lossy(response.octets);
+  // A text kept only in memory is neither fingerprinted nor saved.
+  return !function.Has(kMemoryOnly) && !identityRead.load();
 }
 
-void L2SWITCHNODE::StoreStatusCounter(std::string_view keyword, int port, int counter,
-                                      std::int64_t value) {
-  PortStatus& status = record_->portStatus[port];
-  const auto count = static_cast<std::uint64_t>(value);
-  if (keyword == "status-counter-frame-rx") status.rxFrames[counter] = count;
-  if (keyword == "status-counter-frame-tx") status.txFrames[counter] = count;
-  if (keyword == "status-counter-octet-rx") status.rxOctets = count;
-  if (keyword == "status-counter-octet-tx") status.txOctets = count;
-}
-
-bool L2SWITCHNODE::Get(std::string_view keyword, int first, int second, ErrorPair& error) {
-  const MemberSpec* member = FindMember(keyword);
+bool L2SWITCHNODE::Get(std::string_view keyword, FunctionIndex index, ErrorPair& error) {
+  const FunctionDescriptor* function = FindFunctionByKeyword(keyword);
   const std::int32_t state = record_->switchState;
-  if (member != nullptr && member->kind == MemberKind::kStatus) {
+  if (function != nullptr && function->Requested() && function->functionClass == FunctionClass::kStatus) {
     // A poll that meets a busy switch skips it.
     if (SwitchBusy(state)) return true;
   } else if (Busy(error)) {
     return false;
   }
-  const FunctionEntry* entry = FindFunctionByKeyword(keyword);
-  if (entry == nullptr || member == nullptr || member->kind == MemberKind::kAction) {
+  if (function == nullptr || !function->Requested() ||
+      function->functionClass == FunctionClass::kAction) {
     return error.Fail(kErrFunctionInfo, std::string(keyword));
   }
   FUNCREQUEST request;
   request.operation = kOpGet;
-  request.functionId = entry->functionId;
+  request.functionId = function->functionId;
   request.valueType = kValueNone;
-  FillIndexes(request, *member, entry->indexType, first, second);
-  if (!CheckIndexes(*member, first, second, error)) return Refuse(request, error);
+  FillIndexes(request, *function, function->indexType, index);
+  if (!CheckIndexes(*function, index, error)) return Refuse(request, error);
 
   FUNCRESPONSE response;
-  if (!Exchange(request, entry->valueType, response, error)) return false;
+  if (!Exchange(request, function->valueType, response, error)) return false;
 
   tag_SWITCHDATA& r = *record_;
   // A bulk read fingerprints and saves once at its end, not after each of
   // its thousands of reads.
   const bool bulk = r.switchState == kStateBulk;
-  switch (member->kind) {
-    case MemberKind::kIdentity:
-      if (!StoreIdentity(*member, response) || bulk) return true;
+  switch (function->functionClass) {
+    case FunctionClass::kIdentity:
+      if (!StoreIdentity(*function, response) || bulk) return true;
       ComputeFingerprint(r);
       return Save(error);
-    case MemberKind::kStatus:
-      if (member->field == nullptr) {
-        StoreStatusCounter(keyword, first, second, response.intValue);
-      } else if (const auto value = member->fromWire(response.intValue)) {
-        *member->field(r, first, second) = *value;
+    case FunctionClass::kStatus:
+      if (function->value == ValueKind::kCounter) {
+        *function->counter(r, index.first, index.second) =
+            static_cast<std::uint64_t>(response.intValue);
+      } else if (const auto value = function->fromWire(response.intValue)) {
+        *function->field(r, index.first, index.second) = *value;
       }
       return true;
-    case MemberKind::kSetting:
-      if (keyword == "system-name") {
-        r.systemName = std::string(CutToChars(Cp932ToUtf8Lossy(response.octets), kSystemNameChars));
-      } else if (const auto value = member->fromWire(response.intValue)) {
-        *member->field(r, first, second) = *value;
-        if (IsQosRate(keyword)) {
-          PortSettings& port = r.ports[first];
-          const std::int32_t selection = SelectionOf(*value, r.qosSpeedUnit);
-          (keyword == "qos-policing-speed" ? port.policingSelection : port.shapingSelection) =
-              selection;
+    case FunctionClass::kSetting:
+      if (function->value == ValueKind::kText) {
+        r.*function->text =
+            std::string(CutToChars(Cp932ToUtf8Lossy(response.octets), kSystemNameChars));
+      } else if (const auto value = function->fromWire(response.intValue)) {
+        *function->field(r, index.first, index.second) = *value;
+        if (function->selection != nullptr) {
+          *function->selection(r, index.first) = SelectionOf(*value, r.qosSpeedUnit);
         }
       }
       if (bulk) return true;
       ComputeFingerprint(r);
       return Save(error);
-    case MemberKind::kAction:
+    case FunctionClass::kAction:
       break;
   }
   return true;
 }
 
-bool L2SWITCHNODE::Set(std::string_view keyword, int first, int second, std::int32_t value,
-                       bool commit, ErrorPair& error) {
+bool L2SWITCHNODE::Set(std::string_view keyword, FunctionIndex index, std::int32_t value,
+                       Commit commit, ErrorPair& error) {
   if (Busy(error)) return false;
-  const FunctionEntry* entry = FindFunctionByKeyword(keyword);
-  const MemberSpec* member = FindMember(keyword);
-  if (entry == nullptr || member == nullptr || member->kind != MemberKind::kSetting ||
-      member->field == nullptr) {
+  const FunctionDescriptor* function = FindFunctionByKeyword(keyword);
+  if (function == nullptr || !function->Requested() ||
+      function->functionClass != FunctionClass::kSetting || function->field == nullptr) {
     return error.Fail(kErrFunctionInfo, std::string(keyword));
   }
-  if (IsQosRate(keyword)) return SetQosRate(*member, first, value, commit, error);
+  if (function->value == ValueKind::kQosRate) {
+    return SetQosRate(*function, index.first, value, commit, error);
+  }
 
   tag_SWITCHDATA& r = *record_;
-  const bool inRange = IndexesInRange(*member, first, second);
-  if (commit && inRange && value == *member->field(r, first, second)) return true;
+  const bool inRange = IndexesInRange(*function, index);
+  if (commit == Commit::kOperatorChange && inRange &&
+      value == *function->field(r, index.first, index.second)) {
+    return true;
+  }
 
   FUNCREQUEST request;
-  request.functionId = entry->functionId;
-  // macaddress-aging goes out as a set, never as set-default.
-  if (member->isDefault(r, first, second, value)) {
+  request.functionId = function->functionId;
+  // A function without set-default (macaddress-aging) sends its default as a set.
+  if ((function->operations & kOpsSetDefault) != 0 &&
+      IsDefaultValue(*function, r, index.first, index.second, value)) {
     request.operation = kOpSetDefault;
     request.valueType = kValueNone;
   } else {
     request.operation = kOpSet;
     request.valueType = kValueInteger;
-    request.intValue = member->toWire(value);
+    request.intValue = static_cast<std::int64_t>(value) + function->wireOffset;
   }
-  const std::int32_t indexType = member->setIndexType >= 0 ? member->setIndexType : entry->indexType;
-  FillIndexes(request, *member, indexType, first, second);
+  const std::int32_t indexType =
+      function->setIndexType >= 0 ? function->setIndexType : function->indexType;
+  FillIndexes(request, *function, indexType, index);
 
-  if (!CheckIndexes(*member, first, second, error)) return Refuse(request, error);
+  if (!CheckIndexes(*function, index, error)) return Refuse(request, error);
   const int ports = std::min<int>(r.portCount, kMaxPorts);
-  if (member->args == MemberArgs::kDestination && (value < 0 || value >= ports)) {
+  if (function->index == IndexKind::kDestination && (value < 0 || value >= ports)) {
     error.Fail(kErrPortNumber, RangeText("ポート番号", ports));
     return Refuse(request, error);
   }
-  if (keyword == "vlan-access" && (value < 0 || value >= kVlanRegistrations)) {
+  if (function->value == ValueKind::kRegistrationEntry && (value < 0 || value >= kVlanRegistrations)) {
     error.Fail(kErrRegistrationNumber, RangeText("登録番号", kVlanRegistrations));
     return Refuse(request, error);
   }
-  if (const auto range = member->checkValue(r, value)) {
-    error.Fail(kErrOutOfRange, *range);
+  if (!function->rangeName.empty() && (value < function->min || value > function->max)) {
+    error.Fail(kErrOutOfRange, RangeMessage(*function));
     return Refuse(request, error);
   }
 
   FUNCRESPONSE response;
-  if (!Exchange(request, entry->valueType, response, error)) return false;
-  *member->field(r, first, second) = value;
+  if (!Exchange(request, function->valueType, response, error)) return false;
+  *function->field(r, index.first, index.second) = value;
   return Finish(commit, error);
 }
 
-bool L2SWITCHNODE::SetQosRate(const MemberSpec& member, int port, std::int32_t selection,
-                              bool commit, ErrorPair& error) {
+bool L2SWITCHNODE::SetQosRate(const FunctionDescriptor& function, int port, std::int32_t selection,
+                              Commit commit, ErrorPair& error) {
   tag_SWITCHDATA& r = *record_;
-  const FunctionEntry* entry = FindFunctionByKeyword(member.keyword);
-  const bool policing = member.keyword == "qos-policing-speed";
-  const bool inRange = IndexesInRange(member, port, 0);
-  if (inRange) {
-    PortSettings& settings = r.ports[port];
-    S32& storedSelection = policing ? settings.policingSelection : settings.shapingSelection;
-    const S32& storedRate = policing ? settings.policingRate : settings.shapingRate;
-    if (commit && selection == storedSelection) return true;
-    if (commit && ValidSelection(selection) &&
+  const bool operatorChange = commit == Commit::kOperatorChange;
+  const FunctionIndex index = FunctionIndex::Port(port);
+  if (IndexesInRange(function, index)) {
+    S32& storedSelection = *function.selection(r, port);
+    const S32& storedRate = *function.field(r, port, 0);
+    if (operatorChange && selection == storedSelection) return true;
+    if (operatorChange && ValidSelection(selection) &&
         kQosSelections[selection].rawValue == storedRate) {
       storedSelection = selection;
       return true;
     }
   }
   FUNCREQUEST request;
-  request.functionId = entry->functionId;
-  FillIndexes(request, member, entry->indexType, port, 0);
-  if (!CheckIndexes(member, port, 0, error)) return Refuse(request, error);
+  request.functionId = function.functionId;
+  FillIndexes(request, function, function.indexType, index);
+  if (!CheckIndexes(function, index, error)) return Refuse(request, error);
   if (selection != kNoSelection && !ValidSelection(selection)) {
     error.Fail(kErrSpeedValue);
     return Refuse(request, error);
   }
-  PortSettings& settings = r.ports[port];
-  S32& storedRate = policing ? settings.policingRate : settings.shapingRate;
+  S32& storedRate = *function.field(r, port, 0);
   const std::int32_t raw =
       selection == kNoSelection ? storedRate.load() : kQosSelections[selection].rawValue;
-  if (raw == 1) {
+  if (IsDefaultValue(function, r, port, 0, raw)) {
     request.operation = kOpSetDefault;
     request.valueType = kValueNone;
   } else {
@@ -334,22 +289,22 @@ bool L2SWITCHNODE::SetQosRate(const MemberSpec& member, int port, std::int32_t s
     request.intValue = raw;
   }
   FUNCRESPONSE response;
-  if (!Exchange(request, entry->valueType, response, error)) return false;
-  (policing ? settings.policingSelection : settings.shapingSelection) = selection;
+  if (!Exchange(request, function.valueType, response, error)) return false;
+  *function.selection(r, port) = selection;
   if (selection != kNoSelection) storedRate = raw;
   return Finish(commit, error);
 }
 
-bool L2SWITCHNODE::SetSystemName(std::string_view name, bool commit, ErrorPair& error) {
+bool L2SWITCHNODE::SetSystemName(std::string_view name, Commit commit, ErrorPair& error) {
   if (Busy(error)) return false;
-  const FunctionEntry* entry = FindFunctionByKeyword("system-name");
-  if (entry == nullptr) return error.Fail(kErrFunctionInfo, "system-name");
+  const FunctionDescriptor* function = FindFunctionByKeyword("system-name");
+  if (function == nullptr) return error.Fail(kErrFunctionInfo, "system-name");
   tag_SWITCHDATA& r = *record_;
   const std::string text(CutToChars(name, kSystemNameChars));
-  if (commit && text == r.systemName.get()) return true;
+  if (commit == Commit::kOperatorChange && text == r.systemName.get()) return true;
 
   FUNCREQUEST request;
-  request.functionId = entry->functionId;
+  request.functionId = function->functionId;
   if (text == r.DefaultSystemName()) {
     request.operation = kOpSetDefault;
     request.valueType = kValueNone;
@@ -364,25 +319,25 @@ bool L2SWITCHNODE::SetSystemName(std::string_view name, bool commit, ErrorPair& 
     }
   }
   FUNCRESPONSE response;
-  if (!Exchange(request, entry->valueType, response, error)) return false;
+  if (!Exchange(request, function->valueType, response, error)) return false;
   r.systemName = text;
   return Finish(commit, error);
 }
 
 bool L2SWITCHNODE::Execute(std::string_view keyword, ErrorPair& error) {
   if (Busy(error)) return false;
-  const FunctionEntry* entry = FindFunctionByKeyword(keyword);
-  const MemberSpec* member = FindMember(keyword);
-  if (entry == nullptr || member == nullptr || member->kind != MemberKind::kAction) {
+  const FunctionDescriptor* function = FindFunctionByKeyword(keyword);
+  if (function == nullptr || !function->Requested() ||
+      function->functionClass != FunctionClass::kAction) {
     return error.Fail(kErrFunctionInfo, std::string(keyword));
   }
   FUNCREQUEST request;
   request.operation = kOpExecute;
-  request.functionId = entry->functionId;
+  request.functionId = function->functionId;
   request.valueType = kValueNone;
   request.indexType = kIndexNone;
   FUNCRESPONSE response;
-  return Exchange(request, entry->valueType, response, error);
+  return Exchange(request, function->valueType, response, error);
 }
 
 }  // namespace ntr

@@ -4,10 +4,10 @@
 // responses into record values.
 //
 // Every operation returns true or false; on false its ErrorPair says why.
-// Indexes are 0-based here and 1-based on the wire. Setters take a commit
-// flag: 1 for one change made by the operator (unchanged values are not sent,
-// the configuration is saved afterwards), 0 inside a bulk write (always sent,
-// nothing saved).
+// Indexes are 0-based here and 1-based on the wire. Setters say whether they
+// commit one change made by the operator (unchanged values are not sent, the
+// configuration is saved afterwards) or run inside a bulk write (always
+// sent, nothing saved).
 #pragma once
 
 #include <cstdint>
@@ -16,10 +16,13 @@
 
 #include "catalogue/config_saver.h"
 #include "catalogue/switch_data.h"
-#include "catalogue/switch_members.h"
+#include "catalogue/function_descriptors.h"
+#include "catalogue/function_index.h"
 #include "protocol/switch_transactor.h"
 
 namespace ntr {
+
+enum class Commit { kOperatorChange, kBulkWrite };
 
 class L2SWITCHNODE {
  public:
@@ -38,26 +41,21 @@ class L2SWITCHNODE {
   SwitchTransactor& transactor() { return transactor_; }
 
   // Asks the switch for one value and stores it in the record.
-  bool Get(std::string_view keyword, int first, int second, ErrorPair& error);
-  bool Get(std::string_view keyword, ErrorPair& error) { return Get(keyword, 0, 0, error); }
-  bool Get(std::string_view keyword, int first, ErrorPair& error) {
-    return Get(keyword, first, 0, error);
+  bool Get(std::string_view keyword, FunctionIndex index, ErrorPair& error);
+  bool Get(std::string_view keyword, ErrorPair& error) {
+    return Get(keyword, FunctionIndex::None(), error);
   }
 
   // Checks a value, sends it (as set, or set-default for the default) and
   // stores it. For the QoS rates the value is a selection number (-2: keep
   // the raw rate); for mirroring-dest it is the destination port index.
-  bool Set(std::string_view keyword, int first, int second, std::int32_t value, bool commit,
+  bool Set(std::string_view keyword, FunctionIndex index, std::int32_t value, Commit commit,
            ErrorPair& error);
-  bool Set(std::string_view keyword, std::int32_t value, bool commit, ErrorPair& error) {
-    return Set(keyword, 0, 0, value, commit, error);
-  }
-  bool Set(std::string_view keyword, int first, std::int32_t value, bool commit,
-           ErrorPair& error) {
-    return Set(keyword, first, 0, value, commit, error);
+  bool Set(std::string_view keyword, std::int32_t value, Commit commit, ErrorPair& error) {
+    return Set(keyword, FunctionIndex::None(), value, commit, error);
   }
   // The system name (at most 32 characters are sent).
-  bool SetSystemName(std::string_view name, bool commit, ErrorPair& error);
+  bool SetSystemName(std::string_view name, Commit commit, ErrorPair& error);
 
   // Runs an action: restart, clear-counter, restart-poe-supply.
   bool Execute(std::string_view keyword, ErrorPair& error);
@@ -71,20 +69,18 @@ class L2SWITCHNODE {
   SharedText lastMessageText;
 
  private:
-  enum class Direction { kGet, kSet };
   bool Busy(ErrorPair& error) const;
-  bool CheckIndexes(const MemberSpec& member, int first, int second, ErrorPair& error) const;
-  bool IndexesInRange(const MemberSpec& member, int first, int second) const;
-  void FillIndexes(FUNCREQUEST& request, const MemberSpec& member, std::int32_t indexType,
-                   int first, int second) const;
+  bool CheckIndexes(const FunctionDescriptor& function, FunctionIndex index, ErrorPair& error) const;
+  bool IndexesInRange(const FunctionDescriptor& function, FunctionIndex index) const;
+  void FillIndexes(FUNCREQUEST& request, const FunctionDescriptor& function, std::int32_t indexType,
+                   FunctionIndex index) const;
   bool Refuse(const FUNCREQUEST& request, ErrorPair& error);
   bool Exchange(const FUNCREQUEST& request, std::int32_t valueType, FUNCRESPONSE& response,
                 ErrorPair& error);
-  bool StoreIdentity(const MemberSpec& member, const FUNCRESPONSE& response);
-  void StoreStatusCounter(std::string_view keyword, int port, int counter, std::int64_t value);
-  bool SetQosRate(const MemberSpec& member, int port, std::int32_t selection, bool commit,
-                  ErrorPair& error);
-  bool Finish(bool commit, ErrorPair& error);
+  bool StoreIdentity(const FunctionDescriptor& function, const FUNCRESPONSE& response);
+  bool SetQosRate(const FunctionDescriptor& function, int port, std::int32_t selection,
+                  Commit commit, ErrorPair& error);
+  bool Finish(Commit commit, ErrorPair& error);
   bool Save(ErrorPair& error);
 
   tag_SWITCHDATA* record_;

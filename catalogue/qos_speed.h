@@ -10,6 +10,8 @@ namespace ntr {
 
 inline constexpr std::int32_t kNoSelection = -2;
 inline constexpr int kSelectionCount = 9;
+// The selection a port's rates start with (1Mbps, the raw value 1 under unit 1).
+inline constexpr std::int32_t kDefaultQosSelection = 2;
 
 struct QosSelection {
   std::int32_t rawValue;

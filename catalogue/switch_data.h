@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "catalogue/qos_speed.h"
 #include "protocol/ether_address.h"
 #include "protocol/relaxed.h"
 
@@ -46,10 +47,10 @@ struct PortSettings {
   S32 dscpRemarkType = 0;         // qos-dscp-remark-type
   S32 dscpRemarkClass = 0;        // qos-dscp-remark-class
   S32 shapingUse = 0;             // qos-shaping-use
-  S32 shapingSelection = 2;       // selection number of the shaping rate, -2 none fits
+  S32 shapingSelection = kDefaultQosSelection;      // selection number of the shaping rate, -2 none fits
   S32 shapingRate = 1;            // qos-shaping-speed, raw value
   S32 policingUse = 0;            // qos-policing-use
-  S32 policingSelection = 2;      // selection number of the policing rate, -2 none fits
+  S32 policingSelection = kDefaultQosSelection;     // selection number of the policing rate, -2 none fits
   S32 policingRate = 1;           // qos-policing-speed, raw value
   S32 vlanMode = 0;               // vlan-port-mode
   S32 accessVlanEntry = 0;        // vlan-access, 0-based registration entry

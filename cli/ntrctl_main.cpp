@@ -52,8 +52,8 @@ class Progress {
 };
 
 // The 0-based indexes a member takes from the command's 1-based words.
-bool Indexes(const MemberSpec& member, const std::vector<std::string>& words, std::size_t at,
-             int& first, int& second, std::size_t& used) {
+bool Indexes(const FunctionDescriptor& function, const std::vector<std::string>& words,
+             std::size_t at, int& first, int& second, std::size_t& used) {
   const auto number = [&](std::size_t i, int& out) {
     if (i >= words.size()) return false;
     const auto value = ParseDecimal(words[i]);
@@ -62,23 +62,8 @@ bool Indexes(const MemberSpec& member, const std::vector<std::string>& words, st
     return true;
   };
   first = second = 0;
-  switch (member.args) {
-    case MemberArgs::kNone:
-    case MemberArgs::kDestination:
-      used = 0;
-      return true;
-    case MemberArgs::kPort:
-    case MemberArgs::kFan:
-    case MemberArgs::kRegistration:
-      used = 1;
-      return number(at, first);
-    case MemberArgs::kPortRegistration:
-    case MemberArgs::kPortGroup:
-    case MemberArgs::kPortCounter:
-      used = 2;
-      return number(at, first) && number(at + 1, second);
-  }
-  return false;
+  used = static_cast<std::size_t>(IndexCount(function));
+  return (used < 1 || number(at, first)) && (used < 2 || number(at + 1, second));
 }
 
 std::vector<std::string> SettingLines(const tag_SWITCHDATA& record) {
@@ -225,16 +210,19 @@ int GetOrSet(Session& session, ManagedSwitch& sw, bool set) {
   const auto& args = session.options().arguments;
   if (args.size() < 2) return Usage("missing keyword");
   const std::string& keyword = args[1];
-  const MemberSpec* member = FindMember(keyword);
-  if (member == nullptr) return Fail(FormatErrorMessage(kErrFunctionInfo, keyword) + " (" + keyword + ")");
+  const FunctionDescriptor* function = FindFunctionByKeyword(keyword);
+  if (function == nullptr || !function->Requested()) {
+    return Fail(FormatErrorMessage(kErrFunctionInfo, keyword) + " (" + keyword + ")");
+  }
   int first = 0, second = 0;
   std::size_t used = 0;
-  if (!Indexes(*member, args, 2, first, second, used)) return Usage("missing or bad index");
+  if (!Indexes(*function, args, 2, first, second, used)) return Usage("missing or bad index");
+  const FunctionIndex index(first, second);
   tag_SWITCHDATA& record = sw.record();
   ErrorPair error;
   if (!set) {
     if (args.size() != 2 + used) return Usage("too many arguments");
-    if (!sw.node.Get(keyword, first, second, error)) return Fail(error);
+    if (!sw.node.Get(keyword, index, error)) return Fail(error);
     std::printf("%s\n", ConfigValueText(record, keyword, first, second).c_str());
     return kExitOk;
   }
@@ -246,16 +234,16 @@ int GetOrSet(Session& session, ManagedSwitch& sw, bool set) {
     return Fail(std::string(RejectionReason(*rejected)));
   }
   bool ok = false;
-  if (keyword == "system-name") {
-    ok = sw.node.SetSystemName(wanted.systemName.get(), true, error);
-  } else if (keyword == "qos-policing-speed" || keyword == "qos-shaping-speed") {
-    const PortSettings& port = wanted.ports[static_cast<std::size_t>(first)];
-    const std::int32_t raw = keyword == "qos-policing-speed" ? port.policingRate : port.shapingRate;
+  if (function->value == ValueKind::kText) {
+    ok = sw.node.SetSystemName((wanted.*function->text).get(), Commit::kOperatorChange, error);
+  } else if (function->value == ValueKind::kQosRate) {
+    const std::int32_t raw = StoredValue(*function, wanted, first, second);
     const std::int32_t selection = SelectionOf(raw, record.qosSpeedUnit);
     if (selection == kNoSelection) return Fail(FormatErrorMessage(kErrSpeedValue));
-    ok = sw.node.Set(keyword, first, second, selection, true, error);
-  } else if (member->field != nullptr && member->kind == MemberKind::kSetting) {
-    ok = sw.node.Set(keyword, first, second, *member->field(wanted, first, second), true, error);
+    ok = sw.node.Set(keyword, index, selection, Commit::kOperatorChange, error);
+  } else if (function->field != nullptr && function->functionClass == FunctionClass::kSetting) {
+    ok = sw.node.Set(keyword, index, StoredValue(*function, wanted, first, second),
+                     Commit::kOperatorChange, error);
   } else {
     return Fail(FormatErrorMessage(kErrFunctionInfo, keyword) + " (" + keyword + ")");
   }

@@ -26,7 +26,7 @@ void DecodeWith(std::span<const std::uint8_t> input, ntr::FunctionTypeLookup loo
   }
   NTR_FUZZ_CHECK(!error.failed());
   if (lookup == nullptr) {
-    NTR_FUZZ_CHECK(pdu.application != ntr::kAppFuncRequest);
+    NTR_FUZZ_CHECK(pdu.application != ntr::PduType::kFuncRequest);
   } else {
     CheckDecodedInvariants(pdu, lookup);
   }

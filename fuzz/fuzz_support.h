@@ -8,7 +8,7 @@
 #include <string>
 #include <variant>
 
-#include "catalogue/function_catalogue.h"
+#include "catalogue/function_descriptors.h"
 #include "protocol/pdu.h"
 #include "protocol/pdu_decoder.h"
 

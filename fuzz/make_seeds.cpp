@@ -26,7 +26,7 @@ constexpr ntr::etherAddress kSwitchMac{0x02, 0x5C, 0x71, 0x00, 0x00, 0x01};
 constexpr ntr::etherAddress kNeighbourMac{0x02, 0x5C, 0x71, 0x00, 0x00, 0x02};
 constexpr ntr::etherAddress kAdapterMac{0x00, 0x11, 0x22, 0x33, 0x44, 0x55};
 
-ntr::PDUDATA Message(std::int32_t application, ntr::PduBody body, bool fromSwitch = false) {
+ntr::PDUDATA Message(ntr::PduType application, ntr::PduBody body, bool fromSwitch = false) {
   ntr::PDUDATA pdu;
   pdu.transactionId = 0x1234;
   pdu.sourceMac = fromSwitch ? kSwitchMac : kAdapterMac;
@@ -42,7 +42,7 @@ Bytes Encode(const ntr::PDUDATA& pdu) {
   std::size_t written = 0;
   if (!ntr::EncodePdu(error, buffer, pdu, written)) {
     std::fprintf(stderr, "make_seeds: encoding application %d failed with code %d\n",
-                 pdu.application, error.code);
+                 static_cast<int>(pdu.application), error.code);
     std::exit(1);
   }
   buffer.resize(written);
@@ -57,7 +57,7 @@ void Expect(const Bytes& bytes, std::size_t offset, int value) {
   }
 }
 
-ntr::FUNCREQUEST Request(std::uint16_t functionId, std::int32_t operation, std::int32_t valueType,
+ntr::FUNCREQUEST Request(std::uint16_t functionId, ntr::Operation operation, std::int32_t valueType,
                          std::int32_t indexType) {
   ntr::FUNCREQUEST request;
   request.functionId = functionId;
@@ -81,91 +81,91 @@ std::vector<std::pair<std::string, Bytes>> Seeds() {
   };
 
   add("00-discovery-request",
-      Encode(Message(ntr::kAppDiscoveryRequest,
+      Encode(Message(ntr::PduType::kDiscoveryRequest,
                      ntr::DISCOVERYREQUEST{30, kAdapterMac, {kSwitchMac, kNeighbourMac}})));
 
   ntr::DISCOVERYREPLY reply{0, kSwitchMac, 0x1A2B3C4D, "SW-CORE-01", "rack 2", {}};
   reply.neighbourMacs = {kNeighbourMac, {}, {}, kAdapterMac, {}, {}, {}, {}};
-  const Bytes replyBytes = Encode(Message(ntr::kAppDiscoveryReply, reply, true));
+  const Bytes replyBytes = Encode(Message(ntr::PduType::kDiscoveryReply, reply, true));
   add("01-discovery-reply", replyBytes);
 
-  add("02-firm-prepare", Encode(Message(ntr::kAppFirmPrepare, ntr::EmptyBody{})));
+  add("02-firm-prepare", Encode(Message(ntr::PduType::kFirmPrepare, ntr::EmptyBody{})));
   add("03-firm-prepare-answer",
-      Encode(Message(ntr::kAppFirmPrepareAnswer, ntr::ResultBody{0}, true)));
+      Encode(Message(ntr::PduType::kFirmPrepareAnswer, ntr::ResultBody{0}, true)));
   ntr::FIRMBLOCK block{7, {}};
   for (int i = 0; i < 64; ++i) block.data.push_back(static_cast<std::uint8_t>(i * 37));
-  add("04-firm-block", Encode(Message(ntr::kAppFirmBlock, block)));
-  add("05-firm-block-answer", Encode(Message(ntr::kAppFirmBlockAnswer, ntr::ResultBody{3}, true)));
-  add("06-firm-abort", Encode(Message(ntr::kAppFirmAbort, ntr::EmptyBody{})));
-  add("07-firm-abort-answer", Encode(Message(ntr::kAppFirmAbortAnswer, ntr::ResultBody{0}, true)));
+  add("04-firm-block", Encode(Message(ntr::PduType::kFirmBlock, block)));
+  add("05-firm-block-answer", Encode(Message(ntr::PduType::kFirmBlockAnswer, ntr::ResultBody{3}, true)));
+  add("06-firm-abort", Encode(Message(ntr::PduType::kFirmAbort, ntr::EmptyBody{})));
+  add("07-firm-abort-answer", Encode(Message(ntr::PduType::kFirmAbortAnswer, ntr::ResultBody{0}, true)));
 
   // Function requests: one per index type of the catalogue, and an execute.
   auto request = Request(0x0106, ntr::kOpSet, ntr::kValueOctets, ntr::kIndexNone);
   request.octets = "office-sw";
-  add("08-func-request-index0-set-octets", Encode(Message(ntr::kAppFuncRequest, request)));
+  add("08-func-request-index0-set-octets", Encode(Message(ntr::PduType::kFuncRequest, request)));
   request = Request(0x0201, ntr::kOpSet, ntr::kValueInteger, ntr::kIndexPort);
   request.intValue = 100;
   request.firstIndex = 3;
-  add("08-func-request-index1-set-integer", Encode(Message(ntr::kAppFuncRequest, request)));
+  add("08-func-request-index1-set-integer", Encode(Message(ntr::PduType::kFuncRequest, request)));
   request = Request(0x0303, ntr::kOpGet, ntr::kValueNone, ntr::kIndexMac);
   request.indexMac = kNeighbourMac;
-  add("08-func-request-index2-get", Encode(Message(ntr::kAppFuncRequest, request)));
+  add("08-func-request-index2-get", Encode(Message(ntr::PduType::kFuncRequest, request)));
   request = Request(0x0401, ntr::kOpSet, ntr::kValueInteger, ntr::kIndexRegistration);
   request.intValue = 4094;
   request.firstIndex = 2;
-  add("08-func-request-index4-set", Encode(Message(ntr::kAppFuncRequest, request)));
+  add("08-func-request-index4-set", Encode(Message(ntr::PduType::kFuncRequest, request)));
   request = Request(0x0406, ntr::kOpGet, ntr::kValueNone, ntr::kIndexPortGroup);
   request.firstIndex = 5;
   request.secondIndex = 2;
-  add("08-func-request-index6-get", Encode(Message(ntr::kAppFuncRequest, request)));
+  add("08-func-request-index6-get", Encode(Message(ntr::PduType::kFuncRequest, request)));
   request = Request(0x0703, ntr::kOpGet, ntr::kValueNone, ntr::kIndexPortCounter);
   request.firstIndex = 1;
   request.secondIndex = 3;
-  add("08-func-request-index7-get", Encode(Message(ntr::kAppFuncRequest, request)));
+  add("08-func-request-index7-get", Encode(Message(ntr::PduType::kFuncRequest, request)));
   request = Request(0x0404, ntr::kOpSetDefault, ntr::kValueNone, ntr::kIndexPortRegistration);
   request.firstIndex = 2;
   request.secondIndex = 4;
-  add("08-func-request-index8-set-default", Encode(Message(ntr::kAppFuncRequest, request)));
+  add("08-func-request-index8-set-default", Encode(Message(ntr::PduType::kFuncRequest, request)));
   const Bytes executeBytes = Encode(Message(
-      ntr::kAppFuncRequest, Request(0x010B, ntr::kOpExecute, ntr::kValueNone, ntr::kIndexNone)));
+      ntr::PduType::kFuncRequest, Request(0x010B, ntr::kOpExecute, ntr::kValueNone, ntr::kIndexNone)));
   add("08-func-request-execute-null", executeBytes);
 
   // Function responses with each value type; the last one carries a
   // negative transaction ID (a nine-byte INTEGER) and a result out of range.
   auto response = Response(0, ntr::kValueInteger);
   response.intValue = 1000;
-  add("09-func-response-integer", Encode(Message(ntr::kAppFuncResponse, response, true)));
+  add("09-func-response-integer", Encode(Message(ntr::PduType::kFuncResponse, response, true)));
   response = Response(0, ntr::kValueOctets);
   response.octets = "1.02.03";
-  add("09-func-response-octets", Encode(Message(ntr::kAppFuncResponse, response, true)));
+  add("09-func-response-octets", Encode(Message(ntr::PduType::kFuncResponse, response, true)));
   auto nullResponse =
-      Message(ntr::kAppFuncResponse, Response(ntr::kResultOther, ntr::kValueNone), true);
+      Message(ntr::PduType::kFuncResponse, Response(ntr::kResultOther, ntr::kValueNone), true);
   nullResponse.transactionId = -2;
   add("09-func-response-null", Encode(nullResponse));
 
-  add("10-fingerprint-query", Encode(Message(ntr::kAppFingerprintQuery, ntr::EmptyBody{})));
+  add("10-fingerprint-query", Encode(Message(ntr::PduType::kFingerprintQuery, ntr::EmptyBody{})));
   add("11-fingerprint-answer",
-      Encode(Message(ntr::kAppFingerprintAnswer, ntr::FingerprintAnswerBody{0, 0x1A2B3C4D}, true)));
-  add("12-config-sync", Encode(Message(ntr::kAppConfigSync, ntr::EmptyBody{})));
+      Encode(Message(ntr::PduType::kFingerprintAnswer, ntr::FingerprintAnswerBody{0, 0x1A2B3C4D}, true)));
+  add("12-config-sync", Encode(Message(ntr::PduType::kConfigSync, ntr::EmptyBody{})));
   add("13-config-sync-answer",
-      Encode(Message(ntr::kAppConfigSyncAnswer, ntr::ResultBody{1}, true)));
-  add("14-reserved", Encode(Message(ntr::kAppReserved14, ntr::EmptyBody{})));
+      Encode(Message(ntr::PduType::kConfigSyncAnswer, ntr::ResultBody{1}, true)));
+  add("14-reserved", Encode(Message(ntr::PduType::kReserved14, ntr::EmptyBody{})));
   add("20-notice-port-speed",
-      Encode(Message(ntr::kAppNoticePortSpeed, ntr::TwoIntegersBody{4, 1000}, true)));
+      Encode(Message(ntr::PduType::kNoticePortSpeed, ntr::TwoIntegersBody{4, 1000}, true)));
   add("21-notice-link-down",
-      Encode(Message(ntr::kAppNoticeLinkDown, ntr::OneIntegerBody{4}, true)));
-  add("22-notice-fan", Encode(Message(ntr::kAppNoticeFan, ntr::EmptyBody{}, true)));
-  add("23-notice-loop", Encode(Message(ntr::kAppNoticeLoop, ntr::OneIntegerBody{7}, true)));
+      Encode(Message(ntr::PduType::kNoticeLinkDown, ntr::OneIntegerBody{4}, true)));
+  add("22-notice-fan", Encode(Message(ntr::PduType::kNoticeFan, ntr::EmptyBody{}, true)));
+  add("23-notice-loop", Encode(Message(ntr::PduType::kNoticeLoop, ntr::OneIntegerBody{7}, true)));
   add("25-notice-two-integers",
-      Encode(Message(ntr::kAppNotice25, ntr::TwoIntegersBody{1, 2}, true)));
-  add("26-notice-one-integer", Encode(Message(ntr::kAppNotice26, ntr::OneIntegerBody{1}, true)));
+      Encode(Message(ntr::PduType::kNotice25, ntr::TwoIntegersBody{1, 2}, true)));
+  add("26-notice-one-integer", Encode(Message(ntr::PduType::kNotice26, ntr::OneIntegerBody{1}, true)));
 
   // Cut-off, malformed and unusual messages.
   add("bad-truncated-discovery-reply", Bytes(replyBytes.begin(), replyBytes.begin() + 58));
   // In the encoded execute request (header INTEGERs of one and two bytes),
   // the body identifier is at offset 27 and the function ID's high byte at 39.
   Bytes application15 = executeBytes;
-  Expect(application15, 27, 0x60 + ntr::kAppFuncRequest);
+  Expect(application15, 27, 0x60 + static_cast<int>(ntr::PduType::kFuncRequest));
   application15[27] = 0x60 + 15;  // no application 15
   add("bad-application-15", application15);
   Bytes unknownFunction = executeBytes;

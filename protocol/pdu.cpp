@@ -2,38 +2,38 @@
 
 namespace ntr {
 
-std::optional<PduBody> EmptyBodyFor(std::int32_t application) {
+std::optional<PduBody> EmptyBodyFor(PduType application) {
   switch (application) {
-    case kAppDiscoveryRequest:
+    case PduType::kDiscoveryRequest:
       return DISCOVERYREQUEST{};
-    case kAppDiscoveryReply:
+    case PduType::kDiscoveryReply:
       return DISCOVERYREPLY{};
-    case kAppFirmPrepare:
-    case kAppFirmAbort:
-    case kAppFingerprintQuery:
-    case kAppConfigSync:
-    case kAppReserved14:
-    case kAppNoticeFan:
+    case PduType::kFirmPrepare:
+    case PduType::kFirmAbort:
+    case PduType::kFingerprintQuery:
+    case PduType::kConfigSync:
+    case PduType::kReserved14:
+    case PduType::kNoticeFan:
       return EmptyBody{};
-    case kAppFirmPrepareAnswer:
-    case kAppFirmBlockAnswer:
-    case kAppFirmAbortAnswer:
-    case kAppConfigSyncAnswer:
+    case PduType::kFirmPrepareAnswer:
+    case PduType::kFirmBlockAnswer:
+    case PduType::kFirmAbortAnswer:
+    case PduType::kConfigSyncAnswer:
       return ResultBody{};
-    case kAppFirmBlock:
+    case PduType::kFirmBlock:
       return FIRMBLOCK{};
-    case kAppFuncRequest:
+    case PduType::kFuncRequest:
       return FUNCREQUEST{};
-    case kAppFuncResponse:
+    case PduType::kFuncResponse:
       return FUNCRESPONSE{};
-    case kAppFingerprintAnswer:
+    case PduType::kFingerprintAnswer:
       return FingerprintAnswerBody{};
-    case kAppNoticePortSpeed:
-    case kAppNotice25:
+    case PduType::kNoticePortSpeed:
+    case PduType::kNotice25:
       return TwoIntegersBody{};
-    case kAppNoticeLinkDown:
-    case kAppNoticeLoop:
-    case kAppNotice26:
+    case PduType::kNoticeLinkDown:
+    case PduType::kNoticeLoop:
+    case PduType::kNotice26:
       return OneIntegerBody{};
     default:
       return std::nullopt;  // 15 to 19, 24 and above 26 do not exist

@@ -12,28 +12,28 @@
 namespace ntr {
 
 // The application number of a message: the [APPLICATION n] tag of its body.
-enum Application : std::int32_t {
-  kAppDiscoveryRequest = 0,
-  kAppDiscoveryReply = 1,
-  kAppFirmPrepare = 2,
-  kAppFirmPrepareAnswer = 3,
-  kAppFirmBlock = 4,
-  kAppFirmBlockAnswer = 5,
-  kAppFirmAbort = 6,
-  kAppFirmAbortAnswer = 7,
-  kAppFuncRequest = 8,
-  kAppFuncResponse = 9,
-  kAppFingerprintQuery = 10,
-  kAppFingerprintAnswer = 11,
-  kAppConfigSync = 12,
-  kAppConfigSyncAnswer = 13,
-  kAppReserved14 = 14,        // exists on the wire, never sent by the tool
-  kAppNoticePortSpeed = 20,   // port, new link speed
-  kAppNoticeLinkDown = 21,    // port
-  kAppNoticeFan = 22,         // fan failure
-  kAppNoticeLoop = 23,        // port where a loop was detected
-  kAppNotice25 = 25,          // two integers, ignored
-  kAppNotice26 = 26,          // one integer, ignored
+enum class PduType : std::int32_t {
+  kDiscoveryRequest = 0,
+  kDiscoveryReply = 1,
+  kFirmPrepare = 2,
+  kFirmPrepareAnswer = 3,
+  kFirmBlock = 4,
+  kFirmBlockAnswer = 5,
+  kFirmAbort = 6,
+  kFirmAbortAnswer = 7,
+  kFuncRequest = 8,
+  kFuncResponse = 9,
+  kFingerprintQuery = 10,
+  kFingerprintAnswer = 11,
+  kConfigSync = 12,
+  kConfigSyncAnswer = 13,
+  kReserved14 = 14,        // exists on the wire, never sent by the tool
+  kNoticePortSpeed = 20,   // port, new link speed
+  kNoticeLinkDown = 21,    // port
+  kNoticeFan = 22,         // fan failure
+  kNoticeLoop = 23,        // port where a loop was detected
+  kNotice25 = 25,          // two integers, ignored
+  kNotice26 = 26,          // one integer, ignored
 };
 
 // Value types of a function value.
@@ -92,7 +92,7 @@ struct FIRMBLOCK {
 
 struct FUNCREQUEST {
   std::int32_t leadingValue = 0;  // 0 in every request the tool sends
-  std::int32_t operation = kOpGet;
+  Operation operation = kOpGet;
   std::uint16_t functionId = 0;
   std::int32_t valueType = kValueNone;
   std::int64_t intValue = 0;  // value type 0
@@ -153,14 +153,14 @@ struct PDUDATA {
   std::int32_t transactionId = 0;
   etherAddress sourceMac{};
   etherAddress destinationMac{};
-  std::int32_t application = kAppFirmPrepare;
+  PduType application = PduType::kFirmPrepare;
   PduBody body;
   bool operator==(const PDUDATA&) const = default;
 };
 
 // The body record that `application` carries, default-initialised, or nothing
 // when no such application number exists.
-std::optional<PduBody> EmptyBodyFor(std::int32_t application);
+std::optional<PduBody> EmptyBodyFor(PduType application);
 
 // True when `pdu.body` holds the record its application number carries.
 bool BodyMatchesApplication(const PDUDATA& pdu);

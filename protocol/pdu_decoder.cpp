@@ -8,7 +8,7 @@ namespace ntr {
 namespace {
 
 // True for the application numbers that exist: 0 to 14, 20 to 23, 25, 26.
-bool ApplicationExists(std::int32_t application) {
+bool ApplicationExists(PduType application) {
   return EmptyBodyFor(application).has_value();
 }
 
@@ -24,7 +24,7 @@ class Decoder {
         !ber_.Mac(pdu.sourceMac) || !ber_.Mac(pdu.destinationMac)) {
       return false;
     }
-    std::int32_t application = 0;
+    PduType application{};
     if (!BodyIdentifier(application) || !ber_.SkipLength()) return false;
     pdu.body = *EmptyBodyFor(application);
     if (!std::visit([&](auto& record) { return Body(application, record); }, pdu.body)) {
@@ -35,10 +35,10 @@ class Decoder {
   }
 
  private:
-  bool BodyIdentifier(std::int32_t& application) {
+  bool BodyIdentifier(PduType& application) {
     std::uint8_t number = 0;
     if (!ber_.ApplicationIdentifier(number)) return false;
-    application = number;
+    application = static_cast<PduType>(number);
     return ApplicationExists(application) || error_.Fail(kErrRxApplication);
   }
 
@@ -119,32 +119,35 @@ class Decoder {
     }
   }
 
-  bool Body(std::int32_t, EmptyBody&) { return true; }
+  bool Body(PduType, EmptyBody&) { return true; }
 
-  bool Body(std::int32_t, DISCOVERYREQUEST& request) {
+  bool Body(PduType, DISCOVERYREQUEST& request) {
     return ber_.Integer32(request.queryValue) && ber_.Mac(request.requesterMac) &&
            MacList(kMaxListedMacs, request.listedMacs);
   }
 
-  bool Body(std::int32_t, DISCOVERYREPLY& reply) {
+  bool Body(PduType, DISCOVERYREPLY& reply) {
     return ber_.Result(reply.result) && ber_.Mac(reply.switchMac) &&
            ber_.Integer32(reply.fingerprint) && ReplyText(reply.firstText) &&
            ReplyText(reply.secondText) && MacList(kMaxNeighbourMacs, reply.neighbourMacs);
   }
 
-  bool Body(std::int32_t, FIRMBLOCK& block) {
+  bool Body(PduType, FIRMBLOCK& block) {
     std::string data;
     if (!ber_.Integer32(block.blockNumber) || !ber_.Octets(kMaxFirmBlockData, data)) return false;
     block.data.assign(data.begin(), data.end());
     return true;
   }
 
-  bool Body(std::int32_t, FUNCREQUEST& request) {
+  bool Body(PduType, FUNCREQUEST& request) {
     std::string id;
-    if (!ber_.Integer32(request.leadingValue) || !ber_.Integer32(request.operation) ||
+    // Any 32-bit number is kept: the enum's underlying type holds it.
+    std::int32_t operation = 0;
+    if (!ber_.Integer32(request.leadingValue) || !ber_.Integer32(operation) ||
         !ber_.Octets(2, id)) {
       return false;
     }
+    request.operation = static_cast<Operation>(operation);
     id.resize(2, '\0');
     request.functionId = static_cast<std::uint16_t>(static_cast<std::uint8_t>(id[0]) << 8 |
                                                     static_cast<std::uint8_t>(id[1]));
@@ -159,22 +162,22 @@ class Decoder {
     return RequestValue(request) && RequestIndex(request);
   }
 
-  bool Body(std::int32_t, FUNCRESPONSE& response) {
+  bool Body(PduType, FUNCRESPONSE& response) {
     return ber_.Result(response.result) && ber_.Integer32(response.secondValue) &&
            ResponseValue(response);
   }
 
-  bool Body(std::int32_t, ResultBody& body) { return ber_.Result(body.result); }
+  bool Body(PduType, ResultBody& body) { return ber_.Result(body.result); }
 
-  bool Body(std::int32_t, FingerprintAnswerBody& body) {
+  bool Body(PduType, FingerprintAnswerBody& body) {
     return ber_.Result(body.result) && ber_.Integer32(body.fingerprint);
   }
 
-  bool Body(std::int32_t, TwoIntegersBody& body) {
+  bool Body(PduType, TwoIntegersBody& body) {
     return ber_.Integer32(body.first) && ber_.Integer32(body.second);
   }
 
-  bool Body(std::int32_t, OneIntegerBody& body) { return ber_.Integer32(body.value); }
+  bool Body(PduType, OneIntegerBody& body) { return ber_.Integer32(body.value); }
 
   ErrorPair& error_;
   BerReader ber_;

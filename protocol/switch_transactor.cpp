@@ -61,9 +61,10 @@ void SwitchTransactor::UnregisterAbort(AutoResetEvent* abort) {
   abortEvents_.remove(abort);
 }
 
-bool SwitchTransactor::Transaction(std::int32_t headerValue, PDUDATA& pdu, bool expectAnswer,
-                                   int attempts, bool useGivenId, std::int32_t givenId,
+bool SwitchTransactor::Transaction(PDUDATA& pdu, const TransactionOptions& options,
                                    ErrorPair& error) {
+  const bool expectAnswer = options.expectAnswer;
+  const int attempts = options.attempts;
   // A thread runs one transaction at a time: its two events are made once
   // and reused, cleared of anything an earlier transaction left.
   thread_local AutoResetEvent answer;
@@ -83,7 +84,7 @@ bool SwitchTransactor::Transaction(std::int32_t headerValue, PDUDATA& pdu, bool 
   } unregister{this, &abort};
 
   if (attempts < 1) return error.Fail(kErrNoResponse);
-  const std::int32_t id = useGivenId ? givenId : hub_.NextTransactionId();
+  const std::int32_t id = options.transactionId ? *options.transactionId : hub_.NextTransactionId();
   const PDUDATA request = pdu;
   ErrorPair sendError;
   bool lastSendFailed = false;
@@ -92,8 +93,10 @@ bool SwitchTransactor::Transaction(std::int32_t headerValue, PDUDATA& pdu, bool 
     // A signal left over from an answer that came after an earlier attempt
     // gave up must not end this attempt's wait.
     answer.Reset();
-    if (!hub_.SendPdu(headerValue, message, destination_(), expectAnswer ? &answer : nullptr,
-                      nullptr, true, id, sendError)) {
+    const SendOptions send{.headerValue = options.headerValue,
+                           .transactionId = id,
+                           .answerEvent = expectAnswer ? &answer : nullptr};
+    if (!hub_.SendPdu(message, destination_(), send, sendError)) {
       lastSendFailed = true;
       continue;
     }
@@ -135,12 +138,15 @@ bool SwitchTransactor::ExecuteFunction(const FUNCREQUEST& request, FUNCRESPONSE*
     recentStamp_ = ticks_();
   }
   PDUDATA pdu;
-  pdu.application = kAppFuncRequest;
+  pdu.application = PduType::kFuncRequest;
   pdu.body = request;
-  bool ok = Transaction(0, pdu, response != nullptr, bulk ? kBulkAttempts : kAttempts, true,
-                        hub_.NextTransactionId(), error);
+  bool ok = Transaction(pdu,
+                        {.attempts = bulk ? kBulkAttempts : kAttempts,
+                         .expectAnswer = response != nullptr,
+                         .transactionId = hub_.NextTransactionId()},
+                        error);
   if (ok && response != nullptr) {
-    if (pdu.application != kAppFuncResponse) {
+    if (pdu.application != PduType::kFuncResponse) {
       ok = error.Fail(kErrRxApplication);
     } else {
       *response = std::get<FUNCRESPONSE>(pdu.body);
@@ -154,13 +160,13 @@ bool SwitchTransactor::ExecuteFunction(const FUNCREQUEST& request, FUNCRESPONSE*
   return ok;
 }
 
-bool SwitchTransactor::FirmwareStep(std::int32_t application, PduBody body,
-                                    std::int32_t answerApplication, std::int32_t& result,
+bool SwitchTransactor::FirmwareStep(PduType application, PduBody body,
+                                    PduType answerApplication, std::int32_t& result,
                                     ErrorPair& error) {
   PDUDATA pdu;
   pdu.application = application;
   pdu.body = std::move(body);
-  if (!Transaction(0, pdu, true, kAttempts, true, hub_.NextTransactionId(), error)) return false;
+  if (!Transaction(pdu, {.transactionId = hub_.NextTransactionId()}, error)) return false;
   if (pdu.application != answerApplication) return error.Fail(kErrRxApplication);
   result = std::get<ResultBody>(pdu.body).result;
   return true;
@@ -168,7 +174,7 @@ bool SwitchTransactor::FirmwareStep(std::int32_t application, PduBody body,
 
 bool SwitchTransactor::FirmwarePrepare(std::int32_t& result, ErrorPair& error) {
   state_ = kStateFirmPrepare;
-  if (!FirmwareStep(kAppFirmPrepare, EmptyBody{}, kAppFirmPrepareAnswer, result, error)) {
+  if (!FirmwareStep(PduType::kFirmPrepare, EmptyBody{}, PduType::kFirmPrepareAnswer, result, error)) {
     state_ = kStateIdle;
     return false;
   }
@@ -178,7 +184,7 @@ bool SwitchTransactor::FirmwarePrepare(std::int32_t& result, ErrorPair& error) {
 bool SwitchTransactor::FirmwareData(const FIRMBLOCK& block, std::int32_t& result,
                                     ErrorPair& error) {
   state_ = kStateFirmTransfer;
-  if (!FirmwareStep(kAppFirmBlock, block, kAppFirmBlockAnswer, result, error)) {
+  if (!FirmwareStep(PduType::kFirmBlock, block, PduType::kFirmBlockAnswer, result, error)) {
     state_ = kStateIdle;
     return false;
   }
@@ -186,7 +192,7 @@ bool SwitchTransactor::FirmwareData(const FIRMBLOCK& block, std::int32_t& result
 }
 
 bool SwitchTransactor::FirmwareAbort(std::int32_t& result, ErrorPair& error) {
-  return FirmwareStep(kAppFirmAbort, EmptyBody{}, kAppFirmAbortAnswer, result, error);
+  return FirmwareStep(PduType::kFirmAbort, EmptyBody{}, PduType::kFirmAbortAnswer, result, error);
 }
 
 void SwitchTransactor::AbortWaits() {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <list>
 #include <mutex>
+#include <optional>
 
 #include "protocol/auto_reset_event.h"
 #include "protocol/error.h"
@@ -51,6 +52,14 @@ inline constexpr int kBulkAttempts = 30;
 inline constexpr std::chrono::milliseconds kAttemptTimeout{1000};
 inline constexpr std::uint32_t kRecentChangeMs = 2000;
 
+// How one transaction runs.
+struct TransactionOptions {
+  int attempts = kAttempts;
+  bool expectAnswer = true;
+  std::optional<std::int32_t> transactionId{};  // nothing: a fresh one
+  std::int32_t headerValue = 0;               // 0 in every message the tool sends
+};
+
 // Milliseconds since some fixed start, modulo 2^32.
 using TickSource = std::function<std::uint32_t()>;
 std::uint32_t SteadyTickMs();
@@ -75,11 +84,10 @@ class SwitchTransactor {
   // How long one attempt waits for its answer (a second; tests shorten it).
   void SetAttemptTimeout(std::chrono::milliseconds timeout) { attemptTimeout_ = timeout; }
 
-  // One transaction: `attempts` sends of `pdu` under one transaction ID
-  // (`givenId`, or a fresh one), each waiting up to a second for an answer
-  // when one is expected. On success `pdu` holds the answer.
-  bool Transaction(std::int32_t headerValue, PDUDATA& pdu, bool expectAnswer, int attempts,
-                   bool useGivenId, std::int32_t givenId, ErrorPair& error);
+  // One transaction: `options.attempts` sends of `pdu` under one transaction
+  // ID, each waiting up to a second for an answer when one is expected. On
+  // success `pdu` holds the answer.
+  bool Transaction(PDUDATA& pdu, const TransactionOptions& options, ErrorPair& error);
 
   // A function request (application 8) answered by a function response (9).
   // Without `response` nothing is awaited. The caller checks the response.
@@ -108,7 +116,7 @@ class SwitchTransactor {
   Relaxed<std::int32_t>& state() { return state_; }
 
  private:
-  bool FirmwareStep(std::int32_t application, PduBody body, std::int32_t answerApplication,
+  bool FirmwareStep(PduType application, PduBody body, PduType answerApplication,
                     std::int32_t& result, ErrorPair& error);
   bool RegisterAbort(AutoResetEvent* abort);
   void UnregisterAbort(AutoResetEvent* abort);

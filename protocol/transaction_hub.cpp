@@ -42,12 +42,12 @@ std::int32_t TransactionHub::NextTransactionId() {
   return id;
 }
 
-bool TransactionHub::SendPdu(std::int32_t headerValue, PDUDATA& pdu,
-                             const etherAddress& destination, AutoResetEvent* answerEvent,
-                             std::int32_t* idOut, bool useGivenId, std::int32_t givenId,
-                             ErrorPair& error) {
-  pdu.headerValue = headerValue;
-  pdu.transactionId = useGivenId ? givenId : NextTransactionId();
+bool TransactionHub::SendPdu(PDUDATA& pdu, const etherAddress& destination,
+                             const SendOptions& options, ErrorPair& error) {
+  AutoResetEvent* const answerEvent = options.answerEvent;
+  std::int32_t* const idOut = options.idOut;
+  pdu.headerValue = options.headerValue;
+  pdu.transactionId = options.transactionId ? *options.transactionId : NextTransactionId();
   pdu.sourceMac = sourceMac();
   pdu.destinationMac = destination;
 
@@ -118,17 +118,17 @@ void TransactionHub::DrainReceiveQueue() {
 
 void TransactionHub::Dispatch(const PDUDATA& pdu) {
   switch (pdu.application) {
-    case kAppDiscoveryReply: {
+    case PduType::kDiscoveryReply: {
       std::lock_guard<std::mutex> lock(hookLock_);
       if (discoveryReplyHook_) discoveryReplyHook_(pdu);
       return;
     }
-    case kAppFirmPrepareAnswer:
-    case kAppFirmBlockAnswer:
-    case kAppFirmAbortAnswer:
-    case kAppFuncResponse:
-    case kAppFingerprintAnswer:
-    case kAppConfigSyncAnswer: {
+    case PduType::kFirmPrepareAnswer:
+    case PduType::kFirmBlockAnswer:
+    case PduType::kFirmAbortAnswer:
+    case PduType::kFuncResponse:
+    case PduType::kFingerprintAnswer:
+    case PduType::kConfigSyncAnswer: {
       // The transaction ID alone pairs an answer with its request.
       std::lock_guard<std::mutex> lock(pendingLock_);
       for (auto& record : pending_) {
@@ -140,12 +140,12 @@ void TransactionHub::Dispatch(const PDUDATA& pdu) {
       }
       return;
     }
-    case kAppNoticePortSpeed:
-    case kAppNoticeLinkDown:
-    case kAppNoticeFan:
-    case kAppNoticeLoop:
-    case kAppNotice25:
-    case kAppNotice26: {
+    case PduType::kNoticePortSpeed:
+    case PduType::kNoticeLinkDown:
+    case PduType::kNoticeFan:
+    case PduType::kNoticeLoop:
+    case PduType::kNotice25:
+    case PduType::kNotice26: {
       std::lock_guard<std::mutex> lock(hookLock_);
       if (noticeHook_) noticeHook_(pdu);
       return;

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <functional>
 #include <list>
 #include <mutex>
@@ -27,6 +28,14 @@ struct PACKETINFO {
   PDUDATA answer;
 };
 
+// How one message is sent.
+struct SendOptions {
+  std::int32_t headerValue = 0;                // 0 in every message the tool sends
+  std::optional<std::int32_t> transactionId{};  // nothing: the next ID
+  AutoResetEvent* answerEvent = nullptr;       // registers a waiting transaction
+  std::int32_t* idOut = nullptr;               // receives the ID used
+};
+
 class TransactionHub {
  public:
   using MessageHook = std::function<void(const PDUDATA&)>;
@@ -46,15 +55,12 @@ class TransactionHub {
   std::int32_t NextTransactionId();
   void SetNextTransactionId(std::int32_t id);
 
-  // Sends `pdu` (application number and body set) to `destination` with the
-  // given header value. With `answerEvent`, a waiting transaction is
-  // registered under the transaction ID before the frame leaves, so that an
-  // answer cannot overtake its waiter; it is removed again if sending fails.
-  // The ID is `givenId` when `useGivenId`, else the next one; it is returned
-  // in `idOut` when that is not null.
-  bool SendPdu(std::int32_t headerValue, PDUDATA& pdu, const etherAddress& destination,
-               AutoResetEvent* answerEvent, std::int32_t* idOut, bool useGivenId,
-               std::int32_t givenId, ErrorPair& error);
+  // Sends `pdu` (application number and body set) to `destination`. With an
+  // answer event, a waiting transaction is registered under the transaction
+  // ID before the frame leaves, so that an answer cannot overtake its waiter;
+  // it is removed again if sending fails.
+  bool SendPdu(PDUDATA& pdu, const etherAddress& destination, const SendOptions& options,
+               ErrorPair& error);
 
   // Whether the transaction waiting on `answerEvent` has been answered; when
   // it has, the record is removed and the answer copied to `answer` (if not

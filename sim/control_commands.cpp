@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/switch_block_writer.h"
-#include "catalogue/function_catalogue.h"
+#include "catalogue/function_descriptors.h"
 #include "catalogue/switch_model.h"
 #include "protocol/text_encoding.h"
 #include "sim/text_words.h"
@@ -150,7 +150,7 @@ std::string Traffic(Command& c) {
 
 std::string Drift(Command& c) {
   std::string_view keyword = c.words.size() > 2 ? c.words[2] : std::string_view{};
-  const FunctionEntry* entry = FindFunctionByKeyword(keyword);
+  const FunctionDescriptor* entry = FindFunctionByKeyword(keyword);
   if (entry == nullptr || entry->functionClass != FunctionClass::kSetting) {
     return Error("usage: drift SW KEYWORD [INDEX [INDEX2]] VALUE|default (KEYWORD a setting)");
   }

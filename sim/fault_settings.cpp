@@ -28,15 +28,15 @@ PDUDATA WithWrongApplication(const PDUDATA& answer) {
   if (const auto* response = std::get_if<FUNCRESPONSE>(&answer.body)) result = response->result;
   if (const auto* body = std::get_if<ResultBody>(&answer.body)) result = body->result;
   if (const auto* body = std::get_if<FingerprintAnswerBody>(&answer.body)) result = body->result;
-  if (answer.application == kAppFuncResponse) {
-    wrong.application = kAppFirmPrepareAnswer;
+  if (answer.application == PduType::kFuncResponse) {
+    wrong.application = PduType::kFirmPrepareAnswer;
     wrong.body = ResultBody{result};
-  } else if (answer.application == kAppDiscoveryReply) {
+  } else if (answer.application == PduType::kDiscoveryReply) {
     const auto& reply = std::get<DISCOVERYREPLY>(answer.body);
-    wrong.application = kAppFingerprintAnswer;
+    wrong.application = PduType::kFingerprintAnswer;
     wrong.body = FingerprintAnswerBody{reply.result, reply.fingerprint};
   } else {
-    wrong.application = kAppFuncResponse;
+    wrong.application = PduType::kFuncResponse;
     wrong.body = FUNCRESPONSE{result, 0, kValueNone, 0, {}};
   }
   return wrong;

@@ -1,6 +1,6 @@
 #include "sim/request_log.h"
 
-#include "catalogue/function_catalogue.h"
+#include "catalogue/function_descriptors.h"
 #include "protocol/text_encoding.h"
 
 namespace ntr::sim {
@@ -48,15 +48,15 @@ std::string ValueText(std::uint16_t functionId, std::int32_t valueType, std::int
 
 std::string RequestText(const RequestLogEntry& e) {
   switch (e.application) {
-    case kAppDiscoveryRequest: return "discovery";
-    case kAppFirmPrepare: return "firmware-prepare";
-    case kAppFirmAbort: return "firmware-abort";
-    case kAppFingerprintQuery: return "fingerprint";
-    case kAppConfigSync: return "sync";
-    case kAppFirmBlock:
+    case PduType::kDiscoveryRequest: return "discovery";
+    case PduType::kFirmPrepare: return "firmware-prepare";
+    case PduType::kFirmAbort: return "firmware-abort";
+    case PduType::kFingerprintQuery: return "fingerprint";
+    case PduType::kConfigSync: return "sync";
+    case PduType::kFirmBlock:
       return "firmware-block " + std::to_string(e.blockNumber) + " len=" + std::to_string(e.blockLength);
-    case kAppFuncRequest: {
-      const FunctionEntry* entry = FindFunctionById(e.function.functionId);
+    case PduType::kFuncRequest: {
+      const FunctionDescriptor* entry = FindFunctionById(e.function.functionId);
       std::string keyword(entry != nullptr ? entry->keyword : "unknown");
       while (!keyword.empty() && keyword.back() == ' ') keyword.pop_back();
       std::string text = std::string("function ") + OperationWord(e.function.operation) + " " +
@@ -67,7 +67,7 @@ std::string RequestText(const RequestLogEntry& e) {
       }
       return text;
     }
-    default: return "application-" + std::to_string(e.application);
+    default: return "application-" + std::to_string(static_cast<std::int32_t>(e.application));
   }
 }
 
@@ -82,7 +82,7 @@ std::string RequestLogEntry::Format() const {
     case Outcome::kAnswered: break;
   }
   line += std::to_string(result);
-  if (application == kAppFuncRequest && answer.valueType != kValueNone) {
+  if (application == PduType::kFuncRequest && answer.valueType != kValueNone) {
     line += " answer=" + ValueText(function.functionId, answer.valueType, answer.intValue, answer.octets);
   }
   if (fingerprint) line += " fingerprint=" + std::to_string(*fingerprint);

@@ -40,7 +40,7 @@ struct RequestLogEntry {
   std::string switchName;
   etherAddress switchMac{};
   std::int32_t transactionId = 0;
-  std::int32_t application = 0;
+  PduType application = PduType::kDiscoveryRequest;
   FUNCREQUEST function;           // application 8, as received
   std::int32_t blockNumber = 0;   // application 4
   std::size_t blockLength = 0;

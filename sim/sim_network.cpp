@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "catalogue/function_catalogue.h"
+#include "catalogue/function_descriptors.h"
 #include "catalogue/switch_model.h"
 #include "protocol/pdu_decoder.h"
 #include "protocol/pdu_encoder.h"
@@ -249,7 +249,7 @@ std::vector<SimFrame> SimNetwork::Receive(std::span<const std::uint8_t> payload,
   Settle(now);
   Drain(now, out);
   toolMac_ = request.sourceMac;
-  if (request.application == kAppDiscoveryRequest) {
+  if (request.application == PduType::kDiscoveryRequest) {
     Discover(request, now, out);
   } else if (SimSwitch* node = Find(FormatSwitchMac(request.destinationMac))) {
     if (Reachable(*node, now)) Answer(*node, request, now, out);
@@ -295,9 +295,9 @@ void SimNetwork::Settle(TimePoint now) {
       pdu.sourceMac = node->mac();
       pdu.destinationMac = toolMac_.value_or(kToolGroupAddress);
       pdu.application = notice.application;
-      if (notice.application == kAppNoticePortSpeed) {
+      if (notice.application == PduType::kNoticePortSpeed) {
         pdu.body = TwoIntegersBody{notice.port, notice.value};
-      } else if (notice.application == kAppNoticeFan) {
+      } else if (notice.application == PduType::kNoticeFan) {
         pdu.body = EmptyBody{};
       } else {
         pdu.body = OneIntegerBody{notice.port};
@@ -343,7 +343,7 @@ void SimNetwork::Discover(const PDUDATA& request, TimePoint now, std::vector<Sim
       PDUDATA answer;
       answer.transactionId = request.transactionId;
       answer.destinationMac = request.sourceMac;
-      answer.application = kAppDiscoveryReply;
+      answer.application = PduType::kDiscoveryReply;
       DISCOVERYREPLY reply = node->DiscoveryReply(Neighbours(*node, body.requesterMac));
       entry.result = reply.result;
       entry.fingerprint = reply.fingerprint;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "catalogue/function_catalogue.h"
+#include "catalogue/function_descriptors.h"
 #include "catalogue/switch_model.h"
 #include "protocol/text_encoding.h"
 #include "sim/sim_functions.h"
@@ -14,7 +14,7 @@ namespace {
 // The keyword refusals name a function by: the catalogue's, without the
 // trailing blank of the fan-speed keyword.
 std::string_view RefusalKeyword(std::uint16_t functionId) {
-  const FunctionEntry* entry = FindFunctionById(functionId);
+  const FunctionDescriptor* entry = FindFunctionById(functionId);
   if (entry == nullptr) return {};
   std::string_view keyword = entry->keyword;
   while (!keyword.empty() && keyword.back() == ' ') keyword.remove_suffix(1);
@@ -71,24 +71,24 @@ bool SimSwitch::Handle(const PDUDATA& request, TimePoint now, PDUDATA& answer,
   bool restart = false;
   std::int32_t result = kResOk;
   switch (request.application) {
-    case kAppFuncRequest: {
+    case PduType::kFuncRequest: {
       FUNCRESPONSE response;
       restart = HandleFunction(std::get<FUNCREQUEST>(request.body), now, response);
       entry.answer = response;
       result = response.result;
-      answer.application = kAppFuncResponse;
+      answer.application = PduType::kFuncResponse;
       answer.body = response;
       break;
     }
-    case kAppFingerprintQuery: {
+    case PduType::kFingerprintQuery: {
       result = Refused("fingerprint", false, kResOk);
       const std::int32_t fingerprint = Fingerprint();
       entry.fingerprint = fingerprint;
-      answer.application = kAppFingerprintAnswer;
+      answer.application = PduType::kFingerprintAnswer;
       answer.body = FingerprintAnswerBody{result, fingerprint};
       break;
     }
-    case kAppConfigSync:
+    case PduType::kConfigSync:
       result = Refused("sync", false, -1);
       if (result < 0 && syncAnswered_ < entry_.syncPending) {
         ++syncAnswered_;
@@ -100,16 +100,16 @@ bool SimSwitch::Handle(const PDUDATA& request, TimePoint now, PDUDATA& answer,
         ResetToFactory();
         result = kResOk;
       }
-      answer.application = kAppConfigSyncAnswer;
+      answer.application = PduType::kConfigSyncAnswer;
       answer.body = ResultBody{result};
       break;
-    case kAppFirmPrepare:
+    case PduType::kFirmPrepare:
       result = Refused("firmware-prepare", false, -1);
       if (result < 0) result = firmware_.Prepare();
-      answer.application = kAppFirmPrepareAnswer;
+      answer.application = PduType::kFirmPrepareAnswer;
       answer.body = ResultBody{result};
       break;
-    case kAppFirmBlock: {
+    case PduType::kFirmBlock: {
       const auto& block = std::get<FIRMBLOCK>(request.body);
       entry.blockNumber = block.blockNumber;
       entry.blockLength = block.data.size();
@@ -122,14 +122,14 @@ bool SimSwitch::Handle(const PDUDATA& request, TimePoint now, PDUDATA& answer,
           restart = true;
         }
       }
-      answer.application = kAppFirmBlockAnswer;
+      answer.application = PduType::kFirmBlockAnswer;
       answer.body = ResultBody{result};
       break;
     }
-    case kAppFirmAbort:
+    case PduType::kFirmAbort:
       result = Refused("firmware-abort", false, -1);
       if (result < 0) result = firmware_.Abort();
-      answer.application = kAppFirmAbortAnswer;
+      answer.application = PduType::kFirmAbortAnswer;
       answer.body = ResultBody{result};
       break;
     default:
@@ -183,7 +183,7 @@ std::int32_t SimSwitch::Operate(const FUNCREQUEST& request, TimePoint now, FUNCR
 }
 
 std::int32_t SimSwitch::Drift(const FUNCREQUEST& request) {
-  const FunctionEntry* entry = FindFunctionById(request.functionId);
+  const FunctionDescriptor* entry = FindFunctionById(request.functionId);
   if (entry == nullptr || entry->functionClass != FunctionClass::kSetting ||
       !ModelHasFunction(record_.modelCode, request.functionId)) {
     return kResNoFunction;

@@ -99,7 +99,7 @@ void SwitchStatus::Settle(const tag_SWITCHDATA& settings, TimePoint now,
     }
     if (state == 1 && (!lines_[p].loopPresent || !detecting)) state = 0;
     if (state == 0 && detecting && lines_[p].loopPresent && LinkSpeed(settings, p) != 0) {
-      notices.push_back({kAppNoticeLoop, p + 1, 0});
+      notices.push_back({PduType::kNoticeLoop, p + 1, 0});
       if (settings.loopLinkDown == 0) {
         state = 1;
       } else {
@@ -112,15 +112,15 @@ void SwitchStatus::Settle(const tag_SWITCHDATA& settings, TimePoint now,
     const std::int32_t speed = LinkSpeed(settings, p);
     if (speed != reportedSpeed_[p]) {
       if (speed == 0) {
-        notices.push_back({kAppNoticeLinkDown, p + 1, 0});
+        notices.push_back({PduType::kNoticeLinkDown, p + 1, 0});
       } else {
-        notices.push_back({kAppNoticePortSpeed, p + 1, speed});
+        notices.push_back({PduType::kNoticePortSpeed, p + 1, speed});
       }
       reportedSpeed_[p] = speed;
     }
   }
   if (fanStopped_ && !fanReported_ && (HasPoe(settings.modelCode) || PollsSystemFan(settings.modelCode))) {
-    notices.push_back({kAppNoticeFan, 0, 0});
+    notices.push_back({PduType::kNoticeFan, 0, 0});
   }
   fanReported_ = fanStopped_;
 }

@@ -26,7 +26,7 @@ using TimePoint = Clock::time_point;
 // 21 (port, link down), 22 (fan stopped) or 23 (port, loop detected).
 // Ports count from 1.
 struct Notice {
-  std::int32_t application = 0;
+  PduType application = PduType::kNoticePortSpeed;
   std::int32_t port = 0;
   std::int32_t value = 0;
   bool operator==(const Notice&) const = default;

@@ -6,7 +6,7 @@
 
 #include "app/discovery.h"
 #include "app/event_loop.h"
-#include "catalogue/function_catalogue.h"
+#include "catalogue/function_descriptors.h"
 #include "protocol/notification_queue.h"
 #include "support/pdu_bytes.h"
 #include "support/sim_peer.h"
@@ -38,7 +38,7 @@ class DiscoveryFixture : public ::testing::Test {
   std::size_t AnswersToLastCycle() {
     std::size_t count = 0;
     for (const auto& entry : peer_->Log()) {
-      if (entry.application == kAppDiscoveryRequest && entry.outcome == sim::Outcome::kAnswered &&
+      if (entry.application == PduType::kDiscoveryRequest && entry.outcome == sim::Outcome::kAnswered &&
           entry.transactionId == hub_->lastDiscoveryTransactionId) {
         ++count;
       }

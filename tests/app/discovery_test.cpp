@@ -70,7 +70,7 @@ TEST_F(DiscoveryTest, NinthSwitchIsNotAddedAndRequestsListTheEight) {
   ErrorPair error;
   for (const auto& payload : sent) {
     PDUDATA pdu;
-    if (DecodePdu(error, payload, LookupFunctionTypes, pdu) && pdu.application == kAppDiscoveryRequest) {
+    if (DecodePdu(error, payload, LookupFunctionTypes, pdu) && pdu.application == PduType::kDiscoveryRequest) {
       last = pdu;
     }
   }
@@ -91,7 +91,7 @@ TEST_F(DiscoveryTest, RepliesOfAnOlderCycleAreIgnored) {
   stale.transactionId = oldId;
   stale.sourceMac = sw->mac();
   stale.destinationMac = kToolGroupAddress;
-  stale.application = kAppDiscoveryReply;
+  stale.application = PduType::kDiscoveryReply;
   DISCOVERYREPLY body;
   body.switchMac = sw->mac();
   body.neighbourMacs.assign(8, etherAddress{});

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "catalogue/function_catalogue.h"
+#include "catalogue/function_descriptors.h"
 #include "catalogue/switch_model.h"
 #include "discovery_fixture.h"
 #include "protocol/error_log.h"
@@ -100,11 +100,11 @@ class SettingsThreadTest : public test::DiscoveryFixture {
   std::vector<Read> Requests(const std::string& name, std::int32_t operation = kOpGet) {
     std::vector<Read> reads;
     for (const auto& entry : peer_->Log()) {
-      if (entry.switchName != name || entry.application != kAppFuncRequest ||
+      if (entry.switchName != name || entry.application != PduType::kFuncRequest ||
           entry.function.operation != operation) {
         continue;
       }
-      const FunctionEntry* function = FindFunctionById(entry.function.functionId);
+      const FunctionDescriptor* function = FindFunctionById(entry.function.functionId);
       std::string keyword(function->keyword);
       reads.push_back({keyword, entry.function.indexType == kIndexNone ? 0 : entry.function.firstIndex,
                        entry.function.indexType >= kIndexPair5 ? entry.function.secondIndex : 0});
@@ -246,7 +246,7 @@ TEST_F(SettingsThreadTest, AgreeingFingerprintsWriteNothing) {
   Synchronise(*sw);
   EXPECT_TRUE(Requests("G", kOpSet).empty());
   EXPECT_TRUE(Requests("G", kOpSetDefault).empty());
-  for (const auto& entry : peer_->Log()) EXPECT_NE(entry.application, kAppConfigSync);
+  for (const auto& entry : peer_->Log()) EXPECT_NE(entry.application, PduType::kConfigSync);
   EXPECT_FALSE(sw->settings.lastRunFailed());
   EXPECT_EQ(sw->record().switchState, kStateIdle);
   EXPECT_EQ(sw->record().fingerprintValid, 1);
@@ -271,7 +271,7 @@ TEST_F(SettingsThreadTest, DifferingFingerprintsWriteExactlyTheNonDefaultSetting
   Synchronise(*sw);
   EXPECT_FALSE(sw->settings.lastRunFailed());
   std::size_t syncs = 0;
-  for (const auto& entry : peer_->Log()) syncs += entry.application == kAppConfigSync;
+  for (const auto& entry : peer_->Log()) syncs += entry.application == PduType::kConfigSync;
   EXPECT_EQ(syncs, 3u);  // two pending answers, then accepted
   EXPECT_EQ(Requests("T", kOpSet),
             (std::vector<Read>{{"port-speed", 3}, {"macaddress-aging"}, {"vlan-id", 4},

@@ -1,4 +1,4 @@
-#include "catalogue/function_catalogue.h"
+#include "catalogue/function_descriptors.h"
 
 #include <gtest/gtest.h>
 
@@ -86,7 +86,7 @@ TEST(FunctionCatalogue, SampleEntries) {
       {"restart-poe-supply", 0x0906, kValueNone, kIndexNone, kOpsExecute, FunctionClass::kAction},
   };
   for (const auto& c : cases) {
-    const FunctionEntry* entry = FindFunctionByKeyword(c.keyword);
+    const FunctionDescriptor* entry = FindFunctionByKeyword(c.keyword);
     ASSERT_NE(entry, nullptr) << c.keyword;
     EXPECT_EQ(entry->functionId, c.id) << c.keyword;
     EXPECT_EQ(entry->valueType, c.valueType) << c.keyword;

@@ -4,7 +4,7 @@
 #include <memory>
 #include <random>
 
-#include "catalogue/function_catalogue.h"
+#include "catalogue/function_descriptors.h"
 #include "protocol/pdu_decoder.h"
 #include "protocol/pdu_encoder.h"
 #include "tests/support/packet_socket.h"
@@ -49,14 +49,14 @@ bool FrameStorm::Start(std::string& error) {
       if (socket->Send(frame)) ++sent_;
     };
     // A well-formed message of application `app` with random contents.
-    const auto message = [&](std::int32_t app, std::int32_t tid, const etherAddress& source) {
+    const auto message = [&](PduType app, std::int32_t tid, const etherAddress& source) {
       PDUDATA pdu;
       pdu.transactionId = tid;
       pdu.sourceMac = source;
       pdu.destinationMac = kToolGroupAddress;
       pdu.application = app;
       switch (app) {
-        case kAppDiscoveryReply: {
+        case PduType::kDiscoveryReply: {
           DISCOVERYREPLY reply;
           reply.result = static_cast<std::int32_t>(random() % 3);
           reply.switchMac = source;
@@ -68,7 +68,7 @@ bool FrameStorm::Start(std::string& error) {
           pdu.body = reply;
           break;
         }
-        case kAppFuncResponse: {
+        case PduType::kFuncResponse: {
           FUNCRESPONSE response;
           response.result = static_cast<std::int32_t>(random() % 10);
           response.valueType = static_cast<std::int32_t>(random() % 3);
@@ -77,25 +77,25 @@ bool FrameStorm::Start(std::string& error) {
           pdu.body = response;
           break;
         }
-        case kAppFingerprintAnswer:
+        case PduType::kFingerprintAnswer:
           pdu.body = FingerprintAnswerBody{static_cast<std::int32_t>(random() % 3),
                                            static_cast<std::int32_t>(random())};
           break;
-        case kAppFirmPrepareAnswer:
-        case kAppFirmBlockAnswer:
-        case kAppFirmAbortAnswer:
-        case kAppConfigSyncAnswer:
+        case PduType::kFirmPrepareAnswer:
+        case PduType::kFirmBlockAnswer:
+        case PduType::kFirmAbortAnswer:
+        case PduType::kConfigSyncAnswer:
           pdu.body = ResultBody{static_cast<std::int32_t>(random() % 9)};
           break;
-        case kAppNoticePortSpeed:
-        case kAppNotice25: {
+        case PduType::kNoticePortSpeed:
+        case PduType::kNotice25: {
           static const std::int32_t kPorts[] = {0, -1, 25, 99, 1000000, -2147483647};
           pdu.body = TwoIntegersBody{kPorts[random() % 6], static_cast<std::int32_t>(random() % 9)};
           break;
         }
-        case kAppNoticeLinkDown:
-        case kAppNoticeLoop:
-        case kAppNotice26: {
+        case PduType::kNoticeLinkDown:
+        case PduType::kNoticeLoop:
+        case PduType::kNotice26: {
           static const std::int32_t kPorts[] = {0, -1, 25, 99, 1000000, -2147483647};
           pdu.body = OneIntegerBody{kPorts[random() % 6]};
           break;
@@ -115,12 +115,12 @@ bool FrameStorm::Start(std::string& error) {
           for (auto& byte : payload) byte = static_cast<std::uint8_t>(random());
           break;
         case 1: {  // a message cut short
-          payload = message(kAppFuncResponse, static_cast<std::int32_t>(random()), someSwitch());
+          payload = message(PduType::kFuncResponse, static_cast<std::int32_t>(random()), someSwitch());
           payload.resize(payload.empty() ? 0 : random() % payload.size());
           break;
         }
         case 2: {  // a message with bits flipped
-          payload = message(random() % 2 ? kAppDiscoveryReply : kAppFuncResponse,
+          payload = message(random() % 2 ? PduType::kDiscoveryReply : PduType::kFuncResponse,
                             static_cast<std::int32_t>(random()), someSwitch());
           for (int i = 0; i < 4 && !payload.empty(); ++i) {
             payload[random() % payload.size()] ^= static_cast<std::uint8_t>(1u << (random() % 8));
@@ -134,9 +134,9 @@ bool FrameStorm::Start(std::string& error) {
           break;
         }
         default: {  // notices from real and spoofed switches with impossible ports
-          static const std::int32_t kNotices[] = {kAppNoticePortSpeed, kAppNoticeLinkDown,
-                                                  kAppNoticeLoop, kAppNotice25, kAppNotice26,
-                                                  kAppNoticeFan, kAppReserved14};
+          static const PduType kNotices[] = {PduType::kNoticePortSpeed, PduType::kNoticeLinkDown,
+                                                  PduType::kNoticeLoop, PduType::kNotice25, PduType::kNotice26,
+                                                  PduType::kNoticeFan, PduType::kReserved14};
           payload = message(kNotices[random() % 7], static_cast<std::int32_t>(random()),
                             random() % 2 ? someSwitch() : randomMac());
           break;
@@ -155,9 +155,9 @@ bool FrameStorm::Start(std::string& error) {
           ErrorPair decodeError;
           if (DecodePdu(decodeError, std::span(*frame).subspan(14), LookupFunctionTypes, request)) {
             ++requests_;
-            const std::int32_t answerApp =
-                request.application == kAppDiscoveryRequest ? kAppDiscoveryReply : request.application + 1;
-            const etherAddress asked = request.application == kAppDiscoveryRequest
+            const PduType answerApp =
+                request.application == PduType::kDiscoveryRequest ? PduType::kDiscoveryReply : static_cast<PduType>(static_cast<std::int32_t>(request.application) + 1);
+            const etherAddress asked = request.application == PduType::kDiscoveryRequest
                                            ? someSwitch()
                                            : request.destinationMac;
             // Answers of the right kind that no transaction waits for.
@@ -167,7 +167,7 @@ bool FrameStorm::Start(std::string& error) {
               send(asked, message(answerApp, tid, asked));
             }
             // Discovery replies from switches that do not exist.
-            send(randomMac(), message(kAppDiscoveryReply, request.transactionId + 7777777, randomMac()));
+            send(randomMac(), message(PduType::kDiscoveryReply, request.transactionId + 7777777, randomMac()));
             if (mix_.hijack) {
               const etherAddress other = random() % 2 ? randomMac() : someSwitch();
               send(other, message(answerApp, request.transactionId, other));

@@ -4,7 +4,7 @@
 
 #include <limits>
 
-#include "catalogue/function_catalogue.h"
+#include "catalogue/function_descriptors.h"
 #include "pdu_test_util.h"
 #include "protocol/pdu_encoder.h"
 
@@ -61,7 +61,7 @@ TEST(PduDecoder, WorkedExamplesDecodeBack) {
   EXPECT_EQ(decoded.error.code, kErrRxFunctionId);
   decoded.ok = DecodePdu(decoded.error, bytes, LookupWithId3, decoded.pdu);
   ASSERT_TRUE(decoded.ok) << decoded.error.code;
-  EXPECT_EQ(decoded.pdu.application, kAppFuncRequest);
+  EXPECT_EQ(decoded.pdu.application, PduType::kFuncRequest);
   EXPECT_EQ(decoded.pdu.transactionId, 7);
   EXPECT_EQ(decoded.pdu.sourceMac, test::kAdapterMac);
   EXPECT_EQ(decoded.pdu.destinationMac, test::kSwitchMac);
@@ -137,12 +137,12 @@ TEST(PduDecoder, PaddingAndOuterLengthAreNotLookedAt) {
   auto decoded = Decode(Hex("30 82 7F FF 02 01 00 02 01 07 04 06 02 5C 71 00 00 01 04 06 03 5C 71 "
                             "00 E8 13 6A 82 00 00 FF FF 30 05"));
   ASSERT_TRUE(decoded.ok);
-  EXPECT_EQ(decoded.pdu.application, kAppFingerprintQuery);
+  EXPECT_EQ(decoded.pdu.application, PduType::kFingerprintQuery);
   // Short-form and long-form outer lengths are both passed over.
   decoded = Decode(Hex("30 1E 02 01 00 02 01 07 04 06 02 5C 71 00 00 01 04 06 03 5C 71 00 E8 13 "
                        "76 00"));
   ASSERT_TRUE(decoded.ok);
-  EXPECT_EQ(decoded.pdu.application, kAppNoticeFan);
+  EXPECT_EQ(decoded.pdu.application, PduType::kNoticeFan);
 }
 
 TEST(PduDecoder, ShortMacsAreZeroFilledAndLongOnesCut) {
@@ -161,7 +161,7 @@ TEST(PduDecoder, DiscoveryReplyKeepsAtMost24Neighbours) {
   for (int i = 0; i < 30; ++i) {
     reply.neighbourMacs.push_back(etherAddress{0, 0, 0, 0, 0, static_cast<std::uint8_t>(i)});
   }
-  auto bytes = Encode(Message(kAppDiscoveryReply, reply));
+  auto bytes = Encode(Message(PduType::kDiscoveryReply, reply));
   // Spoil what follows the 24th entry: it must not be read.
   const std::size_t afterEntry24 = bytes.size() - 6 * 8;
   bytes[afterEntry24] = 0xFF;
@@ -184,7 +184,7 @@ TEST(PduDecoder, DiscoveryRequestKeepsAtMost8ListedMacs) {
   for (int i = 0; i < 10; ++i) {
     request.listedMacs.push_back(etherAddress{2, 0, 0, 0, 0, static_cast<std::uint8_t>(i)});
   }
-  const auto decoded = Decode(Encode(Message(kAppDiscoveryRequest, request)));
+  const auto decoded = Decode(Encode(Message(PduType::kDiscoveryRequest, request)));
   ASSERT_TRUE(decoded.ok);
   const auto& got = std::get<DISCOVERYREQUEST>(decoded.pdu.body);
   ASSERT_EQ(got.listedMacs.size(), 8u);
@@ -266,27 +266,27 @@ TEST(PduDecoder, EveryBodyRoundTrips) {
   DISCOVERYREPLY reply{0, test::kSwitchMac, -1, "first", "second",
                        {test::kAdapterMac, etherAddress{}, test::kSwitchMac}};
   const PDUDATA messages[] = {
-      Message(kAppDiscoveryRequest, DISCOVERYREQUEST{30, test::kAdapterMac, {test::kSwitchMac}}),
-      Message(kAppDiscoveryReply, reply),
-      Message(kAppFirmPrepare, EmptyBody{}),
-      Message(kAppFirmPrepareAnswer, ResultBody{3}),
-      Message(kAppFirmBlock, FIRMBLOCK{12, std::vector<std::uint8_t>(512, 0x5A)}),
-      Message(kAppFirmBlockAnswer, ResultBody{0}),
-      Message(kAppFirmAbort, EmptyBody{}),
-      Message(kAppFirmAbortAnswer, ResultBody{100}),
-      Message(kAppFuncRequest, request),
-      Message(kAppFuncResponse, response),
-      Message(kAppFingerprintQuery, EmptyBody{}),
-      Message(kAppFingerprintAnswer, FingerprintAnswerBody{0, 0x12345678}),
-      Message(kAppConfigSync, EmptyBody{}),
-      Message(kAppConfigSyncAnswer, ResultBody{2}),
-      Message(kAppReserved14, EmptyBody{}),
-      Message(kAppNoticePortSpeed, TwoIntegersBody{3, 1000}),
-      Message(kAppNoticeLinkDown, OneIntegerBody{24}),
-      Message(kAppNoticeFan, EmptyBody{}),
-      Message(kAppNoticeLoop, OneIntegerBody{1}),
-      Message(kAppNotice25, TwoIntegersBody{std::numeric_limits<std::int32_t>::min(), -1}),
-      Message(kAppNotice26, OneIntegerBody{std::numeric_limits<std::int32_t>::max()}),
+      Message(PduType::kDiscoveryRequest, DISCOVERYREQUEST{30, test::kAdapterMac, {test::kSwitchMac}}),
+      Message(PduType::kDiscoveryReply, reply),
+      Message(PduType::kFirmPrepare, EmptyBody{}),
+      Message(PduType::kFirmPrepareAnswer, ResultBody{3}),
+      Message(PduType::kFirmBlock, FIRMBLOCK{12, std::vector<std::uint8_t>(512, 0x5A)}),
+      Message(PduType::kFirmBlockAnswer, ResultBody{0}),
+      Message(PduType::kFirmAbort, EmptyBody{}),
+      Message(PduType::kFirmAbortAnswer, ResultBody{100}),
+      Message(PduType::kFuncRequest, request),
+      Message(PduType::kFuncResponse, response),
+      Message(PduType::kFingerprintQuery, EmptyBody{}),
+      Message(PduType::kFingerprintAnswer, FingerprintAnswerBody{0, 0x12345678}),
+      Message(PduType::kConfigSync, EmptyBody{}),
+      Message(PduType::kConfigSyncAnswer, ResultBody{2}),
+      Message(PduType::kReserved14, EmptyBody{}),
+      Message(PduType::kNoticePortSpeed, TwoIntegersBody{3, 1000}),
+      Message(PduType::kNoticeLinkDown, OneIntegerBody{24}),
+      Message(PduType::kNoticeFan, EmptyBody{}),
+      Message(PduType::kNoticeLoop, OneIntegerBody{1}),
+      Message(PduType::kNotice25, TwoIntegersBody{std::numeric_limits<std::int32_t>::min(), -1}),
+      Message(PduType::kNotice26, OneIntegerBody{std::numeric_limits<std::int32_t>::max()}),
   };
   for (const auto& message : messages) {
     const auto decoded = Decode(Encode(message));

@@ -42,7 +42,7 @@ FUNCREQUEST GetRequest(std::uint16_t id, std::int32_t indexType, std::int32_t fi
 }
 
 TEST(PduEncoder, GetRequestWorkedExample) {
-  const auto encoded = Encode(Message(kAppFuncRequest, GetRequest(0x0003, kIndexPort, 5)));
+  const auto encoded = Encode(Message(PduType::kFuncRequest, GetRequest(0x0003, kIndexPort, 5)));
   ASSERT_TRUE(encoded.ok);
   EXPECT_EQ(ToHex(encoded.bytes),
             ToHex(Hex("30 82 00 2D 02 01 00 02 01 07 04 06 00 11 22 33 44 55 04 06 02 5C 71 00 "
@@ -50,7 +50,7 @@ TEST(PduEncoder, GetRequestWorkedExample) {
 }
 
 TEST(PduEncoder, DiscoveryRequestWorkedExampleIsPaddedTo46) {
-  PDUDATA pdu = Message(kAppDiscoveryRequest, DISCOVERYREQUEST{30, test::kAdapterMac, {}}, 1);
+  PDUDATA pdu = Message(PduType::kDiscoveryRequest, DISCOVERYREQUEST{30, test::kAdapterMac, {}}, 1);
   pdu.destinationMac = kSwitchGroupAddress;
   const auto encoded = Encode(pdu);
   ASSERT_TRUE(encoded.ok);
@@ -60,7 +60,7 @@ TEST(PduEncoder, DiscoveryRequestWorkedExampleIsPaddedTo46) {
 }
 
 TEST(PduEncoder, ShortMessagesArePaddedOutsideTheSequence) {
-  const auto encoded = Encode(Message(kAppFingerprintQuery, EmptyBody{}));
+  const auto encoded = Encode(Message(PduType::kFingerprintQuery, EmptyBody{}));
   ASSERT_TRUE(encoded.ok);
   ASSERT_EQ(encoded.bytes.size(), 46u);
   // SEQUENCE length counts only its 26 bytes of contents, not the padding.
@@ -92,7 +92,7 @@ TEST(PduEncoder, IntegerForms) {
     request.operation = kOpSet;
     request.valueType = kValueInteger;
     request.intValue = c.value;
-    const auto encoded = Encode(Message(kAppFuncRequest, request));
+    const auto encoded = Encode(Message(PduType::kFuncRequest, request));
     ASSERT_TRUE(encoded.ok);
     // The value follows leading value, operation and function ID inside the body.
     const std::vector<std::uint8_t> value(encoded.bytes.begin() + 40,
@@ -102,7 +102,7 @@ TEST(PduEncoder, IntegerForms) {
 }
 
 TEST(PduEncoder, ThirtyTwoBitFieldsAreWidenedWithTheirSign) {
-  const auto encoded = Encode(Message(kAppFuncRequest, GetRequest(0x0201, kIndexNone), -1));
+  const auto encoded = Encode(Message(PduType::kFuncRequest, GetRequest(0x0201, kIndexNone), -1));
   ASSERT_TRUE(encoded.ok);
   EXPECT_EQ(ToHex({encoded.bytes.begin() + 7, encoded.bytes.begin() + 18}),
             "02 09 00 FF FF FF FF FF FF FF FF");
@@ -118,7 +118,7 @@ TEST(PduEncoder, OctetStringLengthForms) {
                         {300, "04 82 01 2C"}};
   for (const auto& c : cases) {
     FIRMBLOCK block{3, std::vector<std::uint8_t>(c.size, 0xAB)};
-    const auto encoded = Encode(Message(kAppFirmBlock, block));
+    const auto encoded = Encode(Message(PduType::kFirmBlock, block));
     ASSERT_TRUE(encoded.ok) << c.size;
     // Body: 64 82 hi lo, then INTEGER 3, then the OCTET STRING.
     const auto header = Hex(c.header);
@@ -151,7 +151,7 @@ TEST(PduEncoder, IndexForms) {
   for (const auto& c : cases) {
     FUNCREQUEST request = GetRequest(0x0201, c.indexType, 5, 128);
     request.indexMac = test::kSwitchMac;
-    const auto encoded = Encode(Message(kAppFuncRequest, request));
+    const auto encoded = Encode(Message(PduType::kFuncRequest, request));
     ASSERT_TRUE(encoded.ok);
     const auto expected = Hex(c.sequence);
     // 30 bytes of header, 14 of leading value/operation/ID/NULL, then the index.
@@ -167,7 +167,7 @@ TEST(PduEncoder, ResponseAndReplyBodies) {
   response.secondValue = 0;
   response.valueType = kValueOctets;
   response.octets = "SW1";
-  auto encoded = Encode(Message(kAppFuncResponse, response));
+  auto encoded = Encode(Message(PduType::kFuncResponse, response));
   ASSERT_TRUE(encoded.ok);
   EXPECT_EQ(ToHex({encoded.bytes.begin() + 26, encoded.bytes.begin() + 41}),
             "69 82 00 0B 02 01 00 02 01 00 04 03 53 57 31");
@@ -178,7 +178,7 @@ TEST(PduEncoder, ResponseAndReplyBodies) {
   reply.firstText = std::string(70, 'x');  // only 64 bytes go out
   reply.secondText = std::string("ab\0cd", 5);  // ends at its zero byte
   reply.neighbourMacs = {test::kAdapterMac};
-  encoded = Encode(Message(kAppDiscoveryReply, reply));
+  encoded = Encode(Message(PduType::kDiscoveryReply, reply));
   ASSERT_TRUE(encoded.ok);
   const auto& b = encoded.bytes;
   // result, MAC, fingerprint, then the first text's header.
@@ -190,41 +190,41 @@ TEST(PduEncoder, ResponseAndReplyBodies) {
 
 TEST(PduEncoder, Failures) {
   // Too small before anything is written: 37.
-  auto encoded = Encode(Message(kAppFuncRequest, GetRequest(3, kIndexPort, 5)), 45);
+  auto encoded = Encode(Message(PduType::kFuncRequest, GetRequest(3, kIndexPort, 5)), 45);
   EXPECT_FALSE(encoded.ok);
   EXPECT_EQ(encoded.error.code, kErrBufferExhausted);
 
   // Room for 46 but not for the 49-byte request: 37 as well.
-  encoded = Encode(Message(kAppFuncRequest, GetRequest(3, kIndexPort, 5)), 48);
+  encoded = Encode(Message(PduType::kFuncRequest, GetRequest(3, kIndexPort, 5)), 48);
   EXPECT_FALSE(encoded.ok);
   EXPECT_EQ(encoded.error.code, kErrBufferExhausted);
-  EXPECT_TRUE(Encode(Message(kAppFuncRequest, GetRequest(3, kIndexPort, 5)), 49).ok);
+  EXPECT_TRUE(Encode(Message(PduType::kFuncRequest, GetRequest(3, kIndexPort, 5)), 49).ok);
 
   // Application numbers that do not exist, or a body that is not the one the
   // number carries: 38.
   for (std::int32_t application : {15, 19, 24, 27, 31, -1}) {
-    encoded = Encode(Message(application, EmptyBody{}));
+    encoded = Encode(Message(static_cast<PduType>(application), EmptyBody{}));
     EXPECT_FALSE(encoded.ok) << application;
     EXPECT_EQ(encoded.error.code, kErrApplicationNumber) << application;
   }
-  encoded = Encode(Message(kAppFuncRequest, ResultBody{}));
+  encoded = Encode(Message(PduType::kFuncRequest, ResultBody{}));
   EXPECT_EQ(encoded.error.code, kErrApplicationNumber);
 
   FUNCREQUEST request = GetRequest(3, kIndexPort, 5);
   request.valueType = 3;
-  encoded = Encode(Message(kAppFuncRequest, request));
+  encoded = Encode(Message(PduType::kFuncRequest, request));
   EXPECT_FALSE(encoded.ok);
   EXPECT_EQ(encoded.error.code, kErrValueType);
   EXPECT_EQ(encoded.error.detail, "value type=3");
 
   FUNCRESPONSE response;
   response.valueType = -2;
-  encoded = Encode(Message(kAppFuncResponse, response));
+  encoded = Encode(Message(PduType::kFuncResponse, response));
   EXPECT_EQ(encoded.error.code, kErrValueType);
   EXPECT_EQ(encoded.error.detail, "value type=-2");
 
   request = GetRequest(3, 9, 5);
-  encoded = Encode(Message(kAppFuncRequest, request));
+  encoded = Encode(Message(PduType::kFuncRequest, request));
   EXPECT_FALSE(encoded.ok);
   EXPECT_EQ(encoded.error.code, kErrIndexType);
   EXPECT_EQ(encoded.error.detail, "index type=9");

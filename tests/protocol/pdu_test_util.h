@@ -43,7 +43,7 @@ inline std::string ToHex(const std::vector<std::uint8_t>& bytes) {
 inline constexpr etherAddress kAdapterMac{0x00, 0x11, 0x22, 0x33, 0x44, 0x55};
 inline constexpr etherAddress kSwitchMac{0x02, 0x5C, 0x71, 0x00, 0x00, 0x01};
 
-inline PDUDATA Message(std::int32_t application, PduBody body, std::int32_t transactionId = 7) {
+inline PDUDATA Message(PduType application, PduBody body, std::int32_t transactionId = 7) {
   PDUDATA pdu;
   pdu.transactionId = transactionId;
   pdu.sourceMac = kAdapterMac;

@@ -108,7 +108,7 @@ class AppFixture : public TempHome {
     discovery.RunCycle();
     std::size_t expected = 0;
     for (const auto& entry : peer_->Log()) {
-      if (entry.application == kAppDiscoveryRequest && entry.outcome == sim::Outcome::kAnswered &&
+      if (entry.application == PduType::kDiscoveryRequest && entry.outcome == sim::Outcome::kAnswered &&
           entry.transactionId == app_->hub().lastDiscoveryTransactionId) {
         ++expected;
       }
@@ -169,7 +169,7 @@ class AppFixture : public TempHome {
   }
   std::size_t SyncRequests() {
     std::size_t count = 0;
-    for (const auto& entry : peer_->Log()) count += entry.application == kAppConfigSync ? 1 : 0;
+    for (const auto& entry : peer_->Log()) count += entry.application == PduType::kConfigSync ? 1 : 0;
     return count;
   }
 

@@ -15,7 +15,7 @@ constexpr std::string_view kTree =
 
 const DISCOVERYREPLY& ReplyOf(const std::vector<PDUDATA>& answers, const etherAddress& mac) {
   for (const PDUDATA& answer : answers) {
-    if (answer.application == kAppDiscoveryReply && answer.sourceMac == mac) {
+    if (answer.application == PduType::kDiscoveryReply && answer.sourceMac == mac) {
       return std::get<DISCOVERYREPLY>(answer.body);
     }
   }
@@ -27,7 +27,7 @@ const DISCOVERYREPLY& ReplyOf(const std::vector<PDUDATA>& answers, const etherAd
 std::vector<etherAddress> Repliers(const std::vector<PDUDATA>& answers) {
   std::vector<etherAddress> macs;
   for (const PDUDATA& answer : answers) {
-    if (answer.application == kAppDiscoveryReply) macs.push_back(answer.sourceMac);
+    if (answer.application == PduType::kDiscoveryReply) macs.push_back(answer.sourceMac);
   }
   return macs;
 }
@@ -35,7 +35,7 @@ std::vector<etherAddress> Repliers(const std::vector<PDUDATA>& answers) {
 TEST(SimDiscovery, EverySwitchAnswersWithItsNeighbours) {
   Harness h(kTree);
   const etherAddress a = h.Switch("a").mac(), b = h.Switch("b").mac(), c = h.Switch("c").mac();
-  const auto answers = h.Send(kAppDiscoveryRequest, DISCOVERYREQUEST{30, kToolMac, {}},
+  const auto answers = h.Send(PduType::kDiscoveryRequest, DISCOVERYREQUEST{30, kToolMac, {}},
                               kSwitchGroupAddress, 77);
   ASSERT_EQ(Repliers(answers), (std::vector<etherAddress>{a, b, c}));
   for (const PDUDATA& answer : answers) {

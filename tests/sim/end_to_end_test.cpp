@@ -15,7 +15,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "catalogue/function_catalogue.h"
+#include "catalogue/function_descriptors.h"
 #include "protocol/pdu_decoder.h"
 #include "protocol/pdu_encoder.h"
 #include "tests/support/packet_socket.h"
@@ -166,7 +166,7 @@ TEST(SimEndToEnd, ProgramAnswersOverAPrivateNetwork) {
   request.transactionId = 1;
   request.sourceMac = tool.mac();
   request.destinationMac = kSwitchGroupAddress;
-  request.application = kAppDiscoveryRequest;
+  request.application = PduType::kDiscoveryRequest;
   request.body = DISCOVERYREQUEST{30, tool.mac(), {}};
   ASSERT_TRUE(tool.Send(testing::MakeFrame(kSwitchGroupAddress, tool.mac(), 0xE8, 0x12, Encode(request))));
   std::vector<DISCOVERYREPLY> replies;
@@ -184,7 +184,7 @@ TEST(SimEndToEnd, ProgramAnswersOverAPrivateNetwork) {
 
   request.transactionId = 2;
   request.destinationMac = b;
-  request.application = kAppFuncRequest;
+  request.application = PduType::kFuncRequest;
   request.body = FUNCREQUEST{0, kOpGet, 0x0905, kValueNone, 0, {}, kIndexPort, 1, {}, 0};  // status-poe-state
   ASSERT_TRUE(tool.Send(testing::MakeFrame(kSwitchGroupAddress, tool.mac(), 0xE8, 0x12, Encode(request))));
   const auto response = NextMessage(tool, 5s);
@@ -195,7 +195,7 @@ TEST(SimEndToEnd, ProgramAnswersOverAPrivateNetwork) {
   EXPECT_EQ(Control(socketPath, "link a 4 down"), "ok\n");
   const auto notice = NextMessage(tool, 5s);
   ASSERT_TRUE(notice);
-  EXPECT_EQ(notice->application, kAppNoticeLinkDown);
+  EXPECT_EQ(notice->application, PduType::kNoticeLinkDown);
   EXPECT_EQ(notice->sourceMac, a);
   EXPECT_EQ(std::get<OneIntegerBody>(notice->body).value, 4);
 

@@ -59,7 +59,7 @@ TEST(SimFaults, DelayedAnswersComeOutOfTick) {
   EXPECT_TRUE(h.Advance(std::chrono::milliseconds(1499)).empty());
   const auto late = h.Advance(std::chrono::milliseconds(1));
   ASSERT_EQ(late.size(), 1u);
-  EXPECT_EQ(late[0].application, kAppFuncResponse);
+  EXPECT_EQ(late[0].application, PduType::kFuncResponse);
   EXPECT_EQ(late[0].transactionId, 1);
   EXPECT_EQ(h.Get("a", "port-speed", 1).result, 0);  // only one was delayed
 }
@@ -69,20 +69,20 @@ TEST(SimFaults, DuplicatesWrongApplicationsAndMalformedBytes) {
   const etherAddress a = h.Switch("a").mac();
   FaultSettings& faults = h.Switch("a").faults();
   faults.duplicated = 1;
-  auto answers = h.Send(kAppFuncRequest, GetRequest(0x0201, 1), a);
+  auto answers = h.Send(PduType::kFuncRequest, GetRequest(0x0201, 1), a);
   ASSERT_EQ(answers.size(), 2u);
   EXPECT_EQ(answers[0], answers[1]);
 
   faults.wrongApplication = 2;
-  answers = h.Send(kAppFuncRequest, GetRequest(0x0201, 1), a);
+  answers = h.Send(PduType::kFuncRequest, GetRequest(0x0201, 1), a);
   ASSERT_EQ(answers.size(), 1u);
-  EXPECT_EQ(answers[0].application, kAppFirmPrepareAnswer);
-  answers = h.Send(kAppFingerprintQuery, EmptyBody{}, a);
-  EXPECT_EQ(answers[0].application, kAppFuncResponse);
+  EXPECT_EQ(answers[0].application, PduType::kFirmPrepareAnswer);
+  answers = h.Send(PduType::kFingerprintQuery, EmptyBody{}, a);
+  EXPECT_EQ(answers[0].application, PduType::kFuncResponse);
 
   faults.malformed = 3;
   for (int turn = 0; turn < 3; ++turn) {
-    const auto frames = h.SendRaw(kAppFuncRequest, GetRequest(0x0201, 1), a);
+    const auto frames = h.SendRaw(PduType::kFuncRequest, GetRequest(0x0201, 1), a);
     ASSERT_EQ(frames.size(), 1u);
     PDUDATA pdu;
     ErrorPair error;
@@ -101,7 +101,7 @@ TEST(SimFaults, RefusalsAnswerWithoutActing) {
   EXPECT_EQ(h.Switch("a").record().ports[0].speed, 1);
   EXPECT_EQ(h.Set("a", "port-speed", 5, 1), 0);
   EXPECT_EQ(h.Set("a", "port-use", 0, 3), 0);  // other keywords are not touched
-  const auto answers = h.Send(kAppConfigSync, EmptyBody{}, h.Switch("a").mac());
+  const auto answers = h.Send(PduType::kConfigSync, EmptyBody{}, h.Switch("a").mac());
   ASSERT_EQ(answers.size(), 1u);
   EXPECT_EQ(std::get<ResultBody>(answers[0].body).result, 5);
 
@@ -119,13 +119,13 @@ TEST(SimFaults, RetransmissionIsAnsweredAgainWithoutActingTwice) {
   clear.operation = kOpExecute;
   clear.functionId = 0x0707;  // clear-counter
   h.Advance(std::chrono::seconds(2));
-  EXPECT_EQ(h.Send(kAppFuncRequest, clear, a, 41).size(), 1u);
+  EXPECT_EQ(h.Send(PduType::kFuncRequest, clear, a, 41).size(), 1u);
   h.Advance(std::chrono::seconds(2));
   const std::int64_t counted = frames();
   EXPECT_GE(counted, 100);  // 50 frames a second on the uplink
-  EXPECT_EQ(h.Send(kAppFuncRequest, clear, a, 41).size(), 1u);
+  EXPECT_EQ(h.Send(PduType::kFuncRequest, clear, a, 41).size(), 1u);
   EXPECT_GE(frames(), counted);  // the retransmission did not clear again
-  EXPECT_EQ(h.Send(kAppFuncRequest, clear, a, 42).size(), 1u);
+  EXPECT_EQ(h.Send(PduType::kFuncRequest, clear, a, 42).size(), 1u);
   EXPECT_LT(frames(), 10);  // a new request acts
   const auto& log = h.network.log().entries();
   ASSERT_EQ(log.size(), 6u);

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "catalogue/function_catalogue.h"
+#include "catalogue/function_descriptors.h"
 #include "protocol/pdu_decoder.h"
 #include "protocol/pdu_encoder.h"
 #include "sim/sim_network.h"
@@ -52,7 +52,7 @@ class Harness {
 
   // Encodes a message from the tool with transaction ID `tid` (a fresh one
   // when -1) and returns the raw frames that come back at once.
-  std::vector<SimFrame> SendRaw(std::int32_t application, PduBody body, const etherAddress& to,
+  std::vector<SimFrame> SendRaw(PduType application, PduBody body, const etherAddress& to,
                                 std::int32_t tid = -1) {
     PDUDATA pdu;
     pdu.transactionId = tid < 0 ? nextTid++ : tid;
@@ -67,7 +67,7 @@ class Harness {
     bytes.resize(written);
     return network.Receive(bytes, now);
   }
-  std::vector<PDUDATA> Send(std::int32_t application, PduBody body, const etherAddress& to,
+  std::vector<PDUDATA> Send(PduType application, PduBody body, const etherAddress& to,
                             std::int32_t tid = -1) {
     return Decode(SendRaw(application, std::move(body), to, tid));
   }
@@ -79,7 +79,7 @@ class Harness {
 
   // The messages of one application number among `pdus` (answers leave
   // together with the notices of the changes they caused).
-  static std::vector<PDUDATA> Only(std::int32_t application, const std::vector<PDUDATA>& pdus) {
+  static std::vector<PDUDATA> Only(PduType application, const std::vector<PDUDATA>& pdus) {
     std::vector<PDUDATA> kept;
     for (const PDUDATA& pdu : pdus) {
       if (pdu.application == application) kept.push_back(pdu);
@@ -89,17 +89,17 @@ class Harness {
 
   // The discovery replies to one request.
   std::vector<PDUDATA> Discover(std::vector<etherAddress> listed = {}) {
-    return Only(kAppDiscoveryReply, Send(kAppDiscoveryRequest,
+    return Only(PduType::kDiscoveryReply, Send(PduType::kDiscoveryRequest,
                                          DISCOVERYREQUEST{30, kToolMac, std::move(listed)},
                                          kSwitchGroupAddress));
   }
 
   // One function request; the response of the single answer (result -1 when
   // no response or several came).
-  FUNCRESPONSE Function(std::string_view name, std::int32_t operation, std::string_view keyword,
+  FUNCRESPONSE Function(std::string_view name, Operation operation, std::string_view keyword,
                         std::int32_t first = 0, std::int32_t second = 0, std::int64_t value = 0,
                         std::string text = {}) {
-    const FunctionEntry* entry = FindFunctionByKeyword(keyword);
+    const FunctionDescriptor* entry = FindFunctionByKeyword(keyword);
     EXPECT_NE(entry, nullptr) << keyword;
     FUNCREQUEST request;
     request.operation = operation;
@@ -111,7 +111,7 @@ class Harness {
     request.valueType = operation == kOpSet || operation == kOpExecute ? entry->valueType : kValueNone;
     request.intValue = value;
     request.octets = std::move(text);
-    const auto answers = Only(kAppFuncResponse, Send(kAppFuncRequest, request, Switch(name).mac()));
+    const auto answers = Only(PduType::kFuncResponse, Send(PduType::kFuncRequest, request, Switch(name).mac()));
     if (answers.size() != 1) {
       FUNCRESPONSE none;
       none.result = -1;

@@ -15,7 +15,7 @@ constexpr std::string_view kNetwork =
     "host p:3 00:AA:00:00:00:13 poe=4\n";
 
 struct Seen {
-  std::int32_t application;
+  PduType application;
   etherAddress source;
   std::int32_t port;
   std::int32_t value;
@@ -29,7 +29,7 @@ std::vector<Seen> Notices(const std::vector<PDUDATA>& pdus) {
       seen.push_back({pdu.application, pdu.sourceMac, two->first, two->second});
     } else if (const auto* one = std::get_if<OneIntegerBody>(&pdu.body)) {
       seen.push_back({pdu.application, pdu.sourceMac, one->value, 0});
-    } else if (pdu.application == kAppNoticeFan) {
+    } else if (pdu.application == PduType::kNoticeFan) {
       seen.push_back({pdu.application, pdu.sourceMac, 0, 0});
     }
   }
@@ -63,21 +63,21 @@ TEST_F(SimStatus, LinkSpeedsFollowPartnerAndSettings) {
 TEST_F(SimStatus, LinkChangesAreAnnounced) {
   std::string error;
   EXPECT_EQ(Control([&] { h.network.SetCable(h.Switch("a"), 3, false, 0, error); }),
-            (std::vector<Seen>{{kAppNoticeLinkDown, a, 4, 0}}));
+            (std::vector<Seen>{{PduType::kNoticeLinkDown, a, 4, 0}}));
   EXPECT_EQ(Control([&] { h.network.SetCable(h.Switch("a"), 3, true, 6, error); }),
-            (std::vector<Seen>{{kAppNoticePortSpeed, a, 4, 6}}));
+            (std::vector<Seen>{{PduType::kNoticePortSpeed, a, 4, 6}}));
   // A setting that takes a link down is announced after the answer.
-  const auto answers = h.Send(kAppFuncRequest,
+  const auto answers = h.Send(PduType::kFuncRequest,
                               FUNCREQUEST{0, kOpSet, 0x0202, kValueInteger, 0, {}, kIndexPort, 4, {}, 0}, a);
   ASSERT_EQ(answers.size(), 2u);
-  EXPECT_EQ(answers[0].application, kAppFuncResponse);
-  EXPECT_EQ(Notices(answers), (std::vector<Seen>{{kAppNoticeLinkDown, a, 4, 0}}));
+  EXPECT_EQ(answers[0].application, PduType::kFuncResponse);
+  EXPECT_EQ(Notices(answers), (std::vector<Seen>{{PduType::kNoticeLinkDown, a, 4, 0}}));
   EXPECT_EQ(answers[1].destinationMac, kToolMac);
 }
 
 TEST_F(SimStatus, LoopIsDetectedBlockedAndRecovered) {
   EXPECT_EQ(Control([&] { h.Switch("a").status().line(3).loopPresent = true; }),
-            (std::vector<Seen>{{kAppNoticeLoop, a, 4, 0}}));
+            (std::vector<Seen>{{PduType::kNoticeLoop, a, 4, 0}}));
   EXPECT_EQ(h.Get("a", "status-loopdetect-port", 4).intValue, 1);
   EXPECT_EQ(Control([&] { h.Switch("a").status().line(3).loopPresent = false; }), std::vector<Seen>{});
   EXPECT_EQ(h.Get("a", "status-loopdetect-port", 4).intValue, 0);
@@ -85,13 +85,13 @@ TEST_F(SimStatus, LoopIsDetectedBlockedAndRecovered) {
   ASSERT_EQ(h.Set("a", "loopdetect-linkdown", 2), 0);
   ASSERT_EQ(h.Set("a", "loopdetect-recovery-timer", 10), 0);
   EXPECT_EQ(Control([&] { h.Switch("a").status().line(3).loopPresent = true; }),
-            (std::vector<Seen>{{kAppNoticeLoop, a, 4, 0}, {kAppNoticeLinkDown, a, 4, 0}}));
+            (std::vector<Seen>{{PduType::kNoticeLoop, a, 4, 0}, {PduType::kNoticeLinkDown, a, 4, 0}}));
   EXPECT_EQ(h.Get("a", "status-loopdetect-port", 4).intValue, 2);
   h.Switch("a").status().line(3).loopPresent = false;
   EXPECT_EQ(h.Get("a", "status-loopdetect-recovery-timer", 4).intValue, 10);
   EXPECT_TRUE(Notices(h.Advance(std::chrono::milliseconds(9999))).empty());
   EXPECT_EQ(Notices(h.Advance(std::chrono::milliseconds(1))),
-            (std::vector<Seen>{{kAppNoticePortSpeed, a, 4, 4}}));
+            (std::vector<Seen>{{PduType::kNoticePortSpeed, a, 4, 4}}));
   EXPECT_EQ(h.Get("a", "status-loopdetect-port", 4).intValue, 0);
 
   // While the switch is silent its recovery waits; the network never reports
@@ -107,12 +107,12 @@ TEST_F(SimStatus, FanStopIsAnnouncedAndStopsPower) {
   EXPECT_EQ(h.Get("p", "status-poe-state", 1).intValue, 6);  // supplying class 4
   const std::int64_t cool = h.Get("p", "status-poe-temperature").intValue;
   EXPECT_EQ(Control([&] { h.Switch("p").status().SetFanStopped(true); }),
-            (std::vector<Seen>{{kAppNoticeFan, p, 0, 0}}));
+            (std::vector<Seen>{{PduType::kNoticeFan, p, 0, 0}}));
   EXPECT_EQ(h.Get("p", "status-fan-rpm ", 1).intValue, 0);
   EXPECT_EQ(h.Get("p", "status-poe-state", 1).intValue, 11);
   EXPECT_GT(h.Get("p", "status-poe-temperature").intValue, cool);
   EXPECT_EQ(Control([&] { h.Switch("a").status().SetFanStopped(true); }),
-            (std::vector<Seen>{{kAppNoticeFan, a, 0, 0}}));
+            (std::vector<Seen>{{PduType::kNoticeFan, a, 0, 0}}));
   EXPECT_EQ(h.Get("a", "status-fan").intValue, 1);
 }
 

@@ -40,7 +40,7 @@ TEST(SimFunctions, AvailabilityFollowsTheModel) {
 }
 
 // Every index of a function on a model, as (first, second) wire numbers.
-std::vector<std::pair<std::int32_t, std::int32_t>> IndexesOf(const FunctionEntry& entry, const tag_SWITCHDATA& r) {
+std::vector<std::pair<std::int32_t, std::int32_t>> IndexesOf(const FunctionDescriptor& entry, const tag_SWITCHDATA& r) {
   std::vector<std::pair<std::int32_t, std::int32_t>> indexes;
   const std::int32_t firsts = entry.indexType == kIndexNone ? 1
                               : entry.functionId == 0x010E ? kFanCount
@@ -62,7 +62,7 @@ TEST(SimFunctions, EveryGetIsAnsweredAndItsValueAcceptedBack) {
   Harness h(kThreeModels);
   for (const char* name : {"g8", "g24", "poe"}) {
     const tag_SWITCHDATA& record = h.Switch(name).record();
-    for (const FunctionEntry& entry : AllFunctions()) {
+    for (const FunctionDescriptor& entry : AllFunctions()) {
       if ((entry.operations & kOpsGet) == 0 || entry.indexType == kIndexMac ||
           !ModelHasFunction(record.modelCode, entry.functionId)) {
         continue;

@@ -11,15 +11,15 @@ namespace {
 
 constexpr std::string_view kOne = "switch s model=NTR7100-24G serial=X77 sync-pending=2\n";
 
-std::int32_t ResultOf(const std::vector<PDUDATA>& answers, std::int32_t application) {
+std::int32_t ResultOf(const std::vector<PDUDATA>& answers, PduType application) {
   if (answers.size() != 1 || answers[0].application != application) return -1;
   if (const auto* result = std::get_if<ResultBody>(&answers[0].body)) return result->result;
   return std::get<FingerprintAnswerBody>(answers[0].body).result;
 }
 
 std::int32_t FingerprintOf(Harness& h) {
-  const auto answers = h.Send(kAppFingerprintQuery, EmptyBody{}, h.Switch("s").mac());
-  EXPECT_EQ(ResultOf(answers, kAppFingerprintAnswer), 0);
+  const auto answers = h.Send(PduType::kFingerprintQuery, EmptyBody{}, h.Switch("s").mac());
+  EXPECT_EQ(ResultOf(answers, PduType::kFingerprintAnswer), 0);
   return answers.empty() ? 0 : std::get<FingerprintAnswerBody>(answers[0].body).fingerprint;
 }
 
@@ -54,10 +54,10 @@ TEST(SimSync, PendingThenAcceptedResetsEverySetting) {
   const etherAddress s = h.Switch("s").mac();
   ASSERT_EQ(h.Set("s", "port-use", 0, 3), 0);
   ASSERT_EQ(h.Set("s", "loopdetect-count", 9), 0);
-  EXPECT_EQ(ResultOf(h.Send(kAppConfigSync, EmptyBody{}, s), kAppConfigSyncAnswer), 2);
-  EXPECT_EQ(ResultOf(h.Send(kAppConfigSync, EmptyBody{}, s), kAppConfigSyncAnswer), 2);
+  EXPECT_EQ(ResultOf(h.Send(PduType::kConfigSync, EmptyBody{}, s), PduType::kConfigSyncAnswer), 2);
+  EXPECT_EQ(ResultOf(h.Send(PduType::kConfigSync, EmptyBody{}, s), PduType::kConfigSyncAnswer), 2);
   EXPECT_EQ(h.Get("s", "loopdetect-count").intValue, 9);  // nothing happens while pending
-  EXPECT_EQ(ResultOf(h.Send(kAppConfigSync, EmptyBody{}, s), kAppConfigSyncAnswer), 0);
+  EXPECT_EQ(ResultOf(h.Send(PduType::kConfigSync, EmptyBody{}, s), PduType::kConfigSyncAnswer), 0);
   EXPECT_EQ(h.Get("s", "loopdetect-count").intValue, 3);
   EXPECT_EQ(h.Get("s", "port-use", 3).intValue, 1);
   EXPECT_EQ(h.Get("s", "system-name").octets, "NTR7100-24G_X77");
@@ -69,13 +69,13 @@ TEST(SimSync, PendingThenAcceptedResetsEverySetting) {
   ComputeFingerprint(tool);
   EXPECT_EQ(static_cast<std::uint32_t>(FingerprintOf(h)), tool.currentFingerprint.load());
   // A later synchronisation is pending again first.
-  EXPECT_EQ(ResultOf(h.Send(kAppConfigSync, EmptyBody{}, s), kAppConfigSyncAnswer), 2);
+  EXPECT_EQ(ResultOf(h.Send(PduType::kConfigSync, EmptyBody{}, s), PduType::kConfigSyncAnswer), 2);
 }
 
 TEST(SimSync, RetransmittedAcceptanceDoesNotResetTwice) {
   Harness h("switch s model=NTR7100-8G\n");
   const etherAddress s = h.Switch("s").mac();
-  EXPECT_EQ(ResultOf(h.Send(kAppConfigSync, EmptyBody{}, s, 500), kAppConfigSyncAnswer), 0);
+  EXPECT_EQ(ResultOf(h.Send(PduType::kConfigSync, EmptyBody{}, s, 500), PduType::kConfigSyncAnswer), 0);
   FUNCREQUEST drift;
   drift.operation = kOpSet;
   drift.functionId = 0x0107;  // energy-saving
@@ -83,7 +83,7 @@ TEST(SimSync, RetransmittedAcceptanceDoesNotResetTwice) {
   drift.intValue = 1;
   ASSERT_EQ(h.Switch("s").Drift(drift), 0);
   // The answer was lost; the tool sends the same request again.
-  EXPECT_EQ(ResultOf(h.Send(kAppConfigSync, EmptyBody{}, s, 500), kAppConfigSyncAnswer), 0);
+  EXPECT_EQ(ResultOf(h.Send(PduType::kConfigSync, EmptyBody{}, s, 500), PduType::kConfigSyncAnswer), 0);
   EXPECT_EQ(h.Get("s", "energy-saving").intValue, 1);
   EXPECT_TRUE(h.network.log().entries()[1].repeated);
 }
@@ -93,10 +93,10 @@ class SimFirmware : public ::testing::Test {
   Harness h{"switch s model=NTR7100-8PoE firmware=1.00 restart-ms=1500\n"};
   etherAddress mac = h.Switch("s").mac();
 
-  std::int32_t Prepare() { return ResultOf(h.Send(kAppFirmPrepare, EmptyBody{}, mac), kAppFirmPrepareAnswer); }
+  std::int32_t Prepare() { return ResultOf(h.Send(PduType::kFirmPrepare, EmptyBody{}, mac), PduType::kFirmPrepareAnswer); }
   std::int32_t Block(std::int32_t number, std::span<const std::uint8_t> data) {
     FIRMBLOCK block{number, std::vector<std::uint8_t>(data.begin(), data.end())};
-    return ResultOf(h.Send(kAppFirmBlock, block, mac), kAppFirmBlockAnswer);
+    return ResultOf(h.Send(PduType::kFirmBlock, block, mac), PduType::kFirmBlockAnswer);
   }
   // Sends an image as the tool does: 512-byte blocks, then the empty one.
   std::int32_t SendImage(const std::vector<std::uint8_t>& image) {
@@ -153,7 +153,7 @@ TEST_F(SimFirmware, BlocksMustComeInOrderAndAbortEndsTheTransfer) {
   EXPECT_EQ(Block(0, std::span(image).first(512)), 0);
   EXPECT_EQ(Block(2, std::span(image).subspan(512, 512)), 8);
   EXPECT_EQ(Block(1, std::span(image).subspan(512, 512)), 0);
-  EXPECT_EQ(ResultOf(h.Send(kAppFirmAbort, EmptyBody{}, mac), kAppFirmAbortAnswer), 0);
+  EXPECT_EQ(ResultOf(h.Send(PduType::kFirmAbort, EmptyBody{}, mac), PduType::kFirmAbortAnswer), 0);
   EXPECT_EQ(Block(2, std::span(image).subspan(1024, 512)), 7);
 }
 

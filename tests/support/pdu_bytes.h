@@ -3,7 +3,7 @@
 
 #include <cstdlib>
 
-#include "catalogue/function_catalogue.h"
+#include "catalogue/function_descriptors.h"
 #include "protocol/pdu_decoder.h"
 #include "protocol/pdu_encoder.h"
 #include "support/memory_link.h"

@@ -43,7 +43,7 @@ class FirmwareTest : public ::testing::Test {
   void Answer(std::function<std::optional<std::int32_t>(const PDUDATA&)> result) {
     peer_.reset();  // its destructor unplugs the link
     peer_ = std::make_unique<ScriptedPeer>(link_, [this, result](const PDUDATA& request, int) {
-      if (request.application == kAppFirmBlock) {
+      if (request.application == PduType::kFirmBlock) {
         const auto& block = std::get<FIRMBLOCK>(request.body);
         std::lock_guard<std::mutex> lock(mutex_);
         blocks_.push_back({block.blockNumber, block.data.size()});
@@ -52,7 +52,7 @@ class FirmwareTest : public ::testing::Test {
       if (auto code = result(request)) {
         reply.emplace();
         reply->transactionId = request.transactionId;
-        reply->application = request.application + 1;
+        reply->application = static_cast<PduType>(static_cast<std::int32_t>(request.application) + 1);
         reply->body = ResultBody{*code};
       }
       return reply;
@@ -102,7 +102,7 @@ TEST_F(FirmwareTest, BlocksEndWithAnEmptyOne) {
 TEST_F(FirmwareTest, RefusalsBecomeTheirMessages) {
   WriteFile(600);
   Answer([](const PDUDATA& request) -> std::optional<std::int32_t> {
-    if (request.application == kAppFirmBlock) return 3;
+    if (request.application == PduType::kFirmBlock) return 3;
     return 0;
   });
   FirmwareUpdate wrongMagic(*node_, path_.string(), [] { return true; });
@@ -110,7 +110,7 @@ TEST_F(FirmwareTest, RefusalsBecomeTheirMessages) {
   EXPECT_EQ(wrongMagic.errorText(), "マジックコードが一致しません。");
 
   Answer([](const PDUDATA& request) -> std::optional<std::int32_t> {
-    if (request.application == kAppFirmBlock) return 42;  // read as 100
+    if (request.application == PduType::kFirmBlock) return 42;  // read as 100
     return 0;
   });
   FirmwareUpdate fatal(*node_, path_.string(), [] { return true; });
@@ -131,7 +131,7 @@ TEST_F(FirmwareTest, PendingPrepareIsAskedAgain) {
   WriteFile(10);
   std::atomic<int> prepares{0};
   Answer([&](const PDUDATA& request) -> std::optional<std::int32_t> {
-    if (request.application == kAppFirmPrepare) return ++prepares < 2 ? 2 : 0;
+    if (request.application == PduType::kFirmPrepare) return ++prepares < 2 ? 2 : 0;
     return 0;
   });
   FirmwareUpdate update(*node_, path_.string(), [] { return true; });
@@ -145,12 +145,12 @@ TEST_F(FirmwareTest, AbortRefusedLetsTheUpdateGoOnAndAcceptedEndsIt) {
   std::atomic<int> aborts{0};
   FirmwareUpdate* running = nullptr;
   Answer([&](const PDUDATA& request) -> std::optional<std::int32_t> {
-    if (request.application == kAppFirmAbort) {
+    if (request.application == PduType::kFirmAbort) {
       ++aborts;
       return refuseAbort ? 1 : 0;
     }
     // Ask for an abort while block 2 is on its way.
-    if (request.application == kAppFirmBlock &&
+    if (request.application == PduType::kFirmBlock &&
         std::get<FIRMBLOCK>(request.body).blockNumber == 2) {
       running->RequestAbort();
     }
@@ -173,7 +173,7 @@ TEST_F(FirmwareTest, SwitchThatVanishesEndsTheUpdate) {
   WriteFile(4096);
   std::atomic<bool> managed{true};
   Answer([&](const PDUDATA& request) -> std::optional<std::int32_t> {
-    if (request.application == kAppFirmBlock &&
+    if (request.application == PduType::kFirmBlock &&
         std::get<FIRMBLOCK>(request.body).blockNumber == 1) {
       managed = false;
     }

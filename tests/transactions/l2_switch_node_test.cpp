@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "catalogue/function_catalogue.h"
+#include "catalogue/function_descriptors.h"
 #include "catalogue/qos_speed.h"
 #include "catalogue/switch_model.h"
 #include "fake_switch.h"
@@ -55,14 +55,14 @@ class SwitchNodeTest : public ::testing::Test {
 };
 
 TEST_F(SwitchNodeTest, SetChoosesSetOrSetDefault) {
-  ASSERT_TRUE(node_->Set("port-speed", 2, 1, false, error_));
+  ASSERT_TRUE(node_->Set("port-speed", FunctionIndex::Port(2), 1, Commit::kBulkWrite, error_));
   auto sent = fake_.last();
   EXPECT_EQ(sent.operation, kOpSetDefault);
   EXPECT_EQ(sent.valueType, kValueNone);
   EXPECT_EQ(sent.indexType, kIndexPort);
   EXPECT_EQ(sent.firstIndex, 3);
 
-  ASSERT_TRUE(node_->Set("port-speed", 2, 5, false, error_));
+  ASSERT_TRUE(node_->Set("port-speed", FunctionIndex::Port(2), 5, Commit::kBulkWrite, error_));
   sent = fake_.last();
   EXPECT_EQ(sent.operation, kOpSet);
   EXPECT_EQ(sent.valueType, kValueInteger);
@@ -73,110 +73,110 @@ TEST_F(SwitchNodeTest, SetChoosesSetOrSetDefault) {
 }
 
 TEST_F(SwitchNodeTest, CommitSkipsUnchangedValuesAndMarksTheRecordChanged) {
-  ASSERT_TRUE(node_->Set("port-flow-control", 0, 0, true, error_));
+  ASSERT_TRUE(node_->Set("port-flow-control", FunctionIndex::Port(0), 0, Commit::kOperatorChange, error_));
   EXPECT_EQ(fake_.count(), 0u);
-  ASSERT_TRUE(node_->Set("port-flow-control", 0, 0, false, error_));
+  ASSERT_TRUE(node_->Set("port-flow-control", FunctionIndex::Port(0), 0, Commit::kBulkWrite, error_));
   EXPECT_EQ(fake_.count(), 1u);
 
-  ASSERT_TRUE(node_->Set("port-flow-control", 0, 1, true, error_));
+  ASSERT_TRUE(node_->Set("port-flow-control", FunctionIndex::Port(0), 1, Commit::kOperatorChange, error_));
   EXPECT_EQ(saver_.saves, 1);
   EXPECT_TRUE(record_.Changed());
-  ASSERT_TRUE(node_->Set("port-flow-control", 0, 0, true, error_));
+  ASSERT_TRUE(node_->Set("port-flow-control", FunctionIndex::Port(0), 0, Commit::kOperatorChange, error_));
   EXPECT_TRUE(record_.Changed());  // back to the saved CRC, still changed
 
   // A failed save fails the setter but keeps the value.
   saver_.failWith = kErrFileOpen;
-  EXPECT_FALSE(node_->Set("energy-saving", 1, true, error_));
+  EXPECT_FALSE(node_->Set("energy-saving", 1, Commit::kOperatorChange, error_));
   EXPECT_EQ(error_.code, kErrFileOpen);
   EXPECT_EQ(error_.detail, "disk full");
   EXPECT_EQ(record_.energySaving, 1);
 }
 
 TEST_F(SwitchNodeTest, RangeChecksSendNothing) {
-  EXPECT_FALSE(node_->Set("macaddress-aging-timer", 9, false, error_));
+  EXPECT_FALSE(node_->Set("macaddress-aging-timer", 9, Commit::kBulkWrite, error_));
   EXPECT_EQ(error_.code, kErrOutOfRange);
   EXPECT_EQ(error_.detail, "MACアドレスのエージング時間の範囲は10～64800です");
-  EXPECT_FALSE(node_->Set("port-speed", 8, 5, false, error_));
+  EXPECT_FALSE(node_->Set("port-speed", FunctionIndex::Port(8), 5, Commit::kBulkWrite, error_));
   EXPECT_EQ(error_.code, kErrPortNumber);
   EXPECT_EQ(error_.detail, "ポート番号の範囲は1～8です");
-  EXPECT_FALSE(node_->Set("vlan-id", 256, 5, false, error_));
+  EXPECT_FALSE(node_->Set("vlan-id", FunctionIndex::Registration(256), 5, Commit::kBulkWrite, error_));
   EXPECT_EQ(error_.code, kErrRegistrationNumber);
   EXPECT_EQ(error_.detail, "登録番号の範囲は1～256です");
-  EXPECT_FALSE(node_->Set("vlan-id", 3, 4095, false, error_));
+  EXPECT_FALSE(node_->Set("vlan-id", FunctionIndex::Registration(3), 4095, Commit::kBulkWrite, error_));
   EXPECT_EQ(error_.code, kErrOutOfRange);
   EXPECT_EQ(error_.detail, "VLAN IDの範囲は1～4094です");
-  EXPECT_FALSE(node_->Set("counter-frame-rx-type", 0, 3, 2, false, error_));
+  EXPECT_FALSE(node_->Set("counter-frame-rx-type", FunctionIndex::PortCounter(0, 3), 2, Commit::kBulkWrite, error_));
   EXPECT_EQ(error_.code, kErrCounterNumber);
   EXPECT_EQ(error_.detail, "カウンタ番号の範囲は1～3です");
-  EXPECT_FALSE(node_->Set("vlan-multiple", 0, 8, 1, false, error_));
+  EXPECT_FALSE(node_->Set("vlan-multiple", FunctionIndex::PortGroup(0, 8), 1, Commit::kBulkWrite, error_));
   EXPECT_EQ(error_.code, kErrOutOfRange);
   EXPECT_EQ(error_.detail, "マルチプルVLAN IDの範囲は1～8です");
-  EXPECT_FALSE(node_->Get("status-fan-rpm ", 2, error_));
+  EXPECT_FALSE(node_->Get("status-fan-rpm ", FunctionIndex::Fan(2), error_));
   EXPECT_EQ(error_.code, kErrPortNumber);
   EXPECT_EQ(error_.detail, "FAN番号の範囲は1～2です");
-  EXPECT_FALSE(node_->Set("qos-dscp-remark-class", 0, 5, false, error_));
+  EXPECT_FALSE(node_->Set("qos-dscp-remark-class", FunctionIndex::Port(0), 5, Commit::kBulkWrite, error_));
   EXPECT_EQ(error_.detail, "受信フレーム置き換えクラスの範囲は0～4です");
-  EXPECT_FALSE(node_->Set("loopdetect-count", 2, false, error_));
-  EXPECT_FALSE(node_->Set("loopdetect-time", 61, false, error_));
-  EXPECT_FALSE(node_->Set("loopdetect-recovery-timer", 0, false, error_));
-  EXPECT_FALSE(node_->Set("vlan-access", 0, 256, false, error_));
+  EXPECT_FALSE(node_->Set("loopdetect-count", 2, Commit::kBulkWrite, error_));
+  EXPECT_FALSE(node_->Set("loopdetect-time", 61, Commit::kBulkWrite, error_));
+  EXPECT_FALSE(node_->Set("loopdetect-recovery-timer", 0, Commit::kBulkWrite, error_));
+  EXPECT_FALSE(node_->Set("vlan-access", FunctionIndex::Port(0), 256, Commit::kBulkWrite, error_));
   EXPECT_EQ(error_.code, kErrRegistrationNumber);
-  EXPECT_FALSE(node_->Set("no-such-function", 1, false, error_));
+  EXPECT_FALSE(node_->Set("no-such-function", 1, Commit::kBulkWrite, error_));
   EXPECT_EQ(error_.code, kErrFunctionInfo);
   EXPECT_EQ(error_.detail, "no-such-function");
   EXPECT_EQ(fake_.count(), 0u);
 
-  ASSERT_TRUE(node_->Set("macaddress-aging-timer", 300, false, error_));
+  ASSERT_TRUE(node_->Set("macaddress-aging-timer", 300, Commit::kBulkWrite, error_));
   EXPECT_EQ(fake_.last().operation, kOpSetDefault);
-  ASSERT_TRUE(node_->Set("macaddress-aging-timer", 64800, false, error_));
+  ASSERT_TRUE(node_->Set("macaddress-aging-timer", 64800, Commit::kBulkWrite, error_));
   EXPECT_EQ(fake_.last().operation, kOpSet);
 }
 
 TEST_F(SwitchNodeTest, IndexedDefaultsAndWireForms) {
-  ASSERT_TRUE(node_->Set("vlan-id", 0, 1, false, error_));
+  ASSERT_TRUE(node_->Set("vlan-id", FunctionIndex::Registration(0), 1, Commit::kBulkWrite, error_));
   EXPECT_EQ(fake_.last().operation, kOpSetDefault);
   EXPECT_EQ(fake_.last().indexType, kIndexRegistration);
-  ASSERT_TRUE(node_->Set("vlan-id", 4, 5, false, error_));
+  ASSERT_TRUE(node_->Set("vlan-id", FunctionIndex::Registration(4), 5, Commit::kBulkWrite, error_));
   EXPECT_EQ(fake_.last().operation, kOpSetDefault);
   EXPECT_EQ(fake_.last().firstIndex, 5);
 
   // vlan-access: set carries the entry + 1 under a registration index (one
   // INTEGER on the wire, like the port index of its get).
-  ASSERT_TRUE(node_->Set("vlan-access", 1, 9, false, error_));
+  ASSERT_TRUE(node_->Set("vlan-access", FunctionIndex::Port(1), 9, Commit::kBulkWrite, error_));
   EXPECT_EQ(fake_.last().firstIndex, 2);
   EXPECT_EQ(fake_.last().intValue, 10);
   fake_.SetInteger(Id("vlan-access"), 12, 2);
-  ASSERT_TRUE(node_->Get("vlan-access", 1, error_));
+  ASSERT_TRUE(node_->Get("vlan-access", FunctionIndex::Port(1), error_));
   EXPECT_EQ(fake_.last().indexType, kIndexPort);
   EXPECT_EQ(record_.ports[1].accessVlanEntry, 11);
 
-  ASSERT_TRUE(node_->Set("vlan-trunk", 3, 7, 1, false, error_));
+  ASSERT_TRUE(node_->Set("vlan-trunk", FunctionIndex::PortRegistration(3, 7), 1, Commit::kBulkWrite, error_));
   EXPECT_EQ(fake_.last().indexType, kIndexPortRegistration);
   EXPECT_EQ(fake_.last().firstIndex, 4);
   EXPECT_EQ(fake_.last().secondIndex, 8);
 
-  ASSERT_TRUE(node_->Set("counter-frame-rx-type", 0, 4 - 2, 2, false, error_));
+  ASSERT_TRUE(node_->Set("counter-frame-rx-type", FunctionIndex::PortCounter(0, 4 - 2), 2, Commit::kBulkWrite, error_));
   EXPECT_EQ(fake_.last().operation, kOpSetDefault);  // counter 3's default is 2
 
-  ASSERT_TRUE(node_->Set("routebackup-backup-port", 0, 3, false, error_));
+  ASSERT_TRUE(node_->Set("routebackup-backup-port", FunctionIndex::Port(0), 3, Commit::kBulkWrite, error_));
   EXPECT_EQ(fake_.last().intValue, 4);
-  ASSERT_TRUE(node_->Set("routebackup-backup-port", 0, -1, false, error_));
+  ASSERT_TRUE(node_->Set("routebackup-backup-port", FunctionIndex::Port(0), -1, Commit::kBulkWrite, error_));
   EXPECT_EQ(fake_.last().operation, kOpSetDefault);
 }
 
 TEST_F(SwitchNodeTest, MirroringDestinationPerModel) {
   UseModel("NTR7100-24G");
-  ASSERT_TRUE(node_->Set("mirroring-dest", 23, false, error_));
+  ASSERT_TRUE(node_->Set("mirroring-dest", 23, Commit::kBulkWrite, error_));
   EXPECT_EQ(fake_.last().operation, kOpSetDefault);
   EXPECT_EQ(fake_.last().indexType, kIndexNone);
-  ASSERT_TRUE(node_->Set("mirroring-dest", 7, false, error_));
+  ASSERT_TRUE(node_->Set("mirroring-dest", 7, Commit::kBulkWrite, error_));
   EXPECT_EQ(fake_.last().operation, kOpSet);
   EXPECT_EQ(fake_.last().intValue, 8);
   EXPECT_EQ(record_.mirrorDestination, 7);
 
   UseModel("NTR7100-8G");
   const auto before = fake_.count();
-  EXPECT_FALSE(node_->Set("mirroring-dest", 8, false, error_));
+  EXPECT_FALSE(node_->Set("mirroring-dest", 8, Commit::kBulkWrite, error_));
   EXPECT_EQ(error_.code, kErrPortNumber);
   EXPECT_EQ(fake_.count(), before);
 }
@@ -184,7 +184,7 @@ TEST_F(SwitchNodeTest, MirroringDestinationPerModel) {
 TEST_F(SwitchNodeTest, GetAnswersBecomeRecordValues) {
   fake_.SetInteger(Id("port-speed"), 7, 1);
   record_.ports[0].speed = 3;
-  ASSERT_TRUE(node_->Get("port-speed", 0, error_));
+  ASSERT_TRUE(node_->Get("port-speed", FunctionIndex::Port(0), error_));
   EXPECT_EQ(record_.ports[0].speed, 3);  // 7 is not a speed: ignored
 
   fake_.SetInteger(Id("led-brightness"), 2);
@@ -211,7 +211,7 @@ TEST_F(SwitchNodeTest, GetAnswersBecomeRecordValues) {
   EXPECT_EQ(saver_.saves, saves);  // no save for the MAC
 
   fake_.SetInteger(Id("status-counter-frame-rx"), -1, 2, 3);  // a full 64-bit count
-  ASSERT_TRUE(node_->Get("status-counter-frame-rx", 1, 2, error_));
+  ASSERT_TRUE(node_->Get("status-counter-frame-rx", FunctionIndex::PortCounter(1, 2), error_));
   EXPECT_EQ(record_.portStatus[1].rxFrames[2], ~std::uint64_t{0});
 
   // A get answered without a value fails with code 10.
@@ -222,7 +222,7 @@ TEST_F(SwitchNodeTest, GetAnswersBecomeRecordValues) {
 
 TEST_F(SwitchNodeTest, RefusalsMapToTheirCodes) {
   fake_.Refuse(Id("port-use"), 1);
-  EXPECT_FALSE(node_->Set("port-use", 0, 0, false, error_));
+  EXPECT_FALSE(node_->Set("port-use", FunctionIndex::Port(0), 0, Commit::kBulkWrite, error_));
   EXPECT_EQ(error_.code, kErrSwitchBusy);
   EXPECT_EQ(record_.ports[0].use, 1);  // unchanged on failure
   fake_.Refuse(Id("restart"), 6);
@@ -236,28 +236,28 @@ TEST_F(SwitchNodeTest, RefusalsMapToTheirCodes) {
 TEST_F(SwitchNodeTest, FirmwareUpdateRefusesSettersAndSkipsStatus) {
   for (std::int32_t state : {kStateFirmPrepare, kStateFirmTransfer}) {
     record_.switchState = state;
-    EXPECT_FALSE(node_->Set("port-speed", 0, 5, false, error_));
+    EXPECT_FALSE(node_->Set("port-speed", FunctionIndex::Port(0), 5, Commit::kBulkWrite, error_));
     EXPECT_EQ(error_.code, kErrFirmwareUpdating);
-    EXPECT_FALSE(node_->Get("port-speed", 0, error_));
+    EXPECT_FALSE(node_->Get("port-speed", FunctionIndex::Port(0), error_));
     EXPECT_FALSE(node_->Execute("restart", error_));
-    EXPECT_FALSE(node_->SetSystemName("x", true, error_));
-    EXPECT_TRUE(node_->Get("status-port-speed", 0, error_));
+    EXPECT_FALSE(node_->SetSystemName("x", Commit::kOperatorChange, error_));
+    EXPECT_TRUE(node_->Get("status-port-speed", FunctionIndex::Port(0), error_));
   }
   record_.switchState = kStateBulk;
-  EXPECT_TRUE(node_->Get("status-loopdetect-port", 0, error_));
+  EXPECT_TRUE(node_->Get("status-loopdetect-port", FunctionIndex::Port(0), error_));
   EXPECT_EQ(fake_.count(), 0u);
 }
 
 TEST_F(SwitchNodeTest, SystemNameDefaultAndCodePage) {
-  ASSERT_TRUE(node_->SetSystemName("本社スイッチ", true, error_));
+  ASSERT_TRUE(node_->SetSystemName("本社スイッチ", Commit::kOperatorChange, error_));
   EXPECT_EQ(fake_.last().operation, kOpSet);
   EXPECT_EQ(fake_.last().octets, "\x96\x7B\x8E\xD0\x83\x58\x83\x43\x83\x62\x83\x60");
-  ASSERT_TRUE(node_->SetSystemName(std::string(40, 'a'), false, error_));
+  ASSERT_TRUE(node_->SetSystemName(std::string(40, 'a'), Commit::kBulkWrite, error_));
   EXPECT_EQ(fake_.last().octets, std::string(32, 'a'));
-  ASSERT_TRUE(node_->SetSystemName("NTR7100-8G_SN1", false, error_));
+  ASSERT_TRUE(node_->SetSystemName("NTR7100-8G_SN1", Commit::kBulkWrite, error_));
   EXPECT_EQ(fake_.last().operation, kOpSetDefault);
   const auto before = fake_.count();
-  EXPECT_FALSE(node_->SetSystemName("emoji😀", false, error_));
+  EXPECT_FALSE(node_->SetSystemName("emoji😀", Commit::kBulkWrite, error_));
   EXPECT_EQ(error_.code, kErrOutOfRange);
   EXPECT_EQ(fake_.count(), before);
 }
@@ -265,7 +265,7 @@ TEST_F(SwitchNodeTest, SystemNameDefaultAndCodePage) {
 TEST_F(SwitchNodeTest, QosRateSelections) {
   UseModel("NTR7100-24G");
   // Unit 3 ("32m") by default: selection 8 (raw 17) is valid.
-  ASSERT_TRUE(node_->Set("qos-policing-speed", 0, 8, true, error_));
+  ASSERT_TRUE(node_->Set("qos-policing-speed", FunctionIndex::Port(0), 8, Commit::kOperatorChange, error_));
   EXPECT_EQ(fake_.last().intValue, 17);
   EXPECT_EQ(record_.ports[0].policingSelection, 8);
   EXPECT_EQ(record_.ports[0].policingRate, 17);
@@ -273,27 +273,27 @@ TEST_F(SwitchNodeTest, QosRateSelections) {
   record_.ports[1].shapingRate = 5;
   record_.ports[1].shapingSelection = kNoSelection;
   const auto before = fake_.count();
-  ASSERT_TRUE(node_->Set("qos-shaping-speed", 1, 3, true, error_));
+  ASSERT_TRUE(node_->Set("qos-shaping-speed", FunctionIndex::Port(1), 3, Commit::kOperatorChange, error_));
   EXPECT_EQ(fake_.count(), before);
   EXPECT_EQ(record_.ports[1].shapingSelection, 3);
   // Selection -2 sends the stored raw value and keeps it.
-  ASSERT_TRUE(node_->Set("qos-shaping-speed", 1, kNoSelection, false, error_));
+  ASSERT_TRUE(node_->Set("qos-shaping-speed", FunctionIndex::Port(1), kNoSelection, Commit::kBulkWrite, error_));
   EXPECT_EQ(fake_.last().intValue, 5);
   EXPECT_EQ(record_.ports[1].shapingRate, 5);
   // Raw value 1 is the default.
-  ASSERT_TRUE(node_->Set("qos-shaping-speed", 1, 2, false, error_));
+  ASSERT_TRUE(node_->Set("qos-shaping-speed", FunctionIndex::Port(1), 2, Commit::kBulkWrite, error_));
   EXPECT_EQ(fake_.last().operation, kOpSetDefault);
-  EXPECT_FALSE(node_->Set("qos-shaping-speed", 1, 9, false, error_));
+  EXPECT_FALSE(node_->Set("qos-shaping-speed", FunctionIndex::Port(1), 9, Commit::kBulkWrite, error_));
   EXPECT_EQ(error_.code, kErrSpeedValue);
 
   // A get stores the raw value and its selection under the current unit.
   fake_.SetInteger(Id("qos-policing-speed"), 30, 3);
   record_.qosSpeedUnit = 2;
-  ASSERT_TRUE(node_->Get("qos-policing-speed", 2, error_));
+  ASSERT_TRUE(node_->Get("qos-policing-speed", FunctionIndex::Port(2), error_));
   EXPECT_EQ(record_.ports[2].policingRate, 30);
   EXPECT_EQ(record_.ports[2].policingSelection, 7);
   record_.qosSpeedUnit = 7;
-  ASSERT_TRUE(node_->Get("qos-policing-speed", 2, error_));
+  ASSERT_TRUE(node_->Get("qos-policing-speed", FunctionIndex::Port(2), error_));
   EXPECT_EQ(record_.ports[2].policingSelection, kNoSelection);
 }
 

@@ -39,7 +39,7 @@ class PacketSwitch {
       PDUDATA request;
       ErrorPair error;
       if (!DecodePdu(error, payload, LookupFunctionTypes, request) ||
-          request.application != kAppFuncRequest) {
+          request.application != PduType::kFuncRequest) {
         continue;
       }
       const auto& function = std::get<FUNCREQUEST>(request.body);
@@ -47,7 +47,7 @@ class PacketSwitch {
       reply.transactionId = request.transactionId;
       reply.sourceMac = socket_.mac();
       reply.destinationMac = kToolGroupAddress;
-      reply.application = kAppFuncResponse;
+      reply.application = PduType::kFuncResponse;
       FUNCRESPONSE response;
       response.valueType = function.operation == kOpGet ? kValueInteger : kValueNone;
       response.intValue = function.firstIndex * 10;
@@ -96,7 +96,7 @@ TEST(RealLinkTransactions, DispatcherPairsAnswersOnRealFrames) {
   node.Attach();
   for (int port = 0; port < 24; ++port) {
     ErrorPair failure;
-    ASSERT_TRUE(node.Get("qos-policing-speed", port, failure)) << failure.code;
+    ASSERT_TRUE(node.Get("qos-policing-speed", FunctionIndex::Port(port), failure)) << failure.code;
     EXPECT_EQ(record.ports[port].policingRate, (port + 1) * 10);
   }
   EXPECT_EQ(peer.answered(), 24);

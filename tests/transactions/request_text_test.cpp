@@ -7,7 +7,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "catalogue/function_catalogue.h"
+#include "catalogue/function_descriptors.h"
 #include "catalogue/l2_switch_node.h"
 #include "catalogue/switch_model.h"
 #include "fake_switch.h"
@@ -19,9 +19,9 @@ namespace {
 
 using namespace std::chrono_literals;
 
-FUNCREQUEST Request(const char* keyword, std::int32_t operation, std::int32_t first = 0,
+FUNCREQUEST Request(const char* keyword, Operation operation, std::int32_t first = 0,
                     std::int32_t second = 0) {
-  const FunctionEntry* entry = FindFunctionByKeyword(keyword);
+  const FunctionDescriptor* entry = FindFunctionByKeyword(keyword);
   FUNCREQUEST request;
   request.functionId = entry->functionId;
   request.operation = operation;
@@ -76,7 +76,7 @@ TEST(RequestText, CommandTexts) {
   FUNCREQUEST mac = Request("status-macaddress-addr", kOpGet);
   mac.indexMac = etherAddress{0x02, 0x5C, 0x71, 0, 0, 0xAB};
   EXPECT_EQ(IndexText(mac), "02:5C:71:00:00:AB");
-  FUNCREQUEST odd = Request("port-use", 9);
+  FUNCREQUEST odd = Request("port-use", static_cast<Operation>(9));
   odd.indexType = 12;
   odd.valueType = 5;
   EXPECT_EQ(OperationWord(9), "不明");
@@ -124,7 +124,7 @@ class ReportTest : public ::testing::Test {
 
 TEST_F(ReportTest, RefusedSetIsLoggedAndCorrected) {
   fake_.Refuse(FindFunctionByKeyword("port-speed")->functionId, 8);
-  EXPECT_FALSE(node_->Set("port-speed", 2, 5, false, error_));
+  EXPECT_FALSE(node_->Set("port-speed", FunctionIndex::Port(2), 5, Commit::kBulkWrite, error_));
   EXPECT_EQ(error_.code, kErrBadParameter);
   EXPECT_EQ(record_.ports[2].speed, 1);  // never stored
   record_.ports[2].speed = 5;  // as a bulk write that stored it before asking would
@@ -143,17 +143,17 @@ TEST_F(ReportTest, CorrectionsOfOtherFields) {
   fake_.Refuse(FindFunctionByKeyword("qos-shaping-speed")->functionId, 1);
   fake_.Refuse(FindFunctionByKeyword("mirroring-dest")->functionId, 1);
   record_.vlanIds[3] = 77;
-  EXPECT_FALSE(node_->Set("vlan-id", 3, 100, false, error_));
+  EXPECT_FALSE(node_->Set("vlan-id", FunctionIndex::Registration(3), 100, Commit::kBulkWrite, error_));
   EXPECT_TRUE(ReportFailedRequest(*node_, error_));
   EXPECT_EQ(record_.vlanIds[3], 1);
   record_.ports[0].shapingRate = 4;
   record_.ports[0].shapingSelection = 1;
-  EXPECT_FALSE(node_->Set("qos-shaping-speed", 0, 8, false, error_));
+  EXPECT_FALSE(node_->Set("qos-shaping-speed", FunctionIndex::Port(0), 8, Commit::kBulkWrite, error_));
   EXPECT_TRUE(ReportFailedRequest(*node_, error_));
   EXPECT_EQ(record_.ports[0].shapingRate, 1);
   EXPECT_EQ(record_.ports[0].shapingSelection, 2);
   record_.mirrorDestination = 3;
-  EXPECT_FALSE(node_->Set("mirroring-dest", 5, false, error_));
+  EXPECT_FALSE(node_->Set("mirroring-dest", 5, Commit::kBulkWrite, error_));
   EXPECT_TRUE(ReportFailedRequest(*node_, error_));
   EXPECT_EQ(record_.mirrorDestination, 7);
   EXPECT_EQ(record_.failures.Copy().size(), 3u);
@@ -169,7 +169,7 @@ TEST_F(ReportTest, FailuresThatAreNotRefusalsAreNotLogged) {
   EXPECT_TRUE(record_.failures.empty());
 
   // A range check names the refused request without sending it.
-  EXPECT_FALSE(node_->Set("port-speed", 9, 5, false, error_));
+  EXPECT_FALSE(node_->Set("port-speed", FunctionIndex::Port(9), 5, Commit::kBulkWrite, error_));
   EXPECT_FALSE(ReportFailedRequest(*node_, error_));
   EXPECT_EQ(node_->lastCommandText.get(), "switch control function set port-speed 10 100-fdx");
 

@@ -7,7 +7,7 @@
 #include <functional>
 #include <optional>
 
-#include "catalogue/function_catalogue.h"
+#include "catalogue/function_descriptors.h"
 #include "protocol/pdu_decoder.h"
 #include "protocol/pdu_encoder.h"
 #include "support/memory_link.h"
@@ -49,7 +49,7 @@ inline PDUDATA Response(const PDUDATA& request, std::int32_t result,
                         std::int32_t valueType = kValueNone, std::int64_t value = 0) {
   PDUDATA reply;
   reply.transactionId = request.transactionId;
-  reply.application = kAppFuncResponse;
+  reply.application = PduType::kFuncResponse;
   FUNCRESPONSE response;
   response.result = result;
   response.valueType = valueType;

@@ -117,10 +117,10 @@ TEST_F(TransactorTest, LateAnswerOfAnEarlierAttemptCountsForTheSameTransaction) 
     return std::nullopt;
   });
   PDUDATA pdu;
-  pdu.application = kAppFuncRequest;
+  pdu.application = PduType::kFuncRequest;
   pdu.body = Get();
   ErrorPair error;
-  const bool ok = transactor_.Transaction(0, pdu, true, 30, false, 0, error);
+  const bool ok = transactor_.Transaction(pdu, {.attempts = 30}, error);
   for (auto& t : late) t.join();
   ASSERT_TRUE(ok) << error.code;
   EXPECT_EQ(std::get<FUNCRESPONSE>(pdu.body).intValue, 7);
@@ -130,7 +130,7 @@ TEST_F(TransactorTest, WrongApplicationNumberIs34) {
   ScriptedPeer peer(link_, [](const PDUDATA& request, int) {
     PDUDATA reply;
     reply.transactionId = request.transactionId;
-    reply.application = kAppFirmPrepareAnswer;
+    reply.application = PduType::kFirmPrepareAnswer;
     reply.body = ResultBody{0};
     return std::optional<PDUDATA>(reply);
   });
@@ -209,8 +209,8 @@ TEST_F(TransactorTest, FirmwareTransactionsAndTheirStates) {
   ScriptedPeer peer(link_, [](const PDUDATA& request, int) {
     PDUDATA reply;
     reply.transactionId = request.transactionId;
-    reply.application = request.application + 1;
-    reply.body = ResultBody{request.application == kAppFirmBlock ? 3 : 0};
+    reply.application = static_cast<PduType>(static_cast<std::int32_t>(request.application) + 1);
+    reply.body = ResultBody{request.application == PduType::kFirmBlock ? 3 : 0};
     return std::optional<PDUDATA>(reply);
   });
   ErrorPair error;

@@ -35,7 +35,7 @@ class Collected {
   std::vector<PDUDATA> items_;
 };
 
-PDUDATA FromSwitch(std::int32_t application, PduBody body, std::int32_t id = 3) {
+PDUDATA FromSwitch(PduType application, PduBody body, std::int32_t id = 3) {
   PDUDATA pdu;
   pdu.transactionId = id;
   pdu.sourceMac = test::kTestSwitchMac;
@@ -53,15 +53,15 @@ TEST(TransactionHub, RoutesRepliesAndNoticesToHooksAndDropsTheRest) {
   hub.SetNoticeHook([&](const PDUDATA& pdu) { notices.Add(pdu); });
 
   // Queued before the receive thread starts: drained when it does.
-  link.Deliver(test::EncodeOrDie(FromSwitch(kAppNoticeLoop, OneIntegerBody{4})));
+  link.Deliver(test::EncodeOrDie(FromSwitch(PduType::kNoticeLoop, OneIntegerBody{4})));
   ASSERT_TRUE(hub.StartReceiveThread());
   link.Deliver(Bytes{0x30, 0x82});  // undecodable: dropped silently
-  link.Deliver(test::EncodeOrDie(FromSwitch(kAppDiscoveryRequest, DISCOVERYREQUEST{30, {}, {}})));
+  link.Deliver(test::EncodeOrDie(FromSwitch(PduType::kDiscoveryRequest, DISCOVERYREQUEST{30, {}, {}})));
   DISCOVERYREPLY reply;
   reply.switchMac = test::kTestSwitchMac;
-  link.Deliver(test::EncodeOrDie(FromSwitch(kAppDiscoveryReply, reply)));
-  link.Deliver(test::EncodeOrDie(FromSwitch(kAppNoticePortSpeed, TwoIntegersBody{2, 6})));
-  link.Deliver(test::EncodeOrDie(FromSwitch(kAppNoticeFan, EmptyBody{})));
+  link.Deliver(test::EncodeOrDie(FromSwitch(PduType::kDiscoveryReply, reply)));
+  link.Deliver(test::EncodeOrDie(FromSwitch(PduType::kNoticePortSpeed, TwoIntegersBody{2, 6})));
+  link.Deliver(test::EncodeOrDie(FromSwitch(PduType::kNoticeFan, EmptyBody{})));
 
   ASSERT_TRUE(replies.WaitFor(1));
   ASSERT_TRUE(notices.WaitFor(3));
@@ -69,9 +69,9 @@ TEST(TransactionHub, RoutesRepliesAndNoticesToHooksAndDropsTheRest) {
   EXPECT_EQ(replies.items().size(), 1u);
   const auto got = notices.items();
   ASSERT_EQ(got.size(), 3u);
-  EXPECT_EQ(got[0].application, kAppNoticeLoop);
-  EXPECT_EQ(got[1].application, kAppNoticePortSpeed);
-  EXPECT_EQ(got[2].application, kAppNoticeFan);
+  EXPECT_EQ(got[0].application, PduType::kNoticeLoop);
+  EXPECT_EQ(got[1].application, PduType::kNoticePortSpeed);
+  EXPECT_EQ(got[2].application, PduType::kNoticeFan);
   EXPECT_EQ(link.QueuedCount(), 0u);
 }
 
@@ -81,17 +81,19 @@ TEST(TransactionHub, AnswersPairByTransactionIdAlone) {
   hub.SetSourceMac(test::kTestAdapterMac);
   AutoResetEvent first, second;
   PDUDATA request;
-  request.application = kAppFingerprintQuery;
+  request.application = PduType::kFingerprintQuery;
   request.body = EmptyBody{};
   ErrorPair error;
   std::int32_t id = -1;
-  ASSERT_TRUE(hub.SendPdu(0, request, test::kTestSwitchMac, &first, &id, true, 41, error));
+  ASSERT_TRUE(hub.SendPdu(request, test::kTestSwitchMac,
+                          {.transactionId = 41, .answerEvent = &first, .idOut = &id}, error));
   EXPECT_EQ(id, 41);
-  ASSERT_TRUE(hub.SendPdu(0, request, test::kTestSwitchMac, &second, nullptr, true, 42, error));
+  ASSERT_TRUE(hub.SendPdu(request, test::kTestSwitchMac,
+                          {.transactionId = 42, .answerEvent = &second}, error));
   EXPECT_EQ(hub.PendingCount(), 2u);
 
   // An answer from another MAC still pairs by ID.
-  PDUDATA answer = FromSwitch(kAppFingerprintAnswer, FingerprintAnswerBody{0, 1234}, 42);
+  PDUDATA answer = FromSwitch(PduType::kFingerprintAnswer, FingerprintAnswerBody{0, 1234}, 42);
   answer.sourceMac = etherAddress{2, 2, 2, 2, 2, 2};
   link.Deliver(test::EncodeOrDie(answer));
   hub.DrainReceiveQueue();
