@@ -4,12 +4,11 @@
 
 namespace ntr {
 
-SettingChange SettingChange::Set(std::string keyword, int first, int second, std::int32_t value) {
+SettingChange SettingChange::Set(std::string keyword, FunctionIndex index, std::int32_t value) {
   SettingChange change;
   change.kind = Kind::kSet;
   change.keyword = std::move(keyword);
-  change.first = first;
-  change.second = second;
+  change.index = index;
   change.value = value;
   return change;
 }
@@ -56,9 +55,9 @@ void ApplyJob::Stop() {
 bool ApplyJob::Send(const SettingChange& change, ErrorPair& error) {
   switch (change.kind) {
     case SettingChange::Kind::kSet:
-      return node_.Set(change.keyword, change.first, change.second, change.value, true, error);
+      return node_.Set(change.keyword, change.index, change.value, Commit::kOperatorChange, error);
     case SettingChange::Kind::kSystemName:
-      return node_.SetSystemName(change.text, true, error);
+      return node_.SetSystemName(change.text, Commit::kOperatorChange, error);
     case SettingChange::Kind::kExecute:
       return node_.Execute(change.keyword, error);
   }

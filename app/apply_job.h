@@ -21,12 +21,11 @@ struct SettingChange {
   enum class Kind { kSet, kSystemName, kExecute };
   Kind kind = Kind::kSet;
   std::string keyword;    // the function's keyword
-  int first = 0;          // indexes, 0-based, as the setters take them
-  int second = 0;
+  FunctionIndex index;     // 0-based, as the setters take it
   std::int32_t value = 0;  // kSet
   std::string text;        // kSystemName: the new name
 
-  static SettingChange Set(std::string keyword, int first, int second, std::int32_t value);
+  static SettingChange Set(std::string keyword, FunctionIndex index, std::int32_t value);
   static SettingChange SystemName(std::string name);
   static SettingChange Execute(std::string keyword);
 };

@@ -36,7 +36,7 @@ class SwitchLifetimeTest : public test::DiscoveryFixture {
   std::size_t SetsSent() {
     std::size_t count = 0;
     for (const auto& entry : peer_->Log()) {
-      count += entry.application == kAppFuncRequest && entry.function.operation == kOpSet ? 1 : 0;
+      count += entry.application == PduType::kFuncRequest && entry.function.operation == kOpSet ? 1 : 0;
     }
     return count;
   }
@@ -46,7 +46,7 @@ class SwitchLifetimeTest : public test::DiscoveryFixture {
   std::vector<SettingChange> PortUses(int count) {
     std::vector<SettingChange> changes;
     // Ports 5 to 8: nothing of the tree hangs there.
-    for (int i = 0; i < count; ++i) changes.push_back(SettingChange::Set("port-use", 4 + i % 4, 0, i % 2));
+    for (int i = 0; i < count; ++i) changes.push_back(SettingChange::Set("port-use", FunctionIndex::Port(4 + i % 4), i % 2));
     return changes;
   }
   std::filesystem::path image_;
@@ -105,8 +105,8 @@ TEST_F(SwitchLifetimeTest, ApplyJobStopsAtTheFirstFailureOrAtAStop) {
   ErrorPair error;
   // In order; the refused third change ends the job, the fourth is never sent.
   const std::uint64_t job = a->StartApply(
-      {SettingChange::Set("port-use", 4, 0, 0), SettingChange::SystemName("lifetime"),
-       SettingChange::Set("port-speed", 5, 0, 99), SettingChange::Set("port-use", 6, 0, 0)},
+      {SettingChange::Set("port-use", FunctionIndex::Port(4), 0), SettingChange::SystemName("lifetime"),
+       SettingChange::Set("port-speed", FunctionIndex::Port(5), 99), SettingChange::Set("port-use", FunctionIndex::Port(6), 0)},
       error);
   auto result = notices_.WaitFor(Notification::kApplyResult, 20s);
   ASSERT_TRUE(result.has_value());
