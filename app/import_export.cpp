@@ -10,6 +10,7 @@
 
 #include "app/config_writer.h"
 #include "catalogue/switch_model.h"
+#include "protocol/write_all.h"
 
 namespace ntr {
 namespace {
@@ -32,13 +33,29 @@ bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes) {
   return ok;
 }
 
+bool ReadSavedSettings(std::string& bytes, ErrorPair& error) {
+  const std::filesystem::path source = ConfigFilePath();
+  return ReadWholeFile(source, bytes) || error.Fail(kErrFileOpen, source.string());
+}
+
 }  // namespace
 
 bool ExportSettings(const std::filesystem::path& destination, ErrorPair& error) {
+  // The atomic replacement renames over whatever is there: only a regular
+  // file may be replaced, never a link, a pipe or a device.
+  struct stat info {};
+  if (::lstat(destination.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+    return error.Fail(kErrFileOpen,
+                      destination.string() + ": " + std::string(kExportNotRegularText));
+  }
   std::string bytes;
-  const std::filesystem::path source = ConfigFilePath();
-  if (!ReadWholeFile(source, bytes)) return error.Fail(kErrFileOpen, source.string());
-  return WriteFileAtomically(destination, bytes, error);
+  return ReadSavedSettings(bytes, error) && WriteFileAtomically(destination, bytes, error);
+}
+
+bool ExportSettingsTo(int fd, ErrorPair& error) {
+  std::string bytes;
+  if (!ReadSavedSettings(bytes, error)) return false;
+  return WriteAll(fd, bytes) || error.Fail(kErrFileOpen, "standard output");
 }
 
 SettingsImport::SettingsImport(Parts parts) : parts_(std::move(parts)) {}

@@ -42,9 +42,16 @@ enum TopPanelAction : std::int64_t {
   kImportFailed = 5,
 };
 
-// Copies the saved configuration file to `destination`, replacing a file
-// there; false with code 6 when it cannot be read or written.
+// Copies the saved configuration file to `destination`, replacing a regular
+// file there or creating a new one; false with code 6 when it cannot be read
+// or written. Anything else at `destination` (a symbolic link, a named pipe,
+// a device, a folder) is left alone and refused, with
+// kExportNotRegularText in the detail.
 bool ExportSettings(const std::filesystem::path& destination, ErrorPair& error);
+// Writes the saved configuration file to the open descriptor `fd` (standard
+// output); false with code 6 when it cannot be read or written.
+bool ExportSettingsTo(int fd, ErrorPair& error);
+inline constexpr std::string_view kExportNotRegularText = "not a regular file";
 
 class SettingsImport {
  public:

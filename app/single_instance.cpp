@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 
 #include "protocol/data_folder.h"
 
@@ -21,12 +20,10 @@ std::string SingleInstance::Key(std::string_view title) {
 }
 
 std::filesystem::path SingleInstance::LockPath(std::string_view title) {
-  const std::string name = Key(title) + ".lock";
-  if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime != nullptr && *runtime == '/') {
-    return std::filesystem::path(runtime) / name;
-  }
+  // In the data folder itself: whatever the runtime folder, two copies on
+  // one data folder find the same lock.
   MakeDataFolder();
-  return DataFolder() / name;
+  return DataFolder() / (Key(title) + ".lock");
 }
 
 bool SingleInstance::Acquire(std::string_view title) {

@@ -1,6 +1,7 @@
-// One running copy of the tool per user: an exclusive lock on a file named
-// after the application title, in $XDG_RUNTIME_DIR (or the data folder when
-// that is not set). The lock goes with the process, also when it crashes.
+// One running copy of the tool per data folder: an exclusive lock on a file
+// named after the application title inside the data folder, so that copies
+// with different runtime folders (two sessions, two users) never share one
+// data folder. The lock goes with the process, also when it crashes.
 // (Raising the running copy's window is the window's part: it listens on a
 // local socket of the same key.)
 #pragma once

@@ -14,6 +14,8 @@
 #include "catalogue/status_texts.h"
 #include "catalogue/switch_model.h"
 #include "cli/ntrctl_session.h"
+#include "cli/ntrctl_switch_ref.h"
+#include "cli/ntrctl_version.h"
 #include "cli/ntrctl_words.h"
 #include "protocol/net_device.h"
 
@@ -29,7 +31,7 @@ int Fail(const std::string& text) {
 }
 int Fail(const ErrorPair& error) { return Fail(FormatErrorMessage(error)); }
 int Usage(const std::string& text) {
-  std::fprintf(stderr, "ntrctl: %s\n%s", text.c_str(), kUsage);
+  std::fprintf(stderr, "ntrctl: %s\n%s\n", text.c_str(), kUsageHint);
   return kExitUsage;
 }
 
@@ -42,6 +44,10 @@ class Progress {
     const int filled = percent / 5;
     std::fprintf(stderr, "\r[%.*s%*s] %3d%%", filled, "####################", 20 - filled, "", percent);
     std::fflush(stderr);
+  }
+  // The work is done: the bar ends full.
+  void Done() {
+    if (last_ >= 0) Show(100);
   }
   ~Progress() {
     if (last_ >= 0) std::fprintf(stderr, "\n");
@@ -264,6 +270,7 @@ int Read(Session& session, ManagedSwitch& sw) {
           return false;
         },
         std::chrono::minutes(10));
+    if (session.readsEnded() > before && !sw.settings.lastRunFailed()) progress.Done();
   }
   // The end of the read was taken like the view takes it (Session).
   if (sw.settings.lastRunFailed()) return kExitFailure;
@@ -358,16 +365,33 @@ int FactoryReset(Session& session, ManagedSwitch& sw) {
   return kExitOk;
 }
 
+// "-" is standard output; a file is replaced only when it is a regular one.
+int Export(const std::string& destination) {
+  ErrorPair error;
+  const bool done = destination == "-" ? ExportSettingsTo(STDOUT_FILENO, error)
+                                       : ExportSettings(destination, error);
+  if (done) return kExitOk;
+  if (error.detail.find(kExportNotRegularText) != std::string::npos) {
+    return Fail(error.detail + ": only a regular file is replaced (use - for standard output)");
+  }
+  return Fail(FormatErrorMessage(error) + (error.detail.empty() ? "" : " (" + error.detail + ")"));
+}
+
 int Run(const Options& options) {
   const std::string& command = options.command;
   const auto& args = options.arguments;
-  if (command == "adapters") return Adapters(options);
+  if (command == "adapters") return options.arguments.empty() ? Adapters(options)
+                                                             : Usage("adapters takes no arguments");
 
   static const std::vector<std::string> known = {
       "discover", "show", "get", "set", "read", "apply", "export", "import", "firmware",
       "restart", "clear-counters", "restart-poe", "factory-reset"};
   if (std::find(known.begin(), known.end(), command) == known.end()) {
     return Usage("unknown command " + command);
+  }
+  static const std::vector<std::string> withJson = {"discover", "show", "read"};
+  if (options.json && std::find(withJson.begin(), withJson.end(), command) == withJson.end()) {
+    return Usage("--json: " + command + " has no JSON output");
   }
   const std::size_t wanted = command == "apply" || command == "firmware" ? 2
                              : command == "export" || command == "import" ? 1
@@ -376,19 +400,27 @@ int Run(const Options& options) {
   if (command == "get" || command == "set" ? args.size() < 2 : args.size() != wanted) {
     return Usage("wrong number of arguments for " + command);
   }
+  const bool namesSwitch = command != "discover" && command != "export" && command != "import";
+  if (namesSwitch && ParseSwitchRef(args[0]).kind == SwitchRef::Kind::kMalformedMac) {
+    return Usage("malformed MAC address " + args[0] +
+                 " (six hex pairs: 02:5C:71:00:00:01, 02-5C-71-00-00-01 or 025C71000001)");
+  }
 
   Session session(options);
   if (const int status = session.Start(); status != kExitOk) return status;
   if (command == "discover") return Discover(session);
-  if (command == "export") {
-    ErrorPair error;
-    return ExportSettings(args[0], error) ? kExitOk : Fail(error);
-  }
+  if (command == "export") return Export(args[0]);
   if (command == "import") return Import(session, args[0]);
 
   session.RunDiscovery();
-  ManagedSwitch* sw = session.WaitForSwitch(args[0]);
+  const SwitchLookup lookup = session.WaitForSwitch(args[0]);
+  ManagedSwitch* sw = lookup.found;
   if (session.fatal()) return kExitFailure;
+  if (!lookup.sameName.empty()) {
+    std::string macs;
+    for (const auto& mac : lookup.sameName) macs += "\n  " + mac;
+    return Fail("several switches are named " + args[0] + "; name one by its MAC address:" + macs);
+  }
   if (sw == nullptr) {
     std::fprintf(stderr, "ntrctl: switch %s not found\n", args[0].c_str());
     return kExitNotFound;
@@ -419,6 +451,10 @@ int main(int argc, char** argv) {
   if (!ParseOptions(argc, argv, options, error)) return Usage(error);
   if (options.help) {
     std::fputs(kUsage, stdout);
+    return kExitOk;
+  }
+  if (options.version) {
+    std::printf("ntrctl %s\n", kVersion);
     return kExitOk;
   }
   return Run(options);

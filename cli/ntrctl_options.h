@@ -22,14 +22,19 @@ struct Options {
   std::optional<bool> newDevice;        // --new factory|device
   std::optional<bool> settingsChanged;  // --changed tool|device
   std::optional<bool> factoryState;     // --factory yes|no
-  bool help = false;
+  bool help = false;     // --help
+  bool version = false;  // --version
   std::string command;
   std::vector<std::string> arguments;
 };
 
-// Parses argv; false with the reason in `error`.
+// Parses argv; false with the reason in `error`. Options may stand anywhere on
+// the line, as "--name value" or "--name=value"; the first other word is the
+// command, the rest its arguments; after "--" every word is an argument.
 bool ParseOptions(int argc, char** argv, Options& options, std::string& error);
 
 extern const char* const kUsage;
+// The line after a usage error.
+inline constexpr char kUsageHint[] = "Try 'ntrctl --help'.";
 
 }  // namespace ntr::cli

@@ -1,10 +1,35 @@
 #include "cli/ntrctl_session.h"
 
-#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include "app/single_instance.h"
+#include "protocol/capture_handle.h"
+#include "protocol/data_folder.h"
 #include "protocol/net_device.h"
 
 namespace ntr::cli {
+
+namespace {
+
+// What to run once so that ntrctl may capture without root (as the README says).
+void PrintCapabilityHint() {
+  std::error_code error;
+  std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (error) self = "ntrctl";
+  std::fprintf(stderr,
+               "ntrctl: run it as root, or give the program the capabilities once:\n"
+               "  sudo setcap cap_net_raw,cap_net_admin+eip %s\n",
+               self.c_str());
+}
+
+}  // namespace
 
 Session::Session(const Options& options) : options_(options), operator_(options) {
   app_ = std::make_unique<CMarlApp>(CMarlApp::Parts{operator_, loop_, this, nullptr});
@@ -34,10 +59,33 @@ int Session::Start() {
       return kExitFailure;
     }
   }
+  // The lock of the single copy lives in the data folder: without one there
+  // is nothing to lock (and nowhere to keep the configuration).
+  if (!MakeDataFolder()) {
+    std::fprintf(stderr,
+                 "ntrctl: cannot create the data folder %s; set HOME or XDG_DATA_HOME to a "
+                 "folder you can write\n",
+                 DataFolder().c_str());
+    return kExitFailure;
+  }
   if (!app_->InitInstance()) {
     if (app_->anotherCopyRuns()) {
-      std::fprintf(stderr, "ntrctl: another copy of the tool is running\n");
+      // The lock also fails when its file cannot be made at all.
+      const std::filesystem::path lock = SingleInstance::LockPath(kApplicationTitle);
+      const int fd = ::open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+      if (fd < 0) {
+        std::fprintf(stderr, "ntrctl: cannot open the lock file %s: %s\n", lock.c_str(),
+                     std::strerror(errno));
+        return kExitFailure;
+      }
+      ::close(fd);
+      std::fprintf(stderr, "ntrctl: another copy of the tool is running on %s\n",
+                   DataFolder().c_str());
       return kExitAnotherCopy;
+    }
+    const ErrorPair error = app_->lastError();
+    if (error.code == kErrDeviceOpen && error.detail.find(kCapturePermissionHint) != std::string::npos) {
+      PrintCapabilityHint();
     }
     return kExitFailure;  // the operator was told why (or cancelled the choice)
   }
@@ -58,21 +106,58 @@ bool Session::RunUntil(const std::function<bool()>& done, std::chrono::milliseco
   return loop_.RunUntil([&] { return fatal_ || done(); }, timeout) && !fatal_;
 }
 
-ManagedSwitch* Session::Find(const std::string& who) {
-  const auto mac = ParseMac(who);
+std::vector<ManagedSwitch*> Session::Matching(const SwitchRef& ref) {
+  std::vector<ManagedSwitch*> found;
+  if (ref.kind == SwitchRef::Kind::kMalformedMac) return found;
   for (ManagedSwitch* sw : app_->discovery().Switches()) {
-    if (mac ? sw->mac() == *mac : sw->record().systemName.get() == who) return sw;
+    if (ref.kind == SwitchRef::Kind::kMac ? sw->mac() == ref.mac
+                                          : sw->record().systemName.get() == ref.name) {
+      found.push_back(sw);
+    }
   }
-  return nullptr;
+  return found;
 }
 
-ManagedSwitch* Session::WaitForSwitch(const std::string& who) {
-  ManagedSwitch* found = nullptr;
+ManagedSwitch* Session::Find(const std::string& who) {
+  const auto found = Matching(ParseSwitchRef(who));
+  return found.size() == 1 ? found.front() : nullptr;
+}
+
+SwitchLookup Session::WaitForSwitch(const std::string& who) {
+  const SwitchRef ref = ParseSwitchRef(who);
+  Discovery& discovery = app_->discovery();
+  std::size_t count = 0;
+  std::uint32_t stableSince = discovery.cyclesRun();
+  const auto settled = [&] {
+    std::vector<ManagedSwitch*> ready;
+    for (ManagedSwitch* sw : Matching(ref)) {
+      if (Settled(*sw)) ready.push_back(sw);
+    }
+    return ready;
+  };
   RunUntil([&] {
-    found = Find(who);
-    return found != nullptr && Settled(*found);
+    if (settled().empty()) return false;
+    if (ref.kind == SwitchRef::Kind::kMac) return true;
+    // A name may be shared: wait until every switch found so far has told its
+    // name and no new one came in a whole discovery cycle.
+    const auto list = discovery.Switches();
+    if (list.size() != count) {
+      count = list.size();
+      stableSince = discovery.cyclesRun();
+    }
+    for (ManagedSwitch* sw : list) {
+      if (StatusOf(*sw).phase == SwitchPhase::kIdentifying) return false;
+    }
+    return discovery.cyclesRun() >= stableSince + 1;
   });
-  return found != nullptr && Settled(*found) ? found : nullptr;
+  SwitchLookup lookup;
+  const auto ready = settled();
+  if (ready.size() == 1) {
+    lookup.found = ready.front();
+  } else {
+    for (ManagedSwitch* sw : ready) lookup.sameName.push_back(FormatSwitchMac(sw->mac()));
+  }
+  return lookup;
 }
 
 bool Session::Poll(ManagedSwitch& sw) {

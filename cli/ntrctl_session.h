@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/event_loop.h"
 #include "app/marl_app.h"
@@ -15,8 +16,14 @@
 #include "app/switch_service.h"
 #include "cli/ntrctl_operator.h"
 #include "cli/ntrctl_options.h"
+#include "cli/ntrctl_switch_ref.h"
 
 namespace ntr::cli {
+
+struct SwitchLookup {
+  ManagedSwitch* found = nullptr;
+  std::vector<std::string> sameName;  // MACs when the name is not unique
+};
 
 class Session : public NotificationSink {
  public:
@@ -32,10 +39,14 @@ class Session : public NotificationSink {
   bool RunUntil(const std::function<bool()>& done);
   bool RunUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
 
-  // A managed switch by MAC text or system name; null when none is.
+  // The managed switches a MAC address or system name names.
+  std::vector<ManagedSwitch*> Matching(const SwitchRef& ref);
+  // A managed switch by MAC text or system name; null when none or several are.
   ManagedSwitch* Find(const std::string& who);
-  // Waits until the switch is managed and settled; null after the time-out.
-  ManagedSwitch* WaitForSwitch(const std::string& who);
+  // Waits until the switch is managed and settled (for a name, also until the
+  // switches found so far have told their names); nothing found after the
+  // time-out, or the MACs of several switches of that name.
+  SwitchLookup WaitForSwitch(const std::string& who);
   // Managed and ready: identity read, adopted, nothing under way.
   static bool Settled(const ManagedSwitch& sw) { return IsReady(sw); }
   // Requests a poll and waits for it.

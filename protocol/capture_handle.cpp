@@ -10,6 +10,7 @@ constexpr char kKernelFilter[] = "ether dst 03:5c:71:00:e8:13 and ether proto 0x
 std::string ActivationError(pcap_t* handle, int status) {
   std::string text = pcap_geterr(handle);
   if (text.empty()) text = pcap_statustostr(status);
+  if (status == PCAP_ERROR_PERM_DENIED) text.append("; ").append(kCapturePermissionHint);
   return text;
 }
 

@@ -8,6 +8,11 @@
 
 namespace ntr {
 
+// Added to the library's text when the capture was refused for want of
+// privileges.
+inline constexpr char kCapturePermissionHint[] =
+    "needs CAP_NET_RAW, and CAP_NET_ADMIN for promiscuous mode";
+
 struct CaptureCloser {
   void operator()(pcap_t* handle) const { pcap_close(handle); }
 };

@@ -11,8 +11,8 @@
 #   scripts/demo-network.sh [COMMAND...]
 #
 # Environment:
-#   BUILD_DIR     build folder holding sim/ntr-switch-sim (default: build);
-#                 the simulator is built there when missing
+#   BUILD_DIR     build folder holding sim/ntr-switch-sim (default: build-run,
+#                 as scripts/run.sh); the simulator is built there when missing
 #   DEMO_SECONDS  without COMMAND: wait this many seconds instead of until
 #                 Ctrl-C (default 0, until Ctrl-C)
 # COMMAND sees:
@@ -25,7 +25,7 @@
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
+BUILD_DIR="${BUILD_DIR:-$ROOT/build-run}"
 DEMO_SECONDS="${DEMO_SECONDS:-0}"
 SIM="$BUILD_DIR/sim/ntr-switch-sim"
 
@@ -34,7 +34,8 @@ if [[ $(id -u) -ne 0 ]]; then
   exit 2
 fi
 if [[ ! -x $SIM ]]; then
-  cmake -S "$ROOT" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNTR_BUILD_TESTS=OFF
+  cmake -S "$ROOT" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNTR_BUILD_TESTS=OFF \
+    -DNTR_BUILD_BENCH=OFF
   cmake --build "$BUILD_DIR" --target ntr-switch-sim
 fi
 
@@ -109,7 +110,8 @@ echo "Simulated switches:"
 "$SIM" --ctl "$WORK/control.sock" list | sed 's/^/  /'
 echo
 echo "Settings of 'edge' in the configuration-file grammar (after a change made behind the tool's back):"
-"$SIM" --ctl "$WORK/control.sock" "drift edge port-use 5 0" "dump edge" | sed 's/^/  /'
+"$SIM" --ctl "$WORK/control.sock" "drift edge port-use 5 0" >/dev/null  # answers "ok"
+"$SIM" --ctl "$WORK/control.sock" "dump edge" | sed 's/^/  /'
 echo
 
 if [[ $# -gt 0 ]]; then

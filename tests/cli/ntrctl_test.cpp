@@ -2,6 +2,7 @@
 
 #include "catalogue/switch_model.h"
 #include "cli/ntrctl_options.h"
+#include "cli/ntrctl_switch_ref.h"
 #include "cli/ntrctl_words.h"
 
 namespace ntr::cli {
@@ -29,17 +30,41 @@ TEST(NtrctlOptions, OptionsBeforeTheCommandAndAnswers) {
   EXPECT_EQ(options.settingsChanged, true);
   EXPECT_EQ(options.factoryState, false);
   EXPECT_EQ(options.command, "set");
-  // After the command everything is an argument, even what looks like an option.
+  // Options anywhere on the line, "--name=value" as well; after "--" only
+  // arguments; "-" alone is an argument.
   Options later;
-  ASSERT_TRUE(Parse({"set", "sw1", "system-name", "--json"}, later, error));
-  EXPECT_FALSE(later.json);
-  EXPECT_EQ(later.arguments.back(), "--json");
+  ASSERT_TRUE(Parse({"export", "--json", "-", "--timeout=7", "--adapter=veth2", "--", "--new"},
+                    later, error))
+      << error;
+  EXPECT_TRUE(later.json);
+  EXPECT_EQ(later.timeoutSeconds, 7);
+  EXPECT_EQ(later.adapter, "veth2");
+  EXPECT_EQ(later.command, "export");
+  EXPECT_EQ(later.arguments, (std::vector<std::string>{"-", "--new"}));
+  Options version;
+  ASSERT_TRUE(Parse({"--version"}, version, error));
+  EXPECT_TRUE(version.version);
 
   for (const auto& bad : std::vector<std::vector<std::string>>{
            {}, {"--timeout", "0", "discover"}, {"--new", "maybe", "discover"}, {"--bogus", "discover"},
-           {"--adapter"}}) {
+           {"--adapter"}, {"discover", "--timeout="}, {"--json=yes", "discover"}, {"discover", "--new=x"}}) {
     Options o;
     EXPECT_FALSE(Parse(bad, o, error)) << (bad.empty() ? "" : bad[0]);
+  }
+}
+
+TEST(NtrctlSwitchRef, MacFormsNamesAndMalformedMacs) {
+  const etherAddress mac{0x02, 0x5C, 0x71, 0x00, 0x00, 0x02};
+  for (const char* text : {"02:5C:71:00:00:02", "02-5c-71-00-00-02", "025C71000002", "025c71000002"}) {
+    const SwitchRef ref = ParseSwitchRef(text);
+    EXPECT_EQ(ref.kind, SwitchRef::Kind::kMac) << text;
+    EXPECT_EQ(ref.mac, mac) << text;
+  }
+  for (const char* text : {"02:5C:71:00:00", "02:5C:71:00:00:002", "02:5C-71:00:00:02", "02::5C:71:00:00"}) {
+    EXPECT_EQ(ParseSwitchRef(text).kind, SwitchRef::Kind::kMalformedMac) << text;
+  }
+  for (const char* text : {"core", "poe-lab", "025C7100000", "02:5C:71:00:00:0G", "edge-2f", "-"}) {
+    EXPECT_EQ(ParseSwitchRef(text).kind, SwitchRef::Kind::kName) << text;
   }
 }
 

@@ -1,6 +1,7 @@
 #include "protocol/error_log.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -128,6 +129,52 @@ TEST_F(ErrorLogTest, ConcurrentWritersNeverInterleave) {
     at = end;
   }
   EXPECT_EQ(records, kThreads * kEntries);
+}
+
+TEST_F(ErrorLogTest, FullLogMovesToDotOneBeforeTheNextRecord) {
+  const fs::path log = root_ / "capped.txt";
+  const fs::path older = root_ / "capped.txt.1";
+  // Up to the limit the records go on the end.
+  ASSERT_TRUE(AppendCappedLog(log, "aaaa", 10));
+  ASSERT_TRUE(AppendCappedLog(log, "bbbbbb", 10));
+  EXPECT_EQ(ReadFile(log), "aaaabbbbbb");
+  EXPECT_FALSE(fs::exists(older));
+  // Past it the file becomes ".1", replacing an older one, and a new file begins.
+  ASSERT_TRUE(AppendCappedLog(log, "c", 10));
+  EXPECT_EQ(ReadFile(older), "aaaabbbbbb");
+  EXPECT_EQ(ReadFile(log), "c");
+  ASSERT_TRUE(AppendCappedLog(log, std::string(20, 'd'), 10));  // a record larger than the cap
+  EXPECT_EQ(ReadFile(older), "c");
+  EXPECT_EQ(ReadFile(log), std::string(20, 'd'));
+
+  // Writers in several processes rotating the same file lose and split no record.
+  const fs::path shared = root_ / "shared.txt";
+  constexpr int kWriters = 4;
+  constexpr int kRecords = 200;
+  std::vector<pid_t> children;
+  for (int w = 0; w < kWriters; ++w) {
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      bool ok = true;
+      for (int i = 0; i < kRecords; ++i) ok = AppendCappedLog(shared, std::string(99, char('a' + w)) + "\n", 1000) && ok;
+      _exit(ok ? 0 : 1);
+    }
+    children.push_back(pid);
+  }
+  for (const pid_t pid : children) {
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  for (const fs::path& file : {shared, fs::path(shared.string() + ".1")}) {
+    const std::string text = ReadFile(file);
+    EXPECT_LE(text.size(), 1000u);
+    ASSERT_EQ(text.size() % 100, 0u) << file;
+    for (std::size_t at = 0; at < text.size(); at += 100) {
+      EXPECT_EQ(text.substr(at, 100), std::string(99, text[at]) + "\n") << file << " at " << at;
+    }
+  }
 }
 
 TEST_F(ErrorLogTest, UnwritableFolderLosesTheEntryQuietly) {

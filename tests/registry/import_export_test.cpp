@@ -3,7 +3,12 @@
 // sent through adoption again.
 #include "app/import_export.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 
 #include "app_fixture.h"
 
@@ -67,6 +72,36 @@ TEST_F(ImportExportTest, ExportThenImportGivesTheSameRegistry) {
 
   EXPECT_FALSE(ExportSettings(root_ / "no-such-folder" / "x.txt", error));
   EXPECT_EQ(error.code, kErrFileOpen);
+}
+
+TEST_F(ImportExportTest, ExportReplacesOnlyRegularFiles) {
+  test::WriteConfig(ConfigFilePath(), kRegistry);
+  const std::string saved = test::ReadBytes(ConfigFilePath());
+  const auto target = root_ / "target.txt";
+  test::WriteBytes(target, "old");
+  const auto link = root_ / "link.txt";
+  const auto pipe = root_ / "pipe";
+  std::filesystem::create_symlink(target, link);
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  ErrorPair error;
+  for (const auto& refused : {link, pipe, root_}) {
+    EXPECT_FALSE(ExportSettings(refused, error)) << refused;
+    EXPECT_NE(error.detail.find(kExportNotRegularText), std::string::npos) << error.detail;
+  }
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_TRUE(std::filesystem::is_fifo(pipe));
+  EXPECT_EQ(test::ReadBytes(target), "old");
+  ASSERT_TRUE(ExportSettings(target, error));  // a regular file is replaced
+  EXPECT_EQ(test::ReadBytes(target), saved);
+
+  int ends[2];
+  ASSERT_EQ(pipe2(ends, O_CLOEXEC), 0);
+  ASSERT_TRUE(ExportSettingsTo(ends[1], error));  // the saved file is small enough for a pipe
+  ::close(ends[1]);
+  std::string piped(saved.size() + 1, '\0');
+  piped.resize(static_cast<std::size_t>(std::max<ssize_t>(0, ::read(ends[0], piped.data(), piped.size()))));
+  ::close(ends[0]);
+  EXPECT_EQ(piped, saved);
 }
 
 TEST_F(ImportExportTest, OneMisspeltKeywordFailsTheWholeImport) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/single_instance.h"
 #include "app_fixture.h"
 
 namespace ntr {
@@ -67,6 +68,16 @@ TEST_F(MarlAppTest, SecondCopyIsRefusedWithoutAWord) {
 
   app_->ExitInstance();  // the first copy ends: the next one may run
   EXPECT_TRUE(second.InitInstance());
+}
+
+TEST_F(MarlAppTest, OneCopyPerDataFolderWhateverTheRuntimeFolder) {
+  SingleInstance first;
+  SingleInstance second;
+  ASSERT_TRUE(first.Acquire(kApplicationTitle));
+  setenv("XDG_RUNTIME_DIR", (root_ / "other-session").c_str(), 1);
+  EXPECT_FALSE(second.Acquire(kApplicationTitle));  // the same data folder
+  setenv("XDG_DATA_HOME", (root_ / "other-data").c_str(), 1);
+  EXPECT_TRUE(second.Acquire(kApplicationTitle));  // a data folder of its own
 }
 
 TEST_F(MarlAppTest, AdapterChoiceFailures) {

@@ -1,0 +1,43 @@
+#include "cli/ntrctl_switch_ref.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace ntr::cli {
+namespace {
+
+bool IsHex(char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }
+bool IsSeparator(char c) { return c == ':' || c == '-'; }
+
+}  // namespace
+
+SwitchRef ParseSwitchRef(std::string_view text) {
+  SwitchRef ref;
+  ref.name = std::string(text);
+  const bool allHex = !text.empty() && std::all_of(text.begin(), text.end(), IsHex);
+  if (allHex && text.size() == 12) {
+    // Without separators: put them in and read it the usual way.
+    std::string spelled;
+    for (std::size_t i = 0; i < text.size(); i += 2) {
+      if (i > 0) spelled += ':';
+      spelled.append(text.substr(i, 2));
+    }
+    ref.kind = SwitchRef::Kind::kMac;
+    ref.mac = *ParseMac(spelled);
+    return ref;
+  }
+  const bool macCharacters =
+      std::all_of(text.begin(), text.end(), [](char c) { return IsHex(c) || IsSeparator(c); });
+  const bool separated = std::any_of(text.begin(), text.end(), IsSeparator);
+  const bool digits = std::any_of(text.begin(), text.end(), IsHex);
+  if (!(macCharacters && separated && digits)) return ref;  // a name
+  if (const auto mac = ParseMac(text)) {
+    ref.kind = SwitchRef::Kind::kMac;
+    ref.mac = *mac;
+  } else {
+    ref.kind = SwitchRef::Kind::kMalformedMac;
+  }
+  return ref;
+}
+
+}  // namespace ntr::cli

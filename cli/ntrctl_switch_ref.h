@@ -1,0 +1,23 @@
+// How a command names a switch: a MAC address ("02:5C:71:00:00:02",
+// "02-5c-71-00-00-02" or "025C71000002") or a system name. Text made of hex
+// digits and ':' or '-' separators that is no valid MAC address is a
+// malformed MAC address, not a name.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "protocol/ether_address.h"
+
+namespace ntr::cli {
+
+struct SwitchRef {
+  enum class Kind { kMac, kName, kMalformedMac };
+  Kind kind = Kind::kName;
+  etherAddress mac{};  // kMac only
+  std::string name;    // the text as given
+};
+
+SwitchRef ParseSwitchRef(std::string_view text);
+
+}  // namespace ntr::cli
