@@ -14,7 +14,7 @@
 #include "catalogue/status_texts.h"
 #include "catalogue/switch_model.h"
 #include "cli/ntrctl_session.h"
-#include "cli/ntrctl_switch_ref.h"
+#include "cli/ntrctl_switch_argument.h"
 #include "cli/ntrctl_version.h"
 #include "cli/ntrctl_words.h"
 #include "protocol/net_device.h"
@@ -401,7 +401,7 @@ int Run(const Options& options) {
     return Usage("wrong number of arguments for " + command);
   }
   const bool namesSwitch = command != "discover" && command != "export" && command != "import";
-  if (namesSwitch && ParseSwitchRef(args[0]).kind == SwitchRef::Kind::kMalformedMac) {
+  if (namesSwitch && ParseSwitchArgument(args[0]).kind == SwitchArgument::Kind::kMalformedMac) {
     return Usage("malformed MAC address " + args[0] +
                  " (six hex pairs: 02:5C:71:00:00:01, 02-5C-71-00-00-01 or 025C71000001)");
   }

@@ -106,11 +106,11 @@ bool Session::RunUntil(const std::function<bool()>& done, std::chrono::milliseco
   return loop_.RunUntil([&] { return fatal_ || done(); }, timeout) && !fatal_;
 }
 
-std::vector<ManagedSwitch*> Session::Matching(const SwitchRef& ref) {
+std::vector<ManagedSwitch*> Session::Matching(const SwitchArgument& ref) {
   std::vector<ManagedSwitch*> found;
-  if (ref.kind == SwitchRef::Kind::kMalformedMac) return found;
+  if (ref.kind == SwitchArgument::Kind::kMalformedMac) return found;
   for (ManagedSwitch* sw : app_->discovery().Switches()) {
-    if (ref.kind == SwitchRef::Kind::kMac ? sw->mac() == ref.mac
+    if (ref.kind == SwitchArgument::Kind::kMac ? sw->mac() == ref.mac
                                           : sw->record().systemName.get() == ref.name) {
       found.push_back(sw);
     }
@@ -119,12 +119,12 @@ std::vector<ManagedSwitch*> Session::Matching(const SwitchRef& ref) {
 }
 
 ManagedSwitch* Session::Find(const std::string& who) {
-  const auto found = Matching(ParseSwitchRef(who));
+  const auto found = Matching(ParseSwitchArgument(who));
   return found.size() == 1 ? found.front() : nullptr;
 }
 
 SwitchLookup Session::WaitForSwitch(const std::string& who) {
-  const SwitchRef ref = ParseSwitchRef(who);
+  const SwitchArgument ref = ParseSwitchArgument(who);
   Discovery& discovery = app_->discovery();
   std::size_t count = 0;
   std::uint32_t stableSince = discovery.cyclesRun();
@@ -137,7 +137,7 @@ SwitchLookup Session::WaitForSwitch(const std::string& who) {
   };
   RunUntil([&] {
     if (settled().empty()) return false;
-    if (ref.kind == SwitchRef::Kind::kMac) return true;
+    if (ref.kind == SwitchArgument::Kind::kMac) return true;
     // A name may be shared: wait until every switch found so far has told its
     // name and no new one came in a whole discovery cycle.
     const auto list = discovery.Switches();

@@ -16,7 +16,7 @@
 #include "app/switch_service.h"
 #include "cli/ntrctl_operator.h"
 #include "cli/ntrctl_options.h"
-#include "cli/ntrctl_switch_ref.h"
+#include "cli/ntrctl_switch_argument.h"
 
 namespace ntr::cli {
 
@@ -40,7 +40,7 @@ class Session : public NotificationSink {
   bool RunUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
 
   // The managed switches a MAC address or system name names.
-  std::vector<ManagedSwitch*> Matching(const SwitchRef& ref);
+  std::vector<ManagedSwitch*> Matching(const SwitchArgument& ref);
   // A managed switch by MAC text or system name; null when none or several are.
   ManagedSwitch* Find(const std::string& who);
   // Waits until the switch is managed and settled (for a name, also until the

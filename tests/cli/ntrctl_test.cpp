@@ -2,7 +2,7 @@
 
 #include "catalogue/switch_model.h"
 #include "cli/ntrctl_options.h"
-#include "cli/ntrctl_switch_ref.h"
+#include "cli/ntrctl_switch_argument.h"
 #include "cli/ntrctl_words.h"
 
 namespace ntr::cli {
@@ -53,18 +53,18 @@ TEST(NtrctlOptions, OptionsBeforeTheCommandAndAnswers) {
   }
 }
 
-TEST(NtrctlSwitchRef, MacFormsNamesAndMalformedMacs) {
+TEST(NtrctlSwitchArgument, MacFormsNamesAndMalformedMacs) {
   const etherAddress mac{0x02, 0x5C, 0x71, 0x00, 0x00, 0x02};
   for (const char* text : {"02:5C:71:00:00:02", "02-5c-71-00-00-02", "025C71000002", "025c71000002"}) {
-    const SwitchRef ref = ParseSwitchRef(text);
-    EXPECT_EQ(ref.kind, SwitchRef::Kind::kMac) << text;
+    const SwitchArgument ref = ParseSwitchArgument(text);
+    EXPECT_EQ(ref.kind, SwitchArgument::Kind::kMac) << text;
     EXPECT_EQ(ref.mac, mac) << text;
   }
   for (const char* text : {"02:5C:71:00:00", "02:5C:71:00:00:002", "02:5C-71:00:00:02", "02::5C:71:00:00"}) {
-    EXPECT_EQ(ParseSwitchRef(text).kind, SwitchRef::Kind::kMalformedMac) << text;
+    EXPECT_EQ(ParseSwitchArgument(text).kind, SwitchArgument::Kind::kMalformedMac) << text;
   }
   for (const char* text : {"core", "poe-lab", "025C7100000", "02:5C:71:00:00:0G", "edge-2f", "-"}) {
-    EXPECT_EQ(ParseSwitchRef(text).kind, SwitchRef::Kind::kName) << text;
+    EXPECT_EQ(ParseSwitchArgument(text).kind, SwitchArgument::Kind::kName) << text;
   }
 }
 

@@ -1,4 +1,4 @@
-#include "cli/ntrctl_switch_ref.h"
+#include "cli/ntrctl_switch_argument.h"
 
 #include <algorithm>
 #include <cctype>
@@ -11,8 +11,8 @@ bool IsSeparator(char c) { return c == ':' || c == '-'; }
 
 }  // namespace
 
-SwitchRef ParseSwitchRef(std::string_view text) {
-  SwitchRef ref;
+SwitchArgument ParseSwitchArgument(std::string_view text) {
+  SwitchArgument ref;
   ref.name = std::string(text);
   const bool allHex = !text.empty() && std::all_of(text.begin(), text.end(), IsHex);
   if (allHex && text.size() == 12) {
@@ -22,7 +22,7 @@ SwitchRef ParseSwitchRef(std::string_view text) {
       if (i > 0) spelled += ':';
       spelled.append(text.substr(i, 2));
     }
-    ref.kind = SwitchRef::Kind::kMac;
+    ref.kind = SwitchArgument::Kind::kMac;
     ref.mac = *ParseMac(spelled);
     return ref;
   }
@@ -32,10 +32,10 @@ SwitchRef ParseSwitchRef(std::string_view text) {
   const bool digits = std::any_of(text.begin(), text.end(), IsHex);
   if (!(macCharacters && separated && digits)) return ref;  // a name
   if (const auto mac = ParseMac(text)) {
-    ref.kind = SwitchRef::Kind::kMac;
+    ref.kind = SwitchArgument::Kind::kMac;
     ref.mac = *mac;
   } else {
-    ref.kind = SwitchRef::Kind::kMalformedMac;
+    ref.kind = SwitchArgument::Kind::kMalformedMac;
   }
   return ref;
 }

@@ -11,13 +11,13 @@
 
 namespace ntr::cli {
 
-struct SwitchRef {
+struct SwitchArgument {
   enum class Kind { kMac, kName, kMalformedMac };
   Kind kind = Kind::kName;
   etherAddress mac{};  // kMac only
   std::string name;    // the text as given
 };
 
-SwitchRef ParseSwitchRef(std::string_view text);
+SwitchArgument ParseSwitchArgument(std::string_view text);
 
 }  // namespace ntr::cli
