@@ -1,6 +1,7 @@
 #include "app/switch_service.h"
 
 #include <algorithm>
+#include <fstream>
 
 #include "app/factory_reset.h"
 #include "app/marl_app.h"
@@ -108,6 +109,40 @@ ServiceResult SwitchService::RestartPoeSupply(ManagedSwitch& sw) {
   ServiceResult result;
   result.text = std::string(kPoeSupplyRestartedText);
   return result;
+}
+
+ServiceResult SwitchService::StartFirmware(ManagedSwitch& sw, const std::filesystem::path& file) {
+  if (!std::ifstream(file, std::ios::binary)) return Failed(FormatErrorMessage(kErrFileOpen));
+  ErrorPair error;
+  if (!sw.StartFirmwareUpdate(file.string(), error)) return Failed(error);
+  return {};
+}
+
+void SwitchService::AbortFirmware(const SwitchRef& ref) {
+  if (ManagedSwitch* sw = app_.discovery().Find(ref)) sw->AbortFirmwareUpdate();
+}
+
+ServiceResult SwitchService::FirmwareEnded(const SwitchRef& ref) {
+  ManagedSwitch* sw = app_.discovery().Find(ref);
+  if (sw == nullptr) return Failed(kSwitchLostText);
+  const ManagedSwitch::FirmwareStatus status = sw->firmwareStatus();
+  switch (status.state) {
+    case kFirmwareCompleted: {
+      SwitchRestarting(*sw);
+      ServiceResult result;
+      result.text = std::string(kFirmwareDoneText);
+      return result;
+    }
+    case kFirmwareSwitchGone:
+      return Failed(kSwitchLostText);
+    default:
+      break;
+  }
+  sw->record().switchState = kStateIdle;
+  const std::string detail = status.state == kFirmwareFileError ? FormatErrorMessage(kErrFileOpen)
+                             : status.state == kFirmwareAborted ? std::string(kFirmwareAbortedText)
+                                                                : status.errorText;
+  return Failed(std::string(kFirmwareFailedText) + detail);
 }
 
 void SwitchService::SwitchRestarting(ManagedSwitch& sw) {

@@ -26,6 +26,10 @@ inline constexpr std::string_view kPoeSupplyRestartedText = "給電を再開し�
 inline constexpr std::string_view kNoSettingsInFileText = "ファイル内にデータが見つかりません";
 inline constexpr std::string_view kApplyFailedText = "設定の更新に失敗しました。";
 inline constexpr std::string_view kReadFailedLogText = "致命的なエラー(機器の読込みに失敗)";
+inline constexpr std::string_view kFirmwareDoneText = "ファームウェアの更新を行い、自動で再起動します。";
+inline constexpr std::string_view kFirmwareFailedText = "ファームウェアの更新に失敗しました: ";
+inline constexpr std::string_view kFirmwareAbortedText = "更新が中断されました。";
+inline constexpr std::string_view kSwitchLostText = "スイッチハブをロストしました。";
 
 // How a use case ended: `text` is what to show (on success it may be empty),
 // `details` further lines, `error` the failure's code when one caused it.
@@ -67,6 +71,16 @@ class SwitchService {
   ServiceResult ClearCounters(ManagedSwitch& sw);
   ServiceResult RestartPoeSupply(ManagedSwitch& sw);
   void SwitchRestarting(ManagedSwitch& sw);
+
+  // A firmware update, which runs on the switch's own job thread: the start
+  // (false with the error when the file cannot be read or the job cannot
+  // start), the abort request, and the end, once the job has finished or the
+  // switch has gone (`FirmwareEnded` reports kFirmwareFinished's state). On
+  // success discovery takes the switch as restarting; otherwise it is idle
+  // again and the text says why.
+  ServiceResult StartFirmware(ManagedSwitch& sw, const std::filesystem::path& file);
+  void AbortFirmware(const SwitchRef& sw);
+  ServiceResult FirmwareEnded(const SwitchRef& sw);
 
   // A modal read of a switch's own settings (0x607): its start (wParam 1)
   // keeps a snapshot of the record and gives nothing; its end (wParam 0)

@@ -308,45 +308,39 @@ int Import(Session& session, const std::string& file) {
 }
 
 int Firmware(Session& session, ManagedSwitch& sw, const std::string& file) {
-  if (!std::ifstream(file, std::ios::binary)) return Fail(FormatErrorMessage(kErrFileOpen));
   // The update belongs to the switch: a removal ends it. The switch is looked
   // up again by MAC and generation on every turn of the loop.
   const SwitchRef target = sw.ref();
+  SwitchService& service = session.service();
   Discovery& discovery = session.app().discovery();
-  ErrorPair error;
   std::signal(SIGINT, OnInterrupt);
-  if (!sw.StartFirmwareUpdate(file, error)) return Fail(FormatErrorMessage(kErrFatal));
-  ManagedSwitch::FirmwareStatus status;
-  bool gone = false;
+  if (const ServiceResult started = service.StartFirmware(sw, file); !started.ok) {
+    std::signal(SIGINT, SIG_DFL);
+    return Fail(started.text);
+  }
   {
     Progress progress;
     bool abortAsked = false;
     session.RunUntil(
         [&] {
           ManagedSwitch* now = discovery.Find(target);
-          if (now == nullptr) return gone = true;
+          if (now == nullptr) return true;
           if (interrupted && !abortAsked) {
-            now->AbortFirmwareUpdate();
+            service.AbortFirmware(target);
             abortAsked = true;
           }
-          status = now->firmwareStatus();
+          const auto status = now->firmwareStatus();
           progress.Show(status.progress);
+          if (status.finished && status.state == kFirmwareCompleted) progress.Done();
           return status.finished;
         },
         std::chrono::hours(1));
   }
   std::signal(SIGINT, SIG_DFL);
-  if (gone || status.state == kFirmwareSwitchGone) return Fail("スイッチハブをロストしました。");
-  if (status.state == kFirmwareCompleted) {
-    session.app().HandleNotice(Notice{Notification::kFirmwareUpdated, 0, 0, target});
-    std::printf("ファームウェアの更新を行い、自動で再起動します。\n");
-    return kExitOk;
-  }
-  if (ManagedSwitch* now = discovery.Find(target)) now->record().switchState = kStateIdle;
-  const std::string detail = status.state == kFirmwareFileError ? FormatErrorMessage(kErrFileOpen)
-                             : status.state == kFirmwareAborted  ? "更新が中断されました。"
-                                                                 : status.errorText;
-  return Fail("ファームウェアの更新に失敗しました: " + detail);
+  const ServiceResult ended = service.FirmwareEnded(target);
+  if (!ended.ok) return Fail(ended.text);
+  std::printf("%s\n", ended.text.c_str());
+  return kExitOk;
 }
 
 int Action(Session& session, ManagedSwitch& sw, const std::string& command) {
