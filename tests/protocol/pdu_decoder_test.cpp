@@ -290,8 +290,8 @@ TEST(PduDecoder, EveryBodyRoundTrips) {
   };
   for (const auto& message : messages) {
     const auto decoded = Decode(Encode(message));
-    ASSERT_TRUE(decoded.ok) << message.application << " code " << decoded.error.code;
-    EXPECT_EQ(decoded.pdu, message) << message.application;
+    ASSERT_TRUE(decoded.ok) << static_cast<int>(message.application) << " code " << decoded.error.code;
+    EXPECT_EQ(decoded.pdu, message) << static_cast<int>(message.application);
   }
 }
 
