@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <new>
 
-#include "app/config_writer.h"
 #include "app/factory_reset.h"
 #include "catalogue/switch_model.h"
+#include "config/config_writer.h"
 
 namespace ntr {
 namespace {
@@ -17,12 +17,12 @@ bool SettingsRunning(const ManagedSwitch& sw) {
 
 }  // namespace
 
-void ResetMacList::Add(const etherAddress& mac) {
+void ResetMacList::Add(const MacAddress& mac) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (std::find(macs_.begin(), macs_.end(), mac) == macs_.end()) macs_.push_back(mac);
 }
 
-bool ResetMacList::Contains(const etherAddress& mac) const {
+bool ResetMacList::Contains(const MacAddress& mac) const {
   std::lock_guard<std::mutex> lock(mutex_);
   return std::find(macs_.begin(), macs_.end(), mac) != macs_.end();
 }
@@ -30,14 +30,14 @@ bool ResetMacList::Contains(const etherAddress& mac) const {
 SwitchAdoption::SwitchAdoption(Parts parts, Hooks hooks)
     : parts_(std::move(parts)), hooks_(std::move(hooks)) {}
 
-void SwitchAdoption::AdoptSwitch(Discovery& discovery, TOPOLOGYNODE& node, const PDUDATA& reply) {
+void SwitchAdoption::AdoptSwitch(Discovery& discovery, TopologyNode& node, const Pdu& reply) {
   Adopt(discovery, node, reply);
 }
 
-bool SwitchAdoption::Adopt(Discovery& discovery, TOPOLOGYNODE& node, const PDUDATA& reply) {
-  const auto* body = std::get_if<DISCOVERYREPLY>(&reply.body);
+bool SwitchAdoption::Adopt(Discovery& discovery, TopologyNode& node, const Pdu& reply) {
+  const auto* body = std::get_if<DiscoveryReply>(&reply.body);
   if ((parts_.stopping && parts_.stopping()) || discovery.closing || body == nullptr) return true;
-  ManagedSwitch* sw = node.switchObject;
+  ManagedSwitch* sw = node.managed;
   if (sw != nullptr && discovery.Find(sw->ref()) != sw) return true;
   node.applied = true;
   if (sw != nullptr && sw->record().modelCode != kModelUnknown) return Finish(*sw, node, *body);
@@ -53,12 +53,12 @@ bool SwitchAdoption::Adopt(Discovery& discovery, TOPOLOGYNODE& node, const PDUDA
   return AdoptNew(a);
 }
 
-ManagedSwitch* SwitchAdoption::Create(Discovery& discovery, TOPOLOGYNODE& node,
-                                      const etherAddress& mac) {
+ManagedSwitch* SwitchAdoption::Create(Discovery& discovery, TopologyNode& node,
+                                      const MacAddress& mac) {
   std::unique_ptr<ManagedSwitch> created;
   RecordPtr record;
   try {
-    record = std::make_shared<tag_SWITCHDATA>();
+    record = std::make_shared<SwitchRecord>();
     record->switchMac = mac;
     record->macText = FormatSwitchMac(mac);
     created = std::make_unique<ManagedSwitch>(discovery.hub(), *record, &parts_.saver,
@@ -75,7 +75,7 @@ ManagedSwitch* SwitchAdoption::Create(Discovery& discovery, TOPOLOGYNODE& node,
   return sw;
 }
 
-bool SwitchAdoption::IdentityReady(ManagedSwitch& sw, TOPOLOGYNODE& node) {
+bool SwitchAdoption::IdentityReady(ManagedSwitch& sw, TopologyNode& node) {
   const auto notYet = [&] {
     sw.record().modelCode = kModelUnknown;
     node.applied = false;
@@ -93,7 +93,7 @@ bool SwitchAdoption::IdentityReady(ManagedSwitch& sw, TOPOLOGYNODE& node) {
 }
 
 SwitchAdoption::Identity SwitchAdoption::ReportedIdentity(ManagedSwitch& sw) {
-  const tag_SWITCHDATA& record = sw.record();
+  const SwitchRecord& record = sw.record();
   std::lock_guard<std::mutex> lock(lock_);
   for (Runtime& runtime : managed_) {
     if (runtime.sw != &sw) continue;
@@ -108,7 +108,7 @@ SwitchAdoption::Identity SwitchAdoption::ReportedIdentity(ManagedSwitch& sw) {
 
 bool SwitchAdoption::AdoptKnown(Adopting& a, const RecordPtr& stored) {
   ManagedSwitch& sw = *a.sw;
-  tag_SWITCHDATA& record = sw.record();
+  SwitchRecord& record = sw.record();
   const Identity identity = ReportedIdentity(sw);
   if (stored.get() != &record) {
     // The stored record becomes the switch's record: its content moves into
@@ -121,7 +121,7 @@ bool SwitchAdoption::AdoptKnown(Adopting& a, const RecordPtr& stored) {
   record.firmwareRevision = identity.firmwareRevision;
   record.modelName = identity.modelName;
   record.serialNumber = identity.serialNumber;
-  sw.node.Attach();
+  sw.client.Attach();
   ModelFixUp(record);
   CheckAgainstFile(record);
 
@@ -160,7 +160,7 @@ bool SwitchAdoption::AdoptKnown(Adopting& a, const RecordPtr& stored) {
 
 bool SwitchAdoption::AdoptNew(Adopting& a) {
   ManagedSwitch& sw = *a.sw;
-  tag_SWITCHDATA& record = sw.record();
+  SwitchRecord& record = sw.record();
   ReportedIdentity(sw);
   ResetToDefaults(sw);  // the identity read from the switch, all else at its defaults
   const std::int32_t model = ModelCodeOf(record.modelName.get());
@@ -187,7 +187,7 @@ bool SwitchAdoption::AdoptNew(Adopting& a) {
 
 bool SwitchAdoption::Settle(Adopting& a, std::int32_t model) {
   ManagedSwitch& sw = *a.sw;
-  tag_SWITCHDATA& record = sw.record();
+  SwitchRecord& record = sw.record();
   record.modelCode = model;
   ComputeFingerprint(record, true);
   record.fingerprintValid = 1;
@@ -201,13 +201,13 @@ bool SwitchAdoption::Settle(Adopting& a, std::int32_t model) {
   return Finish(sw, *a.node, a.reply);
 }
 
-bool SwitchAdoption::Finish(ManagedSwitch& sw, TOPOLOGYNODE& node, const DISCOVERYREPLY& reply) {
+bool SwitchAdoption::Finish(ManagedSwitch& sw, TopologyNode& node, const DiscoveryReply& reply) {
   sw.MarkAnswered();
-  tag_SWITCHDATA& record = sw.record();
+  SwitchRecord& record = sw.record();
   int present = 0;
   for (std::size_t i = 0; i < static_cast<std::size_t>(kMaxNeighbours); ++i) {
-    const bool filled = i < reply.neighbourMacs.size() && reply.neighbourMacs[i] != etherAddress{};
-    record.neighbourMacs[i] = filled ? reply.neighbourMacs[i] : etherAddress{};
+    const bool filled = i < reply.neighbourMacs.size() && reply.neighbourMacs[i] != MacAddress{};
+    record.neighbourMacs[i] = filled ? reply.neighbourMacs[i] : MacAddress{};
     record.neighbourPresent[i] = filled ? 1 : 0;
     present += filled ? 1 : 0;
   }
@@ -223,14 +223,14 @@ bool SwitchAdoption::Ask(Adopting& a, AdoptionQuestion mode) {
   // and generation (a new object for the same MAC is another adoption).
   a.node = a.discovery.FindNode(a.nodeMac);
   ManagedSwitch* sw = a.discovery.Find(a.ref);
-  const bool there = a.node != nullptr && sw != nullptr && a.node->switchObject == sw;
+  const bool there = a.node != nullptr && sw != nullptr && a.node->managed == sw;
   a.sw = there ? sw : nullptr;
   if (!there) a.node = nullptr;
   return firstButton;
 }
 
 void SwitchAdoption::ReadFromDevice(ManagedSwitch& sw, std::int32_t model) {
-  tag_SWITCHDATA& record = sw.record();
+  SwitchRecord& record = sw.record();
   record.modelCode = model;
   // No baseline until the switch's own settings are in: discovery must not
   // synchronise the tool's values onto the switch meanwhile.
@@ -248,8 +248,8 @@ void SwitchAdoption::ReadFromDevice(ManagedSwitch& sw, std::int32_t model) {
   parts_.op.ShowMessage(DeviceReadFailedText(sw.mac()), MessageIcon::kError);
 }
 
-void SwitchAdoption::CheckAgainstFile(tag_SWITCHDATA& record) {
-  CConfigData checked;
+void SwitchAdoption::CheckAgainstFile(SwitchRecord& record) {
+  ConfigStore checked;
   ReadOptions options;
   options.filter = &record;
   options.portCount = record.portCount;
@@ -282,7 +282,7 @@ std::vector<RecordPtr> SwitchAdoption::ManagedRecords() const {
   return records;
 }
 
-RecordPtr SwitchAdoption::ManagedRecordOf(const etherAddress& mac) const {
+RecordPtr SwitchAdoption::ManagedRecordOf(const MacAddress& mac) const {
   std::lock_guard<std::mutex> lock(lock_);
   for (const Runtime& runtime : managed_) {
     if (runtime.record->switchMac.load() == mac) return runtime.record;

@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "app/config_data.h"
-#include "app/config_reader.h"
-#include "app/discovery.h"
 #include "app/operator.h"
 #include "catalogue/config_saver.h"
+#include "config/config_reader.h"
+#include "config/config_store.h"
+#include "discovery/discovery.h"
 
 namespace ntr {
 
@@ -23,12 +23,12 @@ namespace ntr {
 // they come back in factory state and are not asked about.
 class ResetMacList {
  public:
-  void Add(const etherAddress& mac);
-  bool Contains(const etherAddress& mac) const;
+  void Add(const MacAddress& mac);
+  bool Contains(const MacAddress& mac) const;
 
  private:
   mutable std::mutex mutex_;  // the MAC-list lock
-  std::vector<etherAddress> macs_;
+  std::vector<MacAddress> macs_;
 };
 
 class SwitchAdoption : public SwitchAdopter {
@@ -51,17 +51,17 @@ class SwitchAdoption : public SwitchAdopter {
 
   explicit SwitchAdoption(Parts parts, Hooks hooks = {});
 
-  void AdoptSwitch(Discovery& discovery, TOPOLOGYNODE& node, const PDUDATA& reply) override;
+  void AdoptSwitch(Discovery& discovery, TopologyNode& node, const Pdu& reply) override;
   // The adoption itself: true when the switch is managed and up to date
   // afterwards, false when it is not (yet).
-  bool Adopt(Discovery& discovery, TOPOLOGYNODE& node, const PDUDATA& reply);
+  bool Adopt(Discovery& discovery, TopologyNode& node, const Pdu& reply);
 
   // Discovery's hook: a switch leaves the managed-switch list (main thread).
   void SwitchRemoving(ManagedSwitch& sw);
 
   // The records of the switches under management now; from any thread.
   std::vector<RecordPtr> ManagedRecords() const;
-  RecordPtr ManagedRecordOf(const etherAddress& mac) const;
+  RecordPtr ManagedRecordOf(const MacAddress& mac) const;
 
   // After a switch's own settings were read (the end of its modal read):
   // puts its record into the stored list unless it is there already.
@@ -83,23 +83,23 @@ class SwitchAdoption : public SwitchAdopter {
   // looked up again: the modal loop may have removed them.
   struct Adopting {
     Discovery& discovery;
-    etherAddress nodeMac;
-    const DISCOVERYREPLY& reply;
+    MacAddress nodeMac;
+    const DiscoveryReply& reply;
     ManagedSwitch* sw;    // null once the switch went during a question
-    TOPOLOGYNODE* node;   // null once the switch went during a question
+    TopologyNode* node;   // null once the switch went during a question
     SwitchRef ref;        // the switch being adopted, for looking it up again
   };
 
-  ManagedSwitch* Create(Discovery& discovery, TOPOLOGYNODE& node, const etherAddress& mac);
-  bool IdentityReady(ManagedSwitch& sw, TOPOLOGYNODE& node);
+  ManagedSwitch* Create(Discovery& discovery, TopologyNode& node, const MacAddress& mac);
+  bool IdentityReady(ManagedSwitch& sw, TopologyNode& node);
   Identity ReportedIdentity(ManagedSwitch& sw);
   bool AdoptKnown(Adopting& a, const RecordPtr& stored);
   bool AdoptNew(Adopting& a);
   bool Settle(Adopting& a, std::int32_t model);
-  bool Finish(ManagedSwitch& sw, TOPOLOGYNODE& node, const DISCOVERYREPLY& reply);
+  bool Finish(ManagedSwitch& sw, TopologyNode& node, const DiscoveryReply& reply);
   bool Ask(Adopting& a, AdoptionQuestion mode);
   void ReadFromDevice(ManagedSwitch& sw, std::int32_t model);
-  void CheckAgainstFile(tag_SWITCHDATA& record);
+  void CheckAgainstFile(SwitchRecord& record);
   void ResetToDefaults(ManagedSwitch& sw);
   void DropUnusedNames();
   void Notify(Notification message, ManagedSwitch& sw, std::int64_t value = 0);

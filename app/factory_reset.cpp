@@ -1,13 +1,13 @@
 #include "app/factory_reset.h"
 
-#include "app/managed_switch.h"
 #include "catalogue/switch_model.h"
+#include "device/managed_switch.h"
 
 namespace ntr {
 
 void ResetRecordToFactory(ManagedSwitch& sw) {
-  tag_SWITCHDATA& record = sw.record();
-  const etherAddress mac = record.switchMac;
+  SwitchRecord& record = sw.record();
+  const MacAddress mac = record.switchMac;
   const std::int32_t state = record.switchState;
   const std::string firmware = record.firmwareRevision.get();
   const std::string model = record.modelName.get();
@@ -20,12 +20,12 @@ void ResetRecordToFactory(ManagedSwitch& sw) {
   record.modelName = model;
   record.serialNumber = serial;
   record.bootRomVersion = bootRom;
-  sw.node.Attach();  // the MAC text and the model's counts
+  sw.client.Attach();  // the MAC text and the model's counts
   ModelFixUp(record);  // by the model: the default name and mirroring destination
   record.modelCode = kModelUnknown;  // held back until adopted again
 }
 
-std::vector<std::int32_t> DropVlanNamesAfterReset(CConfigData& config,
+std::vector<std::int32_t> DropVlanNamesAfterReset(ConfigStore& config,
                                                   const std::vector<RecordPtr>& users,
                                                   const std::vector<std::int32_t>& formerIds) {
   const std::vector<std::int32_t> kept = config.DropUnusedVlanNames(formerIds, users);

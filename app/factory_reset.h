@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/config_data.h"
+#include "config/config_store.h"
 
 namespace ntr {
 
@@ -26,7 +26,7 @@ void ResetRecordToFactory(ManagedSwitch& sw);
 // managed switches' records, the reset one included) uses any more. Returns
 // those of `formerIds` (the VLANs the reset record had) whose names stay
 // because another switch still uses them.
-std::vector<std::int32_t> DropVlanNamesAfterReset(CConfigData& config,
+std::vector<std::int32_t> DropVlanNamesAfterReset(ConfigStore& config,
                                                   const std::vector<RecordPtr>& users,
                                                   const std::vector<std::int32_t>& formerIds = {});
 

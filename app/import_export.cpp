@@ -8,9 +8,9 @@
 #include <cerrno>
 #include <system_error>
 
-#include "app/config_writer.h"
+#include "base/write_all.h"
 #include "catalogue/switch_model.h"
-#include "protocol/write_all.h"
+#include "config/config_writer.h"
 
 namespace ntr {
 namespace {
@@ -91,7 +91,7 @@ bool SettingsImport::threadExists() const {
 }
 
 bool SettingsImport::Run(const std::filesystem::path& file) {
-  CConfigData& config = parts_.host.config;
+  ConfigStore& config = parts_.host.config;
   const std::int32_t savedInterval = config.watchInterval();
   const std::int32_t savedDownCount = config.downCount();
   const std::vector<VlanName> savedNames = config.VlanNames();
@@ -99,7 +99,7 @@ bool SettingsImport::Run(const std::filesystem::path& file) {
 
   bool merged = false;
   try {
-    CConfigData imported;
+    ConfigStore imported;
     std::vector<std::int32_t> named;
     if (ReadAndCheck(file, imported, named)) {
       Merge(imported);
@@ -135,7 +135,7 @@ bool SettingsImport::Run(const std::filesystem::path& file) {
   return merged;
 }
 
-bool SettingsImport::ReadAndCheck(const std::filesystem::path& file, CConfigData& imported,
+bool SettingsImport::ReadAndCheck(const std::filesystem::path& file, ConfigStore& imported,
                                   std::vector<std::int32_t>& named) {
   ReadOptions options;
   options.strict = true;
@@ -158,7 +158,7 @@ bool SettingsImport::ReadAndCheck(const std::filesystem::path& file, CConfigData
     check.counterCount = model != kModelUnknown ? CounterCountOf(model) : stored->counterCount.load();
     check.strict = true;
     check.mode = ReadMode::kImport;
-    CConfigData checked;
+    ConfigStore checked;
     ErrorPair checkError;
     const bool checkPassed = ReadConfigText(parts_.host, checked, file, check, checkError);
     if (!checkPassed || !stored->failures.empty()) {
@@ -169,11 +169,11 @@ bool SettingsImport::ReadAndCheck(const std::filesystem::path& file, CConfigData
   return passed;
 }
 
-void SettingsImport::Merge(CConfigData& imported) {
-  CConfigData& config = parts_.host.config;
+void SettingsImport::Merge(ConfigStore& imported) {
+  ConfigStore& config = parts_.host.config;
   for (const RecordPtr& record : imported.StoredRecords()) {
     ModelFixUp(*record);
-    const etherAddress mac = record->switchMac;
+    const MacAddress mac = record->switchMac;
     const RecordPtr stored = config.FindStoredRecord(mac);
     const RecordPtr runtime = parts_.adoption.ManagedRecordOf(mac);
     if (stored == nullptr) {
@@ -192,13 +192,13 @@ void SettingsImport::Merge(CConfigData& imported) {
   }
 }
 
-void SettingsImport::RestartAdoption(const etherAddress& mac) {
+void SettingsImport::RestartAdoption(const MacAddress& mac) {
   Discovery& discovery = parts_.discovery;
   parts_.main.Post([&discovery, mac] {
-    TOPOLOGYNODE* node = discovery.FindNode(mac);
+    TopologyNode* node = discovery.FindNode(mac);
     if (node == nullptr) return;
     node->applied = false;
-    if (node->switchObject != nullptr) node->switchObject->Redraw();
+    if (node->managed != nullptr) node->managed->Redraw();
   });
 }
 

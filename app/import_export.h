@@ -16,12 +16,12 @@
 #include <thread>
 
 #include "app/adoption.h"
-#include "app/config_reader.h"
-#include "app/discovery.h"
-#include "app/main_thread.h"
 #include "app/operator.h"
+#include "base/main_thread.h"
+#include "base/notification.h"
 #include "catalogue/config_saver.h"
-#include "protocol/notification.h"
+#include "config/config_reader.h"
+#include "discovery/discovery.h"
 
 namespace ntr {
 
@@ -87,10 +87,10 @@ class SettingsImport {
   bool Run(const std::filesystem::path& file);
 
  private:
-  bool ReadAndCheck(const std::filesystem::path& file, CConfigData& imported,
+  bool ReadAndCheck(const std::filesystem::path& file, ConfigStore& imported,
                     std::vector<std::int32_t>& named);
-  void Merge(CConfigData& imported);
-  void RestartAdoption(const etherAddress& mac);
+  void Merge(ConfigStore& imported);
+  void RestartAdoption(const MacAddress& mac);
   void Post(Notification message, std::int64_t value = 0);
 
   Parts parts_;

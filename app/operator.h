@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "protocol/adapter_chooser.h"
-#include "protocol/ether_address.h"
+#include "base/mac_address.h"
+#include "link/adapter_chooser.h"
 
 namespace ntr {
 
@@ -35,7 +35,7 @@ struct AdoptionQuestionText {
   std::string secondButton;
 };
 
-inline std::string MacInText(std::string_view before, const etherAddress& mac,
+inline std::string MacInText(std::string_view before, const MacAddress& mac,
                              std::string_view after) {
   char text[24];
   std::snprintf(text, sizeof text, "%02X:%02X:%02X:%02X:%02X:%02X", mac[0], mac[1], mac[2], mac[3],
@@ -43,7 +43,7 @@ inline std::string MacInText(std::string_view before, const etherAddress& mac,
   return std::string(before).append(text).append(after);
 }
 
-inline AdoptionQuestionText AdoptionQuestionTexts(AdoptionQuestion mode, const etherAddress& mac) {
+inline AdoptionQuestionText AdoptionQuestionTexts(AdoptionQuestion mode, const MacAddress& mac) {
   switch (mode) {
     case AdoptionQuestion::kFactoryState:
       return {MacInText("工場出荷状態の機器(MAC:", mac, ")を検出しました。"),
@@ -59,7 +59,7 @@ inline AdoptionQuestionText AdoptionQuestionTexts(AdoptionQuestion mode, const e
 }
 
 // "機器(MAC:…)の\n読込みに失敗しました。": reading a switch's settings failed.
-inline std::string DeviceReadFailedText(const etherAddress& mac) {
+inline std::string DeviceReadFailedText(const MacAddress& mac) {
   return MacInText("機器(MAC:", mac, ")の\n読込みに失敗しました。");
 }
 
@@ -70,7 +70,7 @@ class Operator : public AdapterChooser {
 
   // Asks the adoption question; true for the first button. The window runs
   // its modal loop meanwhile, so discovery goes on and the switch may vanish.
-  virtual bool AskAdoption(AdoptionQuestion mode, const etherAddress& mac) = 0;
+  virtual bool AskAdoption(AdoptionQuestion mode, const MacAddress& mac) = 0;
   // Ends an open adoption question as if the first button had been pressed
   // (the system is going to sleep). Nothing when none is open.
   virtual void EndAdoptionQuestion() = 0;

@@ -19,14 +19,14 @@ void ScriptedOperator::SetAdapterChoice(std::optional<std::size_t> index) {
   adapterChoice_ = index;
 }
 
-std::optional<std::size_t> ScriptedOperator::Choose(const std::vector<NIFINFO>& adapters) {
+std::optional<std::size_t> ScriptedOperator::Choose(const std::vector<AdapterInfo>& adapters) {
   std::lock_guard<std::mutex> lock(mutex_);
   ++adapterChoices_;
   if (!adapterChoice_ || *adapterChoice_ >= adapters.size()) return std::nullopt;
   return adapterChoice_;
 }
 
-bool ScriptedOperator::AskAdoption(AdoptionQuestion mode, const etherAddress& mac) {
+bool ScriptedOperator::AskAdoption(AdoptionQuestion mode, const MacAddress& mac) {
   Answer answer{true, {}};
   {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -46,7 +46,7 @@ bool ScriptedOperator::AskAdoption(AdoptionQuestion mode, const etherAddress& ma
   return answer.firstButton;
 }
 
-void ScriptedOperator::QueueAnswerFor(const etherAddress& mac, bool firstButton) {
+void ScriptedOperator::QueueAnswerFor(const MacAddress& mac, bool firstButton) {
   std::lock_guard<std::mutex> lock(mutex_);
   answersFor_.emplace_back(mac, firstButton);
 }

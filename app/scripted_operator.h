@@ -15,7 +15,7 @@ class ScriptedOperator : public Operator {
  public:
   struct Asked {
     AdoptionQuestion mode;
-    etherAddress mac;
+    MacAddress mac;
   };
   struct Shown {
     std::string text;
@@ -33,14 +33,14 @@ class ScriptedOperator : public Operator {
   // The next question about `mac` gets `firstButton`, before any queued for
   // whichever switch (the order of questions about several switches follows
   // the ends of their identity reads).
-  void QueueAnswerFor(const etherAddress& mac, bool firstButton);
+  void QueueAnswerFor(const MacAddress& mac, bool firstButton);
   // The answer when no queued one is left (the first button by default).
   void SetDefaultAnswer(bool firstButton);
   // The adapter index to choose, or nothing to cancel (the first by default).
   void SetAdapterChoice(std::optional<std::size_t> index);
 
-  std::optional<std::size_t> Choose(const std::vector<NIFINFO>& adapters) override;
-  bool AskAdoption(AdoptionQuestion mode, const etherAddress& mac) override;
+  std::optional<std::size_t> Choose(const std::vector<AdapterInfo>& adapters) override;
+  bool AskAdoption(AdoptionQuestion mode, const MacAddress& mac) override;
   void EndAdoptionQuestion() override;
   void ShowMessage(std::string_view text, MessageIcon icon) override;
   void ShowSettingFailures(std::string_view macText, const std::vector<std::string>& commands,
@@ -59,7 +59,7 @@ class ScriptedOperator : public Operator {
 
   mutable std::mutex mutex_;
   std::deque<Answer> answers_;
-  std::deque<std::pair<etherAddress, bool>> answersFor_;
+  std::deque<std::pair<MacAddress, bool>> answersFor_;
   bool defaultAnswer_ = true;
   std::optional<std::size_t> adapterChoice_ = 0;
   int adapterChoices_ = 0;

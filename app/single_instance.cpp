@@ -6,7 +6,7 @@
 
 #include <cerrno>
 
-#include "protocol/data_folder.h"
+#include "base/data_folder.h"
 
 namespace ntr {
 

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <fstream>
 
+#include "app/application.h"
 #include "app/factory_reset.h"
-#include "app/marl_app.h"
+#include "base/error_log.h"
 #include "catalogue/switch_model.h"
-#include "protocol/error_log.h"
 
 namespace ntr {
 namespace {
@@ -28,10 +28,10 @@ ServiceResult Failed(std::string_view text) {
 
 }  // namespace
 
-SwitchService::SwitchService(CMarlApp& app) : app_(app) {}
+SwitchService::SwitchService(Application& app) : app_(app) {}
 
 FactoryResetResult SwitchService::FactoryReset(ManagedSwitch& sw) {
-  tag_SWITCHDATA& record = sw.record();
+  SwitchRecord& record = sw.record();
   std::vector<std::int32_t> former;
   for (const auto& id : record.vlanIds) {
     if (id != 1) former.push_back(id);
@@ -55,8 +55,8 @@ FactoryResetResult SwitchService::FactoryReset(ManagedSwitch& sw) {
 }
 
 ServiceResult SwitchService::BeginApply(ManagedSwitch& sw, const std::filesystem::path& file) {
-  tag_SWITCHDATA& record = sw.record();
-  CConfigData loaded;
+  SwitchRecord& record = sw.record();
+  ConfigStore loaded;
   ReadOptions options;
   options.filter = &record;
   options.portCount = record.portCount;
@@ -84,14 +84,14 @@ ServiceResult SwitchService::EndApply(ManagedSwitch& sw) {
 
 ServiceResult SwitchService::Restart(ManagedSwitch& sw) {
   ErrorPair error;
-  if (!sw.node.Execute("restart", error)) return Failed(error);
+  if (!sw.client.Execute("restart", error)) return Failed(error);
   SwitchRestarting(sw);
   return {};
 }
 
 ServiceResult SwitchService::ClearCounters(ManagedSwitch& sw) {
   ErrorPair error;
-  if (!sw.node.Execute("clear-counter", error)) return Failed(error);
+  if (!sw.client.Execute("clear-counter", error)) return Failed(error);
   for (auto& port : sw.record().portStatus) {
     port.txOctets = 0;
     port.rxOctets = 0;
@@ -105,7 +105,7 @@ ServiceResult SwitchService::ClearCounters(ManagedSwitch& sw) {
 
 ServiceResult SwitchService::RestartPoeSupply(ManagedSwitch& sw) {
   ErrorPair error;
-  if (!sw.node.Execute("restart-poe-supply", error)) return Failed(error);
+  if (!sw.client.Execute("restart-poe-supply", error)) return Failed(error);
   ServiceResult result;
   result.text = std::string(kPoeSupplyRestartedText);
   return result;
@@ -154,7 +154,7 @@ std::optional<ServiceResult> SwitchService::HandleModalRead(const Notice& notice
   ManagedSwitch* sw = app_.discovery().Find(notice.switchRef);
   if (notice.value == 1) {
     if (sw != nullptr) {
-      snapshots_[sw->mac()] = std::make_unique<tag_SWITCHDATA>(sw->record());
+      snapshots_[sw->mac()] = std::make_unique<SwitchRecord>(sw->record());
       sw->record().readFailed = 0;
     }
     return std::nullopt;
@@ -166,7 +166,7 @@ std::optional<ServiceResult> SwitchService::HandleModalRead(const Notice& notice
 }
 
 ServiceResult SwitchService::EndModalRead(ManagedSwitch& sw) {
-  tag_SWITCHDATA& record = sw.record();
+  SwitchRecord& record = sw.record();
   ErrorPair error;
   if (!sw.settings.lastRunFailed()) {
     app_.adoption().KeepRecordOf(sw);

@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "app/managed_switch.h"
-#include "protocol/notification.h"
+#include "base/notification.h"
+#include "device/managed_switch.h"
 
 namespace ntr {
 
-class CMarlApp;
+class Application;
 
 inline constexpr std::string_view kFactoryResetDoneText = "工場出荷時の状態に戻しました。";
 inline constexpr std::string_view kVlanNamesKeptText =
@@ -47,7 +47,7 @@ struct FactoryResetResult : ServiceResult {
 
 class SwitchService {
  public:
-  explicit SwitchService(CMarlApp& app);
+  explicit SwitchService(Application& app);
 
   // The tool's record of the switch back at the factory settings (nothing is
   // sent): the record is reset (see ResetRecordToFactory), names of VLANs no
@@ -93,9 +93,9 @@ class SwitchService {
 
   ServiceResult EndModalRead(ManagedSwitch& sw);
 
-  CMarlApp& app_;
+  Application& app_;
   // Records as they were when a modal read began, by switch MAC.
-  std::map<etherAddress, std::unique_ptr<tag_SWITCHDATA>> snapshots_;
+  std::map<MacAddress, std::unique_ptr<SwitchRecord>> snapshots_;
 };
 
 }  // namespace ntr

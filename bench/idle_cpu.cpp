@@ -1,5 +1,5 @@
 // What the tool costs while it only watches: the application core (the same
-// CMarlApp that ntrctl and the window run, with its capture, address watch,
+// Application that ntrctl and the window run, with its capture, address watch,
 // discovery timer and one settings thread per switch) managing eight
 // simulated switches on a private veth link, then left idle; and the peak
 // resident memory of `ntrctl discover` taking the same eight switches under
@@ -33,9 +33,9 @@
 #include <string>
 #include <vector>
 
-#include "app/event_loop.h"
-#include "app/marl_app.h"
+#include "app/application.h"
 #include "app/scripted_operator.h"
+#include "base/event_loop.h"
 #include "catalogue/switch_model.h"
 #include "tests/support/private_network.h"
 
@@ -147,7 +147,7 @@ std::filesystem::path TemporaryHome() {
 class Notices : public NotificationSink {
  public:
   explicit Notices(EventLoop& loop) : loop_(loop) {}
-  void Attach(CMarlApp* app) { app_ = app; }
+  void Attach(Application* app) { app_ = app; }
   void Post(const Notice& notice) override {
     loop_.Post([this, notice] { Handle(notice); });
   }
@@ -157,7 +157,7 @@ class Notices : public NotificationSink {
 
  private:
   void Handle(const Notice& notice) {
-    if (app_ == nullptr || app_->HandleNotice(notice) != CMarlApp::NoticeResult::kNotMine) return;
+    if (app_ == nullptr || app_->HandleNotice(notice) != Application::NoticeResult::kNotMine) return;
     if (notice.message == Notification::kModalRead && notice.value == 0) {
       if (ManagedSwitch* sw = app_->discovery().Find(notice.switchRef)) {
         app_->adoption().KeepRecordOf(*sw);
@@ -167,7 +167,7 @@ class Notices : public NotificationSink {
     }
   }
   EventLoop& loop_;
-  CMarlApp* app_ = nullptr;
+  Application* app_ = nullptr;
 };
 
 double Seconds(const timeval& t) {
@@ -238,7 +238,7 @@ int main(int argc, char** argv) {
   Notices notices(loop);
   int exitCode = 0;
   {
-    CMarlApp app(CMarlApp::Parts{op, loop, &notices, nullptr});
+    Application app(Application::Parts{op, loop, &notices, nullptr});
     notices.Attach(&app);
     if (!app.InitInstance()) return Fail(FormatErrorMessage(app.lastError()));
     app.RequestDiscovery(true);  // the view's timer: a cycle at once, then every watch interval

@@ -28,9 +28,9 @@
 #include <thread>
 #include <vector>
 
-#include "protocol/auto_reset_event.h"
-#include "protocol/link_frame.h"
-#include "protocol/net_device.h"
+#include "base/auto_reset_event.h"
+#include "link/link_frame.h"
+#include "link/pcap_endpoint.h"
 #include "tests/support/packet_socket.h"
 #include "tests/support/private_network.h"
 
@@ -89,7 +89,7 @@ class Echo {
 };
 
 // One exchange through the link endpoint; false when no answer came.
-bool ThroughEndpoint(CNetDevice& device, AutoResetEvent& received, std::uint32_t sequence) {
+bool ThroughEndpoint(PcapEndpoint& device, AutoResetEvent& received, std::uint32_t sequence) {
   ErrorPair error;
   if (!device.Send(Request(sequence), error)) return false;
   std::vector<std::uint8_t> buffer(1600);
@@ -189,7 +189,7 @@ class OneCpu {
 };
 
 // Runs one scenario; the sides take turns in blocks so that drift hits both alike.
-bool RunScenario(const Scenario& scenario, CNetDevice& device, AutoResetEvent& received,
+bool RunScenario(const Scenario& scenario, PcapEndpoint& device, AutoResetEvent& received,
                  PacketSocket& peer, PacketSocket& raw, std::uint32_t& sequence, Sides& sides,
                  std::string& failure) {
   OneCpu pinned(scenario.oneCpu);
@@ -247,7 +247,7 @@ int main(int argc, char** argv) {
   {
     NamespaceScope inTool(toolNs);
     if (!inTool.ok()) return Fail("cannot enter " + toolNs);
-    CNetDevice device;
+    PcapEndpoint device;
     HeadlessAdapterChooser chooser;
     AutoResetEvent received;
     device.SetReceiveNotice(&received);
@@ -263,7 +263,7 @@ int main(int argc, char** argv) {
   }
 
   std::printf("round trips over a private veth link (microseconds)\n");
-  std::printf("%-14s %6s | %-17s | %-17s | %-13s\n", "", "", "CNetDevice", "AF_PACKET floor",
+  std::printf("%-14s %6s | %-17s | %-17s | %-13s\n", "", "", "PcapEndpoint", "AF_PACKET floor",
               "ratio");
   std::printf("%-14s %6s | %8s %8s | %8s %8s | %6s %6s\n", "scenario", "count", "median", "p99",
               "median", "p99", "median", "p99");
@@ -274,6 +274,6 @@ int main(int argc, char** argv) {
                 results[i].endpoint.size(), endpoint.median, endpoint.p99, floor.median, floor.p99,
                 endpoint.median / floor.median, endpoint.p99 / floor.p99);
   }
-  std::printf("target: CNetDevice median within 2x of the floor\n");
+  std::printf("target: PcapEndpoint median within 2x of the floor\n");
   return 0;
 }

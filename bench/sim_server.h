@@ -8,7 +8,7 @@
 #include <string>
 #include <thread>
 
-#include "protocol/auto_reset_event.h"
+#include "base/auto_reset_event.h"
 #include "sim/sim_link.h"
 #include "sim/sim_network.h"
 #include "tests/support/private_network.h"

@@ -26,15 +26,15 @@
 #include <cstdio>
 #include <thread>
 
-#include "app/discovery.h"
-#include "app/event_loop.h"
-#include "app/identity_adopter.h"
+#include "base/event_loop.h"
+#include "base/notification_queue.h"
 #include "bench/sim_server.h"
 #include "catalogue/function_descriptors.h"
 #include "catalogue/switch_model.h"
-#include "protocol/link_frame.h"
-#include "protocol/net_device.h"
-#include "protocol/notification_queue.h"
+#include "discovery/discovery.h"
+#include "discovery/identity_adopter.h"
+#include "link/link_frame.h"
+#include "link/pcap_endpoint.h"
 #include "tests/support/packet_socket.h"
 
 namespace {
@@ -96,7 +96,7 @@ struct ToolStack {
     device.SetLegacyCaptureForBenchmark(legacy);
     HeadlessAdapterChooser chooser;
     ok = device.ChooseAdapter(chooser);
-    etherAddress mac{};
+    MacAddress mac{};
     ok = ok && device.AdapterMac(-1, mac);
     hub.SetSourceMac(mac);
     ok = ok && hub.StartReceiveThread() && device.StartCapture();
@@ -105,14 +105,14 @@ struct ToolStack {
     hub.StopReceiveThread();
     device.Close();
   }
-  CNetDevice device;
+  PcapEndpoint device;
   TransactionHub hub;
   bool ok = false;
 };
 
-const etherAddress kFirstSwitch{0x02, 0x5C, 0x71, 0x00, 0x00, 0x01};
+const MacAddress kFirstSwitch{0x02, 0x5C, 0x71, 0x00, 0x00, 0x01};
 
-Figures Gets(L2SWITCHNODE& node, int count, int& failures) {
+Figures Gets(SwitchClient& node, int count, int& failures) {
   std::vector<double> samples;
   for (int i = 0; i < count; ++i) {
     ErrorPair error;
@@ -161,16 +161,16 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "tool: %s\n", FormatErrorMessage(stack.device.error()).c_str());
       return 1;
     }
-    tag_SWITCHDATA record;
+    SwitchRecord record;
     record.switchMac = kFirstSwitch;
     record.modelName = "NTR7100-24G";
     record.switchState = kStateIdle;
     NotificationQueue notices;
     ManagedSwitch sw(stack.hub, record, nullptr, &notices);
-    sw.node.Attach();
+    sw.client.Attach();
 
     int failures = 0;
-    const Figures gets = Gets(sw.node, exchanges, failures);
+    const Figures gets = Gets(sw.client, exchanges, failures);
     std::printf("execute function (get)     median %8.1f us   p99 %8.1f us   %.2fx floor   %d failed\n",
                 gets.median, gets.p99, gets.median / floor.median, failures);
 
@@ -188,11 +188,11 @@ int main(int argc, char** argv) {
   {
     bench::SimServer server(switchNs, veth.nameB, "switch T model=NTR7100-24G\n");
     ToolStack legacy(true);
-    tag_SWITCHDATA record;
+    SwitchRecord record;
     record.switchMac = kFirstSwitch;
     record.modelName = "NTR7100-24G";
     record.switchState = kStateIdle;
-    L2SWITCHNODE node(legacy.hub, record, nullptr);
+    SwitchClient node(legacy.hub, record, nullptr);
     node.Attach();
     int failures = 0;
     const int count = 200;
@@ -213,7 +213,7 @@ int main(int argc, char** argv) {
     EventLoop loop;
     IdentityAdopter adopter;
     Discovery discovery(stack.hub, loop, nullptr, adopter);
-    etherAddress mac{};
+    MacAddress mac{};
     stack.device.AdapterMac(-1, mac);
     discovery.SetAdapterMac(mac);
     discovery.Connect();

@@ -2,7 +2,7 @@
 // The application's configuration writer implements it.
 #pragma once
 
-#include "protocol/error.h"
+#include "base/error.h"
 
 namespace ntr {
 

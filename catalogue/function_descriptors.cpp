@@ -3,7 +3,7 @@
 #include <array>
 
 #include "catalogue/switch_model.h"
-#include "protocol/pdu.h"
+#include "codec/pdu.h"
 
 namespace ntr {
 namespace {
@@ -35,7 +35,7 @@ constexpr std::uint8_t kGet = kOpsGet;
 constexpr std::uint8_t kGetSet = kOpsGet | kOpsSet;
 constexpr std::uint8_t kAll = kOpsGet | kOpsSet | kOpsSetDefault;
 
-using R = tag_SWITCHDATA;
+using R = SwitchRecord;
 using C = FunctionClass;
 using I = IndexKind;
 using V = ValueKind;
@@ -264,7 +264,7 @@ bool ModelHasFunction(const FunctionDescriptor& function, std::int32_t modelCode
 }
 
 std::optional<std::int32_t> DefaultValueOf(const FunctionDescriptor& function,
-                                           const tag_SWITCHDATA& record, int first, int second) {
+                                           const SwitchRecord& record, int first, int second) {
   const bool counterInTable = second >= 0 && second < kMaxCounters;
   switch (function.defaultRule) {
     case DefaultRule::kNone:
@@ -284,17 +284,17 @@ std::optional<std::int32_t> DefaultValueOf(const FunctionDescriptor& function,
   return std::nullopt;
 }
 
-bool IsDefaultValue(const FunctionDescriptor& function, const tag_SWITCHDATA& record, int first,
+bool IsDefaultValue(const FunctionDescriptor& function, const SwitchRecord& record, int first,
                     int second, std::int32_t value) {
   if (function.defaultRule == DefaultRule::kRegistration && value == first + 1) return true;
   const auto defaultValue = DefaultValueOf(function, record, first, second);
   return defaultValue && value == *defaultValue;
 }
 
-std::int32_t StoredValue(const FunctionDescriptor& function, const tag_SWITCHDATA& record,
+std::int32_t StoredValue(const FunctionDescriptor& function, const SwitchRecord& record,
                          int first, int second) {
   // The accessor takes a writable record; the field is only read here.
-  return *function.field(const_cast<tag_SWITCHDATA&>(record), first, second);
+  return *function.field(const_cast<SwitchRecord&>(record), first, second);
 }
 
 std::int32_t MaxValue(const FunctionDescriptor& function, int portCount) {

@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "catalogue/switch_data.h"
+#include "catalogue/switch_record.h"
 #include "catalogue/value_words.h"
 
 namespace ntr {
@@ -101,12 +101,12 @@ struct FunctionDescriptor {
   ModelScope models = ModelScope::kAll;
 
   // The record's integer field at the given indexes (null when none).
-  S32* (*field)(tag_SWITCHDATA& record, int first, int second) = nullptr;
+  S32* (*field)(SwitchRecord& record, int first, int second) = nullptr;
   // The record's text (identity and system name) or 64-bit counter.
-  SharedText tag_SWITCHDATA::*text = nullptr;
-  U64* (*counter)(tag_SWITCHDATA& record, int first, int second) = nullptr;
+  SharedText SwitchRecord::*text = nullptr;
+  U64* (*counter)(SwitchRecord& record, int first, int second) = nullptr;
   // QoS rates: the selection number kept beside the raw rate.
-  S32* (*selection)(tag_SWITCHDATA& record, int port) = nullptr;
+  S32* (*selection)(SwitchRecord& record, int port) = nullptr;
   // How a get answer's integer becomes the stored value; nullopt: ignored.
   std::optional<std::int32_t> (*fromWire)(std::int64_t wire) = nullptr;
 
@@ -153,13 +153,13 @@ bool ModelHasFunction(const FunctionDescriptor& function, std::int32_t modelCode
 // The default of a setting at the indexes, exactly; nothing for functions
 // without an integer default or indexes outside the defaults' tables.
 std::optional<std::int32_t> DefaultValueOf(const FunctionDescriptor& function,
-                                           const tag_SWITCHDATA& record, int first, int second);
+                                           const SwitchRecord& record, int first, int second);
 // Whether `value` counts as the default (vlan-id also takes its own number).
-bool IsDefaultValue(const FunctionDescriptor& function, const tag_SWITCHDATA& record, int first,
+bool IsDefaultValue(const FunctionDescriptor& function, const SwitchRecord& record, int first,
                     int second, std::int32_t value);
 
 // The integer field's current value (the field must exist).
-std::int32_t StoredValue(const FunctionDescriptor& function, const tag_SWITCHDATA& record,
+std::int32_t StoredValue(const FunctionDescriptor& function, const SwitchRecord& record,
                          int first, int second);
 
 // The highest stored value for a switch of `portCount` ports.
@@ -182,7 +182,7 @@ bool IndexesFitRecord(const FunctionDescriptor& function, int first, int second)
 // Calls `visit(first, second)` for every index of the function on the
 // record's port and counter counts, in ascending order, until it returns false.
 template <typename Visit>
-bool ForEachIndex(const FunctionDescriptor& function, const tag_SWITCHDATA& record, Visit visit) {
+bool ForEachIndex(const FunctionDescriptor& function, const SwitchRecord& record, Visit visit) {
   const int ports = std::clamp<int>(record.portCount, 0, kMaxPorts);
   const int counters = std::clamp<int>(record.counterCount, 0, kMaxCounters);
   const int firsts = FirstIndexLimit(function, ports);

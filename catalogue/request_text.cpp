@@ -2,11 +2,10 @@
 
 #include <cstdio>
 
+#include "base/error_log.h"
+#include "base/text_encoding.h"
 #include "catalogue/function_descriptors.h"
-#include "catalogue/l2_switch_node.h"
 #include "catalogue/qos_speed.h"
-#include "protocol/error_log.h"
-#include "protocol/text_encoding.h"
 
 namespace ntr {
 namespace {
@@ -57,7 +56,7 @@ std::optional<std::string> ValueWord(std::string_view keyword, std::int64_t valu
   return std::nullopt;
 }
 
-std::string IndexText(const FUNCREQUEST& request) {
+std::string IndexText(const FunctionRequest& request) {
   switch (request.indexType) {
     case kIndexNone:
       return "";
@@ -77,7 +76,7 @@ std::string IndexText(const FUNCREQUEST& request) {
   }
 }
 
-std::string ValueText(const FUNCREQUEST& request) {
+std::string ValueText(const FunctionRequest& request) {
   switch (request.valueType) {
     case kValueInteger:
       // The text form prints the value as a 32-bit number.
@@ -91,7 +90,7 @@ std::string ValueText(const FUNCREQUEST& request) {
   }
 }
 
-std::string ArgumentText(const FUNCREQUEST& request, std::string_view keyword) {
+std::string ArgumentText(const FunctionRequest& request, std::string_view keyword) {
   if (request.operation == kOpSet && request.valueType == kValueInteger) {
     if (const auto word = ValueWord(keyword, request.intValue)) {
       const FunctionDescriptor* function = FindFunctionByKeyword(keyword);
@@ -102,67 +101,9 @@ std::string ArgumentText(const FUNCREQUEST& request, std::string_view keyword) {
   return Trimmed(IndexText(request) + " " + ValueText(request));
 }
 
-std::string CommandText(const FUNCREQUEST& request, std::string_view keyword) {
+std::string CommandText(const FunctionRequest& request, std::string_view keyword) {
   return "switch control function " + OperationWord(request.operation) + " " +
          std::string(keyword) + " " + ArgumentText(request, keyword);
-}
-
-namespace {
-
-// Puts the record's field of a refused set back to its default.
-void RestoreDefault(tag_SWITCHDATA& record, const FunctionDescriptor& function,
-                    const FUNCREQUEST& request) {
-  const int first = request.firstIndex - 1;
-  const int second = request.secondIndex - 1;
-  if (function.value == ValueKind::kText) {
-    record.*function.text = record.DefaultSystemName();
-    return;
-  }
-  if (function.field == nullptr) return;
-  // The request named an index the record does not hold.
-  if (!IndexesFitRecord(function, first, second)) return;
-  if (function.selection != nullptr) *function.selection(record, first) = kDefaultQosSelection;
-  if (const auto value = DefaultValueOf(function, record, first, second)) {
-    *function.field(record, first, second) = *value;
-  }
-}
-
-}  // namespace
-
-bool ReportFailedRequest(L2SWITCHNODE& node, const ErrorPair& error) {
-  tag_SWITCHDATA& record = node.record();
-  if (record.switchState != kStateBulk) return true;
-  const FUNCREQUEST request = node.transactor().LastRequest();
-  const bool refused = error.code >= kErrSwitchBusy && error.code <= kErrFatal;
-  std::string command;
-  bool logged = false;
-  if (error.code == kErrFunctionInfo) {
-    command = error.detail;
-  } else if (const FunctionDescriptor* entry = FindFunctionById(request.functionId); entry == nullptr) {
-    char text[32];
-    std::snprintf(text, sizeof text, "不明(%04x)", request.functionId);
-    command = text;
-  } else {
-    const std::string keyword(entry->keyword);
-    // The fan speed has no text form of its own.
-    command = entry->index == IndexKind::kFan
-                  ? "switch control function " + OperationWord(request.operation) + " " +
-                        keyword + " 不明なコマンド(" + keyword + ")"
-                  : CommandText(request, keyword);
-    logged = refused;
-    if (refused && (request.operation == kOpSet || request.operation == kOpSetDefault)) {
-      RestoreDefault(record, *entry, request);
-    }
-  }
-  const std::string message = FormatErrorMessage(error);
-  bool written = false;
-  if (logged) {
-    record.AddFailure(command);
-    written = AppendErrorLog(record.macText.get(), command, message);
-  }
-  node.lastCommandText = command;
-  node.lastMessageText = message;
-  return written;
 }
 
 }  // namespace ntr

@@ -1,7 +1,7 @@
 #include "catalogue/switch_model.h"
 
-#include "catalogue/switch_data.h"
-#include "protocol/error_log.h"
+#include "base/error_log.h"
+#include "catalogue/switch_record.h"
 
 namespace ntr {
 
@@ -56,14 +56,14 @@ bool PoeClassOffered(int portIndex, std::int32_t poeClass) {
   return poeClass == kPoeClass4 && portIndex % 2 == 0;
 }
 
-void ApplyModel(tag_SWITCHDATA& record) {
+void ApplyModel(SwitchRecord& record) {
   const std::int32_t code = ModelCodeOf(record.modelName.get());
   record.modelCode = code;
   record.portCount = PortCountOf(code);
   record.counterCount = CounterCountOf(code);
 }
 
-void ModelFixUp(tag_SWITCHDATA& record) {
+void ModelFixUp(SwitchRecord& record) {
   if (!record.nameDefaulted) {
     if (!record.modelName.empty() && !record.serialNumber.empty()) {
       record.systemName = record.DefaultSystemName();

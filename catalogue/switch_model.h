@@ -6,7 +6,7 @@
 
 namespace ntr {
 
-struct tag_SWITCHDATA;
+struct SwitchRecord;
 
 enum ModelCode : std::int32_t {
   kModelUnknown = 0,
@@ -47,13 +47,13 @@ inline std::int32_t DefaultPoeClass(int portIndex) {
 bool PoeClassOffered(int portIndex, std::int32_t poeClass);
 
 // Sets the model code from the record's model name, then port and counter counts.
-void ApplyModel(tag_SWITCHDATA& record);
+void ApplyModel(SwitchRecord& record);
 
 // The per-model fix-ups of a record, run before it is written to the
 // configuration file and after one is loaded or applied: the default system
 // name once, the default mirroring destination once, then the destination
 // kept within the model's ports (an 8-port model's bad destination is
 // reported in the failure list and the error log).
-void ModelFixUp(tag_SWITCHDATA& record);
+void ModelFixUp(SwitchRecord& record);
 
 }  // namespace ntr

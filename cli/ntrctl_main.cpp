@@ -6,10 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/config_function_lines.h"
-#include "app/firmware_update.h"
 #include "app/import_export.h"
-#include "app/switch_block_writer.h"
 #include "catalogue/qos_speed.h"
 #include "catalogue/status_texts.h"
 #include "catalogue/switch_model.h"
@@ -17,7 +14,10 @@
 #include "cli/ntrctl_switch_argument.h"
 #include "cli/ntrctl_version.h"
 #include "cli/ntrctl_words.h"
-#include "protocol/net_device.h"
+#include "config/setting_lines.h"
+#include "config/switch_block_writer.h"
+#include "device/firmware_update.h"
+#include "link/pcap_endpoint.h"
 
 namespace ntr::cli {
 namespace {
@@ -72,8 +72,8 @@ bool Indexes(const FunctionDescriptor& function, const std::vector<std::string>&
   return (used < 1 || number(at, first)) && (used < 2 || number(at + 1, second));
 }
 
-std::vector<std::string> SettingLines(const tag_SWITCHDATA& record) {
-  tag_SWITCHDATA copy = record;
+std::vector<std::string> SettingLines(const SwitchRecord& record) {
+  SwitchRecord copy = record;
   copy.failures.Clear();
   ModelFixUp(copy);
   std::string block;
@@ -90,7 +90,7 @@ std::vector<std::string> SettingLines(const tag_SWITCHDATA& record) {
 }
 
 void PrintSwitch(const ManagedSwitch& sw, bool json) {
-  const tag_SWITCHDATA& r = sw.node.record();
+  const SwitchRecord& r = sw.client.record();
   char fingerprint[12];
   std::snprintf(fingerprint, sizeof fingerprint, "%08x", r.currentFingerprint.load());
   const auto lines = SettingLines(r);
@@ -137,7 +137,7 @@ void PrintSwitch(const ManagedSwitch& sw, bool json) {
 }
 
 int Adapters(const Options& options) {
-  CNetDevice device;
+  PcapEndpoint device;
   if (!device.EnumerateAdapters()) return Fail(device.error());
   const auto adapters = device.adapters();
   if (options.json) {
@@ -157,9 +157,9 @@ int Adapters(const Options& options) {
   return kExitOk;
 }
 
-void PrintTree(Discovery& discovery, const TOPOLOGYNODE& node, int depth, bool json, bool& first) {
-  if (const ManagedSwitch* sw = node.switchObject) {
-    const tag_SWITCHDATA& r = sw->node.record();
+void PrintTree(Discovery& discovery, const TopologyNode& node, int depth, bool json, bool& first) {
+  if (const ManagedSwitch* sw = node.managed) {
+    const SwitchRecord& r = sw->client.record();
     if (json) {
       const std::string parent = node.parent == nullptr ? "null" : JsonString(FormatSwitchMac(node.parent->switchMac));
       std::printf("%s{\"mac\":%s,\"model\":%s,\"serial\":%s,\"firmware\":%s,\"name\":%s,\"parent\":%s,"
@@ -224,31 +224,31 @@ int GetOrSet(Session& session, ManagedSwitch& sw, bool set) {
   std::size_t used = 0;
   if (!Indexes(*function, args, 2, first, second, used)) return Usage("missing or bad index");
   const FunctionIndex index(first, second);
-  tag_SWITCHDATA& record = sw.record();
+  SwitchRecord& record = sw.record();
   ErrorPair error;
   if (!set) {
     if (args.size() != 2 + used) return Usage("too many arguments");
-    if (!sw.node.Get(keyword, index, error)) return Fail(error);
+    if (!sw.client.Get(keyword, index, error)) return Fail(error);
     std::printf("%s\n", ConfigValueText(record, keyword, first, second).c_str());
     return kExitOk;
   }
   // The value goes through the configuration file's own line rules.
   std::vector<std::string_view> words{"switch", "control", "function", "set"};
   for (std::size_t i = 1; i < args.size(); ++i) words.emplace_back(args[i]);
-  tag_SWITCHDATA wanted = record;
+  SwitchRecord wanted = record;
   if (const auto rejected = StoreSettingLine(wanted, words, record.portCount, record.counterCount)) {
     return Fail(std::string(RejectionReason(*rejected)));
   }
   bool ok = false;
   if (function->value == ValueKind::kText) {
-    ok = sw.node.SetSystemName((wanted.*function->text).get(), Commit::kOperatorChange, error);
+    ok = sw.client.SetSystemName((wanted.*function->text).get(), Commit::kOperatorChange, error);
   } else if (function->value == ValueKind::kQosRate) {
     const std::int32_t raw = StoredValue(*function, wanted, first, second);
     const std::int32_t selection = SelectionOf(raw, record.qosSpeedUnit);
     if (selection == kNoSelection) return Fail(FormatErrorMessage(kErrSpeedValue));
-    ok = sw.node.Set(keyword, index, selection, Commit::kOperatorChange, error);
+    ok = sw.client.Set(keyword, index, selection, Commit::kOperatorChange, error);
   } else if (function->field != nullptr && function->functionClass == FunctionClass::kSetting) {
-    ok = sw.node.Set(keyword, index, StoredValue(*function, wanted, first, second),
+    ok = sw.client.Set(keyword, index, StoredValue(*function, wanted, first, second),
                      Commit::kOperatorChange, error);
   } else {
     return Fail(FormatErrorMessage(kErrFunctionInfo, keyword) + " (" + keyword + ")");
@@ -282,7 +282,7 @@ int Apply(Session& session, ManagedSwitch& sw, const std::string& file) {
   if (const ServiceResult begun = session.service().BeginApply(sw, file); !begun.ok) {
     return Fail(begun.text);
   }
-  const etherAddress mac = sw.mac();
+  const MacAddress mac = sw.mac();
   // The synchronisation runs; afterwards the switch is applied again.
   session.RunUntil([&] {
     return StatusOf(sw).phase == SwitchPhase::kSynchronising || sw.settings.lastSyncDone();
@@ -421,7 +421,7 @@ int Run(const Options& options) {
   }
   if (command == "show") {
     ErrorPair error;
-    if (!sw->node.Get("boot-rom-version", error)) return Fail(error);
+    if (!sw->client.Get("boot-rom-version", error)) return Fail(error);
     if (!session.Poll(*sw)) return Fail(FormatErrorMessage(kErrNoResponse));
     PrintSwitch(*sw, options.json);
     return kExitOk;

@@ -5,7 +5,7 @@
 
 namespace ntr::cli {
 
-std::optional<std::size_t> CliOperator::Choose(const std::vector<NIFINFO>& adapters) {
+std::optional<std::size_t> CliOperator::Choose(const std::vector<AdapterInfo>& adapters) {
   if (!options_.adapter.empty()) {
     for (std::size_t i = 0; i < adapters.size(); ++i) {
       if (adapters[i].name == options_.adapter) return i;
@@ -21,7 +21,7 @@ std::optional<std::size_t> CliOperator::Choose(const std::vector<NIFINFO>& adapt
   return std::nullopt;
 }
 
-bool CliOperator::AskAdoption(AdoptionQuestion mode, const etherAddress& mac) {
+bool CliOperator::AskAdoption(AdoptionQuestion mode, const MacAddress& mac) {
   const std::optional<bool>& answer = mode == AdoptionQuestion::kNewDevice ? options_.newDevice
                                       : mode == AdoptionQuestion::kSettingsChanged
                                           ? options_.settingsChanged

@@ -11,10 +11,10 @@ class CliOperator : public Operator {
  public:
   explicit CliOperator(const Options& options) : options_(options) {}
 
-  std::optional<std::size_t> Choose(const std::vector<NIFINFO>& adapters) override;
+  std::optional<std::size_t> Choose(const std::vector<AdapterInfo>& adapters) override;
   // Answers from the options; a question no option answers is printed and
   // ends the process at once with status 3, before anything is changed.
-  bool AskAdoption(AdoptionQuestion mode, const etherAddress& mac) override;
+  bool AskAdoption(AdoptionQuestion mode, const MacAddress& mac) override;
   void EndAdoptionQuestion() override {}
   void ShowMessage(std::string_view text, MessageIcon icon) override;
   void ShowSettingFailures(std::string_view macText, const std::vector<std::string>& commands,

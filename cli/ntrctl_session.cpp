@@ -10,9 +10,9 @@
 #include <system_error>
 
 #include "app/single_instance.h"
-#include "protocol/capture_handle.h"
-#include "protocol/data_folder.h"
-#include "protocol/net_device.h"
+#include "base/data_folder.h"
+#include "link/capture_handle.h"
+#include "link/pcap_endpoint.h"
 
 namespace ntr::cli {
 
@@ -32,7 +32,7 @@ void PrintCapabilityHint() {
 }  // namespace
 
 Session::Session(const Options& options) : options_(options), operator_(options) {
-  app_ = std::make_unique<CMarlApp>(CMarlApp::Parts{operator_, loop_, this, nullptr});
+  app_ = std::make_unique<Application>(Application::Parts{operator_, loop_, this, nullptr});
   service_ = std::make_unique<SwitchService>(*app_);
 }
 
@@ -49,7 +49,7 @@ Session::~Session() {
 int Session::Start() {
   // A named adapter must be a usable one, even when it would be the only one.
   if (!options_.adapter.empty()) {
-    CNetDevice probe;
+    PcapEndpoint probe;
     bool usable = false;
     if (probe.EnumerateAdapters()) {
       for (const auto& adapter : probe.adapters()) usable = usable || adapter.name == options_.adapter;
@@ -178,13 +178,13 @@ bool Session::Send(const Notice& notice, std::optional<std::chrono::milliseconds
 void Session::Handle(const Notice& notice) {
   if (!app_ || !service_) return;
   switch (app_->HandleNotice(notice)) {
-    case CMarlApp::NoticeResult::kCloseMainWindow:
+    case Application::NoticeResult::kCloseMainWindow:
       fatal_ = true;
       return;
-    case CMarlApp::NoticeResult::kHandled:
+    case Application::NoticeResult::kHandled:
       if (notice.message == Notification::kTopPanelAction) importResult_ = notice.value;
       return;
-    case CMarlApp::NoticeResult::kNotMine:
+    case Application::NoticeResult::kNotMine:
       break;
   }
   const auto read = service_->HandleModalRead(notice);

@@ -10,13 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "app/event_loop.h"
-#include "app/marl_app.h"
-#include "app/switch_phase.h"
+#include "app/application.h"
 #include "app/switch_service.h"
+#include "base/event_loop.h"
 #include "cli/ntrctl_operator.h"
 #include "cli/ntrctl_options.h"
 #include "cli/ntrctl_switch_argument.h"
+#include "device/switch_phase.h"
 
 namespace ntr::cli {
 
@@ -52,7 +52,7 @@ class Session : public NotificationSink {
   // Requests a poll and waits for it.
   bool Poll(ManagedSwitch& sw);
 
-  CMarlApp& app() { return *app_; }
+  Application& app() { return *app_; }
   SwitchService& service() { return *service_; }
   EventLoop& loop() { return loop_; }
   const Options& options() const { return options_; }
@@ -72,7 +72,7 @@ class Session : public NotificationSink {
   const Options& options_;
   CliOperator operator_;
   EventLoop loop_;
-  std::unique_ptr<CMarlApp> app_;
+  std::unique_ptr<Application> app_;
   std::unique_ptr<SwitchService> service_;
   bool started_ = false;
   std::atomic<int> readsEnded_{0};

@@ -7,14 +7,14 @@
 #include <string>
 #include <string_view>
 
-#include "protocol/ether_address.h"
+#include "base/mac_address.h"
 
 namespace ntr::cli {
 
 struct SwitchArgument {
   enum class Kind { kMac, kName, kMalformedMac };
   Kind kind = Kind::kName;
-  etherAddress mac{};  // kMac only
+  MacAddress mac{};  // kMac only
   std::string name;    // the text as given
 };
 

@@ -6,11 +6,11 @@
 
 namespace ntr::cli {
 
-std::string ConfigValueText(const tag_SWITCHDATA& record, std::string_view keyword, int first,
+std::string ConfigValueText(const SwitchRecord& record, std::string_view keyword, int first,
                             int second) {
   const FunctionDescriptor* function = FindFunctionByKeyword(keyword);
   if (function == nullptr || !function->Requested()) return "";
-  tag_SWITCHDATA& readable = const_cast<tag_SWITCHDATA&>(record);  // fields are only read
+  SwitchRecord& readable = const_cast<SwitchRecord&>(record);  // fields are only read
   if (function->text != nullptr) return (readable.*function->text).get();
   if (function->counter != nullptr) {
     return std::to_string(function->counter(readable, first, second)->load());

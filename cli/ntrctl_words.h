@@ -4,13 +4,13 @@
 #include <string>
 #include <string_view>
 
-#include "catalogue/switch_data.h"
+#include "catalogue/switch_record.h"
 
 namespace ntr::cli {
 
 // The value of `keyword` at the 0-based indexes, as the configuration file
 // spells it ("100-fdx", "join", a port number, a name); "" for an unknown keyword.
-std::string ConfigValueText(const tag_SWITCHDATA& record, std::string_view keyword, int first,
+std::string ConfigValueText(const SwitchRecord& record, std::string_view keyword, int first,
                             int second);
 
 // `text` as a JSON string literal.

@@ -10,11 +10,11 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "app/config_reader.h"
-#include "app/config_writer.h"
+#include "base/text_encoding.h"
 #include "catalogue/switch_model.h"
+#include "config/config_reader.h"
+#include "config/config_writer.h"
 #include "fuzz/fuzz_support.h"
-#include "protocol/text_encoding.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ bool CountRejection(std::string_view, std::string_view, std::string_view) {
 
 // Reads the bytes as at start-up and gives the file that would be written back.
 std::string ReadAndWrite(std::string_view bytes) {
-  ntr::CConfigData config;
+  ntr::ConfigStore config;
   ntr::ConfigHost host{config, nullptr, &CountRejection};
   ntr::ReadConfigBytes(host, config, bytes, ntr::ReadOptions{});
   return ntr::ToCrLf(ntr::Utf8ToCp932Lossy(ntr::FormatConfigText(config, nullptr)));
@@ -52,9 +52,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Each reading on an application of its own: the common lines of the first
   // must not change what the second accepts.
   const auto importRejects = [&](bool strict) {
-    ntr::CConfigData application;
+    ntr::ConfigStore application;
     ntr::ConfigHost host{application, nullptr, &CountRejection};
-    ntr::CConfigData imported;
+    ntr::ConfigStore imported;
     rejections = 0;
     const ntr::ReadOptions options{nullptr, ntr::kMaxPorts, ntr::kMaxCounters, strict,
                                    ntr::ReadMode::kImport};
@@ -64,14 +64,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   };
   NTR_FUZZ_CHECK(importRejects(false) == importRejects(true));
 
-  ntr::CConfigData application;
+  ntr::ConfigStore application;
   ntr::ConfigHost host{application, nullptr, &CountRejection};
-  ntr::tag_SWITCHDATA filter;
-  filter.switchMac = ntr::etherAddress{0x02, 0x5C, 0x71, 0x00, 0x00, 0x01};
+  ntr::SwitchRecord filter;
+  filter.switchMac = ntr::MacAddress{0x02, 0x5C, 0x71, 0x00, 0x00, 0x01};
   filter.modelName = std::string(ntr::kModelName8G);
   filter.serialNumber = "SIM000001";
   ntr::ApplyModel(filter);
-  ntr::CConfigData filtered;
+  ntr::ConfigStore filtered;
   ntr::ReadConfigBytes(host, filtered, bytes, ntr::ReadOptions{&filter, 8, 3});
   NTR_FUZZ_CHECK(filtered.StoredCount() > 0);
   return 0;

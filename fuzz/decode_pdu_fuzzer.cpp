@@ -3,7 +3,7 @@
 //  - a failure leaves one of the documented error codes 31-37, 39, 40;
 //  - a success leaves no error code and a record within the decoder's bounds;
 //  - bytes after a decodable message are never looked at: the same bytes
-//    with more bytes appended decode to the same PDUDATA;
+//    with more bytes appended decode to the same Pdu;
 //  - without a function-type lookup no function request decodes.
 #include <cstddef>
 #include <cstdint>
@@ -19,7 +19,7 @@ using ntr::fuzz::IsDecodeErrorCode;
 
 void DecodeWith(std::span<const std::uint8_t> input, ntr::FunctionTypeLookup lookup) {
   ntr::ErrorPair error;
-  ntr::PDUDATA pdu;
+  ntr::Pdu pdu;
   if (!ntr::DecodePdu(error, input, lookup, pdu)) {
     NTR_FUZZ_CHECK(IsDecodeErrorCode(error.code));
     return;
@@ -37,7 +37,7 @@ void DecodeWith(std::span<const std::uint8_t> input, ntr::FunctionTypeLookup loo
   padded.insert(padded.end(), input.begin(), input.end());
   padded.push_back(0xFF);
   ntr::ErrorPair paddedError;
-  ntr::PDUDATA paddedPdu;
+  ntr::Pdu paddedPdu;
   NTR_FUZZ_CHECK(ntr::DecodePdu(paddedError, padded, lookup, paddedPdu));
   NTR_FUZZ_CHECK(paddedPdu == pdu);
 }

@@ -1,6 +1,6 @@
 // Shared pieces of the libFuzzer targets: the function-type lookups the
 // decoder is driven with, a check that aborts the run, and the invariants a
-// successfully decoded PDUDATA must satisfy.
+// successfully decoded Pdu must satisfy.
 #pragma once
 
 #include <cstdint>
@@ -9,8 +9,8 @@
 #include <variant>
 
 #include "catalogue/function_descriptors.h"
-#include "protocol/pdu.h"
-#include "protocol/pdu_decoder.h"
+#include "codec/pdu.h"
+#include "codec/pdu_decoder.h"
 
 namespace ntr::fuzz {
 
@@ -55,20 +55,20 @@ inline bool IsValueType(std::int32_t valueType) {
 }
 
 // The bounds the decoder promises for the record of each application.
-inline void CheckDecodedInvariants(const PDUDATA& pdu, FunctionTypeLookup lookup) {
+inline void CheckDecodedInvariants(const Pdu& pdu, FunctionTypeLookup lookup) {
   NTR_FUZZ_CHECK(BodyMatchesApplication(pdu));
-  if (const auto* request = std::get_if<DISCOVERYREQUEST>(&pdu.body)) {
+  if (const auto* request = std::get_if<DiscoveryRequest>(&pdu.body)) {
     NTR_FUZZ_CHECK(request->listedMacs.size() <= kMaxListedMacs);
-  } else if (const auto* reply = std::get_if<DISCOVERYREPLY>(&pdu.body)) {
+  } else if (const auto* reply = std::get_if<DiscoveryReply>(&pdu.body)) {
     NTR_FUZZ_CHECK(IsMappedResult(reply->result));
     NTR_FUZZ_CHECK(reply->firstText.size() <= kMaxReplyText);
     NTR_FUZZ_CHECK(reply->secondText.size() <= kMaxReplyText);
     NTR_FUZZ_CHECK(reply->firstText.find('\0') == std::string::npos);
     NTR_FUZZ_CHECK(reply->secondText.find('\0') == std::string::npos);
     NTR_FUZZ_CHECK(reply->neighbourMacs.size() <= kMaxNeighbourMacs);
-  } else if (const auto* block = std::get_if<FIRMBLOCK>(&pdu.body)) {
+  } else if (const auto* block = std::get_if<FirmwareBlock>(&pdu.body)) {
     NTR_FUZZ_CHECK(block->data.size() <= kMaxFirmBlockData);
-  } else if (const auto* funcRequest = std::get_if<FUNCREQUEST>(&pdu.body)) {
+  } else if (const auto* funcRequest = std::get_if<FunctionRequest>(&pdu.body)) {
     std::int32_t valueType = -1;
     std::int32_t indexType = -1;
     NTR_FUZZ_CHECK(lookup(funcRequest->functionId, valueType, indexType));
@@ -82,7 +82,7 @@ inline void CheckDecodedInvariants(const PDUDATA& pdu, FunctionTypeLookup lookup
       NTR_FUZZ_CHECK(funcRequest->valueType == valueType);
     }
     NTR_FUZZ_CHECK(funcRequest->octets.size() <= kMaxOctetValue);
-  } else if (const auto* response = std::get_if<FUNCRESPONSE>(&pdu.body)) {
+  } else if (const auto* response = std::get_if<FunctionResponse>(&pdu.body)) {
     NTR_FUZZ_CHECK(IsMappedResult(response->result));
     NTR_FUZZ_CHECK(IsValueType(response->valueType));
     NTR_FUZZ_CHECK(response->octets.size() <= kMaxOctetValue);

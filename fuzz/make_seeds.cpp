@@ -15,19 +15,19 @@
 #include <utility>
 #include <vector>
 
-#include "protocol/pdu.h"
-#include "protocol/pdu_encoder.h"
+#include "codec/pdu.h"
+#include "codec/pdu_encoder.h"
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-constexpr ntr::etherAddress kSwitchMac{0x02, 0x5C, 0x71, 0x00, 0x00, 0x01};
-constexpr ntr::etherAddress kNeighbourMac{0x02, 0x5C, 0x71, 0x00, 0x00, 0x02};
-constexpr ntr::etherAddress kAdapterMac{0x00, 0x11, 0x22, 0x33, 0x44, 0x55};
+constexpr ntr::MacAddress kSwitchMac{0x02, 0x5C, 0x71, 0x00, 0x00, 0x01};
+constexpr ntr::MacAddress kNeighbourMac{0x02, 0x5C, 0x71, 0x00, 0x00, 0x02};
+constexpr ntr::MacAddress kAdapterMac{0x00, 0x11, 0x22, 0x33, 0x44, 0x55};
 
-ntr::PDUDATA Message(ntr::PduType application, ntr::PduBody body, bool fromSwitch = false) {
-  ntr::PDUDATA pdu;
+ntr::Pdu Message(ntr::PduType application, ntr::PduBody body, bool fromSwitch = false) {
+  ntr::Pdu pdu;
   pdu.transactionId = 0x1234;
   pdu.sourceMac = fromSwitch ? kSwitchMac : kAdapterMac;
   pdu.destinationMac = fromSwitch ? ntr::kToolGroupAddress : ntr::kSwitchGroupAddress;
@@ -36,7 +36,7 @@ ntr::PDUDATA Message(ntr::PduType application, ntr::PduBody body, bool fromSwitc
   return pdu;
 }
 
-Bytes Encode(const ntr::PDUDATA& pdu) {
+Bytes Encode(const ntr::Pdu& pdu) {
   Bytes buffer(ntr::kEncodeBufferSize);
   ntr::ErrorPair error;
   std::size_t written = 0;
@@ -57,9 +57,9 @@ void Expect(const Bytes& bytes, std::size_t offset, int value) {
   }
 }
 
-ntr::FUNCREQUEST Request(std::uint16_t functionId, ntr::Operation operation, std::int32_t valueType,
+ntr::FunctionRequest Request(std::uint16_t functionId, ntr::Operation operation, std::int32_t valueType,
                          std::int32_t indexType) {
-  ntr::FUNCREQUEST request;
+  ntr::FunctionRequest request;
   request.functionId = functionId;
   request.operation = operation;
   request.valueType = valueType;
@@ -67,8 +67,8 @@ ntr::FUNCREQUEST Request(std::uint16_t functionId, ntr::Operation operation, std
   return request;
 }
 
-ntr::FUNCRESPONSE Response(std::int32_t result, std::int32_t valueType) {
-  ntr::FUNCRESPONSE response;
+ntr::FunctionResponse Response(std::int32_t result, std::int32_t valueType) {
+  ntr::FunctionResponse response;
   response.result = result;
   response.valueType = valueType;
   return response;
@@ -82,9 +82,9 @@ std::vector<std::pair<std::string, Bytes>> Seeds() {
 
   add("00-discovery-request",
       Encode(Message(ntr::PduType::kDiscoveryRequest,
-                     ntr::DISCOVERYREQUEST{30, kAdapterMac, {kSwitchMac, kNeighbourMac}})));
+                     ntr::DiscoveryRequest{30, kAdapterMac, {kSwitchMac, kNeighbourMac}})));
 
-  ntr::DISCOVERYREPLY reply{0, kSwitchMac, 0x1A2B3C4D, "SW-CORE-01", "rack 2", {}};
+  ntr::DiscoveryReply reply{0, kSwitchMac, 0x1A2B3C4D, "SW-CORE-01", "rack 2", {}};
   reply.neighbourMacs = {kNeighbourMac, {}, {}, kAdapterMac, {}, {}, {}, {}};
   const Bytes replyBytes = Encode(Message(ntr::PduType::kDiscoveryReply, reply, true));
   add("01-discovery-reply", replyBytes);
@@ -92,7 +92,7 @@ std::vector<std::pair<std::string, Bytes>> Seeds() {
   add("02-firm-prepare", Encode(Message(ntr::PduType::kFirmPrepare, ntr::EmptyBody{})));
   add("03-firm-prepare-answer",
       Encode(Message(ntr::PduType::kFirmPrepareAnswer, ntr::ResultBody{0}, true)));
-  ntr::FIRMBLOCK block{7, {}};
+  ntr::FirmwareBlock block{7, {}};
   for (int i = 0; i < 64; ++i) block.data.push_back(static_cast<std::uint8_t>(i * 37));
   add("04-firm-block", Encode(Message(ntr::PduType::kFirmBlock, block)));
   add("05-firm-block-answer", Encode(Message(ntr::PduType::kFirmBlockAnswer, ntr::ResultBody{3}, true)));

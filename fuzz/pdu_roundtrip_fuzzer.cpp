@@ -1,5 +1,5 @@
 // Decode -> encode -> decode. Whatever DecodePdu accepts must encode, and the
-// encoding must decode back to an equal PDUDATA.
+// encoding must decode back to an equal Pdu.
 //
 // No normalisation is applied between the two decodes, because the decoder
 // already maps every accepted input to a value the encoder reproduces exactly:
@@ -31,8 +31,8 @@
 #include <span>
 #include <vector>
 
+#include "codec/pdu_encoder.h"
 #include "fuzz/fuzz_support.h"
-#include "protocol/pdu_encoder.h"
 
 namespace {
 
@@ -47,7 +47,7 @@ void PrintHex(const char* label, std::span<const std::uint8_t> bytes) {
 
 void RoundTrip(std::span<const std::uint8_t> input, ntr::FunctionTypeLookup lookup) {
   ntr::ErrorPair error;
-  ntr::PDUDATA first;
+  ntr::Pdu first;
   if (!ntr::DecodePdu(error, input, lookup, first)) return;
 
   // The sender's buffer first; only a too-small buffer is an acceptable failure.
@@ -85,7 +85,7 @@ void RoundTrip(std::span<const std::uint8_t> input, ntr::FunctionTypeLookup look
   }
 
   ntr::ErrorPair secondError;
-  ntr::PDUDATA second;
+  ntr::Pdu second;
   const bool decodedAgain = ntr::DecodePdu(secondError, encoded, lookup, second);
   if (!decodedAgain || !(second == first)) {
     PrintHex("input", input);

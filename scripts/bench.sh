@@ -116,7 +116,7 @@ row "" "value" "x floor" "value" "x floor" ""
 row "----------------------------------------------" "-------------" "----------" "-------------" "----------" "------"
 row "raw AF_PACKET round trip (floor), median" "${stack_floor} us" "1.00x" "${stack1_floor} us" "1.00x" ""
 row "  floor of the link bench's own run" "${link_bb_floor} us" "1.00x" "${link_1_floor} us" "1.00x" ""
-row "link endpoint (CNetDevice) round trip, median" "${link_bb} us" "$(ratio "$link_bb" "$link_bb_floor")" \
+row "link endpoint (PcapEndpoint) round trip, median" "${link_bb} us" "$(ratio "$link_bb" "$link_bb_floor")" \
   "${link_1} us" "$(ratio "$link_1" "$link_1_floor")" "(own run's floor)"
 exec_r=$(ratio "$stack_exec" "$stack_floor"); exec1_r=$(ratio "$stack1_exec" "$stack1_floor")
 row "execute-function round trip (get), median" "${stack_exec} us" "$exec_r" "${stack1_exec} us" "$exec1_r" \

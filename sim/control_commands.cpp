@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/switch_block_writer.h"
+#include "base/text_encoding.h"
 #include "catalogue/function_descriptors.h"
 #include "catalogue/switch_model.h"
-#include "protocol/text_encoding.h"
+#include "config/switch_block_writer.h"
 #include "sim/text_words.h"
 
 namespace ntr::sim {
@@ -154,7 +154,7 @@ std::string Drift(Command& c) {
   if (entry == nullptr || entry->functionClass != FunctionClass::kSetting) {
     return Error("usage: drift SW KEYWORD [INDEX [INDEX2]] VALUE|default (KEYWORD a setting)");
   }
-  FUNCREQUEST request;
+  FunctionRequest request;
   request.functionId = entry->functionId;
   request.indexType = entry->indexType;
   const std::size_t indexes = entry->indexType == kIndexNone ? 0 : entry->indexType >= 5 ? 2 : 1;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "protocol/byte_reader.h"
+#include "codec/byte_reader.h"
 
 namespace ntr::sim {
 
@@ -22,22 +22,22 @@ bool FaultSettings::TakeOne(int& count) {
   return true;
 }
 
-PDUDATA WithWrongApplication(const PDUDATA& answer) {
-  PDUDATA wrong = answer;
+Pdu WithWrongApplication(const Pdu& answer) {
+  Pdu wrong = answer;
   std::int32_t result = 0;
-  if (const auto* response = std::get_if<FUNCRESPONSE>(&answer.body)) result = response->result;
+  if (const auto* response = std::get_if<FunctionResponse>(&answer.body)) result = response->result;
   if (const auto* body = std::get_if<ResultBody>(&answer.body)) result = body->result;
   if (const auto* body = std::get_if<FingerprintAnswerBody>(&answer.body)) result = body->result;
   if (answer.application == PduType::kFuncResponse) {
     wrong.application = PduType::kFirmPrepareAnswer;
     wrong.body = ResultBody{result};
   } else if (answer.application == PduType::kDiscoveryReply) {
-    const auto& reply = std::get<DISCOVERYREPLY>(answer.body);
+    const auto& reply = std::get<DiscoveryReply>(answer.body);
     wrong.application = PduType::kFingerprintAnswer;
     wrong.body = FingerprintAnswerBody{reply.result, reply.fingerprint};
   } else {
     wrong.application = PduType::kFuncResponse;
-    wrong.body = FUNCRESPONSE{result, 0, kValueNone, 0, {}};
+    wrong.body = FunctionResponse{result, 0, kValueNone, 0, {}};
   }
   return wrong;
 }

@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "protocol/pdu.h"
+#include "codec/pdu.h"
 
 namespace ntr::sim {
 
@@ -45,7 +45,7 @@ struct FaultSettings {
 // The answer as a confused switch sends it: a function response comes back
 // as application 3, a discovery reply as 11, any other answer as 9; the
 // result is kept.
-PDUDATA WithWrongApplication(const PDUDATA& answer);
+Pdu WithWrongApplication(const Pdu& answer);
 
 // Breaks an encoded message in one of three ways, chosen by `turn`: cut off
 // in the middle of its body, an outer tag other than SEQUENCE, or a body

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "protocol/byte_reader.h"
+#include "codec/byte_reader.h"
 
 namespace ntr::sim {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "protocol/pdu.h"
+#include "codec/pdu.h"
 
 namespace ntr::sim {
 
@@ -33,7 +33,7 @@ class FirmwareReceiver {
   //   0  accepted; after the final block of a valid image `newRevision`
   //      holds the revision the switch runs after its restart.
   // Every final block ends the transfer, whatever its result.
-  std::int32_t Block(const FIRMBLOCK& block, std::optional<std::string>& newRevision);
+  std::int32_t Block(const FirmwareBlock& block, std::optional<std::string>& newRevision);
 
   // Drops a transfer; result 0.
   std::int32_t Abort();

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "protocol/auto_reset_event.h"
+#include "base/auto_reset_event.h"
 #include "sim/control_channel.h"
 #include "sim/control_commands.h"
 #include "sim/firmware_image.h"

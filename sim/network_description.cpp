@@ -79,7 +79,7 @@ bool ParseSwitch(const std::vector<std::string_view>& words, SwitchEntry& entry,
 }
 
 bool ParseHost(const std::vector<std::string_view>& words, HostEntry& entry, std::string& error) {
-  std::optional<etherAddress> mac;
+  std::optional<MacAddress> mac;
   if (words.size() < 3 || !ParsePlace(words[1], entry.switchName, entry.port) ||
       !(mac = ParseMac(words[2]))) {
     error = "a host needs SWITCH:PORT and a MAC address";

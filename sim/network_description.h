@@ -29,14 +29,14 @@
 #include <variant>
 #include <vector>
 
-#include "protocol/ether_address.h"
+#include "base/mac_address.h"
 
 namespace ntr::sim {
 
 struct SwitchEntry {
   std::string name;
   std::string model;
-  std::optional<etherAddress> mac;
+  std::optional<MacAddress> mac;
   std::string serial;  // empty: chosen from the position
   std::string firmware = "1.00";
   std::string bootRom = "1.00";
@@ -53,7 +53,7 @@ struct SwitchEntry {
 struct HostEntry {
   std::string switchName;
   int port = 0;  // 1-based
-  etherAddress mac{};
+  MacAddress mac{};
   int poeClass = -1;  // -1: not a powered device
   int speed = 6;
   int traffic = 50;

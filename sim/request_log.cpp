@@ -1,7 +1,7 @@
 #include "sim/request_log.h"
 
+#include "base/text_encoding.h"
 #include "catalogue/function_descriptors.h"
-#include "protocol/text_encoding.h"
 
 namespace ntr::sim {
 namespace {
@@ -18,7 +18,7 @@ const char* OperationWord(std::int32_t operation) {
 
 // Texts are built by appending: GCC 12 warns falsely (-Wrestrict) about
 // "literal" + std::string in optimised builds.
-std::string IndexText(const FUNCREQUEST& q) {
+std::string IndexText(const FunctionRequest& q) {
   std::string text;
   switch (q.indexType) {
     case kIndexNone: return text;
@@ -39,7 +39,7 @@ std::string ValueText(std::uint16_t functionId, std::int32_t valueType, std::int
   if (valueType != kValueOctets) return "none";
   const bool address = functionId == 0x0105 || functionId == 0x0304;
   if (address && octets.size() == 6) {
-    etherAddress mac{};
+    MacAddress mac{};
     for (std::size_t i = 0; i < mac.size(); ++i) mac[i] = static_cast<std::uint8_t>(octets[i]);
     return FormatSwitchMac(mac);
   }

@@ -29,7 +29,7 @@
 #include <optional>
 #include <string>
 
-#include "protocol/pdu.h"
+#include "codec/pdu.h"
 
 namespace ntr::sim {
 
@@ -38,15 +38,15 @@ enum class Outcome { kAnswered, kSilent, kLost };
 struct RequestLogEntry {
   std::uint64_t sequence = 0;
   std::string switchName;
-  etherAddress switchMac{};
+  MacAddress switchMac{};
   std::int32_t transactionId = 0;
   PduType application = PduType::kDiscoveryRequest;
-  FUNCREQUEST function;           // application 8, as received
+  FunctionRequest function;           // application 8, as received
   std::int32_t blockNumber = 0;   // application 4
   std::size_t blockLength = 0;
   Outcome outcome = Outcome::kAnswered;
   std::int32_t result = 0;
-  FUNCRESPONSE answer;            // application 8: the response sent
+  FunctionResponse answer;            // application 8: the response sent
   std::optional<std::int32_t> fingerprint;  // applications 0 and 10
   bool answerLost = false;
   bool repeated = false;

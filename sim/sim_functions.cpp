@@ -2,7 +2,7 @@
 
 #include "catalogue/function_descriptors.h"
 #include "catalogue/switch_model.h"
-#include "protocol/pdu.h"
+#include "codec/pdu.h"
 
 namespace ntr::sim {
 

@@ -14,7 +14,7 @@
 #include <span>
 #include <string>
 
-#include "protocol/ether_address.h"
+#include "base/mac_address.h"
 
 struct pcap;
 
@@ -44,7 +44,7 @@ class SimLink {
 
   // Sends one payload from `source` to the tool's group address, padded to
   // the Ethernet minimum.
-  bool Send(const etherAddress& source, std::span<const std::uint8_t> payload, std::string& error);
+  bool Send(const MacAddress& source, std::span<const std::uint8_t> payload, std::string& error);
 
  private:
   pcap* handle_ = nullptr;

@@ -5,13 +5,13 @@
 
 #include "catalogue/function_descriptors.h"
 #include "catalogue/switch_model.h"
-#include "protocol/pdu_decoder.h"
-#include "protocol/pdu_encoder.h"
+#include "codec/pdu_decoder.h"
+#include "codec/pdu_encoder.h"
 
 namespace ntr::sim {
 namespace {
 
-bool IsUnicast(const etherAddress& mac) { return (mac[0] & 1) == 0 && mac != etherAddress{}; }
+bool IsUnicast(const MacAddress& mac) { return (mac[0] & 1) == 0 && mac != MacAddress{}; }
 
 }  // namespace
 
@@ -45,7 +45,7 @@ bool SimNetwork::AddSwitch(SwitchEntry entry, std::string& error) {
   int position = 1;
   if (!entry.mac) {
     while (Find(FormatSwitchMac({0x02, 0x5C, 0x71, 0, 0, static_cast<std::uint8_t>(position)}))) ++position;
-    entry.mac = etherAddress{0x02, 0x5C, 0x71, 0, 0, static_cast<std::uint8_t>(position)};
+    entry.mac = MacAddress{0x02, 0x5C, 0x71, 0, 0, static_cast<std::uint8_t>(position)};
   }
   if (!IsUnicast(*entry.mac) || Find(FormatSwitchMac(*entry.mac))) {
     error = "MAC " + FormatSwitchMac(*entry.mac) + " is not a free unicast address";
@@ -139,7 +139,7 @@ bool SimNetwork::RemoveSwitch(std::string_view who, std::vector<std::string>& re
 }
 
 SimSwitch* SimNetwork::Find(std::string_view who) {
-  const std::optional<etherAddress> mac = ParseMac(who);
+  const std::optional<MacAddress> mac = ParseMac(who);
   for (const auto& node : switches_) {
     if (node->name() == who || (mac && node->mac() == *mac)) return node.get();
   }
@@ -223,8 +223,8 @@ bool SimNetwork::ReachableFrom(SimSwitch& node, TimePoint now, int depth) {
          ReachableFrom(*parent, now, depth + 1);
 }
 
-std::vector<etherAddress> SimNetwork::Neighbours(SimSwitch& node, const etherAddress& requester) {
-  std::vector<etherAddress> neighbours(static_cast<std::size_t>(node.portCount()));
+std::vector<MacAddress> SimNetwork::Neighbours(SimSwitch& node, const MacAddress& requester) {
+  std::vector<MacAddress> neighbours(static_cast<std::size_t>(node.portCount()));
   for (int p = 0; p < node.portCount(); ++p) {
     if (node.status().LinkSpeed(node.record(), p) == 0) continue;
     const Attachment attachment = AttachmentOf(node, p);
@@ -240,7 +240,7 @@ std::vector<etherAddress> SimNetwork::Neighbours(SimSwitch& node, const etherAdd
 
 std::vector<SimFrame> SimNetwork::Receive(std::span<const std::uint8_t> payload, TimePoint now) {
   std::vector<SimFrame> out;
-  PDUDATA request;
+  Pdu request;
   ErrorPair error;
   if (!DecodePdu(error, payload, LookupFunctionTypes, request)) {
     ++undecodable_;
@@ -291,7 +291,7 @@ void SimNetwork::Settle(TimePoint now) {
     node->status().Settle(node->record(), now, notices);
     if (!started_ || notices.empty() || !Reachable(*node, now)) continue;
     for (const Notice& notice : notices) {
-      PDUDATA pdu;
+      Pdu pdu;
       pdu.sourceMac = node->mac();
       pdu.destinationMac = toolMac_.value_or(kToolGroupAddress);
       pdu.application = notice.application;
@@ -321,8 +321,8 @@ void SimNetwork::Drain(TimePoint now, std::vector<SimFrame>& out) {
   outbox_.erase(outbox_.begin(), it);
 }
 
-void SimNetwork::Discover(const PDUDATA& request, TimePoint now, std::vector<SimFrame>& out) {
-  const auto& body = std::get<DISCOVERYREQUEST>(request.body);
+void SimNetwork::Discover(const Pdu& request, TimePoint now, std::vector<SimFrame>& out) {
+  const auto& body = std::get<DiscoveryRequest>(request.body);
   for (const auto& node : switches_) {
     if (!Reachable(*node, now)) continue;
     if (!body.listedMacs.empty() &&
@@ -340,11 +340,11 @@ void SimNetwork::Discover(const PDUDATA& request, TimePoint now, std::vector<Sim
     } else if (Roll(node->faults().requestLossPercent)) {
       entry.outcome = Outcome::kLost;
     } else {
-      PDUDATA answer;
+      Pdu answer;
       answer.transactionId = request.transactionId;
       answer.destinationMac = request.sourceMac;
       answer.application = PduType::kDiscoveryReply;
-      DISCOVERYREPLY reply = node->DiscoveryReply(Neighbours(*node, body.requesterMac));
+      DiscoveryReply reply = node->AnswerDiscovery(Neighbours(*node, body.requesterMac));
       entry.result = reply.result;
       entry.fingerprint = reply.fingerprint;
       answer.body = std::move(reply);
@@ -354,15 +354,15 @@ void SimNetwork::Discover(const PDUDATA& request, TimePoint now, std::vector<Sim
   }
 }
 
-void SimNetwork::Answer(SimSwitch& node, const PDUDATA& request, TimePoint now,
+void SimNetwork::Answer(SimSwitch& node, const Pdu& request, TimePoint now,
                         std::vector<SimFrame>& out) {
   RequestLogEntry entry;
   entry.switchName = node.name();
   entry.switchMac = node.mac();
   entry.transactionId = request.transactionId;
   entry.application = request.application;
-  if (const auto* function = std::get_if<FUNCREQUEST>(&request.body)) entry.function = *function;
-  if (const auto* block = std::get_if<FIRMBLOCK>(&request.body)) {
+  if (const auto* function = std::get_if<FunctionRequest>(&request.body)) entry.function = *function;
+  if (const auto* block = std::get_if<FirmwareBlock>(&request.body)) {
     entry.blockNumber = block->blockNumber;
     entry.blockLength = block->data.size();
   }
@@ -372,7 +372,7 @@ void SimNetwork::Answer(SimSwitch& node, const PDUDATA& request, TimePoint now,
   } else if (Roll(node.faults().requestLossPercent)) {
     entry.outcome = Outcome::kLost;
   } else {
-    PDUDATA answer;
+    Pdu answer;
     if (!node.Handle(request, now, answer, entry)) return;  // nothing a switch answers
     answer.transactionId = request.transactionId;
     answer.destinationMac = request.sourceMac;
@@ -381,7 +381,7 @@ void SimNetwork::Answer(SimSwitch& node, const PDUDATA& request, TimePoint now,
   log_.Add(std::move(entry));
 }
 
-void SimNetwork::Emit(SimSwitch& node, PDUDATA answer, TimePoint now, RequestLogEntry& entry,
+void SimNetwork::Emit(SimSwitch& node, Pdu answer, TimePoint now, RequestLogEntry& entry,
                       std::vector<SimFrame>& out) {
   FaultSettings& faults = node.faults();
   answer.headerValue = 0;

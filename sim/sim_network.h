@@ -51,7 +51,7 @@ namespace ntr::sim {
 
 // One frame to send: the switch that sends it and the encoded message.
 struct SimFrame {
-  etherAddress source{};
+  MacAddress source{};
   std::vector<std::uint8_t> payload;
 };
 
@@ -115,12 +115,12 @@ class SimNetwork {
   SimSwitch* Parent(const SimSwitch& node);
   Attachment AttachmentOf(SimSwitch& node, int port);
   bool ReachableFrom(SimSwitch& node, TimePoint now, int depth);
-  std::vector<etherAddress> Neighbours(SimSwitch& node, const etherAddress& requester);
+  std::vector<MacAddress> Neighbours(SimSwitch& node, const MacAddress& requester);
   void RefreshLines(TimePoint now);
-  void Discover(const PDUDATA& request, TimePoint now, std::vector<SimFrame>& out);
-  void Answer(SimSwitch& node, const PDUDATA& request, TimePoint now, std::vector<SimFrame>& out);
+  void Discover(const Pdu& request, TimePoint now, std::vector<SimFrame>& out);
+  void Answer(SimSwitch& node, const Pdu& request, TimePoint now, std::vector<SimFrame>& out);
   // Sends an answer through the switch's faults; updates the log entry.
-  void Emit(SimSwitch& node, PDUDATA answer, TimePoint now, RequestLogEntry& entry,
+  void Emit(SimSwitch& node, Pdu answer, TimePoint now, RequestLogEntry& entry,
             std::vector<SimFrame>& out);
   bool Roll(double percent);
   void Drain(TimePoint now, std::vector<SimFrame>& out);
@@ -129,7 +129,7 @@ class SimNetwork {
   std::vector<std::unique_ptr<SimSwitch>> switches_;
   std::vector<std::unique_ptr<HostEntry>> hosts_;
   std::vector<Pending> outbox_;  // ordered by due time, then by order of sending
-  std::optional<etherAddress> toolMac_;
+  std::optional<MacAddress> toolMac_;
   TimePoint now_;  // the latest time the network was told
   std::mt19937 random_;
   RequestLog log_;

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "base/text_encoding.h"
 #include "catalogue/function_descriptors.h"
 #include "catalogue/switch_model.h"
-#include "protocol/text_encoding.h"
 #include "sim/sim_functions.h"
 #include "sim/switch_settings.h"
 
@@ -21,8 +21,8 @@ std::string_view RefusalKeyword(std::uint16_t functionId) {
   return keyword;
 }
 
-std::int32_t ResultOf(const PDUDATA& answer) {
-  if (const auto* response = std::get_if<FUNCRESPONSE>(&answer.body)) return response->result;
+std::int32_t ResultOf(const Pdu& answer) {
+  if (const auto* response = std::get_if<FunctionResponse>(&answer.body)) return response->result;
   if (const auto* result = std::get_if<ResultBody>(&answer.body)) return result->result;
   if (const auto* fingerprint = std::get_if<FingerprintAnswerBody>(&answer.body)) return fingerprint->result;
   return 0;
@@ -31,7 +31,7 @@ std::int32_t ResultOf(const PDUDATA& answer) {
 }  // namespace
 
 SimSwitch::SimSwitch(const SwitchEntry& entry, TimePoint now) : entry_(entry), status_(now) {
-  record_.switchMac = entry.mac.value_or(etherAddress{});
+  record_.switchMac = entry.mac.value_or(MacAddress{});
   record_.modelName = entry.model;
   record_.serialNumber = entry.serial;
   record_.firmwareRevision = entry.firmware;
@@ -55,7 +55,7 @@ std::int32_t SimSwitch::Refused(std::string_view keyword, bool function, std::in
   return faults_.TakeRefusal(keyword, function).value_or(otherwise);
 }
 
-bool SimSwitch::Handle(const PDUDATA& request, TimePoint now, PDUDATA& answer,
+bool SimSwitch::Handle(const Pdu& request, TimePoint now, Pdu& answer,
                        RequestLogEntry& entry) {
   entry.outcome = Outcome::kAnswered;
   const auto earlier = std::find_if(recent_.begin(), recent_.end(),
@@ -64,7 +64,7 @@ bool SimSwitch::Handle(const PDUDATA& request, TimePoint now, PDUDATA& answer,
     answer = earlier->answer;
     entry.repeated = true;
     entry.result = ResultOf(answer);
-    if (const auto* response = std::get_if<FUNCRESPONSE>(&answer.body)) entry.answer = *response;
+    if (const auto* response = std::get_if<FunctionResponse>(&answer.body)) entry.answer = *response;
     if (const auto* body = std::get_if<FingerprintAnswerBody>(&answer.body)) entry.fingerprint = body->fingerprint;
     return true;
   }
@@ -72,8 +72,8 @@ bool SimSwitch::Handle(const PDUDATA& request, TimePoint now, PDUDATA& answer,
   std::int32_t result = kResOk;
   switch (request.application) {
     case PduType::kFuncRequest: {
-      FUNCRESPONSE response;
-      restart = HandleFunction(std::get<FUNCREQUEST>(request.body), now, response);
+      FunctionResponse response;
+      restart = HandleFunction(std::get<FunctionRequest>(request.body), now, response);
       entry.answer = response;
       result = response.result;
       answer.application = PduType::kFuncResponse;
@@ -110,7 +110,7 @@ bool SimSwitch::Handle(const PDUDATA& request, TimePoint now, PDUDATA& answer,
       answer.body = ResultBody{result};
       break;
     case PduType::kFirmBlock: {
-      const auto& block = std::get<FIRMBLOCK>(request.body);
+      const auto& block = std::get<FirmwareBlock>(request.body);
       entry.blockNumber = block.blockNumber;
       entry.blockLength = block.data.size();
       result = Refused("firmware-block", false, -1);
@@ -142,8 +142,8 @@ bool SimSwitch::Handle(const PDUDATA& request, TimePoint now, PDUDATA& answer,
   return true;
 }
 
-bool SimSwitch::HandleFunction(const FUNCREQUEST& request, TimePoint now, FUNCRESPONSE& response) {
-  response = FUNCRESPONSE{};
+bool SimSwitch::HandleFunction(const FunctionRequest& request, TimePoint now, FunctionResponse& response) {
+  response = FunctionResponse{};
   bool restart = false;
   if (const auto refused = faults_.TakeRefusal(RefusalKeyword(request.functionId), true)) {
     response.result = *refused;
@@ -162,7 +162,7 @@ bool SimSwitch::HandleFunction(const FUNCREQUEST& request, TimePoint now, FUNCRE
   return restart;
 }
 
-std::int32_t SimSwitch::Operate(const FUNCREQUEST& request, TimePoint now, FUNCRESPONSE& response,
+std::int32_t SimSwitch::Operate(const FunctionRequest& request, TimePoint now, FunctionResponse& response,
                                 bool& restart) {
   switch (FindFunctionById(request.functionId)->functionClass) {
     case FunctionClass::kIdentity:
@@ -182,7 +182,7 @@ std::int32_t SimSwitch::Operate(const FUNCREQUEST& request, TimePoint now, FUNCR
   return kResNoFunction;
 }
 
-std::int32_t SimSwitch::Drift(const FUNCREQUEST& request) {
+std::int32_t SimSwitch::Drift(const FunctionRequest& request) {
   const FunctionDescriptor* entry = FindFunctionById(request.functionId);
   if (entry == nullptr || entry->functionClass != FunctionClass::kSetting ||
       !ModelHasFunction(record_.modelCode, request.functionId)) {
@@ -195,8 +195,8 @@ std::int32_t SimSwitch::Drift(const FUNCREQUEST& request) {
   return result;
 }
 
-DISCOVERYREPLY SimSwitch::DiscoveryReply(const std::vector<etherAddress>& neighbours) {
-  DISCOVERYREPLY reply;
+DiscoveryReply SimSwitch::AnswerDiscovery(const std::vector<MacAddress>& neighbours) {
+  DiscoveryReply reply;
   reply.result = Refused("discovery", false, kResOk);
   reply.switchMac = record_.switchMac;
   reply.fingerprint = Fingerprint();

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/switch_data.h"
-#include "protocol/pdu.h"
+#include "catalogue/switch_record.h"
+#include "codec/pdu.h"
 #include "sim/fault_settings.h"
 #include "sim/firmware_receiver.h"
 #include "sim/network_description.h"
@@ -28,12 +28,12 @@ class SimSwitch {
 
   const std::string& name() const { return entry_.name; }
   const SwitchEntry& entry() const { return entry_; }
-  etherAddress mac() const { return record_.switchMac; }
+  MacAddress mac() const { return record_.switchMac; }
   int portCount() const { return record_.portCount; }
   int uplinkPort() const { return entry_.uplinkPort; }  // 1-based
 
-  tag_SWITCHDATA& record() { return record_; }
-  const tag_SWITCHDATA& record() const { return record_; }
+  SwitchRecord& record() { return record_; }
+  const SwitchRecord& record() const { return record_; }
   SwitchStatus& status() { return status_; }
   const SwitchStatus& status() const { return status_; }
   FirmwareReceiver& firmware() { return firmware_; }
@@ -55,13 +55,13 @@ class SimSwitch {
   // that a switch does not answer. A retransmission (a request equal, with
   // its transaction ID, to one of the last kRecentRequests) gets the same
   // answer again without the switch acting twice.
-  bool Handle(const PDUDATA& request, TimePoint now, PDUDATA& answer, RequestLogEntry& entry);
+  bool Handle(const Pdu& request, TimePoint now, Pdu& answer, RequestLogEntry& entry);
   // The discovery reply, with the neighbours the network sees on its ports.
-  DISCOVERYREPLY DiscoveryReply(const std::vector<etherAddress>& neighbours);
+  DiscoveryReply AnswerDiscovery(const std::vector<MacAddress>& neighbours);
 
   // Applies a set or set-default behind the tool's back (drift), with the
   // switch's own checks; the result code. Logs nothing.
-  std::int32_t Drift(const FUNCREQUEST& request);
+  std::int32_t Drift(const FunctionRequest& request);
 
   // Restarts: silent for its restart time, forwarding nothing meanwhile;
   // settings are kept, counters and loop states are cleared.
@@ -81,13 +81,13 @@ class SimSwitch {
   // Answers a function request; true when the switch restarts after
   // answering (an executed restart). Operate does the work of an accepted
   // request and says so through `restart`.
-  bool HandleFunction(const FUNCREQUEST& request, TimePoint now, FUNCRESPONSE& response);
-  std::int32_t Operate(const FUNCREQUEST& request, TimePoint now, FUNCRESPONSE& response,
+  bool HandleFunction(const FunctionRequest& request, TimePoint now, FunctionResponse& response);
+  std::int32_t Operate(const FunctionRequest& request, TimePoint now, FunctionResponse& response,
                        bool& restart);
   std::int32_t Refused(std::string_view keyword, bool function, std::int32_t otherwise);
 
   SwitchEntry entry_;
-  tag_SWITCHDATA record_;
+  SwitchRecord record_;
   SwitchStatus status_;
   FirmwareReceiver firmware_;
   FaultSettings faults_;
@@ -98,8 +98,8 @@ class SimSwitch {
   std::optional<std::string> pendingRevision_;
   // Recent requests with their answers, to answer a retransmission again.
   struct Answered {
-    PDUDATA request;
-    PDUDATA answer;
+    Pdu request;
+    Pdu answer;
   };
   std::deque<Answered> recent_;
 };

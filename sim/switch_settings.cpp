@@ -1,8 +1,8 @@
 #include "sim/switch_settings.h"
 
+#include "base/text_encoding.h"
 #include "catalogue/function_descriptors.h"
 #include "catalogue/switch_model.h"
-#include "protocol/text_encoding.h"
 #include "sim/sim_functions.h"
 
 namespace ntr::sim {
@@ -28,9 +28,9 @@ bool IndexOf(std::int32_t number, std::int32_t count, int& index) {
 
 // Finds the slot of an integer setting; false for an index outside the
 // switch's ranges or a function that is no integer setting. `Record` is
-// tag_SWITCHDATA or its const form, which gives a read-only slot.
+// SwitchRecord or its const form, which gives a read-only slot.
 template <typename Record, typename Slot>
-bool ResolveSlot(Record& r, const FUNCREQUEST& q, Slot& slot) {
+bool ResolveSlot(Record& r, const FunctionRequest& q, Slot& slot) {
   const FunctionDescriptor* function = FindFunctionById(q.functionId);
   if (function == nullptr || function->functionClass != FunctionClass::kSetting ||
       function->field == nullptr) {
@@ -47,12 +47,12 @@ bool ResolveSlot(Record& r, const FUNCREQUEST& q, Slot& slot) {
     return false;
   }
   // The accessor takes a writable record; a read-only slot only reads it.
-  S32* field = function->field(const_cast<tag_SWITCHDATA&>(r), first, second);
+  S32* field = function->field(const_cast<SwitchRecord&>(r), first, second);
   slot = {function, field, first, second};
   return true;
 }
 
-void Octets(FUNCRESPONSE& response, std::string bytes) {
+void Octets(FunctionResponse& response, std::string bytes) {
   response.valueType = kValueOctets;
   response.octets = std::move(bytes);
 }
@@ -61,7 +61,7 @@ using Slot = SlotOf<S32>;
 using ReadSlot = SlotOf<const S32>;
 
 // The switch's check of a set: the value's range, words and port rule.
-bool Accepts(const Slot& slot, const tag_SWITCHDATA& record, std::int64_t wire) {
+bool Accepts(const Slot& slot, const SwitchRecord& record, std::int64_t wire) {
   const std::int64_t value = wire - slot.function->wireOffset;
   if (value < INT32_MIN || value > INT32_MAX) return false;
   return ValueAccepted(*slot.function, static_cast<std::int32_t>(value), slot.first,
@@ -70,8 +70,8 @@ bool Accepts(const Slot& slot, const tag_SWITCHDATA& record, std::int64_t wire) 
 
 }  // namespace
 
-std::int32_t GetSetting(const tag_SWITCHDATA& record, const FUNCREQUEST& request,
-                        FUNCRESPONSE& response) {
+std::int32_t GetSetting(const SwitchRecord& record, const FunctionRequest& request,
+                        FunctionResponse& response) {
   switch (request.functionId) {
     case kFnBootRomVersion: Octets(response, Utf8ToCp932Lossy(record.bootRomVersion.get())); return kResOk;
     case kFnFirmwareRevision: Octets(response, Utf8ToCp932Lossy(record.firmwareRevision.get())); return kResOk;
@@ -79,7 +79,7 @@ std::int32_t GetSetting(const tag_SWITCHDATA& record, const FUNCREQUEST& request
     case kFnModelName: Octets(response, Utf8ToCp932Lossy(record.modelName.get())); return kResOk;
     case kFnSystemName: Octets(response, Utf8ToCp932Lossy(record.systemName.get())); return kResOk;
     case kFnSystemMac: {
-      const etherAddress mac = record.switchMac;
+      const MacAddress mac = record.switchMac;
       Octets(response, std::string(mac.begin(), mac.end()));
       return kResOk;
     }
@@ -93,7 +93,7 @@ std::int32_t GetSetting(const tag_SWITCHDATA& record, const FUNCREQUEST& request
   return kResOk;
 }
 
-std::int32_t SetSetting(tag_SWITCHDATA& record, const FUNCREQUEST& request) {
+std::int32_t SetSetting(SwitchRecord& record, const FunctionRequest& request) {
   if (request.functionId == kFnSystemName) {
     std::string name;
     if (request.valueType != kValueOctets || request.octets.empty() ||
@@ -112,7 +112,7 @@ std::int32_t SetSetting(tag_SWITCHDATA& record, const FUNCREQUEST& request) {
   return kResOk;
 }
 
-std::int32_t SetSettingDefault(tag_SWITCHDATA& record, const FUNCREQUEST& request) {
+std::int32_t SetSettingDefault(SwitchRecord& record, const FunctionRequest& request) {
   if (request.functionId == kFnSystemName) {
     record.systemName = record.DefaultSystemName();
     return kResOk;
@@ -125,8 +125,8 @@ std::int32_t SetSettingDefault(tag_SWITCHDATA& record, const FUNCREQUEST& reques
   return kResOk;
 }
 
-void ResetSettings(tag_SWITCHDATA& record) {
-  tag_SWITCHDATA fresh;
+void ResetSettings(SwitchRecord& record) {
+  SwitchRecord fresh;
   fresh.switchMac = record.switchMac;
   fresh.macText = FormatSwitchMac(record.switchMac);
   fresh.modelName = record.modelName;

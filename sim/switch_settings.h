@@ -1,5 +1,5 @@
 // How a simulated switch answers function requests for its identity and its
-// settings, kept in a tag_SWITCHDATA so that its fingerprint is computed by
+// settings, kept in a SwitchRecord so that its fingerprint is computed by
 // exactly the tool's algorithm.
 //
 // Values travel in their wire form: indexes and the port-like values
@@ -14,28 +14,28 @@
 
 #include <cstdint>
 
-#include "catalogue/switch_data.h"
-#include "protocol/pdu.h"
+#include "catalogue/switch_record.h"
+#include "codec/pdu.h"
 
 namespace ntr::sim {
 
 // Answers a get of an identity or setting function. Returns the result code;
 // on 0 the response carries the value.
-std::int32_t GetSetting(const tag_SWITCHDATA& record, const FUNCREQUEST& request,
-                        FUNCRESPONSE& response);
+std::int32_t GetSetting(const SwitchRecord& record, const FunctionRequest& request,
+                        FunctionResponse& response);
 
 // Stores the value of a set request; 0, or 8 when the index or the value is
 // not accepted (the record is then unchanged).
-std::int32_t SetSetting(tag_SWITCHDATA& record, const FUNCREQUEST& request);
+std::int32_t SetSetting(SwitchRecord& record, const FunctionRequest& request);
 
 // Returns one setting (at the request's indexes) to its default; 0 or 8.
-std::int32_t SetSettingDefault(tag_SWITCHDATA& record, const FUNCREQUEST& request);
+std::int32_t SetSettingDefault(SwitchRecord& record, const FunctionRequest& request);
 
 // Builds the factory state of a switch: every setting at its default, the
 // system name "%s_%s" of model and serial number, the model's mirroring
 // destination. Identity fields (MAC, model, serial number, firmware and boot
 // ROM revisions) are kept; model code, port and counter counts follow the
 // model name.
-void ResetSettings(tag_SWITCHDATA& record);
+void ResetSettings(SwitchRecord& record);
 
 }  // namespace ntr::sim

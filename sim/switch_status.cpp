@@ -55,7 +55,7 @@ bool IndexIn(std::int32_t number, std::int32_t count, int& index) {
 
 }  // namespace
 
-std::int32_t SwitchStatus::LinkSpeed(const tag_SWITCHDATA& settings, int port) const {
+std::int32_t SwitchStatus::LinkSpeed(const SwitchRecord& settings, int port) const {
   const PortLine& line = lines_[port];
   if (!line.cable || !line.partnerUp || settings.ports[port].use == 0 || loopState_[port] == 2) {
     return 0;
@@ -64,7 +64,7 @@ std::int32_t SwitchStatus::LinkSpeed(const tag_SWITCHDATA& settings, int port) c
   return forced >= 2 && forced <= 6 ? forced : line.partnerSpeed;
 }
 
-void SwitchStatus::Advance(const tag_SWITCHDATA& settings, TimePoint now) {
+void SwitchStatus::Advance(const SwitchRecord& settings, TimePoint now) {
   const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(now - last_).count();
   if (elapsed <= 0) return;
   last_ = now;
@@ -88,7 +88,7 @@ void SwitchStatus::CountFrame(int port, bool received, std::size_t bytes) {
   (received ? c.rxOctets : c.txOctets) += bytes;
 }
 
-void SwitchStatus::Settle(const tag_SWITCHDATA& settings, TimePoint now,
+void SwitchStatus::Settle(const SwitchRecord& settings, TimePoint now,
                           std::vector<Notice>& notices) {
   for (int p = 0; p < settings.portCount && p < kMaxPorts; ++p) {
     const bool detecting = settings.ports[p].loopDetect == 1;
@@ -133,7 +133,7 @@ std::optional<TimePoint> SwitchStatus::NextEvent() const {
   return next;
 }
 
-std::array<SwitchStatus::PoePort, kMaxPorts> SwitchStatus::Poe(const tag_SWITCHDATA& settings) const {
+std::array<SwitchStatus::PoePort, kMaxPorts> SwitchStatus::Poe(const SwitchRecord& settings) const {
   std::array<PoePort, kMaxPorts> poe{};
   std::int32_t budget = kPoeBudgetWatts;
   for (int p = 0; p < settings.portCount && p < kMaxPorts; ++p) {
@@ -162,14 +162,14 @@ std::array<SwitchStatus::PoePort, kMaxPorts> SwitchStatus::Poe(const tag_SWITCHD
   return poe;
 }
 
-std::int32_t SwitchStatus::Temperature(const tag_SWITCHDATA& settings) const {
+std::int32_t SwitchStatus::Temperature(const SwitchRecord& settings) const {
   std::int32_t watts = 0;
   for (const PoePort& port : Poe(settings)) watts += port.watts;
   return 32 + watts / 8 + (fanStopped_ ? 25 : 0);
 }
 
-std::int32_t SwitchStatus::Get(const tag_SWITCHDATA& settings, const FUNCREQUEST& request,
-                               TimePoint now, FUNCRESPONSE& response) const {
+std::int32_t SwitchStatus::Get(const SwitchRecord& settings, const FunctionRequest& request,
+                               TimePoint now, FunctionResponse& response) const {
   int p = 0;
   int k = 0;
   const auto value = [&](std::int64_t v) {
@@ -219,8 +219,8 @@ std::int32_t SwitchStatus::Get(const tag_SWITCHDATA& settings, const FUNCREQUEST
     case kFnStatusPoeDetectClass: return value(std::max(lines_[p].poeDevice, 0));
     case kFnStatusMacPort: {
       response.valueType = kValueOctets;
-      const etherAddress& mac = lines_[p].partnerMac;
-      if (LinkSpeed(settings, p) != 0 && mac != etherAddress{}) {
+      const MacAddress& mac = lines_[p].partnerMac;
+      if (LinkSpeed(settings, p) != 0 && mac != MacAddress{}) {
         response.octets.assign(mac.begin(), mac.end());
       }
       return kResOk;
@@ -230,7 +230,7 @@ std::int32_t SwitchStatus::Get(const tag_SWITCHDATA& settings, const FUNCREQUEST
   }
 }
 
-std::int32_t SwitchStatus::Execute(const FUNCREQUEST& request) {
+std::int32_t SwitchStatus::Execute(const FunctionRequest& request) {
   switch (request.functionId) {
     case kFnClearCounter:
       for (Counters& c : counters_) c = Counters{};

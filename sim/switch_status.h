@@ -14,8 +14,8 @@
 #include <optional>
 #include <vector>
 
-#include "catalogue/switch_data.h"
-#include "protocol/pdu.h"
+#include "catalogue/switch_record.h"
+#include "codec/pdu.h"
 
 namespace ntr::sim {
 
@@ -37,7 +37,7 @@ struct PortLine {
   bool cable = false;             // a partner is plugged in
   bool partnerUp = true;          // the partner's end of the cable is enabled
   std::int32_t partnerSpeed = 6;  // fastest speed the partner offers, 2..6
-  etherAddress partnerMac{};      // the partner's MAC, zero when not known
+  MacAddress partnerMac{};      // the partner's MAC, zero when not known
   bool loopPresent = false;       // frames sent out come back in
   std::int32_t trafficFps = 0;    // frames per second each way while the link is up
   std::int32_t poeDevice = -1;    // class 0..4 of a powered device, -1 for none
@@ -52,25 +52,25 @@ class SwitchStatus {
 
   // The link speed of a port (0 down, else 2..6): the cable, the partner,
   // port-use, a loop block, and port-speed forcing a speed.
-  std::int32_t LinkSpeed(const tag_SWITCHDATA& settings, int port) const;
+  std::int32_t LinkSpeed(const SwitchRecord& settings, int port) const;
 
   // Counts traffic up to `now`.
-  void Advance(const tag_SWITCHDATA& settings, TimePoint now);
+  void Advance(const SwitchRecord& settings, TimePoint now);
   // Counts one management frame on a port (the uplink).
   void CountFrame(int port, bool received, std::size_t bytes);
 
   // Runs loop detection and recovery at `now` and reports every change since
   // the last call: links up or down, a loop detected, the fan stopping.
-  void Settle(const tag_SWITCHDATA& settings, TimePoint now, std::vector<Notice>& notices);
+  void Settle(const SwitchRecord& settings, TimePoint now, std::vector<Notice>& notices);
   // The next moment Settle has something to do (a loop block ending).
   std::optional<TimePoint> NextEvent() const;
 
   // Answers a get of a status function (indexes already checked against
   // the function's kind, not yet against the ports); result 0 or 8.
-  std::int32_t Get(const tag_SWITCHDATA& settings, const FUNCREQUEST& request, TimePoint now,
-                   FUNCRESPONSE& response) const;
+  std::int32_t Get(const SwitchRecord& settings, const FunctionRequest& request, TimePoint now,
+                   FunctionResponse& response) const;
   // Executes an action other than restart; result 0.
-  std::int32_t Execute(const FUNCREQUEST& request);
+  std::int32_t Execute(const FunctionRequest& request);
 
   void SetFanStopped(bool stopped) { fanStopped_ = stopped; }
   bool fanStopped() const { return fanStopped_; }
@@ -89,8 +89,8 @@ class SwitchStatus {
     std::int32_t watts = 0;
   };
 
-  std::array<PoePort, kMaxPorts> Poe(const tag_SWITCHDATA& settings) const;
-  std::int32_t Temperature(const tag_SWITCHDATA& settings) const;
+  std::array<PoePort, kMaxPorts> Poe(const SwitchRecord& settings) const;
+  std::int32_t Temperature(const SwitchRecord& settings) const;
 
   std::array<PortLine, kMaxPorts> lines_{};
   std::array<Counters, kMaxPorts> counters_{};

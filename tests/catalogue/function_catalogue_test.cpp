@@ -4,7 +4,7 @@
 
 #include <set>
 
-#include "protocol/pdu.h"
+#include "codec/pdu.h"
 
 namespace ntr {
 namespace {

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "app/config_function_lines.h"
-#include "app/switch_block_writer.h"
 #include "catalogue/switch_model.h"
+#include "config/setting_lines.h"
+#include "config/switch_block_writer.h"
 
 namespace ntr {
 namespace {
@@ -37,7 +37,7 @@ TEST(FunctionDescriptors, DecoderViewIsUnchanged) {
 // default is one of the values the setting accepts.
 TEST(FunctionDescriptors, DefaultsAgreeWithAFreshRecord) {
   for (const std::string_view model : {kModelName8G, kModelName24G, kModelName8PoE}) {
-    tag_SWITCHDATA record;
+    SwitchRecord record;
     record.modelName = std::string(model);
     ApplyModel(record);
     ModelFixUp(record);
@@ -62,7 +62,7 @@ TEST(FunctionDescriptors, EveryWordRoundTripsThroughReaderAndWriter) {
   for (const FunctionDescriptor& function : AllFunctions()) {
     if (function.fileWords == nullptr) continue;
     for (const WordCode& entry : function.fileWords->words) {
-      tag_SWITCHDATA record;
+      SwitchRecord record;
       record.modelName = std::string(kModelName24G);
       ApplyModel(record);
       ModelFixUp(record);

@@ -54,7 +54,7 @@ TEST(NtrctlOptions, OptionsBeforeTheCommandAndAnswers) {
 }
 
 TEST(NtrctlSwitchArgument, MacFormsNamesAndMalformedMacs) {
-  const etherAddress mac{0x02, 0x5C, 0x71, 0x00, 0x00, 0x02};
+  const MacAddress mac{0x02, 0x5C, 0x71, 0x00, 0x00, 0x02};
   for (const char* text : {"02:5C:71:00:00:02", "02-5c-71-00-00-02", "025C71000002", "025c71000002"}) {
     const SwitchArgument ref = ParseSwitchArgument(text);
     EXPECT_EQ(ref.kind, SwitchArgument::Kind::kMac) << text;
@@ -69,7 +69,7 @@ TEST(NtrctlSwitchArgument, MacFormsNamesAndMalformedMacs) {
 }
 
 TEST(NtrctlWords, ValuesInTheFilesWords) {
-  tag_SWITCHDATA record;
+  SwitchRecord record;
   record.modelName = "NTR7100-8PoE";
   ApplyModel(record);
   record.ports[2].speed = 6;

@@ -18,7 +18,7 @@
 #include <set>
 #include <sstream>
 
-#include "protocol/text_encoding.h"
+#include "base/text_encoding.h"
 
 extern char** environ;
 

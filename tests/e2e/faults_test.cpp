@@ -195,7 +195,7 @@ TEST_F(Faults, StormOfMalformedAndSpoofedFramesNeitherCrashesNorCorrupts) {
            "switch poe   model=NTR7100-8PoE serial=E2ESTORM002 uplink=small:2\n");
   Ctls(Split(kDrifts, '|'));
   Ctls({"drift poe poe-class 3 4", "drift poe port-use 5 0"});
-  const std::vector<etherAddress> switches{{0x02, 0x5C, 0x71, 0, 0, 1}, {0x02, 0x5C, 0x71, 0, 0, 2}};
+  const std::vector<MacAddress> switches{{0x02, 0x5C, 0x71, 0, 0, 1}, {0x02, 0x5C, 0x71, 0, 0, 2}};
   std::string error;
   {
     // Garbage, answers with transaction IDs never used, notices with

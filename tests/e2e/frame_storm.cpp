@@ -5,8 +5,8 @@
 #include <random>
 
 #include "catalogue/function_descriptors.h"
-#include "protocol/pdu_decoder.h"
-#include "protocol/pdu_encoder.h"
+#include "codec/pdu_decoder.h"
+#include "codec/pdu_encoder.h"
 #include "tests/support/packet_socket.h"
 
 namespace ntr::e2e {
@@ -14,7 +14,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes Encode(const PDUDATA& pdu) {
+Bytes Encode(const Pdu& pdu) {
   Bytes bytes(kEncodeBufferSize);
   std::size_t written = 0;
   ErrorPair error;
@@ -25,7 +25,7 @@ Bytes Encode(const PDUDATA& pdu) {
 
 }  // namespace
 
-FrameStorm::FrameStorm(std::string ns, std::string interface, std::vector<etherAddress> switches,
+FrameStorm::FrameStorm(std::string ns, std::string interface, std::vector<MacAddress> switches,
                        Mix mix)
     : ns_(std::move(ns)), interface_(std::move(interface)), switches_(std::move(switches)), mix_(mix) {}
 
@@ -38,26 +38,26 @@ bool FrameStorm::Start(std::string& error) {
     std::mt19937 random(20261207);
     std::atomic<bool>* stopping = &stopping_;
     const auto randomMac = [&] {
-      etherAddress mac;
+      MacAddress mac;
       for (auto& byte : mac) byte = static_cast<std::uint8_t>(random());
       mac[0] = static_cast<std::uint8_t>(mac[0] & 0xFE);  // a unicast source
       return mac;
     };
     const auto someSwitch = [&] { return switches_[random() % switches_.size()]; };
-    const auto send = [&](const etherAddress& source, const Bytes& payload) {
+    const auto send = [&](const MacAddress& source, const Bytes& payload) {
       const auto frame = testing::MakeFrame(kToolGroupAddress, source, 0xE8, 0x12, payload);
       if (socket->Send(frame)) ++sent_;
     };
     // A well-formed message of application `app` with random contents.
-    const auto message = [&](PduType app, std::int32_t tid, const etherAddress& source) {
-      PDUDATA pdu;
+    const auto message = [&](PduType app, std::int32_t tid, const MacAddress& source) {
+      Pdu pdu;
       pdu.transactionId = tid;
       pdu.sourceMac = source;
       pdu.destinationMac = kToolGroupAddress;
       pdu.application = app;
       switch (app) {
         case PduType::kDiscoveryReply: {
-          DISCOVERYREPLY reply;
+          DiscoveryReply reply;
           reply.result = static_cast<std::int32_t>(random() % 3);
           reply.switchMac = source;
           reply.fingerprint = static_cast<std::int32_t>(random());
@@ -69,7 +69,7 @@ bool FrameStorm::Start(std::string& error) {
           break;
         }
         case PduType::kFuncResponse: {
-          FUNCRESPONSE response;
+          FunctionResponse response;
           response.result = static_cast<std::int32_t>(random() % 10);
           response.valueType = static_cast<std::int32_t>(random() % 3);
           response.intValue = static_cast<std::int64_t>(random()) - 0x7FFFFFFF;
@@ -151,13 +151,13 @@ bool FrameStorm::Start(std::string& error) {
         // A request of the tool: 14-byte header, to the switches' group address.
         if (frame->size() > 14 &&
             std::equal(kSwitchGroupAddress.begin(), kSwitchGroupAddress.end(), frame->begin())) {
-          PDUDATA request;
+          Pdu request;
           ErrorPair decodeError;
           if (DecodePdu(decodeError, std::span(*frame).subspan(14), LookupFunctionTypes, request)) {
             ++requests_;
             const PduType answerApp =
                 request.application == PduType::kDiscoveryRequest ? PduType::kDiscoveryReply : static_cast<PduType>(static_cast<std::int32_t>(request.application) + 1);
-            const etherAddress asked = request.application == PduType::kDiscoveryRequest
+            const MacAddress asked = request.application == PduType::kDiscoveryRequest
                                            ? someSwitch()
                                            : request.destinationMac;
             // Answers of the right kind that no transaction waits for.
@@ -169,7 +169,7 @@ bool FrameStorm::Start(std::string& error) {
             // Discovery replies from switches that do not exist.
             send(randomMac(), message(PduType::kDiscoveryReply, request.transactionId + 7777777, randomMac()));
             if (mix_.hijack) {
-              const etherAddress other = random() % 2 ? randomMac() : someSwitch();
+              const MacAddress other = random() % 2 ? randomMac() : someSwitch();
               send(other, message(answerApp, request.transactionId, other));
             }
           }

@@ -23,7 +23,7 @@
 #include <thread>
 #include <vector>
 
-#include "protocol/ether_address.h"
+#include "base/mac_address.h"
 
 namespace ntr::e2e {
 
@@ -34,7 +34,7 @@ class FrameStorm {
     int garbagePerMillisecond = 1;  // background frames, besides the answers to requests
   };
 
-  FrameStorm(std::string ns, std::string interface, std::vector<etherAddress> switches, Mix mix);
+  FrameStorm(std::string ns, std::string interface, std::vector<MacAddress> switches, Mix mix);
   ~FrameStorm();
   FrameStorm(const FrameStorm&) = delete;
   FrameStorm& operator=(const FrameStorm&) = delete;
@@ -49,7 +49,7 @@ class FrameStorm {
   void Run();
 
   std::string ns_, interface_;
-  std::vector<etherAddress> switches_;
+  std::vector<MacAddress> switches_;
   Mix mix_;
   std::atomic<bool> stopping_{false};
   std::thread thread_;

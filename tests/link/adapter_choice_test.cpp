@@ -1,7 +1,7 @@
 // Adapter enumeration and choice inside private namespaces.
 #include <gtest/gtest.h>
 
-#include "protocol/net_device.h"
+#include "link/pcap_endpoint.h"
 #include "tests/link/link_network.h"
 
 namespace ntr::testing {
@@ -11,11 +11,11 @@ namespace {
 class RecordingChooser : public AdapterChooser {
  public:
   explicit RecordingChooser(std::optional<std::size_t> answer) : answer_(answer) {}
-  std::optional<std::size_t> Choose(const std::vector<NIFINFO>& adapters) override {
+  std::optional<std::size_t> Choose(const std::vector<AdapterInfo>& adapters) override {
     offered.push_back(adapters);
     return answer_;
   }
-  std::vector<std::vector<NIFINFO>> offered;
+  std::vector<std::vector<AdapterInfo>> offered;
 
  private:
   std::optional<std::size_t> answer_;
@@ -29,7 +29,7 @@ TEST(AdapterChoice, OnlyLoopbackMeansNoNetwork) {
   NamespaceScope inside(lonely);
   ASSERT_TRUE(inside.ok());
 
-  CNetDevice device;
+  PcapEndpoint device;
   EXPECT_TRUE(device.EnumerateAdapters());
   EXPECT_TRUE(device.adapters().empty());
   RecordingChooser chooser(0);
@@ -48,7 +48,7 @@ TEST_F(AdapterChoiceOnVeth, TheOnlyAdapterIsTakenWithoutAsking) {
   EXPECT_EQ(device_.selectedIndex(), 0);
   const auto adapters = device_.adapters();
   ASSERT_EQ(adapters.size(), 1u);
-  const NIFINFO& adapter = adapters[0];
+  const AdapterInfo& adapter = adapters[0];
   EXPECT_EQ(adapter.name, link_.nameA);
   // Only an automatic link-local IPv6 address: nothing to show.
   EXPECT_EQ(adapter.addressText, kNoAddressText);
@@ -69,8 +69,8 @@ class AdapterChoiceAmongSeveral : public LinkNetworkTest {
                                   "nodad"}));
     ASSERT_TRUE(net_.Ip(toolNs_, {"address", "add", "192.0.2.20/24", "dev", link_.nameA}));
   }
-  const NIFINFO* Find(const std::vector<NIFINFO>& list, const std::string& name) {
-    for (const NIFINFO& adapter : list) {
+  const AdapterInfo* Find(const std::vector<AdapterInfo>& list, const std::string& name) {
+    for (const AdapterInfo& adapter : list) {
       if (adapter.name == name) return &adapter;
     }
     return nullptr;
@@ -87,8 +87,8 @@ TEST_F(AdapterChoiceAmongSeveral, TheChooserDecidesAndShowsTheLastAddress) {
   EXPECT_EQ(device_.selectedIndex(), 1);
   EXPECT_EQ(device_.openedAdapter()->name, offered[1].name);
 
-  const NIFINFO* first = Find(offered, link_.nameA);
-  const NIFINFO* second = Find(offered, second_.nameA);
+  const AdapterInfo* first = Find(offered, link_.nameA);
+  const AdapterInfo* second = Find(offered, second_.nameA);
   ASSERT_TRUE(first && second);
   EXPECT_EQ(second->addressText, "198.51.100.10");
   // Global IPv6 is listed after IPv4; the link-local one is left out.

@@ -1,4 +1,4 @@
-#include "protocol/adapter_list.h"
+#include "link/adapter_list.h"
 
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
@@ -7,7 +7,7 @@
 
 #include <cstring>
 
-#include "protocol/adapter_chooser.h"
+#include "link/adapter_chooser.h"
 
 namespace ntr {
 namespace {
@@ -67,13 +67,13 @@ TEST(AdapterList, KeepsCaptureDevicesWithAnEthernetAddressInTheLibrarysOrder) {
                                            {"tun0", ""}, {"ib0", ""},
                                            {"eth0", ""}};
 
-  const std::vector<NIFINFO> adapters = UsableAdapters(devices, interfaces);
+  const std::vector<AdapterInfo> adapters = UsableAdapters(devices, interfaces);
   ASSERT_EQ(adapters.size(), 2u);
   EXPECT_EQ(adapters[0].name, "eth1");
   EXPECT_EQ(adapters[0].description, "Second port");
   EXPECT_EQ(adapters[0].addressText, kNoAddressText);
   EXPECT_EQ(adapters[0].macText, "00-1A-2B-C3-D4-02");
-  EXPECT_EQ(adapters[0].mac, (etherAddress{0x00, 0x1A, 0x2B, 0xC3, 0xD4, 0x02}));
+  EXPECT_EQ(adapters[0].mac, (MacAddress{0x00, 0x1A, 0x2B, 0xC3, 0xD4, 0x02}));
   EXPECT_EQ(adapters[1].name, "eth0");
   EXPECT_EQ(adapters[1].description, "eth0");  // the library gave none
   EXPECT_EQ(adapters[1].addressText, "192.0.2.1");
@@ -87,7 +87,7 @@ TEST(AdapterList, OperationalStatusFollowsTheFlags) {
 }
 
 TEST(AdapterChooser, HeadlessChoosesByNameOrTakesTheFirst) {
-  std::vector<NIFINFO> adapters(3);
+  std::vector<AdapterInfo> adapters(3);
   adapters[0].name = "veth0";
   adapters[1].name = "veth1";
   adapters[2].name = "veth2";

@@ -1,8 +1,8 @@
-#include "protocol/address_watch.h"
+#include "link/address_watch.h"
 
 #include <gtest/gtest.h>
 
-#include "protocol/interface_table.h"
+#include "link/interface_table.h"
 #include "tests/link/link_network.h"
 
 namespace ntr::testing {

@@ -1,15 +1,15 @@
-#include "protocol/link_frame.h"
+#include "link/link_frame.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "protocol/receive_queue.h"
+#include "link/receive_queue.h"
 
 namespace ntr {
 namespace {
 
-std::vector<std::uint8_t> Header(const etherAddress& destination, std::uint8_t high,
+std::vector<std::uint8_t> Header(const MacAddress& destination, std::uint8_t high,
                                  std::uint8_t low) {
   std::vector<std::uint8_t> frame(destination.begin(), destination.end());
   frame.insert(frame.end(), {0x02, 0x11, 0x22, 0x33, 0x44, 0x55, high, low});
@@ -22,7 +22,7 @@ TEST(LinkFrame, KeepsOnlyProtocolFramesToTheToolsGroupAddress) {
   EXPECT_FALSE(IsFrameForTool(Header(kSwitchGroupAddress, 0xE8, 0x12)));
   EXPECT_FALSE(IsFrameForTool(Header(kToolGroupAddress, 0xE8, 0x13)));
   EXPECT_FALSE(IsFrameForTool(Header(kToolGroupAddress, 0x12, 0xE8)));
-  const etherAddress nearMiss{0x03, 0x5C, 0x71, 0x00, 0xE8, 0x14};
+  const MacAddress nearMiss{0x03, 0x5C, 0x71, 0x00, 0xE8, 0x14};
   EXPECT_FALSE(IsFrameForTool(Header(nearMiss, 0xE8, 0x12)));
   // Runts never reach past their end.
   auto runt = Header(kToolGroupAddress, 0xE8, 0x12);
@@ -32,7 +32,7 @@ TEST(LinkFrame, KeepsOnlyProtocolFramesToTheToolsGroupAddress) {
 }
 
 TEST(LinkFrame, BuildsHeaderAndPayloadWithinTheSendBuffer) {
-  const etherAddress source{0x00, 0x11, 0x22, 0x33, 0x44, 0x55};
+  const MacAddress source{0x00, 0x11, 0x22, 0x33, 0x44, 0x55};
   const std::vector<std::uint8_t> payload{0x30, 0x03, 0x02, 0x01, 0x07};
   SendBuffer buffer{};
   ASSERT_EQ(BuildFrame(source, payload, buffer), kEthernetHeaderSize + payload.size());

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "protocol/auto_reset_event.h"
-#include "protocol/net_device.h"
-#include "protocol/notification_queue.h"
+#include "base/auto_reset_event.h"
+#include "base/notification_queue.h"
+#include "link/pcap_endpoint.h"
 #include "tests/support/packet_socket.h"
 #include "tests/support/private_network.h"
 
@@ -99,7 +99,7 @@ class LinkNetworkTest : public ::testing::Test {
   std::optional<NamespaceScope> inTool_;
   NotificationQueue notices_;
   AutoResetEvent received_;
-  CNetDevice device_{&notices_};
+  PcapEndpoint device_{&notices_};
   PacketSocket peer_;
 };
 

@@ -1,4 +1,4 @@
-#include "protocol/packet_log.h"
+#include "link/packet_log.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

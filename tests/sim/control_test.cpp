@@ -1,9 +1,9 @@
 // The network description and the control commands.
 #include <gtest/gtest.h>
 
-#include "app/switch_block_writer.h"
+#include "config/switch_block_writer.h"
 #include "sim/control_commands.h"
-#include "sim_harness.h"
+#include "tests/sim/sim_harness.h"
 
 namespace ntr::sim::test {
 namespace {
@@ -20,7 +20,7 @@ TEST(SimDescription, LinesParseIntoEntries) {
       items, error)) << error;
   ASSERT_EQ(items.size(), 3u);
   const auto& core = std::get<SwitchEntry>(items[0]);
-  EXPECT_EQ(core.mac, (etherAddress{0x02, 0, 0, 0, 0, 0x0A}));
+  EXPECT_EQ(core.mac, (MacAddress{0x02, 0, 0, 0, 0, 0x0A}));
   EXPECT_EQ(core.serial, "S9");
   EXPECT_EQ(core.bootRom, "0.9");
   EXPECT_EQ(core.speed, 5);
@@ -97,7 +97,7 @@ TEST_F(SimControl, DriftChangesSettingsBehindTheToolsBack) {
   EXPECT_EQ(Run("drift a qos-speed-unit 1"), "error result 6\n");
   EXPECT_TRUE(Run("drift a port-speed 3").starts_with("error "));
   EXPECT_TRUE(Run("drift a status-port-speed 1 5").starts_with("error "));
-  const tag_SWITCHDATA& record = h.Switch("a").record();
+  const SwitchRecord& record = h.Switch("a").record();
   EXPECT_EQ(record.ports[2].speed, 5);
   EXPECT_EQ(record.ports[1].trunk[16], 1);
   EXPECT_EQ(record.systemName.get(), "Lab switch");

@@ -2,7 +2,7 @@
 // port settings and restarts change what the tool can see.
 #include <gtest/gtest.h>
 
-#include "sim_harness.h"
+#include "tests/sim/sim_harness.h"
 
 namespace ntr::sim::test {
 namespace {
@@ -13,20 +13,20 @@ constexpr std::string_view kTree =
     "switch c model=NTR7100-8PoE uplink=b:7\n"
     "host a:5 00:AA:00:00:00:05\n";
 
-const DISCOVERYREPLY& ReplyOf(const std::vector<PDUDATA>& answers, const etherAddress& mac) {
-  for (const PDUDATA& answer : answers) {
+const DiscoveryReply& ReplyOf(const std::vector<Pdu>& answers, const MacAddress& mac) {
+  for (const Pdu& answer : answers) {
     if (answer.application == PduType::kDiscoveryReply && answer.sourceMac == mac) {
-      return std::get<DISCOVERYREPLY>(answer.body);
+      return std::get<DiscoveryReply>(answer.body);
     }
   }
-  static const DISCOVERYREPLY none;
+  static const DiscoveryReply none;
   ADD_FAILURE() << "no reply from " << FormatSwitchMac(mac);
   return none;
 }
 
-std::vector<etherAddress> Repliers(const std::vector<PDUDATA>& answers) {
-  std::vector<etherAddress> macs;
-  for (const PDUDATA& answer : answers) {
+std::vector<MacAddress> Repliers(const std::vector<Pdu>& answers) {
+  std::vector<MacAddress> macs;
+  for (const Pdu& answer : answers) {
     if (answer.application == PduType::kDiscoveryReply) macs.push_back(answer.sourceMac);
   }
   return macs;
@@ -34,21 +34,21 @@ std::vector<etherAddress> Repliers(const std::vector<PDUDATA>& answers) {
 
 TEST(SimDiscovery, EverySwitchAnswersWithItsNeighbours) {
   Harness h(kTree);
-  const etherAddress a = h.Switch("a").mac(), b = h.Switch("b").mac(), c = h.Switch("c").mac();
-  const auto answers = h.Send(PduType::kDiscoveryRequest, DISCOVERYREQUEST{30, kToolMac, {}},
+  const MacAddress a = h.Switch("a").mac(), b = h.Switch("b").mac(), c = h.Switch("c").mac();
+  const auto answers = h.Send(PduType::kDiscoveryRequest, DiscoveryRequest{30, kToolMac, {}},
                               kSwitchGroupAddress, 77);
-  ASSERT_EQ(Repliers(answers), (std::vector<etherAddress>{a, b, c}));
-  for (const PDUDATA& answer : answers) {
+  ASSERT_EQ(Repliers(answers), (std::vector<MacAddress>{a, b, c}));
+  for (const Pdu& answer : answers) {
     EXPECT_EQ(answer.transactionId, 77);
     EXPECT_EQ(answer.destinationMac, kToolMac);
-    const auto& reply = std::get<DISCOVERYREPLY>(answer.body);
+    const auto& reply = std::get<DiscoveryReply>(answer.body);
     EXPECT_EQ(reply.switchMac, answer.sourceMac);
     EXPECT_EQ(reply.fingerprint, -1);  // factory state
   }
-  std::vector<etherAddress> expectA(8), expectB(24), expectC(8);
+  std::vector<MacAddress> expectA(8), expectB(24), expectC(8);
   expectA[0] = kToolMac;
   expectA[2] = b;
-  expectA[4] = etherAddress{0x00, 0xAA, 0, 0, 0, 0x05};
+  expectA[4] = MacAddress{0x00, 0xAA, 0, 0, 0, 0x05};
   expectB[23] = a;
   expectB[6] = c;
   expectC[0] = b;
@@ -60,9 +60,9 @@ TEST(SimDiscovery, EverySwitchAnswersWithItsNeighbours) {
 
 TEST(SimDiscovery, ListedRequestIsAnsweredOnlyByTheListed) {
   Harness h(kTree);
-  const etherAddress b = h.Switch("b").mac(), c = h.Switch("c").mac();
-  EXPECT_EQ(Repliers(h.Discover({c, b})), (std::vector<etherAddress>{b, c}));
-  EXPECT_TRUE(Repliers(h.Discover({etherAddress{0x02, 9, 9, 9, 9, 9}})).empty());
+  const MacAddress b = h.Switch("b").mac(), c = h.Switch("c").mac();
+  EXPECT_EQ(Repliers(h.Discover({c, b})), (std::vector<MacAddress>{b, c}));
+  EXPECT_TRUE(Repliers(h.Discover({MacAddress{0x02, 9, 9, 9, 9, 9}})).empty());
 }
 
 TEST(SimDiscovery, TenSwitchesAnswerAndEightCanBeListed) {
@@ -73,18 +73,18 @@ TEST(SimDiscovery, TenSwitchesAnswerAndEightCanBeListed) {
   Harness h(description);
   const auto all = Repliers(h.Discover());
   ASSERT_EQ(all.size(), 10u);
-  const std::vector<etherAddress> firstEight(all.begin(), all.begin() + 8);
+  const std::vector<MacAddress> firstEight(all.begin(), all.begin() + 8);
   EXPECT_EQ(Repliers(h.Discover(firstEight)), firstEight);
 }
 
 TEST(SimDiscovery, LinkDownHidesEverythingBehindIt) {
   Harness h(kTree);
-  const etherAddress a = h.Switch("a").mac(), b = h.Switch("b").mac();
+  const MacAddress a = h.Switch("a").mac(), b = h.Switch("b").mac();
   std::string error;
   ASSERT_TRUE(h.network.SetCable(h.Switch("a"), 2, false, 0, error));
   auto answers = h.Discover();
-  EXPECT_EQ(Repliers(answers), std::vector<etherAddress>{a});
-  EXPECT_EQ(ReplyOf(answers, a).neighbourMacs[2], etherAddress{});
+  EXPECT_EQ(Repliers(answers), std::vector<MacAddress>{a});
+  EXPECT_EQ(ReplyOf(answers, a).neighbourMacs[2], MacAddress{});
   // Requests to a switch behind the cut reach nobody.
   EXPECT_EQ(h.Get("b", "port-speed", 1).result, -1);
 
@@ -97,21 +97,21 @@ TEST(SimDiscovery, LinkDownHidesEverythingBehindIt) {
 
 TEST(SimDiscovery, PortSettingsCutLinksToo) {
   Harness h(kTree);
-  const etherAddress a = h.Switch("a").mac();
+  const MacAddress a = h.Switch("a").mac();
   EXPECT_EQ(h.Set("a", "port-use", 0, 3), 0);  // the tool cuts itself off from b and c
-  EXPECT_EQ(Repliers(h.Discover()), std::vector<etherAddress>{a});
+  EXPECT_EQ(Repliers(h.Discover()), std::vector<MacAddress>{a});
   EXPECT_EQ(h.Function("a", kOpSetDefault, "port-use", 3).result, 0);
   EXPECT_EQ(Repliers(h.Discover()).size(), 3u);
   EXPECT_EQ(h.Set("b", "port-use", 0, 24), 0);  // b cuts its own uplink
-  EXPECT_EQ(Repliers(h.Discover()), std::vector<etherAddress>{a});
+  EXPECT_EQ(Repliers(h.Discover()), std::vector<MacAddress>{a});
 }
 
 TEST(SimDiscovery, RestartSilencesTheSwitchAndHidesItsSubtree) {
   Harness h(kTree);
-  const etherAddress a = h.Switch("a").mac();
+  const MacAddress a = h.Switch("a").mac();
   h.Switch("b").restartMs() = 2000;
   EXPECT_EQ(h.Function("b", kOpExecute, "restart").result, 0);  // answered before it goes quiet
-  EXPECT_EQ(Repliers(h.Discover()), std::vector<etherAddress>{a});
+  EXPECT_EQ(Repliers(h.Discover()), std::vector<MacAddress>{a});
   EXPECT_EQ(h.Get("b", "port-speed", 1).result, -1);
   h.Advance(std::chrono::milliseconds(1999));
   EXPECT_EQ(Repliers(h.Discover()).size(), 1u);
@@ -128,7 +128,7 @@ TEST(SimDiscovery, AddAndRemoveChangeTheNetwork) {
   EXPECT_EQ(removed, (std::vector<std::string>{"b", "c"}));
   auto answers = h.Discover();
   ASSERT_EQ(answers.size(), 1u);
-  EXPECT_EQ(std::get<DISCOVERYREPLY>(answers[0].body).neighbourMacs[2], etherAddress{});
+  EXPECT_EQ(std::get<DiscoveryReply>(answers[0].body).neighbourMacs[2], MacAddress{});
   SwitchEntry entry;
   entry.name = "d";
   entry.model = "NTR7100-8G";

@@ -16,8 +16,8 @@
 #include <sstream>
 
 #include "catalogue/function_descriptors.h"
-#include "protocol/pdu_decoder.h"
-#include "protocol/pdu_encoder.h"
+#include "codec/pdu_decoder.h"
+#include "codec/pdu_encoder.h"
 #include "tests/support/packet_socket.h"
 #include "tests/support/private_network.h"
 
@@ -116,7 +116,7 @@ std::string Control(const std::string& path, const std::string& command) {
   return reply;
 }
 
-std::vector<std::uint8_t> Encode(const PDUDATA& pdu) {
+std::vector<std::uint8_t> Encode(const Pdu& pdu) {
   std::vector<std::uint8_t> bytes(kEncodeBufferSize);
   std::size_t written = 0;
   ErrorPair error;
@@ -126,14 +126,14 @@ std::vector<std::uint8_t> Encode(const PDUDATA& pdu) {
 }
 
 // The next frame for the tool that decodes, within `timeout`.
-std::optional<PDUDATA> NextMessage(PacketSocket& tool, std::chrono::milliseconds timeout) {
+std::optional<Pdu> NextMessage(PacketSocket& tool, std::chrono::milliseconds timeout) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   while (std::chrono::steady_clock::now() < deadline) {
     const auto frame = tool.Receive(std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()));
     if (!frame) break;
     EXPECT_GE(frame->size(), 60u);
     if (frame->size() < 14 || !std::equal(kToolGroupAddress.begin(), kToolGroupAddress.end(), frame->begin())) continue;
-    PDUDATA pdu;
+    Pdu pdu;
     ErrorPair error;
     EXPECT_TRUE(DecodePdu(error, std::span(*frame).subspan(14), LookupFunctionTypes, pdu));
     EXPECT_TRUE(std::equal(pdu.sourceMac.begin(), pdu.sourceMac.end(), frame->begin() + 6));
@@ -162,21 +162,21 @@ TEST(SimEndToEnd, ProgramAnswersOverAPrivateNetwork) {
   PacketSocket tool;
   ASSERT_TRUE(tool.Open(tools, veth.nameB, error)) << error;
 
-  PDUDATA request;
+  Pdu request;
   request.transactionId = 1;
   request.sourceMac = tool.mac();
   request.destinationMac = kSwitchGroupAddress;
   request.application = PduType::kDiscoveryRequest;
-  request.body = DISCOVERYREQUEST{30, tool.mac(), {}};
+  request.body = DiscoveryRequest{30, tool.mac(), {}};
   ASSERT_TRUE(tool.Send(testing::MakeFrame(kSwitchGroupAddress, tool.mac(), 0xE8, 0x12, Encode(request))));
-  std::vector<DISCOVERYREPLY> replies;
+  std::vector<DiscoveryReply> replies;
   while (replies.size() < 2) {
     const auto answer = NextMessage(tool, 5s);
     ASSERT_TRUE(answer) << "discovery replies missing";
     EXPECT_EQ(answer->transactionId, 1);
-    replies.push_back(std::get<DISCOVERYREPLY>(answer->body));
+    replies.push_back(std::get<DiscoveryReply>(answer->body));
   }
-  const etherAddress a{0x02, 0x5C, 0x71, 0, 0, 1}, b{0x02, 0x5C, 0x71, 0, 0, 2};
+  const MacAddress a{0x02, 0x5C, 0x71, 0, 0, 1}, b{0x02, 0x5C, 0x71, 0, 0, 2};
   EXPECT_EQ(replies[0].switchMac, a);
   EXPECT_EQ(replies[0].neighbourMacs[0], tool.mac());
   EXPECT_EQ(replies[0].neighbourMacs[3], b);
@@ -185,12 +185,12 @@ TEST(SimEndToEnd, ProgramAnswersOverAPrivateNetwork) {
   request.transactionId = 2;
   request.destinationMac = b;
   request.application = PduType::kFuncRequest;
-  request.body = FUNCREQUEST{0, kOpGet, 0x0905, kValueNone, 0, {}, kIndexPort, 1, {}, 0};  // status-poe-state
+  request.body = FunctionRequest{0, kOpGet, 0x0905, kValueNone, 0, {}, kIndexPort, 1, {}, 0};  // status-poe-state
   ASSERT_TRUE(tool.Send(testing::MakeFrame(kSwitchGroupAddress, tool.mac(), 0xE8, 0x12, Encode(request))));
   const auto response = NextMessage(tool, 5s);
   ASSERT_TRUE(response);
   EXPECT_EQ(response->transactionId, 2);
-  EXPECT_EQ(std::get<FUNCRESPONSE>(response->body), (FUNCRESPONSE{0, 0, kValueInteger, 1, {}}));
+  EXPECT_EQ(std::get<FunctionResponse>(response->body), (FunctionResponse{0, 0, kValueInteger, 1, {}}));
 
   EXPECT_EQ(Control(socketPath, "link a 4 down"), "ok\n");
   const auto notice = NextMessage(tool, 5s);

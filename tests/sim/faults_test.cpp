@@ -1,7 +1,7 @@
 // Injected faults and the request log.
 #include <gtest/gtest.h>
 
-#include "sim_harness.h"
+#include "tests/sim/sim_harness.h"
 
 namespace ntr::sim::test {
 namespace {
@@ -10,8 +10,8 @@ constexpr std::string_view kTwo =
     "switch a model=NTR7100-8G\n"
     "switch b model=NTR7100-8G uplink=a:2\n";
 
-FUNCREQUEST GetRequest(std::uint16_t id, std::int32_t port) {
-  FUNCREQUEST request;
+FunctionRequest GetRequest(std::uint16_t id, std::int32_t port) {
+  FunctionRequest request;
   request.operation = kOpGet;
   request.functionId = id;
   request.indexType = kIndexPort;
@@ -66,7 +66,7 @@ TEST(SimFaults, DelayedAnswersComeOutOfTick) {
 
 TEST(SimFaults, DuplicatesWrongApplicationsAndMalformedBytes) {
   Harness h(kTwo);
-  const etherAddress a = h.Switch("a").mac();
+  const MacAddress a = h.Switch("a").mac();
   FaultSettings& faults = h.Switch("a").faults();
   faults.duplicated = 1;
   auto answers = h.Send(PduType::kFuncRequest, GetRequest(0x0201, 1), a);
@@ -84,7 +84,7 @@ TEST(SimFaults, DuplicatesWrongApplicationsAndMalformedBytes) {
   for (int turn = 0; turn < 3; ++turn) {
     const auto frames = h.SendRaw(PduType::kFuncRequest, GetRequest(0x0201, 1), a);
     ASSERT_EQ(frames.size(), 1u);
-    PDUDATA pdu;
+    Pdu pdu;
     ErrorPair error;
     EXPECT_FALSE(DecodePdu(error, frames[0].payload, LookupFunctionTypes, pdu)) << turn;
   }
@@ -113,9 +113,9 @@ TEST(SimFaults, RefusalsAnswerWithoutActing) {
 
 TEST(SimFaults, RetransmissionIsAnsweredAgainWithoutActingTwice) {
   Harness h(kTwo);
-  const etherAddress a = h.Switch("a").mac();
+  const MacAddress a = h.Switch("a").mac();
   const auto frames = [&] { return h.Get("a", "status-counter-frame-rx", 1, 1).intValue; };
-  FUNCREQUEST clear;
+  FunctionRequest clear;
   clear.operation = kOpExecute;
   clear.functionId = 0x0707;  // clear-counter
   h.Advance(std::chrono::seconds(2));

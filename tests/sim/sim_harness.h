@@ -11,13 +11,13 @@
 #include <vector>
 
 #include "catalogue/function_descriptors.h"
-#include "protocol/pdu_decoder.h"
-#include "protocol/pdu_encoder.h"
+#include "codec/pdu_decoder.h"
+#include "codec/pdu_encoder.h"
 #include "sim/sim_network.h"
 
 namespace ntr::sim::test {
 
-inline constexpr etherAddress kToolMac{0x00, 0x11, 0x22, 0x33, 0x44, 0x55};
+inline constexpr MacAddress kToolMac{0x00, 0x11, 0x22, 0x33, 0x44, 0x55};
 
 class Harness {
  public:
@@ -38,10 +38,10 @@ class Harness {
     return *node;
   }
 
-  static std::vector<PDUDATA> Decode(const std::vector<SimFrame>& frames) {
-    std::vector<PDUDATA> decoded;
+  static std::vector<Pdu> Decode(const std::vector<SimFrame>& frames) {
+    std::vector<Pdu> decoded;
     for (const SimFrame& frame : frames) {
-      PDUDATA pdu;
+      Pdu pdu;
       ErrorPair error;
       EXPECT_TRUE(DecodePdu(error, frame.payload, LookupFunctionTypes, pdu)) << error.code;
       EXPECT_EQ(frame.source, pdu.sourceMac);
@@ -52,9 +52,9 @@ class Harness {
 
   // Encodes a message from the tool with transaction ID `tid` (a fresh one
   // when -1) and returns the raw frames that come back at once.
-  std::vector<SimFrame> SendRaw(PduType application, PduBody body, const etherAddress& to,
+  std::vector<SimFrame> SendRaw(PduType application, PduBody body, const MacAddress& to,
                                 std::int32_t tid = -1) {
-    PDUDATA pdu;
+    Pdu pdu;
     pdu.transactionId = tid < 0 ? nextTid++ : tid;
     pdu.sourceMac = kToolMac;
     pdu.destinationMac = to;
@@ -67,41 +67,41 @@ class Harness {
     bytes.resize(written);
     return network.Receive(bytes, now);
   }
-  std::vector<PDUDATA> Send(PduType application, PduBody body, const etherAddress& to,
+  std::vector<Pdu> Send(PduType application, PduBody body, const MacAddress& to,
                             std::int32_t tid = -1) {
     return Decode(SendRaw(application, std::move(body), to, tid));
   }
 
-  std::vector<PDUDATA> Advance(std::chrono::milliseconds step) {
+  std::vector<Pdu> Advance(std::chrono::milliseconds step) {
     now += step;
     return Decode(network.Tick(now));
   }
 
   // The messages of one application number among `pdus` (answers leave
   // together with the notices of the changes they caused).
-  static std::vector<PDUDATA> Only(PduType application, const std::vector<PDUDATA>& pdus) {
-    std::vector<PDUDATA> kept;
-    for (const PDUDATA& pdu : pdus) {
+  static std::vector<Pdu> Only(PduType application, const std::vector<Pdu>& pdus) {
+    std::vector<Pdu> kept;
+    for (const Pdu& pdu : pdus) {
       if (pdu.application == application) kept.push_back(pdu);
     }
     return kept;
   }
 
   // The discovery replies to one request.
-  std::vector<PDUDATA> Discover(std::vector<etherAddress> listed = {}) {
+  std::vector<Pdu> Discover(std::vector<MacAddress> listed = {}) {
     return Only(PduType::kDiscoveryReply, Send(PduType::kDiscoveryRequest,
-                                         DISCOVERYREQUEST{30, kToolMac, std::move(listed)},
+                                         DiscoveryRequest{30, kToolMac, std::move(listed)},
                                          kSwitchGroupAddress));
   }
 
   // One function request; the response of the single answer (result -1 when
   // no response or several came).
-  FUNCRESPONSE Function(std::string_view name, Operation operation, std::string_view keyword,
+  FunctionResponse Function(std::string_view name, Operation operation, std::string_view keyword,
                         std::int32_t first = 0, std::int32_t second = 0, std::int64_t value = 0,
                         std::string text = {}) {
     const FunctionDescriptor* entry = FindFunctionByKeyword(keyword);
     EXPECT_NE(entry, nullptr) << keyword;
-    FUNCREQUEST request;
+    FunctionRequest request;
     request.operation = operation;
     request.functionId = entry->functionId;
     request.indexType = entry->indexType;
@@ -113,13 +113,13 @@ class Harness {
     request.octets = std::move(text);
     const auto answers = Only(PduType::kFuncResponse, Send(PduType::kFuncRequest, request, Switch(name).mac()));
     if (answers.size() != 1) {
-      FUNCRESPONSE none;
+      FunctionResponse none;
       none.result = -1;
       return none;
     }
-    return std::get<FUNCRESPONSE>(answers[0].body);
+    return std::get<FunctionResponse>(answers[0].body);
   }
-  FUNCRESPONSE Get(std::string_view name, std::string_view keyword, std::int32_t first = 0,
+  FunctionResponse Get(std::string_view name, std::string_view keyword, std::int32_t first = 0,
                    std::int32_t second = 0) {
     return Function(name, kOpGet, keyword, first, second);
   }

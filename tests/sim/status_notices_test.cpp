@@ -1,7 +1,7 @@
 // Live status values and the notices that announce their changes.
 #include <gtest/gtest.h>
 
-#include "sim_harness.h"
+#include "tests/sim/sim_harness.h"
 
 namespace ntr::sim::test {
 namespace {
@@ -16,15 +16,15 @@ constexpr std::string_view kNetwork =
 
 struct Seen {
   PduType application;
-  etherAddress source;
+  MacAddress source;
   std::int32_t port;
   std::int32_t value;
   bool operator==(const Seen&) const = default;
 };
 
-std::vector<Seen> Notices(const std::vector<PDUDATA>& pdus) {
+std::vector<Seen> Notices(const std::vector<Pdu>& pdus) {
   std::vector<Seen> seen;
-  for (const PDUDATA& pdu : pdus) {
+  for (const Pdu& pdu : pdus) {
     if (const auto* two = std::get_if<TwoIntegersBody>(&pdu.body)) {
       seen.push_back({pdu.application, pdu.sourceMac, two->first, two->second});
     } else if (const auto* one = std::get_if<OneIntegerBody>(&pdu.body)) {
@@ -39,8 +39,8 @@ std::vector<Seen> Notices(const std::vector<PDUDATA>& pdus) {
 class SimStatus : public ::testing::Test {
  protected:
   Harness h{kNetwork};
-  etherAddress a = h.Switch("a").mac();
-  etherAddress p = h.Switch("p").mac();
+  MacAddress a = h.Switch("a").mac();
+  MacAddress p = h.Switch("p").mac();
   void SetUp() override {
     EXPECT_EQ(h.Discover().size(), 2u);  // the switches learn the tool's MAC; no notices
   }
@@ -68,7 +68,7 @@ TEST_F(SimStatus, LinkChangesAreAnnounced) {
             (std::vector<Seen>{{PduType::kNoticePortSpeed, a, 4, 6}}));
   // A setting that takes a link down is announced after the answer.
   const auto answers = h.Send(PduType::kFuncRequest,
-                              FUNCREQUEST{0, kOpSet, 0x0202, kValueInteger, 0, {}, kIndexPort, 4, {}, 0}, a);
+                              FunctionRequest{0, kOpSet, 0x0202, kValueInteger, 0, {}, kIndexPort, 4, {}, 0}, a);
   ASSERT_EQ(answers.size(), 2u);
   EXPECT_EQ(answers[0].application, PduType::kFuncResponse);
   EXPECT_EQ(Notices(answers), (std::vector<Seen>{{PduType::kNoticeLinkDown, a, 4, 0}}));

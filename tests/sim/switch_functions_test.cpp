@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "sim/sim_functions.h"
-#include "sim_harness.h"
+#include "tests/sim/sim_harness.h"
 
 namespace ntr::sim::test {
 namespace {
@@ -40,7 +40,7 @@ TEST(SimFunctions, AvailabilityFollowsTheModel) {
 }
 
 // Every index of a function on a model, as (first, second) wire numbers.
-std::vector<std::pair<std::int32_t, std::int32_t>> IndexesOf(const FunctionDescriptor& entry, const tag_SWITCHDATA& r) {
+std::vector<std::pair<std::int32_t, std::int32_t>> IndexesOf(const FunctionDescriptor& entry, const SwitchRecord& r) {
   std::vector<std::pair<std::int32_t, std::int32_t>> indexes;
   const std::int32_t firsts = entry.indexType == kIndexNone ? 1
                               : entry.functionId == 0x010E ? kFanCount
@@ -61,14 +61,14 @@ std::vector<std::pair<std::int32_t, std::int32_t>> IndexesOf(const FunctionDescr
 TEST(SimFunctions, EveryGetIsAnsweredAndItsValueAcceptedBack) {
   Harness h(kThreeModels);
   for (const char* name : {"g8", "g24", "poe"}) {
-    const tag_SWITCHDATA& record = h.Switch(name).record();
+    const SwitchRecord& record = h.Switch(name).record();
     for (const FunctionDescriptor& entry : AllFunctions()) {
       if ((entry.operations & kOpsGet) == 0 || entry.indexType == kIndexMac ||
           !ModelHasFunction(record.modelCode, entry.functionId)) {
         continue;
       }
       for (const auto& [first, second] : IndexesOf(entry, record)) {
-        const FUNCRESPONSE got = h.Get(name, entry.keyword, first, second);
+        const FunctionResponse got = h.Get(name, entry.keyword, first, second);
         ASSERT_EQ(got.result, 0) << name << " " << entry.keyword << " " << first << " " << second;
         ASSERT_EQ(got.valueType, entry.valueType) << name << " " << entry.keyword;
         if (entry.functionClass != FunctionClass::kSetting) continue;
@@ -81,12 +81,12 @@ TEST(SimFunctions, EveryGetIsAnsweredAndItsValueAcceptedBack) {
 
 TEST(SimFunctions, GetsAnswerInWireForm) {
   Harness h(kThreeModels);
-  const etherAddress mac = h.Switch("g24").mac();
+  const MacAddress mac = h.Switch("g24").mac();
   EXPECT_EQ(h.Get("g24", "system-macaddress").octets, std::string(mac.begin(), mac.end()));
   EXPECT_EQ(h.Get("g24", "model-name").octets, "NTR7100-24G");
   EXPECT_EQ(h.Get("g24", "firmware-revision").octets, "1.00");
   EXPECT_EQ(h.Get("g24", "system-name").octets, "NTR7100-24G_SIM000002");
-  const FUNCRESPONSE access = h.Get("g24", "vlan-access", 4);
+  const FunctionResponse access = h.Get("g24", "vlan-access", 4);
   EXPECT_EQ(access.valueType, kValueInteger);
   EXPECT_EQ(access.intValue, 1);  // registration entry 0, sent as number 1
   EXPECT_EQ(h.Get("g24", "mirroring-dest").intValue, 24);
@@ -145,7 +145,7 @@ TEST(SimFunctions, SwitchChecksIndexesAndValues) {
 
 TEST(SimFunctions, PortLikeValuesAreStoredZeroBased) {
   Harness h(kThreeModels);
-  tag_SWITCHDATA& record = h.Switch("g8").record();
+  SwitchRecord& record = h.Switch("g8").record();
   EXPECT_EQ(h.Set("g8", "vlan-access", 5, 2), 0);
   EXPECT_EQ(record.ports[1].accessVlanEntry, 4);
   EXPECT_EQ(h.Set("g8", "mirroring-dest", 3), 0);
@@ -200,7 +200,7 @@ TEST(SimFunctions, FunctionsTheToolNeverRequestsStillBehave) {
   Harness h(kThreeModels);
   EXPECT_EQ(h.Set("g8", "led-brightness", 1), 0);
   EXPECT_EQ(h.Get("g8", "status-led-mode").intValue, 1);
-  const FUNCRESPONSE port = h.Get("g8", "status-macaddress-port", 5);
+  const FunctionResponse port = h.Get("g8", "status-macaddress-port", 5);
   EXPECT_EQ(port.octets, std::string("\x00\xAA\x00\x00\x00\x05", 6));
   EXPECT_EQ(h.Function("g8", kOpExecute, "reset-loopdetect").result, 0);
   EXPECT_EQ(h.Function("g8", kOpExecute, "clear-macaddress-table").result, 0);

@@ -4,14 +4,14 @@
 
 #include "catalogue/switch_model.h"
 #include "sim/firmware_image.h"
-#include "sim_harness.h"
+#include "tests/sim/sim_harness.h"
 
 namespace ntr::sim::test {
 namespace {
 
 constexpr std::string_view kOne = "switch s model=NTR7100-24G serial=X77 sync-pending=2\n";
 
-std::int32_t ResultOf(const std::vector<PDUDATA>& answers, PduType application) {
+std::int32_t ResultOf(const std::vector<Pdu>& answers, PduType application) {
   if (answers.size() != 1 || answers[0].application != application) return -1;
   if (const auto* result = std::get_if<ResultBody>(&answers[0].body)) return result->result;
   return std::get<FingerprintAnswerBody>(answers[0].body).result;
@@ -24,8 +24,8 @@ std::int32_t FingerprintOf(Harness& h) {
 }
 
 // The tool's copy of the switch's settings, as it would hold them.
-tag_SWITCHDATA ToolRecord(const char* model, const char* serial) {
-  tag_SWITCHDATA record;
+SwitchRecord ToolRecord(const char* model, const char* serial) {
+  SwitchRecord record;
   record.modelName = model;
   record.serialNumber = serial;
   record.systemName = record.DefaultSystemName();
@@ -40,18 +40,18 @@ TEST(SimSync, FingerprintIsTheToolsAlgorithm) {
   ASSERT_EQ(h.Set("s", "port-speed", 5, 2), 0);
   ASSERT_EQ(h.Set("s", "vlan-id", 7, 5), 0);
   ASSERT_EQ(h.Set("s", "qos-shaping-speed", 10, 4), 0);
-  tag_SWITCHDATA tool = ToolRecord("NTR7100-24G", "X77");
+  SwitchRecord tool = ToolRecord("NTR7100-24G", "X77");
   tool.ports[1].speed = 5;
   tool.vlanIds[4] = 7;
   tool.ports[3].shapingRate = 10;
   ComputeFingerprint(tool);
   EXPECT_EQ(static_cast<std::uint32_t>(FingerprintOf(h)), tool.currentFingerprint.load());
-  EXPECT_EQ(std::get<DISCOVERYREPLY>(h.Discover()[0].body).fingerprint, FingerprintOf(h));
+  EXPECT_EQ(std::get<DiscoveryReply>(h.Discover()[0].body).fingerprint, FingerprintOf(h));
 }
 
 TEST(SimSync, PendingThenAcceptedResetsEverySetting) {
   Harness h(kOne);
-  const etherAddress s = h.Switch("s").mac();
+  const MacAddress s = h.Switch("s").mac();
   ASSERT_EQ(h.Set("s", "port-use", 0, 3), 0);
   ASSERT_EQ(h.Set("s", "loopdetect-count", 9), 0);
   EXPECT_EQ(ResultOf(h.Send(PduType::kConfigSync, EmptyBody{}, s), PduType::kConfigSyncAnswer), 2);
@@ -64,7 +64,7 @@ TEST(SimSync, PendingThenAcceptedResetsEverySetting) {
   EXPECT_EQ(FingerprintOf(h), -1);
   // The tool's bulk write then brings the switch in line with its copy.
   ASSERT_EQ(h.Set("s", "energy-saving", 1), 0);
-  tag_SWITCHDATA tool = ToolRecord("NTR7100-24G", "X77");
+  SwitchRecord tool = ToolRecord("NTR7100-24G", "X77");
   tool.energySaving = 1;
   ComputeFingerprint(tool);
   EXPECT_EQ(static_cast<std::uint32_t>(FingerprintOf(h)), tool.currentFingerprint.load());
@@ -74,9 +74,9 @@ TEST(SimSync, PendingThenAcceptedResetsEverySetting) {
 
 TEST(SimSync, RetransmittedAcceptanceDoesNotResetTwice) {
   Harness h("switch s model=NTR7100-8G\n");
-  const etherAddress s = h.Switch("s").mac();
+  const MacAddress s = h.Switch("s").mac();
   EXPECT_EQ(ResultOf(h.Send(PduType::kConfigSync, EmptyBody{}, s, 500), PduType::kConfigSyncAnswer), 0);
-  FUNCREQUEST drift;
+  FunctionRequest drift;
   drift.operation = kOpSet;
   drift.functionId = 0x0107;  // energy-saving
   drift.valueType = kValueInteger;
@@ -91,11 +91,11 @@ TEST(SimSync, RetransmittedAcceptanceDoesNotResetTwice) {
 class SimFirmware : public ::testing::Test {
  protected:
   Harness h{"switch s model=NTR7100-8PoE firmware=1.00 restart-ms=1500\n"};
-  etherAddress mac = h.Switch("s").mac();
+  MacAddress mac = h.Switch("s").mac();
 
   std::int32_t Prepare() { return ResultOf(h.Send(PduType::kFirmPrepare, EmptyBody{}, mac), PduType::kFirmPrepareAnswer); }
   std::int32_t Block(std::int32_t number, std::span<const std::uint8_t> data) {
-    FIRMBLOCK block{number, std::vector<std::uint8_t>(data.begin(), data.end())};
+    FirmwareBlock block{number, std::vector<std::uint8_t>(data.begin(), data.end())};
     return ResultOf(h.Send(PduType::kFirmBlock, block, mac), PduType::kFirmBlockAnswer);
   }
   // Sends an image as the tool does: 512-byte blocks, then the empty one.

@@ -11,8 +11,8 @@
 #include <span>
 #include <vector>
 
-#include "protocol/auto_reset_event.h"
-#include "protocol/link_endpoint.h"
+#include "base/auto_reset_event.h"
+#include "link/link_endpoint.h"
 
 namespace ntr::test {
 

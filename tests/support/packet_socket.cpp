@@ -18,7 +18,7 @@
 
 namespace ntr::testing {
 
-Frame MakeFrame(const etherAddress& destination, const etherAddress& source, std::uint8_t typeHigh,
+Frame MakeFrame(const MacAddress& destination, const MacAddress& source, std::uint8_t typeHigh,
                 std::uint8_t typeLow, std::span<const std::uint8_t> payload) {
   Frame frame(destination.begin(), destination.end());
   frame.insert(frame.end(), source.begin(), source.end());

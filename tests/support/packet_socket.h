@@ -10,14 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "protocol/ether_address.h"
+#include "base/mac_address.h"
 
 namespace ntr::testing {
 
 using Frame = std::vector<std::uint8_t>;
 
 // destination, source, EtherType bytes, payload.
-Frame MakeFrame(const etherAddress& destination, const etherAddress& source, std::uint8_t typeHigh,
+Frame MakeFrame(const MacAddress& destination, const MacAddress& source, std::uint8_t typeHigh,
                 std::uint8_t typeLow, std::span<const std::uint8_t> payload);
 
 class PacketSocket {
@@ -39,12 +39,12 @@ class PacketSocket {
   std::optional<Frame> Receive(std::chrono::milliseconds timeout);
 
   int fd() const { return fd_; }
-  const etherAddress& mac() const { return mac_; }
+  const MacAddress& mac() const { return mac_; }
 
  private:
   int fd_ = -1;
   int index_ = 0;
-  etherAddress mac_{};
+  MacAddress mac_{};
 };
 
 }  // namespace ntr::testing

@@ -4,13 +4,13 @@
 #include <cstdlib>
 
 #include "catalogue/function_descriptors.h"
-#include "protocol/pdu_decoder.h"
-#include "protocol/pdu_encoder.h"
-#include "support/memory_link.h"
+#include "codec/pdu_decoder.h"
+#include "codec/pdu_encoder.h"
+#include "tests/support/memory_link.h"
 
 namespace ntr::test {
 
-inline Bytes EncodeOrDie(const PDUDATA& pdu) {
+inline Bytes EncodeOrDie(const Pdu& pdu) {
   Bytes buffer(kEncodeBufferSize);
   std::size_t length = 0;
   ErrorPair error;
@@ -19,8 +19,8 @@ inline Bytes EncodeOrDie(const PDUDATA& pdu) {
   return buffer;
 }
 
-inline PDUDATA DecodeOrDie(const Bytes& bytes) {
-  PDUDATA pdu;
+inline Pdu DecodeOrDie(const Bytes& bytes) {
+  Pdu pdu;
   ErrorPair error;
   if (!DecodePdu(error, bytes, LookupFunctionTypes, pdu)) std::abort();
   return pdu;

@@ -9,10 +9,10 @@
 #include <thread>
 #include <vector>
 
-#include "protocol/auto_reset_event.h"
+#include "base/auto_reset_event.h"
 #include "sim/control_commands.h"
 #include "sim/sim_network.h"
-#include "support/memory_link.h"
+#include "tests/support/memory_link.h"
 
 namespace ntr::test {
 

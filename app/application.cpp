@@ -1,0 +1,264 @@
+#include "app/application.h"
+
+#include <cstdio>
+
+#include "base/error_log.h"
+#include "catalogue/function_descriptors.h"
+#include "config/config_writer.h"
+
+#ifndef NTR_PRODUCT_VERSION
+#define NTR_PRODUCT_VERSION ""
+#endif
+
+namespace ntr {
+namespace {
+
+std::unique_ptr<AppLink> LinkOrPcap(std::unique_ptr<AppLink> link, NotificationSink* notices) {
+  if (link != nullptr) return link;
+  return std::make_unique<PcapAppLink>(notices);
+}
+
+std::string FatalCaptureText(std::int64_t result) {
+  char text[96];
+  std::snprintf(text, sizeof text, "致命的な通信エラーが発生しました。 (%lld)",
+                static_cast<long long>(result));
+  return text;
+}
+
+}  // namespace
+
+Application::Application(Parts parts)
+    : op_(parts.op),
+      main_(parts.main),
+      notices_(parts.notices),
+      link_(LinkOrPcap(std::move(parts.link), parts.notices)),
+      host_{config_, link_.get()},
+      hub_(link_->endpoint(), LookupFunctionTypes),
+      adoption_(SwitchAdoption::Parts{host_, *this, op_, notices_, resetMacs_,
+                                      [this] { return stopping_.load(); }, {},
+                                      [this](const ErrorPair& error) { SetLastError(error); }},
+                SwitchAdoption::Hooks{[this](ManagedSwitch& sw) {
+                  std::function<void(ManagedSwitch&)> hook;
+                  {
+                    std::lock_guard<std::mutex> lock(hookLock_);
+                    hook = createdHook_;
+                  }
+                  if (hook) hook(sw);
+                }}),
+      discovery_(hub_, main_, notices_, adoption_,
+                 Discovery::Hooks{[this](ManagedSwitch& sw) {
+                   adoption_.SwitchRemoving(sw);
+                   std::function<void(ManagedSwitch&)> hook;
+                   {
+                     std::lock_guard<std::mutex> lock(hookLock_);
+                     hook = removingHook_;
+                   }
+                   if (hook) hook(sw);
+                 }}),
+      import_(SettingsImport::Parts{host_, *this, discovery_, adoption_, main_, notices_, op_}) {
+  discovery_.Connect();
+  if (!hub_.StartReceiveThread()) SetLastError(ErrorPair{kErrReceiveThreadCreate, {}});
+  alive_ = true;
+  link_->SetSendLog(false);
+  link_->SetReceiveLog(false);
+}
+
+Application::~Application() {
+  Shutdown();
+  ExitInstance();
+}
+
+bool Application::InitInstance() {
+  if (!instance_.Acquire(kApplicationTitle)) {
+    anotherCopyRuns_ = true;  // the window knocks; the running copy comes forward
+    return false;
+  }
+  version_ = NTR_PRODUCT_VERSION;
+
+  // The file is written back at once, in canonical form; a file that cannot
+  // be read leaves the defaults, and no file is made for it.
+  ErrorPair error;
+  if (ReadConfigText(host_, config_, ConfigFilePath(), ReadOptions{}, error)) {
+    SaveConfigFile(error);
+  } else {
+    SetLastError(ErrorPair{});
+  }
+  discovery_.SetWatch(config_.watchInterval(), config_.downCount());
+
+  if (!link_->ChooseAdapter(op_)) return ShowLinkFailure();
+  if (!link_->StartCapture()) return ShowLinkFailure();
+  ErrorPair watchError;
+  if (!link_->StartWatch(notices_, adapterLock_, watchError)) {
+    SetLastError(ErrorPair{kErrReceiveThreadCreate, {}});
+  }
+  MacAddress mac{};
+  if (link_->AdapterMac(mac)) {
+    hub_.SetSourceMac(mac);
+    discovery_.SetAdapterMac(mac);
+  }
+  return true;  // the topology is empty; the window comes next
+}
+
+bool Application::ShowLinkFailure() {
+  const ErrorPair error = link_->error();
+  SetLastError(error);
+  if (error.code != kErrDeviceChoiceCancelled) {
+    op_.ShowMessage(FormatErrorMessage(error), MessageIcon::kError);
+  }
+  return false;
+}
+
+void Application::Shutdown() {
+  if (shutDown_) return;
+  shutDown_ = true;
+  stopping_ = true;
+  discovery_.closing = true;
+  CloseSwitches(true);
+  import_.Finish();
+  StopThreads();
+  EmptyTopology();
+}
+
+int Application::ExitInstance() {
+  if (exited_) return 0;
+  exited_ = true;
+  Shutdown();  // also after a failed start-up: no thread outlives the object
+  {
+    std::lock_guard<std::mutex> lock(adapterLock_);
+    link_->Close();
+  }
+  config_.ClearStoredRecords();
+  alive_ = false;
+  instance_.Release();
+  return 0;
+}
+
+bool Application::Suspend() {
+  if (notices_ != nullptr) notices_->Post(Notice{Notification::kRestartDiscovery, -1});
+  discovery_.RequestCycle(false, config_.watchInterval() * 1000);
+  stopping_ = true;
+  CloseSwitches(false);
+  if (notices_ != nullptr) notices_->Post(Notice{Notification::kModalRead, 0});
+  hub_.StopReceiveThread();
+  EmptyTopology();
+  op_.EndAdoptionQuestion();
+  std::lock_guard<std::mutex> lock(adapterLock_);
+  if (link_->Close()) return true;
+  SetLastError(link_->error());
+  return false;
+}
+
+bool Application::Restart() {
+  stopping_ = false;
+  if (!hub_.StartReceiveThread()) SetLastError(ErrorPair{kErrReceiveThreadCreate, {}});
+  {
+    std::lock_guard<std::mutex> lock(adapterLock_);
+    if (!link_->Reopen()) {
+      SetLastError(link_->error());
+      return false;
+    }
+  }
+  if (notices_ != nullptr) notices_->Post(Notice{Notification::kPollNow});
+  return true;
+}
+
+bool Application::SaveConfigFile(ErrorPair& error) {
+  if (ntr::SaveConfigFile(config_, link_.get(), error)) return true;
+  SetLastError(error);
+  return false;
+}
+
+Application::NoticeResult Application::HandleNotice(const Notice& notice) {
+  switch (notice.message) {
+    case Notification::kCaptureReadError:
+      link_->PauseCapture();
+      op_.ShowMessage(FatalCaptureText(notice.value), MessageIcon::kError);
+      return NoticeResult::kCloseMainWindow;
+    case Notification::kFramesReceived:
+      hub_.DrainReceiveQueue();
+      return NoticeResult::kHandled;
+    case Notification::kFirmwareUpdated:
+      discovery_.HandleFirmwareUpdated(notice.switchRef);
+      return NoticeResult::kHandled;
+    case Notification::kLostCheck:
+      discovery_.LostCheck();
+      return NoticeResult::kHandled;
+    case Notification::kLinkStatus:
+      discovery_.HandleLinkStatus(notice.value);
+      return NoticeResult::kHandled;
+    case Notification::kTopPanelAction:
+      if (notice.value != kImportSucceeded && notice.value != kImportFailed) break;
+      import_.ShowResult(notice.value);
+      return NoticeResult::kHandled;
+    case Notification::kSwitchWorkFinished:
+      if (notice.switchRef.named()) break;  // a switch's: the window's
+      import_.Finish();
+      return NoticeResult::kHandled;
+    default:
+      break;
+  }
+  return NoticeResult::kNotMine;
+}
+
+void Application::RequestDiscovery(bool enabled) {
+  if (enabled) discovery_.StartTimer();
+  discovery_.SetWatch(config_.watchInterval(), config_.downCount());
+  discovery_.RequestCycle(enabled, config_.watchInterval() * 1000);
+}
+
+bool Application::ReportSettingFailures(SwitchRecord& record) {
+  std::lock_guard<std::mutex> lock(reportLock_);
+  const std::vector<std::string> failures = record.failures.Take();
+  if (failures.empty()) return false;
+  op_.ShowSettingFailures(record.macText.get(), failures, ErrorLogPath());
+  return true;
+}
+
+void Application::SetSwitchCreatedHook(std::function<void(ManagedSwitch&)> hook) {
+  std::lock_guard<std::mutex> lock(hookLock_);
+  createdHook_ = std::move(hook);
+}
+
+void Application::SetSwitchRemovingHook(std::function<void(ManagedSwitch&)> hook) {
+  std::lock_guard<std::mutex> lock(hookLock_);
+  removingHook_ = std::move(hook);
+}
+
+ErrorPair Application::lastError() const {
+  std::lock_guard<std::mutex> lock(errorLock_);
+  return lastError_;
+}
+
+void Application::SetLastError(const ErrorPair& error) {
+  std::lock_guard<std::mutex> lock(errorLock_);
+  lastError_ = error;
+}
+
+// Every waiting transaction of every active switch ends at once (code 8);
+// closed switches also refuse new ones (code 24).
+void Application::CloseSwitches(bool close) {
+  for (ManagedSwitch* sw : discovery_.Switches()) {
+    if (!sw->active) continue;
+    if (close) {
+      sw->client.transactor().Close();
+    } else {
+      sw->client.transactor().AbortWaits();
+    }
+  }
+}
+
+void Application::StopThreads() {
+  discovery_.StopTimer();
+  hub_.StopReceiveThread();
+  link_->StopWatch();
+}
+
+// Every switch leaves, then every node of the tree.
+void Application::EmptyTopology() {
+  discovery_.RemoveAll();
+  std::lock_guard<std::mutex> lock(discovery_.topologyLock());
+  Topology& topology = discovery_.topology();
+  while (!topology.nodes().empty()) topology.Remove(*topology.nodes().front());
+}
+
+}  // namespace ntr

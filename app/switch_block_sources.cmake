@@ -1,1 +1,0 @@
-target_sources(ntr_app PRIVATE ${CMAKE_CURRENT_LIST_DIR}/switch_block_writer.cpp)

@@ -1,0 +1,118 @@
+#include "catalogue/switch_record.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <array>
+#include <string_view>
+
+#include "base/text_encoding.h"
+#include "catalogue/function_descriptors.h"
+#include "catalogue/switch_model.h"
+
+namespace ntr {
+
+SwitchRecord::SwitchRecord() {
+  for (auto& id : vlanIds) id = 1;
+  for (int p = 0; p < kMaxPorts; ++p) ports[p].poeClass = DefaultPoeClass(p);
+  macText = FormatSwitchMac(switchMac);
+}
+
+void SwitchRecord::Initialise() { *this = SwitchRecord(); }
+
+std::string SwitchRecord::DefaultSystemName() const {
+  return modelName.get() + "_" + serialNumber.get();
+}
+
+std::uint32_t FingerprintCrc(std::uint32_t crc, const std::uint8_t* bytes, std::size_t count) {
+  // zlib inverts before and after; the fingerprint does neither.
+  return ~static_cast<std::uint32_t>(
+      crc32(~crc & 0xFFFFFFFFu, bytes, static_cast<uInt>(count)));
+}
+
+namespace {
+
+// Feeds the items of the fingerprint into the CRC.
+class FingerprintFeed {
+ public:
+  void Number(std::int32_t value) {
+    const auto v = static_cast<std::uint32_t>(value);
+    const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(v >> 24),
+                                   static_cast<std::uint8_t>(v >> 16),
+                                   static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v)};
+    crc_ = FingerprintCrc(crc_, bytes, 4);
+  }
+  void Id(std::uint16_t id) {
+    const std::uint8_t bytes[2] = {static_cast<std::uint8_t>(id >> 8),
+                                   static_cast<std::uint8_t>(id)};
+    crc_ = FingerprintCrc(crc_, bytes, 2);
+  }
+  void Bytes(const std::string& bytes) {
+    crc_ = FingerprintCrc(crc_, reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+  }
+  // ID and value when the value differs from its default.
+  std::uint32_t crc() const { return crc_; }
+
+ private:
+  std::uint32_t crc_ = 0xFFFFFFFFu;
+};
+
+// The settings in the order the fingerprint feeds them (by function ID,
+// except that the backup port comes before the PoE class).
+constexpr std::array<std::string_view, 37> kFingerprintOrder = {
+    "energy-saving", "led-brightness", "port-speed", "port-use", "port-auto-crossover",
+    "port-speed-downshift", "port-flow-control", "port-blocking-control-packet",
+    "port-blocking-data-packet", "macaddress-aging", "macaddress-aging-timer", "vlan-id",
+    "vlan-port-mode", "vlan-access", "vlan-trunk", "vlan-multiple-use", "vlan-multiple",
+    "qos-dscp-remark-type", "qos-dscp-remark-class", "qos-speed-unit", "qos-policing-use",
+    "qos-policing-speed", "qos-shaping-use", "qos-shaping-speed", "mirroring-use",
+    "mirroring-dest", "mirroring-src-rx", "mirroring-src-tx", "counter-frame-rx-type",
+    "counter-frame-tx-type", "loopdetect-count", "loopdetect-time", "loopdetect-linkdown",
+    "loopdetect-recovery-timer", "loopdetect-port-use", "loopdetect-use-control-packet",
+    "routebackup-backup-port",
+};
+
+// One setting: its ID once, before its first value that differs from the
+// default, then for each such value its 1-based indexes and its wire value.
+void FeedSetting(FingerprintFeed& feed, const SwitchRecord& record,
+                 const FunctionDescriptor& function) {
+  bool fed = false;
+  const int indexes = IndexCount(function);
+  ForEachIndex(function, record, [&](int first, int second) {
+    const std::int32_t value = StoredValue(function, record, first, second);
+    if (IsDefaultValue(function, record, first, second, value)) return true;
+    if (!fed) feed.Id(function.functionId);
+    fed = true;
+    if (indexes >= 1) feed.Number(first + 1);
+    if (indexes >= 2) feed.Number(second + 1);
+    feed.Number(value + function.wireOffset);
+    return true;
+  });
+}
+
+}  // namespace
+
+void ComputeFingerprint(SwitchRecord& record, bool baseline) {
+  FingerprintFeed feed;
+  const std::int32_t modelCode = ModelCodeOf(record.modelName.get());
+
+  // An empty name is fed as nothing at all: a freshly initialised record,
+  // whose name is empty and whose default name is "unknown_", must still
+  // give the all-defaults value.
+  if (const std::string name = record.systemName.get();
+      !name.empty() && name != record.DefaultSystemName()) {
+    feed.Id(FindFunctionByKeyword("system-name")->functionId);
+    feed.Bytes(Utf8ToCp932Lossy(name));
+  }
+  const auto feedIfModelHas = [&](std::string_view keyword) {
+    const FunctionDescriptor& function = *FindFunctionByKeyword(keyword);
+    if (ModelHasFunction(function, modelCode)) FeedSetting(feed, record, function);
+  };
+  for (std::string_view keyword : kFingerprintOrder) feedIfModelHas(keyword);
+  feedIfModelHas("poe-class");
+
+  record.currentFingerprint = feed.crc();
+  if (baseline) record.savedFingerprint = feed.crc();
+}
+
+}  // namespace ntr

@@ -1,0 +1,81 @@
+// The tree of discovered switches, rooted at the tool's own adapter (which
+// has one port). Each switch's reply names its neighbour port by port; the
+// tree keeps at most 8 switches. Changed only on the main thread, under the
+// owner's topology lock.
+#pragma once
+
+#include <functional>
+#include <list>
+#include <memory>
+#include <vector>
+
+#include "base/mac_address.h"
+
+namespace ntr {
+
+class ManagedSwitch;
+struct TopologyNode;
+
+// One entry of a port: a MAC seen there, or a switch of the tree.
+struct PortEntry {
+  MacAddress mac{};
+  TopologyNode* child = nullptr;  // null for a seen MAC
+};
+
+struct TopologyNode {
+  MacAddress switchMac{};
+  ManagedSwitch* managed = nullptr;  // absent until created
+  int uplinkPort = -1;                    // the port whose neighbour is the parent
+  TopologyNode* parent = nullptr;         // null when the parent is the root
+  int portCount = 0;
+  std::vector<std::vector<PortEntry>> ports;
+  bool applied = false;  // a reply has been applied to the switch object
+};
+
+inline constexpr std::size_t kMaxTopologyNodes = 8;
+
+class Topology {
+ public:
+  // Called for every node leaving the tree, deepest first, before it goes.
+  using RemoveHook = std::function<void(TopologyNode&)>;
+
+  explicit Topology(RemoveHook onRemove = {});
+  ~Topology();
+  Topology(const Topology&) = delete;
+  Topology& operator=(const Topology&) = delete;
+
+  void SetAdapterMac(const MacAddress& mac) { adapterMac_ = mac; }
+  const MacAddress& adapterMac() const { return adapterMac_; }
+
+  // Records a MAC on the root's port (the port rule on the root).
+  void RecordOnRoot(const MacAddress& mac);
+
+  // Finds the node of `source` or inserts it, following the tree rules for
+  // its neighbour list; null when the reply breaks a rule.
+  TopologyNode* FindOrInsert(const MacAddress& source, const std::vector<MacAddress>& neighbours);
+
+  TopologyNode* Find(const MacAddress& mac);
+  // Nodes in order of creation.
+  const std::list<std::unique_ptr<TopologyNode>>& nodes() const { return nodes_; }
+  std::size_t size() const { return nodes_.size(); }
+  const std::vector<PortEntry>& rootPort() const { return rootPort_; }
+  bool OnRootPort(const TopologyNode& node) const { return node.parent == nullptr; }
+
+  // Every node below `node`, deepest first.
+  std::vector<TopologyNode*> Below(TopologyNode& node) const;
+  // Removes `node` with its subtree (the hook sees each, deepest first) and
+  // takes its entry out of its parent's port.
+  void Remove(TopologyNode& node);
+
+ private:
+  void PortRule(TopologyNode& node, int port, const MacAddress& mac);
+  void RemoveEntry(std::vector<PortEntry>& entries, std::size_t index);
+  void Destroy(TopologyNode& node);
+
+  RemoveHook onRemove_;
+  MacAddress adapterMac_{};
+  std::vector<PortEntry> rootPort_;
+  std::list<std::unique_ptr<TopologyNode>> nodes_;
+};
+
+}  // namespace ntr

@@ -1,0 +1,35 @@
+// The narrow interface through which the rest of the core uses the link:
+// PcapEndpoint implements it on libpcap, tests with an in-memory link.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "base/error.h"
+
+namespace ntr {
+
+class AutoResetEvent;
+
+class LinkEndpoint {
+ public:
+  virtual ~LinkEndpoint() = default;
+
+  // Sends one management message (the payload of one frame, already encoded
+  // and padded). Any thread may call it; frames leave one at a time. On
+  // failure `error` gets the reason.
+  virtual bool Send(std::span<const std::uint8_t> payload, ErrorPair& error) = 0;
+
+  // Removes the oldest received frame and copies at most buffer.size() bytes
+  // of its payload; returns the count, 0 when nothing is queued.
+  virtual std::size_t TakeFrame(std::span<std::uint8_t> buffer) = 0;
+
+  // Frames waiting in the receive queue.
+  virtual std::size_t QueuedCount() = 0;
+
+  // The event signalled whenever a frame has been queued; may be null.
+  virtual void SetReceiveNotice(AutoResetEvent* event) = 0;
+};
+
+}  // namespace ntr

@@ -1,0 +1,145 @@
+// PcapEndpoint: the link endpoint on the chosen adapter. It owns one libpcap
+// capture handle, sends management messages in frames to the switches' group
+// address, and runs the capture thread that queues the frames addressed to
+// the tool for the receive dispatcher.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <span>
+#include <thread>
+#include <vector>
+
+#include "base/auto_reset_event.h"
+#include "base/error.h"
+#include "base/notification.h"
+#include "link/adapter_chooser.h"
+#include "link/adapter_info.h"
+#include "link/capture_handle.h"
+#include "link/link_endpoint.h"
+#include "link/packet_log.h"
+#include "link/receive_queue.h"
+
+namespace ntr {
+
+// States: closed (no handle) -> open (handle, no thread) -> capturing (thread
+// reading) <-> paused (thread running, not reading) -> stopped -> closed.
+// Opening again while capturing passes through stopped back to capturing.
+//
+// Locks, always taken in this order: the control lock (open, start, stop,
+// close, pause), the send lock (one frame on the wire at a time; the handle
+// is only closed under it), the state lock (adapter list, selection, the
+// opened adapter, the error pair). The queue lock and the log lock are taken
+// alone.
+class PcapEndpoint : public LinkEndpoint {
+ public:
+  // `sink` receives the capture thread's notices (read error, frames
+  // received); may be null.
+  explicit PcapEndpoint(NotificationSink* sink = nullptr);
+  ~PcapEndpoint() override;
+  PcapEndpoint(const PcapEndpoint&) = delete;
+  PcapEndpoint& operator=(const PcapEndpoint&) = delete;
+
+  // --- Adapters (enumeration and choice run in the calling thread's network namespace)
+
+  // Fills the adapter list with the usable adapters; fails with 45, 41 or 46.
+  bool EnumerateAdapters();
+  // Enumerates, selects (the only adapter without asking, otherwise through
+  // `chooser`) and opens. Fails with 41 when none is usable, 42 when the
+  // choice is cancelled, or as enumeration and opening fail.
+  bool ChooseAdapter(AdapterChooser& chooser);
+  std::vector<AdapterInfo> adapters() const;
+  int selectedIndex() const;
+  void SetSelectedIndex(int index);
+  // The copy of the adapter that was last opened.
+  std::optional<AdapterInfo> openedAdapter() const;
+  // The MAC of adapter `index` of the list (-1: the selected one); fails with 43.
+  bool AdapterMac(int index, MacAddress& mac);
+
+  // --- Capture
+
+  // Opens the selected adapter (44, 47), restarting a running capture on it.
+  bool OpenSelectedAdapter();
+  // Starts or restarts the capture thread with an empty queue (48, 50).
+  bool StartCapture();
+  // Stops the capture thread and waits for it; always true.
+  bool StopCapture();
+  // Stops capture and closes the handle; always true.
+  bool Close();
+  // Makes the capture thread stop reading until it is stopped (48).
+  bool PauseCapture();
+  bool capturing() const { return capturing_; }
+  // True once the capture thread has taken a pause request or hit a read
+  // error, until the next start.
+  bool paused() const { return paused_; }
+
+  // --- LinkEndpoint
+
+  // Fails with 44, 51, 48, 49 ("code=%d"), 47 (handle closed meanwhile), or
+  // 37 for a payload larger than the send buffer. The failure goes to `error`
+  // and to the endpoint's own pair.
+  bool Send(std::span<const std::uint8_t> payload, ErrorPair& error) override;
+  std::size_t TakeFrame(std::span<std::uint8_t> buffer) override;
+  std::size_t QueuedCount() override { return queue_.Count(); }
+  // Set before the capture starts; the event must outlive the capture.
+  void SetReceiveNotice(AutoResetEvent* event) override { receiveNotice_ = event; }
+
+  // --- Packet logs, both off at construction
+
+  void SetSendLog(bool on) { sendLog_ = on; }
+  void SetReceiveLog(bool on) { receiveLog_ = on; }
+  bool sendLog() const { return sendLog_; }
+  bool receiveLog() const { return receiveLog_; }
+  // The logs' folder, the executable's folder by default.
+  void SetPacketLogFolder(std::filesystem::path folder) { log_.SetFolder(std::move(folder)); }
+
+  // The last failure of an operation of the endpoint.
+  ErrorPair error() const;
+
+  // Benchmarks only: the next open uses the older capture set-up without
+  // immediate mode, so that its cost can be measured against this one.
+  void SetLegacyCaptureForBenchmark(bool legacy) { legacyCapture_ = legacy; }
+
+ private:
+  bool Fail(int code, std::string detail = {});
+  bool OpenSelectedAdapterLocked();
+  bool StartCaptureLocked();
+  void StopCaptureLocked();
+  void CloseHandleLocked();
+  void CaptureLoop(pcap_t* handle);
+  void Accept(const pcap_pkthdr& header, std::span<const std::uint8_t> frame);
+
+  NotificationSink* const sink_;
+
+  std::mutex controlMutex_;
+  std::mutex sendMutex_;
+  mutable std::mutex stateMutex_;
+
+  // Guarded by the state lock.
+  std::vector<AdapterInfo> adapters_;
+  int selected_ = -1;
+  std::optional<AdapterInfo> opened_;
+  ErrorPair error_;
+
+  CapturePtr handle_;  // replaced under the control and the send lock
+  std::atomic<bool> open_{false};
+  std::thread captureThread_;  // owned by the control lock
+  std::atomic<bool> capturing_{false};
+  std::atomic<bool> paused_{false};
+
+  ReceiveQueue queue_;
+  std::atomic<AutoResetEvent*> receiveNotice_{nullptr};
+  AutoResetEvent stopRequest_;
+  AutoResetEvent pauseRequest_;
+
+  std::atomic<bool> legacyCapture_{false};
+  std::atomic<bool> sendLog_{false};
+  std::atomic<bool> receiveLog_{false};
+  PacketLog log_;
+};
+
+}  // namespace ntr

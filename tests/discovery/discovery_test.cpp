@@ -1,0 +1,177 @@
+#include "discovery/discovery.h"
+
+#include "catalogue/switch_model.h"
+#include "codec/pdu_decoder.h"
+#include "tests/discovery/discovery_fixture.h"
+
+namespace ntr {
+namespace {
+
+using namespace std::chrono_literals;
+using test::DiscoveryFixture;
+
+constexpr const char* kTree =
+    "switch A model=NTR7100-8G\n"
+    "switch B model=NTR7100-24G uplink=A:3\n"
+    "switch C model=NTR7100-8PoE uplink=B:5\n"
+    "switch D model=NTR7100-8G uplink=A:4 port=2\n"
+    "host A:6 00:AA:00:00:00:01\n";
+
+class DiscoveryTest : public DiscoveryFixture {};
+
+TEST_F(DiscoveryTest, TreeIsFoundAndArrangedAsWired) {
+  Start(kTree);
+  Cycle();
+  ASSERT_EQ(Managed(), 4u);
+  TopologyNode* a = Node("A");
+  TopologyNode* b = Node("B");
+  TopologyNode* c = Node("C");
+  TopologyNode* d = Node("D");
+  ASSERT_TRUE(a && b && c && d);
+  EXPECT_EQ(a->parent, nullptr);
+  EXPECT_EQ(b->parent, a);
+  EXPECT_EQ(c->parent, b);
+  EXPECT_EQ(d->parent, a);
+  EXPECT_EQ(b->uplinkPort, 0);
+  EXPECT_EQ(d->uplinkPort, 1);
+  EXPECT_EQ(a->ports[2][0].child, b);
+  EXPECT_EQ(b->ports[4][0].child, c);
+  ASSERT_EQ(a->ports[5].size(), 1u);
+  EXPECT_EQ(a->ports[5][0].child, nullptr);  // the host, seen
+  EXPECT_EQ(b->portCount, 24);
+
+  // Identity read and model applied; the neighbour table is in the record.
+  ManagedSwitch* sw = Switch("C");
+  ASSERT_NE(sw, nullptr);
+  EXPECT_EQ(sw->record().modelCode, kModel8PoE);
+  EXPECT_EQ(sw->record().portCount, 8);
+  // Each switch: the first reply starts the identity read, its end resumes
+  // the adoption; a later reply adopts nothing again.
+  EXPECT_EQ(adopter_.adoptions(), 8);
+  Cycle();  // a second reply, now to a switch whose identity is complete
+  EXPECT_EQ(sw->record().neighbourPresent[0], 1);
+  EXPECT_EQ(sw->record().neighbourCount, 1);
+  EXPECT_EQ(Managed(), 4u);
+  EXPECT_EQ(adopter_.adoptions(), 8);
+}
+
+TEST_F(DiscoveryTest, NinthSwitchIsNotAddedAndRequestsListTheEight) {
+  std::string description;
+  for (int i = 1; i <= 9; ++i) description += "switch S" + std::to_string(i) + " model=NTR7100-8G\n";
+  Start(description);
+  Cycle();
+  EXPECT_EQ(Managed(), 8u);
+  peer_->ClearLog();
+  Cycle();
+  // Only the eight listed switches answered.
+  EXPECT_EQ(AnswersToLastCycle(), 8u);
+  const auto sent = peer_->link().Sent();
+  Pdu last;
+  ErrorPair error;
+  for (const auto& payload : sent) {
+    Pdu pdu;
+    if (DecodePdu(error, payload, LookupFunctionTypes, pdu) && pdu.application == PduType::kDiscoveryRequest) {
+      last = pdu;
+    }
+  }
+  EXPECT_EQ(std::get<DiscoveryRequest>(last.body).listedMacs.size(), 8u);
+  EXPECT_EQ(Managed(), 8u);
+}
+
+TEST_F(DiscoveryTest, RepliesOfAnOlderCycleAreIgnored) {
+  Start("switch A model=NTR7100-8G\n");
+  Cycle();
+  ASSERT_EQ(Managed(), 1u);
+  ManagedSwitch* sw = Switch("A");
+  // Three unanswered cycles whose only answers carry an older transaction ID.
+  peer_->Control("silence A on");
+  const std::int32_t oldId = hub_->lastDiscoveryTransactionId;
+  for (int i = 0; i < 2; ++i) Cycle();
+  Pdu stale;
+  stale.transactionId = oldId;
+  stale.sourceMac = sw->mac();
+  stale.destinationMac = kToolGroupAddress;
+  stale.application = PduType::kDiscoveryReply;
+  DiscoveryReply body;
+  body.switchMac = sw->mac();
+  body.neighbourMacs.assign(8, MacAddress{});
+  body.neighbourMacs[0] = test::kAdapterMac;
+  stale.body = body;
+  peer_->link().Deliver(test::EncodeOrDie(stale));
+  EXPECT_EQ(sw->Unanswered(), 2u);
+  const auto accepted = discovery_->repliesAccepted();
+  Cycle();
+  EXPECT_EQ(discovery_->repliesAccepted(), accepted);
+}
+
+TEST_F(DiscoveryTest, SilentSwitchOnTheToolPortGoesWithEverythingBehindIt) {
+  Start(kTree);
+  Cycle();
+  ASSERT_EQ(Managed(), 4u);
+  peer_->Control("silence A on");
+  int cycles = 0;
+  while (Managed() > 0 && cycles < 10) {
+    Cycle();
+    ++cycles;
+  }
+  EXPECT_EQ(Managed(), 0u);
+  // The check that removes them is the first to see three unanswered cycles.
+  EXPECT_GE(cycles, 3);
+  EXPECT_LE(cycles, 4);
+  EXPECT_EQ(discovery_->topology().size(), 0u);
+}
+
+TEST_F(DiscoveryTest, SwitchBehindAnotherGoesWhenItsParentReportsAnotherNeighbour) {
+  Start(kTree);
+  Cycle();
+  ASSERT_EQ(Managed(), 4u);
+  // B alone falling silent is not enough: only switches on the tool's port are checked.
+  peer_->Control("silence C on");
+  for (int i = 0; i < 5; ++i) Cycle();
+  EXPECT_EQ(Managed(), 4u);
+  // Unplugging B from A: A reports nothing on port 3, B and C go.
+  peer_->Control("silence C off");
+  peer_->Control("link A 3 down");
+  Cycle();
+  EXPECT_EQ(Managed(), 2u);
+  EXPECT_EQ(Switch("B"), nullptr);
+  EXPECT_EQ(Switch("C"), nullptr);
+  EXPECT_NE(Switch("D"), nullptr);
+}
+
+TEST_F(DiscoveryTest, LinkDownOfTheAdapterRemovesTheFirstSwitch) {
+  Start(kTree);
+  Cycle();
+  ASSERT_EQ(Managed(), 4u);
+  loop_.Send([&] { discovery_->HandleLinkStatus(1); });
+  EXPECT_EQ(Managed(), 4u);
+  loop_.Send([&] { discovery_->HandleLinkStatus(2); });
+  EXPECT_EQ(Managed(), 0u);
+}
+
+TEST_F(DiscoveryTest, NoticesChangeTheRecordAtOnce) {
+  Start(kTree);
+  Cycle();
+  ManagedSwitch* a = Switch("A");
+  ManagedSwitch* b = Switch("B");
+  ASSERT_TRUE(a && b);
+  std::atomic<int> redraws{0};
+  a->SetRedraw([&] { ++redraws; });
+  const auto& status = a->record().portStatus;
+  peer_->Control("link A 6 down");
+  ASSERT_TRUE(loop_.RunUntil([&] { return status[5].linkSpeed == 0 && redraws > 0; }, 10s));
+  peer_->Control("link A 6 up 5");
+  ASSERT_TRUE(loop_.RunUntil([&] { return status[5].linkSpeed == 5; }, 10s));
+  // Port 1 of a notice is the first port (D hangs on A by its port 2).
+  ManagedSwitch* d = Switch("D");
+  ASSERT_NE(d, nullptr);
+  peer_->Control("link D 1 up 4");
+  ASSERT_TRUE(loop_.RunUntil([&] { return d->record().portStatus[0].linkSpeed == 4; }, 10s));
+  peer_->Control("loop A 6 on");  // a loop behind a port with link
+  ASSERT_TRUE(loop_.RunUntil([&] { return status[5].loopState == 2; }, 10s));
+  peer_->Control("fan B stop");
+  ASSERT_TRUE(loop_.RunUntil([&] { return b->record().fanState == 1; }, 10s));
+}
+
+}  // namespace
+}  // namespace ntr

@@ -1,0 +1,197 @@
+#include "transaction/transaction_hub.h"
+
+#include <array>
+#include <random>
+#include <system_error>
+
+#include "codec/pdu_encoder.h"
+
+namespace ntr {
+
+TransactionHub::TransactionHub(LinkEndpoint& link, FunctionTypeLookup lookup)
+    : link_(link), lookup_(lookup) {
+  // Each run starts its transaction IDs somewhere else: a switch that knows
+  // a retransmission by its ID must not take the first requests of a new run
+  // for repeats of the last run's and answer them without acting.
+  std::random_device seed;
+  counter_ = static_cast<std::int32_t>(seed() % 0x3FFFFFFFu) + 1;
+}
+
+void TransactionHub::SetNextTransactionId(std::int32_t id) {
+  std::lock_guard<std::mutex> lock(counterLock_);
+  counter_ = id;
+}
+
+TransactionHub::~TransactionHub() { StopReceiveThread(); }
+
+void TransactionHub::SetSourceMac(const MacAddress& mac) {
+  std::lock_guard<std::mutex> lock(macLock_);
+  sourceMac_ = mac;
+}
+
+MacAddress TransactionHub::sourceMac() const {
+  std::lock_guard<std::mutex> lock(macLock_);
+  return sourceMac_;
+}
+
+std::int32_t TransactionHub::NextTransactionId() {
+  std::lock_guard<std::mutex> lock(counterLock_);
+  const std::int32_t id = counter_;
+  // The counter wraps like the 32-bit field it fills.
+  counter_ = static_cast<std::int32_t>(static_cast<std::uint32_t>(counter_) + 1u);
+  return id;
+}
+
+bool TransactionHub::SendPdu(Pdu& pdu, const MacAddress& destination,
+                             const SendOptions& options, ErrorPair& error) {
+  AutoResetEvent* const answerEvent = options.answerEvent;
+  std::int32_t* const idOut = options.idOut;
+  pdu.headerValue = options.headerValue;
+  pdu.transactionId = options.transactionId ? *options.transactionId : NextTransactionId();
+  pdu.sourceMac = sourceMac();
+  pdu.destinationMac = destination;
+
+  std::array<std::uint8_t, kEncodeBufferSize> buffer;
+  std::size_t length = 0;
+  if (!EncodePdu(error, buffer, pdu, length)) return false;
+
+  std::lock_guard<std::mutex> sendLock(sendLock_);
+  std::list<PendingTransaction>::iterator record;
+  if (answerEvent != nullptr) {
+    std::lock_guard<std::mutex> pendingLock(pendingLock_);
+    record = pending_.insert(pending_.end(), PendingTransaction{pdu.transactionId, answerEvent, false, {}});
+  }
+  if (!link_.Send(std::span<const std::uint8_t>(buffer.data(), length), error)) {
+    if (answerEvent != nullptr) {
+      std::lock_guard<std::mutex> pendingLock(pendingLock_);
+      pending_.erase(record);
+    }
+    return false;
+  }
+  if (idOut != nullptr) *idOut = pdu.transactionId;
+  return true;
+}
+
+bool TransactionHub::TakeAnswer(AutoResetEvent* answerEvent, Pdu* answer) {
+  std::lock_guard<std::mutex> lock(pendingLock_);
+  for (auto it = pending_.begin(); it != pending_.end(); ++it) {
+    if (it->answerEvent != answerEvent) continue;
+    if (!it->answered) return false;
+    if (answer != nullptr) *answer = std::move(it->answer);
+    pending_.erase(it);
+    return true;
+  }
+  return false;
+}
+
+bool TransactionHub::FetchAnswer(Pdu* answer, AutoResetEvent* answerEvent) {
+  std::lock_guard<std::mutex> lock(pendingLock_);
+  for (auto it = pending_.begin(); it != pending_.end(); ++it) {
+    if (it->answerEvent != answerEvent) continue;
+    const bool answered = it->answered;
+    if (answered && answer != nullptr) *answer = std::move(it->answer);
+    pending_.erase(it);
+    return answered;
+  }
+  return false;
+}
+
+std::size_t TransactionHub::PendingCount() const {
+  std::lock_guard<std::mutex> lock(pendingLock_);
+  return pending_.size();
+}
+
+void TransactionHub::DrainReceiveQueue() {
+  std::lock_guard<std::mutex> drain(drainLock_);
+  std::array<std::uint8_t, kEncodeBufferSize> buffer;
+  while (link_.QueuedCount() > 0) {
+    const std::size_t length = link_.TakeFrame(buffer);
+    if (length == 0) continue;  // an empty payload cannot decode
+    Pdu pdu;
+    ErrorPair ignored;
+    if (!DecodePdu(ignored, std::span<const std::uint8_t>(buffer.data(), length), lookup_, pdu)) {
+      continue;  // frames that fail to decode are dropped silently
+    }
+    Dispatch(pdu);
+  }
+}
+
+void TransactionHub::Dispatch(const Pdu& pdu) {
+  switch (pdu.application) {
+    case PduType::kDiscoveryReply: {
+      std::lock_guard<std::mutex> lock(hookLock_);
+      if (discoveryReplyHook_) discoveryReplyHook_(pdu);
+      return;
+    }
+    case PduType::kFirmPrepareAnswer:
+    case PduType::kFirmBlockAnswer:
+    case PduType::kFirmAbortAnswer:
+    case PduType::kFuncResponse:
+    case PduType::kFingerprintAnswer:
+    case PduType::kConfigSyncAnswer: {
+      // The transaction ID alone pairs an answer with its request.
+      std::lock_guard<std::mutex> lock(pendingLock_);
+      for (auto& record : pending_) {
+        if (record.transactionId == pdu.transactionId && record.answerEvent != nullptr) {
+          record.answered = true;
+          record.answer = pdu;
+          record.answerEvent->Set();
+        }
+      }
+      return;
+    }
+    case PduType::kNoticePortSpeed:
+    case PduType::kNoticeLinkDown:
+    case PduType::kNoticeFan:
+    case PduType::kNoticeLoop:
+    case PduType::kNotice25:
+    case PduType::kNotice26: {
+      std::lock_guard<std::mutex> lock(hookLock_);
+      if (noticeHook_) noticeHook_(pdu);
+      return;
+    }
+    default:
+      return;  // requests of other tools and the like
+  }
+}
+
+void TransactionHub::SetDiscoveryReplyHook(MessageHook hook) {
+  std::lock_guard<std::mutex> lock(hookLock_);
+  discoveryReplyHook_ = std::move(hook);
+}
+
+void TransactionHub::SetNoticeHook(MessageHook hook) {
+  std::lock_guard<std::mutex> lock(hookLock_);
+  noticeHook_ = std::move(hook);
+}
+
+bool TransactionHub::StartReceiveThread() {
+  if (receiveThread_.joinable()) return true;
+  stop_.Reset();
+  link_.SetReceiveNotice(&framesReceived_);
+  try {
+    receiveThread_ = std::thread([this] { ReceiveLoop(); });
+  } catch (const std::system_error&) {
+    link_.SetReceiveNotice(nullptr);
+    return false;
+  }
+  return true;
+}
+
+void TransactionHub::StopReceiveThread() {
+  if (!receiveThread_.joinable()) return;
+  stop_.Set();
+  receiveThread_.join();
+  link_.SetReceiveNotice(nullptr);
+}
+
+void TransactionHub::ReceiveLoop() {
+  // Frames may have been queued before the notice event was handed over.
+  DrainReceiveQueue();
+  for (;;) {
+    if (WaitForAny({&stop_, &framesReceived_}) == 0) return;
+    DrainReceiveQueue();
+  }
+}
+
+}  // namespace ntr

@@ -1,0 +1,117 @@
+// The application-wide half of request–answer transactions: the transaction
+// counter, the send operation, the list of waiting transactions and the
+// receive dispatcher that decodes every captured frame and hands answers to
+// their waiters. The per-switch half is SwitchTransactor.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <optional>
+#include <functional>
+#include <list>
+#include <mutex>
+#include <thread>
+
+#include "base/auto_reset_event.h"
+#include "base/error.h"
+#include "codec/pdu.h"
+#include "codec/pdu_decoder.h"
+#include "link/link_endpoint.h"
+
+namespace ntr {
+
+// One waiting transaction.
+struct PendingTransaction {
+  std::int32_t transactionId = 0;
+  AutoResetEvent* answerEvent = nullptr;
+  bool answered = false;
+  Pdu answer;
+};
+
+// How one message is sent.
+struct SendOptions {
+  std::int32_t headerValue = 0;                // 0 in every message the tool sends
+  std::optional<std::int32_t> transactionId{};  // nothing: the next ID
+  AutoResetEvent* answerEvent = nullptr;       // registers a waiting transaction
+  std::int32_t* idOut = nullptr;               // receives the ID used
+};
+
+class TransactionHub {
+ public:
+  using MessageHook = std::function<void(const Pdu&)>;
+
+  // `lookup` is the function catalogue's view for the decoder.
+  TransactionHub(LinkEndpoint& link, FunctionTypeLookup lookup);
+  ~TransactionHub();
+  TransactionHub(const TransactionHub&) = delete;
+  TransactionHub& operator=(const TransactionHub&) = delete;
+
+  // The adapter's MAC: the source of every message sent.
+  void SetSourceMac(const MacAddress& mac);
+  MacAddress sourceMac() const;
+
+  // Transaction IDs count up by one from a value chosen at random for each
+  // run; SetNextTransactionId fixes the next one (tests).
+  std::int32_t NextTransactionId();
+  void SetNextTransactionId(std::int32_t id);
+
+  // Sends `pdu` (application number and body set) to `destination`. With an
+  // answer event, a waiting transaction is registered under the transaction
+  // ID before the frame leaves, so that an answer cannot overtake its waiter;
+  // it is removed again if sending fails.
+  bool SendPdu(Pdu& pdu, const MacAddress& destination, const SendOptions& options,
+               ErrorPair& error);
+
+  // Whether the transaction waiting on `answerEvent` has been answered; when
+  // it has, the record is removed and the answer copied to `answer` (if not
+  // null). An unanswered record stays.
+  bool TakeAnswer(AutoResetEvent* answerEvent, Pdu* answer);
+  // Removes the record waiting on `answerEvent`, answered or not; returns
+  // whether it had been answered (copying the answer when asked).
+  bool FetchAnswer(Pdu* answer, AutoResetEvent* answerEvent);
+
+  // Decodes every queued frame: answers go to their waiters, discovery
+  // replies and notices to their hooks, anything else is dropped.
+  void DrainReceiveQueue();
+
+  // The receive thread drains the queue whenever the link signals frames.
+  bool StartReceiveThread();
+  void StopReceiveThread();
+
+  // Called on the receive thread for each discovery reply / notice.
+  void SetDiscoveryReplyHook(MessageHook hook);
+  void SetNoticeHook(MessageHook hook);
+
+  // The transaction ID of the last discovery request, -1 before the first.
+  std::atomic<std::int32_t> lastDiscoveryTransactionId{-1};
+
+  std::size_t PendingCount() const;
+
+ private:
+  void ReceiveLoop();
+  void Dispatch(const Pdu& pdu);
+
+  LinkEndpoint& link_;
+  FunctionTypeLookup lookup_;
+
+  mutable std::mutex macLock_;
+  MacAddress sourceMac_{};
+
+  std::mutex counterLock_;
+  std::int32_t counter_ = 0;
+
+  std::mutex sendLock_;
+  mutable std::mutex pendingLock_;
+  std::list<PendingTransaction> pending_;
+
+  std::mutex hookLock_;
+  MessageHook discoveryReplyHook_;
+  MessageHook noticeHook_;
+
+  std::mutex drainLock_;  // one drain at a time keeps answers in arrival order
+  AutoResetEvent stop_;
+  AutoResetEvent framesReceived_;
+  std::thread receiveThread_;
+};
+
+}  // namespace ntr
