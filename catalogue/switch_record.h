@@ -153,6 +153,9 @@ struct SwitchRecord {
   S32 loopControlPackets = 1;
   std::array<PortSettings, kMaxPorts> ports;
   std::array<PortStatus, kMaxPorts> portStatus;
+  // Status notices applied so far. A status read whose answer crossed one is
+  // dropped: the notice is newer than the answer.
+  U32 statusNotices = 0;
   S32 modelChecked = 0;
   S32 nameDefaulted = 0;
   S32 mirrorDefaulted = 0;

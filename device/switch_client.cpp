@@ -159,6 +159,7 @@ bool SwitchClient::Get(std::string_view keyword, FunctionIndex index, ErrorPair&
   FillIndexes(request, *function, function->indexType, index);
   if (!CheckIndexes(*function, index, error)) return Refuse(request, error);
 
+  const std::uint32_t noticesBefore = record_->statusNotices;
   FunctionResponse response;
   if (!Exchange(request, function->valueType, response, error)) return false;
 
@@ -172,6 +173,7 @@ bool SwitchClient::Get(std::string_view keyword, FunctionIndex index, ErrorPair&
       ComputeFingerprint(r);
       return Save(error);
     case FunctionClass::kStatus:
+      if (r.statusNotices != noticesBefore) return true;
       if (function->value == ValueKind::kCounter) {
         *function->counter(r, index.first, index.second) =
             static_cast<std::uint64_t>(response.intValue);

@@ -417,6 +417,7 @@ void Discovery::HandleNotice(const Pdu& notice) {
   for (auto& sw : switches_) {
     if (!sw->active || sw->mac() != notice.sourceMac) continue;
     SwitchRecord& record = sw->record();
+    record.statusNotices = record.statusNotices + 1;
     const auto port = [&](std::int32_t number) -> PortStatus* {
       if (number < 1 || number > std::min<int>(record.portCount, kMaxPorts)) return nullptr;
       return &record.portStatus[static_cast<std::size_t>(number - 1)];
