@@ -53,6 +53,7 @@ void CheckNamesComeBack(std::string_view bytes) {
   record.modelName = std::string(ntr::kModelName8G);
   record.serialNumber = "SIM000001";
   ntr::ApplyModel(record);
+  record.nameDefaulted = 1;  // fixed up once already, as every record a setter works on
   record.systemName = name;
   const std::string text = ntr::FormatConfigText(config, nullptr);
 
