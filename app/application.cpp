@@ -1,7 +1,12 @@
 #include "app/application.h"
 
-#include <cstdio>
+#include <sys/stat.h>
 
+#include <cerrno>
+#include <cstdio>
+#include <system_error>
+
+#include "base/data_folder.h"
 #include "base/error_log.h"
 #include "catalogue/function_descriptors.h"
 #include "config/config_writer.h"
@@ -16,6 +21,12 @@ namespace {
 std::unique_ptr<AppLink> LinkOrPcap(std::unique_ptr<AppLink> link, NotificationSink* notices) {
   if (link != nullptr) return link;
   return std::make_unique<PcapAppLink>(notices);
+}
+
+// A start-up that rejected lines of the file keeps a copy of it.
+std::string ConfigKeptText(const std::filesystem::path& file, const std::filesystem::path& copy) {
+  return "設定ファイル " + file.string() + " に読み込めない行がありました(error_log.txt を参照)。\n"
+         "元のファイルを " + copy.string() + " に保存しました。";
 }
 
 std::string FatalCaptureText(std::int64_t result) {
@@ -75,14 +86,7 @@ bool Application::InitInstance() {
   }
   version_ = NTR_PRODUCT_VERSION;
 
-  // The file is written back at once, in canonical form; a file that cannot
-  // be read leaves the defaults, and no file is made for it.
-  ErrorPair error;
-  if (ReadConfigText(host_, config_, ConfigFilePath(), ReadOptions{}, error)) {
-    SaveConfigFile(error);
-  } else {
-    SetLastError(ErrorPair{});
-  }
+  if (!ReadConfigAtStartUp()) return false;
   discovery_.SetWatch(config_.watchInterval(), config_.downCount());
 
   if (!link_->ChooseAdapter(op_)) return ShowLinkFailure();
@@ -97,6 +101,46 @@ bool Application::InitInstance() {
     discovery_.SetAdapterMac(mac);
   }
   return true;  // the topology is empty; the window comes next
+}
+
+// The file is written back at once, in canonical form. No file leaves the
+// defaults and none is made. A file that exists but cannot be read is never
+// overwritten: start-up fails. When lines were rejected, the file as it was
+// is kept as config_ntr.txt.bak (replacing an older one) before the new one
+// is written, and the operator is told.
+bool Application::ReadConfigAtStartUp() {
+  std::string why;
+  if (!MakeDataFolder(&why)) return ShowStartUpFailure(ErrorPair{kErrFileOpen, why});
+  const std::filesystem::path path = ConfigFilePath();
+  ErrorPair error;
+  ReadOptions options;
+  options.strict = true;  // false when a line was rejected; the whole file is read regardless
+  if (ReadConfigText(host_, config_, path, options, error)) {
+    SaveConfigFile(error);
+    return true;
+  }
+  if (error.code == kErrFileOpen) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 || errno != ENOENT) return ShowStartUpFailure(error);
+    SetLastError(ErrorPair{});
+    return true;
+  }
+  const std::filesystem::path copy = path.string() + ".bak";
+  std::error_code copyError;
+  if (!std::filesystem::copy_file(path, copy, std::filesystem::copy_options::overwrite_existing,
+                                  copyError)) {
+    return ShowStartUpFailure(
+        ErrorPair{kErrFileOpen, copy.string() + ": " + copyError.message()});
+  }
+  op_.ShowMessage(ConfigKeptText(path, copy), MessageIcon::kNone);
+  SaveConfigFile(error);
+  return true;
+}
+
+bool Application::ShowStartUpFailure(const ErrorPair& error) {
+  SetLastError(error);
+  op_.ShowMessage(FormatErrorMessage(error) + "\n" + error.detail, MessageIcon::kError);
+  return false;
 }
 
 bool Application::ShowLinkFailure() {

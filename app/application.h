@@ -115,6 +115,8 @@ class Application : public ConfigSaver {
   void EmptyTopology();
   void StopThreads();
   bool ShowLinkFailure();
+  bool ReadConfigAtStartUp();
+  bool ShowStartUpFailure(const ErrorPair& error);
 
   Operator& op_;
   MainThread& main_;

@@ -31,11 +31,17 @@ std::filesystem::path DataFolder() {
   return base / "Kaldor" / "NTR_Application" / "";
 }
 
-bool MakeDataFolder() {
+bool MakeDataFolder(std::string* why) {
   std::error_code error;
   const auto folder = DataFolder();
   std::filesystem::create_directories(folder, error);
-  return std::filesystem::is_directory(folder, error);
+  std::error_code checked;
+  if (std::filesystem::is_directory(folder, checked)) return true;
+  if (why != nullptr) {
+    const std::error_code reason = error ? error : std::make_error_code(std::errc::not_a_directory);
+    *why = folder.string() + ": " + reason.message();
+  }
+  return false;
 }
 
 }  // namespace ntr

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 
 namespace ntr {
 
@@ -10,7 +11,8 @@ namespace ntr {
 // directly. Built anew on every call; nothing is created.
 std::filesystem::path DataFolder();
 
-// Creates the data folder with every missing parent; false when it cannot.
-bool MakeDataFolder();
+// Creates the data folder with every missing parent; false when it cannot,
+// with the folder and the reason in `why` when given.
+bool MakeDataFolder(std::string* why = nullptr);
 
 }  // namespace ntr

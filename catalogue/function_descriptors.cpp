@@ -111,7 +111,7 @@ const std::array<FunctionDescriptor, kFunctionCount> kDescriptors{{
      .value = V::kNone},
     {.keyword = "vlan-id", .functionId = 0x0401, .valueType = kValueInteger, .indexType = kIndexRegistration, .operations = kAll, .functionClass = C::kSetting,
      .index = I::kRegistration, .field = [](R& r, int reg, int) -> S32* { return &r.vlanIds[reg]; }, .fromWire = AsIs,
-     .defaultRule = D::kRegistration, .defaultValue = 1, .min = 1, .max = kMaxVlanId, .rangeName = "VLAN ID", .flags = kFileSkipsFirstEntry},
+     .defaultRule = D::kRegistration, .defaultValue = 1, .min = 1, .max = kMaxVlanId, .rangeName = "VLAN ID"},
     {.keyword = "vlan-port-mode", .functionId = 0x0402, .valueType = kValueInteger, .indexType = kIndexPort, .operations = kAll, .functionClass = C::kSetting,
      .index = I::kPort, .field = PORT_FIELD(vlanMode), .fromWire = InRange<0, 2>, .defaultRule = D::kFixed, .min = 0, .max = 2,
      .fileWords = &kVlanModeWords, .requestWords = &kVlanModeWords},

@@ -84,7 +84,6 @@ enum class MissingWord {
 enum DescriptorFlags : std::uint8_t {
   kFlagsNone = 0,
   kRequestWordAlone = 1 << 0,   // the text form of a set is the word alone, without index text
-  kFileSkipsFirstEntry = 1 << 1,  // the file never names registration 1 (its VLAN is fixed)
   kAcceptsNone = 1 << 2,        // -1 ("none") is a value besides the range
   kMemoryOnly = 1 << 3,         // an identity text the file and fingerprint never see
 };

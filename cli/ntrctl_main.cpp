@@ -29,7 +29,13 @@ int Fail(const std::string& text) {
   std::fprintf(stderr, "ntrctl: %s\n", text.c_str());
   return kExitFailure;
 }
-int Fail(const ErrorPair& error) { return Fail(FormatErrorMessage(error)); }
+// Code 6's text has no place for its detail (the file and the reason): it follows the text.
+int Fail(const ErrorPair& error) {
+  if (error.code == kErrFileOpen && !error.detail.empty()) {
+    return Fail(FormatErrorMessage(error) + " " + error.detail);
+  }
+  return Fail(FormatErrorMessage(error));
+}
 int Usage(const std::string& text) {
   std::fprintf(stderr, "ntrctl: %s\n%s\n", text.c_str(), kUsageHint);
   return kExitUsage;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <memory>
 #include <optional>
 
@@ -22,8 +23,9 @@ using Words = std::vector<std::string_view>;
 constexpr std::string_view kCommonData = "共通データ";
 constexpr std::size_t kIdentityChars = 64;
 
-// Words separated by runs of spaces. After a "firmware-revision" word the
-// rest of the line behind the one space that follows it is one word.
+// Words separated by runs of spaces. After a "firmware-revision" or
+// "system-name" word the rest of the line behind the one space that follows
+// it is one word (names may hold spaces).
 Words SplitWords(std::string_view line) {
   Words words;
   std::size_t at = 0;
@@ -34,7 +36,8 @@ Words SplitWords(std::string_view line) {
     }
     const std::size_t end = std::min(line.find(' ', at), line.size());
     words.push_back(line.substr(at, end - at));
-    if (words.back() == "firmware-revision" && end < line.size()) {
+    if ((words.back() == "firmware-revision" || words.back() == "system-name") &&
+        end < line.size()) {
       if (end + 1 < line.size()) words.push_back(line.substr(end + 1));
       break;
     }
@@ -150,7 +153,10 @@ class ConfigTextReader {
       }
     } else if (w.size() >= 2 && w[1] == "clear") {
       host_.config.clearLogLine = true;
-      if (host_.logs != nullptr) host_.logs->DeleteLogFiles();
+      // Only a whole file's reading (start-up, import) clears the logs; the
+      // filtered readings of adoption checks must not, or the logs lose the
+      // start of the run at every adoption.
+      if (host_.logs != nullptr && options_.filter == nullptr) host_.logs->DeleteLogFiles();
     }
   }
 
@@ -301,11 +307,13 @@ bool ReadConfigText(ConfigHost& host, ConfigStore& target, const std::filesystem
   target.Reset();
   // Only a regular file is read: a folder, a device or a pipe counts as a
   // file that cannot be opened (and a pipe must not block the reader).
+  // The detail names the file and the reason: "PATH: errno text".
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   struct stat info {};
   if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    const int reason = fd < 0 ? errno : S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
     if (fd >= 0) ::close(fd);
-    return error.Fail(kErrFileOpen, path.string());
+    return error.Fail(kErrFileOpen, path.string() + ": " + std::strerror(reason));
   }
   ConfigTextReader reader(host, target, options);
   std::string pending;

@@ -5,7 +5,8 @@
 // which is the application's data only at start-up. With a filter record,
 // only the block of the filter's switch is read, onto a copy of the filter.
 // Every rejected line goes to the error log and, inside a block, to the
-// block's failure list; reading goes on after it.
+// block's failure list; reading goes on after it. "#log clear" deletes the
+// packet logs only on a reading without a filter.
 #pragma once
 
 #include <cstdint>
@@ -47,8 +48,8 @@ struct ReadOptions {
 };
 
 // Resets `target`, reads the file at `path` and returns true, or false with
-// code 6 and the path when the file cannot be opened, and false when strict
-// and a line was rejected.
+// code 6 and "PATH: reason" when the file cannot be opened, and false (the
+// error pair untouched) when strict and a line was rejected.
 bool ReadConfigText(ConfigHost& host, ConfigStore& target, const std::filesystem::path& path,
                     const ReadOptions& options, ErrorPair& error);
 

@@ -13,12 +13,14 @@ bool InVlanRange(std::int32_t id) { return id >= 1 && id <= kMaxVlanId; }
 
 }  // namespace
 
-bool FollowsNameRule(std::string_view name) {
-  if (name.empty() || name.size() > kNameRuleChars) return false;
-  return std::all_of(name.begin(), name.end(), [](char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-           c == '-' || c == '_';
+bool FollowsNameRule(std::string_view name, bool spaces) {
+  if (name.empty() || CountChars(name) > kNameRuleChars) return false;
+  const bool plain = std::all_of(name.begin(), name.end(), [spaces](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte >= 0x20 && byte != 0x7F && (spaces || byte != ' ');
   });
+  std::string cp932, back;
+  return plain && Utf8ToCp932(name, cp932) && Cp932ToUtf8(cp932, back) && back == name;
 }
 
 std::string DefaultVlanName(std::int32_t id) { return "VLAN" + std::to_string(id); }
@@ -91,8 +93,12 @@ bool ConfigStore::SetVlanName(std::int32_t id, std::optional<std::string_view> n
                               bool* renamed) {
   if (renamed != nullptr) *renamed = false;
   if (!InVlanRange(id)) return false;
-  std::string text = name && FollowsNameRule(*name) ? std::string(CutToChars(*name, kVlanNameChars))
-                                                    : DefaultVlanName(id);
+  // The name is kept as code page 932 gives it back (the file's form), so
+  // the file read back holds the very same name.
+  std::string cp932, canonical;
+  const bool valid = name && Utf8ToCp932(*name, cp932) && Cp932ToUtf8(cp932, canonical) &&
+                     FollowsNameRule(canonical);
+  std::string text = valid ? std::string(CutToChars(canonical, kVlanNameChars)) : DefaultVlanName(id);
   std::lock_guard<std::mutex> lock(mutex_);
   for (VlanName& entry : vlanNames_) {
     if (entry.id == id) {

@@ -40,9 +40,11 @@ struct VlanName {
   bool operator==(const VlanName&) const = default;
 };
 
-// The name rule of names in the file: ASCII letters, digits, '-' and '_',
-// 1 to 255 characters.
-bool FollowsNameRule(std::string_view name);
+// The name rule of names in the file: 1 to 255 characters that code page 932
+// carries unchanged (the file's code page), no control character and, unless
+// `spaces` (a system name is the rest of its line), no space: a VLAN name is
+// one word of its line.
+bool FollowsNameRule(std::string_view name, bool spaces = false);
 // "VLAN%d": the name of a VLAN ID that has no valid one.
 std::string DefaultVlanName(std::int32_t id);
 // Whether one of the record's 256 VLAN registrations holds `id`.

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <mutex>
 
 #include "base/data_folder.h"
@@ -108,13 +109,26 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::string_view byt
   const std::filesystem::path folder =
       path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
   std::string temporary = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
+  // The detail names the file and the reason: "PATH: errno text".
+  const auto failed = [&](int reason) {
+    return error.Fail(kErrFileOpen, path.string() + ": " + std::strerror(reason != 0 ? reason : EIO));
+  };
   const int fd = ::mkstemp(temporary.data());
-  if (fd < 0) return error.Fail(kErrFileOpen, path.string());
+  if (fd < 0) return failed(errno);
+  int reason = 0;
   bool written = ::fchmod(fd, ModeFor(path)) == 0 && WriteAll(fd, bytes) && ::fsync(fd) == 0;
-  written = ::close(fd) == 0 && written;
-  if (!written || ::rename(temporary.c_str(), path.c_str()) != 0) {
+  if (!written) reason = errno;
+  if (::close(fd) != 0 && written) {
+    written = false;
+    reason = errno;
+  }
+  if (written && ::rename(temporary.c_str(), path.c_str()) != 0) {
+    written = false;
+    reason = errno;
+  }
+  if (!written) {
     ::unlink(temporary.c_str());
-    return error.Fail(kErrFileOpen, path.string());
+    return failed(reason);
   }
   SyncFolder(folder);
   return true;

@@ -31,10 +31,8 @@ bool ReadIndexes(const FunctionDescriptor& function, std::span<const std::string
   const int count = IndexCount(function);
   first = second = 0;
   if (count >= 1) {
-    // The file never names registration 1, whose VLAN is fixed.
-    const int skipped = function.Has(kFileSkipsFirstEntry) ? 1 : 0;
     const auto index = Index(args[0], FirstIndexLimit(function, ports));
-    if (!index || *index < skipped) return false;
+    if (!index) return false;
     first = *index;
   }
   if (count >= 2) {
@@ -60,7 +58,7 @@ std::optional<std::int32_t> ReadValue(const FunctionDescriptor& function, std::s
 }
 
 bool SystemName(SwitchRecord& r, std::string_view name) {
-  if (!FollowsNameRule(name)) return false;
+  if (!FollowsNameRule(name, true)) return false;
   r.systemName = std::string(CutToChars(name, kSystemNameChars));
   r.nameDefaulted = 1;
   return true;

@@ -170,13 +170,14 @@ void SettingsThread::Poll() {
   if (model == kModelUnknown) return;
   const auto before = StatusSnapshot(record);
   ErrorPair error;
-  if (PollsSystemFan(model)) node_.Get("status-fan", error);
-  if (HasPoe(model)) {
-    node_.Get("status-fan-rpm ", FunctionIndex::Fan(0), error);
-    node_.Get("status-fan-rpm ", FunctionIndex::Fan(1), error);
-    node_.Get("status-poe-temperature", error);
-  }
-  const int ports = std::clamp<int>(record.portCount, 0, kMaxPorts);
+  // Any failing read ends the poll: a silent switch costs one read's retries,
+  // not one per remaining item.
+  const bool fanRead = !PollsSystemFan(model) || node_.Get("status-fan", error);
+  const bool poeRead = fanRead && (!HasPoe(model) ||
+                                   (node_.Get("status-fan-rpm ", FunctionIndex::Fan(0), error) &&
+                                    node_.Get("status-fan-rpm ", FunctionIndex::Fan(1), error) &&
+                                    node_.Get("status-poe-temperature", error)));
+  const int ports = poeRead ? std::clamp<int>(record.portCount, 0, kMaxPorts) : 0;
   for (int p = 0; p < ports; ++p) {
     const FunctionIndex port = FunctionIndex::Port(p);
     if (!node_.Get("status-port-speed", port, error) ||
@@ -257,6 +258,16 @@ void SettingsThread::BulkRead() {
     record.AddFailure(node_.lastMessageText.get());
   }
   lastRunFailed_ = failed;
+  // A read of the switch ends with its live status too: whoever shows the
+  // record after the read shows the ports as they are, not as a poll long
+  // ago (or none) left them. Status reads skip a switch in the bulk state,
+  // so the poll runs in the state from before the read (still "reading":
+  // the request is not cleared yet).
+  if (!failed) {
+    record.switchState = savedState;
+    Poll();
+    record.switchState = kStateBulk;
+  }
   bulkReadRequested_ = false;
   if (notices_ != nullptr) {
     notices_->Send(Notice{Notification::kModalRead, 0, 0, subject_}, 5000ms);

@@ -274,6 +274,11 @@ bool SwitchClient::SetQosRate(const FunctionDescriptor& function, int port, std:
   FunctionRequest request;
   request.functionId = function.functionId;
   FillIndexes(request, function, function.indexType, index);
+  // A refused request is still a set: a bulk report names it as one, with
+  // the rate asked for (the selection itself when it names no rate).
+  request.operation = kOpSet;
+  request.valueType = kValueInteger;
+  request.intValue = ValidSelection(selection) ? kQosSelections[selection].rawValue : selection;
   if (!CheckIndexes(function, index, error)) return Refuse(request, error);
   if (selection != kNoSelection && !ValidSelection(selection)) {
     error.Fail(kErrSpeedValue);
@@ -285,9 +290,8 @@ bool SwitchClient::SetQosRate(const FunctionDescriptor& function, int port, std:
   if (IsDefaultValue(function, r, port, 0, raw)) {
     request.operation = kOpSetDefault;
     request.valueType = kValueNone;
+    request.intValue = 0;
   } else {
-    request.operation = kOpSet;
-    request.valueType = kValueInteger;
     request.intValue = raw;
   }
   FunctionResponse response;
@@ -302,7 +306,11 @@ bool SwitchClient::SetSystemName(std::string_view name, Commit commit, ErrorPair
   const FunctionDescriptor* function = FindFunctionByKeyword("system-name");
   if (function == nullptr) return error.Fail(kErrFunctionInfo, "system-name");
   SwitchRecord& r = *record_;
-  const std::string text(CutToChars(name, kSystemNameChars));
+  std::string text(CutToChars(name, kSystemNameChars));
+  // Kept as code page 932 gives it back: the switch's and the file's form.
+  if (std::string cp932, canonical; Utf8ToCp932(text, cp932) && Cp932ToUtf8(cp932, canonical)) {
+    text = std::move(canonical);
+  }
   if (commit == Commit::kOperatorChange && text == r.systemName.get()) return true;
 
   FunctionRequest request;

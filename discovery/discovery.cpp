@@ -129,7 +129,15 @@ void Discovery::RunCycle() {
   hub_.lastDiscoveryTransactionId = id;
   ErrorPair error;
   hub_.SendPdu(pdu, kSwitchGroupAddress, {.transactionId = id}, error);
+  bool counts = false;
   {
+    std::lock_guard<std::mutex> lock(timerLock_);
+    const int interval = std::max(1, intervalMs_);
+    const int perWatch = std::max(1, (watchSeconds_.load() * 1000 + interval - 1) / interval);
+    counts = ++cyclesSinceCounted_ >= perWatch;
+    if (counts) cyclesSinceCounted_ = 0;
+  }
+  if (counts) {
     std::lock_guard<std::mutex> lock(switchListLock_);
     for (auto& sw : switches_) {
       if (sw->active) sw->CountRequest();
@@ -227,7 +235,12 @@ void Discovery::ApplyReplies() {
     if (!sw->client.transactor().RecentlyChanged() && record.fingerprintValid &&
         static_cast<std::uint32_t>(body.fingerprint) != record.savedFingerprint) {
       ErrorPair error;
-      if (!sw->settings.RequestSynchronisation(error)) sw->HoldBack();
+      // Held back, the switch must be adopted again at a later reply
+      // (applied already, it would otherwise stay without polls for good).
+      if (!sw->settings.RequestSynchronisation(error)) {
+        sw->HoldBack();
+        sw->adoptAgain = true;
+      }
     }
     int present = 0;
     for (std::size_t i = 0; i < static_cast<std::size_t>(kMaxNeighbours); ++i) {

@@ -64,7 +64,11 @@ class Discovery {
   void StopTimer();
   void RequestCycle(bool enabled, int intervalMs);
 
-  // One discovery cycle (the timer thread runs it; tests may call it).
+  // One discovery cycle (the timer thread runs it; tests may call it). The
+  // lost check counts watch periods, not cycles: when cycles come faster
+  // than the watch interval, only one cycle per watch interval (by the cycle
+  // interval last requested) counts as an unanswered request, so a switch is
+  // lost after watch interval x down count whatever the cycle interval.
   void RunCycle();
   // Receive thread: a discovery reply / a notice.
   void AcceptReply(const Pdu& reply);
@@ -131,6 +135,7 @@ class Discovery {
   bool cycleRequested_ = false;
   bool enabled_ = false;
   int intervalMs_ = 3000;
+  int cyclesSinceCounted_ = 0;  // cycles since the last one the lost check counted
   AutoResetEvent timerStop_;
   AutoResetEvent timerWake_;
   std::thread timer_;

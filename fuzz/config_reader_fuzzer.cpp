@@ -3,11 +3,15 @@
 //  - reading at start-up, writing the result and reading that again gives
 //    the same text: what the writer writes, the reader takes back unchanged;
 //  - a strict import fails exactly when a lenient one logged a rejection;
-//  - a filtered reading always yields a record.
+//  - a filtered reading always yields a record;
+//  - a system name and a VLAN name the setters accept (made of the input's
+//    first line) come back from the written file unchanged.
 // Error-log entries go nowhere: the data folder is made unreachable.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <string_view>
 
 #include "base/text_encoding.h"
@@ -31,6 +35,39 @@ std::string ReadAndWrite(std::string_view bytes) {
   ntr::ConfigHost host{config, nullptr, &CountRejection};
   ntr::ReadConfigBytes(host, config, bytes, ntr::ReadOptions{});
   return ntr::ToCrLf(ntr::Utf8ToCp932Lossy(ntr::FormatConfigText(config, nullptr)));
+}
+
+// The names made of `bytes` (a line of code page 932) in a record and the
+// VLAN table, written and read back.
+void CheckNamesComeBack(std::string_view bytes) {
+  std::string name;
+  if (!ntr::Cp932ToUtf8(bytes.substr(0, std::min<std::size_t>(bytes.find('\n'), 80)), name)) return;
+  name = std::string(ntr::CutToChars(name, ntr::kSystemNameChars));
+  ntr::ConfigStore config;
+  config.SetVlanName(2, name);
+  const auto stored = std::make_shared<ntr::SwitchRecord>();
+  config.AppendStoredRecord(stored);
+  ntr::SwitchRecord& record = *stored;
+  record.switchMac = ntr::MacAddress{0x02, 0x5C, 0x71, 0x00, 0x00, 0x01};
+  record.macText = ntr::FormatSwitchMac(record.switchMac.load());
+  record.modelName = std::string(ntr::kModelName8G);
+  record.serialNumber = "SIM000001";
+  ntr::ApplyModel(record);
+  record.nameDefaulted = 1;  // fixed up once already, as every record a setter works on
+  record.systemName = name;
+  const std::string text = ntr::FormatConfigText(config, nullptr);
+
+  ntr::ConfigStore read;
+  ntr::ConfigHost host{read, nullptr, &CountRejection};
+  ntr::ReadConfigBytes(host, read, ntr::ToCrLf(ntr::Utf8ToCp932Lossy(text)), ntr::ReadOptions{});
+  NTR_FUZZ_CHECK(read.GetVlanName(2) == config.GetVlanName(2));
+  // The writer turns control characters into '?' (texts cannot add lines);
+  // an empty or default name is not written.
+  const bool control = std::any_of(name.begin(), name.end(), [](char c) {
+    return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+  });
+  if (control || name.empty() || name == record.DefaultSystemName()) return;
+  NTR_FUZZ_CHECK(read.StoredCount() == 1 && read.StoredRecords()[0]->systemName.get() == name);
 }
 
 }  // namespace
@@ -74,5 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ntr::ConfigStore filtered;
   ntr::ReadConfigBytes(host, filtered, bytes, ntr::ReadOptions{&filter, 8, 3});
   NTR_FUZZ_CHECK(filtered.StoredCount() > 0);
+
+  CheckNamesComeBack(bytes);
   return 0;
 }

@@ -38,7 +38,13 @@ TEST_F(ApplicationTest, StartUpRewritesTheFileCanonically) {
                     "#switch control function get model-name NTR7100-8G\n"
                     "switch control function set port-usee 3 off\n"
                     "switch control function set port-use 3 off\n");
+  const std::string original = test::ReadBytes(ConfigFilePath());
+  test::WriteBytes(ConfigFilePath().string() + ".bak", "an older copy");
   StartApp("switch A model=NTR7100-8G\n");
+  // A rejected line: the file as it was is kept (the older copy replaced), and the operator told.
+  EXPECT_EQ(test::ReadBytes(ConfigFilePath().string() + ".bak"), original);
+  ASSERT_EQ(op_.messages().size(), 1u);
+  EXPECT_NE(op_.messages()[0].text.find(ConfigFilePath().string() + ".bak"), std::string::npos);
   const std::string file = test::FileText(ConfigFilePath());
   EXPECT_EQ(file.rfind("switch control watch interval 4 3\n"
                        "switch control use lan1 on\n"
@@ -53,6 +59,19 @@ TEST_F(ApplicationTest, StartUpRewritesTheFileCanonically) {
             std::string::npos);  // ...but kept in the error log
   EXPECT_TRUE(link_->sendLogOn);
   EXPECT_EQ(app_->discovery().Switches().size(), 0u);
+}
+
+TEST_F(ApplicationTest, StartUpRefusesAFileItCannotRead) {
+  // Something that is there but cannot be read (a folder; as root, mode 000 would still read).
+  std::filesystem::create_directories(ConfigFilePath());
+  StartApp("switch A model=NTR7100-8G\n", false);
+  EXPECT_FALSE(app_->InitInstance());
+  EXPECT_FALSE(app_->anotherCopyRuns());
+  EXPECT_EQ(app_->lastError().code, kErrFileOpen);
+  ASSERT_EQ(op_.messages().size(), 1u);
+  EXPECT_NE(op_.messages()[0].text.find(ConfigFilePath().string() + ": Is a directory"),
+            std::string::npos);
+  EXPECT_TRUE(std::filesystem::is_directory(ConfigFilePath()));  // nothing written over it
 }
 
 TEST_F(ApplicationTest, SecondCopyIsRefusedWithoutAWord) {

@@ -187,10 +187,17 @@ TEST_F(ConfigWriterTest, WriteReadWriteGivesTheSameBytes) {
   config.SetWatch(4, 6);
   config.SetVlanName(100, "office");
   config.SetVlanName(5, "lab_5");
+  config.SetVlanName(7, "営業部");
+  config.SetVlanName(8, "〜wave$!");  // kept as code page 932 gives it back
   config.receiveLogLine = true;
   config.AppendStoredRecord(RichRecord(kModelName8G, 1));
   config.AppendStoredRecord(RichRecord(kModelName24G, 2));
   config.AppendStoredRecord(RichRecord(kModelName8PoE, 3));
+  // Names the setters accept, and registration 1 with another ID.
+  const auto records = config.StoredRecords();
+  records[0]->systemName = "事務所-2";
+  records[1]->systemName = " office  #2 ";
+  records[2]->vlanIds[0] = 7;
   ErrorPair error;
   ASSERT_TRUE(SaveConfigFile(config, nullptr, error));
   const std::string first = test::ReadBytes(ConfigFilePath());
@@ -201,6 +208,15 @@ TEST_F(ConfigWriterTest, WriteReadWriteGivesTheSameBytes) {
   ASSERT_TRUE(ReadConfigText(host, read, ConfigFilePath(), ReadOptions{}, error));
   EXPECT_EQ(test::ErrorLogText(), "");  // nothing was rejected
   ASSERT_EQ(read.StoredCount(), 3u);
+  EXPECT_EQ(read.VlanNames(), config.VlanNames());
+  EXPECT_EQ(read.StoredRecords()[0]->systemName.get(), "事務所-2");
+  EXPECT_EQ(read.StoredRecords()[1]->systemName.get(), " office  #2 ");
+  EXPECT_EQ(read.StoredRecords()[2]->vlanIds[0], 7);
+  for (std::size_t i = 0; i < 3; ++i) {
+    ComputeFingerprint(*read.StoredRecords()[i]);
+    ComputeFingerprint(*records[i]);
+    EXPECT_EQ(read.StoredRecords()[i]->currentFingerprint, records[i]->currentFingerprint) << i;
+  }
   ASSERT_TRUE(SaveConfigFile(read, nullptr, error));
   EXPECT_EQ(test::ReadBytes(ConfigFilePath()), first);
 }
@@ -224,7 +240,7 @@ TEST_F(ConfigWriterTest, FailedWriteLeavesThePreviousFileWhole) {
   signal(SIGXFSZ, previousHandler);
   EXPECT_FALSE(written);
   EXPECT_EQ(error.code, kErrFileOpen);
-  EXPECT_EQ(error.detail, path.string());
+  EXPECT_EQ(error.detail, path.string() + ": File too large");  // the file and the reason
   EXPECT_EQ(test::ReadBytes(path), "previous\r\n");
 
   // A folder in the way of the rename.

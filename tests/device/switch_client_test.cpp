@@ -285,6 +285,12 @@ TEST_F(SwitchClientTest, QosRateSelections) {
   EXPECT_EQ(fake_.last().operation, kOpSetDefault);
   EXPECT_FALSE(node_->Set("qos-shaping-speed", FunctionIndex::Port(1), 9, Commit::kBulkWrite, error_));
   EXPECT_EQ(error_.code, kErrSpeedValue);
+  // In a bulk run the refused rate is the request a report names: a set.
+  record_.switchState = kStateBulk;
+  EXPECT_FALSE(node_->Set("qos-shaping-speed", FunctionIndex::Port(1), 9, Commit::kBulkWrite, error_));
+  EXPECT_EQ(node_->transactor().LastRequest().operation, kOpSet);
+  EXPECT_EQ(node_->transactor().LastRequest().intValue, 9);
+  record_.switchState = kStateIdle;
 
   // A get stores the raw value and its selection under the current unit.
   fake_.SetInteger(Id("qos-policing-speed"), 30, 3);

@@ -173,5 +173,39 @@ TEST_F(DiscoveryTest, NoticesChangeTheRecordAtOnce) {
   ASSERT_TRUE(loop_.RunUntil([&] { return b->record().fanState == 1; }, 10s));
 }
 
+TEST_F(DiscoveryTest, FailedSynchronisationRequestHoldsTheSwitchBackUntilAdoptedAgain) {
+  Start("switch A model=NTR7100-8G\n");
+  Cycle();
+  ManagedSwitch* a = Switch("A");
+  ASSERT_NE(a, nullptr);
+  const int adoptions = adopter_.adoptions();
+  // A differing fingerprint asks for a synchronisation, which an unknown model refuses.
+  a->record().fingerprintValid = 1;
+  a->record().savedFingerprint = 0x12345678u;
+  a->record().modelName = "";
+  Cycle();
+  EXPECT_TRUE(a->heldBack());
+  EXPECT_TRUE(a->adoptAgain);
+  Cycle();
+  EXPECT_GT(adopter_.adoptions(), adoptions);
+}
+
+TEST_F(DiscoveryTest, FastCyclesLoseASwitchAfterWatchIntervalTimesDownCount) {
+  Start("switch A model=NTR7100-8G\n");
+  Cycle();
+  ASSERT_EQ(Managed(), 1u);
+  discovery_->SetWatch(3, 3);
+  discovery_->RequestCycle(false, 1000);  // three cycles a watch interval (no timer runs)
+  peer_->Control("silence A on");
+  int cycles = 0;
+  while (Managed() > 0 && cycles < 20) {
+    Cycle();
+    ++cycles;
+  }
+  EXPECT_EQ(Managed(), 0u);
+  EXPECT_GE(cycles, 9);  // three watch periods, not three cycles
+  EXPECT_LE(cycles, 12);
+}
+
 }  // namespace
 }  // namespace ntr

@@ -82,6 +82,26 @@ std::vector<Read> ExpectedBulkReads(std::int32_t model) {
   return reads;
 }
 
+// The reads of a status poll for a model (1-based indexes).
+std::vector<Read> ExpectedPollReads(std::int32_t model) {
+  std::vector<Read> expected;
+  if (model == kModel24G) expected.push_back({"status-fan"});
+  if (model == kModel8PoE) {
+    expected.push_back({"status-fan-rpm ", 1});
+    expected.push_back({"status-fan-rpm ", 2});
+    expected.push_back({"status-poe-temperature"});
+  }
+  for (int p = 1; p <= PortCountOf(model); ++p) {
+    expected.push_back({"status-port-speed", p});
+    expected.push_back({"status-loopdetect-port", p});
+    if (model == kModel8PoE) {
+      expected.push_back({"status-poe-detect-class", p});
+      expected.push_back({"status-poe-state", p});
+    }
+  }
+  return expected;
+}
+
 class SettingsThreadTest : public test::DiscoveryFixture {
  protected:
   void SetUp() override {
@@ -152,9 +172,13 @@ TEST_F(SettingsThreadTest, BulkReadMakesExactlyTheModelsReadsInOrder) {
     peer_->ClearLog();  // after adoption's poll
     BulkRead(*sw);
     const auto expected = ExpectedBulkReads(model);
+    // The read ends with a status poll: what is shown after it is live.
+    auto withPoll = expected;
+    for (const Read& read : ExpectedPollReads(model)) withPoll.push_back(read);
     const auto reads = Requests(name);
-    EXPECT_EQ(reads.size(), expected.size()) << name;
-    EXPECT_EQ(reads, expected) << name;
+    EXPECT_EQ(reads.size(), withPoll.size()) << name;
+    EXPECT_EQ(reads, withPoll) << name;
+    EXPECT_EQ(sw->settings.pollsDone(), 2);
     EXPECT_EQ(sw->settings.bulkDone(), static_cast<int>(expected.size()));
     EXPECT_LE(sw->settings.bulkDone(), sw->settings.bulkTotal());
     EXPECT_EQ(sw->settings.bulkTotal(), ReadStepsOf(model));
@@ -198,23 +222,24 @@ TEST_F(SettingsThreadTest, PollReadsThePerModelStatus) {
     // Identity read after the poll: it runs after any pending poll (lower priority).
     ASSERT_TRUE(sw->settings.RequestIdentityRead(error));
     ASSERT_TRUE(loop_.RunUntil([&] { return !sw->settings.identityRequested(); }, 20s));
-    std::vector<Read> expected;
-    const std::int32_t model = sw->record().modelCode;
-    if (model == kModel24G) expected.push_back({"status-fan"});
-    if (model == kModel8PoE) {
-      expected.push_back({"status-fan-rpm ", 1});
-      expected.push_back({"status-fan-rpm ", 2});
-      expected.push_back({"status-poe-temperature"});
-    }
-    for (int p = 1; p <= PortCountOf(model); ++p) {
-      expected.push_back({"status-port-speed", p});
-      expected.push_back({"status-loopdetect-port", p});
-      if (model == kModel8PoE) {
-        expected.push_back({"status-poe-detect-class", p});
-        expected.push_back({"status-poe-state", p});
-      }
-    }
-    EXPECT_EQ(Requests(name), expected) << name;
+    EXPECT_EQ(Requests(name), ExpectedPollReads(sw->record().modelCode)) << name;
+  }
+}
+
+TEST_F(SettingsThreadTest, AFailingFanOrTemperatureReadEndsThePoll) {
+  Start("switch T model=NTR7100-24G\nswitch P model=NTR7100-8PoE uplink=T:4\n");
+  Cycle();
+  ASSERT_EQ(Managed(), 2u);
+  for (const auto& [name, keyword] : {std::pair{"T", "status-fan"}, {"P", "status-poe-temperature"}}) {
+    ManagedSwitch* sw = Switch(name);
+    ASSERT_TRUE(loop_.RunUntil([&] { return sw->settings.pollsDone() == 1; }, 20s));
+    peer_->Control(std::string("fault ") + name + " refuse " + keyword + " 6");
+    peer_->ClearLog();
+    ErrorPair error;
+    ASSERT_TRUE(sw->settings.RequestPoll(error));
+    ASSERT_TRUE(loop_.RunUntil([&] { return sw->settings.pollsDone() == 2; }, 20s));
+    ASSERT_FALSE(Requests(name).empty());
+    EXPECT_EQ(Requests(name).back().keyword, keyword) << name;  // no port read after it
   }
 }
 

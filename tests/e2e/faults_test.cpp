@@ -330,5 +330,29 @@ TEST_F(Faults, KillingTheSimulatorMidSynchronisationLeavesAWholeFile) {
   EXPECT_NE(before, "");
 }
 
+TEST_F(Faults, DamagedFileIsKeptAndOneThatCannotBeReadStopsTheStart) {
+  StartSim("switch a model=NTR7100-8G serial=E2EDAMAGE01\n");
+  ASSERT_EXIT_STATUS(Ntrctl({"--new", "factory", "discover"}), 0);
+  const std::filesystem::path file = bed_->configPath();
+  const std::filesystem::path copy = file.string() + ".bak";
+  // Cut in the middle of a line, and binary garbage after the cut.
+  std::string bytes = ReadFile(file);
+  bytes = bytes.substr(0, bytes.size() - 5) + "\r\n\x01\xff\xfe\x80 garbage\r\n";
+  WriteFile(file, bytes);
+  const RunResult damaged = Ntrctl({"--new", "factory", "discover"});  // its block was cut
+  ASSERT_EXIT_STATUS(damaged, 0);
+  EXPECT_TRUE(Contains(damaged.err, copy.string())) << damaged.Describe();
+  EXPECT_EQ(ReadFile(copy), bytes);
+  EXPECT_NE(Config().Find(SimMac(1)), nullptr);  // the new file is whole
+
+  // Something in the file's place that cannot be read is never written over.
+  std::filesystem::remove(file);
+  std::filesystem::create_directory(file);
+  const RunResult unreadable = Ntrctl({"discover"});
+  EXPECT_EXIT_STATUS(unreadable, 1);
+  EXPECT_TRUE(Contains(unreadable.err, file.string() + ": Is a directory")) << unreadable.Describe();
+  EXPECT_TRUE(std::filesystem::is_directory(file));
+}
+
 }  // namespace
 }  // namespace ntr::e2e
