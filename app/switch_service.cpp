@@ -61,10 +61,21 @@ ServiceResult SwitchService::BeginApply(ManagedSwitch& sw, const std::filesystem
   options.filter = &record;
   options.portCount = record.portCount;
   options.counterCount = record.counterCount;
+  FilterBlockReport report;
+  options.filterReport = &report;
   ErrorPair error;
   if (!ReadConfigText(app_.host(), loaded, file, options, error)) return Failed(error);
   const auto records = loaded.StoredRecords();
-  if (records.empty()) return Failed(kNoSettingsInFileText);
+  if (!report.found || records.empty()) return Failed(kNoSettingsInFileText);
+  // A block with rejected lines is not applied at all: nothing is sent.
+  if (!report.rejected.empty()) {
+    ServiceResult result = Failed(kApplyFailedText);
+    for (const auto& line : report.rejected) {
+      result.details.push_back("line " + std::to_string(line.lineNumber) + ": " + line.text + " (" +
+                               line.reason + ")");
+    }
+    return result;
+  }
   CopySettings(record, *records.front());
   record.failures.Clear();
   ModelFixUp(record);

@@ -59,7 +59,9 @@ class SwitchService {
   // Applying a configuration file to the switch, in two steps. The begin
   // takes the file's block for the switch into its record, saves and
   // requests a synchronisation; the end, once the synchronisation has run
-  // and the switch is ready again, tells how it went. Settings the switch
+  // and the switch is ready again, tells how it went. A file without a block
+  // for the switch, or whose block has rejected lines, changes nothing and
+  // sends nothing; the rejected lines are the details ("line N: TEXT (REASON)"). Settings the switch
   // refused are shown through the operator's failure report, and fail it.
   ServiceResult BeginApply(ManagedSwitch& sw, const std::filesystem::path& file);
   ServiceResult EndApply(ManagedSwitch& sw);

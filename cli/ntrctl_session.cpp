@@ -46,6 +46,20 @@ Session::~Session() {
   app_.reset();
 }
 
+void Session::SetCommandSwitch(const SwitchArgument& target) {
+  operator_.SetCommandSwitch(
+      [this, target](const MacAddress& mac) {
+        if (target.kind == SwitchArgument::Kind::kMac) return mac == target.mac;
+        // A name: only a switch known under another name is someone else.
+        const ManagedSwitch* sw = app_->discovery().FindByMac(mac);
+        const std::string name = sw != nullptr ? sw->client.record().systemName.get() : "";
+        return name.empty() || name == target.name;
+      },
+      [this](const MacAddress& mac) {
+        app_->discovery().RemoveSwitch(app_->discovery().FindByMac(mac));
+      });
+}
+
 int Session::Start() {
   // A named adapter must be a usable one, even when it would be the only one.
   if (!options_.adapter.empty()) {

@@ -30,6 +30,10 @@ class Session : public NotificationSink {
   explicit Session(const Options& options);
   ~Session() override;
 
+  // The switch the command works on: an adoption question about any other
+  // switch leaves that one unmanaged instead of ending the command. Before Start.
+  void SetCommandSwitch(const SwitchArgument& target);
+
   // Start-up of the core; kExitOk, or the exit status to end with.
   int Start();
 
