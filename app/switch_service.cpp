@@ -5,6 +5,7 @@
 
 #include "app/application.h"
 #include "app/factory_reset.h"
+#include "app/settings_diff.h"
 #include "base/error_log.h"
 #include "catalogue/switch_model.h"
 
@@ -154,6 +155,30 @@ ServiceResult SwitchService::FirmwareEnded(const SwitchRef& ref) {
                              : status.state == kFirmwareAborted ? std::string(kFirmwareAbortedText)
                                                                 : status.errorText;
   return Failed(std::string(kFirmwareFailedText) + detail);
+}
+
+ServiceResult SwitchService::CompareWithSwitch(ManagedSwitch& sw) {
+  const SwitchRecord& tool = sw.record();
+  SwitchRecord device = tool;
+  device.failures.Clear();
+  device.switchState = kStateIdle;
+  SwitchClient reader(sw.client.transactor().hub(), device, nullptr);
+  reader.Attach();
+  const std::int32_t model = ModelCodeOf(device.modelName.get());
+  for (const FunctionDescriptor& function : AllFunctions()) {
+    if (function.functionClass != FunctionClass::kSetting || (function.operations & kOpsGet) == 0 ||
+        !ModelHasFunction(function, model)) {
+      continue;
+    }
+    ErrorPair error;
+    const bool read = ForEachIndex(function, device, [&](int first, int second) {
+      return reader.Get(function.keyword, FunctionIndex(first, second), error);
+    });
+    if (!read) return Failed(error);
+  }
+  ServiceResult result;
+  result.details = DiffSettingLines(tool, device);
+  return result;
 }
 
 void SwitchService::SwitchRestarting(ManagedSwitch& sw) {

@@ -84,6 +84,13 @@ class SwitchService {
   void AbortFirmware(const SwitchRef& sw);
   ServiceResult FirmwareEnded(const SwitchRef& sw);
 
+  // The switch's own settings against the tool's record: every setting the
+  // model has is read into a copy of the record through a client of its own,
+  // so that neither the tool's record, the file nor the switch changes. The
+  // details are the diff lines (DiffSettingLines), empty when they agree; a
+  // failed read fails with the error of the first failed request.
+  ServiceResult CompareWithSwitch(ManagedSwitch& sw);
+
   // A modal read of a switch's own settings (0x607): its start (wParam 1)
   // keeps a snapshot of the record and gives nothing; its end (wParam 0)
   // gives how it ended. On failure the error log has an entry, the record is

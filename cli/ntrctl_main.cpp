@@ -10,6 +10,7 @@
 #include "catalogue/qos_speed.h"
 #include "catalogue/status_texts.h"
 #include "catalogue/switch_model.h"
+#include "cli/ntrctl_diff.h"
 #include "cli/ntrctl_interrupt.h"
 #include "cli/ntrctl_keywords.h"
 #include "cli/ntrctl_list.h"
@@ -363,6 +364,11 @@ int Apply(Session& session, ManagedSwitch& sw, const std::string& file) {
   return ended.text.empty() ? kExitFailure : Fail(ended.text);
 }
 
+int Diff(Session& session, ManagedSwitch& sw) {
+  return PrintSettingsDiff(session.service().CompareWithSwitch(sw), sw.record().macText.get(),
+                           session.options().json);
+}
+
 int Import(Session& session, const std::string& file) {
   SettingsImport& import = session.app().import();
   if (import.Begin(file) != SettingsImport::Start::kStarted) return Fail(std::string(kImportFailedText));
@@ -463,13 +469,13 @@ int Run(const Options& options) {
 
   static const std::vector<std::string> known = {
       "discover", "show", "get", "set", "read", "apply", "export", "import", "firmware",
-      "restart", "clear-counters", "restart-poe", "factory-reset"};
+      "restart", "clear-counters", "restart-poe", "factory-reset", "diff"};
   if (std::find(known.begin(), known.end(), command) == known.end()) {
     return Usage("unknown command " + command);
   }
   static const std::vector<std::string> withJson = {
       "discover", "show", "read", "get", "set", "restart", "clear-counters", "restart-poe",
-      "factory-reset"};
+      "factory-reset", "diff", "list"};
   if (options.json && std::find(withJson.begin(), withJson.end(), command) == withJson.end()) {
     return Usage("--json: " + command + " has no JSON output");
   }
@@ -518,6 +524,7 @@ int Run(const Options& options) {
   if (command == "get") return GetOrSet(session, *sw, false);
   if (command == "set") return GetOrSet(session, *sw, true);
   if (command == "read") return Read(session, *sw);
+  if (command == "diff") return Diff(session, *sw);
   if (command == "apply") return Apply(session, *sw, args[1]);
   if (command == "firmware") return Firmware(session, *sw, args[1]);
   if (command == "factory-reset") return FactoryReset(session, *sw);

@@ -40,6 +40,7 @@ bool CliOperator::AskAdoption(AdoptionQuestion mode, const MacAddress& mac) {
     leaveAlone_(mac);
     return false;
   }
+  if (mode == AdoptionQuestion::kSettingsChanged && describeChange_) describeChange_(mac);
   std::fprintf(stderr, "%s\n%s [%s / %s]\nntrctl: answer with %s\n", text.message.c_str(),
                text.question.c_str(), text.firstButton.c_str(), text.secondButton.c_str(), option);
   std::fflush(stdout);

@@ -26,6 +26,10 @@ class CliOperator : public Operator {
     concerns_ = std::move(concerns);
     leaveAlone_ = std::move(leaveAlone);
   }
+  // Prints what differs before the "settings changed" question is printed.
+  void SetChangeDescriber(std::function<void(const MacAddress&)> describe) {
+    describeChange_ = std::move(describe);
+  }
   void EndAdoptionQuestion() override {}
   void ShowMessage(std::string_view text, MessageIcon icon) override;
   void ShowSettingFailures(std::string_view macText, const std::vector<std::string>& commands,
@@ -35,6 +39,7 @@ class CliOperator : public Operator {
   const Options& options_;
   std::function<bool(const MacAddress&)> concerns_;
   std::function<void(const MacAddress&)> leaveAlone_;
+  std::function<void(const MacAddress&)> describeChange_;
   std::set<MacAddress> leftAlone_;
 };
 

@@ -72,12 +72,14 @@ class Session : public NotificationSink {
 
  private:
   void Handle(const Notice& notice);
+  void DescribeChange(const MacAddress& mac);
 
   const Options& options_;
   CliOperator operator_;
   EventLoop loop_;
   std::unique_ptr<Application> app_;
   std::unique_ptr<SwitchService> service_;
+  std::function<bool(const MacAddress&)> commandSwitch_;  // see SetCommandSwitch
   bool started_ = false;
   std::atomic<int> readsEnded_{0};
   std::atomic<std::int64_t> importResult_{0};

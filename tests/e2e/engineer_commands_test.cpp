@@ -80,6 +80,32 @@ TEST_F(EngineerCommands, UnusableFilesChangeNothingAndLookUpsNeedNoNetwork) {
   EXPECT_EQ(got["value"].str(), "100-fdx");
   EXPECT_EQ(got["indexes"].array().size(), 1u);
 
+  // diff: the same, then a drift behind the tool's back; nothing written or saved.
+  EXPECT_EXIT_STATUS(Ntrctl({"diff", SimMac(1)}), 0);
+  Ctl("drift lab port-use 2 0");
+  const std::string saved = ReadFile(bed_->configPath());
+  const std::size_t beforeDiff = Requests().size();
+  const RunResult differs = Ntrctl({"diff", SimMac(1)});
+  EXPECT_EXIT_STATUS(differs, 1);  // the settings-changed question is what diff answers
+  EXPECT_TRUE(Contains(differs.out, "\n+switch control function set port-use 2 off\n")) << differs.out;
+  const Json diffJson = ParseOutput(Ntrctl({"diff", "--json", SimMac(1)}));
+  EXPECT_TRUE(std::get<bool>(diffJson["same"].value) == false);
+  EXPECT_EQ(Writes(RequestsSince(beforeDiff)), 0u);
+  EXPECT_EQ(ReadFile(bed_->configPath()), saved);
+  Ctl("drift lab port-use 2 1");
+
+  // The "settings changed" question shows what differs.
+  std::string edited = *FromCp932(saved);
+  std::erase(edited, '\r');
+  const std::string anchor = "switch control function set port-speed 3 100-fdx\n";
+  ASSERT_TRUE(Contains(edited, anchor)) << edited;
+  edited.replace(edited.find(anchor), anchor.size(), anchor + "switch control function set port-use 5 off\n");
+  WriteFile(bed_->configPath(), ToFileBytes(edited));
+  const RunResult asked = Ntrctl({"show", SimMac(1)});
+  EXPECT_EXIT_STATUS(asked, 3);
+  EXPECT_TRUE(Contains(asked.err, "-switch control function set port-use 5 off")) << asked.Describe();
+  ASSERT_EXIT_STATUS(Ntrctl({"--changed", "tool", "show", SimMac(1)}), 0);
+
   // show --all has the defaults too.
   const RunResult all = Ntrctl({"show", "--all", SimMac(1)});
   ASSERT_EXIT_STATUS(all, 0);
