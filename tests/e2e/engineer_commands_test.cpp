@@ -145,6 +145,12 @@ TEST_F(EngineerCommands, CtrlCLetsTheBulkWriteFinish) {
   ASSERT_NE(block, nullptr);
   EXPECT_EQ(SetLines(Dump("big").lines), SetLines(block->lines));
   EXPECT_EQ(SetLines(block->lines), settings);
+
+  // A stopped fan shows in show.
+  Ctl("fan big stop");
+  const RunResult shown = Ntrctl({"show", SimMac(1)});
+  EXPECT_EXIT_STATUS(shown, 0);
+  EXPECT_TRUE(Contains(shown.out, "fan: 異常停止！")) << shown.out;
 }
 
 TEST_F(EngineerCommands, AnswersPerSwitch) {
