@@ -5,6 +5,7 @@
 
 #include "app/application.h"
 #include "app/factory_reset.h"
+#include "app/settings_diff.h"
 #include "base/error_log.h"
 #include "catalogue/switch_model.h"
 
@@ -61,10 +62,21 @@ ServiceResult SwitchService::BeginApply(ManagedSwitch& sw, const std::filesystem
   options.filter = &record;
   options.portCount = record.portCount;
   options.counterCount = record.counterCount;
+  FilterBlockReport report;
+  options.filterReport = &report;
   ErrorPair error;
   if (!ReadConfigText(app_.host(), loaded, file, options, error)) return Failed(error);
   const auto records = loaded.StoredRecords();
-  if (records.empty()) return Failed(kNoSettingsInFileText);
+  if (!report.found || records.empty()) return Failed(kNoSettingsInFileText);
+  // A block with rejected lines is not applied at all: nothing is sent.
+  if (!report.rejected.empty()) {
+    ServiceResult result = Failed(kApplyFailedText);
+    for (const auto& line : report.rejected) {
+      result.details.push_back("line " + std::to_string(line.lineNumber) + ": " + line.text + " (" +
+                               line.reason + ")");
+    }
+    return result;
+  }
   CopySettings(record, *records.front());
   record.failures.Clear();
   ModelFixUp(record);
@@ -143,6 +155,30 @@ ServiceResult SwitchService::FirmwareEnded(const SwitchRef& ref) {
                              : status.state == kFirmwareAborted ? std::string(kFirmwareAbortedText)
                                                                 : status.errorText;
   return Failed(std::string(kFirmwareFailedText) + detail);
+}
+
+ServiceResult SwitchService::CompareWithSwitch(ManagedSwitch& sw) {
+  const SwitchRecord& tool = sw.record();
+  SwitchRecord device = tool;
+  device.failures.Clear();
+  device.switchState = kStateIdle;
+  SwitchClient reader(sw.client.transactor().hub(), device, nullptr);
+  reader.Attach();
+  const std::int32_t model = ModelCodeOf(device.modelName.get());
+  for (const FunctionDescriptor& function : AllFunctions()) {
+    if (function.functionClass != FunctionClass::kSetting || (function.operations & kOpsGet) == 0 ||
+        !ModelHasFunction(function, model)) {
+      continue;
+    }
+    ErrorPair error;
+    const bool read = ForEachIndex(function, device, [&](int first, int second) {
+      return reader.Get(function.keyword, FunctionIndex(first, second), error);
+    });
+    if (!read) return Failed(error);
+  }
+  ServiceResult result;
+  result.details = DiffSettingLines(tool, device);
+  return result;
 }
 
 void SwitchService::SwitchRestarting(ManagedSwitch& sw) {

@@ -59,7 +59,9 @@ class SwitchService {
   // Applying a configuration file to the switch, in two steps. The begin
   // takes the file's block for the switch into its record, saves and
   // requests a synchronisation; the end, once the synchronisation has run
-  // and the switch is ready again, tells how it went. Settings the switch
+  // and the switch is ready again, tells how it went. A file without a block
+  // for the switch, or whose block has rejected lines, changes nothing and
+  // sends nothing; the rejected lines are the details ("line N: TEXT (REASON)"). Settings the switch
   // refused are shown through the operator's failure report, and fail it.
   ServiceResult BeginApply(ManagedSwitch& sw, const std::filesystem::path& file);
   ServiceResult EndApply(ManagedSwitch& sw);
@@ -81,6 +83,13 @@ class SwitchService {
   ServiceResult StartFirmware(ManagedSwitch& sw, const std::filesystem::path& file);
   void AbortFirmware(const SwitchRef& sw);
   ServiceResult FirmwareEnded(const SwitchRef& sw);
+
+  // The switch's own settings against the tool's record: every setting the
+  // model has is read into a copy of the record through a client of its own,
+  // so that neither the tool's record, the file nor the switch changes. The
+  // details are the diff lines (DiffSettingLines), empty when they agree; a
+  // failed read fails with the error of the first failed request.
+  ServiceResult CompareWithSwitch(ManagedSwitch& sw);
 
   // A modal read of a switch's own settings (0x607): its start (wParam 1)
   // keeps a snapshot of the record and gives nothing; its end (wParam 0)

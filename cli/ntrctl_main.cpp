@@ -10,10 +10,15 @@
 #include "catalogue/qos_speed.h"
 #include "catalogue/status_texts.h"
 #include "catalogue/switch_model.h"
+#include "cli/ntrctl_diff.h"
+#include "cli/ntrctl_interrupt.h"
+#include "cli/ntrctl_keywords.h"
+#include "cli/ntrctl_list.h"
 #include "cli/ntrctl_session.h"
 #include "cli/ntrctl_switch_argument.h"
 #include "cli/ntrctl_version.h"
 #include "cli/ntrctl_words.h"
+#include "config/config_writer.h"
 #include "config/setting_lines.h"
 #include "config/switch_block_writer.h"
 #include "device/firmware_update.h"
@@ -95,11 +100,33 @@ std::vector<std::string> SettingLines(const SwitchRecord& record) {
   return lines;
 }
 
-void PrintSwitch(const ManagedSwitch& sw, bool json) {
+// Every setting the switch's model has, defaults included, in the file's grammar.
+std::vector<std::string> AllSettingLines(const SwitchRecord& record) {
+  std::vector<std::string> lines;
+  for (const FunctionDescriptor& function : AllFunctions()) {
+    if (function.functionClass != FunctionClass::kSetting || !function.Requested() ||
+        !ModelHasFunction(function, record.modelCode) ||
+        (function.field == nullptr && function.text == nullptr)) {
+      continue;
+    }
+    ForEachIndex(function, record, [&](int first, int second) {
+      std::string line = "switch control function set " + std::string(function.keyword);
+      const int indexes = IndexCount(function);
+      if (indexes >= 1) line += " " + std::to_string(first + 1);
+      if (indexes >= 2) line += " " + std::to_string(second + 1);
+      lines.push_back(line + " " + ConfigValueText(record, function.keyword, first, second));
+      return true;
+    });
+  }
+  return lines;
+}
+
+void PrintSwitch(const ManagedSwitch& sw, bool json, bool all = false) {
   const SwitchRecord& r = sw.client.record();
   char fingerprint[12];
   std::snprintf(fingerprint, sizeof fingerprint, "%08x", r.currentFingerprint.load());
-  const auto lines = SettingLines(r);
+  const auto lines = all ? AllSettingLines(r) : SettingLines(r);
+  const bool fan = r.modelCode == kModel24G;
   const bool poe = r.modelCode == kModel8PoE;
   if (json) {
     std::printf("{\"mac\":%s,\"model\":%s,\"serial\":%s,\"firmware\":%s,\"bootRom\":%s,\"name\":%s,"
@@ -111,14 +138,20 @@ void PrintSwitch(const ManagedSwitch& sw, bool json) {
     for (std::size_t i = 0; i < lines.size(); ++i) {
       std::printf("%s%s", i ? "," : "", JsonString(lines[i]).c_str());
     }
-    std::printf("],\"ports\":[");
+    std::printf("],\"fan\":");
+    if (fan) {
+      std::printf("{\"state\":%d,\"text\":%s}", r.fanState.load(), JsonString(FanStateText(r.fanState)).c_str());
+    } else {
+      std::printf("null");
+    }
+    std::printf(",\"ports\":[");
     for (int p = 0; p < r.portCount; ++p) {
       const PortStatus& s = r.portStatus[static_cast<std::size_t>(p)];
       std::printf("%s{\"port\":%d,\"linkSpeed\":%d,\"link\":%s,\"loopState\":%d,\"loop\":%s,\"poeState\":",
                   p ? "," : "", p + 1, s.linkSpeed.load(), JsonString(LinkSpeedText(s.linkSpeed)).c_str(),
                   s.loopState.load(), JsonString(LoopStateText(s.loopState)).c_str());
       if (poe) {
-        std::printf("%d}", s.poeState.load());
+        std::printf("%d,\"poe\":%s}", s.poeState.load(), JsonString(PoeStateText(s.poeState)).c_str());
       } else {
         std::printf("null}");
       }
@@ -130,6 +163,7 @@ void PrintSwitch(const ManagedSwitch& sw, bool json) {
               r.macText.get().c_str(), r.modelName.get().c_str(), r.serialNumber.get().c_str(),
               r.firmwareRevision.get().c_str(), r.bootRomVersion.get().c_str(),
               r.systemName.get().c_str(), fingerprint);
+  if (fan) std::printf("fan: %s\n", FanStateText(r.fanState).c_str());
   std::printf("settings:\n");
   for (const auto& line : lines) std::printf("  %s\n", line.c_str());
   std::printf("ports:\n");
@@ -224,18 +258,32 @@ int GetOrSet(Session& session, ManagedSwitch& sw, bool set) {
   const std::string& keyword = args[1];
   const FunctionDescriptor* function = FindFunctionByKeyword(keyword);
   if (function == nullptr || !function->Requested()) {
-    return Fail(FormatErrorMessage(kErrFunctionInfo, keyword) + " (" + keyword + ")");
+    return Usage("unknown keyword " + keyword + " (see ntrctl keywords)");
   }
   int first = 0, second = 0;
   std::size_t used = 0;
   if (!Indexes(*function, args, 2, first, second, used)) return Usage("missing or bad index");
   const FunctionIndex index(first, second);
   SwitchRecord& record = sw.record();
+  const bool json = session.options().json;
+  // The value as the file spells it; with --json an object naming what it is.
+  const auto print = [&] {
+    const std::string value = ConfigValueText(record, keyword, first, second);
+    if (!json) {
+      std::printf("%s\n", value.c_str());
+      return;
+    }
+    std::printf("{\"mac\":%s,\"keyword\":%s,\"indexes\":[", JsonString(record.macText.get()).c_str(),
+                JsonString(keyword).c_str());
+    if (used >= 1) std::printf("%d", first + 1);
+    if (used >= 2) std::printf(",%d", second + 1);
+    std::printf("],\"value\":%s}\n", JsonString(value).c_str());
+  };
   ErrorPair error;
   if (!set) {
     if (args.size() != 2 + used) return Usage("too many arguments");
     if (!sw.client.Get(keyword, index, error)) return Fail(error);
-    std::printf("%s\n", ConfigValueText(record, keyword, first, second).c_str());
+    print();
     return kExitOk;
   }
   // The value goes through the configuration file's own line rules.
@@ -243,7 +291,12 @@ int GetOrSet(Session& session, ManagedSwitch& sw, bool set) {
   for (std::size_t i = 1; i < args.size(); ++i) words.emplace_back(args[i]);
   SwitchRecord wanted = record;
   if (const auto rejected = StoreSettingLine(wanted, words, record.portCount, record.counterCount)) {
-    return Fail(std::string(RejectionReason(*rejected)));
+    std::string text(RejectionReason(*rejected));
+    const std::string allowed = AllowedValuesText(*function);
+    if (*rejected == LineRejection::kBadParameter && !allowed.empty()) {
+      text += " (" + keyword + ": " + allowed + ")";
+    }
+    return Fail(text);
   }
   bool ok = false;
   if (function->value == ValueKind::kText) {
@@ -259,10 +312,15 @@ int GetOrSet(Session& session, ManagedSwitch& sw, bool set) {
   } else {
     return Fail(FormatErrorMessage(kErrFunctionInfo, keyword) + " (" + keyword + ")");
   }
-  return ok ? kExitOk : Fail(error);
+  if (!ok) return Fail(error);
+  if (json) print();
+  return kExitOk;
 }
 
 int Read(Session& session, ManagedSwitch& sw) {
+  const FinishOnInterrupt finishing(
+      "ntrctl: finishing the read, Ctrl-C again to abandon\n",
+      "ntrctl: read abandoned; the configuration file keeps the settings it had before\n");
   ErrorPair error;
   const int before = session.readsEnded();
   if (!sw.settings.RequestBulkRead(error)) return Fail(error);
@@ -285,8 +343,15 @@ int Read(Session& session, ManagedSwitch& sw) {
 }
 
 int Apply(Session& session, ManagedSwitch& sw, const std::string& file) {
+  // Cut in the middle, the switch would keep defaults and part of the file.
+  const FinishOnInterrupt finishing(
+      "ntrctl: finishing the write, Ctrl-C again to abandon\n",
+      "ntrctl: write abandoned; the switch holds only the settings written so far "
+      "(apply the file again)\n");
   if (const ServiceResult begun = session.service().BeginApply(sw, file); !begun.ok) {
-    return Fail(begun.text);
+    const int status = Fail(begun.text);
+    for (const auto& line : begun.details) std::fprintf(stderr, "  %s\n", line.c_str());
+    return status;
   }
   const MacAddress mac = sw.mac();
   // The synchronisation runs; afterwards the switch is applied again.
@@ -303,6 +368,11 @@ int Apply(Session& session, ManagedSwitch& sw, const std::string& file) {
   if (ended.ok) return kExitOk;
   // Settings the switch refused were reported through the operator.
   return ended.text.empty() ? kExitFailure : Fail(ended.text);
+}
+
+int Diff(Session& session, ManagedSwitch& sw) {
+  return PrintSettingsDiff(session.service().CompareWithSwitch(sw), sw.record().macText.get(),
+                           session.options().json);
 }
 
 int Import(Session& session, const std::string& file) {
@@ -349,19 +419,28 @@ int Firmware(Session& session, ManagedSwitch& sw, const std::string& file) {
   return kExitOk;
 }
 
+// An action's end: its message, or with --json {"ok":true,"message":TEXT}.
+void PrintDone(bool json, const std::string& text) {
+  if (json) {
+    std::printf("{\"ok\":true,\"message\":%s}\n", JsonString(text).c_str());
+  } else if (!text.empty()) {
+    std::printf("%s\n", text.c_str());
+  }
+}
+
 int Action(Session& session, ManagedSwitch& sw, const std::string& command) {
   SwitchService& service = session.service();
   const ServiceResult result = command == "restart"          ? service.Restart(sw)
                                : command == "clear-counters" ? service.ClearCounters(sw)
                                                              : service.RestartPoeSupply(sw);
   if (!result.ok) return Fail(result.text);
-  if (!result.text.empty()) std::printf("%s\n", result.text.c_str());
+  PrintDone(session.options().json, result.text);
   return kExitOk;
 }
 
 int FactoryReset(Session& session, ManagedSwitch& sw) {
   const FactoryResetResult result = session.service().FactoryReset(sw);
-  if (!result.text.empty()) std::printf("%s\n", result.text.c_str());
+  PrintDone(session.options().json, result.text);
   return kExitOk;
 }
 
@@ -382,14 +461,27 @@ int Run(const Options& options) {
   const auto& args = options.arguments;
   if (command == "adapters") return options.arguments.empty() ? Adapters(options)
                                                              : Usage("adapters takes no arguments");
+  // Neither needs the network nor privileges.
+  if (command == "list") {
+    return args.empty() ? ListKnownSwitches(ConfigFilePath(), options.json)
+                        : Usage("list takes no arguments");
+  }
+  if (command == "keywords") {
+    if (options.json) return Usage("--json: keywords has no JSON output");
+    if (args.size() > 1) return Usage("keywords takes at most one keyword");
+    if (!PrintKeywords(args.empty() ? "" : args[0])) return Usage("unknown keyword " + args[0]);
+    return kExitOk;
+  }
 
   static const std::vector<std::string> known = {
       "discover", "show", "get", "set", "read", "apply", "export", "import", "firmware",
-      "restart", "clear-counters", "restart-poe", "factory-reset"};
+      "restart", "clear-counters", "restart-poe", "factory-reset", "diff"};
   if (std::find(known.begin(), known.end(), command) == known.end()) {
     return Usage("unknown command " + command);
   }
-  static const std::vector<std::string> withJson = {"discover", "show", "read"};
+  static const std::vector<std::string> withJson = {
+      "discover", "show", "read", "get", "set", "restart", "clear-counters", "restart-poe",
+      "factory-reset", "diff", "list"};
   if (options.json && std::find(withJson.begin(), withJson.end(), command) == withJson.end()) {
     return Usage("--json: " + command + " has no JSON output");
   }
@@ -406,7 +498,10 @@ int Run(const Options& options) {
                  " (six hex pairs: 02:5C:71:00:00:01, 02-5C-71-00-00-01 or 025C71000001)");
   }
 
+  if (options.all && command != "show") return Usage("--all: only show takes it");
+
   Session session(options);
+  if (namesSwitch) session.SetCommandSwitch(ParseSwitchArgument(args[0]));
   if (const int status = session.Start(); status != kExitOk) return status;
   if (command == "discover") return Discover(session);
   if (command == "export") return Export(args[0]);
@@ -429,12 +524,13 @@ int Run(const Options& options) {
     ErrorPair error;
     if (!sw->client.Get("boot-rom-version", error)) return Fail(error);
     if (!session.Poll(*sw)) return Fail(FormatErrorMessage(kErrNoResponse));
-    PrintSwitch(*sw, options.json);
+    PrintSwitch(*sw, options.json, options.all);
     return kExitOk;
   }
   if (command == "get") return GetOrSet(session, *sw, false);
   if (command == "set") return GetOrSet(session, *sw, true);
   if (command == "read") return Read(session, *sw);
+  if (command == "diff") return Diff(session, *sw);
   if (command == "apply") return Apply(session, *sw, args[1]);
   if (command == "firmware") return Firmware(session, *sw, args[1]);
   if (command == "factory-reset") return FactoryReset(session, *sw);

@@ -22,15 +22,25 @@ std::optional<std::size_t> CliOperator::Choose(const std::vector<AdapterInfo>& a
 }
 
 bool CliOperator::AskAdoption(AdoptionQuestion mode, const MacAddress& mac) {
-  const std::optional<bool>& answer = mode == AdoptionQuestion::kNewDevice ? options_.newDevice
-                                      : mode == AdoptionQuestion::kSettingsChanged
-                                          ? options_.settingsChanged
-                                          : options_.factoryState;
-  if (answer) return *answer;
+  const AdoptionAnswer& answers = mode == AdoptionQuestion::kNewDevice ? options_.newDevice
+                                  : mode == AdoptionQuestion::kSettingsChanged
+                                      ? options_.settingsChanged
+                                      : options_.factoryState;
+  if (const auto answer = answers.For(mac)) return *answer;
   const AdoptionQuestionText text = AdoptionQuestionTexts(mode, mac);
-  const char* option = mode == AdoptionQuestion::kNewDevice ? "--new factory|device"
-                       : mode == AdoptionQuestion::kSettingsChanged ? "--changed tool|device"
-                                                                    : "--factory yes|no";
+  const char* option = mode == AdoptionQuestion::kNewDevice ? "--new [MAC=]factory|device"
+                       : mode == AdoptionQuestion::kSettingsChanged ? "--changed [MAC=]tool|device"
+                                                                    : "--factory [MAC=]yes|no";
+  if (concerns_ && !concerns_(mac) && leaveAlone_) {
+    // Another switch than the command's: it stays unmanaged, untouched.
+    if (leftAlone_.insert(mac).second) {
+      std::fprintf(stderr, "%s\nntrctl: left alone until answered with %s\n", text.message.c_str(),
+                   option);
+    }
+    leaveAlone_(mac);
+    return false;
+  }
+  if (mode == AdoptionQuestion::kSettingsChanged && describeChange_) describeChange_(mac);
   std::fprintf(stderr, "%s\n%s [%s / %s]\nntrctl: answer with %s\n", text.message.c_str(),
                text.question.c_str(), text.firstButton.c_str(), text.secondButton.c_str(), option);
   std::fflush(stdout);

@@ -1,5 +1,7 @@
 #include "cli/ntrctl_options.h"
 
+#include "cli/ntrctl_switch_argument.h"
+
 #include <cstdlib>
 #include <string_view>
 
@@ -15,12 +17,24 @@ const char* const kUsage =
     "Options (anywhere on the line; --name=value works too; after -- every word\n"
     "is an argument):\n"
     "  --adapter IF            use network adapter IF (default: the only usable one)\n"
-    "  --json                  machine-readable output (adapters, discover, show, read;\n"
-    "                          other commands refuse it)\n"
+    "  --json                  machine-readable output (adapters, discover, list, show,\n"
+    "                          read, get, set and the actions; other commands refuse it)\n"
+    "  --all                   show: every setting, defaults included\n"
     "  --timeout SECONDS       wait this long for switches (default 20)\n"
-    "  --new factory|device    answer for a switch never seen before\n"
-    "  --changed tool|device   answer for a known switch holding other settings\n"
-    "  --factory yes|no        answer for a known switch in its factory state\n"
+    "  --new [MAC=]factory|device\n"
+    "                          answer for a switch never seen before: factory ERASES\n"
+    "                          the switch's own settings (it is set to the factory\n"
+    "                          settings); device keeps them and reads them in\n"
+    "  --changed [MAC=]tool|device\n"
+    "                          answer for a known switch holding other settings: tool\n"
+    "                          overwrites the switch with the tool's, device replaces\n"
+    "                          the tool's with the switch's\n"
+    "  --factory [MAC=]yes|no  answer for a known switch in its factory state: yes\n"
+    "                          writes the tool's settings to it\n"
+    "                          With MAC= the answer is for that switch only (repeat\n"
+    "                          the option for more); without, for every switch. A\n"
+    "                          question about a switch other than the command's\n"
+    "                          leaves that switch unmanaged and the command goes on.\n"
     "  --help                  this text\n"
     "  --version               the version\n"
     "\n"
@@ -28,13 +42,24 @@ const char* const kUsage =
     "025C71000001, or a system name (one no other switch has); indexes 1-based;\n"
     "values in the configuration file's words):\n"
     "  adapters                                list the usable adapters\n"
+    "  list                                    the switches in the configuration file\n"
+    "                                          (no network, no privileges)\n"
+    "  keywords [KEYWORD]                      functions, their indexes and values\n"
     "  discover                                find the switches, print the tree\n"
-    "  show SWITCH                             identity, settings, port status\n"
+    "  show SWITCH                             identity, settings, fan and port status\n"
     "  get SWITCH KEYWORD [INDEX [INDEX2]]     read one value from the switch\n"
     "  set SWITCH KEYWORD [INDEX [INDEX2]] VALUE\n"
     "                                          set one value (saved in the file)\n"
-    "  read SWITCH                             read all settings of the switch\n"
-    "  apply SWITCH FILE                       load settings from FILE and synchronise\n"
+    "  read SWITCH                             read all settings of the switch (Ctrl-C\n"
+    "                                          lets it finish, a second abandons it)\n"
+    "  apply SWITCH FILE                       load settings from FILE and synchronise;\n"
+    "                                          a file with no block for SWITCH or with\n"
+    "                                          rejected lines changes nothing (the\n"
+    "                                          lines are listed). Ctrl-C lets the write\n"
+    "                                          finish; a second Ctrl-C abandons it\n"
+    "  diff SWITCH                             the tool's settings (-) against the\n"
+    "                                          switch's own (+), nothing changed; exit\n"
+    "                                          0 the same, 1 they differ, 2 unreadable\n"
     "  export FILE|-                           copy the configuration file to FILE (a\n"
     "                                          regular file or a new one) or to\n"
     "                                          standard output\n"
@@ -47,18 +72,25 @@ const char* const kUsage =
     "\n"
     "Exit status: 0 done; 1 failed (the reason on standard error); 2 usage;\n"
     "3 an adoption question no option answers; 4 another copy of the tool runs;\n"
-    "5 the switch was not found in time.\n";
+    "5 the switch was not found in time; 130 a second Ctrl-C abandoned the work.\n";
 
 namespace {
 
+// "VALUE" answers for every switch, "MAC=VALUE" for that switch alone.
 bool Answer(std::string_view value, std::string_view first, std::string_view second,
-            std::optional<bool>& out) {
-  if (value == first) {
-    out = true;
-  } else if (value == second) {
-    out = false;
+            AdoptionAnswer& out) {
+  std::optional<MacAddress> mac;
+  if (const std::size_t equals = value.find('='); equals != std::string_view::npos) {
+    const SwitchArgument named = ParseSwitchArgument(value.substr(0, equals));
+    if (named.kind != SwitchArgument::Kind::kMac) return false;
+    mac = named.mac;
+    value.remove_prefix(equals + 1);
+  }
+  if (value != first && value != second) return false;
+  if (mac) {
+    out.bySwitch[*mac] = value == first;
   } else {
-    return false;
+    out.all = value == first;
   }
   return true;
 }
@@ -109,6 +141,8 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
       if (!flag(options.version)) return false;
     } else if (name == "--json") {
       if (!flag(options.json)) return false;
+    } else if (name == "--all") {
+      if (!flag(options.all)) return false;
     } else if (name == "--adapter") {
       const auto v = value();
       if (!v) return false;

@@ -1,9 +1,12 @@
 // ntrctl's command line: options, the command and its arguments.
 #pragma once
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "base/mac_address.h"
 
 namespace ntr::cli {
 
@@ -14,14 +17,27 @@ inline constexpr int kExitQuestion = 3;
 inline constexpr int kExitAnotherCopy = 4;
 inline constexpr int kExitNotFound = 5;
 
+// The answer to one adoption question: for one switch by its MAC, or for
+// every switch without one of its own.
+struct AdoptionAnswer {
+  std::optional<bool> all;
+  std::map<MacAddress, bool> bySwitch;
+
+  std::optional<bool> For(const MacAddress& mac) const {
+    if (const auto own = bySwitch.find(mac); own != bySwitch.end()) return own->second;
+    return all;
+  }
+};
+
 struct Options {
   std::string adapter;     // --adapter IF
   bool json = false;       // --json
   int timeoutSeconds = 20;
   // Answers to the adoption questions: true for the first button.
-  std::optional<bool> newDevice;        // --new factory|device
-  std::optional<bool> settingsChanged;  // --changed tool|device
-  std::optional<bool> factoryState;     // --factory yes|no
+  AdoptionAnswer newDevice;        // --new [MAC=]factory|device
+  AdoptionAnswer settingsChanged;  // --changed [MAC=]tool|device
+  AdoptionAnswer factoryState;     // --factory [MAC=]yes|no
+  bool all = false;                // --all (show: defaults too)
   bool help = false;     // --help
   bool version = false;  // --version
   std::string command;

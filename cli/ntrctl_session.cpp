@@ -5,10 +5,13 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
 
+#include "app/settings_diff.h"
+#include "cli/ntrctl_diff.h"
 #include "app/single_instance.h"
 #include "base/data_folder.h"
 #include "link/capture_handle.h"
@@ -34,6 +37,7 @@ void PrintCapabilityHint() {
 Session::Session(const Options& options) : options_(options), operator_(options) {
   app_ = std::make_unique<Application>(Application::Parts{operator_, loop_, this, nullptr});
   service_ = std::make_unique<SwitchService>(*app_);
+  operator_.SetChangeDescriber([this](const MacAddress& mac) { DescribeChange(mac); });
 }
 
 Session::~Session() {
@@ -44,6 +48,43 @@ Session::~Session() {
   loop_.Quit();  // releases a thread still handing a notice over
   service_.reset();
   app_.reset();
+}
+
+void Session::SetCommandSwitch(const SwitchArgument& target) {
+  commandSwitch_ = [this, target](const MacAddress& mac) {
+    if (target.kind == SwitchArgument::Kind::kMac) return mac == target.mac;
+    // A name: only a switch known under another name is someone else.
+    const ManagedSwitch* sw = app_->discovery().FindByMac(mac);
+    const std::string name = sw != nullptr ? sw->client.record().systemName.get() : "";
+    return name.empty() || name == target.name;
+  };
+  operator_.SetCommandSwitch(commandSwitch_, [this](const MacAddress& mac) {
+    app_->discovery().RemoveSwitch(app_->discovery().FindByMac(mac));
+  });
+}
+
+// The settings-changed question shows the difference first (tool "-",
+// switch "+"); without a read of the switch, the tool's side alone.
+void Session::DescribeChange(const MacAddress& mac) {
+  ManagedSwitch* sw = app_->discovery().FindByMac(mac);
+  if (sw == nullptr) return;
+  const ServiceResult compared = service_->CompareWithSwitch(*sw);
+  if (options_.command == "diff" && commandSwitch_ && commandSwitch_(mac)) {
+    // The question is what diff answers: its output, and nothing changed.
+    const int status = PrintSettingsDiff(compared, FormatSwitchMac(mac), options_.json);
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::_Exit(status);
+  }
+  if (compared.ok) {
+    std::fprintf(stderr, "settings of the tool (-) and of the switch (+):\n");
+    for (const auto& line : compared.details) std::fprintf(stderr, "  %s\n", line.c_str());
+    return;
+  }
+  std::fprintf(stderr,
+               "the switch's settings could not be read (%s); the tool's settings for it:\n",
+               compared.text.c_str());
+  for (const auto& line : BlockSettingLines(sw->record())) std::fprintf(stderr, "  %s\n", line.c_str());
 }
 
 int Session::Start() {

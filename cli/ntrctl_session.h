@@ -30,6 +30,10 @@ class Session : public NotificationSink {
   explicit Session(const Options& options);
   ~Session() override;
 
+  // The switch the command works on: an adoption question about any other
+  // switch leaves that one unmanaged instead of ending the command. Before Start.
+  void SetCommandSwitch(const SwitchArgument& target);
+
   // Start-up of the core; kExitOk, or the exit status to end with.
   int Start();
 
@@ -68,12 +72,14 @@ class Session : public NotificationSink {
 
  private:
   void Handle(const Notice& notice);
+  void DescribeChange(const MacAddress& mac);
 
   const Options& options_;
   CliOperator operator_;
   EventLoop loop_;
   std::unique_ptr<Application> app_;
   std::unique_ptr<SwitchService> service_;
+  std::function<bool(const MacAddress&)> commandSwitch_;  // see SetCommandSwitch
   bool started_ = false;
   std::atomic<int> readsEnded_{0};
   std::atomic<std::int64_t> importResult_{0};

@@ -65,6 +65,7 @@ class ConfigTextReader {
 
   void Line(std::string_view raw) {
     lastLine_ = LineText(raw);
+    ++lineNumber_;
     const Words words = SplitWords(lastLine_);
     if (const auto rejection = Handle(words)) Reject(*rejection);
   }
@@ -184,6 +185,7 @@ class ConfigTextReader {
     if (!mac) return LineRejection::kBadParameter;
     FinishBlock();
     if (options_.filter != nullptr && options_.filter->switchMac.load() != *mac) return std::nullopt;
+    if (options_.filterReport != nullptr) options_.filterReport->found = true;
     block_ = options_.filter != nullptr ? CopyOfFilter() : std::make_shared<SwitchRecord>();
     block_->switchMac = *mac;
     block_->macText = FormatSwitchMac(*mac);
@@ -206,6 +208,10 @@ class ConfigTextReader {
     const std::string heading = block != nullptr ? block->macText.get() : std::string(kCommonData);
     host_.appendErrorLog(heading, lastLine_, RejectionReason(rejection));
     if (block != nullptr) block->AddFailure(lastLine_);
+    if (block_ != nullptr && options_.filterReport != nullptr) {
+      options_.filterReport->rejected.push_back(
+          {lineNumber_, lastLine_, std::string(RejectionReason(rejection))});
+    }
     anyFailed_ = true;
   }
 
@@ -268,6 +274,7 @@ class ConfigTextReader {
   std::unique_ptr<SwitchRecord> scratch_;  // stands for the block until the filter's select line
   bool anyFailed_ = false;
   std::string lastLine_;
+  int lineNumber_ = 0;
 };
 
 // Hands `bytes` to the reader line by line; `pending` keeps a line that

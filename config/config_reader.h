@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -37,6 +38,18 @@ struct ConfigHost {
   ErrorLogWriter appendErrorLog = &AppendErrorLog;
 };
 
+// What a read with a filter found of the filter's own block: whether the file
+// has one, and its rejected lines with their 1-based line numbers.
+struct FilterBlockReport {
+  struct Rejected {
+    int lineNumber = 0;
+    std::string text;
+    std::string reason;
+  };
+  bool found = false;
+  std::vector<Rejected> rejected;
+};
+
 struct ReadOptions {
   const SwitchRecord* filter = nullptr;
   int portCount = kMaxPorts;        // of every block; bounds port numbers
@@ -45,6 +58,8 @@ struct ReadOptions {
   ReadMode mode = ReadMode::kNormal;
   // When given, receives the VLAN IDs that the file's VLAN lines name.
   std::vector<std::int32_t>* namedVlanIds = nullptr;
+  // When given with a filter, receives what was found of the filter's block.
+  FilterBlockReport* filterReport = nullptr;
 };
 
 // Resets `target`, reads the file at `path` and returns true, or false with

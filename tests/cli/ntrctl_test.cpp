@@ -26,9 +26,9 @@ TEST(NtrctlOptions, OptionsBeforeTheCommandAndAnswers) {
   EXPECT_EQ(options.adapter, "veth1");
   EXPECT_TRUE(options.json);
   EXPECT_EQ(options.timeoutSeconds, 5);
-  EXPECT_EQ(options.newDevice, false);
-  EXPECT_EQ(options.settingsChanged, true);
-  EXPECT_EQ(options.factoryState, false);
+  EXPECT_EQ(options.newDevice.all, false);
+  EXPECT_EQ(options.settingsChanged.all, true);
+  EXPECT_EQ(options.factoryState.all, false);
   EXPECT_EQ(options.command, "set");
   // Options anywhere on the line, "--name=value" as well; after "--" only
   // arguments; "-" alone is an argument.
@@ -41,13 +41,26 @@ TEST(NtrctlOptions, OptionsBeforeTheCommandAndAnswers) {
   EXPECT_EQ(later.adapter, "veth2");
   EXPECT_EQ(later.command, "export");
   EXPECT_EQ(later.arguments, (std::vector<std::string>{"-", "--new"}));
+  // Answers for one switch beside the answer for all, repeated options allowed.
+  Options answers;
+  ASSERT_TRUE(Parse({"--changed", "02:5C:71:00:00:03=tool", "--changed=025c71000004=device",
+                     "--new", "device", "show", "x"},
+                    answers, error))
+      << error;
+  const MacAddress third = *ParseMac("02:5C:71:00:00:03");
+  const MacAddress fourth = *ParseMac("02:5C:71:00:00:04");
+  EXPECT_EQ(answers.settingsChanged.For(third), true);
+  EXPECT_EQ(answers.settingsChanged.For(fourth), false);
+  EXPECT_EQ(answers.settingsChanged.For(*ParseMac("02:5C:71:00:00:05")), std::nullopt);
+  EXPECT_EQ(answers.newDevice.For(third), false);
   Options version;
   ASSERT_TRUE(Parse({"--version"}, version, error));
   EXPECT_TRUE(version.version);
 
   for (const auto& bad : std::vector<std::vector<std::string>>{
            {}, {"--timeout", "0", "discover"}, {"--new", "maybe", "discover"}, {"--bogus", "discover"},
-           {"--adapter"}, {"discover", "--timeout="}, {"--json=yes", "discover"}, {"discover", "--new=x"}}) {
+           {"--adapter"}, {"discover", "--timeout="}, {"--json=yes", "discover"}, {"discover", "--new=x"},
+           {"--changed", "02:5C:71=tool", "discover"}, {"--factory", "02:5C:71:00:00:01=maybe", "discover"}}) {
     Options o;
     EXPECT_FALSE(Parse(bad, o, error)) << (bad.empty() ? "" : bad[0]);
   }

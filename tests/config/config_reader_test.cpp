@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 
 #include "tests/config/registry_support.h"
@@ -183,7 +184,9 @@ TEST_F(ConfigReaderTest, FilterReadsOnlyItsSwitchOntoACopy) {
   SwitchRecord filter = *test::MakeRecord(kModelName8G, 1);
   filter.ports[5].use = 0;
   filter.AddFailure("earlier");
-  const ReadOptions filtered{&filter, 8, 3};
+  FilterBlockReport report;
+  ReadOptions filtered{&filter, 8, 3};
+  filtered.filterReport = &report;
 
   // Only other switches: one record, a copy of the filter, and no error.
   ASSERT_TRUE(Read("switch control watch interval 9 9\n#log clear\n"
@@ -197,7 +200,10 @@ TEST_F(ConfigReaderTest, FilterReadsOnlyItsSwitchOntoACopy) {
   EXPECT_EQ(app_.watchInterval(), 3);  // the watch line counts only without a filter
   EXPECT_EQ(logs_.deletions, 0);       // and so does "#log clear" (adoption checks)
   EXPECT_EQ(test::ErrorLogText(), "");
+  EXPECT_FALSE(report.found);  // other switches' rejected lines are not its own
+  EXPECT_TRUE(report.rejected.empty());
 
+  report = {};
   ASSERT_TRUE(Read(std::string(kBlock1) +
                        "switch control function set vlan-access 2 5\n"
                        "switch control function set qos-speed-unit 1m\n",
@@ -211,6 +217,12 @@ TEST_F(ConfigReaderTest, FilterReadsOnlyItsSwitchOntoACopy) {
   EXPECT_EQ(record->failures.Copy(),
             std::vector<std::string>{"switch control function set qos-speed-unit 1m"});
   EXPECT_NE(test::ErrorLogText().find("エラー理由: 機能が存在しません"), std::string::npos);
+  // The block's rejected line with its number in the file.
+  EXPECT_TRUE(report.found);
+  ASSERT_EQ(report.rejected.size(), 1u);
+  EXPECT_EQ(report.rejected[0].lineNumber, std::count(kBlock1, kBlock1 + std::strlen(kBlock1), '\n') + 2);
+  EXPECT_EQ(report.rejected[0].text, "switch control function set qos-speed-unit 1m");
+  EXPECT_EQ(report.rejected[0].reason, "機能が存在しません");
 }
 
 TEST_F(ConfigReaderTest, FilesThatAreNoConfigurationNeverCrash) {

@@ -47,7 +47,7 @@ TEST_F(CommandLine, AsNetworkEngineersTypeIt) {
   // Usage errors: one line and the hint, before anything waits for a switch.
   for (const std::vector<std::string>& wrong : std::vector<std::vector<std::string>>{
            {"show", "02:5C:71:00:00"},        // a malformed MAC, not a name
-           {"--json", "set", SimMac(1), "system-name", "x"},  // no JSON form
+           {"--json", "apply", SimMac(1), "x.txt"},  // no JSON form
            {"export", "--json", "x.txt"},
            {"discover", "--json=yes"}}) {
     const RunResult usage = Ntrctl(wrong, 20s);

@@ -205,7 +205,7 @@ TEST_F(Discovery, AdaptersUsageAndOneCopyAtATime) {
   EXPECT_EXIT_STATUS(help, 0);
   for (const char* command : {"adapters", "discover", "show", "get", "set", "read", "apply",
                               "export", "import", "firmware", "restart", "clear-counters",
-                              "restart-poe", "factory-reset"}) {
+                              "restart-poe", "factory-reset", "list", "keywords", "diff"}) {
     EXPECT_TRUE(Contains(help.out, command)) << command;
   }
   EXPECT_EXIT_STATUS(Ntrctl({"frobnicate"}), 2);

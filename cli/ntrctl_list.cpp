@@ -1,0 +1,48 @@
+#include "cli/ntrctl_list.h"
+
+#include <cstdio>
+
+#include "cli/ntrctl_options.h"
+#include "cli/ntrctl_words.h"
+#include "config/config_reader.h"
+
+namespace ntr::cli {
+namespace {
+
+// Listing only looks: rejected lines are not logged.
+bool NoLog(std::string_view, std::string_view, std::string_view) { return true; }
+
+}  // namespace
+
+int ListKnownSwitches(const std::filesystem::path& configFile, bool json) {
+  ConfigStore common;
+  ConfigStore known;
+  ConfigHost host{common, nullptr, &NoLog};
+  std::error_code exists;
+  if (std::filesystem::exists(configFile, exists)) {
+    ErrorPair error;
+    if (!ReadConfigText(host, known, configFile, ReadOptions{}, error)) {
+      std::fprintf(stderr, "ntrctl: %s (%s)\n", FormatErrorMessage(error).c_str(),
+                   configFile.c_str());
+      return kExitFailure;
+    }
+  }
+  const auto records = known.StoredRecords();
+  if (json) std::printf("{\"switches\":[");
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    const SwitchRecord& r = *records[i];
+    if (json) {
+      std::printf("%s{\"mac\":%s,\"model\":%s,\"serial\":%s,\"name\":%s}", i ? "," : "",
+                  JsonString(r.macText.get()).c_str(), JsonString(r.modelName.get()).c_str(),
+                  JsonString(r.serialNumber.get()).c_str(),
+                  JsonString(r.systemName.get()).c_str());
+    } else {
+      std::printf("%s %s serial=%s name=%s\n", r.macText.get().c_str(), r.modelName.get().c_str(),
+                  r.serialNumber.get().c_str(), r.systemName.get().c_str());
+    }
+  }
+  if (json) std::printf("]}\n");
+  return kExitOk;
+}
+
+}  // namespace ntr::cli
