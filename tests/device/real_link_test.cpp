@@ -53,8 +53,8 @@ class PacketSwitch {
       response.intValue = function.firstIndex * 10;
       reply.body = response;
       const auto bytes = test::EncodeOrDie(reply);
+      ++answered_;  // before the send: the tool may see the answer at once
       socket_.Send(MakeFrame(kToolGroupAddress, socket_.mac(), 0xE8, 0x12, bytes));
-      ++answered_;
     }
   }
 
