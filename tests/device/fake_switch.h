@@ -3,6 +3,7 @@
 // silent where the test says so.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <mutex>
 #include <tuple>
@@ -31,6 +32,11 @@ class FakeSwitch {
     std::lock_guard<std::mutex> lock(mutex_);
     refusals_[id] = result;
   }
+  // Runs on the peer's thread while a request is in flight, before it is answered.
+  void OnRequest(std::function<void()> hook) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    onRequest_ = std::move(hook);
+  }
   std::vector<FunctionRequest> requests() {
     std::lock_guard<std::mutex> lock(mutex_);
     return requests_;
@@ -49,6 +55,7 @@ class FakeSwitch {
     std::lock_guard<std::mutex> lock(mutex_);
     const auto& request = std::get<FunctionRequest>(pdu.body);
     requests_.push_back(request);
+    if (onRequest_) onRequest_();
     if (auto refusal = refusals_.find(request.functionId); refusal != refusals_.end()) {
       return Response(pdu, refusal->second);
     }
@@ -68,6 +75,7 @@ class FakeSwitch {
   std::map<std::uint16_t, std::string> octets_;
   std::map<std::uint16_t, std::int32_t> refusals_;
   std::vector<FunctionRequest> requests_;
+  std::function<void()> onRequest_;
   ScriptedPeer peer_;
 };
 

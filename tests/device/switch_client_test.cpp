@@ -214,6 +214,16 @@ TEST_F(SwitchClientTest, GetAnswersBecomeRecordValues) {
   ASSERT_TRUE(node_->Get("status-counter-frame-rx", FunctionIndex::PortCounter(1, 2), error_));
   EXPECT_EQ(record_.portStatus[1].rxFrames[2], ~std::uint64_t{0});
 
+  // A status answer that crossed a status notice is older than the notice.
+  fake_.SetInteger(Id("status-port-speed"), 0, 6);
+  record_.portStatus[5].linkSpeed = 5;
+  fake_.OnRequest([&] { record_.statusNotices = record_.statusNotices + 1; });
+  ASSERT_TRUE(node_->Get("status-port-speed", FunctionIndex::Port(5), error_));
+  EXPECT_EQ(record_.portStatus[5].linkSpeed, 5);
+  fake_.OnRequest(nullptr);
+  ASSERT_TRUE(node_->Get("status-port-speed", FunctionIndex::Port(5), error_));
+  EXPECT_EQ(record_.portStatus[5].linkSpeed, 0);
+
   // A get answered without a value fails with code 10.
   fake_.SetOctets(Id("loopdetect-count"), "x");
   EXPECT_FALSE(node_->Get("loopdetect-count", error_));
