@@ -80,7 +80,9 @@ Application::~Application() {
 }
 
 bool Application::InitInstance() {
-  if (!instance_.Acquire(kApplicationTitle)) {
+  ErrorPair lockError;
+  if (!instance_.Acquire(kApplicationTitle, lockError)) {
+    if (lockError.code != 0) return ShowStartUpFailure(lockError);
     anotherCopyRuns_ = true;  // the window knocks; the running copy comes forward
     return false;
   }

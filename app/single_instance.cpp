@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 #include "base/data_folder.h"
 
@@ -26,11 +27,12 @@ std::filesystem::path SingleInstance::LockPath(std::string_view title) {
   return DataFolder() / (Key(title) + ".lock");
 }
 
-bool SingleInstance::Acquire(std::string_view title) {
+bool SingleInstance::Acquire(std::string_view title, ErrorPair& error) {
+  error = ErrorPair{};
   if (held()) return true;
   const std::filesystem::path path = LockPath(title);
   const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-  if (fd < 0) return false;
+  if (fd < 0) return error.Fail(kErrFileOpen, path.string() + ": " + std::strerror(errno));
   int rc = 0;
   do {
     rc = ::flock(fd, LOCK_EX | LOCK_NB);

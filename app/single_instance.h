@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/error.h"
+
 namespace ntr {
 
 class SingleInstance {
@@ -19,9 +21,10 @@ class SingleInstance {
   SingleInstance(const SingleInstance&) = delete;
   SingleInstance& operator=(const SingleInstance&) = delete;
 
-  // Takes the lock for `title`; false when another copy holds it (or the
-  // lock file cannot be made).
-  bool Acquire(std::string_view title);
+  // Takes the lock for `title`; false when another copy holds it (`error`
+  // stays clear) or when the lock file cannot be opened (code 6 with the
+  // file and the reason).
+  bool Acquire(std::string_view title, ErrorPair& error);
   void Release();
   bool held() const { return fd_ >= 0; }
 

@@ -111,15 +111,6 @@ int Session::Start() {
   }
   if (!app_->InitInstance()) {
     if (app_->anotherCopyRuns()) {
-      // The lock also fails when its file cannot be made at all.
-      const std::filesystem::path lock = SingleInstance::LockPath(kApplicationTitle);
-      const int fd = ::open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-      if (fd < 0) {
-        std::fprintf(stderr, "ntrctl: cannot open the lock file %s: %s\n", lock.c_str(),
-                     std::strerror(errno));
-        return kExitFailure;
-      }
-      ::close(fd);
       std::fprintf(stderr, "ntrctl: another copy of the tool is running on %s\n",
                    DataFolder().c_str());
       return kExitAnotherCopy;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "app/single_instance.h"
 #include "tests/app/app_fixture.h"
 
@@ -92,11 +94,19 @@ TEST_F(ApplicationTest, SecondCopyIsRefusedWithoutAWord) {
 TEST_F(ApplicationTest, OneCopyPerDataFolderWhateverTheRuntimeFolder) {
   SingleInstance first;
   SingleInstance second;
-  ASSERT_TRUE(first.Acquire(kApplicationTitle));
+  ErrorPair error;
+  ASSERT_TRUE(first.Acquire(kApplicationTitle, error));
   setenv("XDG_RUNTIME_DIR", (root_ / "other-session").c_str(), 1);
-  EXPECT_FALSE(second.Acquire(kApplicationTitle));  // the same data folder
+  EXPECT_FALSE(second.Acquire(kApplicationTitle, error));  // the same data folder
+  EXPECT_EQ(error.code, 0);
   setenv("XDG_DATA_HOME", (root_ / "other-data").c_str(), 1);
-  EXPECT_TRUE(second.Acquire(kApplicationTitle));  // a data folder of its own
+  EXPECT_TRUE(second.Acquire(kApplicationTitle, error));  // a data folder of its own
+  // A lock file that cannot be opened is not another copy.
+  SingleInstance third;
+  std::ofstream(root_ / "a-file") << "x";
+  setenv("XDG_DATA_HOME", (root_ / "a-file" / "data").c_str(), 1);
+  EXPECT_FALSE(third.Acquire(kApplicationTitle, error));
+  EXPECT_EQ(error.code, kErrFileOpen);
 }
 
 TEST_F(ApplicationTest, AdapterChoiceFailures) {
