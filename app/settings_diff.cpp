@@ -5,7 +5,7 @@
 
 namespace ntr {
 
-std::vector<std::string> BlockSettingLines(const SwitchRecord& record) {
+std::vector<std::string> SwitchBlockLines(const SwitchRecord& record) {
   SwitchRecord copy = record;
   copy.failures.Clear();
   ModelFixUp(copy);
@@ -15,10 +15,17 @@ std::vector<std::string> BlockSettingLines(const SwitchRecord& record) {
   std::size_t start = 0;
   while (start < block.size()) {
     const std::size_t end = block.find('\n', start);
-    const std::string line = block.substr(start, end - start);
-    if (line.starts_with("switch control function set ")) lines.push_back(line);
+    lines.push_back(block.substr(start, end - start));
     if (end == std::string::npos) break;
     start = end + 1;
+  }
+  return lines;
+}
+
+std::vector<std::string> BlockSettingLines(const SwitchRecord& record) {
+  std::vector<std::string> lines;
+  for (std::string& line : SwitchBlockLines(record)) {
+    if (line.starts_with("switch control function set ")) lines.push_back(std::move(line));
   }
   return lines;
 }

@@ -9,6 +9,10 @@
 
 namespace ntr {
 
+// Every line of the record's block as the file writes it (after the model
+// fix-up, on a copy): comment, select, identity and setting lines.
+std::vector<std::string> SwitchBlockLines(const SwitchRecord& record);
+
 // The setting lines of the record as the file writes them (after the model
 // fix-up, on a copy): only the lines that differ from their defaults.
 std::vector<std::string> BlockSettingLines(const SwitchRecord& record);

@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "app/import_export.h"
+#include "app/settings_diff.h"
 #include "catalogue/qos_speed.h"
 #include "catalogue/status_texts.h"
 #include "catalogue/switch_model.h"
@@ -20,7 +21,6 @@
 #include "cli/ntrctl_words.h"
 #include "config/config_writer.h"
 #include "config/setting_lines.h"
-#include "config/switch_block_writer.h"
 #include "device/firmware_update.h"
 #include "link/pcap_endpoint.h"
 
@@ -83,23 +83,6 @@ bool Indexes(const FunctionDescriptor& function, const std::vector<std::string>&
   return (used < 1 || number(at, first)) && (used < 2 || number(at + 1, second));
 }
 
-std::vector<std::string> SettingLines(const SwitchRecord& record) {
-  SwitchRecord copy = record;
-  copy.failures.Clear();
-  ModelFixUp(copy);
-  std::string block;
-  WriteSwitchBlock(copy, block);
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < block.size()) {
-    const auto end = block.find('\n', start);
-    lines.push_back(block.substr(start, end - start));
-    if (end == std::string::npos) break;
-    start = end + 1;
-  }
-  return lines;
-}
-
 // Every setting the switch's model has, defaults included, in the file's grammar.
 std::vector<std::string> AllSettingLines(const SwitchRecord& record) {
   std::vector<std::string> lines;
@@ -125,7 +108,7 @@ void PrintSwitch(const ManagedSwitch& sw, bool json, bool all = false) {
   const SwitchRecord& r = sw.client.record();
   char fingerprint[12];
   std::snprintf(fingerprint, sizeof fingerprint, "%08x", r.currentFingerprint.load());
-  const auto lines = all ? AllSettingLines(r) : SettingLines(r);
+  const auto lines = all ? AllSettingLines(r) : SwitchBlockLines(r);
   const bool fan = r.modelCode == kModel24G;
   const bool poe = r.modelCode == kModel8PoE;
   if (json) {

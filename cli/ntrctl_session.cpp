@@ -1,19 +1,13 @@
 #include "cli/ntrctl_session.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <system_error>
 
 #include "app/settings_diff.h"
-#include "cli/ntrctl_diff.h"
-#include "app/single_instance.h"
 #include "base/data_folder.h"
+#include "cli/ntrctl_diff.h"
 #include "link/capture_handle.h"
 #include "link/pcap_endpoint.h"
 

@@ -303,6 +303,16 @@ void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
 
 std::string ToFileBytes(const std::string& text) { return ToCrLf(Utf8ToCp932Lossy(text)); }
 
+std::string BlockFile(const std::string& mac, const std::string& serial, const std::string& model,
+                      const std::vector<std::string>& lines) {
+  std::string text = "switch control watch interval 3 3\nswitch control use lan1 on\n\nswitch select " +
+                     mac + "\n#switch control function get firmware-revision 1.00\n" +
+                     "#switch control function get serial-number " + serial + "\n" +
+                     "#switch control function get model-name " + model + "\n";
+  for (const std::string& line : lines) text += line + "\n";
+  return ToFileBytes(text);
+}
+
 std::vector<std::string> SetLines(const std::vector<std::string>& lines) {
   std::vector<std::string> sets;
   for (const std::string& line : lines) {

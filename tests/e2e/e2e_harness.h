@@ -109,6 +109,10 @@ std::string ReadFile(const std::filesystem::path& path);
 void WriteFile(const std::filesystem::path& path, const std::string& bytes);
 // UTF-8 text with "\n" as the tool's files hold it: CP932, CR LF.
 std::string ToFileBytes(const std::string& text);
+// A configuration file (in the tool's bytes) with one switch's block: the
+// common lines, the select line, the identity get lines, then `lines` whole.
+std::string BlockFile(const std::string& mac, const std::string& serial, const std::string& model,
+                      const std::vector<std::string>& lines);
 
 // The lines "switch control function set ..." of a block, in order.
 std::vector<std::string> SetLines(const std::vector<std::string>& lines);

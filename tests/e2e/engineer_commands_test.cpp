@@ -10,16 +10,6 @@ namespace {
 
 using EngineerCommands = E2eTest;
 
-std::string BlockFile(const std::string& mac, const std::string& serial, const std::string& model,
-                      const std::vector<std::string>& lines) {
-  std::string text = "switch control watch interval 3 3\nswitch control use lan1 on\n\nswitch select " +
-                     mac + "\n#switch control function get firmware-revision 1.00\n" +
-                     "#switch control function get serial-number " + serial + "\n" +
-                     "#switch control function get model-name " + model + "\n";
-  for (const std::string& line : lines) text += line + "\n";
-  return ToFileBytes(text);
-}
-
 std::size_t Writes(const std::vector<LoggedRequest>& requests) {
   return static_cast<std::size_t>(std::count_if(requests.begin(), requests.end(), [](const auto& r) {
     return r.request.starts_with("function set") || r.request == "sync";

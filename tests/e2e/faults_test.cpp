@@ -17,14 +17,10 @@ std::vector<std::string> Prefixed(const std::vector<std::string>& settings) {
 }
 
 // A configuration file holding one block for `mac`.
+// The block of one switch holding `settings` (lines without their prefix).
 std::string ApplyFile(const std::string& mac, const std::string& serial, const std::string& model,
                       const std::vector<std::string>& settings) {
-  std::string text = "switch control watch interval 3 3\nswitch control use lan1 on\n\nswitch select " +
-                     mac + "\n#switch control function get firmware-revision 1.00\n" +
-                     "#switch control function get serial-number " + serial + "\n" +
-                     "#switch control function get model-name " + model + "\n";
-  for (const std::string& line : Prefixed(settings)) text += line + "\n";
-  return ToFileBytes(text);
+  return BlockFile(mac, serial, model, Prefixed(settings));
 }
 
 std::vector<std::string> SettingsSection(const std::string& out) {
