@@ -9,6 +9,8 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libpcap-dev zlib1g-dev
   iproute2
+  qt6-base-dev qt6-qpa-plugins
+  fonts-ipafont-gothic fontconfig
 )
 
 missing=()
