@@ -1,0 +1,107 @@
+// The main window with its page over the simulator in process: the layout of
+// the panels, the modal read of a switch's own settings, and the capture
+// restart after a resume.
+#include <QTest>
+
+#include "app/operator.h"
+#include "tests/ui/support/sim_window.h"
+#include "ui/dialogs/progress_dialog.h"
+
+using namespace ntr;
+using namespace ntr::ui;
+
+namespace {
+
+const char kThreeModels[] =
+    "switch core model=NTR7100-24G serial=T24G firmware=1.00\n"
+    "switch edge model=NTR7100-8G serial=T8G firmware=1.00 uplink=core:3\n"
+    "switch power model=NTR7100-8PoE serial=TPOE firmware=1.00 uplink=edge:8 port=8\n";
+
+}  // namespace
+
+class WindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void panelsAreLaidOutInRegistryOrderAndTheFrameKeepsItsRoom() {
+    test::SimWindow sim(kThreeModels);
+    QVERIFY(sim.Start());
+    QVERIFY(sim.WaitForReady(3));
+    PageView* view = sim.app().view();
+    view->Relayout();
+    int y = TopPanel::kHeaderHeight;
+    for (ManagedSwitch* sw : sim.app().app().discovery().Switches()) {
+      SwitchPanel* panel = sim.page()->PanelOf(sw->ref());
+      QVERIFY(panel != nullptr && panel->isVisible());
+      QCOMPARE(panel->pos(), QPoint(0, y));
+      y += panel->height();
+    }
+    QCOMPARE(sim.page()->legend()->pos(), QPoint(0, y));
+    QVERIFY(sim.page()->height() >= y + sim.page()->legend()->height());
+
+    // A frame moved beyond the page's edge makes room for itself; closing it
+    // gives the room back.
+    view->SetFrameEdges(QPoint(2400, 1900));
+    QCOMPARE(sim.page()->size(), QSize(2400, 1900));
+    view->SetFrameEdges(QPoint());
+    QVERIFY(sim.page()->width() < 2400 && sim.page()->height() < 1900);
+  }
+
+  void aFailedReadIsReportedAndTheRecordRestored() {
+    // A switch the tool has never seen, with settings of its own: the
+    // operator keeps the switch's settings, and their read fails midway.
+    test::SimWindow sim("switch edge model=NTR7100-8G serial=T8G firmware=1.00\n");
+    sim.peer().Control("drift edge port-use 5 0");
+    sim.peer().Control("fault edge delay 30");
+    sim.peer().Control("fault edge refuse vlan-id 2");
+    test::DialogAnswerer answerer;
+    answerer.buttons["ntr::ui::AdoptionDialog"] = "1027";  // "機器"
+    QVERIFY(sim.Start());
+
+    PageView* view = sim.app().view();
+    QVERIFY(sim.WaitFor([&] { return view->reading(); }));
+    QVERIFY(view->progressDialog() != nullptr && view->progressDialog()->isVisible());
+    QVERIFY(!sim.app().uiEnabled());
+    sim.app().window()->close();
+    QVERIFY(sim.app().window()->isVisible());  // refused while reading
+
+    QVERIFY(sim.WaitFor([&] { return !view->reading() && !answerer.messages.isEmpty(); }));
+    const MacAddress mac = sim.Mac("edge");
+    QCOMPARE(answerer.messages.front(), QString::fromStdString(DeviceReadFailedText(mac)));
+    QVERIFY(!view->progressDialog()->isVisible());
+    ManagedSwitch* sw = sim.Switch("edge");
+    QVERIFY(sw != nullptr);
+    QCOMPARE(sw->record().ports[4].use.load(), 1);  // the tool's value, not the half-read one
+    QCOMPARE(sw->record().readFailed.load(), 1);
+    QVERIFY(!sim.Panel("edge")->detailed());
+    QVERIFY(sim.app().uiEnabled());
+  }
+
+  void theCaptureRestartGivesUpAfterTheTenthFailure() {
+    test::SimWindow sim("switch edge model=NTR7100-8G serial=T8G firmware=1.00\n");
+    test::DialogAnswerer answerer;
+    QVERIFY(sim.Start());
+    MainWindow* window = sim.app().window();
+    window->SetRestartPeriod(10);
+
+    // A success at the third attempt ends the retries.
+    sim.app().Suspend();
+    sim.link().failReopen = true;
+    sim.app().Resume();
+    QVERIFY(sim.WaitFor([&] { return window->restartAttempts() == 2; }, 5000));
+    sim.link().failReopen = false;
+    QVERIFY(sim.WaitFor([&] { return !window->restarting(); }, 5000));
+    QVERIFY(window->isVisible());
+    QVERIFY(answerer.messages.isEmpty());
+
+    sim.app().Suspend();
+    sim.link().failReopen = true;
+    sim.app().Resume();
+    QVERIFY(sim.WaitFor([&] { return !window->isVisible(); }, 5000));
+    QCOMPARE(window->restartAttempts(), MainWindow::kRestartAttempts);
+    QCOMPARE(answerer.messages, QStringList{QString::fromUtf8(kCaptureRestartFailedText)});
+  }
+};
+
+QTEST_MAIN(WindowTest)
+#include "window_test.moc"

@@ -1,0 +1,85 @@
+// The top page: the keyboard focus ring across its two panels, and a switch
+// panel's clicks (display changes, the click guard, which screen a double
+// click asks for).
+#include <QKeyEvent>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "tests/ui/support/sim_window.h"
+#include "ui/top_page/focus_ring.h"
+#include "ui/top_page/top_panel.h"
+
+using namespace ntr;
+using namespace ntr::ui;
+
+class TopPageTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void focusRingCrossesBetweenThePanels() {
+    TopPanel page;
+    page.show();
+    const auto press = [&](const char* from, Qt::Key key) {
+      page.FocusButton(FocusPositionOf(from));
+      QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
+      QCoreApplication::sendEvent(page.button(from), &event);
+      return FocusButtonName(page.focusPosition());
+    };
+    // Forward from the last top-panel button goes down to the legend and
+    // from the legend's last button back up; backward the other way round.
+    QCOMPARE(press("1002", Qt::Key_Tab), QString("1006"));
+    QCOMPARE(press("1007", Qt::Key_Tab), QString("1011"));
+    QCOMPARE(press("1011", Qt::Key_Backtab), QString("1007"));
+    QCOMPARE(press("1006", Qt::Key_Up), QString("1002"));
+    QCOMPARE(press("1001", Qt::Key_Right), QString("1002"));
+    QCOMPARE(press("1011", Qt::Key_Down), QString("1012"));
+    QCOMPARE(press("1012", Qt::Key_Tab), QString("1001"));
+    // Export and import are passed over while they are disabled.
+    page.SetFileButtonsEnabled(false);
+    QCOMPARE(press("1007", Qt::Key_Tab), QString("1001"));
+    QCOMPARE(press("1001", Qt::Key_Left), QString("1007"));
+  }
+
+  void clicksChangeTheDisplayAndDoubleClicksAskForScreens() {
+    test::SimWindow sim("switch core model=NTR7100-24G serial=T24G firmware=1.00\n"
+                        "switch odd model=NTR7100-48X serial=TODD firmware=1.00 uplink=core:7\n");
+    QVERIFY(sim.Start());
+    QVERIFY(sim.WaitFor([&] { return sim.Panel("core") != nullptr && sim.Panel("odd") != nullptr &&
+                                     IsReady(*sim.Switch("core")); }));
+    SwitchPanel* panel = sim.Panel("core");
+    QSignalSpy screens(panel, &SwitchPanel::screenRequested);
+    const QPoint chassis = ChassisRect(2, false, panel->height()).center();
+
+    // A click on the icon opens the detailed display; a double click right
+    // after it opens nothing.
+    QTest::mouseDClick(panel, Qt::LeftButton, Qt::NoModifier, chassis);
+    QVERIFY(panel->detailed());
+    QVERIFY(panel->clickGuarded());
+    QCOMPARE(screens.count(), 0);
+    QVERIFY(sim.WaitFor([&] { return !panel->clickGuarded(); }, 2000));
+
+    // Port 17 of the 24-port model answers 2 px left of its picture.
+    const QPoint port17 = PortPosition(2, 16) + QPoint(-2, 4);
+    QTest::mouseDClick(panel, Qt::LeftButton, Qt::NoModifier, port17);
+    QCOMPARE(screens.count(), 1);
+    QCOMPARE(screens.last().at(1).toInt(), 16);
+    QTest::mouseDClick(panel, Qt::LeftButton, Qt::NoModifier, QPoint(60, 40));
+    QCOMPARE(screens.count(), 2);
+    QCOMPARE(screens.last().at(1).toInt(), -1);
+
+    // The fold button goes back to the icon.
+    QTest::mouseClick(panel, Qt::LeftButton, Qt::NoModifier, QPoint(510, 20));
+    QVERIFY(!panel->detailed());
+
+    // "全ての管理スイッチを詳細表示" leaves the switch of an unknown model an icon.
+    sim.page()->button("1001")->click();
+    QVERIFY(panel->detailed());
+    QVERIFY(!sim.Panel("odd")->detailed());
+    QTest::mouseDClick(sim.Panel("odd"), Qt::LeftButton, Qt::NoModifier, QPoint(20, 37));
+    sim.page()->button("1002")->click();
+    QVERIFY(!panel->detailed());
+  }
+};
+
+QTEST_MAIN(TopPageTest)
+#include "top_page_test.moc"

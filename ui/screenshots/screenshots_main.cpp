@@ -1,0 +1,261 @@
+// ntr-screenshots: the window against the demonstration network, offscreen,
+// written to PNG files for people to look at. Runs inside the tool's
+// namespace of scripts/demo-network.sh (it uses the simulator's control
+// channel from the environment that script sets) and checks that every
+// picture it wrote exists and is not blank.
+//
+//   ntr-screenshots DIR [SUFFIX]
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QImage>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+
+#include "device/managed_switch.h"
+#include "device/switch_phase.h"
+#include "ui/dialogs/adapter_dialog.h"
+#include "ui/dialogs/adoption_dialog.h"
+#include "ui/dialogs/progress_dialog.h"
+#include "ui/dialogs/setting_failures_dialog.h"
+#include "ui/main_window/main_window.h"
+#include "ui/main_window/page_view.h"
+#include "ui/main_window/window_app.h"
+#include "ui/style/fonts.h"
+
+namespace {
+
+using ntr::ManagedSwitch;
+using namespace ntr::ui;
+
+QString outDir;
+QString suffix;
+QStringList written;
+bool failed = false;
+
+bool WaitFor(const std::function<bool()>& done, int ms) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!done()) {
+    if (clock.elapsed() > ms) return false;
+    QEventLoop loop;
+    QTimer::singleShot(20, &loop, &QEventLoop::quit);
+    loop.exec();
+  }
+  return true;
+}
+
+void Settle() { WaitFor([] { return false; }, 300); }
+
+void Save(QWidget* widget, const QString& name) {
+  widget->repaint();
+  const QString path = QDir(outDir).filePath(name + suffix + ".png");
+  if (!widget->grab().save(path)) {
+    std::fprintf(stderr, "ntr-screenshots: cannot write %s\n", qPrintable(path));
+    failed = true;
+    return;
+  }
+  written << path;
+}
+
+bool Ctl(const QString& command) {
+  const QString sim = qEnvironmentVariable("NTR_DEMO_SIM");
+  const QString control = qEnvironmentVariable("NTR_DEMO_CONTROL");
+  return QProcess::execute(sim, {"--ctl", control, command}) == 0;
+}
+
+void Fail(const char* what) {
+  std::fprintf(stderr, "ntr-screenshots: %s\n", what);
+  failed = true;
+}
+
+// A picture is blank when all its pixels have one colour.
+bool Blank(const QString& path) {
+  const QImage image(path);
+  if (image.isNull()) return true;
+  const QRgb first = image.pixel(0, 0);
+  for (int y = 0; y < image.height(); y += 2) {
+    for (int x = 0; x < image.width(); x += 2) {
+      if (image.pixel(x, y) != first) return false;
+    }
+  }
+  return true;
+}
+
+ManagedSwitch* FindSwitch(WindowApp& window, const char* model) {
+  for (ManagedSwitch* sw : window.app().discovery().Switches()) {
+    if (sw->record().modelName.get() == model) return sw;
+  }
+  return nullptr;
+}
+
+void Hover(QWidget* widget, QPoint at) {
+  QMouseEvent move(QEvent::MouseMove, at, widget->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                   Qt::NoModifier);
+  QCoreApplication::sendEvent(widget, &move);
+}
+
+void Unhover(WindowApp& window) {
+  for (SwitchPanel* panel : window.view()->page()->Panels()) panel->HoverAt(QPoint(-1, -1));
+  window.view()->page()->HoverAt(QPoint(-1, -1));
+}
+
+void SaveDialogs() {
+  ProgressDialog progress;
+  progress.SetPercent(42);
+  progress.show();
+  Settle();
+  Save(&progress, "dialog-progress");
+  const ntr::MacAddress mac{0x02, 0x5C, 0x71, 0x00, 0x00, 0x02};
+  const std::pair<ntr::AdoptionQuestion, const char*> questions[] = {
+      {ntr::AdoptionQuestion::kFactoryState, "dialog-adoption-factory"},
+      {ntr::AdoptionQuestion::kSettingsChanged, "dialog-adoption-changed"},
+      {ntr::AdoptionQuestion::kNewDevice, "dialog-adoption-new"}};
+  for (const auto& [mode, name] : questions) {
+    AdoptionDialog dialog(mode, mac, nullptr);
+    dialog.show();
+    Settle();
+    Save(&dialog, name);
+  }
+  SettingFailuresDialog failures(
+      "02:5C:71:00:00:02",
+      {"set port-speed 3 100-fdx", "set vlan-trunk 5 2 on", "set loopdetect-port-use 7 on"},
+      "/home/operator/.local/share/Kaldor/NTR_Application/error_log.txt", nullptr);
+  failures.show();
+  Settle();
+  Save(&failures, "dialog-setting-failures");
+  const std::vector<ntr::AdapterInfo> adapters{
+      {"enp3s0", "Intel Corporation I211 Gigabit Network Connection", "192.168.10.23",
+       "00-1B-21-3A-4C-5D", {}},
+      {"enx00e04c680001", "Realtek USB 10/100/1000 LAN", "---.---.---.---", "00-E0-4C-68-00-01", {}},
+      {"wlp2s0", "wlp2s0", "fe80::1", "3C-22-FB-01-02-03", {}}};
+  AdapterDialog adapter(adapters, nullptr);
+  adapter.show();
+  Settle();
+  Save(&adapter, "dialog-adapter");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fputs("usage: ntr-screenshots DIR [SUFFIX]\n", stderr);
+    return 2;
+  }
+  QApplication application(argc, argv);
+  InstallApplicationFont();
+  outDir = QString::fromLocal8Bit(argv[1]);
+  suffix = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
+  QDir().mkpath(outDir);
+
+  // Dialogs that appear while the switches are taken under management are
+  // pictured and answered: the new switch is managed with its own settings.
+  QTimer answerer;
+  answerer.setInterval(20);
+  QObject::connect(&answerer, &QTimer::timeout, [] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (auto* question = qobject_cast<AdoptionDialog*>(modal)) {
+      if (auto* device = question->findChild<QPushButton*>("1027")) device->click();
+    } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+      std::fprintf(stderr, "ntr-screenshots: message: %s\n", qPrintable(box->text()));
+      box->accept();
+    }
+  });
+  answerer.start();
+
+  WindowApp window;
+  if (!window.Start()) {
+    Fail("the window did not start");
+    return 1;
+  }
+  window.app().discovery().RequestCycle(true, 500);
+  MainWindow* main = window.window();
+  main->resize(880, 760);
+  const auto ready = [&](std::size_t count) {
+    const auto switches = window.app().discovery().Switches();
+    if (switches.size() < count) return false;
+    for (ManagedSwitch* sw : switches) {
+      if (!ntr::IsReady(*sw) || !sw->settings.polledOnce()) return false;
+    }
+    return true;
+  };
+  if (!WaitFor([&] { return ready(3); }, 60000)) Fail("the three switches did not come");
+  TopPanel* page = window.view()->page();
+  Settle();
+  Save(main, "top-icons");
+  page->SetAllDetailed(true);
+  Settle();
+  Save(main, "top-detailed");
+  if (suffix.isEmpty()) {
+    ManagedSwitch* core = FindSwitch(window, "NTR7100-24G");
+    ManagedSwitch* power = FindSwitch(window, "NTR7100-8PoE");
+    if (power != nullptr) {
+      page->PanelOf(power->ref())->SetPowerDisplay(true);
+      Settle();
+      Save(main, "top-poe-power");
+    }
+    // Popups: this computer, a switch, a port with its counters, a PoE port.
+    Hover(page, TopPanel::ComputerRect().center());
+    Settle();
+    Save(main, "popup-application");
+    Unhover(window);
+    if (core != nullptr) {
+      SwitchPanel* panel = page->PanelOf(core->ref());
+      Hover(panel, QPoint(60, 40));
+      Settle();
+      Save(main, "popup-switch");
+      Unhover(window);
+      Hover(panel, ntr::ui::PortPosition(2, 9) + QPoint(8, 8));
+      WaitFor([&] { return core->record().portStatus[9].rxOctets.load() > 0; }, 5000);
+      Settle();
+      Save(main, "popup-port");
+      Unhover(window);
+      Ctl("loop core 5 on");
+      WaitFor([&] {
+        ntr::ErrorPair error;
+        core->settings.RequestPoll(error);
+        return core->record().portStatus[4].loopState.load() != 0;
+      }, 10000);
+      Settle();
+      Save(main, "top-loop-alarm");
+    }
+    if (power != nullptr) {
+      SwitchPanel* panel = page->PanelOf(power->ref());
+      Hover(panel, ntr::ui::PortPosition(3, 0) + QPoint(8, 8));
+      WaitFor([&] { return power->record().portStatus[0].poeSupply.load() > 0; }, 5000);
+      Settle();
+      Save(main, "popup-poe-port");
+      Unhover(window);
+    }
+    Ctl("add switch odd model=NTR7100-48X serial=DEMOX000001 firmware=1.00 uplink=core:7");
+    WaitFor([&] { return window.app().discovery().Switches().size() >= 4; }, 30000);
+    Settle();
+    Save(main, "top-unknown-model");
+    for (ManagedSwitch* sw : window.app().discovery().Switches()) {
+      if (sw->record().modelName.get() != "NTR7100-48X") continue;
+      SwitchPanel* panel = page->PanelOf(sw->ref());
+      if (panel == nullptr) break;
+      Hover(panel, QPoint(20, 37));
+      Settle();
+      Save(main, "popup-unknown-model");
+      Unhover(window);
+    }
+    SaveDialogs();
+  }
+  for (const QString& path : written) {
+    if (Blank(path)) {
+      std::fprintf(stderr, "ntr-screenshots: %s is blank\n", qPrintable(path));
+      failed = true;
+    } else {
+      std::printf("%s\n", qPrintable(path));
+    }
+  }
+  main->ForceClose();
+  return failed ? 1 : 0;
+}
