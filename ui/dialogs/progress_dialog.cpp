@@ -1,0 +1,71 @@
+#include "ui/dialogs/progress_dialog.h"
+
+#include <QCloseEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QProgressBar>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "ui/dialogs/dialog_setup.h"
+
+namespace ntr::ui {
+
+ProgressDialog::ProgressDialog(QWidget* parent) : QDialog(parent) {
+  SetUpDialog(*this, "185");
+  setModal(false);
+
+  heading_ = FixedText(QStringLiteral("機器設定の読込み"), "1032", *this);
+  QFont headingFont = heading_->font();
+  headingFont.setBold(true);
+  heading_->setFont(headingFont);
+
+  auto* rule = new QFrame(this);
+  rule->setObjectName("1031");
+  rule->setFrameShape(QFrame::HLine);
+  rule->setFrameShadow(QFrame::Sunken);
+
+  text_ = FixedText(QString(), "1025", *this);
+  bar_ = new QProgressBar(this);
+  bar_->setObjectName("1030");
+  bar_->setRange(0, 100);
+  bar_->setTextVisible(false);
+  // Room for the text and a bar a little wider than it.
+  bar_->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("設定を読込んでいます(100%)")) +
+                        4 * fontMetrics().averageCharWidth());
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(heading_);
+  layout->addWidget(rule);
+  layout->addSpacing(fontMetrics().height() / 2);
+  layout->addWidget(text_);
+  layout->addWidget(bar_);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+  ShowPercent();
+}
+
+void ProgressDialog::SetPercent(int percent) {
+  if (percent == percent_) return;
+  percent_ = percent;
+  ShowPercent();
+}
+
+void ProgressDialog::ShowPercent() {
+  text_->setText(QStringLiteral("設定を読込んでいます(%1%)").arg(percent_));
+  bar_->setValue(std::clamp(percent_, 0, 100));
+}
+
+void ProgressDialog::showEvent(QShowEvent* event) {
+  ShowPercent();
+  QDialog::showEvent(event);
+}
+
+void ProgressDialog::closeEvent(QCloseEvent* event) {
+  if (!event->spontaneous()) return QDialog::closeEvent(event);
+  event->ignore();
+  emit closeRequested();
+}
+
+void ProgressDialog::reject() { emit closeRequested(); }
+
+}  // namespace ntr::ui
