@@ -34,6 +34,8 @@ bool ParseSwitch(const std::vector<std::string_view>& words, SwitchEntry& entry,
     if (ok) {
       if (key == "model") {
         entry.model = std::string(value);
+      } else if (key == "reported-model") {
+        entry.reportedModel = std::string(value);
       } else if (key == "mac") {
         entry.mac = ParseMac(value);
         ok = entry.mac.has_value();

@@ -36,6 +36,9 @@ namespace ntr::sim {
 struct SwitchEntry {
   std::string name;
   std::string model;
+  // A model name to report instead of `model` (a switch of a model the tool
+  // does not know, behaving like `model` otherwise); empty: `model`.
+  std::string reportedModel;
   std::optional<MacAddress> mac;
   std::string serial;  // empty: chosen from the position
   std::string firmware = "1.00";

@@ -40,6 +40,10 @@ SimSwitch::SimSwitch(const SwitchEntry& entry, TimePoint now) : entry_(entry), s
   firmware_.preparePending = entry.preparePending;
 }
 
+std::string SimSwitch::ReportedModel() const {
+  return entry_.reportedModel.empty() ? record_.modelName.get() : entry_.reportedModel;
+}
+
 std::int32_t SimSwitch::Fingerprint() {
   if (factory_) return -1;
   ComputeFingerprint(record_);
@@ -153,6 +157,9 @@ bool SimSwitch::HandleFunction(const FunctionRequest& request, TimePoint now, Fu
     response.result = kResAccess;
   } else {
     response.result = Operate(request, now, response, restart);
+    if (request.functionId == kFnModelName && response.result == kResOk) {
+      response.octets = Utf8ToCp932Lossy(ReportedModel());
+    }
   }
   if (response.result != kResOk) {
     response.valueType = kValueNone;
@@ -200,7 +207,7 @@ DiscoveryReply SimSwitch::AnswerDiscovery(const std::vector<MacAddress>& neighbo
   reply.result = Refused("discovery", false, kResOk);
   reply.switchMac = record_.switchMac;
   reply.fingerprint = Fingerprint();
-  reply.firstText = Utf8ToCp932Lossy(record_.modelName.get());
+  reply.firstText = Utf8ToCp932Lossy(ReportedModel());
   reply.secondText = Utf8ToCp932Lossy(std::string(CutToChars(record_.systemName.get(), kSystemNameChars)));
   reply.neighbourMacs = neighbours;
   return reply;

@@ -45,6 +45,8 @@ class SimSwitch {
   // state (never configured since its last reset), otherwise the CRC of
   // catalogue/switch_data.h over its settings.
   std::int32_t Fingerprint();
+  // The model name the switch tells (its own, or the description's reported-model=).
+  std::string ReportedModel() const;
   bool factoryState() const { return factory_; }
   // Returns every setting to its default and enters factory state.
   void ResetToFactory();

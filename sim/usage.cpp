@@ -42,13 +42,14 @@ Network description (one switch or host per line; '#' starts a comment):
   switch NAME model=MODEL [mac=MAC] [serial=TEXT] [firmware=TEXT]
          [bootrom=TEXT] [uplink=tool | uplink=PARENT:PORT] [port=N]
          [speed=2..6] [traffic=FPS] [sync-pending=N] [prepare-pending=N]
-         [restart-ms=MS]
+         [restart-ms=MS] [reported-model=NAME]
   host SWITCH:PORT MAC [poe=0..4] [speed=2..6] [traffic=FPS]
   A switch hangs on the tool's port (uplink=tool, the default; several such
   switches share the segment as through a hub) or on port PORT of a switch
-  described before it; port=N is its own uplink port (default 1). Hosts sit
-  on further ports; poe=CLASS makes a host a powered device. speed is the
-  partner's fastest link speed (port-speed codes 2 10-hdx .. 6 1000-fdx,
+  described before it; port=N is its own uplink port (default 1);
+  reported-model=NAME makes it tell another model name (a model the tool
+  does not know) while it behaves as MODEL. Hosts sit on further ports;
+  poe=CLASS makes a host a powered device. speed is the partner's fastest link speed (port-speed codes 2 10-hdx .. 6 1000-fdx,
   default 6), traffic the frames per second each way that the counters
   count (default 50). Defaults: mac 02:5C:71:00:00:NN (NN the position),
   serial SIM and six digits, firmware and bootrom 1.00, restart-ms 3000.

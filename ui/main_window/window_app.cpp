@@ -63,10 +63,10 @@ bool WindowApp::Start() {
   page->SetPopup(popup_);
   connect(page, &TopPanel::exportRequested, this, &WindowApp::ExportSettingsFile);
   connect(page, &TopPanel::importRequested, this, &WindowApp::ImportSettingsFile);
-  connect(page, &TopPanel::redisplayRequested, this, [this] {
+  connect(page, &TopPanel::redisplayRequested, this, [this, view] {
     PollNow();
-    view()->Relayout();
-    view()->page()->RestoreFocus();
+    view->Relayout();
+    view->page()->RestoreFocus();
   });
   connect(page, &TopPanel::closeRequested, window_.get(), &QWidget::close);
   connect(page, &TopPanel::screenRequested, this, &WindowApp::screenRequested);

@@ -11,6 +11,7 @@
 #include <QEventLoop>
 #include <QImage>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QProcess>
 #include <QPushButton>
 #include <QTimer>
@@ -107,7 +108,7 @@ void Unhover(WindowApp& window) {
 }
 
 void SaveDialogs() {
-  ProgressDialog progress;
+  ProgressDialog progress(nullptr);
   progress.SetPercent(42);
   progress.show();
   Settle();
@@ -233,7 +234,7 @@ int main(int argc, char** argv) {
       Save(main, "popup-poe-port");
       Unhover(window);
     }
-    Ctl("add switch odd model=NTR7100-48X serial=DEMOX000001 firmware=1.00 uplink=core:7");
+    Ctl("add switch odd model=NTR7100-8G reported-model=NTR7100-48X serial=DEMOX000001 firmware=1.00 uplink=core:7");
     WaitFor([&] { return window.app().discovery().Switches().size() >= 4; }, 30000);
     Settle();
     Save(main, "top-unknown-model");

@@ -5,7 +5,7 @@
 
 #include "ui/style/colours.h"
 #include "ui/style/fonts.h"
-#include "ui/switch_picture/pictures.h"
+#include "ui/switch_picture/picture_drawing.h"
 
 namespace ntr::ui {
 
@@ -19,16 +19,16 @@ struct LegendItem {
 
 // Port states, then power states; two columns each.
 constexpr LegendItem kPortItems[] = {
-    {"1013", PictureId::kUpper1000, "リンクアップ[1000BASE-T]"},
-    {"1014", PictureId::kUpper100, "リンクアップ[100BASE-TX]"},
-    {"1015", PictureId::kUpper10, "リンクアップ[10BASE-T]"},
+    {"1013", PictureId::kUpperLink1000, "リンクアップ[1000BASE-T]"},
+    {"1014", PictureId::kUpperLink100, "リンクアップ[100BASE-TX]"},
+    {"1015", PictureId::kUpperLink10, "リンクアップ[10BASE-T]"},
     {"1016", PictureId::kUpperLinkDown, "リンクダウン"},
 };
 constexpr LegendItem kPowerItems[] = {
-    {"1017", PictureId::kUpperPoeClass0To3, "Class3(15.4W)給電中"},
-    {"1018", PictureId::kUpperPoeClass4, "Class4(30W)給電中"},
-    {"1019", PictureId::kUpperPoeOff, "給電しない"},
-    {"1020", PictureId::kUpperPoeFault, "給電停止(異常)"},
+    {"1017", PictureId::kUpperPowerClass0To3, "Class3(15.4W)給電中"},
+    {"1018", PictureId::kUpperPowerClass4, "Class4(30W)給電中"},
+    {"1019", PictureId::kUpperPowerOff, "給電しない"},
+    {"1020", PictureId::kUpperPowerFault, "給電停止(異常)"},
     {"1021", PictureId::kUpperLinkDown, "給電停止"},
 };
 

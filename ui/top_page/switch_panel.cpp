@@ -85,13 +85,13 @@ void SwitchPanel::HoverAt(QPoint point) {
   int kind = kPopupNone;
   int port = -1;
   if (modelKnown()) {
-    if (zone.kind == SwitchZone::Kind::kPort) {
+    if (zone.kind == SwitchZoneKind::kPort) {
       kind = kPopupPort;
       port = zone.port;
-    } else if (zone.kind != SwitchZone::Kind::kNone) {
+    } else if (zone.kind != SwitchZoneKind::kNone) {
       kind = kPopupSwitch;
     }
-  } else if (zone.kind == SwitchZone::Kind::kChassis) {
+  } else if (zone.kind == SwitchZoneKind::kChassis) {
     kind = kPopupUnknownModel;
   }
   if (kind == kPopupNone) {
@@ -121,15 +121,15 @@ void SwitchPanel::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton || !modelKnown()) return;
   const SwitchZone zone = ZoneAt(event->position().toPoint());
   if (!detailed_) {
-    if (zone.kind != SwitchZone::Kind::kChassis) return;
+    if (zone.kind != SwitchZoneKind::kChassis) return;
     detailed_ = true;
     DisplayChanged();
     return;
   }
-  if (zone.kind == SwitchZone::Kind::kFold) {
+  if (zone.kind == SwitchZoneKind::kFoldButton) {
     detailed_ = false;
     DisplayChanged();
-  } else if (zone.kind == SwitchZone::Kind::kPowerButton) {
+  } else if (zone.kind == SwitchZoneKind::kPowerButton) {
     SetPowerDisplay(!powerDisplay_);
   }
 }
@@ -143,8 +143,8 @@ void SwitchPanel::DisplayChanged() {
 void SwitchPanel::mouseDoubleClickEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton || !modelKnown() || clickGuarded()) return;
   const SwitchZone zone = ZoneAt(event->position().toPoint());
-  if (zone.kind == SwitchZone::Kind::kNone) return;
-  emit screenRequested(ref_, zone.kind == SwitchZone::Kind::kPort ? zone.port : -1);
+  if (zone.kind == SwitchZoneKind::kNone) return;
+  emit screenRequested(ref_, zone.kind == SwitchZoneKind::kPort ? zone.port : -1);
   HoverAt(mapFromGlobal(QCursor::pos()));
 }
 

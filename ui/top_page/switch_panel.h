@@ -14,6 +14,7 @@
 #include "base/notification.h"
 #include "ui/popup/popup_lines.h"
 #include "ui/switch_picture/switch_geometry.h"
+#include "ui/switch_picture/switch_painting.h"
 
 namespace ntr {
 class ManagedSwitch;

@@ -9,7 +9,7 @@
 #include "ui/popup/popup_window.h"
 #include "ui/style/colours.h"
 #include "ui/style/fonts.h"
-#include "ui/switch_picture/pictures.h"
+#include "ui/switch_picture/picture_drawing.h"
 #include "ui/top_page/focus_ring.h"
 
 namespace ntr::ui {

@@ -26,7 +26,7 @@ class WindowTest : public QObject {
   void panelsAreLaidOutInRegistryOrderAndTheFrameKeepsItsRoom() {
     test::SimWindow sim(kThreeModels);
     QVERIFY(sim.Start());
-    QVERIFY(sim.WaitForReady(3));
+    QVERIFY2(sim.WaitForReady(3), qPrintable(sim.answerer().messages.join('|') + sim.answerer().dialogs.join('|')));
     PageView* view = sim.app().view();
     view->Relayout();
     int y = TopPanel::kHeaderHeight;
@@ -54,7 +54,7 @@ class WindowTest : public QObject {
     sim.peer().Control("drift edge port-use 5 0");
     sim.peer().Control("fault edge delay 30");
     sim.peer().Control("fault edge refuse vlan-id 2");
-    test::DialogAnswerer answerer;
+    test::DialogAnswerer& answerer = sim.answerer();
     answerer.buttons["ntr::ui::AdoptionDialog"] = "1027";  // "機器"
     QVERIFY(sim.Start());
 
@@ -79,7 +79,7 @@ class WindowTest : public QObject {
 
   void theCaptureRestartGivesUpAfterTheTenthFailure() {
     test::SimWindow sim("switch edge model=NTR7100-8G serial=T8G firmware=1.00\n");
-    test::DialogAnswerer answerer;
+    test::DialogAnswerer& answerer = sim.answerer();
     QVERIFY(sim.Start());
     MainWindow* window = sim.app().window();
     window->SetRestartPeriod(10);

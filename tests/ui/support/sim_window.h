@@ -28,7 +28,7 @@
 
 namespace ntr::test {
 
-// Answers every modal dialog that opens: a message box is taken note of and
+// Answers every modal dialog that opens (dialogs are logged by class name): a message box is taken note of and
 // closed; another dialog gets the button whose object name the script gives
 // for its class (or is rejected).
 class DialogAnswerer : public QObject {
@@ -41,6 +41,7 @@ class DialogAnswerer : public QObject {
   // Buttons to press, by the dialog's class name ("ntr::ui::AdoptionDialog").
   std::map<QString, QString> buttons;
   QStringList messages;
+  QStringList dialogs;
 
  private:
   void Answer() {
@@ -53,6 +54,7 @@ class DialogAnswerer : public QObject {
     }
     auto* dialog = qobject_cast<QDialog*>(modal);
     if (dialog == nullptr) return;
+    dialogs << QString::fromLatin1(dialog->metaObject()->className());
     const auto button = buttons.find(QString::fromLatin1(dialog->metaObject()->className()));
     if (button != buttons.end()) {
       if (auto* pressed = dialog->findChild<QPushButton*>(button->second)) {
@@ -119,6 +121,7 @@ class SimWindow {
   }
 
   ui::WindowApp& app() { return *window_; }
+  DialogAnswerer& answerer() { return answerer_; }
   ui::TopPanel* page() { return window_->view()->page(); }
   SimPeer& peer() { return *peer_; }
   MemoryAppLink& link() { return *link_; }
@@ -126,6 +129,7 @@ class SimWindow {
 
  private:
   std::filesystem::path root_;
+  DialogAnswerer answerer_;
   std::unique_ptr<SimPeer> peer_;
   MemoryAppLink* link_ = nullptr;
   std::unique_ptr<ui::WindowApp> window_;
