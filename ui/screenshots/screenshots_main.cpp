@@ -217,11 +217,11 @@ int main(int argc, char** argv) {
       Settle();
       Save(main, "popup-port");
       Unhover(window);
-      Ctl("loop core 5 on");
+      Ctl("loop core 10 on");
       WaitFor([&] {
         ntr::ErrorPair error;
         core->settings.RequestPoll(error);
-        return core->record().portStatus[4].loopState.load() != 0;
+        return core->record().portStatus[9].loopState.load() != 0;
       }, 10000);
       Settle();
       Save(main, "top-loop-alarm");

@@ -6,9 +6,10 @@ namespace ntr::ui {
 
 namespace {
 
-// Fallbacks after the designed font: IPA Gothic (fonts-ipafont-gothic), Noto
+// Fallbacks after the designed font: IPA Gothic, proportional first like the
+// designed fonts (fonts-ipafont-gothic), Noto
 // Sans CJK JP (fonts-noto-cjk), then whatever sans-serif font fontconfig has.
-const QStringList kJapaneseFallbacks{"IPAGothic", "IPAPGothic", "Noto Sans CJK JP", "sans-serif"};
+const QStringList kJapaneseFallbacks{"IPAPGothic", "IPAGothic", "Noto Sans CJK JP", "sans-serif"};
 
 QFont FontOf(const QStringList& families, int pointSize, bool bold) {
   QFont font;

@@ -10,6 +10,8 @@
 #include "device/managed_switch.h"
 #include "device/switch_phase.h"
 #include "tests/e2e/e2e_harness.h"
+#include "tests/ui/support/dialog_answerer.h"
+#include "ui/main_window/main_window.h"
 #include "ui/main_window/page_view.h"
 #include "ui/main_window/window_app.h"
 #include "ui/popup/popup_window.h"
@@ -42,8 +44,9 @@ TEST(WindowEndToEnd, SwitchesAppearPortsShowCountersAndALostSwitchGoes) {
   testing::NamespaceScope inTool(bed.toolNamespace());
   ASSERT_TRUE(inTool.ok());
 
+  test::DialogAnswerer answerer;
   ui::WindowApp window;
-  ASSERT_TRUE(window.Start());
+  ASSERT_TRUE(window.Start()) << answerer.messages.join('|').toStdString();
   Discovery& discovery = window.app().discovery();
   discovery.RequestCycle(true, 300);
   ASSERT_TRUE(WaitFor([&] {
@@ -53,7 +56,7 @@ TEST(WindowEndToEnd, SwitchesAppearPortsShowCountersAndALostSwitchGoes) {
       if (!IsReady(*sw)) return false;
     }
     return true;
-  }));
+  })) << answerer.messages.join('|').toStdString() << answerer.dialogs.join('|').toStdString();
 
   // Each model gets its own chassis picture, as an icon and in detail.
   ui::TopPanel* page = window.view()->page();
@@ -91,6 +94,7 @@ TEST(WindowEndToEnd, SwitchesAppearPortsShowCountersAndALostSwitchGoes) {
   ASSERT_TRUE(bed.Ctl({"remove power"}).ok);
   EXPECT_TRUE(WaitFor([&] { return page->PanelOf(power) == nullptr; }));
   EXPECT_EQ(discovery.Switches().size(), 2u);
+  std::cerr << "dialogs: " << answerer.dialogs.join("|").toStdString() << " messages: " << answerer.messages.join("|").toStdString() << "\n";
   window.window()->ForceClose();
 }
 

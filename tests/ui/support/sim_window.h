@@ -21,51 +21,13 @@
 #include "device/managed_switch.h"
 #include "device/switch_phase.h"
 #include "tests/support/memory_app_link.h"
+#include "tests/ui/support/dialog_answerer.h"
 #include "tests/support/sim_peer.h"
 #include "ui/main_window/main_window.h"
 #include "ui/main_window/page_view.h"
 #include "ui/main_window/window_app.h"
 
 namespace ntr::test {
-
-// Answers every modal dialog that opens (dialogs are logged by class name): a message box is taken note of and
-// closed; another dialog gets the button whose object name the script gives
-// for its class (or is rejected).
-class DialogAnswerer : public QObject {
- public:
-  DialogAnswerer() {
-    timer_.setInterval(20);
-    QObject::connect(&timer_, &QTimer::timeout, this, [this] { Answer(); });
-    timer_.start();
-  }
-  // Buttons to press, by the dialog's class name ("ntr::ui::AdoptionDialog").
-  std::map<QString, QString> buttons;
-  QStringList messages;
-  QStringList dialogs;
-
- private:
-  void Answer() {
-    QWidget* modal = QApplication::activeModalWidget();
-    if (modal == nullptr) return;
-    if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-      messages << box->text();
-      box->accept();
-      return;
-    }
-    auto* dialog = qobject_cast<QDialog*>(modal);
-    if (dialog == nullptr) return;
-    dialogs << QString::fromLatin1(dialog->metaObject()->className());
-    const auto button = buttons.find(QString::fromLatin1(dialog->metaObject()->className()));
-    if (button != buttons.end()) {
-      if (auto* pressed = dialog->findChild<QPushButton*>(button->second)) {
-        pressed->click();
-        return;
-      }
-    }
-    dialog->reject();
-  }
-  QTimer timer_;
-};
 
 class SimWindow {
  public:
