@@ -11,6 +11,7 @@ PACKAGES=(
   iproute2
   qt6-base-dev qt6-qpa-plugins
   fonts-ipafont-gothic fontconfig
+  dpkg-dev lintian desktop-file-utils man-db bash-completion libcap2-bin librsvg2-bin tshark
 )
 
 missing=()
@@ -30,5 +31,8 @@ if [[ $(id -u) -ne 0 ]]; then
 fi
 echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
+# tshark's package asks whether non-root users may capture: they may not
+# (the tests capture as root inside their own namespaces).
+echo "wireshark-common wireshark-common/install-setuid boolean false" | $SUDO debconf-set-selections
 $SUDO apt-get update -qq
 $SUDO apt-get install -y --no-install-recommends "${missing[@]}"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: a normal build, a build under AddressSanitizer
-# and UndefinedBehaviorSanitizer, and bounded fuzzing runs of the decoder.
+# and UndefinedBehaviorSanitizer, and bounded fuzzing runs of the decoder,
+# then the installation, the Debian package and the Wireshark dissector.
 # Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -88,6 +89,32 @@ if FUZZ_SECONDS=${FUZZ_SECONDS:-60} BUILD_DIR=build-fuzz scripts/fuzz.sh; then
   tests_passed=$((tests_passed + 1))
 else
   failed+=("fuzzing")
+  tests_failed=$((tests_failed + 1))
+fi
+
+# Installation, the Debian package and the Wireshark dissector: a Release
+# build without tests (scripts/package.sh, in build-package), its install tree
+# and package checked (packaging/check_install.sh), and the dissector run over
+# the demonstration network's captured traffic (tools/wireshark/test_dissector.sh).
+echo "=== install, package and dissector"
+: >"$log"
+if BUILD_DIR=build-package JOBS="$JOBS" scripts/package.sh 2>&1 | tee "$log" | tail -n 1 &&
+   deb=$(tail -n 1 "$log") && [[ -f $deb ]]; then
+  install_ok=1
+  : >"$log"
+  packaging/check_install.sh build-package "$deb" 2>&1 | tee "$log" || install_ok=0
+  line=$(grep -E '^install checks: ' "$log" || echo "install checks: 0 passed, 1 failed")
+  tests_passed=$((tests_passed + $(sed -E 's/.* ([0-9]+) passed.*/\1/' <<<"$line")))
+  tests_failed=$((tests_failed + $(sed -E 's/.* ([0-9]+) failed.*/\1/' <<<"$line")))
+  if tools/wireshark/test_dissector.sh build-package; then
+    tests_passed=$((tests_passed + 1))
+  else
+    install_ok=0
+    tests_failed=$((tests_failed + 1))
+  fi
+  if ((install_ok)); then passed+=("install and package"); else failed+=("install and package"); fi
+else
+  failed+=("install and package")
   tests_failed=$((tests_failed + 1))
 fi
 

@@ -23,6 +23,7 @@
 #include "sim/sim_network.h"
 #include "sim/text_words.h"
 #include "sim/usage.h"
+#include "sim/sim_version.h"
 
 namespace {
 
@@ -199,6 +200,10 @@ int main(int argc, char** argv) {
   const std::string first = argc > 1 ? argv[1] : "";
   if (first == "--help" || first == "-h") {
     std::fputs(UsageText().c_str(), stdout);
+    return 0;
+  }
+  if (first == "--version") {
+    std::printf("ntr-switch-sim %s\n", kVersion);
     return 0;
   }
   if (first == "--make-firmware") return MakeFirmware(argc, argv);

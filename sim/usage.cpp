@@ -9,7 +9,7 @@ constexpr const char* kOptions = R"(Usage:
   ntr-switch-sim --interface IF (--network FILE | --switch LINE ...) [options]
   ntr-switch-sim --make-firmware REVISION OUT [BODY-BYTES]
   ntr-switch-sim --ctl SOCKET COMMAND...
-  ntr-switch-sim --help
+  ntr-switch-sim --help | --version
 
 Simulates a network of NTR7100-8G, NTR7100-24G and NTR7100-8PoE switches on
 one Ethernet interface, speaking the management protocol (EtherType 0xE812)

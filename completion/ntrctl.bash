@@ -1,0 +1,76 @@
+# bash completion for ntrctl: commands, options and their answers, the MACs
+# of the switches the tool knows (`ntrctl list`), function keywords and their
+# value words (`ntrctl keywords`), so the words always come from the program.
+
+_ntrctl_words() {
+  # Every word of a "KEYWORD ..." line after `ntrctl keywords`: the keywords
+  # (those without a blank in them), or with $1 the value words of one.
+  if [[ -z $1 ]]; then
+    "$2" keywords 2>/dev/null | awk '$1 !~ / $/ && substr($0, length($1) + 1, 2) != "  " {print $1}'
+  else
+    "$2" keywords "$1" 2>/dev/null | awk '{ for (i = 2; i <= NF; i++) if ($i ~ /\|/) { n = split($i, w, "|"); for (j = 1; j <= n; j++) if (w[j] !~ /^[A-Z]+$/) print w[j] } }'
+  fi
+}
+
+_ntrctl() {
+  local cur prev words cword
+  _init_completion -n = || return
+  local ntrctl=${words[0]}
+
+  local options="--adapter --json --all --timeout --new --changed --factory --help --version"
+  local commands="adapters list keywords discover show get set read apply diff export import
+    firmware restart clear-counters restart-poe factory-reset"
+
+  case $prev in
+    --adapter)
+      COMPREPLY=($(compgen -W "$(ls /sys/class/net 2>/dev/null)" -- "$cur"))
+      return ;;
+    --timeout) return ;;
+    --new) COMPREPLY=($(compgen -W "factory device" -- "$cur")); return ;;
+    --changed) COMPREPLY=($(compgen -W "tool device" -- "$cur")); return ;;
+    --factory) COMPREPLY=($(compgen -W "yes no" -- "$cur")); return ;;
+  esac
+  if [[ $cur == -* ]]; then
+    COMPREPLY=($(compgen -W "$options" -- "$cur"))
+    return
+  fi
+
+  # The arguments so far, without options and their values.
+  local args=() i
+  for ((i = 1; i < cword; i++)); do
+    case ${words[i]} in
+      --adapter | --timeout | --new | --changed | --factory) ((i++)) ;;
+      -*) ;;
+      *) args+=("${words[i]}") ;;
+    esac
+  done
+
+  if ((${#args[@]} == 0)); then
+    COMPREPLY=($(compgen -W "$commands" -- "$cur"))
+    return
+  fi
+  local command=${args[0]} n=${#args[@]}
+  case $command in
+    keywords)
+      ((n == 1)) && COMPREPLY=($(compgen -W "$(_ntrctl_words "" "$ntrctl")" -- "$cur")) ;;
+    export | import)
+      ((n == 1)) && _filedir ;;
+    show | read | diff | restart | clear-counters | restart-poe | factory-reset | get | set | apply | firmware)
+      if ((n == 1)); then
+        local macs
+        macs=$("$ntrctl" list 2>/dev/null | awk '{print $1}')
+        __ltrim_colon_completions "$cur"
+        COMPREPLY=($(compgen -W "$macs" -- "$cur"))
+        __ltrim_colon_completions "$cur"
+      elif [[ $command == apply || $command == firmware ]]; then
+        ((n == 2)) && _filedir
+      elif [[ $command == get || $command == set ]]; then
+        if ((n == 2)); then
+          COMPREPLY=($(compgen -W "$(_ntrctl_words "" "$ntrctl")" -- "$cur"))
+        elif [[ $command == set ]]; then
+          COMPREPLY=($(compgen -W "$(_ntrctl_words "${args[2]}" "$ntrctl")" -- "$cur"))
+        fi
+      fi ;;
+  esac
+} &&
+  complete -F _ntrctl ntrctl
