@@ -124,10 +124,12 @@ void PopupRefresher::Refresh() {
       shown_ = now;
       changed = true;
     }
-    ticksDone_ = given;
     released_.notify_all();
   }
   if (changed && changed_) changed_();
+  std::lock_guard<std::mutex> lock(lock_);
+  ticksDone_ = given;
+  released_.notify_all();
 }
 
 void PopupRefresher::Fetch(ManagedSwitch& sw, int port, std::uint64_t serial) {
