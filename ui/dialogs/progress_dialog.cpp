@@ -31,7 +31,8 @@ ProgressDialog::ProgressDialog(QWidget* parent) : QDialog(parent) {
   bar_->setRange(0, 100);
   bar_->setTextVisible(false);
   // A bar well wider than the text at 100 %.
-  bar_->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("設定を読込んでいます(100%)")) * 3 / 2);
+  bar_->setMinimumWidth(
+      fontMetrics().horizontalAdvance(QStringLiteral("設定を読込んでいます(100%)")) * 3 / 2);
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(heading_);

@@ -161,7 +161,8 @@ PopupRefresher::Shown PopupRefresher::Read(ManagedSwitch& sw, const Target& targ
   if (target.kind == kKindSwitch) {
     shown.fanState = record.fanState;
     if (HasPoe(record.modelCode)) {
-      for (std::size_t f = 0; f < shown.fanSpeeds.size(); ++f) shown.fanSpeeds[f] = record.fanSpeeds[f];
+      for (std::size_t f = 0; f < shown.fanSpeeds.size(); ++f)
+        shown.fanSpeeds[f] = record.fanSpeeds[f];
       shown.temperature = record.poeTemperature;
     }
   } else if (target.kind == kKindPort && target.port >= 0 && target.port < kMaxPorts) {

@@ -1,5 +1,7 @@
 // The pop-up's refresh worker against the simulator in process: what it
 // fetches and when, change detection, and letting go of a switch.
+#include "ui/popup/popup_refresher.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -9,7 +11,6 @@
 #include "catalogue/switch_model.h"
 #include "device/managed_switch.h"
 #include "tests/support/sim_peer.h"
-#include "ui/popup/popup_refresher.h"
 
 namespace ntr::ui {
 namespace {
@@ -30,7 +31,8 @@ class PopupRefresherTest : public ::testing::Test {
   void SetUp() override {
     // P's port 3 has a powered device and traffic; G is a plain 8-port switch.
     peer_ = std::make_unique<test::SimPeer>(
-        "switch P model=NTR7100-8PoE\nhost P:3 02:00:00:00:00:33 poe=3\nswitch G model=NTR7100-8G\n");
+        "switch P model=NTR7100-8PoE\nhost P:3 02:00:00:00:00:33 poe=3\nswitch G "
+        "model=NTR7100-8G\n");
     hub_ = std::make_unique<TransactionHub>(peer_->link(), LookupFunctionTypes);
     hub_->SetSourceMac(kAdapterMac);
     ASSERT_TRUE(hub_->StartReceiveThread());
@@ -48,7 +50,8 @@ class PopupRefresherTest : public ::testing::Test {
     record.switchMac = peer_->With([&](sim::SimNetwork& net) { return net.Find(name)->mac(); });
     record.modelName = std::string(model);
     ApplyModel(record);
-    auto& sw = switches_.emplace_back(std::make_unique<ManagedSwitch>(*hub_, record, nullptr, nullptr));
+    auto& sw =
+        switches_.emplace_back(std::make_unique<ManagedSwitch>(*hub_, record, nullptr, nullptr));
     sw->client.Attach();
     return *sw;
   }
@@ -64,8 +67,9 @@ class PopupRefresherTest : public ::testing::Test {
     for (const auto& entry : peer_->Log()) {
       if (entry.application != PduType::kFuncRequest) continue;
       const auto& f = entry.function;
-      for (const char* keyword : {"status-counter-frame-rx", "status-counter-frame-tx", "status-counter-octet-rx",
-                                  "status-counter-octet-tx", "status-poe-supply"}) {
+      for (const char* keyword :
+           {"status-counter-frame-rx", "status-counter-frame-tx", "status-counter-octet-rx",
+            "status-counter-octet-tx", "status-poe-supply"}) {
         if (FindFunctionByKeyword(keyword)->functionId == f.functionId) {
           reads.push_back({keyword, f.firstIndex, f.secondIndex});
         }
