@@ -40,13 +40,15 @@ AdapterDialog::AdapterDialog(const std::vector<AdapterInfo>& adapters, QWidget* 
     list_->setItem(row, 0, new QTableWidgetItem(address));
     list_->setItem(row, 1, new QTableWidgetItem(description));
     addressWidth = std::max(addressWidth, fontMetrics().horizontalAdvance(address) + padding);
-    descriptionWidth = std::max(descriptionWidth, fontMetrics().horizontalAdvance(description) + padding);
+    descriptionWidth =
+        std::max(descriptionWidth, fontMetrics().horizontalAdvance(description) + padding);
   }
   list_->setColumnWidth(0, addressWidth);
   list_->horizontalHeader()->setStretchLastSection(true);
   const int rows = std::clamp(static_cast<int>(adapters.size()), 4, 8);
-  list_->setMinimumSize(addressWidth + descriptionWidth + 2 * list_->frameWidth(),
-                        rows * list_->verticalHeader()->defaultSectionSize() + 2 * list_->frameWidth());
+  list_->setMinimumSize(
+      addressWidth + descriptionWidth + 2 * list_->frameWidth(),
+      rows * list_->verticalHeader()->defaultSectionSize() + 2 * list_->frameWidth());
   if (!adapters.empty()) list_->selectRow(0);
   connect(list_, &QTableWidget::cellDoubleClicked, this, [this](int, int) { TakeSelection(); });
 

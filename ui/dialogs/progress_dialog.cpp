@@ -30,9 +30,9 @@ ProgressDialog::ProgressDialog(QWidget* parent) : QDialog(parent) {
   bar_->setObjectName("1030");
   bar_->setRange(0, 100);
   bar_->setTextVisible(false);
-  // Room for the text and a bar a little wider than it.
-  bar_->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("設定を読込んでいます(100%)")) +
-                        4 * fontMetrics().averageCharWidth());
+  // A bar well wider than the text at 100 %.
+  bar_->setMinimumWidth(
+      fontMetrics().horizontalAdvance(QStringLiteral("設定を読込んでいます(100%)")) * 3 / 2);
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(heading_);

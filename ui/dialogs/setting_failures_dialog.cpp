@@ -56,7 +56,8 @@ SettingFailuresDialog::SettingFailuresDialog(QString macText, QStringList reason
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
 
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(FixedText(QStringLiteral("以下の設定を正しく行うことができませんでした。"), "", *this));
+  layout->addWidget(
+      FixedText(QStringLiteral("以下の設定を正しく行うことができませんでした。"), "", *this));
   layout->addLayout(mac);
   layout->addWidget(list, 1);
   layout->addLayout(where);

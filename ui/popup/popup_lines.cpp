@@ -112,7 +112,8 @@ PopupText PortText(const SwitchRecord& record, int port, Rows& rows) {
   const auto p = static_cast<std::size_t>(port);
   const PortSettings& settings = record.ports[p];
   const PortStatus& status = record.portStatus[p];
-  const auto counters = static_cast<std::size_t>(std::clamp<std::int32_t>(record.counterCount, 0, kMaxCounters));
+  const auto counters =
+      static_cast<std::size_t>(std::clamp<std::int32_t>(record.counterCount, 0, kMaxCounters));
 
   rows.Add(QStringLiteral("Port %1").arg(port + 1));
   rows.Add(QStringLiteral("リンク状態:") + ToQt(LinkSpeedText(status.linkSpeed)));

@@ -124,10 +124,12 @@ void PopupRefresher::Refresh() {
       shown_ = now;
       changed = true;
     }
-    ticksDone_ = given;
     released_.notify_all();
   }
   if (changed && changed_) changed_();
+  std::lock_guard<std::mutex> lock(lock_);
+  ticksDone_ = given;
+  released_.notify_all();
 }
 
 void PopupRefresher::Fetch(ManagedSwitch& sw, int port, std::uint64_t serial) {
@@ -159,7 +161,8 @@ PopupRefresher::Shown PopupRefresher::Read(ManagedSwitch& sw, const Target& targ
   if (target.kind == kKindSwitch) {
     shown.fanState = record.fanState;
     if (HasPoe(record.modelCode)) {
-      for (std::size_t f = 0; f < shown.fanSpeeds.size(); ++f) shown.fanSpeeds[f] = record.fanSpeeds[f];
+      for (std::size_t f = 0; f < shown.fanSpeeds.size(); ++f)
+        shown.fanSpeeds[f] = record.fanSpeeds[f];
       shown.temperature = record.poeTemperature;
     }
   } else if (target.kind == kKindPort && target.port >= 0 && target.port < kMaxPorts) {

@@ -92,7 +92,7 @@ class PopupRefresher {
   Target target_;
   std::uint64_t serial_ = 0;  // counts target changes
   Shown shown_;
-  int ticks_ = 0;             // ticks since the last fetch
+  int ticks_ = 0;  // ticks since the last fetch
   ManagedSwitch* inUse_ = nullptr;
   bool stopping_ = false;
   std::uint64_t ticksGiven_ = 0;

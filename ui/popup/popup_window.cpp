@@ -18,10 +18,9 @@ constexpr int kOffset = 10;  // from the anchor's right edge and its top
 }  // namespace
 
 PopupWindow::PopupWindow(QWidget* parent)
-    : QWidget(parent),
-      font_(DialogFont()),
-      boldFont_(DialogFont()),
-      refresher_([this] { QMetaObject::invokeMethod(this, &PopupWindow::Rebuild, Qt::QueuedConnection); }) {
+    : QWidget(parent), font_(DialogFont()), boldFont_(DialogFont()), refresher_([this] {
+        QMetaObject::invokeMethod(this, &PopupWindow::Rebuild, Qt::QueuedConnection);
+      }) {
   setObjectName("150");
   boldFont_.setBold(true);
   setFont(font_);
@@ -122,7 +121,8 @@ void PopupWindow::paintEvent(QPaintEvent*) {
   for (const PopupLine& line : lines_) {
     painter.setFont(line.bold ? boldFont_ : font_);
     painter.setPen(line.colour);
-    painter.drawText(line.position.x(), line.position.y() + painter.fontMetrics().ascent(), line.text);
+    painter.drawText(line.position.x(), line.position.y() + painter.fontMetrics().ascent(),
+                     line.text);
   }
 }
 
