@@ -172,6 +172,11 @@ struct SwitchRecord {
   std::string DefaultSystemName() const;
 };
 
+// Economy mode is on and in force: energy saving on, and the LEDs in economy.
+inline bool EconomyModeInForce(const SwitchRecord& record) {
+  return record.energySaving.load() != 0 && record.ledBrightness.load() == 1;
+}
+
 // Computes the fingerprint into the current fingerprint, and also into the
 // saved one when `baseline` is set.
 void ComputeFingerprint(SwitchRecord& record, bool baseline = false);

@@ -47,6 +47,17 @@ run_suite() {
 
 run_suite "normal build" build-test -DCMAKE_BUILD_TYPE=Debug
 
+# The window's pictures on the demonstration network (the normal build's
+# programs): every picture must be there and not blank.
+echo "=== window pictures"
+if BUILD_DIR="$PWD/build-test" scripts/screenshots.sh build-test/screenshots; then
+  passed+=("window pictures")
+  tests_passed=$((tests_passed + 1))
+else
+  failed+=("window pictures")
+  tests_failed=$((tests_failed + 1))
+fi
+
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:strict_string_checks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 run_suite "sanitizer build" build-asan -DCMAKE_BUILD_TYPE=Debug -DNTR_SANITIZE=ON \
@@ -55,7 +66,7 @@ run_suite "sanitizer build" build-asan -DCMAKE_BUILD_TYPE=Debug -DNTR_SANITIZE=O
 # ThreadSanitizer over the tests whose code runs on several threads.
 echo "=== thread sanitizer build"
 TSAN_TARGETS=(ntr_base_tests ntr_codec_tests ntr_catalogue_tests ntr_link_tests ntr_transaction_tests
-  ntr_device_tests ntr_discovery_tests ntr_config_tests ntr_app_tests)
+  ntr_device_tests ntr_discovery_tests ntr_config_tests ntr_app_tests ntr_ui_popup_worker_tests)
 if cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++-14 \
      -DCMAKE_CXX_FLAGS="-fsanitize=thread -g -O1" -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread \
      -DNTR_BUILD_BENCH=OFF &&

@@ -86,8 +86,7 @@ PopupText SwitchText(const SwitchRecord& record, Rows& rows) {
   AddIdentity(rows, record);
   const std::int32_t model = record.modelCode;
   if (model < kModel8G || model > kModel8PoE) return rows.Finish(0);
-  // Economy mode is in force when both its flags are set.
-  const bool economy = record.energySaving != 0 && record.ledBrightness != 0;
+  const bool economy = EconomyModeInForce(record);
   rows.Add({Piece{QStringLiteral("省電力機能:")},
             economy ? Piece{QStringLiteral("エコノミーモード"), kEconomyGreen, true}
                     : Piece{QStringLiteral("ノーマルモード")}});

@@ -44,7 +44,12 @@ void PopupWindow::Show(int kind, ManagedSwitch* sw, int port, QRect anchor) {
   switch_ = sw;
   port_ = port;
   anchor_ = anchor;
-  if (!sameTarget) refresher_.Show(kind, sw, port);
+  if (!sameTarget) {
+    refresher_.Show(kind, sw, port);
+    // The first refresh at once: a port's counters should not wait for the
+    // first period (a minute on the models without PoE).
+    refresher_.Tick();
+  }
   raise();
   show();
   Rebuild();

@@ -65,7 +65,7 @@ SwitchPictureState PictureStateOf(const SwitchRecord& record, bool detailed, boo
   state.model = record.modelCode.load();
   state.detailed = detailed;
   state.powerDisplay = powerDisplay;
-  state.economy = record.energySaving.load() != 0 && record.ledBrightness.load() == 1;
+  state.economy = EconomyModeInForce(record);
   state.alarm = AnyLoop(record, state.model) || FanAlarm(record, state.model, statusRead);
   for (std::size_t port = 0; port < state.linkSpeed.size(); ++port) {
     const PortStatus& status = record.portStatus[port];
