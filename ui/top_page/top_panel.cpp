@@ -22,7 +22,7 @@ const char kExplanation[] =
     "機器の筐体部分またはポート部分をダブルクリックすると、機器または各ポートの設定を変更できます。";
 constexpr int kBoldCharacters = 8;
 constexpr int kRuleY = 197;
-constexpr QPoint kComputerAt{24, 24};
+constexpr QPoint kComputerAt{24, 44};
 
 }  // namespace
 
