@@ -13,20 +13,13 @@
 // namespace, so that their cost is not counted.
 //
 //   ntr_idle_bench [seconds]    (default 10; run as root)
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <stdlib.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -36,14 +29,14 @@
 #include "app/application.h"
 #include "app/scripted_operator.h"
 #include "base/event_loop.h"
+#include "bench/sim_process.h"
 #include "catalogue/switch_model.h"
 #include "tests/support/private_network.h"
-
-extern char** environ;
 
 namespace {
 
 using namespace ntr;
+using namespace ntr::bench;
 using Clock = std::chrono::steady_clock;
 
 int Fail(const std::string& what) {
@@ -58,89 +51,6 @@ std::string EightSwitches() {
              (i % 3 == 0 ? "NTR7100-24G" : i % 3 == 1 ? "NTR7100-8G" : "NTR7100-8PoE") + "\n";
   }
   return eight;
-}
-
-// A child process; its standard output read through a pipe.
-struct Process {
-  pid_t pid = -1;
-  int out = -1;
-
-  bool Start(const std::vector<std::string>& argv, const std::vector<std::string>& environment) {
-    int fds[2];
-    if (::pipe2(fds, O_CLOEXEC) != 0) return false;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-    std::vector<char*> args, env;
-    for (const auto& word : argv) args.push_back(const_cast<char*>(word.c_str()));
-    args.push_back(nullptr);
-    for (const auto& entry : environment) env.push_back(const_cast<char*>(entry.c_str()));
-    env.push_back(nullptr);
-    const int spawned = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), env.data());
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(fds[1]);
-    out = fds[0];
-    if (spawned != 0) pid = -1;
-    return spawned == 0;
-  }
-  // Reads standard output until `word` appears, the output ends or the time is up.
-  bool WaitFor(const std::string& word, std::chrono::seconds limit) {
-    std::string text;
-    const auto deadline = Clock::now() + limit;
-    while (Clock::now() < deadline && text.find(word) == std::string::npos) {
-      pollfd in{out, POLLIN, 0};
-      if (::poll(&in, 1, 200) <= 0) continue;
-      char buffer[256];
-      const ssize_t n = ::read(out, buffer, sizeof buffer);
-      if (n <= 0) break;
-      text.append(buffer, static_cast<std::size_t>(n));
-    }
-    return text.find(word) != std::string::npos;
-  }
-  // Drains the output and reaps the process; its resource use.
-  bool Reap(int& status, rusage& usage) {
-    char buffer[4096];
-    while (::read(out, buffer, sizeof buffer) > 0) {
-    }
-    ::close(out);
-    out = -1;
-    const bool reaped = ::wait4(pid, &status, 0, &usage) == pid;
-    pid = -1;
-    return reaped;
-  }
-  ~Process() {
-    if (pid > 0) {
-      ::kill(pid, SIGTERM);
-      int status = 0;
-      rusage usage{};
-      Reap(status, usage);
-    }
-    if (out >= 0) ::close(out);
-  }
-};
-
-std::vector<std::string> EnvironmentWith(const std::filesystem::path& home) {
-  std::vector<std::string> environment;
-  for (char** entry = environ; *entry != nullptr; ++entry) {
-    const std::string_view text(*entry);
-    if (!text.starts_with("XDG_DATA_HOME=") && !text.starts_with("XDG_RUNTIME_DIR=")) {
-      environment.emplace_back(text);
-    }
-  }
-  environment.push_back("XDG_DATA_HOME=" + (home / "data").string());
-  environment.push_back("XDG_RUNTIME_DIR=" + (home / "run").string());
-  return environment;
-}
-
-std::filesystem::path TemporaryHome() {
-  char pattern[] = "/tmp/ntr-idle-XXXXXX";
-  if (::mkdtemp(pattern) == nullptr) return {};
-  const std::filesystem::path home = pattern;
-  std::filesystem::create_directories(home / "data");
-  std::filesystem::create_directories(home / "run");
-  ::chmod((home / "run").c_str(), 0700);
-  return home;
 }
 
 // The window's part for notices: hands them to the application on the main loop.
@@ -184,30 +94,21 @@ int main(int argc, char** argv) {
   testing::PrivateNetwork::Veth veth;
   if (switchNs.empty() || !net.AddVeth(toolNs, switchNs, veth)) return Fail(net.error());
 
-  const std::filesystem::path work = TemporaryHome();
+  const std::filesystem::path work = TemporaryHome("ntr-idle");
   if (work.empty()) return Fail("no temporary folder");
-  struct Cleanup {
-    std::filesystem::path path;
-    ~Cleanup() {
-      std::error_code ignored;
-      std::filesystem::remove_all(path, ignored);
-    }
-  } cleanup{work};
+  RemovedAtExit cleanup{work};
   std::ofstream(work / "network.txt") << EightSwitches();
 
   Process sim;
-  if (!sim.Start({"ip", "netns", "exec", switchNs, SIM_PATH, "--interface", veth.nameB, "--network",
-                  (work / "network.txt").string()},
-                 EnvironmentWith(work)) ||
-      !sim.WaitFor("ready", std::chrono::seconds(15))) {
+  if (!StartSwitchSim(sim, SIM_PATH, switchNs, veth.nameB, work / "network.txt", work)) {
     return Fail("the simulator did not start");
   }
 
 #ifdef NTRCTL_PATH
   {
     // ntrctl taking the eight switches under management, from a fresh registry.
-    const std::filesystem::path home = TemporaryHome();
-    Cleanup homeCleanup{home};
+    const std::filesystem::path home = TemporaryHome("ntr-idle");
+    RemovedAtExit homeCleanup{home};
     Process ntrctl;
     const auto start = Clock::now();
     if (!ntrctl.Start({"ip", "netns", "exec", toolNs, NTRCTL_PATH, "--adapter", veth.nameA, "--new",

@@ -14,13 +14,15 @@
 # set-up (no immediate mode) and discovery-to-managed of eight switches
 # (bench/ntr_stack_bench); the peak resident memory of `ntrctl discover`
 # managing eight switches and the CPU share of the core idle with eight
-# managed switches (bench/ntr_idle_bench).
+# managed switches (bench/ntr_idle_bench); the window (offscreen) with eight
+# switches: start to drawn, the repaint of the whole top page and its CPU
+# share when idle (bench/ntr_window_bench; figures and targets, no ratios).
 #
 # Environment: BUILD_DIR (default build-bench), BUILD_TYPE (default Release),
 # LINK_EXCHANGES (default 5000), EXCHANGES (stack bench, default 3000),
-# IDLE_SECONDS (default 10), JOBS. Needs root: every measurement builds its
-# own private network (namespaces and veth pairs, removed afterwards);
-# nothing is sent on the machine's own interfaces.
+# IDLE_SECONDS (idle and window benchmarks, default 10), JOBS. Needs root:
+# every measurement builds its own private network (namespaces and veth
+# pairs, removed afterwards); nothing is sent on the machine's own interfaces.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -40,7 +42,8 @@ JOBS=${JOBS:-$(nproc)}
 echo "=== building ($BUILD_TYPE) in $BUILD_DIR" >&2
 cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE="$BUILD_TYPE" -DNTR_BUILD_TESTS=OFF \
   -DNTR_BUILD_BENCH=ON >&2
-cmake --build "$BUILD_DIR" -j "$JOBS" --target ntr_link_bench ntr_stack_bench ntr_idle_bench >&2
+cmake --build "$BUILD_DIR" -j "$JOBS" --target ntr_link_bench ntr_stack_bench ntr_idle_bench \
+  ntr_window_bench >&2
 
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
@@ -61,6 +64,7 @@ run link "$BUILD_DIR/bench/ntr_link_bench" "$LINK_EXCHANGES"
 run stack "$BUILD_DIR/bench/ntr_stack_bench" "$EXCHANGES"
 run stack1 "$BUILD_DIR/bench/ntr_stack_bench" "$EXCHANGES" one-cpu
 run idle "$BUILD_DIR/bench/ntr_idle_bench" "$IDLE_SECONDS"
+run window "$BUILD_DIR/bench/ntr_window_bench" "$IDLE_SECONDS"
 
 # --- the figures --------------------------------------------------------------
 # ntr_link_bench: "scenario count | endpoint median p99 | floor median p99 | ratios"
@@ -90,9 +94,19 @@ done
 rss=$(awk '/^ntrctl discover/ { for (i = 1; i < NF; ++i) if ($i == "RSS") print $(i + 1) }' "$out/idle")
 rss_exit=$(awk '/^ntrctl discover/ { print $NF }' "$out/idle")
 idle_cpu=$(sed -n 's/.*= \([0-9.]*\) % of one core.*/\1/p' "$out/idle")
+# ntr_window_bench: "window start to drawn ...", "window page repaint ...", "window idle ..."
+window_value() {  # line start, sed expression for the rest of the line
+  sed -n "s/^$1.*$2.*/\\1/p" "$out/window"
+}
+window_start=$(window_value 'window start to drawn' 'switches *\([0-9.]*\) s')
+window_median=$(window_value 'window page repaint' 'median \([0-9.]*\) ms')
+window_p90=$(window_value 'window page repaint' 'p90 \([0-9.]*\) ms')
+window_cpu=$(window_value 'window idle' '= \([0-9.]*\) % of one core')
+window_paints=$(window_value 'window idle' 'core; \([0-9]*\) paints')
 
 for v in link_bb link_bb_floor link_1 link_1_floor stack_floor stack_exec stack_bulk stack_legacy_ms \
-         stack_discovery stack1_floor stack1_exec stack1_bulk stack1_legacy_ms stack1_discovery rss idle_cpu; do
+         stack_discovery stack1_floor stack1_exec stack1_bulk stack1_legacy_ms stack1_discovery rss idle_cpu \
+         window_start window_median window_p90 window_cpu window_paints; do
   if [[ -z ${!v} ]]; then
     echo "bench.sh: could not read the figure '$v' from the benchmarks' output" >&2
     exit 1
@@ -102,6 +116,7 @@ done
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { r = a / b; printf (r < 100 ? "%.2fx" : "%.0fx"), r }'; }
 floors() { awk -v s="$1" -v f="$2" -v n="$3" 'BEGIN { printf "%.2fx", s / (f * 1e-6 * n) }'; }
 within() { awk -v r="${1%x}" -v t="$2" 'BEGIN { print (r <= t ? "met" : "NOT met") }'; }
+under() { awk -v v="$1" -v t="$2" 'BEGIN { print (v < t ? "met" : "NOT met") }'; }
 
 cpu_model=$(awk -F': ' '/^model name/ { print $2; exit }' /proc/cpuinfo)
 row() { printf '%-46s | %-13s %-10s | %-13s %-10s | %s\n' "$@"; }
@@ -135,7 +150,13 @@ row "legacy capture (no immediate mode), per get" "${stack_legacy_ms} ms" \
   "bulk read extrapolated ${stack_legacy_bulk} s"
 row "peak RSS of ntrctl managing 8 switches" "${rss} MiB" "-" "" "" "ntrctl discover, exit ${rss_exit}"
 row "CPU of the idle core, 8 switches, ${IDLE_SECONDS} s" "${idle_cpu} %" "-" "" "" \
-  "under 1 % of one core: $(awk -v c="$idle_cpu" 'BEGIN { print (c < 1 ? "met" : "NOT met") }')"
+  "under 1 % of one core: $(under "$idle_cpu" 1)"
+row "window: start to drawn, 8 switches" "${window_start} s" "-" "" "" \
+  "managed, ready, polled, detailed, painted"
+row "window: repaint of the whole top page, median" "${window_median} ms" "-" "" "" \
+  "p90 ${window_p90} ms; under 5 ms: $(under "$window_median" 5)"
+row "window idle, 8 switches detailed, ${IDLE_SECONDS} s" "${window_cpu} %" "-" "" "" \
+  "under 1 % of one core: $(under "$window_cpu" 1); ${window_paints} paints"
 if [[ -n ${stack_exec_failed:-} && $stack_exec_failed != 0 ]] || [[ -n ${stack1_exec_failed:-} && $stack1_exec_failed != 0 ]]; then
   echo "note: some execute-function requests failed (${stack_exec_failed} / ${stack1_exec_failed})"
 fi
