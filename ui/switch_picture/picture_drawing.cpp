@@ -1,12 +1,14 @@
 #include "ui/switch_picture/picture_drawing.h"
 
+#include <QPaintDevice>
+#include <QPixmapCache>
 #include <QtMath>
 
 #include "ui/switch_picture/artwork_kit.h"
 
 namespace ntr::ui {
 
-void DrawPicture(QPainter& painter, QPoint topLeft, PictureId id) {
+void RenderPicture(QPainter& painter, QPoint topLeft, PictureId id) {
   const QSize size = PictureSize(id);
   if (size.isEmpty()) return;
   painter.save();
@@ -48,8 +50,23 @@ QPixmap PicturePixmap(PictureId id, qreal devicePixelRatio) {
   pixmap.setDevicePixelRatio(ratio);
   pixmap.fill(Qt::transparent);
   QPainter painter(&pixmap);
-  DrawPicture(painter, QPoint(0, 0), id);
+  RenderPicture(painter, QPoint(0, 0), id);
   return pixmap;
+}
+
+// The pictures never change: each is rendered once per device pixel ratio
+// and kept in Qt's pixmap cache (a detailed 24-port chassis costs about a
+// millisecond of curve flattening when rendered).
+void DrawPicture(QPainter& painter, QPoint topLeft, PictureId id) {
+  const qreal ratio = painter.device() != nullptr ? painter.device()->devicePixelRatioF() : 1.0;
+  const QString key = QStringLiteral("ntr-picture-%1-%2").arg(static_cast<int>(id)).arg(ratio);
+  QPixmap pixmap;
+  if (!QPixmapCache::find(key, &pixmap)) {
+    pixmap = PicturePixmap(id, ratio);
+    if (pixmap.isNull()) return;
+    QPixmapCache::insert(key, pixmap);
+  }
+  painter.drawPixmap(topLeft, pixmap);
 }
 
 }  // namespace ntr::ui
