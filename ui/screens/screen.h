@@ -68,6 +68,8 @@ class Screen : public QWidget {
   virtual void ApplyFailed(const QString& errorText);
 
   QPushButton* AddButton(int id, const QString& text, QRect place);
+  // The control that gets the focus when the screen first shows.
+  void SetInitialFocus(QWidget* control) { lastFocus_ = control; }
   ScreenNavigator& navigator() { return navigator_; }
   SwitchRecord& working() { return *working_; }
 

@@ -32,7 +32,7 @@ SwitchNameScreen::SwitchNameScreen(ScreenNavigator& screens, ManagedSwitch* sw)
   connect(cancel, &QPushButton::clicked, this, [this] { Cancel(); });
   setTabOrder(edit_, set);
   setTabOrder(set, cancel);
-  edit_->setFocus();
+  SetInitialFocus(edit_);
 }
 
 QString SwitchNameScreen::title() const { return QString::fromUtf8(kSwitchNameTitle); }

@@ -64,6 +64,7 @@ class ScreensTest : public QObject {
     QVERIFY(name != nullptr);
     QCOMPARE(name->edit()->text(), QString::fromStdString(s.sw->record().systemName.get()));
     QCOMPARE(name->edit()->maxLength(), 32);
+    QCOMPARE(name->window()->focusWidget(), name->edit());
 
     // Success: the request reaches the switch, the result screen leads back to the main screen.
     s.sim.peer().ClearLog();
