@@ -65,6 +65,11 @@ void PageView::SetFrameEdges(QPoint edges) {
   Relayout();
 }
 
+void PageView::SetFrameContentEdges(QPoint edges) {
+  minimumContent_ = QSize(edges.x(), edges.y());
+  Relayout();
+}
+
 void PageView::resizeEvent(QResizeEvent* event) {
   QScrollArea::resizeEvent(event);
   Relayout();

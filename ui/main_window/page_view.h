@@ -34,6 +34,8 @@ class PageView : public QScrollArea {
   // The setting frame's right and bottom edge in view coordinates (0, 0 when
   // it closes): the page grows so that the frame stays reachable.
   void SetFrameEdges(QPoint edges);
+  // The same edge in page coordinates (the frame is a child of the page).
+  void SetFrameContentEdges(QPoint edges);
   QSize minimumContent() const { return minimumContent_; }
 
   // The modal read of a switch's settings: its start disables the page and

@@ -10,6 +10,7 @@
 #include "ui/main_window/main_window.h"
 #include "ui/main_window/page_view.h"
 #include "ui/popup/popup_window.h"
+#include "ui/screens/screen_navigator.h"
 #include "ui/style/text.h"
 
 namespace ntr::ui {
@@ -36,6 +37,7 @@ WindowApp::WindowApp(std::unique_ptr<AppLink> link) {
 WindowApp::~WindowApp() {
   Shutdown();
   window_.reset();
+  screens_.reset();
   if (started_) app_->ExitInstance();
   bridge_.Close();
   service_.reset();
@@ -69,7 +71,13 @@ bool WindowApp::Start() {
     view->page()->RestoreFocus();
   });
   connect(page, &TopPanel::closeRequested, window_.get(), &QWidget::close);
+  screens_ = std::make_unique<ScreenNavigator>(
+      *app_, page, [this] { return uiEnabled_; },
+      [view](QPoint edges) { view->SetFrameContentEdges(edges); });
   connect(page, &TopPanel::screenRequested, this, &WindowApp::screenRequested);
+  connect(this, &WindowApp::screenRequested, this, [this](SwitchRef ref, int port) {
+    if (port < 0) screens_->Open(target::kSwitchMain, ref);  // the port screen comes later
+  });
   connect(page, &TopPanel::administrationRequested, this, &WindowApp::administrationRequested);
   window_->SetCloseGuard([this] { return uiEnabled_; });
   window_->SetShutdown([this] { Shutdown(); });
@@ -156,9 +164,11 @@ void WindowApp::HandleNotice(const Notice& notice) {
     case Notification::kFirmwareUpdated:
     case Notification::kLostCheck:
     case Notification::kLinkStatus:
-    case Notification::kApplyResult:
     case Notification::kFirmwareFinished:
       return;  // the application's, or a screen's
+    case Notification::kApplyResult:
+      screens_->ApplyResult(notice);
+      return;
   }
 }
 
@@ -186,6 +196,7 @@ void WindowApp::SwitchRemoving(ManagedSwitch& sw) {
   sw.SetRedraw(nullptr);
   if (!window_) return;
   popup_->Forget(sw);
+  screens_->SwitchRemoving(sw.ref());
   view()->page()->RemoveSwitch(sw.ref());
 }
 

@@ -18,6 +18,7 @@ namespace ntr::ui {
 class MainWindow;
 class PageView;
 class PopupWindow;
+class ScreenNavigator;
 
 // After a resume the capture could not be restarted ten times.
 inline constexpr char kCaptureRestartFailedText[] =
@@ -49,11 +50,13 @@ class WindowApp : public QObject {
   MainWindow* window() const { return window_.get(); }
   PageView* view() const;
   PopupWindow* popup() const { return popup_; }
+  // The setting screens and their frame (null before Start).
+  ScreenNavigator* screens() const { return screens_.get(); }
   // Cleared while a modal read runs: the window refuses to close, screens to open.
   bool uiEnabled() const { return uiEnabled_; }
 
  signals:
-  // A double click asked for a screen (the screens come with the setting frame).
+  // A double click asked for a screen (port -1: the switch's main screen).
   void screenRequested(ntr::SwitchRef ref, int port);
   void administrationRequested();
 
@@ -75,6 +78,7 @@ class WindowApp : public QObject {
   std::unique_ptr<Application> app_;
   std::unique_ptr<SwitchService> service_;
   std::unique_ptr<MainWindow> window_;  // goes before the core it shows
+  std::unique_ptr<ScreenNavigator> screens_;  // its frame and screens belong to the window
   PopupWindow* popup_ = nullptr;
   bool uiEnabled_ = true;
   bool started_ = false;

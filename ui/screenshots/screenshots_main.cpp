@@ -28,6 +28,8 @@
 #include "ui/main_window/main_window.h"
 #include "ui/main_window/page_view.h"
 #include "ui/main_window/window_app.h"
+#include "ui/screens/screen_navigator.h"
+#include "ui/screens/switch_name_screen.h"
 #include "ui/style/fonts.h"
 
 namespace {
@@ -105,6 +107,34 @@ void Hover(QWidget* widget, QPoint at) {
 void Unhover(WindowApp& window) {
   for (SwitchPanel* panel : window.view()->page()->Panels()) panel->HoverAt(QPoint(-1, -1));
   window.view()->page()->HoverAt(QPoint(-1, -1));
+}
+
+// The name screen, then the result of a successful apply and the message of
+// a refused one (the simulator refuses the next name).
+void SaveScreens(WindowApp& window, ManagedSwitch* sw) {
+  ScreenNavigator* screens = window.screens();
+  if (!screens->Open(target::kSwitchName, sw->ref())) return Fail("the name screen did not open");
+  Settle();
+  Save(window.window(), "screen-switch-name");
+  auto* name = qobject_cast<SwitchNameScreen*>(screens->current());
+  const auto applyName = [&](const char* text) {
+    name = qobject_cast<SwitchNameScreen*>(screens->current());
+    if (name == nullptr) return false;
+    name->edit()->setText(text);
+    name->findChild<QPushButton*>("8001")->click();
+    return WaitFor([&] { return screens->current() != nullptr && screens->current()->job() == 0 &&
+                                qobject_cast<SwitchNameScreen*>(screens->current()) == nullptr; },
+                   10000);
+  };
+  if (!applyName("core-room-2")) return Fail("no result screen");
+  Settle();
+  Save(window.window(), "screen-result");
+  screens->Open(target::kSwitchName, sw->ref());
+  Ctl(QStringLiteral("fault core refuse system-name 2 1"));
+  if (!applyName("core-room-3")) return Fail("no message screen");
+  Settle();
+  Save(window.window(), "screen-message");
+  screens->CloseFrame();
 }
 
 void SaveDialogs() {
@@ -247,6 +277,7 @@ int main(int argc, char** argv) {
       Save(main, "popup-unknown-model");
       Unhover(window);
     }
+    if (core != nullptr) SaveScreens(window, core);
     SaveDialogs();
   }
   for (const QString& path : written) {

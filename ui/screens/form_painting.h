@@ -1,0 +1,28 @@
+// How every screen draws its form: white background, the title with its
+// rule, grids of header and data cells, labels in the screens' font.
+#pragma once
+
+#include <QPainter>
+#include <QString>
+#include <vector>
+
+namespace ntr::ui {
+
+inline constexpr QPoint kTitlePosition{25, 10};
+inline constexpr int kHeaderRowHeight = 25;
+inline constexpr int kDataRowHeight = 22;
+
+// Title at (25, 10), 16 pt bold, with a 1 px rule 24 px below its top from
+// its x to the width minus that x.
+void PaintTitle(QPainter& painter, const QString& title, int width);
+
+// A grid at `origin`: a header row and `rows` data rows over `columns`
+// (widths), 1 px apart. Header cells in the frame's colour (the first one in
+// the row colour in label-column style), data rows alternating.
+void PaintGrid(QPainter& painter, QPoint origin, const std::vector<int>& columns, int rows,
+               bool labelColumn);
+
+// Text with its top left at `at`, 10 pt.
+void PaintLabel(QPainter& painter, QPoint at, const QString& text, bool bold);
+
+}  // namespace ntr::ui

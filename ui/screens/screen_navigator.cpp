@@ -1,0 +1,158 @@
+#include "ui/screens/screen_navigator.h"
+
+#include "device/managed_switch.h"
+#include "discovery/discovery.h"
+#include "ui/screens/result_screens.h"
+#include "ui/screens/switch_main_screen.h"
+#include "ui/screens/switch_name_screen.h"
+#include "ui/top_page/top_panel.h"
+
+namespace ntr::ui {
+
+namespace {
+
+// Control ids of screens run from 10001 to 20000, then wrap.
+constexpr int kLastScreenId = 20000;
+constexpr int kFirstScreenId = 10000;
+
+}  // namespace
+
+ScreenNavigator::ScreenNavigator(Application& app, TopPanel* page, std::function<bool()> uiEnabled,
+                                 std::function<void(QPoint)> frameEdges)
+    : app_(app), page_(page), uiEnabled_(std::move(uiEnabled)) {
+  frame_ = new SettingFrame(page, std::move(frameEdges));
+  frame_->SetCloseHandler([this] { CloseFrame(); });
+}
+
+ManagedSwitch* ScreenNavigator::Find(const SwitchRef& sw) const {
+  return app_.discovery().Find(sw);
+}
+
+Screen* ScreenNavigator::current() const {
+  return screens_.empty() ? nullptr : screens_.front().data();
+}
+
+// Nothing opens while a modal read runs or a screen's apply job runs.
+bool ScreenNavigator::Allowed() const {
+  if (uiEnabled_ && !uiEnabled_()) return false;
+  for (const QPointer<Screen>& screen : screens_) {
+    if (screen != nullptr && screen->job() != 0) return false;
+  }
+  return true;
+}
+
+// The table of back targets. Targets whose screens do not exist yet open nothing.
+Screen* ScreenNavigator::Create(int target, ManagedSwitch* sw, int port) {
+  switch (target) {
+    case target::kSwitchMain:
+      return new SwitchMainScreen(*this, sw);
+    case target::kSwitchName:
+      return new SwitchNameScreen(*this, sw);
+    case target::kAdministration:
+    case target::kAdminControl:
+    case target::kSaveConfiguration:
+    case target::kLoadConfiguration:
+    case target::kFirmwareUpdate:
+    case target::kPowerSaving:
+    case target::kLoopDetection:
+    case target::kMirroring:
+    case target::kVlanIds:
+    case target::kPort:
+    case target::kPortBasic:
+    case target::kPortQos:
+    case target::kTaggedVlan:
+    case target::kMultipleVlan:
+    case target::kFrameCounter:
+    default:
+      (void)port;
+      return nullptr;
+  }
+}
+
+bool ScreenNavigator::Open(int target, const SwitchRef& ref, int port) {
+  if (!Allowed()) return false;
+  ManagedSwitch* sw = Find(ref);
+  if (sw == nullptr) {
+    CloseFrame();
+    return false;
+  }
+  Screen* screen = Create(target, sw, port);
+  if (screen == nullptr) {
+    CloseFrame();
+    return false;
+  }
+  Show(screen);
+  return true;
+}
+
+void ScreenNavigator::ShowResult(const QString& title, const QStringList& lines, int target,
+                                 const SwitchRef& sw, int port) {
+  Show(new ResultScreen(*this, Find(sw), port, title, lines, target));
+}
+
+void ScreenNavigator::ShowMessage(const QString& title, const QStringList& lines, int target,
+                                  const SwitchRef& sw, int port) {
+  Show(new MessageScreen(*this, Find(sw), port, title, lines, target));
+}
+
+void ScreenNavigator::Show(Screen* screen) {
+  // At most one screen stays alive besides the new one; the one shown so far
+  // is replaced, so every older screen goes.
+  while (!screens_.empty()) {
+    Screen* old = screens_.back();
+    screens_.pop_back();
+    if (old != nullptr && old != screen) CloseScreen(old);
+  }
+  screens_.push_front(screen);
+  nextId_ = nextId_ >= kLastScreenId ? kFirstScreenId + 1 : nextId_ + 1;
+  screen->setObjectName(QString::number(nextId_));
+  if (screen->hub() && page_ != nullptr) page_->SetFileButtonsEnabled(false);
+  frame_->Host(screen);
+  screen->RestoreFocus();
+}
+
+void ScreenNavigator::CloseScreen(Screen* screen) {
+  screen->Stop();
+  screen->hide();
+  if (frame_->hosted() == screen) frame_->Empty();
+  screen->deleteLater();
+  screens_.remove(screen);
+  if (screens_.empty() && page_ != nullptr) page_->SetFileButtonsEnabled(true);
+}
+
+void ScreenNavigator::CloseFrame() {
+  while (!screens_.empty()) {
+    Screen* screen = screens_.front();
+    if (screen == nullptr) {
+      screens_.pop_front();
+      continue;
+    }
+    CloseScreen(screen);
+  }
+  if (page_ != nullptr) page_->SetFileButtonsEnabled(true);
+  if (frame_->isVisible()) frame_->Empty();
+  if (page_ != nullptr) page_->RestoreFocus();
+}
+
+void ScreenNavigator::ApplyResult(const Notice& notice) {
+  for (const QPointer<Screen>& screen : screens_) {
+    if (screen != nullptr && screen->job() != 0 && screen->job() == notice.job &&
+        screen->switchRef() == notice.switchRef) {
+      screen->ApplyResult(notice);
+      return;
+    }
+  }
+}
+
+void ScreenNavigator::SwitchRemoving(const SwitchRef& sw) {
+  for (const QPointer<Screen>& screen : screens_) {
+    if (screen != nullptr && screen->hasSwitch() && screen->switchRef() == sw) {
+      CloseFrame();
+      return;
+    }
+  }
+}
+
+void ScreenNavigator::KeepVisible(const QRect& rect) { frame_->EnsureVisible(rect); }
+
+}  // namespace ntr::ui

@@ -1,0 +1,92 @@
+// The one place that opens and closes screens: the back targets, the list of
+// open screens (at most one besides the newest), the setting frame that
+// hosts the newest, the gate while the window is busy, the page's file
+// buttons while a hub screen is open, and the routing of apply results.
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <functional>
+#include <list>
+
+#include "app/application.h"
+#include "base/notification.h"
+#include "ui/screens/screen.h"
+#include "ui/screens/setting_frame.h"
+
+namespace ntr::ui {
+
+class TopPanel;
+
+// Where a result screen, a cancel or a double click leads.
+namespace target {
+inline constexpr int kCloseFrame = -1;
+inline constexpr int kAdministration = 0;
+inline constexpr int kAdminControl = 1;
+inline constexpr int kSaveConfiguration = 2;
+inline constexpr int kLoadConfiguration = 3;
+inline constexpr int kSwitchMain = 4;
+inline constexpr int kSwitchName = 5;
+inline constexpr int kFirmwareUpdate = 6;
+inline constexpr int kPowerSaving = 7;
+inline constexpr int kLoopDetection = 8;
+inline constexpr int kMirroring = 9;
+inline constexpr int kVlanIds = 10;
+inline constexpr int kPort = 11;
+inline constexpr int kPortBasic = 12;
+inline constexpr int kPortQos = 13;
+inline constexpr int kTaggedVlan = 14;
+inline constexpr int kMultipleVlan = 15;
+inline constexpr int kFrameCounter = 16;
+}  // namespace target
+
+class ScreenNavigator : public QObject {
+  Q_OBJECT
+
+ public:
+  // `uiEnabled` false: every request to open a screen is ignored (a modal
+  // read runs). `frameEdges` tells the view the frame's right and bottom edge
+  // in page coordinates ((0, 0) when it closes).
+  ScreenNavigator(Application& app, TopPanel* page, std::function<bool()> uiEnabled,
+                  std::function<void(QPoint)> frameEdges);
+
+  // Opens the screen of `target` for the switch (and port); false when none
+  // opened. A target without a screen closes the frame.
+  bool Open(int target, const SwitchRef& sw, int port = -1);
+  // The result screens: back to the settings display of `target`.
+  void ShowResult(const QString& title, const QStringList& lines, int target, const SwitchRef& sw,
+                  int port);
+  void ShowMessage(const QString& title, const QStringList& lines, int target, const SwitchRef& sw,
+                   int port);
+  // Closes every screen and the frame.
+  void CloseFrame();
+
+  // kApplyResult: to the open screen whose switch and job it names, else dropped.
+  void ApplyResult(const Notice& notice);
+  // A switch leaves management: the frame closes when it shows that switch.
+  void SwitchRemoving(const SwitchRef& sw);
+
+  // The managed switch, or null when it went.
+  ManagedSwitch* Find(const SwitchRef& sw) const;
+  Screen* current() const;
+  std::size_t openScreens() const { return screens_.size(); }
+  SettingFrame* frame() const { return frame_; }
+  // Scrolls the frame so that `rect` of the current screen shows.
+  void KeepVisible(const QRect& rect);
+
+ private:
+  bool Allowed() const;
+  Screen* Create(int target, ManagedSwitch* sw, int port);
+  void Show(Screen* screen);
+  void CloseScreen(Screen* screen);
+
+  Application& app_;
+  QPointer<TopPanel> page_;
+  std::function<bool()> uiEnabled_;
+  QPointer<SettingFrame> frame_;
+  std::list<QPointer<Screen>> screens_;  // newest first
+  int nextId_ = 10000;
+};
+
+}  // namespace ntr::ui
