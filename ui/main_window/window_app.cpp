@@ -79,7 +79,7 @@ bool WindowApp::Start() {
     if (port < 0) screens_->Open(target::kSwitchMain, ref);  // the port screen comes later
   });
   connect(page, &TopPanel::administrationRequested, this, &WindowApp::administrationRequested);
-  window_->SetCloseGuard([this] { return uiEnabled_; });
+  window_->SetCloseGuard([this] { return uiEnabled_ && !(screens_ && screens_->applying()); });
   window_->SetShutdown([this] { Shutdown(); });
 
   app_->SetSwitchCreatedHook([this](ManagedSwitch& sw) { SwitchCreated(sw); });

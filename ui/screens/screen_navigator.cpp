@@ -155,4 +155,11 @@ void ScreenNavigator::SwitchRemoving(const SwitchRef& sw) {
 
 void ScreenNavigator::KeepVisible(const QRect& rect) { frame_->EnsureVisible(rect); }
 
+bool ScreenNavigator::applying() const {
+  for (const auto& screen : screens_) {
+    if (screen && screen->job() != 0) return true;
+  }
+  return false;
+}
+
 }  // namespace ntr::ui

@@ -70,6 +70,8 @@ class ScreenNavigator : public QObject {
   // The managed switch, or null when it went.
   ManagedSwitch* Find(const SwitchRef& sw) const;
   Screen* current() const;
+  // A screen's apply job runs (the window refuses to close meanwhile).
+  bool applying() const;
   std::size_t openScreens() const { return screens_.size(); }
   SettingFrame* frame() const { return frame_; }
   // Scrolls the frame so that `rect` of the current screen shows.
