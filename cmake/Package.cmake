@@ -30,6 +30,12 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # setcap in the post-install step.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcap2-bin")
+if(TARGET ntr-tool)
+  # The window: Qt's platform plugins (xcb, wayland) are a package of their
+  # own, and its Japanese text needs a CJK font.
+  string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS
+         ", qt6-qpa-plugins, fonts-ipafont-gothic | fonts-noto-cjk")
+endif()
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "tshark | wireshark")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "manage NTR7100 switches over raw Ethernet")
 # CPack puts the summary first and indents these lines itself (an empty line
