@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Builds the tool and runs its main job against simulated switches on a
-# private network: the window when a display is available, otherwise ntrctl
-# and the window's pictures written to files (network namespaces and a veth pair made for the run and
-# removed afterwards; nothing is sent on the machine's own interfaces).
-# Needs root for the namespaces.
+# private network (network namespaces and a veth pair made for the run and
+# removed afterwards; nothing is sent on the machine's own interfaces): the
+# window when a display is available, otherwise ntrctl and the window's
+# pictures written to files. Needs root for the namespaces.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
