@@ -24,6 +24,8 @@ EXPECTED=(top-icons top-detailed top-poe-power top-loop-alarm top-unknown-model
   popup-application popup-switch popup-port popup-poe-port popup-unknown-model
   dialog-progress dialog-adoption-factory dialog-adoption-changed dialog-adoption-new
   dialog-setting-failures dialog-adapter screen-switch-name screen-result screen-message
+  screen-port-24g screen-port-8g screen-port-poe screen-port-basic screen-port-qos
+  screen-frame-counter screen-power-class
   top-icons@2x top-detailed@2x)
 
 # One run per scale, each with a data folder of its own.

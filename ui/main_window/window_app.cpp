@@ -76,7 +76,8 @@ bool WindowApp::Start() {
       [view](QPoint edges) { view->SetFrameContentEdges(edges); });
   connect(page, &TopPanel::screenRequested, this, &WindowApp::screenRequested);
   connect(this, &WindowApp::screenRequested, this, [this](SwitchRef ref, int port) {
-    if (port < 0) screens_->Open(target::kSwitchMain, ref);  // the port screen comes later
+    if (port < 0) screens_->Open(target::kSwitchMain, ref);
+    if (port >= 0) screens_->Open(target::kPort, ref, port);
   });
   connect(page, &TopPanel::administrationRequested, this, &WindowApp::administrationRequested);
   window_->SetCloseGuard([this] { return uiEnabled_ && !(screens_ && screens_->applying()); });

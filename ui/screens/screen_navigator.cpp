@@ -2,6 +2,11 @@
 
 #include "device/managed_switch.h"
 #include "discovery/discovery.h"
+#include "ui/screens/frame_counter_screen.h"
+#include "ui/screens/port_basic_screen.h"
+#include "ui/screens/port_qos_screen.h"
+#include "ui/screens/port_screen.h"
+#include "ui/screens/power_class_screen.h"
 #include "ui/screens/result_screens.h"
 #include "ui/screens/switch_main_screen.h"
 #include "ui/screens/switch_name_screen.h"
@@ -14,6 +19,11 @@ namespace {
 // Control ids of screens run from 10001 to 20000, then wrap.
 constexpr int kLastScreenId = 20000;
 constexpr int kFirstScreenId = 10000;
+
+// A port screen needs a port of the switch.
+bool ValidPort(ManagedSwitch* sw, int port) {
+  return port >= 0 && port < std::min<int>(sw->record().portCount, kMaxPorts);
+}
 
 }  // namespace
 
@@ -48,6 +58,16 @@ Screen* ScreenNavigator::Create(int target, ManagedSwitch* sw, int port) {
       return new SwitchMainScreen(*this, sw);
     case target::kSwitchName:
       return new SwitchNameScreen(*this, sw);
+    case target::kPort:
+      return ValidPort(sw, port) ? new PortScreen(*this, sw, port) : nullptr;
+    case target::kPortBasic:
+      return ValidPort(sw, port) ? new PortBasicScreen(*this, sw, port) : nullptr;
+    case target::kPortQos:
+      return ValidPort(sw, port) ? new PortQosScreen(*this, sw, port) : nullptr;
+    case target::kFrameCounter:
+      return ValidPort(sw, port) ? new FrameCounterScreen(*this, sw, port) : nullptr;
+    case target::kPowerClass:
+      return ValidPort(sw, port) ? new PowerClassScreen(*this, sw, port) : nullptr;
     case target::kAdministration:
     case target::kAdminControl:
     case target::kSaveConfiguration:
@@ -57,14 +77,9 @@ Screen* ScreenNavigator::Create(int target, ManagedSwitch* sw, int port) {
     case target::kLoopDetection:
     case target::kMirroring:
     case target::kVlanIds:
-    case target::kPort:
-    case target::kPortBasic:
-    case target::kPortQos:
     case target::kTaggedVlan:
     case target::kMultipleVlan:
-    case target::kFrameCounter:
     default:
-      (void)port;
       return nullptr;
   }
 }

@@ -39,6 +39,7 @@ inline constexpr int kPortQos = 13;
 inline constexpr int kTaggedVlan = 14;
 inline constexpr int kMultipleVlan = 15;
 inline constexpr int kFrameCounter = 16;
+inline constexpr int kPowerClass = 17;  // no result leads here; the port screen opens it
 }  // namespace target
 
 class ScreenNavigator : public QObject {

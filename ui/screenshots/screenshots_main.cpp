@@ -137,6 +137,32 @@ void SaveScreens(WindowApp& window, ManagedSwitch* sw) {
   screens->CloseFrame();
 }
 
+// The port screen of each model (the whole screen, taller than the frame),
+// then each edit screen of a port in the frame.
+void SavePortScreens(WindowApp& window, ManagedSwitch* core, ManagedSwitch* edge, ManagedSwitch* power) {
+  ScreenNavigator* screens = window.screens();
+  const auto shoot = [&](ManagedSwitch* sw, int port, const char* name) {
+    if (sw == nullptr) return;
+    if (!screens->Open(target::kPort, sw->ref(), port)) return Fail("a port screen did not open");
+    Settle();
+    Save(screens->current(), name);
+  };
+  shoot(core, 9, "screen-port-24g");
+  shoot(edge, 1, "screen-port-8g");
+  shoot(power, 0, "screen-port-poe");
+  const auto edit = [&](ManagedSwitch* sw, int port, int target, const char* name) {
+    if (sw == nullptr) return;
+    if (!screens->Open(target, sw->ref(), port)) return Fail("an edit screen of a port did not open");
+    Settle();
+    Save(window.window(), name);
+  };
+  edit(core, 2, target::kPortBasic, "screen-port-basic");
+  edit(core, 9, target::kPortQos, "screen-port-qos");
+  edit(core, 9, target::kFrameCounter, "screen-frame-counter");
+  edit(power, 0, target::kPowerClass, "screen-power-class");
+  screens->CloseFrame();
+}
+
 void SaveDialogs() {
   ProgressDialog progress(nullptr);
   progress.SetPercent(42);
@@ -278,6 +304,7 @@ int main(int argc, char** argv) {
       Unhover(window);
     }
     if (core != nullptr) SaveScreens(window, core);
+    SavePortScreens(window, core, FindSwitch(window, "NTR7100-8G"), power);
     SaveDialogs();
   }
   for (const QString& path : written) {

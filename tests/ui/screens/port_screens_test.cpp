@@ -1,0 +1,252 @@
+// The port screen and the port's edit screens over the simulator in process:
+// what they show, the requests each apply sends in order (a success and a
+// failure per screen), their back targets, and the QoS unit rule of the
+// 24-port model.
+#include <QTest>
+
+#include "catalogue/function_descriptors.h"
+#include "tests/ui/support/sim_window.h"
+#include "ui/screens/frame_counter_screen.h"
+#include "ui/screens/port_basic_screen.h"
+#include "ui/screens/port_qos_screen.h"
+#include "ui/screens/port_screen.h"
+#include "ui/screens/power_class_screen.h"
+#include "ui/screens/result_screens.h"
+#include "ui/screens/screen_navigator.h"
+
+using namespace ntr;
+using namespace ntr::ui;
+
+namespace {
+
+// A 24-port switch with an 8-port one behind its port 3 (a host on its port 2), and a PoE switch.
+const char kNetwork[] =
+    "switch core model=NTR7100-24G serial=T24\n"
+    "switch edge model=NTR7100-8G serial=T8G uplink=core:3\n"
+    "switch poe model=NTR7100-8PoE serial=TPOE\n"
+    "host edge:2 00:A0:DE:00:00:02\n";
+
+QPushButton* Button(QWidget* screen, const char* id) { return screen->findChild<QPushButton*>(id); }
+
+// The sets a switch received, in order, as "keyword=value" ("default" for a set to the default).
+QStringList Sets(test::SimPeer& peer, const std::string& name) {
+  QStringList sets;
+  for (const auto& entry : peer.Log()) {
+    if (entry.switchName != name || entry.application != PduType::kFuncRequest) continue;
+    const auto& f = entry.function;
+    if (f.operation != kOpSet && f.operation != kOpSetDefault) continue;
+    const FunctionDescriptor* function = FindFunctionById(f.functionId);
+    sets << QStringLiteral("%1=%2").arg(function == nullptr ? QString::number(f.functionId) : QString::fromUtf8(function->keyword.data(), static_cast<qsizetype>(function->keyword.size())),
+                                        f.operation == kOpSetDefault ? QStringLiteral("default") : QString::number(f.intValue));
+  }
+  return sets;
+}
+
+struct Network {
+  bool Go() { return sim.Start() && sim.WaitForReady(3); }
+  ScreenNavigator* navigator() { return sim.app().screens(); }
+  template <typename T>
+  T* Current() { return qobject_cast<T*>(navigator()->current()); }
+  // The port screen by double click, then the edit screen behind `button`.
+  template <typename T>
+  T* Open(const std::string& name, int port, const char* button) {
+    emit sim.app().screenRequested(sim.Switch(name)->ref(), port);
+    if (Current<PortScreen>() == nullptr) return nullptr;
+    Button(navigator()->current(), button)->click();
+    return Current<T>();
+  }
+  // Applies the screen and waits for its result or message screen.
+  template <typename T>
+  T* Apply(Screen* screen) {
+    sim.peer().ClearLog();
+    Button(screen, "8001")->click();
+    if (!test::SimWindow::WaitFor([&] { return Current<T>() != nullptr; })) return nullptr;
+    return Current<T>();
+  }
+  test::SimWindow sim{kNetwork};
+};
+
+}  // namespace
+
+class PortScreensTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void thePortScreenShowsEachModelAndWatchesTheLoop() {
+    Network n;
+    QVERIFY(n.Go());
+    emit n.sim.app().screenRequested(n.sim.Switch("edge")->ref(), 1);
+    auto* port = n.Current<PortScreen>();
+    QVERIFY(port != nullptr);
+    QCOMPARE(port->title(), QStringLiteral("スイッチポート2の設定"));
+    QVERIFY(port->rows().contains(QStringLiteral("速度\tオートネゴシエーション")));
+    QVERIFY(port->rows().contains(QStringLiteral("ループ検出機能\t使用する[正常]")));
+    QVERIFY(!port->rows().contains(QStringLiteral("送信シェーピング\t使用しない")));
+    QVERIFY(Button(port, "8008") == nullptr && Button(port, "8007") != nullptr);
+    QVERIFY(!n.sim.page()->button("1011")->isEnabled());
+
+    n.sim.peer().Control("loop edge 2 on");
+    QVERIFY(n.sim.WaitFor([&] {
+      ErrorPair error;
+      n.sim.Switch("edge")->settings.RequestPoll(error);
+      return port->rows().contains(QStringLiteral("ループ検出機能\t使用する[ループ発生！]"));
+    }));
+
+    emit n.sim.app().screenRequested(n.sim.Switch("core")->ref(), 4);
+    port = n.Current<PortScreen>();
+    QVERIFY(port != nullptr && port->rows().contains(QStringLiteral("送信シェーピング\t使用しない")));
+    QCOMPARE(port->rows().filter(QStringLiteral("フレーム カウンタ")).size(), 10);
+    emit n.sim.app().screenRequested(n.sim.Switch("poe")->ref(), 0);
+    port = n.Current<PortScreen>();
+    QVERIFY(port != nullptr && Button(port, "8008") != nullptr);
+    Button(port, "8007")->click();
+    QVERIFY(!n.navigator()->frame()->isVisible());
+    QVERIFY(n.sim.page()->button("1011")->isEnabled());
+  }
+
+  void theBasicScreenAppliesInOrderAndKeepsANeighboursPortInUse() {
+    Network n;
+    QVERIFY(n.Go());
+    QCOMPARE(n.sim.Switch("core")->record().neighbourPresent[2].load(), 1);
+    auto* basic = n.Open<PortBasicScreen>("core", 2, "8001");
+    QVERIFY(basic != nullptr);
+    QVERIFY(basic->use()->ItemEnabled(0) && !basic->use()->ItemEnabled(1));
+
+    basic = n.Open<PortBasicScreen>("core", 4, "8001");
+    QVERIFY(basic != nullptr && basic->use()->ItemEnabled(1));
+    basic->speed()->setCurrentIndex(4);
+    basic->flowControl()->setCurrentIndex(0);
+    basic->blockData()->setCurrentIndex(0);
+    auto* result = n.Apply<ResultScreen>(basic);
+    QVERIFY(result != nullptr);
+    QCOMPARE(Sets(n.sim.peer(), "core"), (QStringList{"port-speed=5", "port-flow-control=1",
+                                                      "port-blocking-data-packet=1"}));
+    QCOMPARE(result->lines(), QStringList{QString::fromUtf8(kPortBasicAppliedText)});
+    Button(result, "8001")->click();
+    QVERIFY(n.Current<PortScreen>() != nullptr && n.Current<PortScreen>()->port() == 4);
+
+    n.sim.peer().Control("fault core refuse port-flow-control 2");
+    basic = n.Open<PortBasicScreen>("core", 4, "8001");
+    basic->speed()->setCurrentIndex(0);
+    basic->flowControl()->setCurrentIndex(1);
+    basic->blockData()->setCurrentIndex(1);
+    auto* message = n.Apply<MessageScreen>(basic);
+    QVERIFY(message != nullptr);
+    QCOMPARE(Sets(n.sim.peer(), "core"), (QStringList{"port-speed=default", "port-flow-control=default"}));
+    QCOMPARE(message->lines().front(), QString::fromUtf8(kPortBasicFailedText));
+    QCOMPARE(message->backTarget(), target::kPortBasic);
+    Button(message, "8001")->click();
+    QVERIFY(n.Current<PortBasicScreen>() != nullptr);
+    QTest::keyClick(n.navigator()->current(), Qt::Key_Escape);
+    QVERIFY(n.Current<PortScreen>() != nullptr);
+  }
+
+  void theQosScreenKeepsOneSpeedUnitPerSwitch() {
+    Network n;
+    QVERIFY(n.Go());
+    auto* qos = n.Open<PortQosScreen>("core", 4, "8002");
+    QVERIFY(qos != nullptr && qos->shaping() != nullptr);
+    // 128kbps needs another unit than 1Mbps: chosen anyway, nothing is sent.
+    qos->shaping()->setCurrentIndex(1);
+    QVERIFY(!qos->policing()->ItemEnabled(3) && qos->policing()->ItemEnabled(2) && qos->policing()->ItemEnabled(0));
+    qos->policing()->setCurrentIndex(3);
+    auto* message = n.Apply<MessageScreen>(qos);
+    QVERIFY(message != nullptr);
+    QCOMPARE(message->lines(), (QStringList{QString::fromUtf8(kPortQosFailedText), QString::fromUtf8(kQosUnitMismatchText)}));
+    QCOMPARE(message->backTarget(), target::kPortQos);
+    QVERIFY(Sets(n.sim.peer(), "core").isEmpty());
+
+    // Success: remarking, the unit of 5Mbps, then shaping.
+    Button(message, "8001")->click();
+    qos = n.Current<PortQosScreen>();
+    qos->remark()->setCurrentIndex(2);
+    qos->shaping()->setCurrentIndex(4);
+    auto* result = n.Apply<ResultScreen>(qos);
+    QVERIFY(result != nullptr);
+    QCOMPARE(Sets(n.sim.peer(), "core"), (QStringList{"qos-dscp-remark-type=1", "qos-dscp-remark-class=3",
+                                                      "qos-speed-unit=1", "qos-shaping-use=1", "qos-shaping-speed=5"}));
+    QCOMPARE(result->backTarget(), target::kPort);
+
+    // Another port: rates of another unit are refused against port 5's.
+    qos = n.Open<PortQosScreen>("core", 6, "8002");
+    QVERIFY(!qos->policing()->ItemEnabled(1) && qos->policing()->ItemEnabled(5));
+    qos->policing()->setCurrentIndex(1);
+    QVERIFY(n.Apply<MessageScreen>(qos) != nullptr);
+    QVERIFY(Sets(n.sim.peer(), "core").isEmpty());
+
+    // A rate outside the table shows as "-" and stays when "-" stays chosen.
+    PortSettings& odd = n.sim.Switch("core")->record().ports[7];
+    odd.policingUse = 1;
+    odd.policingSelection = kNoSelection;
+    odd.policingRate = 3;
+    qos = n.Open<PortQosScreen>("core", 7, "8002");
+    QCOMPARE(qos->policing()->currentText(), QStringLiteral("-"));
+    QVERIFY(qos->policing()->ItemEnabled(qos->policing()->count() - 1));
+    qos->remark()->setCurrentIndex(4);
+    QVERIFY(n.Apply<ResultScreen>(qos) != nullptr);
+    QCOMPARE(Sets(n.sim.peer(), "core"), (QStringList{"qos-dscp-remark-type=1", "qos-dscp-remark-class=1"}));
+
+    // A failure stops at the refused request.
+    n.sim.peer().Control("fault core refuse qos-dscp-remark-class 2");
+    qos = n.Open<PortQosScreen>("core", 4, "8002");
+    qos->remark()->setCurrentIndex(1);
+    qos->shaping()->setCurrentIndex(0);
+    message = n.Apply<MessageScreen>(qos);
+    QVERIFY(message != nullptr);
+    QCOMPARE(Sets(n.sim.peer(), "core"), QStringList{"qos-dscp-remark-class=4"});
+    QCOMPARE(message->backTarget(), target::kPortQos);
+  }
+
+  void theFrameCounterScreenSendsTransmitThenReceive() {
+    Network n;
+    QVERIFY(n.Go());
+    auto* counters = n.Open<FrameCounterScreen>("edge", 1, "8005");
+    QVERIFY(counters != nullptr);
+    QCOMPARE(counters->transmit().size(), std::size_t{3});
+    counters->receive()[1]->setCurrentIndex(5);
+    counters->transmit()[0]->setCurrentIndex(18);
+    auto* result = n.Apply<ResultScreen>(counters);
+    QVERIFY(result != nullptr);
+    QCOMPARE(Sets(n.sim.peer(), "edge"), (QStringList{"counter-frame-tx-type=26", "counter-frame-rx-type=5"}));
+
+    n.sim.peer().Control("fault edge refuse counter-frame-tx-type 2");
+    counters = n.Open<FrameCounterScreen>("edge", 1, "8005");
+    counters->transmit()[2]->setCurrentIndex(1);
+    counters->receive()[0]->setCurrentIndex(1);
+    auto* message = n.Apply<MessageScreen>(counters);
+    QVERIFY(message != nullptr);
+    QCOMPARE(Sets(n.sim.peer(), "edge"), QStringList{"counter-frame-tx-type=1"});
+    QCOMPARE(message->lines().front(), QString::fromUtf8(kFrameCounterFailedText));
+    QCOMPARE(message->backTarget(), target::kFrameCounter);
+  }
+
+  void thePowerClassScreenReturnsToThePortScreenEitherWay() {
+    Network n;
+    QVERIFY(n.Go());
+    auto* power = n.Open<PowerClassScreen>("poe", 1, "8008");
+    QVERIFY(power != nullptr);
+    QVERIFY(!power->powerClass()->ItemEnabled(2));  // class 4 only on odd-numbered ports
+    power = n.Open<PowerClassScreen>("poe", 0, "8008");
+    QVERIFY(power->powerClass()->ItemEnabled(2));
+    power->powerClass()->setCurrentIndex(0);
+    auto* result = n.Apply<ResultScreen>(power);
+    QVERIFY(result != nullptr);
+    QCOMPARE(Sets(n.sim.peer(), "poe"), QStringList{"poe-class=0"});
+    QCOMPARE(result->lines(), QStringList{QString::fromUtf8(kPowerClassAppliedText)});
+    Button(result, "8001")->click();
+    QVERIFY(n.Current<PortScreen>() != nullptr);
+
+    n.sim.peer().Control("fault poe refuse poe-class 2");
+    power = n.Open<PowerClassScreen>("poe", 0, "8008");
+    power->powerClass()->setCurrentIndex(1);
+    auto* message = n.Apply<MessageScreen>(power);
+    QVERIFY(message != nullptr);
+    QCOMPARE(Sets(n.sim.peer(), "poe"), QStringList{"poe-class=4"});
+    QCOMPARE(message->lines().front(), QString::fromUtf8(kPowerClassFailedText));
+    Button(message, "8001")->click();
+    QVERIFY(n.Current<PortScreen>() != nullptr && n.Current<PortScreen>()->port() == 0);
+  }
+};
+
+QTEST_MAIN(PortScreensTest)
+#include "port_screens_test.moc"
