@@ -2,6 +2,9 @@
 
 #include "device/managed_switch.h"
 #include "discovery/discovery.h"
+#include "ui/screens/loop_detection_screen.h"
+#include "ui/screens/mirroring_screen.h"
+#include "ui/screens/power_saving_screen.h"
 #include "ui/screens/result_screens.h"
 #include "ui/screens/switch_main_screen.h"
 #include "ui/screens/switch_name_screen.h"
@@ -45,17 +48,20 @@ bool ScreenNavigator::Allowed() const {
 Screen* ScreenNavigator::Create(int target, ManagedSwitch* sw, int port) {
   switch (target) {
     case target::kSwitchMain:
-      return new SwitchMainScreen(*this, sw);
+      return new SwitchMainScreen(*this, app_, sw);
     case target::kSwitchName:
       return new SwitchNameScreen(*this, sw);
+    case target::kPowerSaving:
+      return new PowerSavingScreen(*this, sw);
+    case target::kLoopDetection:
+      return new LoopDetectionScreen(*this, sw);
+    case target::kMirroring:
+      return new MirroringScreen(*this, sw);
     case target::kAdministration:
     case target::kAdminControl:
     case target::kSaveConfiguration:
     case target::kLoadConfiguration:
     case target::kFirmwareUpdate:
-    case target::kPowerSaving:
-    case target::kLoopDetection:
-    case target::kMirroring:
     case target::kVlanIds:
     case target::kPort:
     case target::kPortBasic:
