@@ -24,6 +24,8 @@ EXPECTED=(top-icons top-detailed top-poe-power top-loop-alarm top-unknown-model
   popup-application popup-switch popup-port popup-poe-port popup-unknown-model
   dialog-progress dialog-adoption-factory dialog-adoption-changed dialog-adoption-new
   dialog-setting-failures dialog-adapter screen-switch-name screen-result screen-message
+  screen-switch-main-24g screen-switch-main-8g screen-switch-main-8poe screen-loop-detection
+  screen-mirroring screen-power-saving screen-power-saving-confirm
   top-icons@2x top-detailed@2x)
 
 # One run per scale, each with a data folder of its own.
