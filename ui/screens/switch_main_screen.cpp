@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPointer>
 #include <algorithm>
 #include <utility>
 
@@ -224,11 +225,14 @@ void SwitchMainScreen::RefreshStatus() {
   update();
 }
 
+// The box belongs to the window: the screen may go while it is open (its
+// switch left management), and then the answer counts as Cancel.
 bool SwitchMainScreen::Ask(const QString& question) {
+  const QPointer<SwitchMainScreen> alive(this);
   QMessageBox box(QMessageBox::Question, ToQt(kApplicationTitle), question, QMessageBox::Ok | QMessageBox::Cancel,
-                  this);
+                  window());
   const int answer = box.exec();
-  return answer == QMessageBox::Ok || answer == QDialog::Accepted;
+  return alive != nullptr && (answer == QMessageBox::Ok || answer == QDialog::Accepted);
 }
 
 void SwitchMainScreen::Run(Operation operation) {
