@@ -26,6 +26,8 @@ EXPECTED=(top-icons top-detailed top-poe-power top-loop-alarm top-unknown-model
   dialog-setting-failures dialog-adapter screen-switch-name screen-result screen-message
   screen-port-24g screen-port-8g screen-port-poe screen-port-basic screen-port-qos
   screen-frame-counter screen-power-class
+  screen-switch-main-24g screen-switch-main-8g screen-switch-main-8poe screen-loop-detection
+  screen-mirroring screen-power-saving screen-power-saving-confirm
   top-icons@2x top-detailed@2x)
 
 # One run per scale, each with a data folder of its own.

@@ -7,6 +7,9 @@
 #include "ui/screens/port_qos_screen.h"
 #include "ui/screens/port_screen.h"
 #include "ui/screens/power_class_screen.h"
+#include "ui/screens/loop_detection_screen.h"
+#include "ui/screens/mirroring_screen.h"
+#include "ui/screens/power_saving_screen.h"
 #include "ui/screens/result_screens.h"
 #include "ui/screens/switch_main_screen.h"
 #include "ui/screens/switch_name_screen.h"
@@ -55,7 +58,7 @@ bool ScreenNavigator::Allowed() const {
 Screen* ScreenNavigator::Create(int target, ManagedSwitch* sw, int port) {
   switch (target) {
     case target::kSwitchMain:
-      return new SwitchMainScreen(*this, sw);
+      return new SwitchMainScreen(*this, app_, sw);
     case target::kSwitchName:
       return new SwitchNameScreen(*this, sw);
     case target::kPort:
@@ -68,14 +71,17 @@ Screen* ScreenNavigator::Create(int target, ManagedSwitch* sw, int port) {
       return ValidPort(sw, port) ? new FrameCounterScreen(*this, sw, port) : nullptr;
     case target::kPowerClass:
       return ValidPort(sw, port) ? new PowerClassScreen(*this, sw, port) : nullptr;
+    case target::kPowerSaving:
+      return new PowerSavingScreen(*this, sw);
+    case target::kLoopDetection:
+      return new LoopDetectionScreen(*this, sw);
+    case target::kMirroring:
+      return new MirroringScreen(*this, sw);
     case target::kAdministration:
     case target::kAdminControl:
     case target::kSaveConfiguration:
     case target::kLoadConfiguration:
     case target::kFirmwareUpdate:
-    case target::kPowerSaving:
-    case target::kLoopDetection:
-    case target::kMirroring:
     case target::kVlanIds:
     case target::kTaggedVlan:
     case target::kMultipleVlan:

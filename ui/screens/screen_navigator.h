@@ -62,6 +62,9 @@ class ScreenNavigator : public QObject {
                    int port);
   // Closes every screen and the frame.
   void CloseFrame();
+  // Shows a screen its opener made (a confirmation carrying the choice made
+  // before it), replacing the one shown.
+  void Show(Screen* screen);
 
   // kApplyResult: to the open screen whose switch and job it names, else dropped.
   void ApplyResult(const Notice& notice);
@@ -81,7 +84,6 @@ class ScreenNavigator : public QObject {
  private:
   bool Allowed() const;
   Screen* Create(int target, ManagedSwitch* sw, int port);
-  void Show(Screen* screen);
   void CloseScreen(Screen* screen);
 
   Application& app_;

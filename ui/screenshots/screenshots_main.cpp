@@ -28,6 +28,7 @@
 #include "ui/main_window/main_window.h"
 #include "ui/main_window/page_view.h"
 #include "ui/main_window/window_app.h"
+#include "ui/screens/power_saving_screen.h"
 #include "ui/screens/screen_navigator.h"
 #include "ui/screens/switch_name_screen.h"
 #include "ui/style/fonts.h"
@@ -160,6 +161,36 @@ void SavePortScreens(WindowApp& window, ManagedSwitch* core, ManagedSwitch* edge
   edit(core, 9, target::kPortQos, "screen-port-qos");
   edit(core, 9, target::kFrameCounter, "screen-frame-counter");
   edit(power, 0, target::kPowerClass, "screen-power-class");
+  screens->CloseFrame();
+}
+
+// The main screen of each model (the form alone: it is taller than the
+// frame), and the edit screens of the whole switch in the window.
+void SaveSwitchScreens(WindowApp& window) {
+  ScreenNavigator* screens = window.screens();
+  const std::pair<const char*, const char*> mains[] = {{"NTR7100-24G", "screen-switch-main-24g"},
+                                                       {"NTR7100-8G", "screen-switch-main-8g"},
+                                                       {"NTR7100-8PoE", "screen-switch-main-8poe"}};
+  for (const auto& [model, picture] : mains) {
+    ManagedSwitch* sw = FindSwitch(window, model);
+    if (sw == nullptr || !screens->Open(target::kSwitchMain, sw->ref())) return Fail("a main screen did not open");
+    Settle();
+    Save(screens->current(), picture);  // the whole form, also the part the frame scrolls to
+  }
+  ManagedSwitch* edge = FindSwitch(window, "NTR7100-8G");
+  const std::pair<int, const char*> edits[] = {{target::kLoopDetection, "screen-loop-detection"},
+                                               {target::kMirroring, "screen-mirroring"},
+                                               {target::kPowerSaving, "screen-power-saving"}};
+  for (const auto& [screen, picture] : edits) {
+    if (!screens->Open(screen, edge->ref())) return Fail("an edit screen did not open");
+    Settle();
+    Save(window.window(), picture);
+  }
+  auto* power = qobject_cast<PowerSavingScreen*>(screens->current());
+  (power->economyChoice()->isChecked() ? power->normalChoice() : power->economyChoice())->setChecked(true);
+  power->findChild<QPushButton*>("8001")->click();
+  Settle();
+  Save(window.window(), "screen-power-saving-confirm");
   screens->CloseFrame();
 }
 
@@ -305,6 +336,7 @@ int main(int argc, char** argv) {
     }
     if (core != nullptr) SaveScreens(window, core);
     SavePortScreens(window, core, FindSwitch(window, "NTR7100-8G"), power);
+    SaveSwitchScreens(window);
     SaveDialogs();
   }
   for (const QString& path : written) {

@@ -1,0 +1,136 @@
+#include "ui/screens/power_saving_screen.h"
+
+#include <QButtonGroup>
+#include <QFontMetrics>
+#include <QPainter>
+#include <algorithm>
+
+#include "ui/screens/form_painting.h"
+#include "ui/screens/screen_navigator.h"
+#include "ui/screens/switch_words.h"
+#include "ui/style/colours.h"
+#include "ui/style/fonts.h"
+
+namespace ntr::ui {
+
+namespace {
+
+constexpr QPoint kGridOrigin{10, 45};
+constexpr QPoint kTextOrigin{25, 40};
+constexpr int kLineHeight = 20;
+
+int RowTop(int row) { return kGridOrigin.y() + kHeaderRowHeight + 1 + row * (kDataRowHeight + 1); }
+
+void PlaceButtons(QPushButton* first, QPushButton* second, int width, int top) {
+  first->move(width / 2 - first->width() - 3, top);
+  second->move(width / 2 + 3, top);
+}
+
+}  // namespace
+
+PowerSavingScreen::PowerSavingScreen(ScreenNavigator& screens, ManagedSwitch* sw)
+    : Screen(screens, sw, -1, QSize(585, 150)) {
+  const QStringList modes = PowerModeChoices();
+  normal_ = new QRadioButton(modes.at(0), this);
+  economy_ = new QRadioButton(modes.at(1), this);
+  normal_->setObjectName("8003");
+  economy_->setObjectName("8004");
+  auto* group = new QButtonGroup(this);
+  for (QRadioButton* radio : {normal_, economy_}) {
+    radio->setFont(UiFont());
+    group->addButton(radio);
+  }
+  (EconomyModeInForce(working()) ? economy_ : normal_)->setChecked(true);
+
+  labelWidth_ = QFontMetrics(UiFont(10, true)).horizontalAdvance(QStringLiteral("動作モード")) + 40;
+  const int valueX = kGridOrigin.x() + labelWidth_ + 1 + 8;
+  normal_->setGeometry(valueX, RowTop(0) + 1, normal_->sizeHint().width(), kDataRowHeight - 2);
+  economy_->setGeometry(normal_->geometry().right() + 20, RowTop(0) + 1, economy_->sizeHint().width(),
+                        kDataRowHeight - 2);
+  valueWidth_ = economy_->geometry().right() - valueX + 20;
+
+  const int width = std::max(420, kGridOrigin.x() * 2 + labelWidth_ + valueWidth_ + 1);
+  const int buttonsTop = RowTop(1) + 15;
+  QPushButton* set = AddButton(8001, QStringLiteral("設定"), QRect(0, buttonsTop, 40, 20));
+  QPushButton* cancel = AddButton(8002, QStringLiteral("キャンセル"), QRect(0, buttonsTop, 80, 20));
+  PlaceButtons(set, cancel, width, buttonsTop);
+  connect(set, &QPushButton::clicked, this, [this] { Choose(); });
+  connect(cancel, &QPushButton::clicked, this, [this] { Cancel(); });
+  setFixedSize(width, buttonsTop + 20 + 15);
+  SetInitialFocus(EconomyModeInForce(working()) ? economy_ : normal_);
+}
+
+QString PowerSavingScreen::title() const { return QString::fromUtf8(kPowerSavingTitle); }
+
+void PowerSavingScreen::Cancel() { navigator().Open(target::kSwitchMain, switchRef()); }
+
+// The mode in force needs no request: the success at once.
+void PowerSavingScreen::Choose() {
+  ManagedSwitch* sw = navigator().Find(switchRef());
+  if (sw == nullptr) {
+    navigator().CloseFrame();
+    return;
+  }
+  const bool economy = economy_->isChecked();
+  if (economy == EconomyModeInForce(working())) {
+    navigator().ShowResult(title(), {QString::fromUtf8(kPowerSavingAppliedText)}, target::kSwitchMain, switchRef(),
+                           -1);
+    return;
+  }
+  navigator().Show(new PowerSavingConfirmScreen(navigator(), sw, economy));
+}
+
+void PowerSavingScreen::paintEvent(QPaintEvent* event) {
+  Screen::paintEvent(event);
+  QPainter painter(this);
+  PaintGrid(painter, kGridOrigin, {labelWidth_, valueWidth_}, 1, false);
+  PaintLabel(painter, kGridOrigin + QPoint(4, 5), QStringLiteral("項目"), true);
+  PaintLabel(painter, kGridOrigin + QPoint(labelWidth_ + 5, 5), QStringLiteral("設定"), true);
+  PaintLabel(painter, QPoint(kGridOrigin.x() + 4, RowTop(0) + 4), QStringLiteral("動作モード"), true);
+}
+
+PowerSavingConfirmScreen::PowerSavingConfirmScreen(ScreenNavigator& screens, ManagedSwitch* sw, bool economy)
+    : Screen(screens, sw, -1, QSize(585, 150)), economy_(economy) {
+  lines_ = {QStringLiteral("この設定を実行すると一時的にリンクダウンします。画面は一度閉じられて"),
+            QStringLiteral("ネットワーク情報を更新します。"), QStringLiteral("実行しますか？")};
+  const QFontMetrics metrics(UiFont());
+  int widest = 0;
+  for (const QString& line : lines_) widest = std::max(widest, metrics.horizontalAdvance(line));
+  const int width = std::max(585, kTextOrigin.x() * 2 + widest + 10);
+  const int buttonsTop = kTextOrigin.y() + 8 + static_cast<int>(lines_.size()) * kLineHeight + 20;
+  QPushButton* yes = AddButton(8000, QStringLiteral("はい"), QRect(0, buttonsTop, 60, 20));
+  QPushButton* no = AddButton(8001, QStringLiteral("いいえ"), QRect(0, buttonsTop, 60, 20));
+  PlaceButtons(yes, no, width, buttonsTop);
+  connect(yes, &QPushButton::clicked, this, [this] { Apply(); });
+  connect(no, &QPushButton::clicked, this, [this] { Cancel(); });
+  setFixedSize(width, buttonsTop + 20 + 15);
+  SetInitialFocus(no);
+}
+
+QString PowerSavingConfirmScreen::title() const { return QString::fromUtf8(kPowerSavingTitle); }
+
+void PowerSavingConfirmScreen::Cancel() { navigator().Open(target::kPowerSaving, switchRef()); }
+
+// The LEDs first, then the mode itself.
+std::vector<SettingChange> PowerSavingConfirmScreen::Changes() {
+  const std::int32_t on = economy_ ? 1 : 0;
+  return {SettingChange::Set("led-brightness", FunctionIndex::None(), on),
+          SettingChange::Set("energy-saving", FunctionIndex::None(), on)};
+}
+
+Screen::ApplyTexts PowerSavingConfirmScreen::applyTexts() const {
+  return {QString::fromUtf8(kPowerSavingAppliedText), QString::fromUtf8(kPowerSavingFailedText),
+          target::kSwitchMain, target::kPowerSaving};
+}
+
+void PowerSavingConfirmScreen::paintEvent(QPaintEvent* event) {
+  Screen::paintEvent(event);
+  QPainter painter(this);
+  const int boxHeight = static_cast<int>(lines_.size()) * kLineHeight + 10;
+  painter.fillRect(QRect(kTextOrigin, QSize(width() - 2 * kTextOrigin.x(), boxHeight)), kRowColour);
+  for (int i = 0; i < lines_.size(); ++i) {
+    PaintLabel(painter, kTextOrigin + QPoint(4, 5 + i * kLineHeight), lines_.at(i), false);
+  }
+}
+
+}  // namespace ntr::ui
