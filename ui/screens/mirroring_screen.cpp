@@ -47,7 +47,7 @@ MirroringScreen::MirroringScreen(ScreenNavigator& screens, ManagedSwitch* sw)
   };
 
   use_ = new ChoiceBox(this);
-  place(use_, "8003", UseChoices(), 0);
+  place(use_, "8003", UseChoiceTexts(), 0);
   use_->setCurrentIndex(r.mirroringUse.load() != 0 ? 0 : 1);
 
   QStringList numbers;

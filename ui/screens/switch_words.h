@@ -6,12 +6,13 @@
 #include <QStringList>
 
 #include "catalogue/switch_record.h"
+#include "ui/screens/port_choices.h"
 
 namespace ntr::ui {
 
-// "使用する" / "使用しない" (a choice list's position 0 is "使用する").
-inline QStringList UseChoices() { return {QStringLiteral("使用する"), QStringLiteral("使用しない")}; }
-inline QString UseWord(std::int32_t on) { return UseChoices().at(on != 0 ? 0 : 1); }
+// "使用する" / "使用しない": the port screens' words (position 0 is "使用する").
+inline QStringList UseChoiceTexts() { return Texts(UseChoices()); }
+inline QString UseWord(std::int32_t on) { return TextOf(UseChoices(), on != 0 ? 1 : 0); }
 
 // The power-saving modes, by the economy flag.
 inline QStringList PowerModeChoices() {
