@@ -78,6 +78,7 @@ MultipleVlanScreen::MultipleVlanScreen(ScreenNavigator& screens, ManagedSwitch* 
   setTabOrder(set, cancel);
   setFixedSize(width, buttonsTop + 20 + 15);
   SetInitialFocus(checks_.empty() ? static_cast<QWidget*>(set) : checks_.front());
+  if (!checks_.empty()) MoveFocusOnFrom(checks_.front());
 }
 
 QString MultipleVlanScreen::title() const { return QString::fromUtf8(kMultipleVlanTitle); }

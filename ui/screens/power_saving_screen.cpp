@@ -57,7 +57,9 @@ PowerSavingScreen::PowerSavingScreen(ScreenNavigator& screens, ManagedSwitch* sw
   connect(set, &QPushButton::clicked, this, [this] { Choose(); });
   connect(cancel, &QPushButton::clicked, this, [this] { Cancel(); });
   setFixedSize(width, buttonsTop + 20 + 15);
-  SetInitialFocus(EconomyModeInForce(working()) ? economy_ : normal_);
+  QRadioButton* chosen = EconomyModeInForce(working()) ? economy_ : normal_;
+  SetInitialFocus(chosen);
+  MoveFocusOnFrom(chosen);
 }
 
 QString PowerSavingScreen::title() const { return QString::fromUtf8(kPowerSavingTitle); }

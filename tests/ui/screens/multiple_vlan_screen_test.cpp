@@ -1,5 +1,5 @@
 // The multiple-VLAN screen of a port over the simulator in process: the
-// groups it lists, the requests of a success and of a failure in order, and
+// groups it lists, the focus moving on, the requests of a success and of a failure in order, and
 // where each leads.
 #include <QTest>
 
@@ -58,6 +58,9 @@ class MultipleVlanScreenTest : public QObject {
     QVERIFY(screen != nullptr);
     QCOMPARE(screen->groupCheck(0)->text(), QStringLiteral(" 1 参加ポート[なし]"));
     QCOMPARE(screen->findChildren<QCheckBox*>().size(), 8);
+    // The focus moves on from the first group, as a Tab press there would move it.
+    QCOMPARE(screen->window()->focusWidget(), screen->groupCheck(0));
+    QVERIFY(test::SimWindow::WaitFor([&] { return screen->window()->focusWidget() == screen->groupCheck(1); }));
     screen->groupCheck(0)->setChecked(true);
     screen->groupCheck(2)->setChecked(true);
     QVERIFY(apply(screen));
