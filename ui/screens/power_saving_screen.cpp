@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <algorithm>
 
+#include "device/managed_switch.h"
 #include "ui/screens/form_painting.h"
 #include "ui/screens/screen_navigator.h"
 #include "ui/screens/switch_words.h"
@@ -66,7 +67,8 @@ QString PowerSavingScreen::title() const { return QString::fromUtf8(kPowerSaving
 
 void PowerSavingScreen::Cancel() { navigator().Open(target::kSwitchMain, switchRef()); }
 
-// The mode in force needs no request: the success at once.
+// The mode in force needs no request: the switch's panel is drawn again and
+// the success shows at once.
 void PowerSavingScreen::Choose() {
   ManagedSwitch* sw = navigator().Find(switchRef());
   if (sw == nullptr) {
@@ -75,6 +77,7 @@ void PowerSavingScreen::Choose() {
   }
   const bool economy = economy_->isChecked();
   if (economy == EconomyModeInForce(working())) {
+    sw->Redraw();
     navigator().ShowResult(title(), {QString::fromUtf8(kPowerSavingAppliedText)}, target::kSwitchMain, switchRef(),
                            -1);
     return;
