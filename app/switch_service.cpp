@@ -104,15 +104,19 @@ ServiceResult SwitchService::Restart(ManagedSwitch& sw) {
 ServiceResult SwitchService::ClearCounters(ManagedSwitch& sw) {
   ErrorPair error;
   if (!sw.client.Execute("clear-counter", error)) return Failed(error);
+  ForgetCounters(sw);
+  ServiceResult result;
+  result.text = std::string(kCountersClearedText);
+  return result;
+}
+
+void SwitchService::ForgetCounters(ManagedSwitch& sw) {
   for (auto& port : sw.record().portStatus) {
     port.txOctets = 0;
     port.rxOctets = 0;
     for (auto& count : port.txFrames) count = 0;
     for (auto& count : port.rxFrames) count = 0;
   }
-  ServiceResult result;
-  result.text = std::string(kCountersClearedText);
-  return result;
 }
 
 ServiceResult SwitchService::RestartPoeSupply(ManagedSwitch& sw) {

@@ -73,6 +73,9 @@ class SwitchService {
   ServiceResult ClearCounters(ManagedSwitch& sw);
   ServiceResult RestartPoeSupply(ManagedSwitch& sw);
   void SwitchRestarting(ManagedSwitch& sw);
+  // The switch has zeroed its counters: the tool's copies (octets and frames
+  // of every port) follow. Nothing is sent.
+  void ForgetCounters(ManagedSwitch& sw);
 
   // A firmware update, which runs on the switch's own job thread: the start
   // (false with the error when the file cannot be read or the job cannot

@@ -25,7 +25,7 @@ EXPECTED=(top-icons top-detailed top-poe-power top-loop-alarm top-unknown-model
   dialog-progress dialog-adoption-factory dialog-adoption-changed dialog-adoption-new
   dialog-setting-failures dialog-adapter screen-switch-name screen-result screen-message
   screen-port-24g screen-port-8g screen-port-poe screen-port-basic screen-port-qos
-  screen-frame-counter screen-power-class
+  screen-frame-counter screen-power-class screen-multiple-vlan
   screen-switch-main-24g screen-switch-main-8g screen-switch-main-8poe screen-loop-detection
   screen-mirroring screen-power-saving screen-power-saving-confirm
   top-icons@2x top-detailed@2x)

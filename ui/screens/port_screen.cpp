@@ -157,6 +157,9 @@ void PortScreen::Arrange() {
       case 8002:
         connect(set, &QPushButton::clicked, this, [this] { navigator().Open(target::kPortQos, switchRef(), port()); });
         break;
+      case 8004:
+        connect(set, &QPushButton::clicked, this, [this] { navigator().Open(target::kMultipleVlan, switchRef(), port()); });
+        break;
       case 8005:
         connect(set, &QPushButton::clicked, this, [this] { navigator().Open(target::kFrameCounter, switchRef(), port()); });
         break;

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <algorithm>
 
+#include "device/managed_switch.h"
 #include "ui/screens/form_painting.h"
 #include "ui/screens/screen_navigator.h"
 #include "ui/screens/switch_words.h"
@@ -57,14 +58,17 @@ PowerSavingScreen::PowerSavingScreen(ScreenNavigator& screens, ManagedSwitch* sw
   connect(set, &QPushButton::clicked, this, [this] { Choose(); });
   connect(cancel, &QPushButton::clicked, this, [this] { Cancel(); });
   setFixedSize(width, buttonsTop + 20 + 15);
-  SetInitialFocus(EconomyModeInForce(working()) ? economy_ : normal_);
+  QRadioButton* chosen = EconomyModeInForce(working()) ? economy_ : normal_;
+  SetInitialFocus(chosen);
+  MoveFocusOnFrom(chosen);
 }
 
 QString PowerSavingScreen::title() const { return QString::fromUtf8(kPowerSavingTitle); }
 
 void PowerSavingScreen::Cancel() { navigator().Open(target::kSwitchMain, switchRef()); }
 
-// The mode in force needs no request: the success at once.
+// The mode in force needs no request: the switch's panel is drawn again and
+// the success shows at once.
 void PowerSavingScreen::Choose() {
   ManagedSwitch* sw = navigator().Find(switchRef());
   if (sw == nullptr) {
@@ -73,6 +77,7 @@ void PowerSavingScreen::Choose() {
   }
   const bool economy = economy_->isChecked();
   if (economy == EconomyModeInForce(working())) {
+    sw->Redraw();
     navigator().ShowResult(title(), {QString::fromUtf8(kPowerSavingAppliedText)}, target::kSwitchMain, switchRef(),
                            -1);
     return;

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QTimer>
 
 #include "device/managed_switch.h"
 #include "ui/screens/form_painting.h"
@@ -39,6 +40,14 @@ void Screen::RestoreFocus() {
   } else {
     setFocus(Qt::OtherFocusReason);
   }
+}
+
+void Screen::MoveFocusOnFrom(QWidget* control) {
+  QTimer::singleShot(kFocusMoveMs, this, [this, control = QPointer<QWidget>(control)] {
+    if (control == nullptr || stopped_ || control->window()->focusWidget() != control) return;
+    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+    QCoreApplication::sendEvent(control, &tab);
+  });
 }
 
 QPushButton* Screen::AddButton(int id, const QString& text, QRect place) {

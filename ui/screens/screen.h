@@ -70,6 +70,10 @@ class Screen : public QWidget {
   QPushButton* AddButton(int id, const QString& text, QRect place);
   // The control that gets the focus when the screen first shows.
   void SetInitialFocus(QWidget* control) { lastFocus_ = control; }
+  // Once, kFocusMoveMs from now: when `control` still has the focus, a Tab
+  // press there moves it on to the next control.
+  static constexpr int kFocusMoveMs = 100;
+  void MoveFocusOnFrom(QWidget* control);
   ScreenNavigator& navigator() { return navigator_; }
   SwitchRecord& working() { return *working_; }
 

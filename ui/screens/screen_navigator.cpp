@@ -9,6 +9,7 @@
 #include "ui/screens/power_class_screen.h"
 #include "ui/screens/loop_detection_screen.h"
 #include "ui/screens/mirroring_screen.h"
+#include "ui/screens/multiple_vlan_screen.h"
 #include "ui/screens/power_saving_screen.h"
 #include "ui/screens/result_screens.h"
 #include "ui/screens/switch_main_screen.h"
@@ -77,6 +78,7 @@ Screen* ScreenNavigator::Create(int target, ManagedSwitch* sw, int port) {
       return new LoopDetectionScreen(*this, sw);
     case target::kMirroring:
       return new MirroringScreen(*this, sw);
+    case target::kMultipleVlan: return ValidPort(sw, port) ? new MultipleVlanScreen(*this, sw, port) : nullptr;
     case target::kAdministration:
     case target::kAdminControl:
     case target::kSaveConfiguration:
@@ -84,7 +86,6 @@ Screen* ScreenNavigator::Create(int target, ManagedSwitch* sw, int port) {
     case target::kFirmwareUpdate:
     case target::kVlanIds:
     case target::kTaggedVlan:
-    case target::kMultipleVlan:
     default:
       return nullptr;
   }

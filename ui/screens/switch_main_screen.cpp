@@ -260,15 +260,7 @@ void SwitchMainScreen::Applied() {
   ManagedSwitch* sw = navigator().Find(switchRef());
   switch (done) {
     case Operation::kClearCounters:
-      // The switch has zeroed its counters; the tool's copies follow.
-      if (sw != nullptr) {
-        for (PortStatus& port : sw->record().portStatus) {
-          port.txOctets = 0;
-          port.rxOctets = 0;
-          for (auto& count : port.txFrames) count = 0;
-          for (auto& count : port.rxFrames) count = 0;
-        }
-      }
+      if (sw != nullptr) SwitchService(app_).ForgetCounters(*sw);
       navigator().ShowResult(QString::fromUtf8(kCounterResetTitle), {ToQt(kCountersClearedText)},
                              target::kSwitchMain, switchRef(), -1);
       return;

@@ -161,6 +161,7 @@ void SavePortScreens(WindowApp& window, ManagedSwitch* core, ManagedSwitch* edge
   edit(core, 9, target::kPortQos, "screen-port-qos");
   edit(core, 9, target::kFrameCounter, "screen-frame-counter");
   edit(power, 0, target::kPowerClass, "screen-power-class");
+  edit(edge, 1, target::kMultipleVlan, "screen-multiple-vlan");
   screens->CloseFrame();
 }
 
