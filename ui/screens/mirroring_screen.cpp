@@ -48,6 +48,7 @@ MirroringScreen::MirroringScreen(ScreenNavigator& screens, ManagedSwitch* sw)
 
   use_ = new ChoiceBox(this);
   place(use_, "8003", UseChoiceTexts(), 0);
+  MoveFocusOnFrom(use_);
   use_->setCurrentIndex(r.mirroringUse.load() != 0 ? 0 : 1);
 
   QStringList numbers;

@@ -22,6 +22,7 @@ PortBasicScreen::PortBasicScreen(ScreenNavigator& screens, ManagedSwitch* sw, in
     use_->SetItemEnabled(PositionOf(use, 0), false);
   }
   Arrange();
+  MoveFocusOnFrom(FirstChoice());
 }
 
 QString PortBasicScreen::title() const { return QString::fromUtf8(kPortBasicTitle); }

@@ -27,6 +27,8 @@ class PortFormScreen : public Screen {
                        std::int32_t current);
   // Places the rows and the buttons and sizes the screen; called once after the rows.
   void Arrange();
+  // The first row's box (the control the focus moves on from after opening).
+  ChoiceBox* FirstChoice() const { return rows_.empty() ? nullptr : rows_.front().box; }
   // The code of the entry a row's box shows.
   static std::int32_t Chosen(const ChoiceBox* box, const std::vector<PortChoice>& choices);
 

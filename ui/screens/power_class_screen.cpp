@@ -14,6 +14,7 @@ PowerClassScreen::PowerClassScreen(ScreenNavigator& screens, ManagedSwitch* sw, 
     if (!PoeClassOffered(port, choices[i].code)) class_->SetItemEnabled(static_cast<int>(i), false);
   }
   Arrange();
+  MoveFocusOnFrom(FirstChoice());
 }
 
 QString PowerClassScreen::title() const { return QString::fromUtf8(kPowerClassTitle); }
