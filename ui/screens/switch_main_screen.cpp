@@ -170,6 +170,9 @@ void SwitchMainScreen::Layout() {
         case 8001:
           connect(button, &QPushButton::clicked, this, [this] { navigator().Open(target::kSwitchName, switchRef()); });
           break;
+        case 8002:
+          connect(button, &QPushButton::clicked, this, [this] { navigator().Open(target::kFirmwareUpdate, switchRef()); });
+          break;
         case 8003:
           connect(button, &QPushButton::clicked, this, [this] { navigator().Open(target::kPowerSaving, switchRef()); });
           break;
