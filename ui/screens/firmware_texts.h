@@ -1,5 +1,5 @@
-// The texts the firmware screens share: the title, the failure heading and
-// the restart-wait line.
+// The texts the firmware screens share: the title and the heading of a
+// failed update.
 #pragma once
 
 namespace ntr::ui {
