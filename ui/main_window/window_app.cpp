@@ -153,6 +153,7 @@ void WindowApp::HandleNotice(const Notice& notice) {
       return;
     case Notification::kSwitchWorkFinished:
       if (SwitchPanel* panel = page->PanelOf(notice.switchRef)) panel->WorkFinished();
+      if (notice.switchRef.named()) screens_->SwitchSettingsRead(notice.switchRef);
       return;
     case Notification::kModalRead:
       ModalRead(notice);
@@ -165,8 +166,10 @@ void WindowApp::HandleNotice(const Notice& notice) {
     case Notification::kFirmwareUpdated:
     case Notification::kLostCheck:
     case Notification::kLinkStatus:
+      return;  // the application's
     case Notification::kFirmwareFinished:
-      return;  // the application's, or a screen's
+      screens_->FirmwareFinished(notice);
+      return;
     case Notification::kApplyResult:
       screens_->ApplyResult(notice);
       return;

@@ -2,6 +2,9 @@
 
 #include "device/managed_switch.h"
 #include "discovery/discovery.h"
+#include "app/switch_service.h"
+#include "ui/screens/firmware_progress_screen.h"
+#include "ui/screens/firmware_update_screen.h"
 #include "ui/screens/frame_counter_screen.h"
 #include "ui/screens/port_basic_screen.h"
 #include "ui/screens/port_qos_screen.h"
@@ -52,7 +55,7 @@ bool ScreenNavigator::Allowed() const {
   for (const QPointer<Screen>& screen : screens_) {
     if (screen != nullptr && screen->job() != 0) return false;
   }
-  return true;
+  return !FirmwareRunning();
 }
 
 // The table of back targets. Targets whose screens do not exist yet open nothing.
@@ -78,12 +81,14 @@ Screen* ScreenNavigator::Create(int target, ManagedSwitch* sw, int port) {
       return new LoopDetectionScreen(*this, sw);
     case target::kMirroring:
       return new MirroringScreen(*this, sw);
-    case target::kMultipleVlan: return ValidPort(sw, port) ? new MultipleVlanScreen(*this, sw, port) : nullptr;
+    case target::kMultipleVlan:
+      return ValidPort(sw, port) ? new MultipleVlanScreen(*this, sw, port) : nullptr;
+    case target::kFirmwareUpdate:
+      return new FirmwareUpdateScreen(*this, app_, sw);
     case target::kAdministration:
     case target::kAdminControl:
     case target::kSaveConfiguration:
     case target::kLoadConfiguration:
-    case target::kFirmwareUpdate:
     case target::kVlanIds:
     case target::kTaggedVlan:
     default:
@@ -181,7 +186,29 @@ bool ScreenNavigator::applying() const {
   for (const auto& screen : screens_) {
     if (screen && screen->job() != 0) return true;
   }
+  return FirmwareRunning();
+}
+
+// The switch's own job tells (whether or not its progress screen is still open).
+bool ScreenNavigator::FirmwareRunning() const {
+  for (ManagedSwitch* sw : app_.discovery().Switches()) {
+    const ManagedSwitch::FirmwareStatus status = sw->firmwareStatus();
+    if (status.started && !status.finished) return true;
+  }
   return false;
 }
+
+void ScreenNavigator::FirmwareFinished(const Notice& notice) {
+  for (const QPointer<Screen>& screen : screens_) {
+    auto* progress = qobject_cast<FirmwareProgressScreen*>(screen.data());
+    if (progress != nullptr && progress->switchRef() == notice.switchRef) {
+      progress->Finished();
+      return;
+    }
+  }
+  if (Find(notice.switchRef) != nullptr) SwitchService(app_).FirmwareEnded(notice.switchRef);
+}
+
+void ScreenNavigator::SwitchSettingsRead(const SwitchRef& sw) { emit switchSettingsRead(sw); }
 
 }  // namespace ntr::ui

@@ -70,19 +70,29 @@ class ScreenNavigator : public QObject {
   void ApplyResult(const Notice& notice);
   // A switch leaves management: the frame closes when it shows that switch.
   void SwitchRemoving(const SwitchRef& sw);
+  // kFirmwareFinished: to the progress screen of the switch; without one the
+  // switch's service still hears the end (the switch restarts or is idle again).
+  void FirmwareFinished(const Notice& notice);
+  // kSwitchWorkFinished of a switch: its settings have been read again.
+  void SwitchSettingsRead(const SwitchRef& sw);
 
   // The managed switch, or null when it went.
   ManagedSwitch* Find(const SwitchRef& sw) const;
   Screen* current() const;
-  // A screen's apply job runs (the window refuses to close meanwhile).
+  // A screen's apply job or a firmware update runs (the window refuses to
+  // close meanwhile, and no other screen opens).
   bool applying() const;
   std::size_t openScreens() const { return screens_.size(); }
   SettingFrame* frame() const { return frame_; }
   // Scrolls the frame so that `rect` of the current screen shows.
   void KeepVisible(const QRect& rect);
 
+ signals:
+  void switchSettingsRead(ntr::SwitchRef sw);
+
  private:
   bool Allowed() const;
+  bool FirmwareRunning() const;
   Screen* Create(int target, ManagedSwitch* sw, int port);
   void CloseScreen(Screen* screen);
 

@@ -170,6 +170,9 @@ void SwitchMainScreen::Layout() {
         case 8001:
           connect(button, &QPushButton::clicked, this, [this] { navigator().Open(target::kSwitchName, switchRef()); });
           break;
+        case 8002:
+          connect(button, &QPushButton::clicked, this, [this] { navigator().Open(target::kFirmwareUpdate, switchRef()); });
+          break;
         case 8003:
           connect(button, &QPushButton::clicked, this, [this] { navigator().Open(target::kPowerSaving, switchRef()); });
           break;
@@ -192,7 +195,7 @@ void SwitchMainScreen::Layout() {
         case 8009:
           connect(button, &QPushButton::clicked, this, [this] { ResetToFactory(); });
           break;
-        default:  // 8002 firmware and 8006 VLAN IDs: their screens come later
+        default:  // 8006 VLAN IDs: its screen comes with the VLAN screens
           break;
       }
     }

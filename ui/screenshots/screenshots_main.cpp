@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QImage>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -28,7 +29,10 @@
 #include "ui/main_window/main_window.h"
 #include "ui/main_window/page_view.h"
 #include "ui/main_window/window_app.h"
+#include "ui/screens/firmware_progress_screen.h"
+#include "ui/screens/firmware_update_screen.h"
 #include "ui/screens/power_saving_screen.h"
+#include "ui/screens/restart_wait_screen.h"
 #include "ui/screens/screen_navigator.h"
 #include "ui/screens/switch_name_screen.h"
 #include "ui/style/fonts.h"
@@ -195,6 +199,45 @@ void SaveSwitchScreens(WindowApp& window) {
   screens->CloseFrame();
 }
 
+// The firmware screens on the PoE switch (a leaf of the network): the file
+// screen, the progress in the middle of a large image, and the wait for the
+// restart, which leaves when the switch has been read again.
+void SaveFirmwareScreens(WindowApp& window) {
+  ScreenNavigator* screens = window.screens();
+  ManagedSwitch* power = FindSwitch(window, "NTR7100-8PoE");
+  if (power == nullptr || !screens->Open(target::kSwitchMain, power->ref())) return Fail("no PoE main screen");
+  screens->current()->findChild<QPushButton*>("8002")->click();
+  auto* update = qobject_cast<FirmwareUpdateScreen*>(screens->current());
+  if (update == nullptr) return Fail("the firmware screen did not open");
+  const QString image = QDir(outDir).filePath("firmware-demo.bin");
+  if (QProcess::execute(qEnvironmentVariable("NTR_DEMO_SIM"), {"--make-firmware", "1.10", image, "2000000"}) != 0) {
+    return Fail("no firmware image");
+  }
+  update->pathEdit()->setText(image);
+  Settle();
+  Save(window.window(), "screen-firmware-update");
+  update->findChild<QPushButton*>("8001")->click();
+  if (qobject_cast<FirmwareProgressScreen*>(screens->current()) == nullptr) return Fail("no progress screen");
+  const ntr::SwitchRef ref = power->ref();
+  const bool halfway = WaitFor([&] {
+    ManagedSwitch* sw = window.app().discovery().Find(ref);
+    return sw != nullptr && sw->firmwareStatus().state == ntr::kFirmwareTransferring && sw->firmwareStatus().progress >= 40;
+  }, 60000);
+  if (!halfway) return Fail("the update did not get halfway");
+  Settle();
+  Save(window.window(), "screen-firmware-progress");
+  if (!WaitFor([&] { return qobject_cast<RestartWaitScreen*>(screens->current()) != nullptr; }, 120000)) {
+    return Fail("no restart-wait screen");
+  }
+  Settle();
+  Save(window.window(), "screen-restart-wait");
+  if (!WaitFor([&] { return qobject_cast<RestartWaitScreen*>(screens->current()) == nullptr; }, 60000)) {
+    Fail("the restart-wait screen stayed after the switch came back");
+  }
+  screens->CloseFrame();
+  QFile::remove(image);
+}
+
 void SaveDialogs() {
   ProgressDialog progress(nullptr);
   progress.SetPercent(42);
@@ -339,6 +382,7 @@ int main(int argc, char** argv) {
     SavePortScreens(window, core, FindSwitch(window, "NTR7100-8G"), power);
     SaveSwitchScreens(window);
     SaveDialogs();
+    SaveFirmwareScreens(window);
   }
   for (const QString& path : written) {
     if (Blank(path)) {

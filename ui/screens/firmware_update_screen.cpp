@@ -1,0 +1,96 @@
+#include "ui/screens/firmware_update_screen.h"
+
+#include <QFileDialog>
+#include <QFontMetrics>
+#include <QPainter>
+#include <algorithm>
+
+#include "app/switch_service.h"
+#include "ui/screens/firmware_progress_screen.h"
+#include "ui/screens/firmware_texts.h"
+#include "ui/screens/form_painting.h"
+#include "ui/screens/screen_navigator.h"
+#include "ui/style/fonts.h"
+#include "ui/style/text.h"
+
+namespace ntr::ui {
+
+namespace {
+
+constexpr QPoint kGridOrigin{10, 45};
+constexpr int kPathWidth = 300;
+constexpr int kButtonTop = 95;
+constexpr int kMargin = 10;
+// The browse dialog's filter, written as "name|pattern|...||".
+constexpr char kFileFilter[] = "All Files (*.*)|*.*||";
+
+QString QtFilter(const QString& filter) {
+  const QStringList parts = filter.split('|', Qt::SkipEmptyParts);
+  QStringList names;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) names << parts[i];
+  return names.join(";;");
+}
+
+}  // namespace
+
+FirmwareUpdateScreen::FirmwareUpdateScreen(ScreenNavigator& screens, Application& app, ManagedSwitch* sw)
+    : Screen(screens, sw, -1, QSize(585, 150)), app_(app) {
+  const QString label = QStringLiteral("ファームウェアファイルの指定");
+  labelWidth_ = std::max(160, QFontMetrics(UiFont(10, true)).horizontalAdvance(label) + 16);
+  const int editX = kGridOrigin.x() + labelWidth_ + 6;
+  path_ = new QLineEdit(this);
+  path_->setObjectName("8000");
+  path_->setFont(UiFont());
+  path_->setGeometry(editX, kGridOrigin.y() + 1, kPathWidth, kHeaderRowHeight - 2);
+  QPushButton* browse = AddButton(8003, QStringLiteral("参照"),
+                                  QRect(path_->geometry().right() + 6, path_->y() + 1, 50, 20));
+  const int width = std::max(585, browse->geometry().right() + 1 + 2 * kMargin);
+  setFixedSize(width, height());
+  QPushButton* run = AddButton(8001, QStringLiteral("実行"), QRect(0, kButtonTop, 60, 20));
+  QPushButton* cancel = AddButton(8002, QStringLiteral("キャンセル"), QRect(0, kButtonTop, 80, 20));
+  const int pair = run->width() + 6 + cancel->width();
+  run->move((width - pair) / 2, kButtonTop);
+  cancel->move(run->geometry().right() + 7, kButtonTop);
+  connect(browse, &QPushButton::clicked, this, &FirmwareUpdateScreen::Browse);
+  connect(run, &QPushButton::clicked, this, &FirmwareUpdateScreen::Run);
+  connect(cancel, &QPushButton::clicked, this, &FirmwareUpdateScreen::Cancel);
+  setTabOrder(path_, browse);
+  setTabOrder(browse, run);
+  setTabOrder(run, cancel);
+  SetInitialFocus(path_);
+}
+
+QString FirmwareUpdateScreen::title() const { return QString::fromUtf8(kFirmwareTitle); }
+
+void FirmwareUpdateScreen::Cancel() { navigator().Open(target::kSwitchMain, switchRef()); }
+
+void FirmwareUpdateScreen::Browse() {
+  const QString chosen = QFileDialog::getOpenFileName(window(), title(), path_->text(),
+                                                      QtFilter(QString::fromUtf8(kFileFilter)));
+  if (!chosen.isEmpty()) path_->setText(chosen);
+}
+
+void FirmwareUpdateScreen::Run() {
+  ManagedSwitch* sw = navigator().Find(switchRef());
+  if (sw == nullptr) {
+    navigator().CloseFrame();
+    return;
+  }
+  const QString path = path_->text();
+  const ServiceResult started = SwitchService(app_).StartFirmware(*sw, FromQt(path));
+  if (!started.ok) {
+    navigator().ShowMessage(title(), {QString::fromUtf8(kFirmwareFailedHeading), ToQt(started.text)},
+                            target::kSwitchMain, switchRef(), -1);
+    return;
+  }
+  navigator().Show(new FirmwareProgressScreen(navigator(), app_, sw));
+}
+
+void FirmwareUpdateScreen::paintEvent(QPaintEvent* event) {
+  Screen::paintEvent(event);
+  QPainter painter(this);
+  PaintGrid(painter, kGridOrigin, {labelWidth_, width() - 2 * kGridOrigin.x() - labelWidth_ - 1}, 0, true);
+  PaintLabel(painter, kGridOrigin + QPoint(2, 5), QStringLiteral("ファームウェアファイルの指定"), true);
+}
+
+}  // namespace ntr::ui

@@ -1,0 +1,32 @@
+#include "ui/screens/restart_wait_screen.h"
+
+#include "app/application.h"
+#include "discovery/discovery.h"
+#include "ui/screens/screen_navigator.h"
+
+namespace ntr::ui {
+
+RestartWaitScreen::RestartWaitScreen(ScreenNavigator& screens, Application& app, const MacAddress& mac,
+                                     QString title, int target)
+    : OutcomeScreen(screens, nullptr, -1, std::move(title), {QString::fromUtf8(kRestartWaitText)}, target, 4,
+                    QString::fromUtf8(kCloseText)),
+      app_(app), mac_(mac) {
+  connect(&screens, &ScreenNavigator::switchSettingsRead, this, &RestartWaitScreen::SettingsRead);
+}
+
+void RestartWaitScreen::Cancel() {
+  ManagedSwitch* sw = app_.discovery().FindByMac(mac_);
+  if (sw == nullptr) {
+    navigator().CloseFrame();
+    return;
+  }
+  navigator().Open(target_, sw->ref());
+}
+
+// Only the switch as it is now counts: a late notice of the object that left is dropped.
+void RestartWaitScreen::SettingsRead(const SwitchRef& sw) {
+  if (sw.mac != mac_ || navigator().Find(sw) == nullptr) return;
+  navigator().Open(target_, sw);
+}
+
+}  // namespace ntr::ui
