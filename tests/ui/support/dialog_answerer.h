@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -11,8 +12,9 @@
 
 namespace ntr::test {
 
-// Answers every modal dialog that opens (dialogs are logged by class name): a message box is taken note of and
-// closed; another dialog gets the button whose object name the script gives
+// Answers every modal dialog that opens (dialogs are logged by class name): a
+// message box is taken note of and closed; a file dialog gets the next of
+// `files`; another dialog gets the button whose object name the script gives
 // for its class (or is rejected).
 class DialogAnswerer : public QObject {
  public:
@@ -25,6 +27,9 @@ class DialogAnswerer : public QObject {
   std::map<QString, QString> buttons;
   QStringList messages;
   QStringList dialogs;
+  // Paths a file dialog is given, one per dialog, in order; a file dialog
+  // with none left is rejected.
+  QStringList files;
 
  private:
   void Answer() {
@@ -38,6 +43,11 @@ class DialogAnswerer : public QObject {
     auto* dialog = qobject_cast<QDialog*>(modal);
     if (dialog == nullptr) return;
     dialogs << QString::fromLatin1(dialog->metaObject()->className());
+    if (auto* chooser = qobject_cast<QFileDialog*>(dialog); chooser != nullptr && !files.isEmpty()) {
+      chooser->selectFile(files.takeFirst());
+      static_cast<QDialog*>(chooser)->accept();  // the file dialog's own accept checks the name
+      return;
+    }
     const auto button = buttons.find(QString::fromLatin1(dialog->metaObject()->className()));
     if (button != buttons.end()) {
       if (auto* pressed = dialog->findChild<QPushButton*>(button->second)) {

@@ -1,0 +1,221 @@
+// An operator's journey through the real window, against ntr-switch-sim on a
+// private network, driving only the window: discover three switches, open
+// one, rename it, set a port's speed, add a VLAN and make a port a trunk
+// member of it, change the watch interval, save the switch's settings to a
+// file, change a setting behind the tool's back, load the saved file and see
+// the switch synchronised, then export and import. After every step the
+// configuration file and the simulator's own state agree.
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include "device/managed_switch.h"
+#include "device/switch_phase.h"
+#include "tests/e2e/e2e_harness.h"
+#include "tests/ui/support/dialog_answerer.h"
+#include "ui/main_window/main_window.h"
+#include "ui/main_window/page_view.h"
+#include "ui/main_window/window_app.h"
+#include "ui/screens/choice_box.h"
+#include "ui/screens/port_basic_screen.h"
+#include "ui/screens/restart_wait_screen.h"
+#include "ui/screens/result_screens.h"
+#include "ui/screens/screen_navigator.h"
+#include "ui/screens/switch_main_screen.h"
+#include "ui/switch_picture/switch_geometry.h"
+#include "ui/top_page/switch_panel.h"
+#include "ui/top_page/top_panel.h"
+
+namespace ntr::e2e {
+namespace {
+
+using namespace ui;
+
+bool WaitFor(const std::function<bool()>& done, int ms = 60000) { return QTest::qWaitFor(done, ms); }
+
+// What a double click delivers: press, release, double click, release.
+void DoubleClick(QWidget* widget, QPoint at) {
+  QTest::mousePress(widget, Qt::LeftButton, Qt::NoModifier, at);
+  QTest::mouseRelease(widget, Qt::LeftButton, Qt::NoModifier, at);
+  QTest::mouseDClick(widget, Qt::LeftButton, Qt::NoModifier, at);
+  QTest::mouseRelease(widget, Qt::LeftButton, Qt::NoModifier, at);
+}
+
+class WindowJourney : public E2eTest {
+ protected:
+  void StartWindow() {
+    setenv("XDG_DATA_HOME", (bed_->work() / "data").c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", (bed_->work() / "run").c_str(), 1);
+    inTool_ = std::make_unique<testing::NamespaceScope>(bed_->toolNamespace());
+    ASSERT_TRUE(inTool_->ok());
+    answerer_.buttons["ntr::ui::AdoptionDialog"] = "1011";  // factory state: the tool's settings
+    window_ = std::make_unique<WindowApp>();
+    ASSERT_TRUE(window_->Start()) << Said();
+    window_->app().discovery().RequestCycle(true, 300);
+  }
+  void TearDown() override {
+    if (window_ && window_->window()) window_->window()->ForceClose();
+    window_.reset();
+    inTool_.reset();
+    E2eTest::TearDown();
+  }
+
+  std::string Said() const {
+    return (answerer_.messages.join('|') + " / " + answerer_.dialogs.join('|')).toStdString();
+  }
+  TopPanel* page() { return window_->view()->page(); }
+  ScreenNavigator* screens() { return window_->screens(); }
+  Screen* current() { return screens()->current(); }
+  template <typename T>
+  T* Showing() { return qobject_cast<T*>(current()); }
+  ManagedSwitch* Switch(const std::string& serial) {
+    for (ManagedSwitch* sw : window_->app().discovery().Switches()) {
+      if (sw->record().serialNumber.get() == serial) return sw;
+    }
+    return nullptr;
+  }
+  // The control of the screen shown, by its id.
+  template <typename T = QWidget>
+  T* Control(const char* id) {
+    T* control = current() == nullptr ? nullptr : current()->findChild<T*>(QString::fromLatin1(id));
+    EXPECT_NE(control, nullptr) << "no control " << id << " on "
+                                << (current() ? current()->metaObject()->className() : "no screen");
+    return control;
+  }
+  void Press(const char* id) {
+    if (auto* button = Control<QAbstractButton>(id)) button->click();
+  }
+  void Type(const char* id, const QString& text) {
+    auto* edit = Control<QLineEdit>(id);
+    if (edit == nullptr) return;
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClicks(edit, text);
+  }
+  // Presses `id` and waits for the result screen; false (with what shows) otherwise.
+  ::testing::AssertionResult Applies(const char* id) {
+    Press(id);
+    if (WaitFor([&] { return Showing<ResultScreen>() != nullptr || Showing<MessageScreen>() != nullptr; },
+                20000) &&
+        Showing<ResultScreen>() != nullptr) {
+      return ::testing::AssertionSuccess();
+    }
+    auto failure = ::testing::AssertionFailure() << "after " << id << ": ";
+    if (auto* message = Showing<MessageScreen>()) return failure << message->lines().join('|').toStdString();
+    return failure << (current() ? current()->metaObject()->className() : "no screen") << " " << Said();
+  }
+  // Back from a result screen to the screen it names.
+  void Back() { Press("8001"); }
+
+  // The tool's block of the switch and the simulator's dump hold the same
+  // settings, and the switch carries the block's fingerprint.
+  ::testing::AssertionResult Agree(const std::string& name, const std::string& mac) {
+    std::string why;
+    bool same = false;
+    WaitFor([&] {
+      const ConfigFile config = ParseConfigFile(ReadFile(bed_->configPath()), why);
+      const Block* block = config.Find(mac);
+      const Block dump = ParseDump(bed_->Ctl({"dump " + name}).text, why);
+      const auto words = Words(bed_->Ctl({"fingerprint " + name}).text);
+      same = block != nullptr && SetLines(block->lines) == SetLines(dump.lines) && words.size() == 2 &&
+             block->fingerprint == static_cast<std::uint32_t>(std::strtoul(words[1].c_str(), nullptr, 10));
+      return same;
+    }, 20000);
+    if (same) return ::testing::AssertionSuccess();
+    const ConfigFile config = ParseConfigFile(ReadFile(bed_->configPath()), why);
+    const Block* block = config.Find(mac);
+    return ::testing::AssertionFailure()
+           << name << ": file " << (block ? Join(SetLines(block->lines), ";") : "no block") << " / switch "
+           << Join(SetLines(ParseDump(bed_->Ctl({"dump " + name}).text, why).lines), ";");
+  }
+  bool Has(const std::string& name, const std::string& line) {
+    std::string why;
+    for (const std::string& set : SetLines(ParseDump(bed_->Ctl({"dump " + name}).text, why).lines)) {
+      if (set == "switch control function set " + line) return true;
+    }
+    return false;
+  }
+
+  test::DialogAnswerer answerer_;
+  std::unique_ptr<testing::NamespaceScope> inTool_;
+  std::unique_ptr<WindowApp> window_;
+};
+
+TEST_F(WindowJourney, AnOperatorsDayThroughTheWindowKeepsFileAndSwitchesInStep) {
+  StartSim("switch core model=NTR7100-24G serial=J24G firmware=1.00\n"
+           "switch edge model=NTR7100-8G serial=J8G firmware=1.00 uplink=core:3\n"
+           "switch power model=NTR7100-8PoE serial=JPOE firmware=1.00 uplink=edge:8 port=8\n");
+  StartWindow();
+  ASSERT_TRUE(WaitFor([&] {
+    const auto switches = window_->app().discovery().Switches();
+    return switches.size() == 3 && std::all_of(switches.begin(), switches.end(),
+                                               [](ManagedSwitch* sw) { return IsReady(*sw); });
+  })) << Said();
+  ManagedSwitch* edge = Switch("J8G");
+  ASSERT_NE(edge, nullptr);
+  const std::string edgeMac = edge->record().macText.get();
+  const SwitchRef edgeRef = edge->ref();
+  ASSERT_TRUE(Agree("edge", edgeMac));
+
+  // Open the switch: every switch in detail, then a double click on its chassis.
+  page()->button("1001")->click();
+  SwitchPanel* panel = page()->PanelOf(edgeRef);
+  ASSERT_NE(panel, nullptr);
+  ASSERT_TRUE(WaitFor([&] { return !panel->clickGuarded(); }, 2000));
+  DoubleClick(panel, QPoint(60, 40));
+  ASSERT_NE(Showing<SwitchMainScreen>(), nullptr);
+
+  // Rename it.
+  Press("8001");
+  Type("8000", "journey-edge");
+  ASSERT_TRUE(Applies("8001"));
+  EXPECT_TRUE(Has("edge", "system-name journey-edge"));
+  EXPECT_TRUE(Agree("edge", edgeMac));
+  Back();
+  ASSERT_NE(Showing<SwitchMainScreen>(), nullptr);
+
+  // Port 2 at 100 Mbit/s full duplex: its screen from a double click on the port.
+  DoubleClick(panel, PortPosition(1, 1) + QPoint(6, 6));
+  ASSERT_EQ(current()->port(), 1);
+  Press("8001");
+  auto* basic = Showing<PortBasicScreen>();
+  ASSERT_NE(basic, nullptr);
+  basic->speed()->setCurrentIndex(4);  // auto, 10 half, 10 full, 100 half, 100 full
+  ASSERT_TRUE(basic->speed()->currentText().contains(QStringLiteral("100-fdx")));
+  ASSERT_TRUE(Applies("8001"));
+  EXPECT_TRUE(Has("edge", "port-speed 2 100-fdx")) << Join(SetLines(Dump("edge").lines), ";");
+  EXPECT_TRUE(Agree("edge", edgeMac));
+
+  // Export, change behind the tool's back, import: the switch takes the file's settings again.
+  screens()->CloseFrame();
+  const auto exported = bed_->work() / "exported.txt";
+  answerer_.files << QString::fromStdString(exported.string());
+  page()->button("1011")->click();
+  ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(exported); }, 5000)) << Said();
+  EXPECT_EQ(ReadFile(exported), ReadFile(bed_->configPath()));
+  answerer_.files << QString::fromStdString(exported.string());
+  page()->button("1012")->click();
+  ASSERT_TRUE(WaitFor([&] { return answerer_.messages.contains(QStringLiteral("インポートしました。")); }))
+      << Said();
+  for (const auto& [name, serial] : {std::pair{"core", "J24G"}, {"edge", "J8G"}, {"power", "JPOE"}}) {
+    ManagedSwitch* sw = Switch(serial);
+    ASSERT_NE(sw, nullptr) << name;
+    EXPECT_TRUE(Agree(name, sw->record().macText.get()));
+  }
+  EXPECT_TRUE(Has("edge", "system-name journey-edge"));
+}
+
+}  // namespace
+}  // namespace ntr::e2e
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
