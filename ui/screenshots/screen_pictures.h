@@ -1,0 +1,19 @@
+// Pictures of the setting screens on the demonstration network: the switch
+// and port screens, the firmware screens, the administration screens and the
+// VLAN screens, each opened in the window's setting frame.
+#pragma once
+
+#include "device/managed_switch.h"
+#include "ui/main_window/window_app.h"
+
+namespace ntr::ui::shots {
+
+void SaveNameAndResultScreens(WindowApp& window, ManagedSwitch* sw);
+void SavePortScreens(WindowApp& window, ManagedSwitch* core, ManagedSwitch* edge, ManagedSwitch* power);
+void SaveSwitchScreens(WindowApp& window);
+void SaveFirmwareScreens(WindowApp& window);
+
+// The dialogs, each on its own.
+void SaveDialogs();
+
+}  // namespace ntr::ui::shots
