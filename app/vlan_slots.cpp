@@ -90,6 +90,16 @@ int ChooseVlanSlot(const VlanSlots& slots, std::int32_t vlanId, bool& taken) {
   return -1;
 }
 
+bool TrunkMember(const SwitchRecord& record, int port, std::int32_t vlanId) {
+  if (port < 0 || port >= kMaxPorts) return false;
+  const PortSettings& p = record.ports[static_cast<std::size_t>(port)];
+  for (std::size_t s = 0; s < record.vlanIds.size(); ++s) {
+    const bool holds = vlanId == kDefaultVlanId ? s == 0 : record.vlanIds[s].load() == vlanId;
+    if (holds && p.trunk[s].load() != 0) return true;
+  }
+  return false;
+}
+
 bool PlanTaggedVlan(const SwitchRecord& working, int port, const TaggedVlanChoice& choice,
                     std::vector<SettingChange>& changes, std::string& failure) {
   changes.clear();

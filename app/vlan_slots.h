@@ -32,6 +32,9 @@ int FindVlanSlot(const VlanSlots& slots, std::int32_t vlanId);
 // the slot is a free one that must first be given the ID.
 int ChooseVlanSlot(const VlanSlots& slots, std::int32_t vlanId, bool& taken);
 
+// Whether `port` is a trunk member of `vlanId` in any slot that holds it.
+bool TrunkMember(const SwitchRecord& record, int port, std::int32_t vlanId);
+
 // What the operator chose for one port.
 struct TaggedVlanChoice {
   std::int32_t mode = 0;                     // vlan-port-mode: 0 access, 1 trunk, 2 hybrid
