@@ -22,7 +22,7 @@ struct Plan {
   std::string failure;
 };
 
-Plan Run(const SwitchRecord& r, int port, const TaggedVlanChoice& choice) {
+Plan PlanFor(const SwitchRecord& r, int port, const TaggedVlanChoice& choice) {
   Plan plan;
   std::vector<SettingChange> changes{SettingChange::Set("stale", FunctionIndex::None(), 0)};
   plan.ok = PlanTaggedVlan(r, port, choice, changes, plan.failure);
@@ -58,7 +58,7 @@ TEST_F(VlanSlotsTest, SlotRule) {
 TEST_F(VlanSlotsTest, AccessAndTrunkTakeSlotsInTurn) {
   r.vlanIds[2] = 4000;  // preferred slot of VLAN 3 is busy
   TaggedVlanChoice choice{1, 5, {{3, true}, {4000, true}, {300, true}}};
-  const Plan plan = Run(r, 2, choice);
+  const Plan plan = PlanFor(r, 2, choice);
   ASSERT_TRUE(plan.ok) << plan.failure;
   EXPECT_EQ(plan.changes, (std::vector<std::string>{
                               "vlan-port-mode 2 0=1", "vlan-access 2 0=0", "vlan-id 4 0=5", "vlan-access 2 0=4",
@@ -75,7 +75,7 @@ TEST_F(VlanSlotsTest, CleanUpFreesOnlySlotsNoPortUses) {
   r.ports[0].trunk[19] = 1;
   r.ports[5].trunk[19] = 1;  // another port keeps VLAN 20
   TaggedVlanChoice choice{0, std::nullopt, {{20, false}}};
-  const Plan plan = Run(r, 0, choice);
+  const Plan plan = PlanFor(r, 0, choice);
   ASSERT_TRUE(plan.ok);
   EXPECT_EQ(plan.changes, (std::vector<std::string>{"vlan-port-mode 0 0=0", "vlan-access 0 0=0", "vlan-trunk 0 19=0",
                                                     "vlan-id 9 0=1", "vlan-id 29 0=1"}));
@@ -85,22 +85,22 @@ TEST_F(VlanSlotsTest, UnchangedAndNoneAccess) {
   r.vlanIds[9] = 10;
   r.ports[1].accessVlanEntry = 9;
   // The same access VLAN and memberships: only the mode.
-  EXPECT_EQ(Run(r, 1, {2, 10, {{10, false}}}).changes, (std::vector<std::string>{"vlan-port-mode 1 0=2"}));
+  EXPECT_EQ(PlanFor(r, 1, {2, 10, {{10, false}}}).changes, (std::vector<std::string>{"vlan-port-mode 1 0=2"}));
   // "none" goes to slot 0 and nothing else; default VLAN as access likewise.
-  EXPECT_EQ(Run(r, 1, {0, std::nullopt, {}}).changes,
+  EXPECT_EQ(PlanFor(r, 1, {0, std::nullopt, {}}).changes,
             (std::vector<std::string>{"vlan-port-mode 1 0=0", "vlan-access 1 0=0", "vlan-id 9 0=1"}));
-  EXPECT_EQ(Run(r, 1, {0, 1, {}}).changes,
+  EXPECT_EQ(PlanFor(r, 1, {0, 1, {}}).changes,
             (std::vector<std::string>{"vlan-port-mode 1 0=0", "vlan-access 1 0=0", "vlan-id 9 0=1"}));
 }
 
 TEST_F(VlanSlotsTest, FullTableOrBadIdRefusesTheWholePlan) {
   for (int s = 1; s < kVlanRegistrations; ++s) r.vlanIds[static_cast<std::size_t>(s)] = 1000 + s;
   for (int s = 1; s < kVlanRegistrations; ++s) r.ports[7].trunk[static_cast<std::size_t>(s)] = 1;
-  Plan plan = Run(r, 0, {1, std::nullopt, {{1001, true}, {7, true}}});
+  Plan plan = PlanFor(r, 0, {1, std::nullopt, {{1001, true}, {7, true}}});
   EXPECT_FALSE(plan.ok);
   EXPECT_EQ(plan.failure, kNoFreeVlanSlotText);
   EXPECT_TRUE(plan.changes.empty());
-  plan = Run(r, 0, {0, 4095, {}});
+  plan = PlanFor(r, 0, {0, 4095, {}});
   EXPECT_FALSE(plan.ok);
   EXPECT_EQ(plan.failure, "VLAN IDの範囲は1～4094です");
   EXPECT_TRUE(plan.changes.empty());
