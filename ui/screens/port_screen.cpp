@@ -157,6 +157,9 @@ void PortScreen::Arrange() {
       case 8002:
         connect(set, &QPushButton::clicked, this, [this] { navigator().Open(target::kPortQos, switchRef(), port()); });
         break;
+      case 8003:
+        connect(set, &QPushButton::clicked, this, [this] { navigator().Open(target::kTaggedVlan, switchRef(), port()); });
+        break;
       case 8004:
         connect(set, &QPushButton::clicked, this, [this] { navigator().Open(target::kMultipleVlan, switchRef(), port()); });
         break;
@@ -167,7 +170,7 @@ void PortScreen::Arrange() {
         connect(set, &QPushButton::clicked, this, [this] { navigator().Open(target::kPowerClass, switchRef(), port()); });
         break;
       default:
-        set->setEnabled(false);  // the VLAN screens of a port are not here yet
+        set->setEnabled(false);
         break;
     }
     y += GroupHeight(group.rows.size()) + kGroupGap;
