@@ -17,6 +17,7 @@
 #include "ui/screens/result_screens.h"
 #include "ui/screens/switch_main_screen.h"
 #include "ui/screens/switch_name_screen.h"
+#include "ui/screens/vlan_id_screen.h"
 #include "ui/top_page/top_panel.h"
 
 namespace ntr::ui {
@@ -85,11 +86,12 @@ Screen* ScreenNavigator::Create(int target, ManagedSwitch* sw, int port) {
       return ValidPort(sw, port) ? new MultipleVlanScreen(*this, sw, port) : nullptr;
     case target::kFirmwareUpdate:
       return new FirmwareUpdateScreen(*this, app_, sw);
+    case target::kVlanIds:
+      return new VlanIdScreen(*this, app_, sw);
     case target::kAdministration:
     case target::kAdminControl:
     case target::kSaveConfiguration:
     case target::kLoadConfiguration:
-    case target::kVlanIds:
     case target::kTaggedVlan:
     default:
       return nullptr;
