@@ -6,6 +6,7 @@
 #include "app/application.h"
 #include "app/factory_reset.h"
 #include "app/settings_diff.h"
+#include "app/vlan_table_edit.h"
 #include "base/error_log.h"
 #include "catalogue/switch_model.h"
 
@@ -46,10 +47,8 @@ FactoryResetResult SwitchService::FactoryReset(ManagedSwitch& sw) {
   ErrorPair error;
   app_.SaveConfigFile(error);  // a failure stays in the application's last error
   if (!result.keptVlanIds.empty()) {
-    result.text = std::string(kFactoryResetDoneText) + "\n" + std::string(kVlanNamesKeptText) + "\n";
-    for (std::size_t i = 0; i < result.keptVlanIds.size(); ++i) {
-      result.text += (i ? ", " : "") + std::to_string(result.keptVlanIds[i]);
-    }
+    result.text = std::string(kFactoryResetDoneText) + "\n" + std::string(kVlanNamesKeptText);
+    for (const std::string& line : VlanIdListLines(result.keptVlanIds)) result.text += "\n" + line;
   }
   SwitchRestarting(sw);
   return result;

@@ -18,6 +18,7 @@
 #include "ui/screens/switch_main_screen.h"
 #include "ui/screens/switch_name_screen.h"
 #include "ui/screens/tagged_vlan_screen.h"
+#include "ui/screens/vlan_id_screen.h"
 #include "ui/top_page/top_panel.h"
 
 namespace ntr::ui {
@@ -88,11 +89,12 @@ Screen* ScreenNavigator::Create(int target, ManagedSwitch* sw, int port) {
       return new FirmwareUpdateScreen(*this, app_, sw);
     case target::kTaggedVlan:
       return ValidPort(sw, port) ? new TaggedVlanScreen(*this, app_, sw, port) : nullptr;
+    case target::kVlanIds:
+      return new VlanIdScreen(*this, app_, sw);
     case target::kAdministration:
     case target::kAdminControl:
     case target::kSaveConfiguration:
     case target::kLoadConfiguration:
-    case target::kVlanIds:
     default:
       return nullptr;
   }

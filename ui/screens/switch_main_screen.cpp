@@ -10,6 +10,7 @@
 #include "app/application.h"
 #include "app/operator.h"
 #include "app/switch_service.h"
+#include "app/vlan_table_edit.h"
 #include "catalogue/status_texts.h"
 #include "catalogue/switch_model.h"
 #include "device/managed_switch.h"
@@ -36,22 +37,6 @@ int RowTop(int gridTop, int row) { return gridTop + kHeaderRowHeight + 1 + row *
 bool ExecuteButton(int id) { return id == 8002 || id == 8007 || id == 8008 || id == 8009 || id == 8011; }
 
 }  // namespace
-
-QStringList VlanIdLines(const std::vector<std::int32_t>& ids, int lineLimit) {
-  QStringList lines;
-  QString line;
-  for (std::size_t i = 0; i < ids.size(); ++i) {
-    const QString piece = (line.isEmpty() ? QString() : QStringLiteral(", ")) + QString::number(ids[i]);
-    if (!line.isEmpty() && line.size() + piece.size() > lineLimit) {
-      lines << line;
-      line = QString::number(ids[i]);
-    } else {
-      line += piece;
-    }
-  }
-  if (!line.isEmpty()) lines << line;
-  return lines;
-}
 
 SwitchMainScreen::SwitchMainScreen(ScreenNavigator& screens, Application& app, ManagedSwitch* sw)
     : Screen(screens, sw, -1, QSize(585, 150)), app_(app), model_(working().modelCode) {
@@ -195,7 +180,10 @@ void SwitchMainScreen::Layout() {
         case 8009:
           connect(button, &QPushButton::clicked, this, [this] { ResetToFactory(); });
           break;
-        default:  // 8006 VLAN IDs: its screen comes with the VLAN screens
+        case 8006:
+          connect(button, &QPushButton::clicked, this, [this] { navigator().Open(target::kVlanIds, switchRef()); });
+          break;
+        default:
           break;
       }
     }
@@ -313,7 +301,7 @@ void SwitchMainScreen::ResetToFactory() {
     return;
   }
   QStringList lines{ToQt(kFactoryResetDoneText), ToQt(kVlanNamesKeptText)};
-  lines << VlanIdLines(result.keptVlanIds);
+  for (const std::string& line : VlanIdListLines(result.keptVlanIds)) lines << ToQt(line);
   navigator().ShowMessage(QString::fromUtf8(kFactoryResetTitle), lines, target::kSwitchMain, ref, -1);
 }
 

@@ -28,11 +28,6 @@ inline constexpr char kPoeRestartTitle[] = "給電の再開  ";
 inline constexpr char kPoeRestartFailedText[] = "給電の再開に失敗しました。";
 inline constexpr char kFactoryResetTitle[] = "工場出荷時の状態に戻す ";
 
-// The kept VLAN IDs as the message shows them: "%d", then ", %d"; where the
-// next one would make the line longer than `lineLimit` characters, it starts a
-// new line instead (without the separator).
-QStringList VlanIdLines(const std::vector<std::int32_t>& ids, int lineLimit = 76);
-
 class SwitchMainScreen : public Screen {
   Q_OBJECT
 

@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include "app/switch_service.h"
+#include "app/vlan_table_edit.h"
 #include "catalogue/function_descriptors.h"
 #include "tests/ui/support/sim_window.h"
 #include "ui/screens/loop_detection_screen.h"
@@ -244,10 +245,10 @@ class SwitchScreensTest : public QObject {
     // Long lists break before a line would pass 76 characters.
     std::vector<std::int32_t> many;
     for (std::int32_t id = 1000; id < 1030; ++id) many.push_back(id);
-    const QStringList lines = VlanIdLines(many);
-    QCOMPARE(lines.size(), 3);
-    for (const QString& line : lines) QVERIFY(line.size() <= 76);
-    QVERIFY(lines.front().startsWith("1000, 1001") && lines.back().endsWith("1029"));
+    const std::vector<std::string> lines = VlanIdListLines(many);
+    QCOMPARE(lines.size(), std::size_t{3});
+    for (const std::string& line : lines) QVERIFY(line.size() <= 76);
+    QVERIFY(lines.front().starts_with("1000, 1001") && lines.back().ends_with("1029"));
   }
 };
 
