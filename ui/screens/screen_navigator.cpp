@@ -3,6 +3,9 @@
 #include "device/managed_switch.h"
 #include "discovery/discovery.h"
 #include "app/switch_service.h"
+#include "device/switch_phase.h"
+#include "ui/screens/admin_control_screen.h"
+#include "ui/screens/administration_screen.h"
 #include "ui/screens/firmware_progress_screen.h"
 #include "ui/screens/firmware_update_screen.h"
 #include "ui/screens/frame_counter_screen.h"
@@ -14,7 +17,9 @@
 #include "ui/screens/mirroring_screen.h"
 #include "ui/screens/multiple_vlan_screen.h"
 #include "ui/screens/power_saving_screen.h"
+#include "ui/screens/load_settings_screen.h"
 #include "ui/screens/result_screens.h"
+#include "ui/screens/save_settings_screen.h"
 #include "ui/screens/switch_main_screen.h"
 #include "ui/screens/switch_name_screen.h"
 #include "ui/top_page/top_panel.h"
@@ -31,6 +36,9 @@ constexpr int kFirstScreenId = 10000;
 bool ValidPort(ManagedSwitch* sw, int port) {
   return port >= 0 && port < std::min<int>(sw->record().portCount, kMaxPorts);
 }
+
+// The screens of the tool itself, not of a switch.
+bool ForNoSwitch(int target) { return target == target::kAdministration || target == target::kAdminControl; }
 
 }  // namespace
 
@@ -86,9 +94,13 @@ Screen* ScreenNavigator::Create(int target, ManagedSwitch* sw, int port) {
     case target::kFirmwareUpdate:
       return new FirmwareUpdateScreen(*this, app_, sw);
     case target::kAdministration:
+      return new AdministrationScreen(*this, app_);
     case target::kAdminControl:
+      return new AdminControlScreen(*this, app_);
     case target::kSaveConfiguration:
+      return new SaveSettingsScreen(*this, app_, sw);
     case target::kLoadConfiguration:
+      return new LoadSettingsScreen(*this, app_, sw);
     case target::kVlanIds:
     case target::kTaggedVlan:
     default:
@@ -99,7 +111,7 @@ Screen* ScreenNavigator::Create(int target, ManagedSwitch* sw, int port) {
 bool ScreenNavigator::Open(int target, const SwitchRef& ref, int port) {
   if (!Allowed()) return false;
   ManagedSwitch* sw = Find(ref);
-  if (sw == nullptr) {
+  if (sw == nullptr && !ForNoSwitch(target)) {
     CloseFrame();
     return false;
   }
@@ -209,6 +221,18 @@ void ScreenNavigator::FirmwareFinished(const Notice& notice) {
   if (Find(notice.switchRef) != nullptr) SwitchService(app_).FirmwareEnded(notice.switchRef);
 }
 
-void ScreenNavigator::SwitchSettingsRead(const SwitchRef& sw) { emit switchSettingsRead(sw); }
+void ScreenNavigator::ApplyBegun(const MacAddress& mac) { applying_.insert(mac); }
+
+void ScreenNavigator::SwitchSettingsRead(const SwitchRef& ref) {
+  // A loaded file's apply ends once the synchronisation it asked for has run
+  // and the switch is ready again; the service shows refused settings.
+  ManagedSwitch* sw = Find(ref);
+  if (sw != nullptr && applying_.count(ref.mac) != 0 && sw->settings.lastSyncDone() &&
+      !sw->settings.synchronisationPending() && IsReady(*sw)) {
+    applying_.erase(ref.mac);
+    SwitchService(app_).EndApply(*sw);
+  }
+  emit switchSettingsRead(ref);
+}
 
 }  // namespace ntr::ui
