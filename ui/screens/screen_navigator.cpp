@@ -3,6 +3,9 @@
 #include "device/managed_switch.h"
 #include "discovery/discovery.h"
 #include "app/switch_service.h"
+#include <QMessageBox>
+
+#include "app/operator.h"
 #include "device/switch_phase.h"
 #include "ui/screens/admin_control_screen.h"
 #include "ui/screens/administration_screen.h"
@@ -22,6 +25,7 @@
 #include "ui/screens/save_settings_screen.h"
 #include "ui/screens/switch_main_screen.h"
 #include "ui/screens/switch_name_screen.h"
+#include "ui/style/text.h"
 #include "ui/top_page/top_panel.h"
 
 namespace ntr::ui {
@@ -225,12 +229,16 @@ void ScreenNavigator::ApplyBegun(const MacAddress& mac) { applying_.insert(mac);
 
 void ScreenNavigator::SwitchSettingsRead(const SwitchRef& ref) {
   // A loaded file's apply ends once the synchronisation it asked for has run
-  // and the switch is ready again; the service shows refused settings.
+  // and the switch is ready again (after a synchronisation discovery adopts
+  // it once more, which tells again); the service shows refused settings.
   ManagedSwitch* sw = Find(ref);
-  if (sw != nullptr && applying_.count(ref.mac) != 0 && sw->settings.lastSyncDone() &&
+  if (sw != nullptr && applyPending(ref.mac) && sw->settings.lastSyncDone() &&
       !sw->settings.synchronisationPending() && IsReady(*sw)) {
     applying_.erase(ref.mac);
-    SwitchService(app_).EndApply(*sw);
+    const ServiceResult ended = SwitchService(app_).EndApply(*sw);
+    if (!ended.ok && !ended.text.empty()) {
+      QMessageBox::critical(page_, ToQt(kApplicationTitle), ToQt(ended.text));
+    }
   }
   emit switchSettingsRead(ref);
 }

@@ -82,6 +82,7 @@ class ScreenNavigator : public QObject {
   // A loaded file's settings are being written to the switch of `mac`: its
   // end is taken when the switch is synchronised and ready again.
   void ApplyBegun(const MacAddress& mac);
+  bool applyPending(const MacAddress& mac) const { return applying_.count(mac) != 0; }
 
   // The managed switch, or null when it went.
   ManagedSwitch* Find(const SwitchRef& sw) const;

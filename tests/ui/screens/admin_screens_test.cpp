@@ -244,6 +244,20 @@ class AdminScreensTest : public QObject {
     const std::string dump = s.sim.peer().Control("dump a");
     QVERIFY2(dump.find("system-name saved") != std::string::npos, dump.c_str());
     QCOMPARE(s.sim.Switch("a")->record().systemName.get(), std::string("saved"));
+    // The apply ends once the switch is adopted again; nothing was refused.
+    QVERIFY(s.sim.WaitFor([&] { return !s.navigator()->applyPending(s.sim.Mac("a")); }));
+    QVERIFY(s.sim.answerer().messages.isEmpty());
+
+    // A setting the switch refuses once is reported (once) by the end.
+    QVERIFY(s.Rename("a", "changed"));
+    s.sim.peer().Control("fault a refuse system-name 3 1");
+    QVERIFY(s.navigator()->Open(target::kAdministration, SwitchRef{}));
+    Button(s.Current<AdministrationScreen>(), AdministrationScreen::LoadButtonId(s.RowOf("a")))->click();
+    s.Current<LoadSettingsScreen>()->pathEdit()->setText(ToQt(fileA.string()));
+    Button(s.Current<LoadSettingsScreen>(), 8003)->click();
+    QVERIFY(s.Current<RestartWaitScreen>() != nullptr);
+    QVERIFY(s.sim.WaitFor([&] { return !s.navigator()->applyPending(s.sim.Mac("a")); }));
+    QCOMPARE(s.sim.answerer().dialogs.count("ntr::ui::SettingFailuresDialog"), 1);
     QVERIFY(s.sim.answerer().messages.isEmpty());
   }
 };
