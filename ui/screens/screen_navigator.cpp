@@ -1,10 +1,10 @@
 #include "ui/screens/screen_navigator.h"
 
+#include <QMessageBox>
+
 #include "device/managed_switch.h"
 #include "discovery/discovery.h"
 #include "app/switch_service.h"
-#include <QMessageBox>
-
 #include "app/operator.h"
 #include "device/switch_phase.h"
 #include "ui/screens/admin_control_screen.h"

@@ -129,6 +129,21 @@ class AdminScreensTest : public QObject {
       Button(message, 8001)->click();  // back to the control settings
     }
 
+    // A file that cannot be written (a folder in its place): the old values stay.
+    const std::filesystem::path configFile = ConfigFilePath();
+    std::filesystem::remove(configFile);
+    std::filesystem::create_directory(configFile);
+    s.Current<AdminControlScreen>()->intervalEdit()->setText("6");
+    Button(s.Current<AdminControlScreen>(), 8002)->click();
+    auto* unsaved = s.Current<MessageScreen>();
+    QVERIFY(unsaved != nullptr);
+    QCOMPARE(unsaved->lines().size(), 2);
+    QCOMPARE(unsaved->lines()[0], QString("スイッチ制御機能の設定に失敗しました。"));
+    QCOMPARE(unsaved->backTarget(), target::kAdminControl);
+    QCOMPARE(s.app().config().watchInterval(), 3);
+    std::filesystem::remove(configFile);
+    Button(unsaved, 8001)->click();
+
     // Accepted: stored, saved, and the next cycle runs at once although the
     // timer's period is long now; then every 10 s.
     auto* control = s.Current<AdminControlScreen>();
