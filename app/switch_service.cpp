@@ -9,6 +9,7 @@
 #include "app/vlan_table_edit.h"
 #include "base/error_log.h"
 #include "catalogue/switch_model.h"
+#include "config/config_writer.h"
 
 namespace ntr {
 namespace {
@@ -90,6 +91,21 @@ ServiceResult SwitchService::EndApply(ManagedSwitch& sw) {
   if (sw.settings.lastRunFailed()) return Failed(kApplyFailedText);
   // The failure report has been shown through the operator.
   if (app_.ReportSettingFailures(sw.record())) return Failed(std::string_view{});
+  return {};
+}
+
+ServiceResult SwitchService::SaveSwitchSettings(ManagedSwitch& sw, const std::filesystem::path& file) {
+  ConfigStore alone;
+  ConfigStore& config = app_.config();
+  alone.SetWatch(config.watchInterval(), config.downCount());
+  auto copy = std::make_shared<SwitchRecord>(sw.record());
+  for (const auto& id : copy->vlanIds) {
+    const std::int32_t vlan = id.load();
+    if (config.HasVlanName(vlan)) alone.SetVlanName(vlan, config.GetVlanName(vlan));
+  }
+  alone.AppendStoredRecord(std::move(copy));
+  ErrorPair error;
+  if (!WriteConfigText(alone, app_.host().logs, file, error)) return Failed(error);
   return {};
 }
 

@@ -66,6 +66,12 @@ class SwitchService {
   ServiceResult BeginApply(ManagedSwitch& sw, const std::filesystem::path& file);
   ServiceResult EndApply(ManagedSwitch& sw);
 
+  // Writes the switch's settings alone to `file` in the configuration file's
+  // format, with the tool's current watch values and the names of the VLAN
+  // IDs the switch uses: applying the file later brings back exactly these
+  // (its common lines are taken by the tool too). Nothing else changes.
+  ServiceResult SaveSwitchSettings(ManagedSwitch& sw, const std::filesystem::path& file);
+
   // The switch's actions. A restart (or a firmware update at its end) makes
   // discovery take the switch as restarting (SwitchRestarting); clearing the
   // counters clears the tool's copies of them too.

@@ -84,6 +84,11 @@ void Discovery::RequestCycle(bool enabled, int intervalMs) {
   timerWake_.Set();
 }
 
+int Discovery::cycleIntervalMs() {
+  std::lock_guard<std::mutex> lock(timerLock_);
+  return intervalMs_;
+}
+
 void Discovery::TimerLoop() {
   std::uint32_t lastCycle = ticks_();
   for (;;) {

@@ -63,6 +63,8 @@ class Discovery {
   bool StartTimer();
   void StopTimer();
   void RequestCycle(bool enabled, int intervalMs);
+  // The cycle interval last requested.
+  int cycleIntervalMs();
 
   // One discovery cycle (the timer thread runs it; tests may call it). The
   // lost check counts watch periods, not cycles: when cycles come faster

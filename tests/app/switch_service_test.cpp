@@ -89,6 +89,37 @@ TEST_F(SwitchServiceTest, FactoryResetKeepsTheIdentityAndOnlyNamesOthersUse) {
   EXPECT_EQ(test::Count(test::FileText(ConfigFilePath()), "renamed"), 0u);
 }
 
+TEST_F(SwitchServiceTest, SavedSettingsHoldTheSwitchAloneWithTheToolsWatchValuesAndItsVlanNames) {
+  StartApp("switch A model=NTR7100-8G\nswitch B model=NTR7100-8G\n");
+  Cycle();
+  ManagedSwitch* a = Switch("A");
+  ManagedSwitch* b = Switch("B");
+  ASSERT_TRUE(a != nullptr && b != nullptr);
+  app_->config().SetWatch(7, 5);
+  ASSERT_TRUE(app_->config().SetVlanName(10, "office"));
+  ASSERT_TRUE(app_->config().SetVlanName(20, "lab"));
+  a->record().vlanIds[1] = 10;
+  b->record().vlanIds[1] = 20;
+  const auto file = ConfigFilePath().parent_path() / "one.txt";
+
+  SwitchService service(*app_);
+  ASSERT_TRUE(service.SaveSwitchSettings(*a, file).ok);
+  const std::string text = test::FileText(file);
+  EXPECT_EQ(test::Count(text, "switch select "), 1u);
+  EXPECT_EQ(test::Count(text, "switch select " + a->record().macText.get()), 1u);
+  EXPECT_EQ(test::Count(text, "switch control watch interval 7 5"), 1u);
+  EXPECT_EQ(test::Count(text, "office"), 1u);
+  EXPECT_EQ(test::Count(text, "lab"), 0u);
+  // Nothing of the tool changed.
+  EXPECT_EQ(app_->config().StoredRecords().size(), 2u);
+  EXPECT_EQ(app_->config().GetVlanName(20), "lab");
+
+  const ServiceResult failed = service.SaveSwitchSettings(*a, file.parent_path() / "missing" / "x.txt");
+  EXPECT_FALSE(failed.ok);
+  EXPECT_NE(failed.error.code, 0);
+  EXPECT_FALSE(failed.text.empty());
+}
+
 TEST_F(SwitchServiceTest, PhasesThroughIdentityReadAndAFailedRead) {
   std::vector<SwitchPhase> created;
   StartApp("switch A model=NTR7100-8G\n", false);

@@ -80,6 +80,8 @@ bool WindowApp::Start() {
     if (port >= 0) screens_->Open(target::kPort, ref, port);
   });
   connect(page, &TopPanel::administrationRequested, this, &WindowApp::administrationRequested);
+  connect(this, &WindowApp::administrationRequested, this,
+          [this] { screens_->Open(target::kAdministration, SwitchRef{}); });
   window_->SetCloseGuard([this] { return uiEnabled_ && !(screens_ && screens_->applying()); });
   window_->SetShutdown([this] { Shutdown(); });
 

@@ -7,8 +7,11 @@
 namespace ntr::ui {
 
 RestartWaitScreen::RestartWaitScreen(ScreenNavigator& screens, Application& app, const MacAddress& mac,
-                                     QString title, int target)
-    : OutcomeScreen(screens, nullptr, -1, std::move(title), {QString::fromUtf8(kRestartWaitText)}, target, 4,
+                                     QString title, int target, const QString& text)
+    : OutcomeScreen(screens, nullptr, -1, std::move(title),
+                    text.isEmpty() ? QStringList{QString::fromUtf8(kRestartWaitText)}
+                                   : QStringList{text, QString::fromUtf8(kRestartWaitText)},
+                    target, 4,
                     QString::fromUtf8(kCloseText)),
       app_(app), mac_(mac) {
   connect(&screens, &ScreenNavigator::switchSettingsRead, this, &RestartWaitScreen::SettingsRead);

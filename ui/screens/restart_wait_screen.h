@@ -20,8 +20,9 @@ class RestartWaitScreen : public OutcomeScreen {
   Q_OBJECT
 
  public:
+  // `text`, when given, comes before the waiting line.
   RestartWaitScreen(ScreenNavigator& screens, Application& app, const MacAddress& mac, QString title,
-                    int target);
+                    int target, const QString& text = {});
   const MacAddress& mac() const { return mac_; }
   // The back target for the switch as it is now; the frame closes while it is away.
   void Cancel() override;

@@ -1,8 +1,14 @@
 #include "ui/screens/screen_navigator.h"
 
+#include <QMessageBox>
+
 #include "device/managed_switch.h"
 #include "discovery/discovery.h"
 #include "app/switch_service.h"
+#include "app/operator.h"
+#include "device/switch_phase.h"
+#include "ui/screens/admin_control_screen.h"
+#include "ui/screens/administration_screen.h"
 #include "ui/screens/firmware_progress_screen.h"
 #include "ui/screens/firmware_update_screen.h"
 #include "ui/screens/frame_counter_screen.h"
@@ -14,11 +20,14 @@
 #include "ui/screens/mirroring_screen.h"
 #include "ui/screens/multiple_vlan_screen.h"
 #include "ui/screens/power_saving_screen.h"
+#include "ui/screens/load_settings_screen.h"
 #include "ui/screens/result_screens.h"
+#include "ui/screens/save_settings_screen.h"
 #include "ui/screens/switch_main_screen.h"
 #include "ui/screens/switch_name_screen.h"
 #include "ui/screens/tagged_vlan_screen.h"
 #include "ui/screens/vlan_id_screen.h"
+#include "ui/style/text.h"
 #include "ui/top_page/top_panel.h"
 
 namespace ntr::ui {
@@ -33,6 +42,9 @@ constexpr int kFirstScreenId = 10000;
 bool ValidPort(ManagedSwitch* sw, int port) {
   return port >= 0 && port < std::min<int>(sw->record().portCount, kMaxPorts);
 }
+
+// The screens of the tool itself, not of a switch.
+bool ForNoSwitch(int target) { return target == target::kAdministration || target == target::kAdminControl; }
 
 }  // namespace
 
@@ -92,9 +104,13 @@ Screen* ScreenNavigator::Create(int target, ManagedSwitch* sw, int port) {
     case target::kVlanIds:
       return new VlanIdScreen(*this, app_, sw);
     case target::kAdministration:
+      return new AdministrationScreen(*this, app_);
     case target::kAdminControl:
+      return new AdminControlScreen(*this, app_);
     case target::kSaveConfiguration:
+      return new SaveSettingsScreen(*this, app_, sw);
     case target::kLoadConfiguration:
+      return new LoadSettingsScreen(*this, app_, sw);
     default:
       return nullptr;
   }
@@ -103,7 +119,7 @@ Screen* ScreenNavigator::Create(int target, ManagedSwitch* sw, int port) {
 bool ScreenNavigator::Open(int target, const SwitchRef& ref, int port) {
   if (!Allowed()) return false;
   ManagedSwitch* sw = Find(ref);
-  if (sw == nullptr) {
+  if (sw == nullptr && !ForNoSwitch(target)) {
     CloseFrame();
     return false;
   }
@@ -213,6 +229,22 @@ void ScreenNavigator::FirmwareFinished(const Notice& notice) {
   if (Find(notice.switchRef) != nullptr) SwitchService(app_).FirmwareEnded(notice.switchRef);
 }
 
-void ScreenNavigator::SwitchSettingsRead(const SwitchRef& sw) { emit switchSettingsRead(sw); }
+void ScreenNavigator::ApplyBegun(const MacAddress& mac) { applying_.insert(mac); }
+
+void ScreenNavigator::SwitchSettingsRead(const SwitchRef& ref) {
+  // A loaded file's apply ends once the synchronisation it asked for has run
+  // and the switch is ready again (after a synchronisation discovery adopts
+  // it once more, which tells again); the service shows refused settings.
+  ManagedSwitch* sw = Find(ref);
+  if (sw != nullptr && applyPending(ref.mac) && sw->settings.lastSyncDone() &&
+      !sw->settings.synchronisationPending() && IsReady(*sw)) {
+    applying_.erase(ref.mac);
+    const ServiceResult ended = SwitchService(app_).EndApply(*sw);
+    if (!ended.ok && !ended.text.empty()) {
+      QMessageBox::critical(page_, ToQt(kApplicationTitle), ToQt(ended.text));
+    }
+  }
+  emit switchSettingsRead(ref);
+}
 
 }  // namespace ntr::ui

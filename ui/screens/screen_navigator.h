@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <functional>
 #include <list>
+#include <set>
 
 #include "app/application.h"
 #include "base/notification.h"
@@ -53,7 +54,9 @@ class ScreenNavigator : public QObject {
                   std::function<void(QPoint)> frameEdges);
 
   // Opens the screen of `target` for the switch (and port); false when none
-  // opened. A target without a screen closes the frame.
+  // opened. A target without a screen closes the frame, as does a switch
+  // that has gone (the administration and control settings screens belong
+  // to no switch and take none).
   bool Open(int target, const SwitchRef& sw, int port = -1);
   // The result screens: back to the settings display of `target`.
   void ShowResult(const QString& title, const QStringList& lines, int target, const SwitchRef& sw,
@@ -73,8 +76,13 @@ class ScreenNavigator : public QObject {
   // kFirmwareFinished: to the progress screen of the switch; without one the
   // switch's service still hears the end (the switch restarts or is idle again).
   void FirmwareFinished(const Notice& notice);
-  // kSwitchWorkFinished of a switch: its settings have been read again.
+  // kSwitchWorkFinished of a switch: its settings have been read again. An
+  // apply of a loaded file on it ends here (see ApplyBegun).
   void SwitchSettingsRead(const SwitchRef& sw);
+  // A loaded file's settings are being written to the switch of `mac`: its
+  // end is taken when the switch is synchronised and ready again.
+  void ApplyBegun(const MacAddress& mac);
+  bool applyPending(const MacAddress& mac) const { return applying_.count(mac) != 0; }
 
   // The managed switch, or null when it went.
   ManagedSwitch* Find(const SwitchRef& sw) const;
@@ -102,6 +110,7 @@ class ScreenNavigator : public QObject {
   QPointer<SettingFrame> frame_;
   std::list<QPointer<Screen>> screens_;  // newest first
   int nextId_ = 10000;
+  std::set<MacAddress> applying_;  // switches whose loaded file is being applied
 };
 
 }  // namespace ntr::ui

@@ -1,0 +1,94 @@
+#include "ui/screens/admin_control_screen.h"
+
+#include <QPainter>
+
+#include "app/application.h"
+#include "ui/screens/form_painting.h"
+#include "ui/screens/screen_navigator.h"
+
+namespace ntr::ui {
+
+namespace {
+
+constexpr QPoint kGridOrigin{10, 45};
+constexpr int kLabelWidth = 200;
+constexpr int kValueWidth = 180;
+constexpr int kEditX = kGridOrigin.x() + kLabelWidth + 4;
+constexpr int kHintX = kEditX + 40;
+
+FilteredEdit* WatchEdit(QWidget* parent, int id, int value, int y) {
+  auto* edit = new FilteredEdit(EditFilter::kDigits, parent);
+  edit->setObjectName(QString::number(id));
+  edit->setMaxLength(2);
+  edit->setText(QString::number(value));
+  edit->setGeometry(kEditX, y, 34, 20);
+  return edit;
+}
+
+// An empty field counts as 0.
+int Parsed(const FilteredEdit* edit) { return edit->text().toInt(); }
+
+bool InRange(int value) {
+  return value >= AdminControlScreen::kLowest && value <= AdminControlScreen::kHighest;
+}
+
+}  // namespace
+
+AdminControlScreen::AdminControlScreen(ScreenNavigator& screens, Application& app)
+    : Screen(screens, nullptr, -1, kSize), app_(app) {
+  interval_ = WatchEdit(this, 8000, app.config().watchInterval(), kGridOrigin.y() + 2);
+  count_ = WatchEdit(this, 8001, app.config().downCount(), kGridOrigin.y() + kHeaderRowHeight + 2);
+  QPushButton* set = AddButton(8002, QStringLiteral("設定"), QRect(QPoint(140, 125), QPoint(179, 144)));
+  QPushButton* cancel = AddButton(8003, QStringLiteral("キャンセル"), QRect(QPoint(185, 125), QPoint(264, 144)));
+  cancel->move(std::max(cancel->x(), set->geometry().right() + 6), cancel->y());
+  connect(set, &QPushButton::clicked, this, [this] { Set(); });
+  connect(cancel, &QPushButton::clicked, this, [this] { Cancel(); });
+  setTabOrder(interval_, count_);
+  setTabOrder(count_, set);
+  setTabOrder(set, cancel);
+  SetInitialFocus(interval_);
+}
+
+QString AdminControlScreen::title() const { return QString::fromUtf8(kAdminControlTitle); }
+
+void AdminControlScreen::Cancel() { navigator().Open(target::kAdministration, SwitchRef{}); }
+
+void AdminControlScreen::Set() {
+  const int interval = Parsed(interval_);
+  const int count = Parsed(count_);
+  const QString failed = QString::fromUtf8(kAdminControlFailedText);
+  if (!InRange(interval) || !InRange(count)) {
+    const char* reason = InRange(interval) ? kDownCountOutOfRangeText : kIntervalOutOfRangeText;
+    navigator().ShowMessage(title(), {failed, QString::fromUtf8(reason)}, target::kAdminControl, SwitchRef{}, -1);
+    return;
+  }
+  ConfigStore& config = app_.config();
+  const std::int32_t oldInterval = config.watchInterval();
+  const std::int32_t oldCount = config.downCount();
+  config.SetWatch(interval, count);
+  ErrorPair error;
+  if (!app_.SaveConfigFile(error)) {
+    // The file keeps the old values: so does the tool.
+    config.SetWatch(oldInterval, oldCount);
+    navigator().ShowMessage(title(), {failed, QString::fromStdString(FormatErrorMessage(error))},
+                            target::kAdminControl, SwitchRef{}, -1);
+    return;
+  }
+  // The next cycle runs at once, the ones after it at the new interval.
+  app_.RequestDiscovery(true);
+  navigator().ShowResult(title(), {QString::fromUtf8(kAdminControlAppliedText)}, target::kAdministration,
+                         SwitchRef{}, -1);
+}
+
+void AdminControlScreen::paintEvent(QPaintEvent* event) {
+  Screen::paintEvent(event);
+  QPainter painter(this);
+  PaintGrid(painter, kGridOrigin, {kLabelWidth, kValueWidth}, 1, true);
+  PaintLabel(painter, kGridOrigin + QPoint(4, 5), QStringLiteral("スイッチの監視時間間隔"), true);
+  PaintLabel(painter, QPoint(kGridOrigin.x() + 4, kGridOrigin.y() + kHeaderRowHeight + 4),
+             QStringLiteral("ダウン検出までの監視回数"), true);
+  PaintLabel(painter, QPoint(kHintX, kGridOrigin.y() + 5), QStringLiteral("秒 (2～10)"), false);
+  PaintLabel(painter, QPoint(kHintX, kGridOrigin.y() + kHeaderRowHeight + 4), QStringLiteral("回 (2～10)"), false);
+}
+
+}  // namespace ntr::ui

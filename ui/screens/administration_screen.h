@@ -1,0 +1,55 @@
+// The tool's own administration: the watch values of discovery with the
+// button to change them, and the managed switches of a known model, each
+// with "保存" (its settings to a file) and "読込" (a file's settings to it).
+#pragma once
+
+#include <vector>
+
+#include "ui/screens/screen.h"
+
+namespace ntr {
+class Application;
+}
+
+namespace ntr::ui {
+
+inline constexpr char kAdministrationTitle[] = "スイッチ制御機能の設定";
+inline constexpr char kManagementStateText[] = "スイッチの管理状態 ";
+
+class AdministrationScreen : public Screen {
+  Q_OBJECT
+
+ public:
+  // Row i has "保存" and "読込" with these ids. The first nine rows keep
+  // 18000 + i and 18009 + i; from the tenth on those would meet, so later
+  // rows take 30000 + 2i and 30001 + 2i, and no id is ever shared.
+  static int SaveButtonId(int row) { return row < 9 ? 18000 + row : 30000 + 2 * row; }
+  static int LoadButtonId(int row) { return row < 9 ? 18009 + row : 30001 + 2 * row; }
+
+  AdministrationScreen(ScreenNavigator& screens, Application& app);
+  QString title() const override;
+  bool hub() const override { return true; }
+  void Cancel() override;
+
+  struct Row {
+    SwitchRef sw;
+    QString name, model, serial, mac;
+  };
+  const std::vector<Row>& rows() const { return rows_; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  void Save(int row);
+  void Load(int row);
+  int GridTop() const;
+
+  Application& app_;
+  std::vector<Row> rows_;
+  std::vector<int> widths_;
+  int interval_;
+  int downCount_;
+};
+
+}  // namespace ntr::ui

@@ -1,0 +1,80 @@
+#include "ui/screens/load_settings_screen.h"
+
+#include <QFileDialog>
+#include <QPainter>
+
+#include "app/switch_service.h"
+#include "ui/screens/form_painting.h"
+#include "ui/screens/restart_wait_screen.h"
+#include "ui/screens/screen_navigator.h"
+#include "ui/style/text.h"
+
+namespace ntr::ui {
+
+namespace {
+
+constexpr QPoint kGridOrigin{10, 45};
+
+QString AskForFile(QWidget* parent) {
+  return QFileDialog::getOpenFileName(parent, QString(), QString(), QStringLiteral("All Files (*.*)"));
+}
+
+}  // namespace
+
+LoadSettingsScreen::FileChooser LoadSettingsScreen::chooseFile = AskForFile;
+
+LoadSettingsScreen::LoadSettingsScreen(ScreenNavigator& screens, Application& app, ManagedSwitch* sw)
+    : Screen(screens, sw, -1, kSize), app_(app) {
+  path_ = new FilteredEdit(EditFilter::kAny, this);
+  path_->setObjectName("8001");
+  path_->setGeometry(kGridOrigin.x() + 124, kGridOrigin.y() + 2, 330, 20);
+  QPushButton* browse = AddButton(8002, QStringLiteral("参照"), QRect(kGridOrigin.x() + 460, kGridOrigin.y() + 2, 50, 20));
+  QPushButton* run = AddButton(8003, QStringLiteral("実行"), QRect(QPoint(190, 110), QPoint(239, 129)));
+  QPushButton* cancel = AddButton(8004, QStringLiteral("キャンセル"), QRect(QPoint(245, 110), QPoint(324, 129)));
+  cancel->move(std::max(cancel->x(), run->geometry().right() + 6), cancel->y());
+  connect(browse, &QPushButton::clicked, this, [this] { Browse(); });
+  connect(run, &QPushButton::clicked, this, [this] { Run(); });
+  connect(cancel, &QPushButton::clicked, this, [this] { Cancel(); });
+  setTabOrder(path_, browse);
+  setTabOrder(browse, run);
+  setTabOrder(run, cancel);
+  SetInitialFocus(path_);
+}
+
+QString LoadSettingsScreen::title() const { return QString::fromUtf8(kLoadSettingsTitle); }
+
+void LoadSettingsScreen::Cancel() { navigator().Open(target::kAdministration, SwitchRef{}); }
+
+void LoadSettingsScreen::Browse() {
+  const QString file = chooseFile ? chooseFile(this) : QString();
+  if (!file.isEmpty()) path_->setText(file);
+}
+
+void LoadSettingsScreen::Run() {
+  ManagedSwitch* sw = navigator().Find(switchRef());
+  if (sw == nullptr) {
+    navigator().CloseFrame();
+    return;
+  }
+  const ServiceResult begun = SwitchService(app_).BeginApply(*sw, FromQt(path_->text()));
+  if (!begun.ok) {
+    QStringList lines{ToQt(kApplyFailedText)};
+    if (begun.text != kApplyFailedText) lines << ToQt(begun.text);
+    for (const std::string& detail : begun.details) lines << ToQt(detail);
+    navigator().ShowMessage(QString::fromUtf8(kApplySettingsTitle), lines, target::kLoadConfiguration,
+                            switchRef(), -1);
+    return;
+  }
+  navigator().ApplyBegun(sw->mac());
+  navigator().Show(new RestartWaitScreen(navigator(), app_, sw->mac(), QString::fromUtf8(kApplySettingsTitle),
+                                         target::kCloseFrame, QString::fromUtf8(kApplySettingsStartedText)));
+}
+
+void LoadSettingsScreen::paintEvent(QPaintEvent* event) {
+  Screen::paintEvent(event);
+  QPainter painter(this);
+  PaintGrid(painter, kGridOrigin, {120, 400}, 0, true);
+  PaintLabel(painter, kGridOrigin + QPoint(4, 5), QStringLiteral("設定ファイルの指定"), true);
+}
+
+}  // namespace ntr::ui
