@@ -5,23 +5,35 @@
 
 namespace ntr {
 
-void ResetRecordToFactory(ManagedSwitch& sw) {
-  SwitchRecord& record = sw.record();
+void ResetSettingsToFactory(SwitchRecord& record) {
   const MacAddress mac = record.switchMac;
   const std::int32_t state = record.switchState;
+  const std::int32_t modelCode = record.modelCode;
+  const std::int32_t ports = record.portCount;
+  const std::int32_t counters = record.counterCount;
   const std::string firmware = record.firmwareRevision.get();
   const std::string model = record.modelName.get();
   const std::string serial = record.serialNumber.get();
   const std::string bootRom = record.bootRomVersion.get();
+  const std::string macText = record.macText.get();
   record.Initialise();
   record.switchMac = mac;
   record.switchState = state;
+  record.modelCode = modelCode;
+  record.portCount = ports;
+  record.counterCount = counters;
   record.firmwareRevision = firmware;
   record.modelName = model;
   record.serialNumber = serial;
   record.bootRomVersion = bootRom;
-  sw.client.Attach();  // the MAC text and the model's counts
+  record.macText = macText;
   ModelFixUp(record);  // by the model: the default name and mirroring destination
+}
+
+void ResetRecordToFactory(ManagedSwitch& sw) {
+  SwitchRecord& record = sw.record();
+  ResetSettingsToFactory(record);
+  sw.client.Attach();  // the MAC text and the model's counts
   record.modelCode = kModelUnknown;  // held back until adopted again
 }
 

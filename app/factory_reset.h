@@ -22,6 +22,11 @@ class ManagedSwitch;
 // Nothing is sent to the switch and nothing is saved.
 void ResetRecordToFactory(ManagedSwitch& sw);
 
+// The same reset of a record that belongs to no switch object (a copy): the
+// identity above, the switch state, the MAC text and the model's port and
+// counter counts are kept; the model code too.
+void ResetSettingsToFactory(SwitchRecord& record);
+
 // After a reset: drops the name of every VLAN that none of `users` (the
 // managed switches' records, the reset one included) uses any more. Returns
 // those of `formerIds` (the VLANs the reset record had) whose names stay

@@ -57,9 +57,15 @@ FactoryResetResult SwitchService::FactoryReset(ManagedSwitch& sw) {
 
 ServiceResult SwitchService::BeginApply(ManagedSwitch& sw, const std::filesystem::path& file) {
   SwitchRecord& record = sw.record();
+  // A block holds the switch's whole setting state: a setting it does not
+  // list is at its default. So it is read onto the switch's factory
+  // settings, not onto its current ones, and a file saved earlier brings
+  // back exactly what it holds.
+  SwitchRecord factory(record);
+  ResetSettingsToFactory(factory);
   ConfigStore loaded;
   ReadOptions options;
-  options.filter = &record;
+  options.filter = &factory;
   options.portCount = record.portCount;
   options.counterCount = record.counterCount;
   FilterBlockReport report;

@@ -89,7 +89,7 @@ TEST_F(SwitchServiceTest, FactoryResetKeepsTheIdentityAndOnlyNamesOthersUse) {
   EXPECT_EQ(test::Count(test::FileText(ConfigFilePath()), "renamed"), 0u);
 }
 
-TEST_F(SwitchServiceTest, SavedSettingsHoldTheSwitchAloneWithTheToolsWatchValuesAndItsVlanNames) {
+TEST_F(SwitchServiceTest, SavedSettingsHoldTheSwitchAloneAndLoadBackExactly) {
   StartApp("switch A model=NTR7100-8G\nswitch B model=NTR7100-8G\n");
   Cycle();
   ManagedSwitch* a = Switch("A");
@@ -113,6 +113,15 @@ TEST_F(SwitchServiceTest, SavedSettingsHoldTheSwitchAloneWithTheToolsWatchValues
   // Nothing of the tool changed.
   EXPECT_EQ(app_->config().StoredRecords().size(), 2u);
   EXPECT_EQ(app_->config().GetVlanName(20), "lab");
+
+  // Loaded again, the file brings back exactly what it holds: a setting
+  // changed away from its default since goes back to it.
+  a->record().ports[2].use = 0;
+  a->record().systemName = "renamed";
+  ASSERT_TRUE(service.BeginApply(*a, file).ok);
+  EXPECT_EQ(a->record().ports[2].use.load(), 1);
+  EXPECT_EQ(a->record().systemName.get(), a->record().DefaultSystemName());
+  EXPECT_EQ(a->record().vlanIds[1].load(), 10);
 
   const ServiceResult failed = service.SaveSwitchSettings(*a, file.parent_path() / "missing" / "x.txt");
   EXPECT_FALSE(failed.ok);
