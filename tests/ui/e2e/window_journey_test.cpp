@@ -20,12 +20,15 @@
 #include "ui/main_window/main_window.h"
 #include "ui/main_window/page_view.h"
 #include "ui/main_window/window_app.h"
+#include "ui/screens/administration_screen.h"
 #include "ui/screens/choice_box.h"
 #include "ui/screens/port_basic_screen.h"
 #include "ui/screens/restart_wait_screen.h"
 #include "ui/screens/result_screens.h"
 #include "ui/screens/screen_navigator.h"
 #include "ui/screens/switch_main_screen.h"
+#include "ui/screens/tagged_vlan_screen.h"
+#include "ui/screens/vlan_id_screen.h"
 #include "ui/switch_picture/switch_geometry.h"
 #include "ui/top_page/switch_panel.h"
 #include "ui/top_page/top_panel.h"
@@ -191,7 +194,78 @@ TEST_F(WindowJourney, AnOperatorsDayThroughTheWindowKeepsFileAndSwitchesInStep) 
   EXPECT_TRUE(Has("edge", "port-speed 2 100-fdx")) << Join(SetLines(Dump("edge").lines), ";");
   EXPECT_TRUE(Agree("edge", edgeMac));
 
-  // Export, change behind the tool's back, import: the switch takes the file's settings again.
+  // VLAN 20 "lab" from the main screen's VLAN button; port 4 becomes a trunk member of it.
+  DoubleClick(panel, QPoint(60, 40));
+  ASSERT_NE(Showing<SwitchMainScreen>(), nullptr);
+  Press("8006");
+  ASSERT_NE(Showing<VlanIdScreen>(), nullptr);
+  Press("8003");
+  Type("8002", "20");
+  Type("8001", "lab");
+  ASSERT_TRUE(Applies("8004"));
+  EXPECT_EQ(window_->app().config().GetVlanName(20), "lab");
+  EXPECT_TRUE(Contains(ReadFile(bed_->configPath()), "vid=20 name=lab"));
+  DoubleClick(panel, PortPosition(1, 3) + QPoint(6, 6));
+  ASSERT_EQ(current()->port(), 3);
+  Press("8003");
+  auto* tagged = Showing<TaggedVlanScreen>();
+  ASSERT_NE(tagged, nullptr);
+  tagged->modeChoice()->setCurrentIndex(1);  // trunk
+  ASSERT_NE(tagged->trunkCheck(20), nullptr);
+  tagged->trunkCheck(20)->click();
+  ASSERT_TRUE(Applies("8001"));
+  EXPECT_TRUE(Has("edge", "vlan-port-mode 4 trunk")) << Join(SetLines(Dump("edge").lines), ";");
+  EXPECT_TRUE(Has("edge", "vlan-trunk 4 20 join")) << Join(SetLines(Dump("edge").lines), ";");
+  EXPECT_TRUE(Agree("edge", edgeMac));
+
+  // The watch interval, on the administration screen of a double click on this computer.
+  DoubleClick(page(), TopPanel::ComputerRect().center());
+  ASSERT_NE(Showing<AdministrationScreen>(), nullptr);
+  Press("8001");
+  Type("8000", "2");
+  ASSERT_TRUE(Applies("8002"));
+  EXPECT_TRUE(Contains(ReadFile(bed_->configPath()), "switch control watch interval 2 3"));
+  EXPECT_EQ(window_->app().discovery().cycleIntervalMs(), 2000);
+  Back();
+
+  // The switch's settings saved to a file of its own.
+  auto* admin = Showing<AdministrationScreen>();
+  ASSERT_NE(admin, nullptr);
+  int row = -1;
+  for (std::size_t i = 0; i < admin->rows().size(); ++i) {
+    if (admin->rows()[i].sw == edgeRef) row = static_cast<int>(i);
+  }
+  ASSERT_GE(row, 0);
+  Press(std::to_string(AdministrationScreen::SaveButtonId(row)).c_str());
+  const auto saved = bed_->work() / "edge-saved.txt";
+  answerer_.files << QString::fromStdString(saved.string());
+  Press("settingsFileLink");
+  ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(saved); }, 5000)) << Said();
+  const std::string savedText = ReadFile(saved);
+  EXPECT_TRUE(Contains(savedText, "system-name journey-edge"));
+  EXPECT_TRUE(Contains(savedText, "vlan-trunk 4 20 join"));
+
+  // Behind the tool's back the port falls back to auto and port 3 goes out of use;
+  // loading the saved file brings the switch back to what it held.
+  Ctls({"drift edge port-speed 2 1", "drift edge port-use 3 0"});
+  Press("8001");  // back to the administration screen
+  ASSERT_NE(Showing<AdministrationScreen>(), nullptr);
+  Press(std::to_string(AdministrationScreen::LoadButtonId(row)).c_str());
+  Type("8001", QString::fromStdString(saved.string()));
+  const std::size_t before = Requests().size();
+  Press("8003");
+  ASSERT_NE(Showing<RestartWaitScreen>(), nullptr) << Said();
+  ASSERT_TRUE(WaitFor([&] { return Showing<RestartWaitScreen>() == nullptr; }, 90000)) << Said();
+  bool synchronised = false;
+  for (const LoggedRequest& request : RequestsSince(before)) synchronised |= request.request == "sync";
+  EXPECT_TRUE(synchronised);
+  EXPECT_TRUE(Has("edge", "port-speed 2 100-fdx")) << Join(SetLines(Dump("edge").lines), ";");
+  EXPECT_FALSE(Has("edge", "port-use 3 off")) << Join(SetLines(Dump("edge").lines), ";");
+  edge = Switch("J8G");
+  ASSERT_NE(edge, nullptr);
+  EXPECT_TRUE(Agree("edge", edgeMac));
+
+  // Export, then import of what was exported: every switch stays as the file says.
   screens()->CloseFrame();
   const auto exported = bed_->work() / "exported.txt";
   answerer_.files << QString::fromStdString(exported.string());
@@ -208,6 +282,8 @@ TEST_F(WindowJourney, AnOperatorsDayThroughTheWindowKeepsFileAndSwitchesInStep) 
     EXPECT_TRUE(Agree(name, sw->record().macText.get()));
   }
   EXPECT_TRUE(Has("edge", "system-name journey-edge"));
+  // Nothing else was said on the way.
+  EXPECT_EQ(answerer_.messages, QStringList({QStringLiteral("エクスポートしました。"), QStringLiteral("インポートしました。")}));
 }
 
 }  // namespace

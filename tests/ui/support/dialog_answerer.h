@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -22,6 +24,13 @@ class DialogAnswerer : public QObject {
     timer_.setInterval(20);
     QObject::connect(&timer_, &QTimer::timeout, this, [this] { Answer(); });
     timer_.start();
+    boxes_.setInterval(20);
+    QObject::connect(&boxes_, &QTimer::timeout, this, [this] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        messages << box->text();
+        box->accept();
+      }
+    });
   }
   // Buttons to press, by the dialog's class name ("ntr::ui::AdoptionDialog").
   std::map<QString, QString> buttons;
@@ -44,8 +53,16 @@ class DialogAnswerer : public QObject {
     if (dialog == nullptr) return;
     dialogs << QString::fromLatin1(dialog->metaObject()->className());
     if (auto* chooser = qobject_cast<QFileDialog*>(dialog); chooser != nullptr && !files.isEmpty()) {
-      chooser->selectFile(files.takeFirst());
-      static_cast<QDialog*>(chooser)->accept();  // the file dialog's own accept checks the name
+      // The name goes into the dialog's own edit, which its accept reads.
+      const QFileInfo file(files.takeFirst());
+      chooser->setDirectory(file.absolutePath());
+      chooser->selectFile(file.fileName());
+      if (auto* edit = chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) edit->setText(file.fileName());
+      // The accept may ask in a box of its own (overwrite, no such file):
+      // this timer is busy meanwhile, the second one answers the box.
+      boxes_.start();
+      static_cast<QDialog*>(chooser)->accept();
+      boxes_.stop();
       return;
     }
     const auto button = buttons.find(QString::fromLatin1(dialog->metaObject()->className()));
@@ -58,6 +75,7 @@ class DialogAnswerer : public QObject {
     dialog->reject();
   }
   QTimer timer_;
+  QTimer boxes_;
 };
 
 }  // namespace ntr::test
