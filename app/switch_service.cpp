@@ -10,6 +10,7 @@
 #include "base/error_log.h"
 #include "catalogue/switch_model.h"
 #include "config/config_writer.h"
+#include "device/switch_phase.h"
 
 namespace ntr {
 namespace {
@@ -83,13 +84,34 @@ ServiceResult SwitchService::BeginApply(ManagedSwitch& sw, const std::filesystem
     }
     return result;
   }
+  // A read would overwrite the loaded settings with the switch's, and a
+  // synchronisation under way has compared fingerprints already and would
+  // not write them: the switch must be idle.
+  if (sw.settings.synchronisationPending()) return Failed(ErrorPair{kErrConfigSyncRunning, ""});
+  if (!IsReady(sw) || sw.settings.bulkReadRequested()) return Failed(ErrorPair{kErrSwitchBusy, ""});
+  // Nothing is half done: when the file cannot be saved or the
+  // synchronisation cannot start, the record is put back as it was.
+  const SwitchRecord before(record);
+  const auto restore = [&] {
+    CopySettings(record, before);
+    record.modelChecked = before.modelChecked.load();
+    ComputeFingerprint(record);
+  };
   CopySettings(record, *records.front());
   record.failures.Clear();
   ModelFixUp(record);
   record.modelChecked = 1;
   ComputeFingerprint(record);
-  if (!app_.SaveConfigFile(error)) return Failed(error);
-  if (!sw.settings.RequestSynchronisation(error)) return Failed(error);
+  if (!app_.SaveConfigFile(error)) {
+    restore();
+    return Failed(error);
+  }
+  if (!sw.settings.RequestSynchronisation(error)) {
+    restore();
+    ErrorPair ignored;
+    app_.SaveConfigFile(ignored);
+    return Failed(error);
+  }
   return {};
 }
 

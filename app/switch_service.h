@@ -63,6 +63,9 @@ class SwitchService {
   // for the switch, or whose block has rejected lines, changes nothing and
   // sends nothing; the rejected lines are the details ("line N: TEXT (REASON)"). Settings the switch
   // refused are shown through the operator's failure report, and fail it.
+  // The begin refuses a switch that is not idle (a read or a synchronisation
+  // runs), and puts the record back when the file cannot be saved or the
+  // synchronisation cannot start.
   ServiceResult BeginApply(ManagedSwitch& sw, const std::filesystem::path& file);
   ServiceResult EndApply(ManagedSwitch& sw);
 

@@ -44,11 +44,16 @@ AdministrationScreen::AdministrationScreen(ScreenNavigator& screens, Application
     rows_.push_back(std::move(row));
   }
   const int count = static_cast<int>(rows_.size());
-  setFixedSize(widths_[0] + widths_[1] + widths_[2] + 850,
+  // As wide as the list (the title at least), not the 850 px of room the
+  // original gave beyond the three columns, which only pushed "閉じる" off to the right.
+  const int listWidth = widths_[0] + widths_[1] + widths_[2] + kMacWidth + kButtonsWidth + 5;
+  const int titleWidth = 2 * kTitlePosition.x() + QFontMetrics(TitleFont()).horizontalAdvance(title());
+  setFixedSize(std::max(2 * kWatchGrid.x() + listWidth, titleWidth),
                std::max(count * kDataRowHeight + 285, GridTop() + kHeaderRowHeight + count * kRowStep + 60));
 
   QPushButton* set = AddButton(8001, QStringLiteral("設定"),
-                               QRect(kWatchGrid.x() + kWatchLabelWidth + kWatchValueWidth + 12, 72, 50, 20));
+                               QRect(kWatchGrid.x() + kWatchLabelWidth + kWatchValueWidth + 12,
+                                     kWatchGrid.y() + kHeaderRowHeight + kRowStep + 2, 50, 20));
   connect(set, &QPushButton::clicked, this, [this] { navigator().Open(target::kAdminControl, SwitchRef{}); });
   QWidget* previous = set;
   const int buttonsX = kWatchGrid.x() + widths_[0] + widths_[1] + widths_[2] + kMacWidth + 4;
@@ -78,8 +83,10 @@ int AdministrationScreen::GridTop() const { return 150; }
 void AdministrationScreen::Save(int row) {
   const SwitchRef sw = rows_.at(static_cast<std::size_t>(row)).sw;
   if (navigator().Find(sw) == nullptr) {
-    QMessageBox::critical(this, ToQt(kApplicationTitle), ToQt(kSwitchLostText));
-    navigator().Open(target::kAdministration, SwitchRef{});
+    // The box belongs to the window; this screen is replaced once it closes.
+    ScreenNavigator& screens = navigator();
+    QMessageBox::critical(window(), ToQt(kApplicationTitle), ToQt(kSwitchLostText));
+    screens.Open(target::kAdministration, SwitchRef{});
     return;
   }
   navigator().Open(target::kSaveConfiguration, sw);
@@ -99,11 +106,14 @@ void AdministrationScreen::Load(int row) {
 void AdministrationScreen::paintEvent(QPaintEvent* event) {
   Screen::paintEvent(event);
   QPainter painter(this);
-  PaintGrid(painter, kWatchGrid, {kWatchLabelWidth, kWatchValueWidth}, 1, true);
+  PaintGrid(painter, kWatchGrid, {kWatchLabelWidth, kWatchValueWidth}, 2, true);
   const int valueX = kWatchGrid.x() + kWatchLabelWidth + 1 + 4;
-  PaintLabel(painter, kWatchGrid + QPoint(4, 5), QStringLiteral("スイッチの監視時間間隔"), true);
-  PaintLabel(painter, QPoint(valueX, kWatchGrid.y() + 5), QStringLiteral("%1秒").arg(interval_), false);
-  const int second = kWatchGrid.y() + kHeaderRowHeight + 1;
+  PaintLabel(painter, kWatchGrid + QPoint(4, 5), QStringLiteral("項目"), true);
+  PaintLabel(painter, kWatchGrid + QPoint(kWatchLabelWidth + 5, 5), QStringLiteral("設定値"), true);
+  const int first = kWatchGrid.y() + kHeaderRowHeight + 1;
+  PaintLabel(painter, QPoint(kWatchGrid.x() + 4, first + 4), QStringLiteral("スイッチの監視時間間隔"), true);
+  PaintLabel(painter, QPoint(valueX, first + 4), QStringLiteral("%1秒").arg(interval_), false);
+  const int second = first + kRowStep;
   PaintLabel(painter, QPoint(kWatchGrid.x() + 4, second + 4), QStringLiteral("ダウン検出までの監視回数"), true);
   PaintLabel(painter, QPoint(valueX, second + 4), QStringLiteral("%1回").arg(downCount_), false);
 

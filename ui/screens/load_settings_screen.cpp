@@ -1,6 +1,7 @@
 #include "ui/screens/load_settings_screen.h"
 
 #include <QFileDialog>
+#include <QPointer>
 #include <QPainter>
 
 #include "app/switch_service.h"
@@ -46,8 +47,11 @@ QString LoadSettingsScreen::title() const { return QString::fromUtf8(kLoadSettin
 void LoadSettingsScreen::Cancel() { navigator().Open(target::kAdministration, SwitchRef{}); }
 
 void LoadSettingsScreen::Browse() {
-  const QString file = chooseFile ? chooseFile(this) : QString();
-  if (!file.isEmpty()) path_->setText(file);
+  // The dialog runs an event loop and belongs to the window: this screen may
+  // go meanwhile (its switch left management).
+  const QPointer<LoadSettingsScreen> alive(this);
+  const QString file = chooseFile ? chooseFile(window()) : QString();
+  if (alive != nullptr && !file.isEmpty()) path_->setText(file);
 }
 
 void LoadSettingsScreen::Run() {

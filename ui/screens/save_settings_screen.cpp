@@ -1,6 +1,7 @@
 #include "ui/screens/save_settings_screen.h"
 
 #include <QFileDialog>
+#include <QPointer>
 #include <QPainter>
 
 #include "app/switch_service.h"
@@ -60,9 +61,11 @@ void SaveSettingsScreen::SaveToFile() {
     return;
   }
   const QString name = QStringLiteral("config_ntr-%1.txt").arg(ToQt(sw->record().systemName.get()));
-  const QString file = chooseFile ? chooseFile(this, name) : QString();
-  if (file.isEmpty()) return;
-  // The dialog ran an event loop: the switch may have gone meanwhile.
+  // The dialog runs an event loop: the switch, and with it this screen, may
+  // go meanwhile. The dialog belongs to the window, not to the screen.
+  const QPointer<SaveSettingsScreen> alive(this);
+  const QString file = chooseFile ? chooseFile(window(), name) : QString();
+  if (alive == nullptr || file.isEmpty()) return;
   sw = navigator().Find(switchRef());
   if (sw == nullptr) {
     navigator().CloseFrame();

@@ -12,6 +12,8 @@ void SaveNameAndResultScreens(WindowApp& window, ManagedSwitch* sw);
 void SavePortScreens(WindowApp& window, ManagedSwitch* core, ManagedSwitch* edge, ManagedSwitch* power);
 void SaveSwitchScreens(WindowApp& window);
 void SaveFirmwareScreens(WindowApp& window);
+void SaveVlanScreens(WindowApp& window);
+void SaveAdminScreens(WindowApp& window);
 
 // The dialogs, each on its own.
 void SaveDialogs();

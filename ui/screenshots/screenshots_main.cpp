@@ -150,6 +150,8 @@ int main(int argc, char** argv) {
     SaveSwitchScreens(window);
     SaveDialogs();
     SaveFirmwareScreens(window);
+    SaveVlanScreens(window);
+    SaveAdminScreens(window);
   }
   for (const QString& path : written) {
     if (Blank(path)) {
