@@ -72,7 +72,7 @@ bool ScreenNavigator::Allowed() const {
   return !FirmwareRunning();
 }
 
-// The table of back targets. Targets whose screens do not exist yet open nothing.
+// The table of back targets: the screen each target opens.
 Screen* ScreenNavigator::Create(int target, ManagedSwitch* sw, int port) {
   switch (target) {
     case target::kSwitchMain:
