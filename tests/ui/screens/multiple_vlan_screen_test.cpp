@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include "catalogue/function_descriptors.h"
+#include "tests/ui/support/sent_sets.h"
 #include "tests/ui/support/sim_window.h"
 #include "ui/screens/multiple_vlan_screen.h"
 #include "ui/screens/port_screen.h"
@@ -19,19 +20,6 @@ const char kNetwork[] = "switch edge model=NTR7100-8G serial=T8G\n";
 
 QPushButton* Button(QWidget* screen, const char* id) { return screen->findChild<QPushButton*>(id); }
 
-// The sets the switch received, in order: "keyword port group=value" (1-based indexes).
-QStringList Sets(test::SimPeer& peer) {
-  QStringList sets;
-  for (const auto& entry : peer.Log()) {
-    const auto& f = entry.function;
-    if (entry.application != PduType::kFuncRequest || (f.operation != kOpSet && f.operation != kOpSetDefault)) continue;
-    const FunctionDescriptor* function = FindFunctionById(f.functionId);
-    QString set = QString::fromUtf8(function->keyword.data(), static_cast<qsizetype>(function->keyword.size()));
-    if (IndexCount(*function) == 2) set += QStringLiteral(" %1 %2").arg(f.firstIndex).arg(f.secondIndex);
-    sets << set + "=" + (f.operation == kOpSetDefault ? QStringLiteral("default") : QString::number(f.intValue));
-  }
-  return sets;
-}
 
 }  // namespace
 
@@ -66,7 +54,7 @@ class MultipleVlanScreenTest : public QObject {
     QVERIFY(apply(screen));
     auto* result = qobject_cast<ResultScreen*>(screens->current());
     QVERIFY(result != nullptr);
-    QCOMPARE(Sets(sim.peer()), (QStringList{"vlan-multiple 3 1=1", "vlan-multiple 3 3=1", "vlan-multiple-use=1"}));
+    QCOMPARE(test::SentSets(sim.peer()), (QStringList{"vlan-multiple 3 1=1", "vlan-multiple 3 3=1", "vlan-multiple-use=1"}));
     QCOMPARE(result->lines(), QStringList{QString::fromUtf8(kMultipleVlanAppliedText)});
     QCOMPARE(result->backTarget(), target::kPort);
 
@@ -79,7 +67,7 @@ class MultipleVlanScreenTest : public QObject {
     QVERIFY(apply(screen));
     auto* message = qobject_cast<MessageScreen*>(screens->current());
     QVERIFY(message != nullptr);
-    QCOMPARE(Sets(sim.peer()), (QStringList{"vlan-multiple 3 1=default", "vlan-multiple 3 3=default",
+    QCOMPARE(test::SentSets(sim.peer()), (QStringList{"vlan-multiple 3 1=default", "vlan-multiple 3 3=default",
                                             "vlan-multiple-use=default"}));
     QCOMPARE(message->lines().front(), QString::fromUtf8(kMultipleVlanFailedText));
     Button(message, "8001")->click();

@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include "catalogue/function_descriptors.h"
+#include "tests/ui/support/sent_sets.h"
 #include "tests/ui/support/sim_window.h"
 #include "ui/screens/port_screen.h"
 #include "ui/screens/result_screens.h"
@@ -23,23 +24,6 @@ const char kNetwork[] =
 
 QPushButton* Button(QWidget* screen, const char* id) { return screen->findChild<QPushButton*>(id); }
 
-// The sets the core switch received, in order: "keyword indexes=value" (1-based indexes as sent).
-QStringList Sets(test::SimPeer& peer) {
-  QStringList sets;
-  for (const auto& entry : peer.Log()) {
-    const auto& f = entry.function;
-    if (entry.switchName != "core" || entry.application != PduType::kFuncRequest ||
-        (f.operation != kOpSet && f.operation != kOpSetDefault)) {
-      continue;
-    }
-    const FunctionDescriptor* function = FindFunctionById(f.functionId);
-    QString set = QString::fromUtf8(function->keyword.data(), static_cast<qsizetype>(function->keyword.size()));
-    set += QStringLiteral(" %1").arg(f.firstIndex);
-    if (IndexCount(*function) == 2) set += QStringLiteral(" %1").arg(f.secondIndex);
-    sets << set + "=" + (f.operation == kOpSetDefault ? QStringLiteral("default") : QString::number(f.intValue));
-  }
-  return sets;
-}
 
 struct Network {
   ScreenNavigator* navigator() { return sim.app().screens(); }
@@ -97,7 +81,7 @@ class TaggedVlanScreenTest : public QObject {
     screen->trunkCheck(300)->setChecked(true);
     auto* result = qobject_cast<ResultScreen*>(n.Apply(screen));
     QVERIFY(result != nullptr);
-    QCOMPARE(Sets(n.sim.peer()), (QStringList{"vlan-port-mode 5=1", "vlan-id 10=default", "vlan-access 5=10",
+    QCOMPARE(test::SentSets(n.sim.peer(), "core"), (QStringList{"vlan-port-mode 5=1", "vlan-id 10=default", "vlan-access 5=10",
                                               "vlan-trunk 5 10=1", "vlan-id 2=300", "vlan-trunk 5 2=1"}));
     QCOMPARE(result->lines(), QStringList{QString::fromUtf8(kTaggedVlanAppliedText)});
     QCOMPARE(result->backTarget(), target::kPort);
@@ -119,7 +103,7 @@ class TaggedVlanScreenTest : public QObject {
     screen->trunkCheck(300)->setChecked(false);
     result = qobject_cast<ResultScreen*>(n.Apply(screen));
     QVERIFY(result != nullptr);
-    QCOMPARE(Sets(n.sim.peer()), (QStringList{"vlan-access 5=default", "vlan-trunk 5 2=default", "vlan-id 2=default"}));
+    QCOMPARE(test::SentSets(n.sim.peer(), "core"), (QStringList{"vlan-access 5=default", "vlan-trunk 5 2=default", "vlan-id 2=default"}));
     QCOMPARE(n.Slot(1), 1);
     QCOMPARE(n.sim.Switch("core")->record().vlanIds[9].load(), 10);
     QCOMPARE(n.Port(4).accessVlanEntry.load(), 0);
@@ -136,7 +120,7 @@ class TaggedVlanScreenTest : public QObject {
     QVERIFY(message != nullptr);
     QCOMPARE(message->lines(), (QStringList{QString::fromUtf8(kTaggedVlanFailedText),
                                             QString::fromUtf8(kNeighbourTrunkText)}));
-    QVERIFY(Sets(n.sim.peer()).isEmpty());
+    QVERIFY(test::SentSets(n.sim.peer(), "core").isEmpty());
     Button(message, "8001")->click();
     QVERIFY(n.Current<TaggedVlanScreen>() != nullptr);
   }

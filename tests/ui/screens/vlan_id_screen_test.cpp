@@ -9,6 +9,7 @@
 #include "app/switch_service.h"
 #include "catalogue/function_descriptors.h"
 #include "config/config_writer.h"
+#include "tests/ui/support/sent_sets.h"
 #include "tests/ui/support/sim_window.h"
 #include "ui/screens/result_screens.h"
 #include "ui/screens/screen_navigator.h"
@@ -24,20 +25,6 @@ const char kNetwork[] = "switch a model=NTR7100-8G\nswitch b model=NTR7100-8G\n"
 
 QPushButton* Button(QWidget* screen, const char* id) { return screen->findChild<QPushButton*>(id); }
 
-// The sets the switch received, in order: "keyword index... =value" (1-based, as on the wire).
-QStringList Sets(test::SimPeer& peer) {
-  QStringList sets;
-  for (const auto& entry : peer.Log()) {
-    const auto& f = entry.function;
-    if (entry.application != PduType::kFuncRequest || (f.operation != kOpSet && f.operation != kOpSetDefault)) continue;
-    const FunctionDescriptor* function = FindFunctionById(f.functionId);
-    QString set = ToQt(function->keyword);
-    if (IndexCount(*function) >= 1) set += QStringLiteral(" %1").arg(f.firstIndex);
-    if (IndexCount(*function) == 2) set += QStringLiteral(" %1").arg(f.secondIndex);
-    sets << set + "=" + (f.operation == kOpSetDefault ? QStringLiteral("default") : QString::number(f.intValue));
-  }
-  return sets;
-}
 
 // Runs `changes` on the switch as a screen would and waits for its end.
 bool Prepare(ManagedSwitch* sw, std::vector<SettingChange> changes) {
@@ -94,7 +81,7 @@ class VlanIdScreenTest : public QObject {
     QCOMPARE(message->lines(), (QStringList{QString::fromUtf8(kBadParameterText),
                                             QStringLiteral("IDが範囲外です（VLAN IDの範囲は2～4094です）")}));
     QCOMPARE(message->backTarget(), target::kVlanIds);
-    QCOMPARE(Sets(sim.peer()), QStringList{});
+    QCOMPARE(test::SentSets(sim.peer()), QStringList{});
     QCOMPARE(config.VlanNames(), before);
 
     // Adding: only the table and the file change.
@@ -109,7 +96,7 @@ class VlanIdScreenTest : public QObject {
     QVERIFY(result != nullptr);
     QCOMPARE(result->lines(), QStringList{QString::fromUtf8(kVlanIdAppliedText)});
     QCOMPARE(result->backTarget(), target::kSwitchMain);
-    QCOMPARE(Sets(sim.peer()), QStringList{});
+    QCOMPARE(test::SentSets(sim.peer()), QStringList{});
     QCOMPARE(config.GetVlanName(50), std::string("fifty"));
     std::ifstream file(ConfigFilePath(), std::ios::binary);
     QVERIFY(std::string(std::istreambuf_iterator<char>(file), {}).find("fifty") != std::string::npos);
@@ -121,7 +108,7 @@ class VlanIdScreenTest : public QObject {
     QVERIFY(set(screen));
     message = qobject_cast<MessageScreen*>(screens->current());
     QVERIFY(message != nullptr);
-    QCOMPARE(Sets(sim.peer()), (QStringList{"vlan-access 3=default", "vlan-trunk 6 2=default", "vlan-id 2=default"}));
+    QCOMPARE(test::SentSets(sim.peer()), (QStringList{"vlan-access 3=default", "vlan-trunk 6 2=default", "vlan-id 2=default"}));
     QCOMPARE(message->lines(), (QStringList{ToQt(kVlanNamesKeptText), "30"}));
     QCOMPARE(message->backTarget(), target::kSwitchMain);
     QVERIFY(!UsesVlanId(a->record(), 30) && config.HasVlanName(30));
