@@ -88,10 +88,10 @@ VlanTableUpdate UpdateVlanTable(ConfigStore& config, const VlanTableChange& chan
   if (change.added) {
     const std::vector<VlanName> table = config.VlanNames();
     if (std::optional<std::string> problem = NewVlanProblem(table, change.added->id, {})) {
-      config.RestoreVlanNames(before);  // all or nothing
+      // The table changed since the check: the switch has taken the removals,
+      // so they and the new names stand; only the new VLAN is left out.
       update.ok = false;
       update.problem = std::move(*problem);
-      update.kept.clear();
       return update;
     }
     const std::string& name = change.added->name;

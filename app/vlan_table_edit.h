@@ -55,7 +55,7 @@ struct VlanTableChange {
 };
 
 struct VlanTableUpdate {
-  bool ok = true;             // false: the new VLAN did not fit (`problem` says why)
+  bool ok = true;             // false: the new VLAN did not fit (`problem` says why); the rest stands
   std::string problem;
   std::vector<std::int32_t> kept;  // deleted IDs whose names stay: some of `users` still has them
 };

@@ -160,6 +160,8 @@ void VlanIdScreen::ApplyFailed(const QString& errorText) {
 void VlanIdScreen::Finish() {
   const VlanTableUpdate update = UpdateVlanTable(app_.config(), change_, app_.adoption().ManagedRecords());
   if (!update.ok) {
+    ErrorPair ignored;
+    app_.SaveConfigFile(ignored);  // the removals and the new names stand
     navigator().ShowMessage(QString::fromUtf8(kVlanIdMessageTitle),
                             {QString::fromUtf8(kBadParameterText), ToQt(update.problem)}, target::kVlanIds,
                             switchRef(), -1);
