@@ -10,7 +10,6 @@ namespace ntr::ui {
 
 namespace {
 
-constexpr QPoint kGridOrigin{10, 45};
 constexpr int kLabelWidth = 200;
 constexpr int kValueWidth = 180;
 constexpr int kEditX = kGridOrigin.x() + kLabelWidth + 4;

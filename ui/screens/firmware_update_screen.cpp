@@ -17,7 +17,6 @@ namespace ntr::ui {
 
 namespace {
 
-constexpr QPoint kGridOrigin{10, 45};
 constexpr int kPathWidth = 300;
 constexpr int kButtonTop = 95;
 constexpr int kMargin = 10;

@@ -11,6 +11,14 @@ namespace ntr::ui {
 inline constexpr QPoint kTitlePosition{25, 10};
 inline constexpr int kHeaderRowHeight = 25;
 inline constexpr int kDataRowHeight = 22;
+// Where a form's first grid starts, below the title.
+inline constexpr QPoint kGridOrigin{10, 45};
+// Room beside a cell's text, and beside a choice box's text for its arrow and frame.
+inline constexpr int kCellPadding = 12;
+inline constexpr int kBoxArrowRoom = 40;
+// The "設定"/"キャンセル" row under a form: its height and its gap to the grid.
+inline constexpr int kButtonHeight = 20;
+inline constexpr int kButtonGap = 15;
 
 // Title at (25, 10), 16 pt bold, with a 1 px rule 24 px below its top from
 // its x to the width minus that x.

@@ -14,7 +14,6 @@ namespace ntr::ui {
 
 namespace {
 
-constexpr QPoint kGridOrigin{10, 45};
 
 QString AskForFile(QWidget* parent) {
   return QFileDialog::getOpenFileName(parent, QString(), QString(), QStringLiteral("All Files (*.*)"));

@@ -15,7 +15,6 @@ namespace ntr::ui {
 
 namespace {
 
-constexpr QPoint kGridOrigin{10, 45};
 constexpr int kEditWidth = 70;
 constexpr int kRadioIndent = 6;
 

@@ -13,7 +13,6 @@ namespace ntr::ui {
 
 namespace {
 
-constexpr QPoint kGridOrigin{10, 45};
 constexpr int kPortRows = 3;  // the rows above the ports' directions
 constexpr int kIndent = 14;
 

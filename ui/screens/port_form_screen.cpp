@@ -12,13 +12,8 @@ namespace ntr::ui {
 
 namespace {
 
-constexpr QPoint kGridOrigin{10, 45};
 constexpr int kMinLabelWidth = 160;
 constexpr int kMinBoxWidth = 220;
-constexpr int kCellPadding = 12;
-constexpr int kBoxArrowRoom = 40;  // the box's arrow and frame beside its text
-constexpr int kButtonGap = 15;
-constexpr int kButtonHeight = 20;
 
 int RowY(std::size_t row) {
   return kGridOrigin.y() + kHeaderRowHeight + 1 + static_cast<int>(row) * (kDataRowHeight + 1);

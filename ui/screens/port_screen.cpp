@@ -18,13 +18,10 @@ namespace ntr::ui {
 
 namespace {
 
-constexpr QPoint kGridOrigin{10, 45};
 constexpr int kMinLabelWidth = 250;
 constexpr int kMinValueWidth = 300;
 constexpr int kButtonColumn = 60;
-constexpr int kCellPadding = 12;
 constexpr int kGroupGap = 10;
-constexpr int kButtonHeight = 20;
 constexpr int kBottomMargin = 15;
 
 constexpr const char* kVlanModes[] = {"アクセスポート", "トランクポート", "ハイブリッドポート"};

@@ -16,7 +16,6 @@ namespace ntr::ui {
 
 namespace {
 
-constexpr QPoint kGridOrigin{10, 45};
 constexpr QPoint kTextOrigin{25, 40};
 constexpr int kLineHeight = 20;
 

@@ -12,7 +12,6 @@ namespace ntr::ui {
 namespace {
 
 constexpr QRect kEditPlace{QPoint(94, 46), QPoint(313, 67)};
-constexpr QPoint kGridOrigin{10, 45};
 constexpr QPoint kLabelAt{12, 50};
 constexpr QPoint kHintAt{316, 48};
 

@@ -14,14 +14,9 @@ namespace ntr::ui {
 
 namespace {
 
-constexpr QPoint kGridOrigin{10, 45};
 constexpr int kMinLabelWidth = 160;
 constexpr int kMinValueWidth = 220;
-constexpr int kCellPadding = 12;
-constexpr int kBoxArrowRoom = 40;  // the box's arrow and frame beside its text
 constexpr int kCheckRoom = 24;     // the check's box beside its text
-constexpr int kButtonGap = 15;
-constexpr int kButtonHeight = 20;
 constexpr int kTrunkRow = 2;  // the rows: mode, access VLAN, then one per trunk VLAN
 
 const char* const kModeTexts[] = {"アクセスポート", "トランクポート", "ハイブリッドポート"};

@@ -17,7 +17,6 @@ namespace ntr::ui {
 
 namespace {
 
-constexpr QPoint kGridOrigin{10, 45};
 constexpr int kIdWidth = 80;
 constexpr int kCheckWidth = 50;
 constexpr int kGridGap = 15;

@@ -101,10 +101,3 @@ TEST(WindowEndToEnd, SwitchesAppearPortsShowCountersAndALostSwitchGoes) {
 
 }  // namespace
 }  // namespace ntr::e2e
-
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication application(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

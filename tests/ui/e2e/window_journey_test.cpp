@@ -288,10 +288,3 @@ TEST_F(WindowJourney, AnOperatorsDayThroughTheWindowKeepsFileAndSwitchesInStep) 
 
 }  // namespace
 }  // namespace ntr::e2e
-
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication application(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}
