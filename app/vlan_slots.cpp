@@ -100,6 +100,10 @@ bool TrunkMember(const SwitchRecord& record, int port, std::int32_t vlanId) {
   return false;
 }
 
+bool NeighbourBlocksTrunk(const SwitchRecord& record, int port) {
+  return port >= 0 && port < kMaxNeighbours && record.neighbourPresent[static_cast<std::size_t>(port)] != 0;
+}
+
 bool PlanTaggedVlan(const SwitchRecord& working, int port, const TaggedVlanChoice& choice,
                     std::vector<SettingChange>& changes, std::string& failure) {
   changes.clear();

@@ -20,6 +20,10 @@ namespace ntr {
 
 inline constexpr std::int32_t kFreeVlanSlot = 1;  // the entry of a free slot
 inline constexpr char kNoFreeVlanSlotText[] = "vlan-idに空きがありません";
+inline constexpr char kTaggedVlanAppliedText[] = "タグVLAN の設定は正常に反映されました。";
+inline constexpr char kTaggedVlanFailedText[] = "タグVLANの設定に失敗しました。";
+inline constexpr char kNeighbourTrunkText[] = "隣接機器接続ポートはトランクポートに設定できません。";
+inline constexpr std::int32_t kTrunkPortMode = 1;  // vlan-port-mode of a trunk port
 
 using VlanSlots = std::array<std::int32_t, kVlanRegistrations>;
 
@@ -41,6 +45,10 @@ struct TaggedVlanChoice {
   std::optional<std::int32_t> accessVlanId;  // nullopt: none (the default slot 0)
   std::map<std::int32_t, bool> trunk;        // VLAN ID -> member
 };
+
+// Whether `port` must not become a trunk port: a neighbouring device is
+// connected to it (its neighbour-present flag).
+bool NeighbourBlocksTrunk(const SwitchRecord& record, int port);
 
 // The requests that bring `port` of the switch to `choice`, in order: the
 // mode; when the access VLAN differs from the port's, the access to slot 0

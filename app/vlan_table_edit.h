@@ -22,6 +22,11 @@ inline constexpr int kVlanListLineLimit = 76;        // characters of one line o
 
 inline constexpr std::string_view kVlanIdOutOfRangeFormat = "IDが範囲外です（VLAN IDの範囲は2～%dです）";
 inline constexpr std::string_view kVlanIdTakenFormat = "VLAN ID %d は　すでに登録されています。";
+inline constexpr char kVlanIdAppliedText[] = "VLAN ID の設定は正常に反映されました。";
+inline constexpr char kBadParameterText[] = "パラメータが不正です。";
+inline constexpr char kConfigSaveFailedText[] = "設定ファイルの保存に失敗しました。";
+// Removing VLANs from a switch fails under the words of the port's basic functions.
+inline constexpr char kPortBasicFailedText[] = "基本機能の設定に失敗しました。";
 inline constexpr std::string_view kVlanTableFullFormat = "ID登録個数オーバーです（VLAN IDの登録可能個数は%dです）";
 
 // The requests that take VLAN `id` off the switch of `record`, for every

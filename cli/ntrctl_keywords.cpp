@@ -50,11 +50,20 @@ const char* ModelsText(ModelScope models) {
   return "";
 }
 
+// The VLAN functions address the switch's slots; VLAN IDs are ntrctl vlan's.
+const char* SlotNote(std::string_view keyword) {
+  if (keyword == "vlan-access") return " (the value is a slot number, not a VLAN ID: see ntrctl vlan)";
+  if (keyword == "vlan-id" || keyword == "vlan-trunk") {
+    return " (REGISTRATION is a slot number, not a VLAN ID: see ntrctl vlan)";
+  }
+  return "";
+}
+
 void PrintOne(const FunctionDescriptor& function) {
   const std::string values = AllowedValuesText(function);
-  std::printf("%.*s %s%s%s%s%s\n", static_cast<int>(function.keyword.size()), function.keyword.data(),
+  std::printf("%.*s %s%s%s%s%s%s\n", static_cast<int>(function.keyword.size()), function.keyword.data(),
               ClassText(function.functionClass), IndexesText(function).c_str(),
-              values.empty() ? "" : " ", values.c_str(), ModelsText(function.models));
+              values.empty() ? "" : " ", values.c_str(), ModelsText(function.models), SlotNote(function.keyword));
 }
 
 }  // namespace

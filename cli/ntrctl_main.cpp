@@ -18,6 +18,7 @@
 #include "cli/ntrctl_session.h"
 #include "cli/ntrctl_switch_argument.h"
 #include "cli/ntrctl_version.h"
+#include "cli/ntrctl_vlan.h"
 #include "cli/ntrctl_words.h"
 #include "config/config_writer.h"
 #include "config/setting_lines.h"
@@ -402,15 +403,6 @@ int Firmware(Session& session, ManagedSwitch& sw, const std::string& file) {
   return kExitOk;
 }
 
-// An action's end: its message, or with --json {"ok":true,"message":TEXT}.
-void PrintDone(bool json, const std::string& text) {
-  if (json) {
-    std::printf("{\"ok\":true,\"message\":%s}\n", JsonString(text).c_str());
-  } else if (!text.empty()) {
-    std::printf("%s\n", text.c_str());
-  }
-}
-
 int Action(Session& session, ManagedSwitch& sw, const std::string& command) {
   SwitchService& service = session.service();
   const ServiceResult result = command == "restart"          ? service.Restart(sw)
@@ -458,13 +450,13 @@ int Run(const Options& options) {
 
   static const std::vector<std::string> known = {
       "discover", "show", "get", "set", "read", "apply", "export", "import", "firmware",
-      "restart", "clear-counters", "restart-poe", "factory-reset", "diff"};
+      "restart", "clear-counters", "restart-poe", "factory-reset", "diff", "vlan"};
   if (std::find(known.begin(), known.end(), command) == known.end()) {
     return Usage("unknown command " + command);
   }
   static const std::vector<std::string> withJson = {
       "discover", "show", "read", "get", "set", "restart", "clear-counters", "restart-poe",
-      "factory-reset", "diff", "list"};
+      "factory-reset", "diff", "list", "vlan"};
   if (options.json && std::find(withJson.begin(), withJson.end(), command) == withJson.end()) {
     return Usage("--json: " + command + " has no JSON output");
   }
@@ -472,35 +464,39 @@ int Run(const Options& options) {
                              : command == "export" || command == "import" ? 1
                              : command == "discover"                      ? 0
                                                                           : 1;
-  if (command == "get" || command == "set" ? args.size() < 2 : args.size() != wanted) {
+  if (command == "vlan") {
+    if (const std::string problem = VlanUsageProblem(args); !problem.empty()) return Usage(problem);
+  } else if (command == "get" || command == "set" ? args.size() < 2 : args.size() != wanted) {
     return Usage("wrong number of arguments for " + command);
   }
   const bool namesSwitch = command != "discover" && command != "export" && command != "import";
-  if (namesSwitch && ParseSwitchArgument(args[0]).kind == SwitchArgument::Kind::kMalformedMac) {
-    return Usage("malformed MAC address " + args[0] +
+  // vlan's first word is its subcommand; the switch follows.
+  const std::string& switchWord = command == "vlan" ? args[1] : args.empty() ? command : args[0];
+  if (namesSwitch && ParseSwitchArgument(switchWord).kind == SwitchArgument::Kind::kMalformedMac) {
+    return Usage("malformed MAC address " + switchWord +
                  " (six hex pairs: 02:5C:71:00:00:01, 02-5C-71-00-00-01 or 025C71000001)");
   }
 
   if (options.all && command != "show") return Usage("--all: only show takes it");
 
   Session session(options);
-  if (namesSwitch) session.SetCommandSwitch(ParseSwitchArgument(args[0]));
+  if (namesSwitch) session.SetCommandSwitch(ParseSwitchArgument(switchWord));
   if (const int status = session.Start(); status != kExitOk) return status;
   if (command == "discover") return Discover(session);
   if (command == "export") return Export(args[0]);
   if (command == "import") return Import(session, args[0]);
 
   session.RunDiscovery();
-  const SwitchLookup lookup = session.WaitForSwitch(args[0]);
+  const SwitchLookup lookup = session.WaitForSwitch(switchWord);
   ManagedSwitch* sw = lookup.found;
   if (session.fatal()) return kExitFailure;
   if (!lookup.sameName.empty()) {
     std::string macs;
     for (const auto& mac : lookup.sameName) macs += "\n  " + mac;
-    return Fail("several switches are named " + args[0] + "; name one by its MAC address:" + macs);
+    return Fail("several switches are named " + switchWord + "; name one by its MAC address:" + macs);
   }
   if (sw == nullptr) {
-    std::fprintf(stderr, "ntrctl: switch %s not found\n", args[0].c_str());
+    std::fprintf(stderr, "ntrctl: switch %s not found\n", switchWord.c_str());
     return kExitNotFound;
   }
   if (command == "show") {
@@ -517,6 +513,7 @@ int Run(const Options& options) {
   if (command == "apply") return Apply(session, *sw, args[1]);
   if (command == "firmware") return Firmware(session, *sw, args[1]);
   if (command == "factory-reset") return FactoryReset(session, *sw);
+  if (command == "vlan") return RunVlan(session, *sw);
   return Action(session, *sw, command);
 }
 

@@ -26,6 +26,14 @@ std::string ConfigValueText(const SwitchRecord& record, std::string_view keyword
   return std::to_string(value + function->wireOffset);
 }
 
+void PrintDone(bool json, std::string_view text) {
+  if (json) {
+    std::printf("{\"ok\":true,\"message\":%s}\n", JsonString(text).c_str());
+  } else if (!text.empty()) {
+    std::printf("%.*s\n", static_cast<int>(text.size()), text.data());
+  }
+}
+
 std::string JsonString(std::string_view text) {
   std::string out = "\"";
   for (unsigned char c : text) {

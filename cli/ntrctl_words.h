@@ -13,6 +13,9 @@ namespace ntr::cli {
 std::string ConfigValueText(const SwitchRecord& record, std::string_view keyword, int first,
                             int second);
 
+// An action's end: its message, or with --json {"ok":true,"message":TEXT}.
+void PrintDone(bool json, std::string_view text);
+
 // `text` as a JSON string literal.
 std::string JsonString(std::string_view text);
 

@@ -3,13 +3,13 @@
 // neighbouring device behind it cannot be switched off.
 #pragma once
 
+#include "app/vlan_table_edit.h"
 #include "ui/screens/port_form_screen.h"
 
 namespace ntr::ui {
 
 inline constexpr char kPortBasicTitle[] = "基本機能の設定";
 inline constexpr char kPortBasicAppliedText[] = "基本機能の設定は正常に反映されました。";
-inline constexpr char kPortBasicFailedText[] = "基本機能の設定に失敗しました。";
 
 class PortBasicScreen : public PortFormScreen {
   Q_OBJECT

@@ -20,7 +20,6 @@ constexpr int kCheckRoom = 24;     // the check's box beside its text
 constexpr int kTrunkRow = 2;  // the rows: mode, access VLAN, then one per trunk VLAN
 
 const char* const kModeTexts[] = {"アクセスポート", "トランクポート", "ハイブリッドポート"};
-constexpr std::int32_t kTrunkMode = 1;
 
 int RowTop(int row) { return kGridOrigin.y() + kHeaderRowHeight + 1 + row * (kDataRowHeight + 1); }
 
@@ -141,8 +140,7 @@ TaggedVlanChoice TaggedVlanScreen::Choice() const {
 void TaggedVlanScreen::Submit() {
   if (job() != 0) return;
   const TaggedVlanChoice choice = Choice();
-  const auto at = static_cast<std::size_t>(port());
-  if (choice.mode == kTrunkMode && port() < kMaxNeighbours && working().neighbourPresent[at] != 0) {
+  if (choice.mode == kTrunkPortMode && NeighbourBlocksTrunk(working(), port())) {
     navigator().ShowMessage(title(), {QString::fromUtf8(kTaggedVlanFailedText), QString::fromUtf8(kNeighbourTrunkText)},
                             target::kTaggedVlan, switchRef(), port());
     return;

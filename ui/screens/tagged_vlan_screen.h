@@ -19,9 +19,6 @@ class Application;
 namespace ntr::ui {
 
 inline constexpr char kTaggedVlanTitle[] = "タグVLANの設定";
-inline constexpr char kTaggedVlanAppliedText[] = "タグVLAN の設定は正常に反映されました。";
-inline constexpr char kTaggedVlanFailedText[] = "タグVLANの設定に失敗しました。";
-inline constexpr char kNeighbourTrunkText[] = "隣接機器接続ポートはトランクポートに設定できません。";
 inline constexpr char kNoVlanText[] = "なし";
 
 class TaggedVlanScreen : public Screen {
