@@ -73,17 +73,31 @@ manual_pages_render() {
 }
 completion_loads() {
   # Loaded as bash-completion loads it, then asked for a command, an option's
-  # answers and a setting's value words (from the installed ntrctl).
-  PATH="$STAGE/usr/bin:$PATH" bash -c '
+  # answers, a setting's value words, a keyword after a MAC with colons (bash
+  # splits the MAC at them) and the known switches' MACs and names (from the
+  # installed ntrctl and a configuration file of one switch).
+  local data="$WORK/completion-data/Kaldor/NTR_Application"
+  mkdir -p "$data"
+  printf '%s\r\n' "switch select 02:5C:71:00:00:02" "#switch control function get firmware-revision 1.00" \
+    "#switch control function get serial-number COMPL000001" "#switch control function get model-name NTR7100-8G" \
+    "switch control function set system-name core" >"$data/config_ntr.txt"
+  XDG_DATA_HOME="$WORK/completion-data" PATH="$STAGE/usr/bin:$PATH" bash -c '
     source /usr/share/bash-completion/bash_completion
     source "$1"
     complete -p ntrctl >/dev/null || exit 1
-    ask() { COMP_WORDS=("$@"); COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); COMP_LINE="$*";
-            COMP_POINT=${#COMP_LINE}; COMPREPLY=(); _ntrctl; echo "${COMPREPLY[*]}"; }
-    [[ $(ask ntrctl disc) == discover ]] || { echo "command: $(ask ntrctl disc)"; exit 1; }
-    [[ $(ask ntrctl --new "") == "factory device" ]] || { echo "option answers"; exit 1; }
-    [[ $(ask ntrctl set SW port-speed 3 "") == "auto 10-hdx 10-fdx 100-hdx 100-fdx 1000-fdx" ]] ||
-      { echo "value words: $(ask ntrctl set SW port-speed 3 "")"; exit 1; }
+    # ask LINE: the words as bash splits LINE (":" is a word break).
+    ask() { COMP_LINE=$1; read -ra COMP_WORDS <<<"${1//:/ : }"; [[ $1 == *" " ]] && COMP_WORDS+=("");
+            COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); COMP_POINT=${#COMP_LINE}; COMPREPLY=(); _ntrctl;
+            echo "${COMPREPLY[*]}"; }
+    expect() { [[ $(ask "$1") == "$2" ]] || { echo "\"$1\": \"$(ask "$1")\", not \"$2\""; exit 1; }; }
+    expect "ntrctl disc" discover
+    expect "ntrctl --new " "factory device"
+    expect "ntrctl set SW port-speed 3 " "auto 10-hdx 10-fdx 100-hdx 100-fdx 1000-fdx"
+    expect "ntrctl get 02:5C:71:00:00:02 vlan-a" vlan-access
+    expect "ntrctl get core status-fan-r" status-fan-rpm
+    expect "ntrctl show 02:5C:71:00:00:0" 02
+    expect "ntrctl show co" core
+    expect "ntrctl vlan mode 02:5C:71:00:00:02 3 tr" trunk
   ' completion "$STAGE/usr/share/bash-completion/completions/ntrctl"
 }
 function_table_current() {
