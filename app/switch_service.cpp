@@ -1,6 +1,8 @@
 #include "app/switch_service.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 
 #include "app/application.h"
@@ -10,6 +12,7 @@
 #include "base/error_log.h"
 #include "catalogue/switch_model.h"
 #include "config/config_writer.h"
+#include "config/setting_lines.h"
 #include "device/switch_phase.h"
 
 namespace ntr {
@@ -79,8 +82,16 @@ ServiceResult SwitchService::BeginApply(ManagedSwitch& sw, const std::filesystem
   if (!report.rejected.empty()) {
     ServiceResult result = Failed(kApplyFailedText);
     for (const auto& line : report.rejected) {
-      result.details.push_back("line " + std::to_string(line.lineNumber) + ": " + line.text + " (" +
-                               line.reason + ")");
+      // An index out of range is named: the reason alone points at the value.
+      std::vector<std::string_view> words;
+      for (std::size_t at = 0; at < line.text.size();) {
+        const std::size_t end = std::min(line.text.find(' ', at), line.text.size());
+        if (end > at) words.push_back(std::string_view(line.text).substr(at, end - at));
+        at = end + 1;
+      }
+      const std::string range = IndexRangeProblem(words, record.portCount, record.counterCount);
+      result.details.push_back("line " + std::to_string(line.lineNumber) + ": " + line.text + " (" + line.reason +
+                               (range.empty() ? "" : ": " + range) + ")");
     }
     return result;
   }
@@ -171,7 +182,9 @@ ServiceResult SwitchService::RestartPoeSupply(ManagedSwitch& sw) {
 }
 
 ServiceResult SwitchService::StartFirmware(ManagedSwitch& sw, const std::filesystem::path& file) {
-  if (!std::ifstream(file, std::ios::binary)) return Failed(FormatErrorMessage(kErrFileOpen));
+  if (!std::ifstream(file, std::ios::binary)) {
+    return Failed(ErrorPair{kErrFileOpen, file.string() + ": " + std::strerror(errno)});
+  }
   ErrorPair error;
   if (!sw.StartFirmwareUpdate(file.string(), error)) return Failed(error);
   return {};

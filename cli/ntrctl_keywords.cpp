@@ -97,11 +97,21 @@ std::string AllowedValuesText(const FunctionDescriptor& function) {
   return text;
 }
 
+const FunctionDescriptor* FindCommandKeyword(std::string_view word) {
+  if (const FunctionDescriptor* function = FindFunctionByKeyword(word); function != nullptr || word.empty()) {
+    return function;
+  }
+  if (word.back() == ' ') return nullptr;
+  return FindFunctionByKeyword(std::string(word) + " ");
+}
+
 bool PrintKeywords(std::string_view keyword) {
+  const FunctionDescriptor* named = keyword.empty() ? nullptr : FindCommandKeyword(keyword);
+  if (!keyword.empty() && named == nullptr) return false;
   bool found = false;
   for (const FunctionDescriptor& function : AllFunctions()) {
     if (!function.Requested()) continue;
-    if (!keyword.empty() && function.keyword != keyword) continue;
+    if (named != nullptr && &function != named) continue;
     PrintOne(function);
     found = true;
   }

@@ -13,6 +13,11 @@ namespace ntr::cli {
 // "1..86400", "TEXT" or "PORT" (for a port number), "" for none.
 std::string AllowedValuesText(const FunctionDescriptor& function);
 
+// The function a command-line word names. A few keywords end in a blank on
+// the wire and in the file ("status-fan-rpm "); typed without it, they are
+// found all the same.
+const FunctionDescriptor* FindCommandKeyword(std::string_view word);
+
 // One line per function the tool requests ("" = all of them, otherwise the
 // one `keyword` names); false when no function has that keyword.
 bool PrintKeywords(std::string_view keyword);

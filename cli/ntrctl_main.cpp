@@ -35,13 +35,15 @@ int Fail(const std::string& text) {
   std::fprintf(stderr, "ntrctl: %s\n", text.c_str());
   return kExitFailure;
 }
-// Code 6's text has no place for its detail (the file and the reason): it follows the text.
+// Code 6's text has no place for its detail (the file and the reason): it
+// follows the text, as export prints it.
 int Fail(const ErrorPair& error) {
   if (error.code == kErrFileOpen && !error.detail.empty()) {
-    return Fail(FormatErrorMessage(error) + " " + error.detail);
+    return Fail(FormatErrorMessage(error) + " (" + error.detail + ")");
   }
   return Fail(FormatErrorMessage(error));
 }
+int Fail(const ServiceResult& result) { return result.error.code != 0 ? Fail(result.error) : Fail(result.text); }
 int Usage(const std::string& text) {
   std::fprintf(stderr, "ntrctl: %s\n%s\n", text.c_str(), kUsageHint);
   return kExitUsage;
@@ -239,16 +241,22 @@ int Discover(Session& session) {
 int GetOrSet(Session& session, ManagedSwitch& sw, bool set) {
   const auto& args = session.options().arguments;
   if (args.size() < 2) return Usage("missing keyword");
-  const std::string& keyword = args[1];
-  const FunctionDescriptor* function = FindFunctionByKeyword(keyword);
+  const FunctionDescriptor* function = FindCommandKeyword(args[1]);
   if (function == nullptr || !function->Requested()) {
-    return Usage("unknown keyword " + keyword + " (see ntrctl keywords)");
+    return Usage("unknown keyword " + args[1] + " (see ntrctl keywords)");
   }
+  const std::string keyword(function->keyword);  // as the wire and the file spell it
   int first = 0, second = 0;
   std::size_t used = 0;
   if (!Indexes(*function, args, 2, first, second, used)) return Usage("missing or bad index");
   const FunctionIndex index(first, second);
   SwitchRecord& record = sw.record();
+  // The setting line's words: the keyword as the file spells it, then the arguments.
+  std::vector<std::string_view> words{"switch", "control", "function", "set", keyword};
+  for (std::size_t i = 2; i < args.size(); ++i) words.emplace_back(args[i]);
+  if (const std::string range = IndexRangeProblem(words, record.portCount, record.counterCount); !range.empty()) {
+    return Fail(range);
+  }
   const bool json = session.options().json;
   // The value as the file spells it; with --json an object naming what it is.
   const auto print = [&] {
@@ -271,8 +279,6 @@ int GetOrSet(Session& session, ManagedSwitch& sw, bool set) {
     return kExitOk;
   }
   // The value goes through the configuration file's own line rules.
-  std::vector<std::string_view> words{"switch", "control", "function", "set"};
-  for (std::size_t i = 1; i < args.size(); ++i) words.emplace_back(args[i]);
   SwitchRecord wanted = record;
   if (const auto rejected = StoreSettingLine(wanted, words, record.portCount, record.counterCount)) {
     std::string text(RejectionReason(*rejected));
@@ -333,7 +339,7 @@ int Apply(Session& session, ManagedSwitch& sw, const std::string& file) {
       "ntrctl: write abandoned; the switch holds only the settings written so far "
       "(apply the file again)\n");
   if (const ServiceResult begun = session.service().BeginApply(sw, file); !begun.ok) {
-    const int status = Fail(begun.text);
+    const int status = Fail(begun);
     for (const auto& line : begun.details) std::fprintf(stderr, "  %s\n", line.c_str());
     return status;
   }
@@ -376,7 +382,7 @@ int Firmware(Session& session, ManagedSwitch& sw, const std::string& file) {
   std::signal(SIGINT, OnInterrupt);
   if (const ServiceResult started = service.StartFirmware(sw, file); !started.ok) {
     std::signal(SIGINT, SIG_DFL);
-    return Fail(started.text);
+    return Fail(started);
   }
   {
     Progress progress;

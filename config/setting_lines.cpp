@@ -96,6 +96,29 @@ std::optional<std::int64_t> ParseDecimal(std::string_view text) {
   return negative ? -value : value;
 }
 
+std::string IndexRangeProblem(std::span<const std::string_view> words, int portCount, int counterCount) {
+  if (words.size() <= kKeywordWord) return "";
+  const FunctionDescriptor* function = FindFunctionByKeyword(words[kKeywordWord]);
+  if (function == nullptr) return "";
+  const std::size_t count = static_cast<std::size_t>(IndexCount(*function));
+  const auto args = words.subspan(kKeywordWord + 1);
+  const int ports = std::clamp(portCount, 0, kMaxPorts);
+  const int counters = std::clamp(counterCount, 0, kMaxCounters);
+  const char* firstName = function->index == IndexKind::kFan            ? "fan"
+                          : function->index == IndexKind::kRegistration ? "registration"
+                                                                        : "port";
+  const char* secondName = function->index == IndexKind::kPortRegistration ? "registration"
+                           : function->index == IndexKind::kPortGroup      ? "group"
+                                                                           : "counter";
+  const int limits[2] = {FirstIndexLimit(*function, ports), SecondIndexLimit(*function, ports, counters)};
+  for (std::size_t i = 0; i < count && i < args.size(); ++i) {
+    if (Index(args[i], limits[i])) continue;
+    return std::string(i == 0 ? firstName : secondName) + " " + std::string(args[i]) + " is out of range (1.." +
+           std::to_string(limits[i]) + ")";
+  }
+  return "";
+}
+
 std::optional<LineRejection> StoreSettingLine(SwitchRecord& block,
                                               std::span<const std::string_view> words,
                                               int portCount, int counterCount) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace ntr {
@@ -31,5 +32,10 @@ std::optional<std::int64_t> ParseDecimal(std::string_view text);
 std::optional<LineRejection> StoreSettingLine(SwitchRecord& block,
                                               std::span<const std::string_view> words,
                                               int portCount, int counterCount);
+
+// Which index of a setting line (`words` as above) lies outside the block's
+// range, named with its range ("port 9 is out of range (1..8)"); "" when
+// every index is a number in range or the line is no setting line.
+std::string IndexRangeProblem(std::span<const std::string_view> words, int portCount, int counterCount);
 
 }  // namespace ntr
