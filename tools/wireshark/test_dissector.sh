@@ -59,8 +59,24 @@ if ! BUILD_DIR="$BUILD_DIR" "$ROOT/scripts/demo-network.sh" "$0" --inside "$OUT"
 fi
 
 fail=0
+# tshark loads every Lua plugin it finds besides the script it is given: an
+# installed copy of the dissector would register the protocol twice. It runs
+# with empty plugin folders: an empty home for the personal ones, and in a
+# mount namespace of its own an empty folder over the global Lua folder (its
+# version folder of compiled plugins put back). Nothing outside changes.
+global_lua=$(tshark -G folders 2>/dev/null | sed -n 's/^Global Lua Plugins:[[:space:]]*//p')
+mkdir -p "$OUT/home" "$OUT/global-plugins"
 dissect() {
-  tshark -X lua_script:"$DISSECTOR" -r "$OUT/capture.pcapng" "$@" 2>>"$OUT/tshark.err"
+  HOME="$OUT/home" XDG_CONFIG_HOME="$OUT/home" GLOBAL_LUA="$global_lua" SAVED="$OUT/global-plugins" \
+    unshare --mount --propagation private sh -c '
+      if [ -d "$GLOBAL_LUA" ]; then
+        mount --bind "$GLOBAL_LUA" "$SAVED" && mount -t tmpfs ntr-empty "$GLOBAL_LUA" || exit 1
+        for kept in "$SAVED"/*/; do
+          [ -d "$kept" ] || continue
+          mkdir "$GLOBAL_LUA/$(basename "$kept")" && mount --bind "$kept" "$GLOBAL_LUA/$(basename "$kept")"
+        done
+      fi
+      exec tshark "$@"' tshark -X lua_script:"$DISSECTOR" -r "$OUT/capture.pcapng" "$@" 2>>"$OUT/tshark.err"
 }
 
 total=$(dissect -T fields -e frame.number | wc -l)
