@@ -22,7 +22,7 @@ void PrintCapabilityHint() {
   if (error) self = "ntrctl";
   std::fprintf(stderr,
                "ntrctl: run it as root, or give the program the capabilities once:\n"
-               "  sudo setcap cap_net_raw,cap_net_admin+eip %s\n",
+               "  sudo setcap cap_net_raw,cap_net_admin+ep %s\n",
                self.c_str());
 }
 

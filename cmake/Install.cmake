@@ -20,6 +20,10 @@ set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
 
 find_program(NTR_GZIP gzip REQUIRED)
 
+# The manual pages' date: the build's day, or SOURCE_DATE_EPOCH's for a
+# reproducible package.
+string(TIMESTAMP NTR_MANUAL_DATE "%Y-%m-%d" UTC)
+
 # A manual page from man/NAME.1.in, with the project's version, compressed.
 function(ntr_install_manual_page name)
   set(page ${PROJECT_BINARY_DIR}/man/${name}.1)

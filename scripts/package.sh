@@ -5,10 +5,15 @@
 #
 #   scripts/package.sh
 #
+# It runs scripts/install-deps.sh first (which installs what is missing).
+#
 # Environment: BUILD_DIR (default build-package), JOBS, NTR_BUILD_UI (ON:
 # the window is packaged when it is part of the build; OFF leaves Qt out).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+# What the build and the package need (apt-get when something is missing).
+scripts/install-deps.sh
 
 BUILD_DIR=${BUILD_DIR:-build-package}
 JOBS=${JOBS:-$(nproc)}

@@ -111,7 +111,7 @@ TEST_F(CommandLine, AsNetworkEngineersTypeIt) {
       NtrctlAsNobody(*bed_, {"PATH=/usr/sbin:/usr/bin:/sbin:/bin", "HOME=" + home.string()});
   EXPECT_EXIT_STATUS(unprivileged, 1);
   EXPECT_TRUE(Contains(unprivileged.err, "CAP_NET_RAW") &&
-              Contains(unprivileged.err, "sudo setcap cap_net_raw,cap_net_admin+eip"))
+              Contains(unprivileged.err, "sudo setcap cap_net_raw,cap_net_admin+ep"))
       << unprivileged.Describe();
 }
 

@@ -35,11 +35,11 @@ TaggedVlanScreen::TaggedVlanScreen(ScreenNavigator& screens, Application& app, M
   for (const char* text : kModeTexts) mode_->addItem(QString::fromUtf8(text));
   mode_->setCurrentIndex(std::clamp<int>(p.vlanMode, 0, 2));
 
-  // The access VLAN shows as the registered VLAN whose ID its slot holds.
+  // The access VLAN shows as the registered VLAN whose ID its slot holds
+  // (0, no VLAN ID, when the entry is out of range).
   const std::int32_t entry = p.accessVlanEntry;
-  const std::optional<std::int32_t> accessId =
-      entry >= 0 && entry < kVlanRegistrations ? std::optional(r.vlanIds[static_cast<std::size_t>(entry)].load())
-                                               : std::nullopt;
+  const std::int32_t accessId =
+      entry >= 0 && entry < kVlanRegistrations ? r.vlanIds[static_cast<std::size_t>(entry)].load() : 0;
   access_ = new ChoiceBox(this);
   access_->setObjectName(QStringLiteral("access"));
   access_->addItem(QString::fromUtf8(kNoVlanText));
