@@ -20,6 +20,7 @@ namespace ntr::ui {
 
 inline constexpr char kVlanIdTitle[] = "VLAN IDの設定";
 inline constexpr char kVlanIdMessageTitle[] = "VLAN IDの設定 ";
+inline constexpr char kVlanIdFailedText[] = "VLAN IDの設定に失敗しました。";
 inline constexpr char kVlanIdAppliedText[] = "VLAN ID の設定は正常に反映されました。";
 inline constexpr char kBadParameterText[] = "パラメータが不正です。";
 inline constexpr char kConfigSaveFailedText[] = "設定ファイルの保存に失敗しました。";
