@@ -84,13 +84,11 @@ int main(int argc, char** argv) {
   ntr::ui::InstallApplicationFont();
 
   ntr::ui::WindowApp window;
-  // SIGTERM, SIGINT: the window shuts down as if closed, and every loop
-  // (also a dialog's) ends; the running-copy socket goes with `runningCopy`.
+  // SIGTERM, SIGINT: every loop ends, also a dialog's (whose caller goes on
+  // with the application still whole); then the window shuts down as its
+  // objects go, and the running-copy socket goes with `runningCopy`.
   ntr::ui::EndSignals endSignals;
-  QObject::connect(&endSignals, &ntr::ui::EndSignals::endRequested, &window, [&window] {
-    if (window.window() != nullptr) window.window()->ForceClose();
-    QCoreApplication::exit(0);
-  });
+  QObject::connect(&endSignals, &ntr::ui::EndSignals::endRequested, &window, [] { QCoreApplication::exit(0); });
   if (!window.Start()) {
     if (endSignals.received()) return 0;
     if (window.anotherCopyRuns()) ntr::ui::RunningCopy::Knock();
