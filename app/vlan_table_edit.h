@@ -26,6 +26,7 @@ inline constexpr char kVlanIdAppliedText[] = "VLAN ID の設定は正常に反�
 inline constexpr char kBadParameterText[] = "パラメータが不正です。";
 inline constexpr char kConfigSaveFailedText[] = "設定ファイルの保存に失敗しました。";
 // Removing VLANs from a switch fails under the words of the port's basic functions.
+inline constexpr char kVlanIdFailedText[] = "VLAN IDの設定に失敗しました。";
 inline constexpr char kPortBasicFailedText[] = "基本機能の設定に失敗しました。";
 inline constexpr std::string_view kVlanTableFullFormat = "ID登録個数オーバーです（VLAN IDの登録可能個数は%dです）";
 

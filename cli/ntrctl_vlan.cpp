@@ -209,7 +209,7 @@ int Delete(Session& session, ManagedSwitch& target, const std::vector<std::int32
   SwitchRecord plan = still->record();
   const std::vector<SettingChange> removals = VlanRemovalChanges(plan, ids);
   ErrorPair error;
-  if (!Send(*still, removals, error)) return Fail(std::string(kPortBasicFailedText) + " " + FormatErrorMessage(error));
+  if (!Send(*still, removals, error)) return Fail(std::string(kVlanIdFailedText) + " " + FormatErrorMessage(error));
   VlanTableChange change;
   change.deleted = ids;
   return FinishTable(session, change);

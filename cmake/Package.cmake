@@ -32,9 +32,10 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcap2-bin")
 if(TARGET ntr-tool)
   # The window: Qt's platform plugins (xcb, wayland) are a package of their
-  # own, and its Japanese text needs a CJK font.
+  # own, its Japanese text needs a CJK font, and Qt's own dialogs speak
+  # Japanese with Qt's translations.
   string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS
-         ", qt6-qpa-plugins, fonts-ipafont-gothic | fonts-noto-cjk")
+         ", qt6-qpa-plugins, qt6-translations-l10n, fonts-ipafont-gothic | fonts-noto-cjk")
 endif()
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "tshark | wireshark")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "manage NTR7100 switches over raw Ethernet")

@@ -9,7 +9,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libpcap-dev zlib1g-dev
   iproute2
-  qt6-base-dev qt6-qpa-plugins
+  qt6-base-dev qt6-qpa-plugins qt6-translations-l10n
   fonts-ipafont-gothic fontconfig
   dpkg-dev lintian desktop-file-utils man-db bash-completion libcap2-bin librsvg2-bin tshark
 )

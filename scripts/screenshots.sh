@@ -29,7 +29,7 @@ EXPECTED=(top-icons top-detailed top-poe-power top-loop-alarm top-unknown-model
   screen-switch-main-24g screen-switch-main-8g screen-switch-main-8poe screen-loop-detection
   screen-mirroring screen-power-saving screen-power-saving-confirm
   screen-firmware-update screen-firmware-progress screen-restart-wait
-  screen-vlan-ids screen-tagged-vlan journey-trunk-refused journey-vlan-kept
+  screen-vlan-ids screen-tagged-vlan screen-port-vlans journey-trunk-refused journey-vlan-kept
   screen-admin screen-admin-control journey-watch-refused screen-admin-save screen-admin-load
   journey-load-restart-wait
   top-icons@2x top-detailed@2x)

@@ -1,6 +1,7 @@
 #include "ui/main_window/main_window.h"
 
 #include <QCloseEvent>
+#include <QScreen>
 
 #include "app/operator.h"
 #include "ui/main_window/page_view.h"
@@ -8,11 +9,23 @@
 
 namespace ntr::ui {
 
+namespace {
+
+constexpr QSize kFirstSize{860, 720};
+// Room for the window manager's frame and caption around the window.
+constexpr QSize kDecorationRoom{16, 48};
+
+}  // namespace
+
 MainWindow::MainWindow(PageView* view) : view_(view) {
   setObjectName("mainWindow");
   setWindowTitle(ToQt(kApplicationTitle));
   setCentralWidget(view_);
-  resize(860, 720);
+  // The usual first size, but no larger than the screen's free area (in the
+  // window's own pixels: a scale factor makes the screen smaller).
+  QSize first = kFirstSize;
+  if (const QScreen* shown = screen()) first = first.boundedTo(shown->availableGeometry().size() - kDecorationRoom);
+  resize(first);
   restartTimer_.setSingleShot(true);
   restartTimer_.setInterval(kRestartPeriodMs);
   connect(&restartTimer_, &QTimer::timeout, this, &MainWindow::TryRestart);

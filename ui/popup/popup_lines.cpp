@@ -14,10 +14,8 @@
 namespace ntr::ui {
 namespace {
 
-constexpr int kLeft = 2;  // every row starts here
-constexpr int kTop = 1;
-constexpr int kExtraWidth = 6;
-constexpr int kExtraHeight = 3;
+constexpr int kLeft = kPopupInset;  // every row starts here
+constexpr int kTop = kPopupInset;
 
 const QColor kBlack{0, 0, 0};
 const QColor kEconomyGreen{0, 255, 0};
@@ -50,7 +48,7 @@ class Rows {
   }
 
   PopupText Finish(int refreshMs) {
-    if (!text_.lines.empty()) text_.size = QSize(widest_ + kExtraWidth, y_ - kTop + kExtraHeight);
+    if (!text_.lines.empty()) text_.size = QSize(widest_ + 2 * kPopupInset, y_ - kTop + 2 * kPopupInset);
     text_.refreshMs = refreshMs;
     return std::move(text_);
   }

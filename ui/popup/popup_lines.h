@@ -25,6 +25,13 @@ enum PopupKind : int {
   kPopupUnknownModel = 4,  // a switch whose model is not known (being read, or not one of ours)
 };
 
+// The pop-up's frame along its four edges, and the room between the frame and
+// the text on every side.
+inline constexpr int kPopupFrameWidth = 2;
+inline constexpr int kPopupMargin = 4;
+// Where the text starts, and what the frame and the margins add to its size on each side.
+inline constexpr int kPopupInset = kPopupFrameWidth + kPopupMargin;
+
 // One piece of text at its place (top-left corner, in pixels of the pop-up).
 // Lines with a label and a value in another colour are two pieces on one row.
 struct PopupLine {
@@ -48,7 +55,7 @@ struct PopupSubject {
 
 struct PopupText {
   std::vector<PopupLine> lines;
-  QSize size;         // the widest row + 6 by the sum of the row heights + 3
+  QSize size;         // the widest row by the sum of the row heights, plus the inset on each side
   int refreshMs = 0;  // the refresh timer's period; 0: nothing to refresh
 };
 

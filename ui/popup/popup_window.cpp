@@ -12,7 +12,7 @@ namespace {
 
 const QColor kBackground{237, 239, 247};
 const QColor kFrame{148, 161, 224};
-constexpr int kFrameWidth = 2;
+constexpr int kFrameWidth = kPopupFrameWidth;
 constexpr int kOffset = 10;  // from the anchor's right edge and its top
 
 }  // namespace

@@ -14,6 +14,9 @@ constexpr int kLabelWidth = 200;
 constexpr int kValueWidth = 180;
 constexpr int kEditX = kGridOrigin.x() + kLabelWidth + 4;
 constexpr int kHintX = kEditX + 40;
+// Two data rows, one per watch value.
+constexpr int kFirstRowY = kGridOrigin.y();
+constexpr int kSecondRowY = kFirstRowY + kDataRowHeight + 1;
 
 FilteredEdit* WatchEdit(QWidget* parent, int id, int value, int y) {
   auto* edit = new FilteredEdit(EditFilter::kDigits, parent);
@@ -35,8 +38,8 @@ bool InRange(int value) {
 
 AdminControlScreen::AdminControlScreen(ScreenNavigator& screens, Application& app)
     : Screen(screens, nullptr, -1, kSize), app_(app) {
-  interval_ = WatchEdit(this, 8000, app.config().watchInterval(), kGridOrigin.y() + 2);
-  count_ = WatchEdit(this, 8001, app.config().downCount(), kGridOrigin.y() + kHeaderRowHeight + 2);
+  interval_ = WatchEdit(this, 8000, app.config().watchInterval(), kFirstRowY + 1);
+  count_ = WatchEdit(this, 8001, app.config().downCount(), kSecondRowY + 1);
   QPushButton* set = AddButton(8002, QStringLiteral("設定"), QRect(QPoint(140, 125), QPoint(179, 144)));
   QPushButton* cancel = AddButton(8003, QStringLiteral("キャンセル"), QRect(QPoint(185, 125), QPoint(264, 144)));
   cancel->move(std::max(cancel->x(), set->geometry().right() + 6), cancel->y());
@@ -82,12 +85,11 @@ void AdminControlScreen::Set() {
 void AdminControlScreen::paintEvent(QPaintEvent* event) {
   Screen::paintEvent(event);
   QPainter painter(this);
-  PaintGrid(painter, kGridOrigin, {kLabelWidth, kValueWidth}, 1, true);
-  PaintLabel(painter, kGridOrigin + QPoint(4, 5), QStringLiteral("スイッチの監視時間間隔"), true);
-  PaintLabel(painter, QPoint(kGridOrigin.x() + 4, kGridOrigin.y() + kHeaderRowHeight + 4),
-             QStringLiteral("ダウン検出までの監視回数"), true);
-  PaintLabel(painter, QPoint(kHintX, kGridOrigin.y() + 5), QStringLiteral("秒 (2～10)"), false);
-  PaintLabel(painter, QPoint(kHintX, kGridOrigin.y() + kHeaderRowHeight + 4), QStringLiteral("回 (2～10)"), false);
+  PaintRows(painter, kGridOrigin, {kLabelWidth, kValueWidth}, 2);
+  PaintLabel(painter, QPoint(kGridOrigin.x() + 4, kFirstRowY + 4), QStringLiteral("スイッチの監視時間間隔"), true);
+  PaintLabel(painter, QPoint(kGridOrigin.x() + 4, kSecondRowY + 4), QStringLiteral("ダウン検出までの監視回数"), true);
+  PaintLabel(painter, QPoint(kHintX, kFirstRowY + 4), QStringLiteral("秒 (2～10)"), false);
+  PaintLabel(painter, QPoint(kHintX, kSecondRowY + 4), QStringLiteral("回 (2～10)"), false);
 }
 
 }  // namespace ntr::ui

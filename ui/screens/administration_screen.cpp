@@ -34,7 +34,8 @@ AdministrationScreen::AdministrationScreen(ScreenNavigator& screens, Application
   const QFontMetrics metrics(UiFont());
   for (ManagedSwitch* sw : app.discovery().Switches()) {
     const SwitchRecord& record = sw->record();
-    if (ModelCodeOf(record.modelName.get()) == kModelUnknown) continue;
+    // Held back (to be adopted again, or its read failed) the model is held unknown.
+    if (record.modelCode.load() == kModelUnknown) continue;
     Row row{sw->ref(), ToQt(record.systemName.get()), ToQt(record.modelName.get()),
             ToQt(record.serialNumber.get()), ToQt(record.macText.get())};
     const QString texts[] = {row.name, row.model, row.serial};

@@ -22,8 +22,9 @@ QString FirmwareProgressText(int state, int percent) {
   switch (state) {
     case kFirmwareNotStarted:
     case kFirmwareFileError:
-    case kFirmwarePreparing:
       return QStringLiteral("ファームウェアの更新を開始します");
+    // Preparing: the switch answers "pending" until it is ready for blocks.
+    case kFirmwarePreparing:
     case kFirmwarePrepareFailed:
       return QStringLiteral("ファームウェアの更新準備中です");
     case kFirmwareTransferring:
@@ -91,7 +92,8 @@ void FirmwareProgressScreen::Finished() {
   if (result.ok) {
     // The switch restarts: it may leave management now (the frame closes)
     // and comes back as another runtime object.
-    navigator().Show(new RestartWaitScreen(navigator(), app_, ref.mac, title(), target::kSwitchMain));
+    navigator().Show(
+        new RestartWaitScreen(navigator(), app_, ref.mac, title(), target::kSwitchMain, ToQt(result.text)));
     return;
   }
   // The service's text starts with the heading; the rest is the reason.

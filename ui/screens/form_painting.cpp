@@ -25,7 +25,15 @@ void PaintGrid(QPainter& painter, QPoint origin, const std::vector<int>& columns
     const int w = columns[column];
     const bool grey = labelColumn && column == 0;
     painter.fillRect(QRect(x, origin.y(), w, kHeaderRowHeight), grey ? kRowColour : kFrameColour);
-    int y = origin.y() + kHeaderRowHeight + 1;
+    x += w + 1;
+  }
+  PaintRows(painter, origin + QPoint(0, kHeaderRowHeight + 1), columns, rows);
+}
+
+void PaintRows(QPainter& painter, QPoint origin, const std::vector<int>& columns, int rows) {
+  int x = origin.x();
+  for (const int w : columns) {
+    int y = origin.y();
     for (int row = 0; row < rows; ++row) {
       painter.fillRect(QRect(x, y, w, kDataRowHeight), row % 2 == 0 ? kRowColour : kAlternateRowColour);
       y += kDataRowHeight + 1;

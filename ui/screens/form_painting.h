@@ -30,6 +30,9 @@ void PaintTitle(QPainter& painter, const QString& title, int width);
 void PaintGrid(QPainter& painter, QPoint origin, const std::vector<int>& columns, int rows,
                bool labelColumn);
 
+// `rows` data rows at `origin` (no header row), alternating from the first colour.
+void PaintRows(QPainter& painter, QPoint origin, const std::vector<int>& columns, int rows);
+
 // Text with its top left at `at`, 10 pt.
 void PaintLabel(QPainter& painter, QPoint at, const QString& text, bool bold);
 

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <algorithm>
 
+#include "app/application.h"
 #include "catalogue/status_texts.h"
 #include "catalogue/switch_model.h"
 #include "catalogue/value_words.h"
@@ -36,10 +37,10 @@ QString NoneIfEmpty(const QStringList& items) {
 
 }  // namespace
 
-PortScreen::PortScreen(ScreenNavigator& screens, ManagedSwitch* sw, int port)
+PortScreen::PortScreen(ScreenNavigator& screens, Application& app, ManagedSwitch* sw, int port)
     : Screen(screens, sw, port, QSize(645, 200)) {
   if (sw != nullptr) loopState_ = sw->record().portStatus[static_cast<std::size_t>(port)].loopState;
-  BuildGroups();
+  BuildGroups(app);
   Arrange();
   loopTimer_.setInterval(kLoopCheckMs);
   connect(&loopTimer_, &QTimer::timeout, this, [this] { CheckLoopState(); });
@@ -56,7 +57,7 @@ QString PortScreen::LoopText() const {
   return QStringLiteral("%1[%2]").arg(QString::fromUtf8(kUseText), ToQt(LoopStateText(loopState_)));
 }
 
-void PortScreen::BuildGroups() {
+void PortScreen::BuildGroups(Application& app) {
   const SwitchRecord& r = working();
   const PortSettings& p = r.ports[static_cast<std::size_t>(port())];
   const auto use = UseChoices();
@@ -87,9 +88,10 @@ void PortScreen::BuildGroups() {
   }
   groups_.push_back(qos);
 
-  // VLANs by their IDs: the registration entry holds the ID.
-  const auto vid = [&r](std::size_t entry) {
-    return QStringLiteral("[VID=%1]").arg(entry < r.vlanIds.size() ? r.vlanIds[entry].load() : 0);
+  // VLANs by name and ID: the registration entry holds the ID, the tool's table its name.
+  const auto vid = [&r, &app](std::size_t entry) {
+    const std::int32_t id = entry < r.vlanIds.size() ? r.vlanIds[entry].load() : 0;
+    return ToQt(app.config().GetVlanName(id)) + QStringLiteral("[VID=%1]").arg(id);
   };
   QStringList trunk;
   for (std::size_t entry = 0; entry < p.trunk.size(); ++entry) {

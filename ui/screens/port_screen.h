@@ -8,6 +8,10 @@
 
 #include "ui/screens/screen.h"
 
+namespace ntr {
+class Application;
+}
+
 namespace ntr::ui {
 
 inline constexpr char kPortTitle[] = "スイッチポート%1の設定";
@@ -18,7 +22,7 @@ class PortScreen : public Screen {
  public:
   static constexpr int kLoopCheckMs = 500;
 
-  PortScreen(ScreenNavigator& screens, ManagedSwitch* sw, int port);
+  PortScreen(ScreenNavigator& screens, Application& app, ManagedSwitch* sw, int port);
   QString title() const override;
   bool hub() const override { return true; }
   void Cancel() override;
@@ -39,7 +43,7 @@ class PortScreen : public Screen {
     QString heading;
     std::vector<Row> rows;
   };
-  void BuildGroups();
+  void BuildGroups(Application& app);
   QString LoopText() const;
   void CheckLoopState();
   void Arrange();

@@ -80,7 +80,7 @@ Screen* ScreenNavigator::Create(int target, ManagedSwitch* sw, int port) {
     case target::kSwitchName:
       return new SwitchNameScreen(*this, sw);
     case target::kPort:
-      return ValidPort(sw, port) ? new PortScreen(*this, sw, port) : nullptr;
+      return ValidPort(sw, port) ? new PortScreen(*this, app_, sw, port) : nullptr;
     case target::kPortBasic:
       return ValidPort(sw, port) ? new PortBasicScreen(*this, sw, port) : nullptr;
     case target::kPortQos:

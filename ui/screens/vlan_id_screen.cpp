@@ -8,7 +8,6 @@
 #include "app/switch_service.h"
 #include "device/managed_switch.h"
 #include "ui/screens/form_painting.h"
-#include "ui/screens/port_basic_screen.h"
 #include "ui/screens/screen_navigator.h"
 #include "ui/style/fonts.h"
 #include "ui/style/text.h"
@@ -152,7 +151,7 @@ void VlanIdScreen::Set() {
 void VlanIdScreen::Applied() { Finish(); }
 
 void VlanIdScreen::ApplyFailed(const QString& errorText) {
-  navigator().ShowMessage(QString::fromUtf8(kPortBasicTitle), {QString::fromUtf8(kPortBasicFailedText), errorText},
+  navigator().ShowMessage(QString::fromUtf8(kVlanIdMessageTitle), {QString::fromUtf8(kVlanIdFailedText), errorText},
                           target::kVlanIds, switchRef(), -1);
 }
 

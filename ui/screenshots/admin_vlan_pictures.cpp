@@ -55,7 +55,8 @@ bool MakeTrunk(ScreenNavigator* screens, ManagedSwitch* sw, int port, int vlan) 
 
 }  // namespace
 
-// On the 8-port switch: two VLANs added, a port's tagged VLANs, the refusal
+// On the 8-port switch: two VLANs added, a port's tagged VLANs (and its port
+// screen naming them), the refusal
 // of a trunk on the port that leads to the 24-port switch, and a deletion the
 // 24-port switch keeps back because it uses the VLAN too.
 void SaveVlanScreens(WindowApp& window) {
@@ -81,6 +82,10 @@ void SaveVlanScreens(WindowApp& window) {
   Settle();
   Save(window.window(), "screen-tagged-vlan");
   if (!Finish(screens, "8001")) return Fail("the tagged VLAN apply did not end");
+  // The port screen names the port's VLANs.
+  if (!screens->Open(target::kPort, edge->ref(), 1)) return Fail("no port screen of port 2");
+  Settle();
+  Save(screens->current(), "screen-port-vlans");
 
   // The port towards the 24-port switch cannot be a trunk port.
   if (!screens->Open(target::kTaggedVlan, edge->ref(), 0)) return Fail("no tagged VLAN screen of port 1");

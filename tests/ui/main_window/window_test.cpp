@@ -1,6 +1,7 @@
-// The main window with its page over the simulator in process: the layout of
-// the panels, the modal read of a switch's own settings, and the capture
+// The main window with its page over the simulator in process: its first
+// size on a small screen, the layout of the panels, the modal read of a switch's own settings, and the capture
 // restart after a resume.
+#include <QScreen>
 #include <QTest>
 
 #include "app/operator.h"
@@ -27,6 +28,11 @@ class WindowTest : public QObject {
     test::SimWindow sim(kThreeModels);
     QVERIFY(sim.Start());
     QVERIFY2(sim.WaitForReady(3), qPrintable(sim.answerer().messages.join('|') + sim.answerer().dialogs.join('|')));
+    // The first size fits the screen's free area (the offscreen screen is 800×600).
+    const QMainWindow* window = sim.app().window();
+    const QRect free = window->screen()->availableGeometry();
+    QVERIFY2(window->width() <= free.width() && window->height() <= free.height(),
+             qPrintable(QStringLiteral("%1x%2").arg(window->width()).arg(window->height())));
     PageView* view = sim.app().view();
     view->Relayout();
     int y = TopPanel::kHeaderHeight;

@@ -44,6 +44,15 @@ QStringList Rows(const std::vector<PopupLine>& lines) {
   return rows;
 }
 
+// Every piece of text keeps clear of the 2 px frame by at least 2 px on every side.
+bool ClearOfFrame(const PopupText& text) {
+  const QRect inside = QRect(QPoint(0, 0), text.size).adjusted(4, 4, -4, -4);
+  for (const PopupLine& line : text.lines) {
+    if (!inside.contains(QRect(line.position, Measure(line.text, line.bold)))) return false;
+  }
+  return !text.lines.empty();
+}
+
 void Model(SwitchRecord& record, std::string_view model) {
   record.modelName = std::string(model);
   record.systemName = "core-1";
@@ -69,11 +78,12 @@ class PopupTest : public QObject {
         (QStringList{"機器の名称:core-1", "機種名:NTR7100-24G", "MACアドレス:02:5C:71:00:00:01",
                      "省電力機能:エコノミーモード", "冷却ファンの状態:異常停止！"}));
     const PopupLine& economy = text.lines[4];
-    QCOMPARE(economy.position, QPoint(2 + 10 * 6, 37));
+    QCOMPARE(economy.position, text.lines[3].position + QPoint(10 * 6, 0));
+    QCOMPARE(economy.position.y(), text.lines[0].position.y() + 3 * 12);
     QVERIFY(economy.bold);
     QCOMPARE(economy.colour, QColor(0, 255, 0));
     QCOMPARE(text.lines[6].colour, QColor(255, 0, 0));
-    QCOMPARE(text.size.height(), 3 * 12 + 2 * 14 + 3);
+    QVERIFY(ClearOfFrame(text));
     QCOMPARE(text.refreshMs, 500);
     record.fanState = 0;
     QCOMPARE(Build(kPopupSwitch, &record).lines[6].colour, QColor(0, 0, 255));
@@ -89,6 +99,7 @@ class PopupTest : public QObject {
                           "内部温度:45℃"}));
     QCOMPARE(text.lines[4].colour, QColor(0, 0, 0));
     QCOMPARE(text.refreshMs, 60000);
+    QVERIFY(ClearOfFrame(text));
   }
 
   void portLines() {
@@ -113,6 +124,7 @@ class PopupTest : public QObject {
                           "　　受信フレーム:", "　　　　packets:99", "　　　　total-good-packets:0",
                           "　　　　99:0", "給電状態:未定義のステータス", "消費電力:7W"}));
     QCOMPARE(text.refreshMs, 500);
+    QVERIFY(ClearOfFrame(text));
 
     Model(record, kModelName8G);
     const PopupText plain = Build(kPopupPort, &record, 4);
@@ -151,8 +163,8 @@ class PopupTest : public QObject {
     QCOMPARE(popup.pos(), QPoint(150, 60));
     test::GrabForReview(popup, "popup-application");
     const QFontMetrics metrics(popup.font());
-    QCOMPARE(popup.height(), 3 * metrics.height() + 3);
-    QCOMPARE(popup.width(), metrics.horizontalAdvance("　管理スイッチ数:2") + 6);
+    QCOMPARE(popup.height(), 3 * metrics.height() + 2 * kPopupInset);
+    QCOMPARE(popup.width(), metrics.horizontalAdvance("　管理スイッチ数:2") + 2 * kPopupInset);
     QVERIFY(popup.ContainsGlobal(panel.mapToGlobal(QPoint(151, 61))));
     QVERIFY(!popup.ContainsGlobal(panel.mapToGlobal(QPoint(149, 61))));
 

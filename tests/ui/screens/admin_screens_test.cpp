@@ -1,6 +1,7 @@
 // The administration screens over the simulator in process: the watch values
-// (range checks, storing, the file, discovery's new interval at once), the
-// list reached by a double click on the computer, saving a switch's settings
+// (their rows' colours, range checks, storing, the file, discovery's new
+// interval at once), the list reached by a double click on the computer (a
+// switch held back is not listed), saving a switch's settings
 // (a lost switch, a written file, a path that cannot be written) and loading
 // them back (a file without the switch, an unreadable file, a whole apply).
 #include <QTest>
@@ -17,6 +18,7 @@
 #include "ui/screens/save_settings_screen.h"
 #include "ui/screens/screen_navigator.h"
 #include "ui/screens/switch_name_screen.h"
+#include "ui/style/colours.h"
 #include "ui/style/text.h"
 #include "ui/top_page/top_panel.h"
 
@@ -113,6 +115,11 @@ class AdminScreensTest : public QObject {
       const char* count;
       const char* reason;
     };
+    // Both watch values are data rows: the first in the first row colour, the second in the alternate one.
+    const QImage form = s.Current<AdminControlScreen>()->grab().toImage();
+    QCOMPARE(form.pixelColor(385, 48), kRowColour);
+    QCOMPARE(form.pixelColor(385, 75), kAlternateRowColour);
+
     for (const Refused& refused : {Refused{"1", "3", kIntervalOutOfRangeText}, Refused{"11", "3", kIntervalOutOfRangeText},
                                    Refused{"5", "", kDownCountOutOfRangeText}}) {
       auto* control = s.Current<AdminControlScreen>();
@@ -170,6 +177,12 @@ class AdminScreensTest : public QObject {
     QVERIFY(s.Current<AdministrationScreen>() != nullptr);
     Button(s.Current<AdministrationScreen>(), 8002)->click();
     QCOMPARE(s.navigator()->current(), nullptr);
+
+    // A switch whose model is held unknown (to be adopted again) is not listed.
+    s.sim.Switch("b")->HoldBack();
+    QVERIFY(s.navigator()->Open(target::kAdministration, SwitchRef{}));
+    QCOMPARE(s.Current<AdministrationScreen>()->rows().size(), std::size_t{1});
+    QCOMPARE(s.Current<AdministrationScreen>()->rows()[0].serial, QString("TA"));
   }
 
   void savingWritesTheSwitchAloneAndALostSwitchRebuildsTheList() {

@@ -1,6 +1,7 @@
 // The firmware screens over the simulator in process: a whole update that
-// ends on the restart-wait screen and leaves it when the switch is back, a
-// file that cannot be opened, and the abort.
+// ends on the restart-wait screen (with the completion text) and leaves it
+// when the switch is back, a file that cannot be opened, and the abort while
+// the switch answers "pending" (shown as the preparation).
 #include <QTest>
 #include <fstream>
 
@@ -81,7 +82,7 @@ class FirmwareScreensTest : public QObject {
 
     auto* wait = s.WaitFor<RestartWaitScreen>();
     QVERIFY(wait != nullptr);
-    QCOMPARE(wait->lines(), QStringList{QString::fromUtf8(kRestartWaitText)});
+    QCOMPARE(wait->lines(), (QStringList{ToQt(kFirmwareDoneText), QString::fromUtf8(kRestartWaitText)}));
     QCOMPARE(Button(wait, "8001")->text(), QString("閉じる"));
     QVERIFY(!s.navigator()->applying());
     const std::vector<PduType> sent = FirmwareRequests(s.sim.peer());
@@ -123,14 +124,15 @@ class FirmwareScreensTest : public QObject {
     Button(update, "8001")->click();
     auto* progress = qobject_cast<FirmwareProgressScreen*>(s.navigator()->current());
     QVERIFY(progress != nullptr);
-    QCOMPARE(progress->text(), QString("ファームウェアの更新を開始します"));
     // While it runs the window stays and nothing else opens.
     QVERIFY(s.navigator()->applying());
     QVERIFY(!s.sim.app().window()->close());
     QVERIFY(!s.navigator()->Open(target::kSwitchMain, s.sim.Switch("fw")->ref()));
 
-    // Abort once the switch has answered the first prepare ("pending").
+    // Abort once the switch has answered the first prepare ("pending"),
+    // which the screen shows as the preparation.
     QVERIFY(s.sim.WaitFor([&] { return !FirmwareRequests(s.sim.peer()).empty(); }));
+    QTRY_COMPARE(progress->text(), QString("ファームウェアの更新準備中です"));
     Button(progress, "8001")->click();
     auto* message = s.WaitFor<MessageScreen>();
     QVERIFY(message != nullptr);

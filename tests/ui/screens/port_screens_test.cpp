@@ -92,9 +92,19 @@ class PortScreensTest : public QObject {
       return port->rows().contains(QStringLiteral("ループ検出機能\t使用する[ループ発生！]"));
     }));
 
-    emit n.sim.app().screenRequested(n.sim.Switch("core")->ref(), 4);
+    // VLANs by name and ID: port 5 of core in the default VLAN and a trunk member of VLAN 30.
+    ManagedSwitch* core = n.sim.Switch("core");
+    ErrorPair error;
+    QVERIFY(core->StartApply({SettingChange::Set("vlan-id", FunctionIndex::Registration(1), 30),
+                              SettingChange::Set("vlan-trunk", FunctionIndex::PortRegistration(4, 1), 1)},
+                             error) != 0);
+    QVERIFY(n.sim.WaitFor([&] { return core->applyJobsRunning() == 0; }));
+    QVERIFY(n.sim.app().app().config().SetVlanName(30, "thirty"));
+    emit n.sim.app().screenRequested(core->ref(), 4);
     port = n.Current<PortScreen>();
     QVERIFY(port != nullptr && port->rows().contains(QStringLiteral("送信シェーピング\t使用しない")));
+    QVERIFY(port->rows().contains(QStringLiteral("アクセスVLAN ID\tdefault[VID=1]")));
+    QVERIFY(port->rows().contains(QStringLiteral("トランクVLAN ID\tthirty[VID=30]")));
     QCOMPARE(port->rows().filter(QStringLiteral("フレーム カウンタ")).size(), 10);
     emit n.sim.app().screenRequested(n.sim.Switch("poe")->ref(), 0);
     port = n.Current<PortScreen>();

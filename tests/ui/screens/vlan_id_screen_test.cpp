@@ -1,6 +1,6 @@
 // The VLAN ID screen over the simulator in process, two switches sharing VLAN
 // 30: a bad new ID sends nothing, an added VLAN only changes the table and
-// the file, and deleting a VLAN this switch uses on ports sends the removals
+// the file, a refused deletion reports this screen's failure, and deleting a VLAN this switch uses on ports sends the removals
 // in order and keeps the name that the other switch still needs.
 #include <QTest>
 #include <fstream>
@@ -100,6 +100,20 @@ class VlanIdScreenTest : public QObject {
     QCOMPARE(config.GetVlanName(50), std::string("fifty"));
     std::ifstream file(ConfigFilePath(), std::ios::binary);
     QVERIFY(std::string(std::istreambuf_iterator<char>(file), {}).find("fifty") != std::string::npos);
+
+    // A deletion the switch refuses: this screen's failure, back to it, the table unchanged.
+    screen = open();
+    QVERIFY(screen != nullptr);
+    screen->deleteCheck(1)->setChecked(true);
+    sim.peer().Control("fault a refuse vlan-access 3 1");
+    QVERIFY(set(screen));
+    message = qobject_cast<MessageScreen*>(screens->current());
+    QVERIFY(message != nullptr);
+    QCOMPARE(message->title(), QString::fromUtf8(kVlanIdMessageTitle));
+    QCOMPARE(message->lines().size(), 2);
+    QCOMPARE(message->lines()[0], QStringLiteral("VLAN IDの設定に失敗しました。"));
+    QCOMPARE(message->backTarget(), target::kVlanIds);
+    QVERIFY(config.HasVlanName(30) && UsesVlanId(a->record(), 30));
 
     // Deleting 30 from a: its ports leave it, then its slot is freed; b keeps it named.
     screen = open();
