@@ -116,15 +116,17 @@ class LinkFlapper {
 // freed object (a crash, or a sanitizer's report in the sanitizer build).
 // Otherwise it ends as usual: done, no answer (1) or not found in time (5).
 TEST_F(Lost, LinkFlapsDuringShowAndReadEndEveryRunCleanly) {
-  StartSim("switch a model=NTR7100-24G serial=E2EFLAP0001\n");
+  StartSim("switch a model=NTR7100-8G serial=E2EFLAP0001\n");
   ASSERT_EXIT_STATUS(Ntrctl({"--new", "factory", "discover"}), 0);
-  // Slow answers stretch the poll of show and the read over several link changes.
-  Ctl("fault a delay 40");
   std::map<std::string, std::map<int, int>> statuses;
   {
     LinkFlapper flapper(*bed_);
-    for (int run = 0; run < 24; ++run) {
-      const std::string command = run % 3 == 0 ? "read" : "show";
+    // Slow answers stretch show's poll over the link's changes; a read holds
+    // its switch while it runs (then the answers come at once).
+    Ctl("fault a delay 100");
+    for (int run = 0; run < 18; ++run) {
+      if (run == 12) Ctl("fault a clear");
+      const std::string command = run < 12 ? "show" : "read";
       const RunResult result = Ntrctl({"--timeout", "6", command, SimMac(1)}, 60s);
       ASSERT_TRUE(result.exited()) << result.Describe();
       EXPECT_FALSE(Contains(result.err, "Sanitizer")) << result.Describe();
@@ -135,7 +137,7 @@ TEST_F(Lost, LinkFlapsDuringShowAndReadEndEveryRunCleanly) {
       }
       ++statuses[command][status];
     }
-    EXPECT_GT(flapper.downs(), 10);
+    EXPECT_GT(flapper.downs(), 5);
   }
   std::string seen;
   for (const auto& [command, counts] : statuses) {
@@ -143,13 +145,11 @@ TEST_F(Lost, LinkFlapsDuringShowAndReadEndEveryRunCleanly) {
       seen += command + " " + std::to_string(status) + ": " + std::to_string(count) + "\n";
     }
   }
-  // Reads take longer than the link stays up: most of them lose the switch.
-  EXPECT_GT(statuses["read"][6], 0) << seen;
-  EXPECT_GT(statuses["show"][0], 0) << seen;
+  // A poll takes longer than the link stays up: most shows lose the switch.
+  EXPECT_GT(statuses["show"][6], 0) << seen;
   std::printf("%s", seen.c_str());
 
   // Afterwards the switch is found and shown as before.
-  Ctl("fault a clear");
   EXPECT_EXIT_STATUS(Ntrctl({"show", SimMac(1)}), 0);
 }
 
