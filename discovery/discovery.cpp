@@ -160,17 +160,21 @@ void Discovery::AcceptReply(const Pdu& reply) {
     ++dropped_;
     return;
   }
-  Enqueue(reply, false);
-  std::lock_guard<std::mutex> lock(switchListLock_);
-  for (auto& sw : switches_) {
-    if (sw->active && sw->mac() == reply.sourceMac) {
-      sw->MarkAnswered();
-      break;
+  bool managed = false;
+  {
+    std::lock_guard<std::mutex> lock(switchListLock_);
+    for (auto& sw : switches_) {
+      if (sw->active && sw->mac() == reply.sourceMac) {
+        sw->MarkAnswered();
+        managed = true;
+        break;
+      }
     }
   }
+  Enqueue(reply, false, managed);
 }
 
-void Discovery::Enqueue(Pdu reply, bool resumed) {
+void Discovery::Enqueue(Pdu reply, bool resumed, bool managed) {
   bool post = false;
   {
     std::lock_guard<std::mutex> lock(replyLock_);
@@ -184,7 +188,8 @@ void Discovery::Enqueue(Pdu reply, bool resumed) {
       ++accepted_;
       return;
     }
-    if (replies_.size() >= kMaxWaitingReplies) {
+    // A managed switch's reply always finds a place (there are at most 8 of them).
+    if (replies_.size() >= kMaxWaitingReplies && !managed && !resumed) {
       ++dropped_;
       return;
     }
@@ -433,7 +438,7 @@ void Discovery::ResumeAdoption(const SwitchRef& ref) {
   if (sw == nullptr || !sw->settings.identityComplete() || sw->record().modelCode != 0) return;
   const auto last = lastReplies_.find(ref.mac);
   if (last == lastReplies_.end()) return;
-  Enqueue(last->second, true);
+  Enqueue(last->second, true, true);
   ApplyReplies();
 }
 

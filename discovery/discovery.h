@@ -40,7 +40,8 @@ class SwitchAdopter {
 inline constexpr std::int32_t kDiscoveryQuery = 30;
 // Switches whose replies wait for the main thread at most: one reply each
 // (a newer reply replaces the one waiting); replies of further switches are
-// dropped until the main thread catches up, as if lost on the wire.
+// dropped until the main thread catches up, as if lost on the wire (those
+// of managed switches always find a place).
 inline constexpr std::size_t kMaxWaitingReplies = 256;
 inline constexpr int kDefaultWatchSeconds = 3;
 inline constexpr int kDefaultDownCount = 3;
@@ -167,7 +168,7 @@ class Discovery {
     Pdu reply;
     bool resumed = false;
   };
-  void Enqueue(Pdu reply, bool resumed);
+  void Enqueue(Pdu reply, bool resumed, bool managed);
   std::mutex replyLock_;
   std::deque<MacAddress> replyOrder_;
   std::unordered_map<MacAddress, QueuedReply, MacAddressHash> replies_;
