@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,5 +23,14 @@ std::string FormatSwitchMac(const MacAddress& mac);
 std::string FormatAdapterMac(const MacAddress& mac);
 // Reads six hexadecimal pairs separated by ':' or '-' (either case).
 std::optional<MacAddress> ParseMac(std::string_view text);
+
+// For tables indexed by MAC address.
+struct MacAddressHash {
+  std::size_t operator()(const MacAddress& mac) const {
+    std::uint64_t value = 0;
+    for (const std::uint8_t byte : mac) value = value << 8 | byte;
+    return std::hash<std::uint64_t>{}(value * 0x9E3779B97F4A7C15ull);
+  }
+};
 
 }  // namespace ntr

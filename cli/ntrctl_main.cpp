@@ -44,6 +44,16 @@ int Fail(const ErrorPair& error) {
   return Fail(FormatErrorMessage(error));
 }
 int Fail(const ServiceResult& result) { return result.error.code != 0 ? Fail(result.error) : Fail(result.text); }
+// The switch went from management while the command waited on it.
+int SwitchLost(const SwitchRef& ref) {
+  std::fprintf(stderr, "ntrctl: switch %s lost: it left management while the command ran\n",
+               FormatSwitchMac(ref.mac).c_str());
+  return kExitSwitchLost;
+}
+// The end of a wait on a switch that did not end done.
+int WaitFailed(Session::SwitchWait wait, const SwitchRef& ref) {
+  return wait == Session::SwitchWait::kLost ? SwitchLost(ref) : Fail(FormatErrorMessage(kErrNoResponse));
+}
 int Usage(const std::string& text) {
   std::fprintf(stderr, "ntrctl: %s\n%s\n", text.c_str(), kUsageHint);
   return kExitUsage;
@@ -307,53 +317,69 @@ int GetOrSet(Session& session, ManagedSwitch& sw, bool set) {
   return kExitOk;
 }
 
-int Read(Session& session, ManagedSwitch& sw) {
+// Waits hold the switch by reference: the loop may remove it and free it.
+int Read(Session& session, const SwitchRef& target) {
   const FinishOnInterrupt finishing(
       "ntrctl: finishing the read, Ctrl-C again to abandon\n",
       "ntrctl: read abandoned; the configuration file keeps the settings it had before\n");
+  Discovery& discovery = session.app().discovery();
   ErrorPair error;
   const int before = session.readsEnded();
-  if (!sw.settings.RequestBulkRead(error)) return Fail(error);
+  if (ManagedSwitch* sw = discovery.Find(target); sw == nullptr) {
+    return SwitchLost(target);
+  } else if (!sw->settings.RequestBulkRead(error)) {
+    return Fail(error);
+  }
   {
     Progress progress;
-    session.RunUntil(
-        [&] {
+    const Session::SwitchWait wait = session.RunWithSwitch(
+        target,
+        [&](ManagedSwitch& sw) {
           const SwitchStatus status = StatusOf(sw);
           if (status.phase != SwitchPhase::kReading) return session.readsEnded() > before;
           progress.Show(std::min(100, status.done * 100 / std::max(1, status.total)));
           return false;
         },
         std::chrono::minutes(10));
-    if (session.readsEnded() > before && !sw.settings.lastRunFailed()) progress.Done();
+    if (wait == Session::SwitchWait::kLost) return SwitchLost(target);
+    if (session.readsEnded() > before && !discovery.Find(target)->settings.lastRunFailed()) {
+      progress.Done();
+    }
   }
   // The end of the read was taken like the view takes it (Session).
-  if (sw.settings.lastRunFailed()) return kExitFailure;
-  PrintSwitch(sw, session.options().json);
+  ManagedSwitch* sw = discovery.Find(target);
+  if (sw->settings.lastRunFailed()) return kExitFailure;
+  PrintSwitch(*sw, session.options().json);
   return kExitOk;
 }
 
-int Apply(Session& session, ManagedSwitch& sw, const std::string& file) {
+int Apply(Session& session, const SwitchRef& target, const std::string& file) {
   // Cut in the middle, the switch would keep defaults and part of the file.
   const FinishOnInterrupt finishing(
       "ntrctl: finishing the write, Ctrl-C again to abandon\n",
       "ntrctl: write abandoned; the switch holds only the settings written so far "
       "(apply the file again)\n");
-  if (const ServiceResult begun = session.service().BeginApply(sw, file); !begun.ok) {
+  ManagedSwitch* sw = session.app().discovery().Find(target);
+  if (sw == nullptr) return SwitchLost(target);
+  if (const ServiceResult begun = session.service().BeginApply(*sw, file); !begun.ok) {
     const int status = Fail(begun);
     for (const auto& line : begun.details) std::fprintf(stderr, "  %s\n", line.c_str());
     return status;
   }
-  const MacAddress mac = sw.mac();
-  // The synchronisation runs; afterwards the switch is applied again.
-  session.RunUntil([&] {
-    return StatusOf(sw).phase == SwitchPhase::kSynchronising || sw.settings.lastSyncDone();
+  const MacAddress mac = target.mac;
+  // The synchronisation runs; afterwards the switch is applied again (it may
+  // be taken out and adopted anew on the way: found by MAC, not by generation).
+  const Session::SwitchWait synchronising = session.RunWithSwitch(target, [&](ManagedSwitch& now) {
+    return StatusOf(now).phase == SwitchPhase::kSynchronising || now.settings.lastSyncDone();
   });
   ManagedSwitch* settled = nullptr;
   session.RunUntil([&] {
     settled = session.Find(FormatSwitchMac(mac));
     return settled != nullptr && settled->settings.lastSyncDone() && Session::Settled(*settled);
   });
-  if (settled == nullptr || !Session::Settled(*settled)) return Fail(FormatErrorMessage(kErrNoResponse));
+  if (settled == nullptr || !Session::Settled(*settled)) {
+    return synchronising == Session::SwitchWait::kLost ? SwitchLost(target) : Fail(FormatErrorMessage(kErrNoResponse));
+  }
   const ServiceResult ended = session.service().EndApply(*settled);
   if (ended.ok) return kExitOk;
   // Settings the switch refused were reported through the operator.
@@ -505,18 +531,24 @@ int Run(const Options& options) {
     std::fprintf(stderr, "ntrctl: switch %s not found\n", switchWord.c_str());
     return kExitNotFound;
   }
+  // From here on the command holds the switch by reference (see Read).
+  const SwitchRef target = sw->ref();
   if (command == "show") {
     ErrorPair error;
     if (!sw->client.Get("boot-rom-version", error)) return Fail(error);
-    if (!session.Poll(*sw)) return Fail(FormatErrorMessage(kErrNoResponse));
+    if (const auto wait = session.Poll(target); wait != Session::SwitchWait::kDone) {
+      return WaitFailed(wait, target);
+    }
+    sw = session.app().discovery().Find(target);
+    if (sw == nullptr) return SwitchLost(target);
     PrintSwitch(*sw, options.json, options.all);
     return kExitOk;
   }
   if (command == "get") return GetOrSet(session, *sw, false);
   if (command == "set") return GetOrSet(session, *sw, true);
-  if (command == "read") return Read(session, *sw);
+  if (command == "read") return Read(session, target);
   if (command == "diff") return Diff(session, *sw);
-  if (command == "apply") return Apply(session, *sw, args[1]);
+  if (command == "apply") return Apply(session, target, args[1]);
   if (command == "firmware") return Firmware(session, *sw, args[1]);
   if (command == "factory-reset") return FactoryReset(session, *sw);
   if (command == "vlan") return RunVlan(session, *sw);

@@ -84,7 +84,8 @@ const char* const kUsage =
     "\n"
     "Exit status: 0 done; 1 failed (the reason on standard error); 2 usage;\n"
     "3 an adoption question no option answers; 4 another copy of the tool runs;\n"
-    "5 the switch was not found in time; 130 a second Ctrl-C abandoned the work.\n";
+    "5 the switch was not found in time; 6 the switch was lost while the command\n"
+    "worked on it; 130 a second Ctrl-C abandoned the work.\n";
 
 namespace {
 

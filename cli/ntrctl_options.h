@@ -16,6 +16,9 @@ inline constexpr int kExitUsage = 2;
 inline constexpr int kExitQuestion = 3;
 inline constexpr int kExitAnotherCopy = 4;
 inline constexpr int kExitNotFound = 5;
+// The switch left management while the command worked on it (its link went
+// down, it stopped answering, it restarted).
+inline constexpr int kExitSwitchLost = 6;
 
 // The answer to one adoption question: for one switch by its MAC, or for
 // every switch without one of its own.

@@ -186,11 +186,26 @@ SwitchLookup Session::WaitForSwitch(const std::string& who) {
   return lookup;
 }
 
-bool Session::Poll(ManagedSwitch& sw) {
-  const int before = sw.settings.pollsDone();
+Session::SwitchWait Session::RunWithSwitch(const SwitchRef& ref,
+                                           const std::function<bool(ManagedSwitch&)>& done,
+                                           std::optional<std::chrono::milliseconds> timeout) {
+  Discovery& discovery = app_->discovery();
+  const auto ended = [&] {
+    ManagedSwitch* sw = discovery.Find(ref);
+    return sw == nullptr || done(*sw);
+  };
+  const bool finished = timeout ? RunUntil(ended, *timeout) : RunUntil(ended);
+  if (discovery.Find(ref) == nullptr) return SwitchWait::kLost;
+  return finished ? SwitchWait::kDone : SwitchWait::kTimedOut;
+}
+
+Session::SwitchWait Session::Poll(const SwitchRef& ref) {
+  ManagedSwitch* sw = app_->discovery().Find(ref);
+  if (sw == nullptr) return SwitchWait::kLost;
+  const int before = sw->settings.pollsDone();
   ErrorPair error;
-  if (!sw.settings.RequestPoll(error)) return false;
-  return RunUntil([&] { return sw.settings.pollsDone() > before; });
+  if (!sw->settings.RequestPoll(error)) return SwitchWait::kTimedOut;
+  return RunWithSwitch(ref, [&](ManagedSwitch& now) { return now.settings.pollsDone() > before; });
 }
 
 void Session::Post(const Notice& notice) {

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -53,8 +54,18 @@ class Session : public NotificationSink {
   SwitchLookup WaitForSwitch(const std::string& who);
   // Managed and ready: identity read, adopted, nothing under way.
   static bool Settled(const ManagedSwitch& sw) { return IsReady(sw); }
+
+  // How a wait on one switch ended.
+  enum class SwitchWait { kDone, kTimedOut, kLost };
+  // Runs the main loop until `done` holds for the switch `ref` names. The loop
+  // may remove the switch (lost, link down) and free it: it is looked up again
+  // on every turn, and the wait ends kLost once it is no longer managed (a
+  // switch that came back is another generation). Without a time-out, the
+  // session's.
+  SwitchWait RunWithSwitch(const SwitchRef& ref, const std::function<bool(ManagedSwitch&)>& done,
+                           std::optional<std::chrono::milliseconds> timeout = std::nullopt);
   // Requests a poll and waits for it.
-  bool Poll(ManagedSwitch& sw);
+  SwitchWait Poll(const SwitchRef& ref);
 
   Application& app() { return *app_; }
   SwitchService& service() { return *service_; }

@@ -205,7 +205,10 @@ int Delete(Session& session, ManagedSwitch& target, const std::vector<std::int32
   WaitForOtherSwitches(session);
   // The wait ran the main loop: the switch may have gone meanwhile.
   ManagedSwitch* still = session.Find(FormatSwitchMac(mac));
-  if (still == nullptr) return Fail(std::string(kSwitchLostText));
+  if (still == nullptr) {
+    std::fprintf(stderr, "ntrctl: switch %s lost: it left management while the command ran\n", FormatSwitchMac(mac).c_str());
+    return kExitSwitchLost;
+  }
   SwitchRecord plan = still->record();
   const std::vector<SettingChange> removals = VlanRemovalChanges(plan, ids);
   ErrorPair error;

@@ -153,19 +153,71 @@ void Discovery::RunCycle() {
 
 void Discovery::AcceptReply(const Pdu& reply) {
   if (reply.transactionId != hub_.lastDiscoveryTransactionId) return;
-  {
-    std::lock_guard<std::mutex> lock(replyLock_);
-    replies_.push_back(QueuedReply{reply, false});
-    ++accepted_;
+  // A reply naming the tool's own adapter as the switch is forged or a loop:
+  // the adapter is the root of the tree, never a switch in it.
+  const MacAddress adapter = hub_.sourceMac();
+  if (reply.sourceMac == adapter || std::get<DiscoveryReply>(reply.body).switchMac == adapter) {
+    ++dropped_;
+    return;
   }
-  main_.Post([this] { ApplyReplies(); });
-  std::lock_guard<std::mutex> lock(switchListLock_);
-  for (auto& sw : switches_) {
-    if (sw->active && sw->mac() == reply.sourceMac) {
-      sw->MarkAnswered();
-      break;
+  bool managed = false;
+  {
+    std::lock_guard<std::mutex> lock(switchListLock_);
+    for (auto& sw : switches_) {
+      if (sw->active && sw->mac() == reply.sourceMac) {
+        sw->MarkAnswered();
+        managed = true;
+        break;
+      }
     }
   }
+  Enqueue(reply, false, managed);
+}
+
+void Discovery::Enqueue(Pdu reply, bool resumed, bool managed) {
+  bool post = false;
+  {
+    std::lock_guard<std::mutex> lock(replyLock_);
+    const MacAddress mac = reply.sourceMac;
+    if (auto waiting = replies_.find(mac); waiting != replies_.end()) {
+      // The newer reply takes the place of the one waiting, which counts as
+      // dealt with; a resumed adoption is served by a new reply as well.
+      if (resumed) return;
+      if (!waiting->second.resumed) ++handled_;
+      waiting->second = QueuedReply{std::move(reply), false};
+      ++accepted_;
+      return;
+    }
+    // A managed switch's reply always finds a place (there are at most 8 of them).
+    if (replies_.size() >= kMaxWaitingReplies && !managed && !resumed) {
+      ++dropped_;
+      return;
+    }
+    replies_.emplace(mac, QueuedReply{std::move(reply), resumed});
+    replyOrder_.push_back(mac);
+    if (!resumed) ++accepted_;
+    post = !applyPosted_;
+    applyPosted_ = true;
+  }
+  if (post) {
+    main_.Post([this] {
+      {
+        std::lock_guard<std::mutex> lock(replyLock_);
+        applyPosted_ = false;
+      }
+      ApplyReplies();
+    });
+  }
+}
+
+std::size_t Discovery::waitingReplies() {
+  std::lock_guard<std::mutex> lock(replyLock_);
+  return replies_.size();
+}
+
+std::size_t Discovery::rootPortEntries() {
+  std::lock_guard<std::mutex> lock(topologyLock_);
+  return topology_.rootPort().size();
 }
 
 void Discovery::ApplyReplies() {
@@ -179,10 +231,12 @@ void Discovery::ApplyReplies() {
     bool resumed = false;
     {
       std::lock_guard<std::mutex> lock(replyLock_);
-      if (replies_.empty()) break;
-      reply = std::move(replies_.front().reply);
-      resumed = replies_.front().resumed;
-      replies_.pop_front();
+      if (replyOrder_.empty()) break;
+      const auto waiting = replies_.find(replyOrder_.front());
+      reply = std::move(waiting->second.reply);
+      resumed = waiting->second.resumed;
+      replies_.erase(waiting);
+      replyOrder_.pop_front();
     }
     struct Handled {
       std::atomic<std::uint64_t>& count;
@@ -193,7 +247,6 @@ void Discovery::ApplyReplies() {
     } handled{handled_, !resumed};
     if (closing || importRunning || refreshRunning) continue;
     const auto& body = std::get<DiscoveryReply>(reply.body);
-    if (!resumed) lastReplies_[reply.sourceMac] = reply;
 
     TopologyNode* node = nullptr;
     std::vector<SwitchRef> doomed;
@@ -208,6 +261,8 @@ void Discovery::ApplyReplies() {
     RemoveDoomed(doomed);
     node = FindNode(reply.sourceMac);
     if (node == nullptr) continue;
+    // Kept for the switches of the tree only (LostCheck forgets the others).
+    if (!resumed) lastReplies_[reply.sourceMac] = reply;
 
     ManagedSwitch* sw = node->managed;
     const bool apply = sw == nullptr || (!sw->client.transactor().RecentlyChanged() &&
@@ -274,6 +329,13 @@ bool Discovery::HeldBack(TopologyNode& node) {
 }
 
 void Discovery::LostCheck() {
+  {
+    // Once a cycle: MACs seen but never taken into the tree are forgotten
+    // after a few cycles, and so are the last replies of MACs that left it.
+    std::lock_guard<std::mutex> lock(topologyLock_);
+    topology_.EndCycle();
+    std::erase_if(lastReplies_, [&](const auto& entry) { return topology_.Find(entry.first) == nullptr; });
+  }
   std::vector<SwitchRef> doomed;
   for (ManagedSwitch* sw : Switches()) {
     if (!sw->active) continue;
@@ -376,10 +438,7 @@ void Discovery::ResumeAdoption(const SwitchRef& ref) {
   if (sw == nullptr || !sw->settings.identityComplete() || sw->record().modelCode != 0) return;
   const auto last = lastReplies_.find(ref.mac);
   if (last == lastReplies_.end()) return;
-  {
-    std::lock_guard<std::mutex> lock(replyLock_);
-    replies_.push_back(QueuedReply{last->second, true});
-  }
+  Enqueue(last->second, true, true);
   ApplyReplies();
 }
 

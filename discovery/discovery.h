@@ -14,6 +14,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 #include "base/auto_reset_event.h"
@@ -37,6 +38,11 @@ class SwitchAdopter {
 };
 
 inline constexpr std::int32_t kDiscoveryQuery = 30;
+// Switches whose replies wait for the main thread at most: one reply each
+// (a newer reply replaces the one waiting); replies of further switches are
+// dropped until the main thread catches up, as if lost on the wire (those
+// of managed switches always find a place).
+inline constexpr std::size_t kMaxWaitingReplies = 256;
 inline constexpr int kDefaultWatchSeconds = 3;
 inline constexpr int kDefaultDownCount = 3;
 
@@ -116,6 +122,15 @@ class Discovery {
   // Replies accepted from the link, and replies the main thread has dealt with.
   std::uint64_t repliesAccepted() const { return accepted_; }
   std::uint64_t repliesHandled() const { return handled_; }
+  // Replies dropped because kMaxWaitingReplies switches were waiting, or
+  // naming the tool's own adapter as the switch.
+  std::uint64_t repliesDropped() const { return dropped_; }
+
+  // The per-MAC tables, for their bounds: replies waiting for the main
+  // thread, last replies kept for adoptions (main thread), MACs on the root's port.
+  std::size_t waitingReplies();
+  std::size_t lastRepliesKept() const { return lastReplies_.size(); }
+  std::size_t rootPortEntries();
 
  private:
   void TimerLoop();
@@ -145,15 +160,22 @@ class Discovery {
   std::atomic<std::uint64_t> accepted_{0};
   std::atomic<std::uint64_t> handled_{0};
 
-  // Replies waiting for the main thread; `resumed` marks a reply given again
-  // to an adoption that waited for an identity read.
+  // Replies waiting for the main thread, one per switch MAC in the order the
+  // MACs first came (a newer reply replaces the one waiting, so a main thread
+  // held up in a question finds at most one per switch); `resumed` marks a
+  // reply given again to an adoption that waited for an identity read.
   struct QueuedReply {
     Pdu reply;
     bool resumed = false;
   };
+  void Enqueue(Pdu reply, bool resumed, bool managed);
   std::mutex replyLock_;
-  std::deque<QueuedReply> replies_;
-  std::map<MacAddress, Pdu> lastReplies_;  // main thread
+  std::deque<MacAddress> replyOrder_;
+  std::unordered_map<MacAddress, QueuedReply, MacAddressHash> replies_;
+  bool applyPosted_ = false;  // an ApplyReplies task is on its way to the main thread
+  std::atomic<std::uint64_t> dropped_{0};
+  // The last reply of every switch of the tree (main thread).
+  std::map<MacAddress, Pdu> lastReplies_;
   std::mutex reentryLock_;
   bool applying_ = false;
   std::mutex mailboxLock_;  // the one-slot mailbox of adoptions

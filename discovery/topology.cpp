@@ -15,10 +15,39 @@ Topology::~Topology() = default;
 
 void Topology::RecordOnRoot(const MacAddress& mac) {
   if (IsZero(mac)) return;
-  for (const auto& entry : rootPort_) {
-    if (entry.mac == mac) return;
+  for (auto& entry : rootPort_) {
+    if (entry.mac == mac) {
+      entry.seenCycle = cycle_;
+      return;
+    }
   }
-  rootPort_.push_back(PortEntry{mac, nullptr});
+  AddSeen(rootPort_, mac, kMaxSeenOnRootPort);
+}
+
+void Topology::AddSeen(std::vector<PortEntry>& entries, const MacAddress& mac, std::size_t limit) {
+  std::size_t seen = 0;
+  auto oldest = entries.end();
+  for (auto it = entries.begin(); it != entries.end(); ++it) {
+    if (it->child != nullptr) continue;
+    ++seen;
+    if (oldest == entries.end() || cycle_ - it->seenCycle > cycle_ - oldest->seenCycle) oldest = it;
+  }
+  if (seen >= limit && oldest != entries.end()) entries.erase(oldest);
+  entries.push_back(PortEntry{mac, nullptr, cycle_});
+}
+
+void Topology::ForgetOld(std::vector<PortEntry>& entries) {
+  std::erase_if(entries, [&](const PortEntry& entry) {
+    return entry.child == nullptr && cycle_ - entry.seenCycle >= kForgetSeenCycles;
+  });
+}
+
+void Topology::EndCycle() {
+  ++cycle_;
+  ForgetOld(rootPort_);
+  for (auto& node : nodes_) {
+    for (auto& port : node->ports) ForgetOld(port);
+  }
 }
 
 TopologyNode* Topology::Find(const MacAddress& mac) {
@@ -88,8 +117,11 @@ void Topology::PortRule(TopologyNode& node, int port, const MacAddress& mac) {
     while (!entries.empty()) RemoveEntry(entries, entries.size() - 1);
     return;
   }
-  for (const auto& entry : entries) {
-    if (entry.mac == mac) return;
+  for (auto& entry : entries) {
+    if (entry.mac == mac) {
+      entry.seenCycle = cycle_;
+      return;
+    }
   }
   for (int other = 0; other < node.portCount; ++other) {
     if (other == port) continue;
@@ -101,7 +133,7 @@ void Topology::PortRule(TopologyNode& node, int port, const MacAddress& mac) {
       }
     }
   }
-  node.ports[static_cast<std::size_t>(port)].push_back(PortEntry{mac, nullptr});
+  AddSeen(node.ports[static_cast<std::size_t>(port)], mac, kMaxSeenOnSwitchPort);
 }
 
 TopologyNode* Topology::FindOrInsert(const MacAddress& source,

@@ -4,6 +4,7 @@
 // owner's topology lock.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <list>
 #include <memory>
@@ -20,6 +21,7 @@ struct TopologyNode;
 struct PortEntry {
   MacAddress mac{};
   TopologyNode* child = nullptr;  // null for a seen MAC
+  std::uint32_t seenCycle = 0;    // the tree's cycle in which a reply last named it
 };
 
 struct TopologyNode {
@@ -33,6 +35,13 @@ struct TopologyNode {
 };
 
 inline constexpr std::size_t kMaxTopologyNodes = 8;
+// Seen MACs (not switches of the tree) a port keeps: a reply names one
+// neighbour per port, and the root's port hears every switch that answers;
+// beyond these the MAC seen longest ago makes room. A seen MAC that no reply
+// named for kForgetSeenCycles cycles is forgotten.
+inline constexpr std::size_t kMaxSeenOnRootPort = 64;
+inline constexpr std::size_t kMaxSeenOnSwitchPort = 4;
+inline constexpr std::uint32_t kForgetSeenCycles = 4;
 
 class Topology {
  public:
@@ -49,6 +58,10 @@ class Topology {
 
   // Records a MAC on the root's port (the port rule on the root).
   void RecordOnRoot(const MacAddress& mac);
+  // A discovery cycle ended: seen MACs that no reply named for
+  // kForgetSeenCycles cycles are forgotten (switches of the tree stay).
+  void EndCycle();
+  std::uint32_t cycle() const { return cycle_; }
 
   // Finds the node of `source` or inserts it, following the tree rules for
   // its neighbour list; null when the reply breaks a rule.
@@ -69,6 +82,9 @@ class Topology {
 
  private:
   void PortRule(TopologyNode& node, int port, const MacAddress& mac);
+  // Appends a seen MAC to `entries`, making room first when `limit` are there.
+  void AddSeen(std::vector<PortEntry>& entries, const MacAddress& mac, std::size_t limit);
+  void ForgetOld(std::vector<PortEntry>& entries);
   void RemoveEntry(std::vector<PortEntry>& entries, std::size_t index);
   void Destroy(TopologyNode& node);
 
@@ -76,6 +92,7 @@ class Topology {
   MacAddress adapterMac_{};
   std::vector<PortEntry> rootPort_;
   std::list<std::unique_ptr<TopologyNode>> nodes_;
+  std::uint32_t cycle_ = 0;
 };
 
 }  // namespace ntr

@@ -16,11 +16,15 @@
 # managing eight switches and the CPU share of the core idle with eight
 # managed switches (bench/ntr_idle_bench); the window (offscreen) with eight
 # switches: start to drawn, the repaint of the whole top page and its CPU
-# share when idle (bench/ntr_window_bench; figures and targets, no ratios).
+# share when idle (bench/ntr_window_bench; figures and targets, no ratios);
+# discovery replies per second from known and from ever-new MACs at bounded
+# memory, and the replies waiting while the main thread is held
+# (bench/ntr_reply_flood_bench; the ratio new/known).
 #
 # Environment: BUILD_DIR (default build-bench), BUILD_TYPE (default Release),
 # LINK_EXCHANGES (default 5000), EXCHANGES (stack bench, default 3000),
-# IDLE_SECONDS (idle and window benchmarks, default 10), JOBS. Needs root:
+# IDLE_SECONDS (idle and window benchmarks, default 10), FLOOD_REPLIES (reply
+# flood, default 200000), JOBS. Needs root:
 # every measurement builds its own private network (namespaces and veth
 # pairs, removed afterwards); nothing is sent on the machine's own interfaces.
 set -euo pipefail
@@ -37,13 +41,14 @@ BUILD_TYPE=${BUILD_TYPE:-Release}
 LINK_EXCHANGES=${LINK_EXCHANGES:-5000}
 EXCHANGES=${EXCHANGES:-3000}
 IDLE_SECONDS=${IDLE_SECONDS:-10}
+FLOOD_REPLIES=${FLOOD_REPLIES:-200000}
 JOBS=${JOBS:-$(nproc)}
 
 echo "=== building ($BUILD_TYPE) in $BUILD_DIR" >&2
 cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE="$BUILD_TYPE" -DNTR_BUILD_TESTS=OFF \
   -DNTR_BUILD_BENCH=ON >&2
 cmake --build "$BUILD_DIR" -j "$JOBS" --target ntr_link_bench ntr_stack_bench ntr_idle_bench \
-  ntr_window_bench >&2
+  ntr_window_bench ntr_reply_flood_bench >&2
 
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
@@ -65,6 +70,7 @@ run stack "$BUILD_DIR/bench/ntr_stack_bench" "$EXCHANGES"
 run stack1 "$BUILD_DIR/bench/ntr_stack_bench" "$EXCHANGES" one-cpu
 run idle "$BUILD_DIR/bench/ntr_idle_bench" "$IDLE_SECONDS"
 run window "$BUILD_DIR/bench/ntr_window_bench" "$IDLE_SECONDS"
+run flood "$BUILD_DIR/bench/ntr_reply_flood_bench" "$FLOOD_REPLIES"
 
 # --- the figures --------------------------------------------------------------
 # ntr_link_bench: "scenario count | endpoint median p99 | floor median p99 | ratios"
@@ -104,7 +110,22 @@ window_p90=$(window_value 'window page repaint' 'p90 \([0-9.]*\) ms')
 window_cpu=$(window_value 'window idle' '= \([0-9.]*\) % of one core')
 window_paints=$(window_value 'window idle' 'core; \([0-9]*\) paints')
 
-for v in link_bb link_bb_floor link_1 link_1_floor stack_floor stack_exec stack_bulk stack_legacy_ms \
+# ntr_reply_flood_bench: "replies from known MACs N replies R per second RSS +M MiB", ...
+flood_value() {  # line start, field after which the value stands
+  awk -v s="$1" -v w="$2" 'index($0, s) == 1 { for (i = 1; i < NF; ++i) if ($i == w) { print $(i - 1); exit } }' "$out/flood"
+}
+flood_rss() {  # line start
+  awk -v s="$1" 'index($0, s) == 1 { for (i = 1; i < NF; ++i) if ($i == "RSS") { v = $(i + 1); sub(/^\+/, "", v); print v; exit } }' "$out/flood"
+}
+flood_known=$(flood_value 'replies from known MACs' 'per')
+flood_new=$(flood_value 'replies from new MACs' 'per')
+flood_known_rss=$(flood_rss 'replies from known MACs')
+flood_new_rss=$(flood_rss 'replies from new MACs')
+flood_waiting=$(flood_value 'main thread held' 'waiting')
+flood_held_rss=$(flood_rss 'main thread held')
+
+for v in flood_known flood_new flood_known_rss flood_new_rss flood_waiting flood_held_rss \
+         link_bb link_bb_floor link_1 link_1_floor stack_floor stack_exec stack_bulk stack_legacy_ms \
          stack_discovery stack1_floor stack1_exec stack1_bulk stack1_legacy_ms stack1_discovery rss idle_cpu \
          window_start window_median window_p90 window_cpu window_paints; do
   if [[ -z ${!v} ]]; then
@@ -157,6 +178,12 @@ row "window: repaint of the whole top page, median" "${window_median} ms" "-" ""
   "p90 ${window_p90} ms; under 5 ms: $(under "$window_median" 5)"
 row "window idle, 8 switches detailed, ${IDLE_SECONDS} s" "${window_cpu} %" "-" "" "" \
   "under 1 % of one core: $(under "$window_cpu" 1); ${window_paints} paints"
+row "discovery replies from 240 known MACs" "${flood_known}/s" "1.00x" "" "" \
+  "${FLOOD_REPLIES} replies; RSS +${flood_known_rss} MiB"
+row "discovery replies from ever-new MACs" "${flood_new}/s" "$(ratio "$flood_new" "$flood_known")" "" "" \
+  "x known MACs; RSS +${flood_new_rss} MiB"
+row "replies waiting, main thread held, 240 x 20" "${flood_waiting}" "-" "" "" \
+  "one per switch; RSS +${flood_held_rss} MiB"
 if [[ -n ${stack_exec_failed:-} && $stack_exec_failed != 0 ]] || [[ -n ${stack1_exec_failed:-} && $stack1_exec_failed != 0 ]]; then
   echo "note: some execute-function requests failed (${stack_exec_failed} / ${stack1_exec_failed})"
 fi

@@ -1,5 +1,7 @@
 #include "discovery/discovery.h"
 
+#include <random>
+
 #include "catalogue/switch_model.h"
 #include "codec/pdu_decoder.h"
 #include "tests/discovery/discovery_fixture.h"
@@ -205,6 +207,103 @@ TEST_F(DiscoveryTest, FastCyclesLoseASwitchAfterWatchIntervalTimesDownCount) {
   EXPECT_EQ(Managed(), 0u);
   EXPECT_GE(cycles, 9);  // three watch periods, not three cycles
   EXPECT_LE(cycles, 12);
+}
+
+// A discovery reply from `source` naming `switchMac`, with `neighbours`, to the last cycle.
+Pdu ReplyFrom(const MacAddress& source, const MacAddress& switchMac,
+              const std::vector<MacAddress>& neighbours, std::int32_t transactionId) {
+  Pdu reply;
+  reply.transactionId = transactionId;
+  reply.sourceMac = source;
+  reply.destinationMac = kToolGroupAddress;
+  reply.application = PduType::kDiscoveryReply;
+  DiscoveryReply body;
+  body.switchMac = switchMac;
+  body.neighbourMacs = neighbours;
+  reply.body = body;
+  return reply;
+}
+
+MacAddress RandomMac(std::mt19937& random) {
+  MacAddress mac;
+  for (auto& byte : mac) byte = static_cast<std::uint8_t>(random());
+  mac[0] &= 0xFE;  // unicast
+  return mac;
+}
+
+// Replies that must not enter the tree: one naming the tool's own adapter as
+// the switch (forged, or the tool's request looped back) and one from it.
+TEST_F(DiscoveryTest, RepliesNamingTheAdapterAsTheSwitchAreIgnored) {
+  Start("switch A model=NTR7100-8G\n");
+  Cycle();
+  ASSERT_EQ(Managed(), 1u);
+  // As a switch on the tool's own port would answer.
+  std::vector<MacAddress> neighbours(8, MacAddress{});
+  neighbours[0] = test::kAdapterMac;
+  const std::int32_t id = hub_->lastDiscoveryTransactionId;
+  discovery_->AcceptReply(ReplyFrom(test::kAdapterMac, test::kAdapterMac, neighbours, id));
+  discovery_->AcceptReply(ReplyFrom(MacAddress{0x02, 0, 0, 0, 0, 9}, test::kAdapterMac, neighbours, id));
+  Flush();
+  EXPECT_EQ(discovery_->FindNode(test::kAdapterMac), nullptr);
+  EXPECT_EQ(discovery_->FindNode(MacAddress{0x02, 0, 0, 0, 0, 9}), nullptr);
+  EXPECT_EQ(discovery_->topology().size(), 1u);
+  for (const PortEntry& entry : discovery_->topology().rootPort()) EXPECT_NE(entry.mac, test::kAdapterMac);
+  EXPECT_EQ(Managed(), 1u);
+}
+
+// Replies from ever-new MACs (none of them a switch of the tree): every
+// per-MAC table stays within its bound, and the switches of the tree stay
+// managed and answered throughout.
+TEST_F(DiscoveryTest, RepliesFromEverNewMacsKeepEveryTableBounded) {
+  Start(kTree);
+  Cycle();
+  ASSERT_EQ(Managed(), 4u);
+  std::mt19937 random(2);
+  std::size_t mostWaiting = 0;
+  for (int cycle = 0; cycle < 12; ++cycle) {
+    Cycle();
+    const std::int32_t id = hub_->lastDiscoveryTransactionId;
+    // 1000 replies arrive while the main thread is busy elsewhere.
+    for (int i = 0; i < 1000; ++i) {
+      const MacAddress mac = RandomMac(random);
+      std::vector<MacAddress> neighbours(8, MacAddress{});
+      neighbours[3] = RandomMac(random);
+      discovery_->AcceptReply(ReplyFrom(mac, mac, neighbours, id));
+    }
+    mostWaiting = std::max<std::size_t>(mostWaiting, discovery_->repliesAccepted() - discovery_->repliesHandled());
+    FlushQueued();
+  }
+  Cycle();
+  EXPECT_LE(mostWaiting, kMaxWaitingReplies);
+  EXPECT_LE(discovery_->rootPortEntries(), kMaxSeenOnRootPort + 1);  // the seen MACs and A
+  EXPECT_LE(discovery_->lastRepliesKept(), 4u);                      // the tree's switches
+  EXPECT_EQ(Managed(), 4u);
+  for (ManagedSwitch* sw : discovery_->Switches()) EXPECT_EQ(sw->Unanswered(), 0u);
+  // A few quiet cycles later the seen MACs are forgotten.
+  for (std::uint32_t i = 0; i < kForgetSeenCycles; ++i) Cycle();
+  EXPECT_EQ(discovery_->rootPortEntries(), 4u);  // A, B, C and D answered: seen, A in the tree
+}
+
+// While the main thread is held (a question waits for the operator, a
+// nested loop runs), replies from the same switches come every cycle: one
+// waits per switch, the newest, and the main thread is woken once.
+TEST_F(DiscoveryTest, RepliesWaitingForTheMainThreadAreOnePerSwitch) {
+  Start("switch A model=NTR7100-8G\n");
+  Cycle();
+  std::vector<MacAddress> fixed;
+  for (int i = 0; i < 240; ++i) fixed.push_back(MacAddress{0x02, 0x77, 0, 0, 0, static_cast<std::uint8_t>(i)});
+  const std::uint64_t handled = discovery_->repliesHandled();
+  for (int cycle = 0; cycle < 20; ++cycle) {
+    for (const MacAddress& mac : fixed) {
+      discovery_->AcceptReply(ReplyFrom(mac, mac, std::vector<MacAddress>(8, MacAddress{}),
+                                        hub_->lastDiscoveryTransactionId));
+    }
+  }
+  EXPECT_EQ(discovery_->waitingReplies(), fixed.size());
+  EXPECT_EQ(discovery_->repliesAccepted() - discovery_->repliesHandled(), fixed.size());
+  FlushQueued();
+  EXPECT_EQ(discovery_->waitingReplies(), 0u);
+  EXPECT_EQ(discovery_->repliesHandled() - handled, 20u * fixed.size());
 }
 
 }  // namespace

@@ -849,6 +849,8 @@ std::string Testbed::AddToolAdapter(std::string& error) {
   return veth.nameA;
 }
 
+bool Testbed::SetSwitchLink(bool up) { return network_.SetLinkUp(switchNs_, veth_.nameB, up); }
+
 std::filesystem::path Testbed::dataFolder() const {
   return work_ / "data" / "Kaldor" / "NTR_Application";
 }

@@ -195,6 +195,9 @@ class Testbed {
   void KillSim();
   bool simRunning() const;
 
+  // The switch end of the veth pair down or up: the tool's link goes with it.
+  bool SetSwitchLink(bool up);
+
   // ntr-switch-sim --ctl SOCK COMMAND... (each argument one command line).
   CtlReply Ctl(const std::vector<std::string>& commands) const;
 

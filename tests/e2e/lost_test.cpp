@@ -1,4 +1,6 @@
 // Switches that go away and come back, and the switches' actions.
+#include <random>
+
 #include "tests/e2e/e2e_harness.h"
 
 namespace ntr::e2e {
@@ -63,6 +65,92 @@ TEST_F(Lost, ALostSwitchDisappearsAndComesBackAdoptedWithoutAQuestion) {
   // The registry kept every switch throughout.
   const ConfigFile config = Config();
   for (const std::string& mac : all) EXPECT_NE(config.Find(mac), nullptr) << mac;
+}
+
+// Takes the tool's link down and up on its own thread until it goes: up for a
+// random 0.4 to 2.5 s, down for 0.5 s, so that removals fall at every moment
+// of the commands run meanwhile. The link is up again afterwards.
+class LinkFlapper {
+ public:
+  explicit LinkFlapper(Testbed& bed) : bed_(bed), thread_([this] { Flap(); }) {}
+  ~LinkFlapper() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stop_ = true;
+    }
+    stopped_.notify_all();
+    thread_.join();
+    bed_.SetSwitchLink(true);
+  }
+  int downs() const { return downs_; }
+
+ private:
+  // Waits `pause` unless told to stop; false when told.
+  bool Pause(Millis pause) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return !stopped_.wait_for(lock, pause, [&] { return stop_; });
+  }
+  void Flap() {
+    std::mt19937 random(22);
+    std::uniform_int_distribution<int> up(400, 2500);
+    while (Pause(Millis(up(random)))) {
+      bed_.SetSwitchLink(false);
+      ++downs_;
+      const bool going = Pause(500ms);
+      bed_.SetSwitchLink(true);
+      if (!going) return;
+    }
+  }
+
+  Testbed& bed_;
+  std::mutex mutex_;
+  std::condition_variable stopped_;
+  bool stop_ = false;
+  std::atomic<int> downs_{0};
+  std::thread thread_;
+};
+
+// The link in front of a switch goes down and up while show and read work on
+// it. The removal frees the switch in the middle of the command's wait: the
+// command must look it up again and end "switch lost" (6), never read the
+// freed object (a crash, or a sanitizer's report in the sanitizer build).
+// Otherwise it ends as usual: done, no answer (1) or not found in time (5).
+TEST_F(Lost, LinkFlapsDuringShowAndReadEndEveryRunCleanly) {
+  StartSim("switch a model=NTR7100-8G serial=E2EFLAP0001\n");
+  ASSERT_EXIT_STATUS(Ntrctl({"--new", "factory", "discover"}), 0);
+  std::map<std::string, std::map<int, int>> statuses;
+  {
+    LinkFlapper flapper(*bed_);
+    // Slow answers stretch show's poll over the link's changes; a read holds
+    // its switch while it runs (then the answers come at once).
+    Ctl("fault a delay 100");
+    for (int run = 0; run < 18; ++run) {
+      if (run == 12) Ctl("fault a clear");
+      const std::string command = run < 12 ? "show" : "read";
+      const RunResult result = Ntrctl({"--timeout", "6", command, SimMac(1)}, 60s);
+      ASSERT_TRUE(result.exited()) << result.Describe();
+      EXPECT_FALSE(Contains(result.err, "Sanitizer")) << result.Describe();
+      const int status = result.status;
+      EXPECT_TRUE(status == 0 || status == 1 || status == 5 || status == 6) << result.Describe();
+      if (status == 6) {
+        EXPECT_TRUE(Contains(result.err, "switch " + SimMac(1) + " lost")) << result.Describe();
+      }
+      ++statuses[command][status];
+    }
+    EXPECT_GT(flapper.downs(), 5);
+  }
+  std::string seen;
+  for (const auto& [command, counts] : statuses) {
+    for (const auto& [status, count] : counts) {
+      seen += command + " " + std::to_string(status) + ": " + std::to_string(count) + "\n";
+    }
+  }
+  // A poll takes longer than the link stays up: most shows lose the switch.
+  EXPECT_GT(statuses["show"][6], 0) << seen;
+  std::printf("%s", seen.c_str());
+
+  // Afterwards the switch is found and shown as before.
+  EXPECT_EXIT_STATUS(Ntrctl({"show", SimMac(1)}), 0);
 }
 
 TEST_F(Lost, RestartClearCountersAndRestartPoe) {
