@@ -128,6 +128,29 @@ std::string Cp932ToUtf8Lossy(std::string_view cp932) {
   return out;
 }
 
+std::string FileSafeText(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  std::string cp932, back;
+  while (!utf8.empty()) {
+    const std::size_t length = Utf8SequenceLength(utf8);
+    const std::string_view one = utf8.substr(0, length == 0 ? 1 : length);
+    utf8.remove_prefix(one.size());
+    const auto lead = static_cast<unsigned char>(one[0]);
+    const bool control = lead < 0x20 || lead == 0x7F ||
+                         (lead == 0xC2 && one.size() == 2 && static_cast<unsigned char>(one[1]) < 0xA0);
+    if (length == 0 || control) {
+      out.push_back('?');
+    } else if (length == 1) {
+      out.append(one);
+    } else {
+      const bool kept = Utf8ToCp932(one, cp932) && Cp932ToUtf8(cp932, back) && back == one;
+      out.append(kept ? one : std::string_view("?"));
+    }
+  }
+  return out;
+}
+
 std::string SanitizeUtf8(std::string_view text) {
   std::string out;
   out.reserve(text.size());

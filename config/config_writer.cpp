@@ -25,15 +25,8 @@ std::mutex& SaveLock() {
 }
 
 // A text that came from a switch or an operator must not break the line
-// structure of the file: control characters become '?'.
-std::string OneLine(const std::string& text) {
-  std::string line = text;
-  for (char& c : line) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7F) c = '?';
-  }
-  return line;
-}
+// structure of the file (the texts of a record are kept in this form already).
+std::string OneLine(const std::string& text) { return FileSafeText(text); }
 
 void AppendCommonLines(const ConfigStore& config, const PacketLogSwitches* logs, std::string& out) {
   out.append("switch control watch interval ")

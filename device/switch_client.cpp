@@ -134,7 +134,7 @@ bool SwitchClient::StoreIdentity(const FunctionDescriptor& function, const Funct
     r.macText = FormatSwitchMac(mac);
     return false;
   }
-  r.*function.text = Cp932ToUtf8Lossy(response.octets);
+  r.*function.text = FileSafeText(Cp932ToUtf8Lossy(response.octets));
   // A text kept only in memory is neither fingerprinted nor saved.
   return !function.Has(kMemoryOnly) && !identityRead.load();
 }
@@ -184,7 +184,7 @@ bool SwitchClient::Get(std::string_view keyword, FunctionIndex index, ErrorPair&
     case FunctionClass::kSetting:
       if (function->value == ValueKind::kText) {
         r.*function->text =
-            std::string(CutToChars(Cp932ToUtf8Lossy(response.octets), kSystemNameChars));
+            std::string(CutToChars(FileSafeText(Cp932ToUtf8Lossy(response.octets)), kSystemNameChars));
       } else if (const auto value = function->fromWire(response.intValue)) {
         *function->field(r, index.first, index.second) = *value;
         if (function->selection != nullptr) {
@@ -321,9 +321,10 @@ bool SwitchClient::SetSystemName(std::string_view name, Commit commit, ErrorPair
   } else {
     request.operation = kOpSet;
     request.valueType = kValueOctets;
-    // A name the switch's code page cannot carry is refused rather than
-    // sent with characters replaced.
-    if (!Utf8ToCp932(text, request.octets) || request.octets.size() > 2 * kSystemNameChars) {
+    // A name the switch's code page or the file's lines cannot carry is
+    // refused rather than sent with characters replaced.
+    if (FileSafeText(text) != text || !Utf8ToCp932(text, request.octets) ||
+        request.octets.size() > 2 * kSystemNameChars) {
       error.Fail(kErrOutOfRange, "使用できない文字が含まれています");
       return Refuse(request, error);
     }
