@@ -12,35 +12,6 @@ constexpr const char* kCodePage932 = "CP932";
 constexpr const char* kUtf8 = "UTF-8";
 constexpr std::string_view kReplacementChar = "\xEF\xBF\xBD";
 
-// Length of the valid UTF-8 sequence at the start of `text`, or 0 when the
-// first byte does not start one (overlong forms and surrogates are invalid).
-std::size_t Utf8SequenceLength(std::string_view text) {
-  if (text.empty()) return 0;
-  const auto b0 = static_cast<std::uint8_t>(text[0]);
-  if (b0 < 0x80) return 1;
-  std::size_t length = 0;
-  std::uint32_t minimum = 0;
-  std::uint32_t codePoint = 0;
-  if ((b0 & 0xE0) == 0xC0) {
-    length = 2, minimum = 0x80, codePoint = b0 & 0x1Fu;
-  } else if ((b0 & 0xF0) == 0xE0) {
-    length = 3, minimum = 0x800, codePoint = b0 & 0x0Fu;
-  } else if ((b0 & 0xF8) == 0xF0) {
-    length = 4, minimum = 0x10000, codePoint = b0 & 0x07u;
-  } else {
-    return 0;
-  }
-  if (text.size() < length) return 0;
-  for (std::size_t i = 1; i < length; ++i) {
-    const auto b = static_cast<std::uint8_t>(text[i]);
-    if ((b & 0xC0) != 0x80) return 0;
-    codePoint = (codePoint << 6) | (b & 0x3Fu);
-  }
-  if (codePoint < minimum || codePoint > 0x10FFFF) return 0;
-  if (codePoint >= 0xD800 && codePoint <= 0xDFFF) return 0;
-  return length;
-}
-
 // One iconv conversion descriptor, closed when it goes out of scope.
 class Converter {
  public:
@@ -98,6 +69,33 @@ bool ConvertWith(const char* to, const char* from, std::string_view input, std::
 }
 
 }  // namespace
+
+std::size_t Utf8SequenceLength(std::string_view text) {
+  if (text.empty()) return 0;
+  const auto b0 = static_cast<std::uint8_t>(text[0]);
+  if (b0 < 0x80) return 1;
+  std::size_t length = 0;
+  std::uint32_t minimum = 0;
+  std::uint32_t codePoint = 0;
+  if ((b0 & 0xE0) == 0xC0) {
+    length = 2, minimum = 0x80, codePoint = b0 & 0x1Fu;
+  } else if ((b0 & 0xF0) == 0xE0) {
+    length = 3, minimum = 0x800, codePoint = b0 & 0x0Fu;
+  } else if ((b0 & 0xF8) == 0xF0) {
+    length = 4, minimum = 0x10000, codePoint = b0 & 0x07u;
+  } else {
+    return 0;
+  }
+  if (text.size() < length) return 0;
+  for (std::size_t i = 1; i < length; ++i) {
+    const auto b = static_cast<std::uint8_t>(text[i]);
+    if ((b & 0xC0) != 0x80) return 0;
+    codePoint = (codePoint << 6) | (b & 0x3Fu);
+  }
+  if (codePoint < minimum || codePoint > 0x10FFFF) return 0;
+  if (codePoint >= 0xD800 && codePoint <= 0xDFFF) return 0;
+  return length;
+}
 
 bool Utf8ToCp932(std::string_view utf8, std::string& out) {
   return ConvertWith(kCodePage932, kUtf8, utf8, out,

@@ -33,6 +33,10 @@ std::string FileSafeText(std::string_view utf8);
 // Replaces every byte that does not belong to a valid UTF-8 sequence by U+FFFD.
 std::string SanitizeUtf8(std::string_view text);
 
+// Length of the valid UTF-8 sequence at the start of `text`, or 0 when the
+// first byte does not start one (overlong forms and surrogates are invalid).
+std::size_t Utf8SequenceLength(std::string_view text);
+
 // Number of characters (code points) of UTF-8 text; an invalid byte counts as one.
 std::size_t CountChars(std::string_view utf8);
 
