@@ -41,6 +41,11 @@ int Fail(const ErrorPair& error) {
   }
   return Fail(FormatErrorMessage(error));
 }
+// A use case's end: code 6 with its file and reason, any other failure as its text.
+int Fail(const ServiceResult& result) {
+  if (result.error.code == kErrFileOpen && !result.error.detail.empty()) return Fail(result.error);
+  return Fail(result.text);
+}
 int Usage(const std::string& text) {
   std::fprintf(stderr, "ntrctl: %s\n%s\n", text.c_str(), kUsageHint);
   return kExitUsage;
@@ -334,7 +339,7 @@ int Apply(Session& session, ManagedSwitch& sw, const std::string& file) {
       "ntrctl: write abandoned; the switch holds only the settings written so far "
       "(apply the file again)\n");
   if (const ServiceResult begun = session.service().BeginApply(sw, file); !begun.ok) {
-    const int status = Fail(begun.text);
+    const int status = Fail(begun);
     for (const auto& line : begun.details) std::fprintf(stderr, "  %s\n", TerminalText(line).c_str());
     return status;
   }
@@ -377,7 +382,7 @@ int Firmware(Session& session, ManagedSwitch& sw, const std::string& file) {
   std::signal(SIGINT, OnInterrupt);
   if (const ServiceResult started = service.StartFirmware(sw, file); !started.ok) {
     std::signal(SIGINT, SIG_DFL);
-    return Fail(started.text);
+    return Fail(started);
   }
   {
     Progress progress;
@@ -399,7 +404,7 @@ int Firmware(Session& session, ManagedSwitch& sw, const std::string& file) {
   }
   std::signal(SIGINT, SIG_DFL);
   const ServiceResult ended = service.FirmwareEnded(target);
-  if (!ended.ok) return Fail(ended.text);
+  if (!ended.ok) return Fail(ended);
   std::printf("%s\n", ended.text.c_str());
   return kExitOk;
 }
@@ -418,7 +423,7 @@ int Action(Session& session, ManagedSwitch& sw, const std::string& command) {
   const ServiceResult result = command == "restart"          ? service.Restart(sw)
                                : command == "clear-counters" ? service.ClearCounters(sw)
                                                              : service.RestartPoeSupply(sw);
-  if (!result.ok) return Fail(result.text);
+  if (!result.ok) return Fail(result);
   PrintDone(session.options().json, result.text);
   return kExitOk;
 }

@@ -181,19 +181,26 @@ bool SwitchClient::Get(std::string_view keyword, FunctionIndex index, ErrorPair&
         *function->field(r, index.first, index.second) = *value;
       }
       return true;
-    case FunctionClass::kSetting:
+    case FunctionClass::kSetting: {
+      bool changed = false;
       if (function->value == ValueKind::kText) {
-        r.*function->text =
-            std::string(CutToChars(FileSafeText(Cp932ToUtf8Lossy(response.octets)), kSystemNameChars));
+        std::string text(CutToChars(FileSafeText(Cp932ToUtf8Lossy(response.octets)), kSystemNameChars));
+        changed = (r.*function->text).get() != text;
+        r.*function->text = std::move(text);
       } else if (const auto value = function->fromWire(response.intValue)) {
-        *function->field(r, index.first, index.second) = *value;
+        S32& field = *function->field(r, index.first, index.second);
+        changed = field.load() != *value;
+        field = *value;
         if (function->selection != nullptr) {
           *function->selection(r, index.first) = SelectionOf(*value, r.qosSpeedUnit);
         }
       }
-      if (bulk) return true;
+      // A read that found what the tool holds writes nothing (a full disk
+      // does not stop it).
+      if (bulk || !changed) return true;
       ComputeFingerprint(r);
       return Save(error);
+    }
     case FunctionClass::kAction:
       break;
   }
