@@ -127,13 +127,8 @@ bool Application::ReadConfigAtStartUp() {
     SetLastError(ErrorPair{});
     return true;
   }
-  const std::filesystem::path copy = path.string() + ".bak";
-  std::error_code copyError;
-  if (!std::filesystem::copy_file(path, copy, std::filesystem::copy_options::overwrite_existing,
-                                  copyError)) {
-    return ShowStartUpFailure(
-        ErrorPair{kErrFileOpen, copy.string() + ": " + copyError.message()});
-  }
+  const std::filesystem::path copy = path.string() + kBackupSuffix;
+  if (ErrorPair copyError; !CopyFileAtomically(path, copy, copyError)) return ShowStartUpFailure(copyError);
   op_.ShowMessage(ConfigKeptText(path, copy), MessageIcon::kNone);
   SaveConfigFile(error);
   return true;

@@ -8,6 +8,8 @@
 #include <cstring>
 
 #include "base/data_folder.h"
+#include "base/own_file.h"
+#include "config/config_writer.h"
 
 namespace ntr {
 
@@ -23,15 +25,15 @@ std::string SingleInstance::Key(std::string_view title) {
 std::filesystem::path SingleInstance::LockPath(std::string_view title) {
   // In the data folder itself: whatever the runtime folder, two copies on
   // one data folder find the same lock.
-  MakeDataFolder();
   return DataFolder() / (Key(title) + ".lock");
 }
 
 bool SingleInstance::Acquire(std::string_view title, ErrorPair& error) {
   error = ErrorPair{};
   if (held()) return true;
+  if (std::string why; !MakeDataFolder(&why)) return error.Fail(kErrFileOpen, why);
   const std::filesystem::path path = LockPath(title);
-  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  const int fd = OpenOwnFile(path, O_RDWR | O_CREAT, 0600);
   if (fd < 0) return error.Fail(kErrFileOpen, path.string() + ": " + std::strerror(errno));
   int rc = 0;
   do {
@@ -42,6 +44,8 @@ bool SingleInstance::Acquire(std::string_view title, ErrorPair& error) {
     return false;
   }
   fd_ = fd;
+  // No other copy works on the folder now: what a killed write left is stale.
+  RemoveStaleTemporaryFiles(DataFolder());
   return true;
 }
 

@@ -21,9 +21,12 @@ class SingleInstance {
   SingleInstance(const SingleInstance&) = delete;
   SingleInstance& operator=(const SingleInstance&) = delete;
 
-  // Takes the lock for `title`; false when another copy holds it (`error`
-  // stays clear) or when the lock file cannot be opened (code 6 with the
-  // file and the reason).
+  // Creates the data folder and takes the lock for `title`; false when
+  // another copy holds it (`error` stays clear), or with code 6 and the
+  // reason when the data folder is refused or the lock file cannot be opened
+  // (it is never opened through a link, nor when another user owns it).
+  // With the lock taken, the temporary files a killed write left in the
+  // data folder are removed.
   bool Acquire(std::string_view title, ErrorPair& error);
   void Release();
   bool held() const { return fd_ >= 0; }

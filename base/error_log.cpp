@@ -10,6 +10,7 @@
 #include <mutex>
 
 #include "base/data_folder.h"
+#include "base/own_file.h"
 #include "base/text_encoding.h"
 #include "base/write_all.h"
 
@@ -26,7 +27,10 @@ std::mutex& ErrorLogLock() {
 
 }  // namespace
 
-std::filesystem::path ErrorLogPath() { return DataFolder() / "error_log.txt"; }
+std::filesystem::path ErrorLogPath() {
+  const std::filesystem::path folder = DataFolder();
+  return folder.empty() ? folder : folder / "error_log.txt";
+}
 
 std::string FormatErrorLogRecord(const std::tm& localTime, std::string_view switchText,
                                  std::string_view commandText, std::string_view reasonText) {
@@ -44,7 +48,7 @@ std::string FormatErrorLogRecord(const std::tm& localTime, std::string_view swit
 
 bool AppendErrorLog(std::string_view switchText, std::string_view commandText,
                     std::string_view reasonText) {
-  MakeDataFolder();
+  if (!MakeDataFolder()) return false;
   const std::time_t now = std::time(nullptr);
   std::tm local{};
   localtime_r(&now, &local);
@@ -59,7 +63,7 @@ bool AppendCappedLog(const std::filesystem::path& path, std::string_view bytes,
   // Writers in other processes take the same file lock; a writer that opened
   // the file just before another one rotated it opens the new one instead.
   for (int attempt = 0; attempt < 8; ++attempt) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    const int fd = OpenOwnFile(path, O_WRONLY | O_CREAT | O_APPEND);
     if (fd < 0) return false;
     int locked = 0;
     do {

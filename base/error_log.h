@@ -10,7 +10,7 @@
 
 namespace ntr {
 
-// The data folder followed by "error_log.txt".
+// The data folder followed by "error_log.txt"; empty without a data folder.
 std::filesystem::path ErrorLogPath();
 
 // One record as UTF-8 text with "\n" line ends: the time, the switch, the
@@ -25,7 +25,8 @@ inline constexpr std::uintmax_t kErrorLogLimit = 4 * 1024 * 1024;
 // Appends one record stamped with the local time now, in code page 932 with
 // CR LF, creating the folder and the file on first use. Records from several
 // threads never interleave. Returns false (and loses the record) when the
-// file cannot be opened or written.
+// data folder is refused (see MakeDataFolder) or the file cannot be opened
+// (see OpenOwnFile) or written.
 bool AppendErrorLog(std::string_view switchText, std::string_view commandText,
                     std::string_view reasonText);
 

@@ -12,35 +12,6 @@ constexpr const char* kCodePage932 = "CP932";
 constexpr const char* kUtf8 = "UTF-8";
 constexpr std::string_view kReplacementChar = "\xEF\xBF\xBD";
 
-// Length of the valid UTF-8 sequence at the start of `text`, or 0 when the
-// first byte does not start one (overlong forms and surrogates are invalid).
-std::size_t Utf8SequenceLength(std::string_view text) {
-  if (text.empty()) return 0;
-  const auto b0 = static_cast<std::uint8_t>(text[0]);
-  if (b0 < 0x80) return 1;
-  std::size_t length = 0;
-  std::uint32_t minimum = 0;
-  std::uint32_t codePoint = 0;
-  if ((b0 & 0xE0) == 0xC0) {
-    length = 2, minimum = 0x80, codePoint = b0 & 0x1Fu;
-  } else if ((b0 & 0xF0) == 0xE0) {
-    length = 3, minimum = 0x800, codePoint = b0 & 0x0Fu;
-  } else if ((b0 & 0xF8) == 0xF0) {
-    length = 4, minimum = 0x10000, codePoint = b0 & 0x07u;
-  } else {
-    return 0;
-  }
-  if (text.size() < length) return 0;
-  for (std::size_t i = 1; i < length; ++i) {
-    const auto b = static_cast<std::uint8_t>(text[i]);
-    if ((b & 0xC0) != 0x80) return 0;
-    codePoint = (codePoint << 6) | (b & 0x3Fu);
-  }
-  if (codePoint < minimum || codePoint > 0x10FFFF) return 0;
-  if (codePoint >= 0xD800 && codePoint <= 0xDFFF) return 0;
-  return length;
-}
-
 // One iconv conversion descriptor, closed when it goes out of scope.
 class Converter {
  public:
@@ -99,6 +70,33 @@ bool ConvertWith(const char* to, const char* from, std::string_view input, std::
 
 }  // namespace
 
+std::size_t Utf8SequenceLength(std::string_view text) {
+  if (text.empty()) return 0;
+  const auto b0 = static_cast<std::uint8_t>(text[0]);
+  if (b0 < 0x80) return 1;
+  std::size_t length = 0;
+  std::uint32_t minimum = 0;
+  std::uint32_t codePoint = 0;
+  if ((b0 & 0xE0) == 0xC0) {
+    length = 2, minimum = 0x80, codePoint = b0 & 0x1Fu;
+  } else if ((b0 & 0xF0) == 0xE0) {
+    length = 3, minimum = 0x800, codePoint = b0 & 0x0Fu;
+  } else if ((b0 & 0xF8) == 0xF0) {
+    length = 4, minimum = 0x10000, codePoint = b0 & 0x07u;
+  } else {
+    return 0;
+  }
+  if (text.size() < length) return 0;
+  for (std::size_t i = 1; i < length; ++i) {
+    const auto b = static_cast<std::uint8_t>(text[i]);
+    if ((b & 0xC0) != 0x80) return 0;
+    codePoint = (codePoint << 6) | (b & 0x3Fu);
+  }
+  if (codePoint < minimum || codePoint > 0x10FFFF) return 0;
+  if (codePoint >= 0xD800 && codePoint <= 0xDFFF) return 0;
+  return length;
+}
+
 bool Utf8ToCp932(std::string_view utf8, std::string& out) {
   return ConvertWith(kCodePage932, kUtf8, utf8, out,
                      [](std::string_view, std::string&) -> std::size_t { return 0; });
@@ -125,6 +123,29 @@ std::string Cp932ToUtf8Lossy(std::string_view cp932) {
     o.append(kReplacementChar);
     return std::size_t{1};
   });
+  return out;
+}
+
+std::string FileSafeText(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  std::string cp932, back;
+  while (!utf8.empty()) {
+    const std::size_t length = Utf8SequenceLength(utf8);
+    const std::string_view one = utf8.substr(0, length == 0 ? 1 : length);
+    utf8.remove_prefix(one.size());
+    const auto lead = static_cast<unsigned char>(one[0]);
+    const bool control = lead < 0x20 || lead == 0x7F ||
+                         (lead == 0xC2 && one.size() == 2 && static_cast<unsigned char>(one[1]) < 0xA0);
+    if (length == 0 || control) {
+      out.push_back('?');
+    } else if (length == 1) {
+      out.append(one);
+    } else {
+      const bool kept = Utf8ToCp932(one, cp932) && Cp932ToUtf8(cp932, back) && back == one;
+      out.append(kept ? one : std::string_view("?"));
+    }
+  }
   return out;
 }
 

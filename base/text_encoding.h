@@ -23,8 +23,19 @@ bool Cp932ToUtf8(std::string_view cp932, std::string& out);
 // As above, but puts U+FFFD in place of every byte that cannot be converted.
 std::string Cp932ToUtf8Lossy(std::string_view cp932);
 
+// The text as one line of the configuration file keeps it: every character
+// that cannot make the round trip through code page 932 unchanged, or that
+// would break the line (control characters, C1 controls included), becomes
+// '?'. Texts from a switch are kept in this form wherever they arrive, so
+// that the record read back from the file is the record that was written.
+std::string FileSafeText(std::string_view utf8);
+
 // Replaces every byte that does not belong to a valid UTF-8 sequence by U+FFFD.
 std::string SanitizeUtf8(std::string_view text);
+
+// Length of the valid UTF-8 sequence at the start of `text`, or 0 when the
+// first byte does not start one (overlong forms and surrogates are invalid).
+std::size_t Utf8SequenceLength(std::string_view text);
 
 // Number of characters (code points) of UTF-8 text; an invalid byte counts as one.
 std::size_t CountChars(std::string_view utf8);

@@ -21,7 +21,7 @@ int PrintSettingsDiff(const ServiceResult& compared, const std::string& macText,
     std::printf("]}\n");
   } else {
     std::printf("--- tool %s\n+++ switch %s\n", macText.c_str(), macText.c_str());
-    for (const auto& line : compared.details) std::printf("%s\n", line.c_str());
+    for (const auto& line : compared.details) std::printf("%s\n", TerminalText(line).c_str());
   }
   return compared.details.empty() ? kExitOk : kExitFailure;
 }

@@ -37,8 +37,9 @@ int ListKnownSwitches(const std::filesystem::path& configFile, bool json) {
                   JsonString(r.serialNumber.get()).c_str(),
                   JsonString(r.systemName.get()).c_str());
     } else {
-      std::printf("%s %s serial=%s name=%s\n", r.macText.get().c_str(), r.modelName.get().c_str(),
-                  r.serialNumber.get().c_str(), r.systemName.get().c_str());
+      std::printf("%s %s serial=%s name=%s\n", r.macText.get().c_str(),
+                  TerminalText(r.modelName.get()).c_str(), TerminalText(r.serialNumber.get()).c_str(),
+                  TerminalText(r.systemName.get()).c_str());
     }
   }
   if (json) std::printf("]}\n");

@@ -155,13 +155,15 @@ void PrintSwitch(const ManagedSwitch& sw, bool json, bool all = false) {
     std::printf("]}\n");
     return;
   }
+  // Texts from the switch are escaped for the terminal.
   std::printf("mac: %s\nmodel: %s\nserial: %s\nfirmware: %s\nboot-rom: %s\nname: %s\nfingerprint: %s\n",
-              r.macText.get().c_str(), r.modelName.get().c_str(), r.serialNumber.get().c_str(),
-              r.firmwareRevision.get().c_str(), r.bootRomVersion.get().c_str(),
-              r.systemName.get().c_str(), fingerprint);
+              r.macText.get().c_str(), TerminalText(r.modelName.get()).c_str(),
+              TerminalText(r.serialNumber.get()).c_str(), TerminalText(r.firmwareRevision.get()).c_str(),
+              TerminalText(r.bootRomVersion.get()).c_str(), TerminalText(r.systemName.get()).c_str(),
+              fingerprint);
   if (fan) std::printf("fan: %s\n", FanStateText(r.fanState).c_str());
   std::printf("settings:\n");
-  for (const auto& line : lines) std::printf("  %s\n", line.c_str());
+  for (const auto& line : lines) std::printf("  %s\n", TerminalText(line).c_str());
   std::printf("ports:\n");
   for (int p = 0; p < r.portCount; ++p) {
     const PortStatus& s = r.portStatus[static_cast<std::size_t>(p)];
@@ -207,8 +209,8 @@ void PrintTree(Discovery& discovery, const TopologyNode& node, int depth, bool j
       first = false;
     } else {
       std::printf("%*s%s %s serial=%s firmware=%s name=%s\n", depth * 4, "", r.macText.get().c_str(),
-                  r.modelName.get().c_str(), r.serialNumber.get().c_str(),
-                  r.firmwareRevision.get().c_str(), r.systemName.get().c_str());
+                  TerminalText(r.modelName.get()).c_str(), TerminalText(r.serialNumber.get()).c_str(),
+                  TerminalText(r.firmwareRevision.get()).c_str(), TerminalText(r.systemName.get()).c_str());
     }
   }
   for (const auto& port : node.ports) {
@@ -272,7 +274,7 @@ int GetOrSet(Session& session, ManagedSwitch& sw, bool set) {
   const auto print = [&] {
     const std::string value = ConfigValueText(record, keyword, first, second);
     if (!json) {
-      std::printf("%s\n", value.c_str());
+      std::printf("%s\n", TerminalText(value).c_str());
       return;
     }
     std::printf("{\"mac\":%s,\"keyword\":%s,\"indexes\":[", JsonString(record.macText.get()).c_str(),
@@ -363,7 +365,7 @@ int Apply(Session& session, const SwitchRef& target, const std::string& file) {
   if (sw == nullptr) return SwitchLost(target);
   if (const ServiceResult begun = session.service().BeginApply(*sw, file); !begun.ok) {
     const int status = Fail(begun);
-    for (const auto& line : begun.details) std::fprintf(stderr, "  %s\n", line.c_str());
+    for (const auto& line : begun.details) std::fprintf(stderr, "  %s\n", TerminalText(line).c_str());
     return status;
   }
   const MacAddress mac = target.mac;
@@ -430,7 +432,7 @@ int Firmware(Session& session, ManagedSwitch& sw, const std::string& file) {
   }
   std::signal(SIGINT, SIG_DFL);
   const ServiceResult ended = service.FirmwareEnded(target);
-  if (!ended.ok) return Fail(ended.text);
+  if (!ended.ok) return Fail(ended);
   std::printf("%s\n", ended.text.c_str());
   return kExitOk;
 }
@@ -440,7 +442,7 @@ int Action(Session& session, ManagedSwitch& sw, const std::string& command) {
   const ServiceResult result = command == "restart"          ? service.Restart(sw)
                                : command == "clear-counters" ? service.ClearCounters(sw)
                                                              : service.RestartPoeSupply(sw);
-  if (!result.ok) return Fail(result.text);
+  if (!result.ok) return Fail(result);
   PrintDone(session.options().json, result.text);
   return kExitOk;
 }

@@ -96,11 +96,8 @@ int Session::Start() {
   }
   // The lock of the single copy lives in the data folder: without one there
   // is nothing to lock (and nowhere to keep the configuration).
-  if (!MakeDataFolder()) {
-    std::fprintf(stderr,
-                 "ntrctl: cannot create the data folder %s; set HOME or XDG_DATA_HOME to a "
-                 "folder you can write\n",
-                 DataFolder().c_str());
+  if (std::string why; !MakeDataFolder(&why)) {
+    std::fprintf(stderr, "ntrctl: %s\n", why.c_str());
     return kExitFailure;
   }
   if (!app_->InitInstance()) {

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "base/text_encoding.h"
 #include "catalogue/function_descriptors.h"
 
 namespace ntr::cli {
@@ -54,6 +55,42 @@ std::string JsonString(std::string_view text) {
     }
   }
   return out + "\"";
+}
+
+std::string TerminalText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  const auto hex = [&out](const char* form, unsigned value) {
+    char escaped[8];
+    std::snprintf(escaped, sizeof escaped, form, value);
+    out += escaped;
+  };
+  while (!text.empty()) {
+    const std::size_t length = Utf8SequenceLength(text);
+    const auto c = static_cast<unsigned char>(text[0]);
+    if (length == 0) {
+      hex("\\x%02x", c);
+      text.remove_prefix(1);
+      continue;
+    }
+    if (c == 0xC2 && static_cast<unsigned char>(text[1]) < 0xA0) {
+      hex("\\u%04x", static_cast<unsigned char>(text[1]));
+    } else if (c == 0x1B) {
+      out += "\\e";
+    } else if (c == '\r') {
+      out += "\\r";
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else if (c < 0x20 || c == 0x7F) {
+      hex("\\x%02x", c);
+    } else {
+      out.append(text.substr(0, length));
+    }
+    text.remove_prefix(length);
+  }
+  return out;
 }
 
 }  // namespace ntr::cli

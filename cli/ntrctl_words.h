@@ -1,4 +1,5 @@
-// A stored value in the words of the configuration file, and JSON text.
+// A stored value in the words of the configuration file, JSON text, and
+// text for a terminal.
 #pragma once
 
 #include <string>
@@ -18,5 +19,11 @@ void PrintDone(bool json, std::string_view text);
 
 // `text` as a JSON string literal.
 std::string JsonString(std::string_view text);
+
+// `text` safe to print on a terminal: a text from a switch cannot move the
+// cursor, recolour the screen or start a line of its own. Control characters
+// are written as escapes (ESC "\e", CR "\r", LF "\n", TAB "\t", the rest
+// "\xHH"), C1 controls as "\u00HH", bytes that are no UTF-8 as "\xHH".
+std::string TerminalText(std::string_view text);
 
 }  // namespace ntr::cli

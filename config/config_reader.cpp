@@ -168,9 +168,9 @@ class ConfigTextReader {
       return;
     }
     const std::string value(CutToChars(w[5], kIdentityChars));
-    if (w[4] == "firmware-revision") block->firmwareRevision = value;
-    if (w[4] == "serial-number") block->serialNumber = value;
-    if (w[4] == "model-name") block->modelName = value;
+    if (w[4] == "firmware-revision") block->firmwareRevision = FileSafeText(value);
+    if (w[4] == "serial-number") block->serialNumber = FileSafeText(value);
+    if (w[4] == "model-name") block->modelName = FileSafeText(value);
     if (w[4] == "system-macaddress") {
       if (const auto mac = ParseMac(w[5])) {
         block->switchMac = *mac;

@@ -17,8 +17,10 @@
 namespace ntr {
 
 inline constexpr char kConfigFileName[] = "config_ntr.txt";
+// The copy of a file that had rejected lines, kept beside it.
+inline constexpr char kBackupSuffix[] = ".bak";
 
-// The data folder followed by "config_ntr.txt".
+// The data folder followed by "config_ntr.txt"; empty without a data folder.
 std::filesystem::path ConfigFilePath();
 
 // The file's text, UTF-8 with "\n" line ends: the watch line, the use line,
@@ -34,13 +36,29 @@ std::string FormatConfigText(ConfigStore& config, const PacketLogSwitches* logs)
 bool WriteConfigText(ConfigStore& config, const PacketLogSwitches* logs,
                      const std::filesystem::path& path, ErrorPair& error);
 
-// Creates the data folder if needed and writes "config_ntr.txt" in it.
+// Creates the data folder if needed and writes "config_ntr.txt" in it; a
+// refused data folder fails with code 6 and the reason as detail.
 bool SaveConfigFile(ConfigStore& config, const PacketLogSwitches* logs, ErrorPair& error);
 
 // Replaces the file at `path` by `bytes` through a temporary file in the same
-// folder; false with code 6 and the path as detail.
+// folder (created new, never through a link); false with code 6 and the path
+// and the reason as detail. A file that is replaced keeps its mode; a new
+// one gets 0666 less the umask. Whatever was at `path` (a link included) is
+// replaced, never written through.
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
                          ErrorPair& error);
+
+// Copies `from` to `to` the same way (a link at `to` is replaced, not
+// followed); false with code 6, the file and the reason.
+bool CopyFileAtomically(const std::filesystem::path& from, const std::filesystem::path& to,
+                        ErrorPair& error);
+
+// Removes what a write killed half way left in `folder`: temporary files of
+// the configuration file and of its ".bak" copy (a dot, the file's name, a
+// dot and six letters or digits), regular files of this user only. Call it
+// while holding the single-copy lock of that folder, so that no running
+// copy's write is removed.
+void RemoveStaleTemporaryFiles(const std::filesystem::path& folder);
 
 // The saver that switch objects call after a committed change.
 class ConfigFileSaver : public ConfigSaver {

@@ -134,7 +134,7 @@ bool SwitchClient::StoreIdentity(const FunctionDescriptor& function, const Funct
     r.macText = FormatSwitchMac(mac);
     return false;
   }
-  r.*function.text = Cp932ToUtf8Lossy(response.octets);
+  r.*function.text = FileSafeText(Cp932ToUtf8Lossy(response.octets));
   // A text kept only in memory is neither fingerprinted nor saved.
   return !function.Has(kMemoryOnly) && !identityRead.load();
 }
@@ -181,19 +181,26 @@ bool SwitchClient::Get(std::string_view keyword, FunctionIndex index, ErrorPair&
         *function->field(r, index.first, index.second) = *value;
       }
       return true;
-    case FunctionClass::kSetting:
+    case FunctionClass::kSetting: {
+      bool changed = false;
       if (function->value == ValueKind::kText) {
-        r.*function->text =
-            std::string(CutToChars(Cp932ToUtf8Lossy(response.octets), kSystemNameChars));
+        std::string text(CutToChars(FileSafeText(Cp932ToUtf8Lossy(response.octets)), kSystemNameChars));
+        changed = (r.*function->text).get() != text;
+        r.*function->text = std::move(text);
       } else if (const auto value = function->fromWire(response.intValue)) {
-        *function->field(r, index.first, index.second) = *value;
+        S32& field = *function->field(r, index.first, index.second);
+        changed = field.load() != *value;
+        field = *value;
         if (function->selection != nullptr) {
           *function->selection(r, index.first) = SelectionOf(*value, r.qosSpeedUnit);
         }
       }
-      if (bulk) return true;
+      // A read that found what the tool holds writes nothing (a full disk
+      // does not stop it).
+      if (bulk || !changed) return true;
       ComputeFingerprint(r);
       return Save(error);
+    }
     case FunctionClass::kAction:
       break;
   }
@@ -321,9 +328,10 @@ bool SwitchClient::SetSystemName(std::string_view name, Commit commit, ErrorPair
   } else {
     request.operation = kOpSet;
     request.valueType = kValueOctets;
-    // A name the switch's code page cannot carry is refused rather than
-    // sent with characters replaced.
-    if (!Utf8ToCp932(text, request.octets) || request.octets.size() > 2 * kSystemNameChars) {
+    // A name the switch's code page or the file's lines cannot carry is
+    // refused rather than sent with characters replaced.
+    if (FileSafeText(text) != text || !Utf8ToCp932(text, request.octets) ||
+        request.octets.size() > 2 * kSystemNameChars) {
       error.Fail(kErrOutOfRange, "使用できない文字が含まれています");
       return Refuse(request, error);
     }

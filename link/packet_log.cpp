@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <system_error>
 
+#include "base/own_file.h"
 #include "base/write_all.h"
 #include "codec/byte_reader.h"
 
@@ -84,7 +85,7 @@ void PacketLog::Write(std::string_view fileName, std::span<const std::uint8_t> f
 
   std::lock_guard<std::mutex> lock(mutex_);
   const std::filesystem::path path = folder_ / fileName;
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+  const int fd = OpenOwnFile(path, O_WRONLY | O_CREAT | O_APPEND);
   if (fd < 0) return;
   WriteAll(fd, line);
   ::close(fd);

@@ -40,7 +40,8 @@ class PacketLog {
   std::filesystem::path folder() const;
 
   // Appends the line for `frame` to `fileName` in the folder. A file that
-  // cannot be opened or written loses the line silently.
+  // cannot be opened (a link, another user's file: see OpenOwnFile) or
+  // written loses the line silently.
   void Write(std::string_view fileName, std::span<const std::uint8_t> frame);
 
  private:

@@ -71,5 +71,17 @@ TEST(TextEncoding, CrLfAndSanitising) {
   EXPECT_EQ(SanitizeUtf8("\xED\xA0\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");  // surrogate
 }
 
+// Whatever a switch sends, the file holds it and gives the same text back.
+TEST(TextEncoding, FileSafeTextSurvivesTheFile) {
+  EXPECT_EQ(FileSafeText("NTR7100-8G_スイッチ ハブ"), "NTR7100-8G_スイッチ ハブ");
+  EXPECT_EQ(FileSafeText("a\r\nb\x1b[2J\tc\x7F"), "a??b?[2J?c?");
+  EXPECT_EQ(FileSafeText("x\xC2\x9By\xC2\xA0"), "x?y?");    // C1 CSI; no-break space CP932 lacks
+  EXPECT_EQ(FileSafeText("\xEF\xBF\xBD\xFF" "a"), "??a");     // U+FFFD and a stray byte
+  for (const std::string raw : {"S1\r\n", "\x83\x58\xFF\x83\x43", "\x80\xA0\xFD"}) {
+    const std::string kept = FileSafeText(Cp932ToUtf8Lossy(raw));
+    EXPECT_EQ(Cp932ToUtf8Lossy(Utf8ToCp932Lossy(kept)), kept) << kept;
+  }
+}
+
 }  // namespace
 }  // namespace ntr

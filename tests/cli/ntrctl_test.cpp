@@ -105,5 +105,14 @@ TEST(NtrctlWords, ValuesInTheFilesWords) {
   EXPECT_EQ(JsonString("a\"b\\c\n\x01スイ"), "\"a\\\"b\\\\c\\n\\u0001スイ\"");
 }
 
+// A switch's texts on the operator's terminal: no escape sequence, no line
+// of their own; printable text (Japanese included) as it is.
+TEST(NtrctlWords, TerminalTextEscapesControlCharacters) {
+  EXPECT_EQ(TerminalText("NTR7100-8G_スイッチ a\\b"), "NTR7100-8G_スイッチ a\\b");
+  EXPECT_EQ(TerminalText("x\x1b[2J\r\nfake: line\t\x07\x7f"), "x\\e[2J\\r\\nfake: line\\t\\x07\\x7f");
+  EXPECT_EQ(TerminalText("a\xC2\x9B" "1m\xC2\xA0"), "a\\u009b1m\xC2\xA0");  // C1 CSI; no-break space kept
+  EXPECT_EQ(TerminalText("\x9B\xFF"), "\\x9b\\xff");                  // bytes that are no UTF-8
+}
+
 }  // namespace
 }  // namespace ntr::cli

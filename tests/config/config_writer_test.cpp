@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include "config/config_reader.h"
 #include "tests/config/registry_support.h"
@@ -255,6 +256,45 @@ TEST_F(ConfigWriterTest, FailedWriteLeavesThePreviousFileWhole) {
   }
   EXPECT_TRUE(WriteConfigText(config, nullptr, path, error));
   EXPECT_NE(test::ReadBytes(path), "previous\r\n");
+}
+
+mode_t ModeOf(const std::filesystem::path& path) {
+  struct stat info {};
+  return ::lstat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
+// A new file is 0666 less the umask, as the rename publishes the temporary
+// file; a file that is replaced keeps its mode.
+TEST_F(ConfigWriterTest, NewFilesFollowTheUmask) {
+  ConfigStore config;
+  ErrorPair error;
+  const mode_t saved = ::umask(077);
+  for (const auto& [mask, mode] : {std::pair<mode_t, mode_t>{077, 0600}, {022, 0644}, {002, 0664}}) {
+    ::umask(mask);
+    const std::filesystem::path path = root_ / ("new-" + std::to_string(mask) + ".txt");
+    ASSERT_TRUE(WriteConfigText(config, nullptr, path, error)) << error.detail;
+    EXPECT_EQ(ModeOf(path), mode) << path;
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    ASSERT_TRUE(WriteConfigText(config, nullptr, path, error)) << error.detail;
+    EXPECT_EQ(ModeOf(path), 0640u) << path;
+  }
+  ::umask(saved);
+}
+
+// After a crash: temporary files of the atomic write are removed, nothing else.
+TEST_F(ConfigWriterTest, StaleTemporaryFilesAreRemovedAndNothingElse) {
+  const std::filesystem::path folder = root_ / "kept";
+  const std::vector<std::string> stale{".config_ntr.txt.Ab3dE9", ".config_ntr.txt.bak.x1Y2z3"};
+  const std::vector<std::string> kept{".config_ntr.txt.toolong1", ".config_ntr.txt.ab-de9", "config_ntr.txt",
+                                      ".error_log.txt.Ab3dE9", "notes.txt"};
+  for (const auto& names : {stale, kept}) {
+    for (const auto& name : names) test::WriteBytes(folder / name, "x");
+  }
+  std::filesystem::create_symlink(root_ / "elsewhere", folder / ".config_ntr.txt.Lnk123");
+  RemoveStaleTemporaryFiles(folder);
+  for (const auto& name : stale) EXPECT_FALSE(std::filesystem::exists(folder / name)) << name;
+  for (const auto& name : kept) EXPECT_TRUE(std::filesystem::exists(folder / name)) << name;
+  EXPECT_TRUE(std::filesystem::is_symlink(folder / ".config_ntr.txt.Lnk123"));
 }
 
 }  // namespace

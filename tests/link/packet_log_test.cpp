@@ -90,6 +90,16 @@ TEST_F(PacketLogFile, AppendsWholeLinesAndLeavesExistingContent) {
   log.SetFolder(folder_ / "missing" / "");
   log.Write(kRecvLogName, Bytes(18));
   EXPECT_FALSE(std::filesystem::exists(folder_ / "missing"));
+
+  // A link planted in the folder is not written through.
+  {
+    std::ofstream victim(folder_ / "victim", std::ios::binary);
+    victim << "kept";
+  }
+  std::filesystem::create_symlink(folder_ / "victim", folder_ / kRecvLogName);
+  log.SetFolder(folder_ / "");
+  log.Write(kRecvLogName, Bytes(18));
+  EXPECT_EQ(Read("victim"), "kept");
 }
 
 TEST(PacketLog, DefaultsToTheExecutablesFolder) {

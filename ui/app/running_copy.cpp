@@ -22,6 +22,9 @@ QString RunningCopy::SocketPath() {
 
 bool RunningCopy::Listen() {
   // Only the holder of the lock gets here: a socket file left behind is stale.
+  // Removing it unlinks the name (a link there is not followed), and binding
+  // creates a new socket, never through a link; the folder itself has been
+  // checked to be the user's own (MakeDataFolder).
   QLocalServer::removeServer(SocketPath());
   server_.setSocketOptions(QLocalServer::UserAccessOption);
   connect(&server_, &QLocalServer::newConnection, this, [this] {

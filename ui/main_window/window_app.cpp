@@ -47,8 +47,8 @@ WindowApp::~WindowApp() {
 PageView* WindowApp::view() const { return window_ ? window_->view() : nullptr; }
 
 bool WindowApp::Start() {
-  if (!MakeDataFolder()) {
-    operator_.ShowMessage(FormatErrorMessage(ErrorPair{kErrFileOpen, DataFolder().string()}),
+  if (std::string why; !MakeDataFolder(&why)) {
+    operator_.ShowMessage(FormatErrorMessage(ErrorPair{kErrFileOpen, why}) + "\n" + why,
                           MessageIcon::kError);
     return false;
   }
