@@ -321,6 +321,13 @@ RecordPtr SwitchAdoption::ManagedRecordOf(const MacAddress& mac) const {
   return nullptr;
 }
 
+void SwitchAdoption::DecideAgain(const MacAddress& mac) {
+  std::lock_guard<std::mutex> lock(lock_);
+  for (Runtime& runtime : managed_) {
+    if (runtime.record->switchMac.load() == mac) runtime.governed = false;
+  }
+}
+
 bool SwitchAdoption::KeepRecordOf(ManagedSwitch& sw) {
   if (sw.recordOwner == nullptr) return false;
   if (!parts_.host.config.ContainsStoredRecord(sw.recordOwner.get())) {

@@ -62,6 +62,9 @@ class SwitchAdoption : public SwitchAdopter {
   // The records of the switches under management now; from any thread.
   std::vector<RecordPtr> ManagedRecords() const;
   RecordPtr ManagedRecordOf(const MacAddress& mac) const;
+  // Another record was put in charge of the switch (an import): its next
+  // adoption decides again whose settings govern it. From any thread.
+  void DecideAgain(const MacAddress& mac);
 
   // After a switch's own settings were read (the end of its modal read):
   // puts its record into the stored list unless it is there already.
