@@ -10,9 +10,10 @@
 namespace ntr {
 namespace {
 
-// A synchronisation or a bulk read of the switch is under way.
+// A synchronisation (asked for or running) or a bulk read of the switch is
+// under way.
 bool SettingsRunning(const ManagedSwitch& sw) {
-  return sw.settings.synchronising() || sw.settings.bulkReadRequested();
+  return sw.settings.synchronisationPending() || sw.settings.bulkReadRequested();
 }
 
 }  // namespace
@@ -47,6 +48,7 @@ bool SwitchAdoption::Adopt(Discovery& discovery, TopologyNode& node, const Pdu& 
   }
   if (!IdentityReady(*sw, node)) return false;
   Adopting a{discovery, reply.sourceMac, *body, sw, &node, sw->ref()};
+  if (Governed(*sw)) return AdoptGoverned(a);
   if (const RecordPtr stored = parts_.host.config.FindStoredRecord(sw->mac())) {
     return AdoptKnown(a, stored);
   }
@@ -185,9 +187,38 @@ bool SwitchAdoption::AdoptNew(Adopting& a) {
   return Settle(a, model);
 }
 
+// The replies that waited behind a question (the window's modal loop), and
+// those sent before a synchronisation ended, carry the switch's fingerprint
+// from before the answer: they must not ask the same question again.
+bool SwitchAdoption::AdoptGoverned(Adopting& a) {
+  SwitchRecord& record = a.sw->record();
+  std::int32_t model = ModelCodeOf(record.modelName.get());
+  if (SettingsRunning(*a.sw)) model = kModelUnknown;
+  if (model == kModelUnknown) {
+    record.modelCode = kModelUnknown;
+    a.node->applied = false;
+    return false;
+  }
+  return Settle(a, model);
+}
+
+bool SwitchAdoption::Governed(const ManagedSwitch& sw) const {
+  std::lock_guard<std::mutex> lock(lock_);
+  for (const Runtime& runtime : managed_) {
+    if (runtime.sw == &sw) return runtime.governed;
+  }
+  return false;
+}
+
 bool SwitchAdoption::Settle(Adopting& a, std::int32_t model) {
   ManagedSwitch& sw = *a.sw;
   SwitchRecord& record = sw.record();
+  {
+    std::lock_guard<std::mutex> lock(lock_);
+    for (Runtime& runtime : managed_) {
+      if (runtime.sw == &sw) runtime.governed = true;
+    }
+  }
   record.modelCode = model;
   ComputeFingerprint(record, true);
   record.fingerprintValid = 1;
@@ -288,6 +319,13 @@ RecordPtr SwitchAdoption::ManagedRecordOf(const MacAddress& mac) const {
     if (runtime.record->switchMac.load() == mac) return runtime.record;
   }
   return nullptr;
+}
+
+void SwitchAdoption::DecideAgain(const MacAddress& mac) {
+  std::lock_guard<std::mutex> lock(lock_);
+  for (Runtime& runtime : managed_) {
+    if (runtime.record->switchMac.load() == mac) runtime.governed = false;
+  }
 }
 
 bool SwitchAdoption::KeepRecordOf(ManagedSwitch& sw) {

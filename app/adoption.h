@@ -62,6 +62,9 @@ class SwitchAdoption : public SwitchAdopter {
   // The records of the switches under management now; from any thread.
   std::vector<RecordPtr> ManagedRecords() const;
   RecordPtr ManagedRecordOf(const MacAddress& mac) const;
+  // Another record was put in charge of the switch (an import): its next
+  // adoption decides again whose settings govern it. From any thread.
+  void DecideAgain(const MacAddress& mac);
 
   // After a switch's own settings were read (the end of its modal read):
   // puts its record into the stored list unless it is there already.
@@ -78,6 +81,10 @@ class SwitchAdoption : public SwitchAdopter {
     const ManagedSwitch* sw;
     RecordPtr record;
     std::optional<Identity> identity;
+    // The tool's record governs this switch: the operator answered for it,
+    // or it held the tool's settings. Its adoptions from then on only wait
+    // for the switch to carry the record's fingerprint; nobody is asked again.
+    bool governed = false;
   };
   // One adoption under way. After a question the node and the switch are
   // looked up again: the modal loop may have removed them.
@@ -95,6 +102,8 @@ class SwitchAdoption : public SwitchAdopter {
   Identity ReportedIdentity(ManagedSwitch& sw);
   bool AdoptKnown(Adopting& a, const RecordPtr& stored);
   bool AdoptNew(Adopting& a);
+  bool AdoptGoverned(Adopting& a);
+  bool Governed(const ManagedSwitch& sw) const;
   bool Settle(Adopting& a, std::int32_t model);
   bool Finish(ManagedSwitch& sw, TopologyNode& node, const DiscoveryReply& reply);
   bool Ask(Adopting& a, AdoptionQuestion mode);

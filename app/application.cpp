@@ -248,11 +248,27 @@ void Application::RequestDiscovery(bool enabled) {
 }
 
 bool Application::ReportSettingFailures(SwitchRecord& record) {
-  std::lock_guard<std::mutex> lock(reportLock_);
-  const std::vector<std::string> failures = record.failures.Take();
+  std::vector<std::string> failures = record.failures.Take();
   if (failures.empty()) return false;
-  op_.ShowSettingFailures(record.macText.get(), failures, ErrorLogPath());
-  return true;
+  {
+    std::lock_guard<std::mutex> lock(reportLock_);
+    reports_.push_back(PendingReport{record.macText.get(), std::move(failures)});
+    if (reporting_) return true;  // the call showing a report shows this one next
+    reporting_ = true;
+  }
+  for (;;) {
+    PendingReport next;
+    {
+      std::lock_guard<std::mutex> lock(reportLock_);
+      if (reports_.empty()) {
+        reporting_ = false;
+        return true;
+      }
+      next = std::move(reports_.front());
+      reports_.pop_front();
+    }
+    op_.ShowSettingFailures(next.macText, next.commands, ErrorLogPath());
+  }
 }
 
 void Application::SetSwitchCreatedHook(std::function<void(ManagedSwitch&)> hook) {

@@ -20,10 +20,12 @@
 #pragma once
 
 #include <atomic>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "app/adoption.h"
 #include "app/app_link.h"
@@ -86,7 +88,10 @@ class Application : public ConfigSaver {
   NoticeResult HandleNotice(const Notice& notice);
   // The view's discovery timer: enabled with the watch interval, or disabled.
   void RequestDiscovery(bool enabled);
-  // Shows a switch's pending failure list with the error-log path, once.
+  // Shows a switch's pending failure list with the error-log path, once;
+  // true when there was one. Reports never overlap: one that comes while
+  // another is shown (its dialog runs a nested loop) is queued and shown
+  // after it, by the call that showed the first.
   bool ReportSettingFailures(SwitchRecord& record);
 
   // Hooks of the window: a switch got its runtime object / is about to go.
@@ -126,7 +131,13 @@ class Application : public ConfigSaver {
   mutable std::mutex errorLock_;
   ErrorPair lastError_;
   std::mutex adapterLock_;
-  std::mutex reportLock_;
+  struct PendingReport {
+    std::string macText;
+    std::vector<std::string> commands;
+  };
+  std::mutex reportLock_;  // the reports waiting to be shown; never held while one is
+  std::deque<PendingReport> reports_;
+  bool reporting_ = false;
   std::atomic<bool> stopping_{false};
   std::atomic<bool> alive_{false};
   std::string version_;

@@ -38,8 +38,10 @@ void ResetRecordToFactory(ManagedSwitch& sw) {
 }
 
 std::vector<std::int32_t> DropVlanNamesAfterReset(ConfigStore& config,
-                                                  const std::vector<RecordPtr>& users,
+                                                  const std::vector<RecordPtr>& managed,
                                                   const std::vector<std::int32_t>& formerIds) {
+  std::vector<RecordPtr> users = managed;
+  for (RecordPtr& record : config.StoredRecords()) users.push_back(std::move(record));
   const std::vector<std::int32_t> kept = config.DropUnusedVlanNames(formerIds, users);
   std::vector<std::int32_t> all;
   for (const VlanName& entry : config.VlanNames()) all.push_back(entry.id);

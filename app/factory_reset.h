@@ -27,12 +27,14 @@ void ResetRecordToFactory(ManagedSwitch& sw);
 // counter counts are kept; the model code too.
 void ResetSettingsToFactory(SwitchRecord& record);
 
-// After a reset: drops the name of every VLAN that none of `users` (the
-// managed switches' records, the reset one included) uses any more. Returns
-// those of `formerIds` (the VLANs the reset record had) whose names stay
-// because another switch still uses them.
+// After a reset: drops the name of every VLAN that none of `managed` (the
+// managed switches' records, the reset one included) and none of the stored
+// records uses any more. A switch that is offline now, or not adopted yet,
+// keeps its VLANs' names, whichever switches discovery has found so far.
+// Returns those of `formerIds` (the VLANs the reset record had) whose names
+// stay because another switch still uses them.
 std::vector<std::int32_t> DropVlanNamesAfterReset(ConfigStore& config,
-                                                  const std::vector<RecordPtr>& users,
+                                                  const std::vector<RecordPtr>& managed,
                                                   const std::vector<std::int32_t>& formerIds = {});
 
 }  // namespace ntr

@@ -186,6 +186,7 @@ void SettingsImport::Merge(ConfigStore& imported) {
       // The next discovery reply runs adoption again, which compares the
       // imported settings with the switch's own.
       runtime->modelCode = kModelUnknown;
+      parts_.adoption.DecideAgain(mac);
       RestartAdoption(mac);
     }
     NameVlansUsedOnPorts(config, *record);

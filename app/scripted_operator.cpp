@@ -61,8 +61,27 @@ void ScriptedOperator::ShowMessage(std::string_view text, MessageIcon icon) {
 void ScriptedOperator::ShowSettingFailures(std::string_view macText,
                                            const std::vector<std::string>& commands,
                                            const std::filesystem::path& errorLogPath) {
+  std::function<void()> whileOpen;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    reports_.push_back(Report{std::string(macText), commands, errorLogPath});
+    reportsOverlapped_ = reportsOverlapped_ || reportsOpen_ > 0;
+    ++reportsOpen_;
+    whileOpen.swap(whileReportShown_);
+  }
+  if (whileOpen) whileOpen();  // outside the lock: it may report again
   std::lock_guard<std::mutex> lock(mutex_);
-  reports_.push_back(Report{std::string(macText), commands, errorLogPath});
+  --reportsOpen_;
+}
+
+void ScriptedOperator::WhileNextReportShown(std::function<void()> whileOpen) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  whileReportShown_ = std::move(whileOpen);
+}
+
+bool ScriptedOperator::reportsOverlapped() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return reportsOverlapped_;
 }
 
 std::vector<ScriptedOperator::Asked> ScriptedOperator::questions() const {

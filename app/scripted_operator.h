@@ -34,6 +34,9 @@ class ScriptedOperator : public Operator {
   // whichever switch (the order of questions about several switches follows
   // the ends of their identity reads).
   void QueueAnswerFor(const MacAddress& mac, bool firstButton);
+  // Runs while the next settings-failure report is shown, as the window's
+  // modal loop would run other work meanwhile.
+  void WhileNextReportShown(std::function<void()> whileOpen);
   // The answer when no queued one is left (the first button by default).
   void SetDefaultAnswer(bool firstButton);
   // The adapter index to choose, or nothing to cancel (the first by default).
@@ -50,6 +53,8 @@ class ScriptedOperator : public Operator {
   std::vector<Shown> messages() const;
   std::vector<Report> reports() const;
   int adapterChoices() const;
+  // A report was shown while another was still open.
+  bool reportsOverlapped() const;
 
  private:
   struct Answer {
@@ -60,6 +65,9 @@ class ScriptedOperator : public Operator {
   mutable std::mutex mutex_;
   std::deque<Answer> answers_;
   std::deque<std::pair<MacAddress, bool>> answersFor_;
+  std::function<void()> whileReportShown_;
+  int reportsOpen_ = 0;
+  bool reportsOverlapped_ = false;
   bool defaultAnswer_ = true;
   std::optional<std::size_t> adapterChoice_ = 0;
   int adapterChoices_ = 0;

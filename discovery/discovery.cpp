@@ -112,6 +112,22 @@ void Discovery::TimerLoop() {
 }
 
 void Discovery::RunCycle() {
+  // The request is counted before the lost check is posted, so the check
+  // sees this cycle's request however soon the main thread takes it.
+  bool counts = false;
+  {
+    std::lock_guard<std::mutex> lock(timerLock_);
+    const int interval = std::max(1, intervalMs_);
+    const int perWatch = std::max(1, (watchSeconds_.load() * 1000 + interval - 1) / interval);
+    counts = ++cyclesSinceCounted_ >= perWatch;
+    if (counts) cyclesSinceCounted_ = 0;
+  }
+  if (counts) {
+    std::lock_guard<std::mutex> lock(switchListLock_);
+    for (auto& sw : switches_) {
+      if (sw->active) sw->CountRequest();
+    }
+  }
   main_.Post([this] { LostCheck(); });
   DiscoveryRequest request;
   request.queryValue = kDiscoveryQuery;
@@ -134,20 +150,6 @@ void Discovery::RunCycle() {
   hub_.lastDiscoveryTransactionId = id;
   ErrorPair error;
   hub_.SendPdu(pdu, kSwitchGroupAddress, {.transactionId = id}, error);
-  bool counts = false;
-  {
-    std::lock_guard<std::mutex> lock(timerLock_);
-    const int interval = std::max(1, intervalMs_);
-    const int perWatch = std::max(1, (watchSeconds_.load() * 1000 + interval - 1) / interval);
-    counts = ++cyclesSinceCounted_ >= perWatch;
-    if (counts) cyclesSinceCounted_ = 0;
-  }
-  if (counts) {
-    std::lock_guard<std::mutex> lock(switchListLock_);
-    for (auto& sw : switches_) {
-      if (sw->active) sw->CountRequest();
-    }
-  }
   ++cycles_;
 }
 
@@ -315,15 +317,12 @@ void Discovery::ApplyReplies() {
   applying_ = false;
 }
 
+// Only a synchronisation under way holds a removal back: a grace after one
+// would keep a silent switch beyond watch interval x (down count + 1).
 bool Discovery::HeldBack(TopologyNode& node) {
   bool held = Synchronising(node.managed);
   for (TopologyNode* below : topology_.Below(node)) {
-    ManagedSwitch* sw = below->managed;
-    if (Synchronising(sw)) held = true;
-    if (sw != nullptr && sw->settings.graceCount > 0) {
-      --sw->settings.graceCount;
-      held = true;
-    }
+    if (Synchronising(below->managed)) held = true;
   }
   return held;
 }

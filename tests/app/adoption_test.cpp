@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/app/app_fixture.h"
 
 namespace ntr {
@@ -136,6 +138,60 @@ TEST_F(AdoptionTest, KnownSwitchWithOtherSettingsKeepsItsOwn) {
   Cycle();
   EXPECT_EQ(SyncRequests(), 0u);  // the switch's settings were never overwritten
   EXPECT_EQ(SimSetting("A", [](SwitchRecord& r) { return r.ports[1].speed.load(); }), 5);
+}
+
+// The window keeps a question open while a person reads it: discovery goes
+// on, and the replies of those cycles (with the fingerprints from before the
+// answer) wait behind the question. Each switch is asked once all the same,
+// and both end managed with the tool's settings.
+TEST_F(AdoptionTest, QuestionsAnsweredLateAreAskedOnce) {
+  test::WriteConfig(ConfigFilePath(),
+                    StoredBlock("switch control function set port-use 3 off\n") +
+                        "switch select 02:5C:71:00:00:02\n"
+                        "#switch control function get firmware-revision 0.90\n"
+                        "#switch control function get serial-number SIM000002\n"
+                        "#switch control function get model-name NTR7100-24G\n"
+                        "switch control function set port-use 5 off\n");
+  StartApp("switch A model=NTR7100-8G\nswitch B model=NTR7100-24G\n");
+  peer_->Control("drift A port-speed 4 5");  // A: changed; B: in factory state
+  const auto late = [this] {
+    // Three cycles pass while the question is open, and a synchronisation
+    // the other answer started runs to its end and is no longer recent.
+    Discovery& discovery = app_->discovery();
+    for (int cycle = 0; cycle < 3; ++cycle) {
+      const std::uint64_t before = discovery.repliesAccepted();
+      discovery.RunCycle();
+      ASSERT_TRUE(loop_.RunUntil([&] { return discovery.repliesAccepted() >= before + 2; }, 20s));
+    }
+    ASSERT_TRUE(loop_.RunUntil(
+        [&] {
+          for (ManagedSwitch* sw : discovery.Switches()) {
+            if (sw->settings.synchronisationPending() || sw->client.transactor().RecentlyChanged()) {
+              return false;
+            }
+          }
+          return true;
+        },
+        20s));
+  };
+  op_.QueueAnswer(true, late);  // "ツール" / "はい", whichever comes first
+  op_.QueueAnswer(true, late);
+  Cycle();
+  ManagedSwitch* a = Switch("A");
+  ManagedSwitch* b = Switch("B");
+  ASSERT_TRUE(a != nullptr && b != nullptr);
+  ASSERT_TRUE(CycleUntil([&] {
+    return a->record().modelCode == kModel8G && b->record().modelCode == kModel24G &&
+           a->record().switchState == kStateIdle && b->record().switchState == kStateIdle;
+  }));
+  Cycle();
+  std::vector<AdoptionQuestion> modes = Modes();
+  std::sort(modes.begin(), modes.end());
+  EXPECT_EQ(modes, (std::vector{AdoptionQuestion::kFactoryState, AdoptionQuestion::kSettingsChanged}));
+  EXPECT_EQ(SimSetting("A", [](SwitchRecord& r) { return r.ports[3].speed.load(); }), 1);
+  EXPECT_EQ(SimPortUse("A", 3), 0);
+  EXPECT_EQ(SimPortUse("B", 5), 0);
+  EXPECT_EQ(test::Count(test::FileText(ConfigFilePath()), "function set port-use"), 2u);
 }
 
 TEST_F(AdoptionTest, FactoryStateSwitchAnsweredYesGetsTheStoredSettings) {

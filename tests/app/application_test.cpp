@@ -182,6 +182,20 @@ TEST_F(ApplicationTest, FatalCaptureErrorAndSettingFailures) {
   ASSERT_EQ(op_.reports().size(), 1u);
   EXPECT_EQ(op_.reports()[0].macText, "02:5C:71:00:00:01");
   EXPECT_EQ(op_.reports()[0].errorLogPath, ErrorLogPath());
+
+  // A second report that arrives while the first is shown (the window's
+  // dialog runs a nested loop) waits for it and is shown after it.
+  SwitchRecord other = *test::MakeRecord(kModelName8G, 2);
+  other.AddFailure("switch control function set port-use 4 off");
+  record.AddFailure("switch control function set port-use 5 off");
+  bool secondReported = false;
+  op_.WhileNextReportShown([&] { secondReported = app_->ReportSettingFailures(other); });
+  EXPECT_TRUE(app_->ReportSettingFailures(record));
+  EXPECT_TRUE(secondReported);
+  ASSERT_EQ(op_.reports().size(), 3u);
+  EXPECT_FALSE(op_.reportsOverlapped());
+  EXPECT_EQ(op_.reports()[1].commands, std::vector<std::string>{"switch control function set port-use 5 off"});
+  EXPECT_EQ(op_.reports()[2].macText, "02:5C:71:00:00:02");
 }
 
 }  // namespace

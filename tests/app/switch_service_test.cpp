@@ -89,6 +89,28 @@ TEST_F(SwitchServiceTest, FactoryResetKeepsTheIdentityAndOnlyNamesOthersUse) {
   EXPECT_EQ(test::Count(test::FileText(ConfigFilePath()), "renamed"), 0u);
 }
 
+// The names stay while any stored record uses them: a switch that is offline
+// now (or not adopted yet) comes back with its VLANs still named, however far
+// discovery has got.
+TEST_F(SwitchServiceTest, FactoryResetKeepsNamesThatOfflineSwitchesUse) {
+  test::WriteConfig(ConfigFilePath(),
+                    "vlan lan1/1 802.1q vid=30 name=lab\n"
+                    "switch select 02:5C:71:00:00:09\n"
+                    "#switch control function get firmware-revision 1.00\n"
+                    "#switch control function get serial-number SIM000009\n"
+                    "#switch control function get model-name NTR7100-8G\n"
+                    "switch control function set vlan-id 2 30\n");
+  StartApp("switch A model=NTR7100-8G\n");
+  Cycle();
+  ManagedSwitch* a = Switch("A");
+  ASSERT_TRUE(a != nullptr && IsReady(*a));
+  a->record().vlanIds[1] = 30;
+  const FactoryResetResult result = SwitchService(*app_).FactoryReset(*a);
+  EXPECT_EQ(result.keptVlanIds, std::vector<std::int32_t>{30});
+  EXPECT_EQ(app_->config().GetVlanName(30), "lab");
+  EXPECT_NE(test::FileText(ConfigFilePath()).find("vid=30 name=lab"), std::string::npos);
+}
+
 TEST_F(SwitchServiceTest, SavedSettingsHoldTheSwitchAloneAndLoadBackExactly) {
   StartApp("switch A model=NTR7100-8G\nswitch B model=NTR7100-8G\n");
   Cycle();

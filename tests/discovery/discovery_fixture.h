@@ -18,11 +18,13 @@ inline const MacAddress kAdapterMac{0x00, 0x11, 0x22, 0x33, 0x44, 0x55};
 
 class DiscoveryFixture : public ::testing::Test {
  protected:
-  void Start(const std::string& description) {
+  // `main` stands for the main thread (the loop when none is given).
+  void Start(const std::string& description, MainThread* main = nullptr) {
     peer_ = std::make_unique<SimPeer>(description);
     hub_ = std::make_unique<TransactionHub>(peer_->link(), LookupFunctionTypes);
     hub_->SetSourceMac(kAdapterMac);
-    discovery_ = std::make_unique<Discovery>(*hub_, loop_, &notices_, adopter_, hooks_);
+    discovery_ = std::make_unique<Discovery>(*hub_, main != nullptr ? *main : loop_, &notices_,
+                                             adopter_, hooks_);
     discovery_->SetAdapterMac(kAdapterMac);
     discovery_->Connect();
     ASSERT_TRUE(hub_->StartReceiveThread());

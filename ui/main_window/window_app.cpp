@@ -181,7 +181,12 @@ void WindowApp::HandleNotice(const Notice& notice) {
 void WindowApp::SwitchCreated(ManagedSwitch& sw) {
   if (!window_) return;
   SwitchPanel* panel = view()->page()->AddSwitch(sw);
-  panel->SetFailureReporter([this](ManagedSwitch& failed) { app_->ReportSettingFailures(failed.record()); });
+  panel->SetFailureReporter([this](ManagedSwitch& failed) {
+    // The frame shows settings from before the synchronisation: it closes
+    // before the report.
+    screens_->CloseFrame();
+    app_->ReportSettingFailures(failed.record());
+  });
   // Status arrives on the switch's settings thread: the panel repaints on the GUI thread.
   const SwitchRef ref = sw.ref();
   sw.SetRedraw([this, ref] {

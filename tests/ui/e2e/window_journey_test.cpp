@@ -7,16 +7,21 @@
 // configuration file and the simulator's own state agree.
 #include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <map>
+
 #include "device/managed_switch.h"
 #include "device/switch_phase.h"
 #include "tests/e2e/e2e_harness.h"
 #include "tests/ui/support/dialog_answerer.h"
+#include "ui/dialogs/adoption_dialog.h"
+#include "ui/dialogs/setting_failures_dialog.h"
 #include "ui/main_window/main_window.h"
 #include "ui/main_window/page_view.h"
 #include "ui/main_window/window_app.h"
@@ -142,6 +147,32 @@ class WindowJourney : public E2eTest {
       if (set == "switch control function set " + line) return true;
     }
     return false;
+  }
+
+  // The data folder holds `blocks` (select line, identity lines, set lines)
+  // before the window starts.
+  void KnownSwitches(const std::string& blocks) {
+    std::filesystem::create_directories(bed_->dataFolder());
+    WriteFile(bed_->configPath(),
+              ToFileBytes("switch control watch interval 3 3\nswitch control use lan1 on\n" + blocks));
+  }
+  static std::string KnownBlock(int position, const std::string& serial, const std::string& model,
+                                const std::string& settings = {}) {
+    return "\nswitch select " + SimMac(position) + "\n#switch control function get firmware-revision 1.00\n" +
+           "#switch control function get serial-number " + serial + "\n" +
+           "#switch control function get model-name " + model + "\n" + settings;
+  }
+  bool AllReady(std::size_t count) {
+    const auto switches = window_->app().discovery().Switches();
+    return switches.size() == count &&
+           std::all_of(switches.begin(), switches.end(), [](ManagedSwitch* sw) { return IsReady(*sw); });
+  }
+  // Waits until `cycles` more discovery cycles have run and been answered.
+  bool CyclesPass(std::uint32_t cycles) {
+    Discovery& discovery = window_->app().discovery();
+    const std::uint32_t until = discovery.cyclesRun() + cycles;
+    const std::uint64_t accepted = discovery.repliesAccepted();
+    return WaitFor([&] { return discovery.cyclesRun() >= until && discovery.repliesAccepted() > accepted; });
   }
 
   test::DialogAnswerer answerer_;
@@ -284,6 +315,123 @@ TEST_F(WindowJourney, AnOperatorsDayThroughTheWindowKeepsFileAndSwitchesInStep) 
   EXPECT_TRUE(Has("edge", "system-name journey-edge"));
   // Nothing else was said on the way.
   EXPECT_EQ(answerer_.messages, QStringList({QStringLiteral("エクスポートしました。"), QStringLiteral("インポートしました。")}));
+}
+
+
+// After an upgrade the data folder knows two switches: one now holds a
+// changed setting, the other came back in factory state; a third is new.
+// The operator reads each question for a while (discovery goes on) before
+// answering: each is asked once, and all three end managed, the file and
+// the switches agreeing.
+TEST_F(WindowJourney, QuestionsAnsweredLateAreAskedOnceAndEveryoneIsManaged) {
+  StartSim("switch changed model=NTR7100-24G serial=Q24G firmware=1.00\n"
+           "switch fresh model=NTR7100-8G serial=Q8G firmware=1.00\n"
+           "switch added model=NTR7100-8G serial=QNEW firmware=1.00\n");
+  KnownSwitches(KnownBlock(1, "Q24G", "NTR7100-24G") +
+                KnownBlock(2, "Q8G", "NTR7100-8G", "switch control function set port-use 3 off\n"));
+  Ctls({"drift changed port-speed 4 5", "drift added port-use 2 0"});
+  QStringList asked;
+  std::map<QDialog*, std::uint32_t> openedAt;
+  answerer_.hold = [&](QDialog* dialog) {
+    if (qobject_cast<AdoptionDialog*>(dialog) == nullptr) return false;
+    const std::uint32_t cycles = window_->app().discovery().cyclesRun();
+    const auto [opened, first] = openedAt.emplace(dialog, cycles);
+    if (cycles < opened->second + 5) return true;  // still being read
+    QPushButton* tool = dialog->findChild<QPushButton*>(QStringLiteral("1011"));
+    QPushButton* device = dialog->findChild<QPushButton*>(QStringLiteral("1027"));
+    if (tool == nullptr || device == nullptr) return false;
+    asked << tool->text();
+    openedAt.erase(dialog);
+    // "ツール", "はい"; for the new switch its own settings ("機器").
+    (tool->text() == QStringLiteral("工場出荷") ? device : tool)->click();
+    return true;
+  };
+  StartWindow();
+  ASSERT_TRUE(WaitFor([&] { return AllReady(3); }, 90000)) << Said() << " asked " << asked.join('|').toStdString();
+  ASSERT_TRUE(CyclesPass(10));
+  EXPECT_TRUE(AllReady(3));
+  QStringList once{QStringLiteral("ツール"), QStringLiteral("はい"), QStringLiteral("工場出荷")};
+  once.sort();
+  asked.sort();
+  EXPECT_EQ(asked, once);
+  EXPECT_TRUE(SetLines(Dump("changed").lines).empty()) << Join(SetLines(Dump("changed").lines), ";");
+  EXPECT_TRUE(Has("fresh", "port-use 3 off"));
+  EXPECT_TRUE(Has("added", "port-use 2 off"));
+  for (int position = 1; position <= 3; ++position) {
+    const char* name = position == 1 ? "changed" : position == 2 ? "fresh" : "added";
+    EXPECT_TRUE(Agree(name, SimMac(position)));
+  }
+}
+
+// Two switches refuse a setting in the synchronisations that follow a change
+// behind the tool's back: the open frame closes, the two reports come one
+// after the other, and the window still answers afterwards.
+TEST_F(WindowJourney, TwoRefusedSynchronisationsAreReportedOneAfterTheOther) {
+  StartSim("switch left model=NTR7100-8G serial=R8GL firmware=1.00\n"
+           "switch right model=NTR7100-8G serial=R8GR firmware=1.00\n");
+  const std::string portOff = "switch control function set port-use 3 off\n";
+  KnownSwitches(KnownBlock(1, "R8GL", "NTR7100-8G", portOff) + KnownBlock(2, "R8GR", "NTR7100-8G", portOff));
+  Ctls({"drift left port-use 3 0", "drift right port-use 3 0"});  // as the file says: nothing to ask
+  StartWindow();
+  ASSERT_TRUE(WaitFor([&] { return AllReady(2); })) << Said();
+  ManagedSwitch* left = Switch("R8GL");
+  ManagedSwitch* right = Switch("R8GR");
+  ASSERT_TRUE(left != nullptr && right != nullptr);
+  const SwitchRef leftRef = left->ref();
+  page()->button("1001")->click();
+  SwitchPanel* panel = page()->PanelOf(leftRef);
+  ASSERT_NE(panel, nullptr);
+  ASSERT_TRUE(WaitFor([&] { return !panel->clickGuarded(); }, 2000));
+  DoubleClick(panel, QPoint(60, 40));
+  ASSERT_NE(Showing<SwitchMainScreen>(), nullptr);
+
+  struct Shown {
+    QString mac;
+    bool frameOpen;
+    int reportsOpen;
+  };
+  std::vector<Shown> shown;
+  const auto reportsOpen = [] {
+    int open = 0;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      open += qobject_cast<SettingFailuresDialog*>(widget) != nullptr && widget->isVisible() ? 1 : 0;
+    }
+    return open;
+  };
+  answerer_.hold = [&](QDialog* dialog) {
+    if (qobject_cast<SettingFailuresDialog*>(dialog) == nullptr) return false;
+    // Each report's dialog lives on the stack: a later one may take the
+    // address of one gone, so a dialog is marked once seen.
+    if (!dialog->property("seen").toBool()) {
+      dialog->setProperty("seen", true);
+      auto* mac = dialog->findChild<QLabel*>(QStringLiteral("1022"));
+      shown.push_back(Shown{mac != nullptr ? mac->text() : QString(), current() != nullptr, reportsOpen()});
+    }
+    // The first report stays open until both synchronisations have ended
+    // and both lists were taken.
+    for (ManagedSwitch* sw : window_->app().discovery().Switches()) {
+      if (!sw->settings.lastSyncDone() || sw->settings.synchronisationPending() || !sw->record().failures.empty()) {
+        return true;
+      }
+    }
+    return false;
+  };
+  Ctls({"fault left refuse port-use 1 1", "fault right refuse port-use 1 1", "drift left port-speed 2 5",
+        "drift right port-speed 2 5"});
+  ASSERT_TRUE(WaitFor([&] { return shown.size() >= 2 && QApplication::activeModalWidget() == nullptr; }, 90000))
+      << Said();
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_FALSE(shown[0].frameOpen);
+  EXPECT_NE(shown[0].mac, shown[1].mac);
+  for (const Shown& report : shown) EXPECT_EQ(report.reportsOpen, 1);
+
+  // The window answers: the switch's screen opens again.
+  panel = page()->PanelOf(leftRef);
+  ASSERT_NE(panel, nullptr);
+  DoubleClick(panel, QPoint(60, 40));
+  EXPECT_NE(Showing<SwitchMainScreen>(), nullptr);
+  EXPECT_TRUE(Agree("left", SimMac(1)));
+  EXPECT_TRUE(Agree("right", SimMac(2)));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
+#include <functional>
 #include <map>
 
 namespace ntr::test {
@@ -32,6 +33,10 @@ class DialogAnswerer : public QObject {
       }
     });
   }
+  // Looked at first for every dialog but a message box: true when the test
+  // deals with it itself (leaves it open for now, as a person reading it, or
+  // presses a button of its own choice).
+  std::function<bool(QDialog*)> hold;
   // Buttons to press, by the dialog's class name ("ntr::ui::AdoptionDialog").
   std::map<QString, QString> buttons;
   QStringList messages;
@@ -50,7 +55,7 @@ class DialogAnswerer : public QObject {
       return;
     }
     auto* dialog = qobject_cast<QDialog*>(modal);
-    if (dialog == nullptr) return;
+    if (dialog == nullptr || (hold && hold(dialog))) return;
     dialogs << QString::fromLatin1(dialog->metaObject()->className());
     if (auto* chooser = qobject_cast<QFileDialog*>(dialog); chooser != nullptr && !files.isEmpty()) {
       // The name goes into the dialog's own edit, which its accept reads.
