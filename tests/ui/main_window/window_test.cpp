@@ -10,6 +10,7 @@
 #include "app/switch_service.h"
 #include "tests/ui/support/sim_window.h"
 #include "ui/dialogs/progress_dialog.h"
+#include "ui/popup/popup_window.h"
 #include "ui/screens/screen_navigator.h"
 #include "ui/screens/switch_main_screen.h"
 #include "ui/screens/switch_name_screen.h"
@@ -131,6 +132,12 @@ class WindowTest : public QObject {
     const QRect close(frame->mapTo(view->viewport(), SettingFrame::kCloseButton.topLeft()),
                       SettingFrame::kCloseButton.size());
     QVERIFY(view->viewport()->rect().contains(close));
+    // The pop-up of a switch beside the frame stays under it.
+    SwitchPanel* power = sim.Panel("power");
+    power->HoverAt(ChassisRect(3, false, power->height()).center());
+    QVERIFY(sim.app().popup()->isVisible());
+    const QObjectList stacked = sim.page()->children();
+    QVERIFY(stacked.indexOf(sim.app().popup()) < stacked.indexOf(frame));
 
     emit sim.app().administrationRequested();
     QVERIFY(frame->isVisible());
