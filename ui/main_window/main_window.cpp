@@ -52,7 +52,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 // Activation gives the keyboard focus back to where it was.
 void MainWindow::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
-  if (event->type() == QEvent::ActivationChange && isActiveWindow() && view_->page()->isEnabled()) {
+  if (event->type() != QEvent::ActivationChange || !isActiveWindow() || !view_->page()->isEnabled()) return;
+  if (restoreFocus_) {
+    restoreFocus_();
+  } else {
     view_->page()->RestoreFocus();
   }
 }

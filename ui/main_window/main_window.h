@@ -27,6 +27,8 @@ class MainWindow : public QMainWindow {
   // Whether closing is allowed now; the shutdown step before the window closes.
   void SetCloseGuard(std::function<bool()> mayClose) { mayClose_ = std::move(mayClose); }
   void SetShutdown(std::function<void()> shutdown) { shutdown_ = std::move(shutdown); }
+  // Where the keyboard focus goes back to when the window is activated.
+  void SetFocusRestore(std::function<void()> restore) { restoreFocus_ = std::move(restore); }
   // Closes the window whatever the guard says (a fatal error was shown).
   void ForceClose();
 
@@ -48,6 +50,7 @@ class MainWindow : public QMainWindow {
   PageView* view_;
   std::function<bool()> mayClose_;
   std::function<void()> shutdown_;
+  std::function<void()> restoreFocus_;
   bool forced_ = false;
   bool shutDown_ = false;
   QTimer restartTimer_;

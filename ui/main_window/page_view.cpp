@@ -22,6 +22,11 @@ PageView::PageView(SwitchOrder order, ReadProgress progress, QWidget* parent)
   page_ = new TopPanel;
   setWidget(page_);
   page_->SetScrollIntoView([this](QWidget* button) { ensureWidgetVisible(button, 5, 5); });
+  // A scroll moves the page under a pointer that stays: the pop-up no longer
+  // belongs to what is under it (the next move shows what is).
+  for (QScrollBar* bar : {horizontalScrollBar(), verticalScrollBar()}) {
+    connect(bar, &QScrollBar::valueChanged, page_, &TopPanel::HidePopup);
+  }
   progressTimer_.setInterval(kProgressPeriodMs);
   connect(&progressTimer_, &QTimer::timeout, this, [this] {
     if (const auto percent = readProgress_()) ShowProgress(*percent);

@@ -84,6 +84,7 @@ bool WindowApp::Start() {
           [this] { screens_->Open(target::kAdministration, SwitchRef{}); });
   window_->SetCloseGuard([this] { return uiEnabled_ && !(screens_ && screens_->applying()); });
   window_->SetShutdown([this] { Shutdown(); });
+  window_->SetFocusRestore([this] { RestoreFocus(); });
 
   app_->SetSwitchCreatedHook([this](ManagedSwitch& sw) { SwitchCreated(sw); });
   app_->SetSwitchRemovingHook([this](ManagedSwitch& sw) { SwitchRemoving(sw); });
@@ -92,6 +93,16 @@ bool WindowApp::Start() {
   window_->show();
   page->FocusButton(0);
   return true;
+}
+
+// The open screen's last control, else the page's last button.
+void WindowApp::RestoreFocus() {
+  Screen* shown = screens_->current();
+  if (shown != nullptr && screens_->frame()->isVisible() && screens_->frame()->hosted() == shown) {
+    shown->RestoreFocus();
+  } else {
+    view()->page()->RestoreFocus();
+  }
 }
 
 std::vector<SwitchRef> WindowApp::SwitchOrder() {
@@ -206,9 +217,20 @@ void WindowApp::SwitchCreated(ManagedSwitch& sw) {
 void WindowApp::SwitchRemoving(ManagedSwitch& sw) {
   sw.SetRedraw(nullptr);
   if (!window_) return;
+  const SwitchRef ref = sw.ref();
   popup_->Forget(sw);
-  screens_->SwitchRemoving(sw.ref());
-  view()->page()->RemoveSwitch(sw.ref());
+  // The operator is working on the switch that went: say so before its
+  // screen closes. The switch is closed first, so that nothing the screen
+  // started waits on it while the box is open.
+  if (window_->isVisible() && !shutDown_ && !app_->stopping() && !app_->discovery().closing &&
+      screens_->ShowsSwitch(ref)) {
+    sw.client.transactor().Close();
+    window_->raise();
+    window_->activateWindow();
+    operator_.ShowMessage(kSwitchLostText, MessageIcon::kError);
+  }
+  screens_->SwitchRemoving(ref);
+  view()->page()->RemoveSwitch(ref);
 }
 
 void WindowApp::PollNow() {
@@ -239,6 +261,7 @@ void WindowApp::ModalRead(const Notice& notice) {
 }
 
 void WindowApp::ExportSettingsFile() {
+  screens_->CloseFrame();
   QFileDialog dialog(window_.get(), QString(), QStringLiteral("config_ntr.txt"), QtFileFilter());
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setDefaultSuffix(ToQt(kSettingsFileExtension));
@@ -255,6 +278,8 @@ void WindowApp::ExportSettingsFile() {
 
 void WindowApp::ImportSettingsFile() {
   if (app_->import().threadExists()) return;
+  // No screen may keep a working copy from before the import.
+  screens_->CloseFrame();
   const QString proposed = importPath_.isEmpty() ? QStringLiteral("config_ntr.txt") : importPath_;
   QFileDialog dialog(window_.get(), QString(), QString(), QtFileFilter());
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -281,6 +306,7 @@ void WindowApp::ImportSettingsFile() {
 
 void WindowApp::Suspend() {
   if (!started_ || shutDown_) return;
+  if (screens_ && !app_->stopping()) screens_->CloseFrame();
   if (window_) view()->page()->HidePopup();
   app_->Suspend();
 }

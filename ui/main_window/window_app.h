@@ -66,6 +66,7 @@ class WindowApp : public QObject {
   void SwitchCreated(ManagedSwitch& sw);
   void SwitchRemoving(ManagedSwitch& sw);
   void PollNow();
+  void RestoreFocus();
   void ModalRead(const Notice& notice);
   void ExportSettingsFile();
   void ImportSettingsFile();

@@ -50,9 +50,19 @@ void PopupWindow::Show(int kind, ManagedSwitch* sw, int port, QRect anchor) {
     // first period (a minute on the models without PoE).
     refresher_.Tick();
   }
-  raise();
+  Raise();
   show();
   Rebuild();
+}
+
+// Above the page's panels, under the setting frame: the frame floats over
+// everything on the page, as the operator works in it.
+void PopupWindow::Raise() {
+  raise();
+  QWidget* frame = parentWidget() == nullptr ? nullptr
+                                             : parentWidget()->findChild<QWidget*>(
+                                                   QStringLiteral("settingFrame"), Qt::FindDirectChildrenOnly);
+  if (frame != nullptr && frame->isVisible()) stackUnder(frame);
 }
 
 void PopupWindow::Hide(int kind, ManagedSwitch* sw, int port, QRect anchor) {

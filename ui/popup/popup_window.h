@@ -50,6 +50,7 @@ class PopupWindow : public QWidget {
 
  private:
   void Clear();
+  void Raise();
 
   QFont font_;
   QFont boldFont_;

@@ -143,18 +143,23 @@ void ScreenNavigator::ShowMessage(const QString& title, const QStringList& lines
 }
 
 void ScreenNavigator::Show(Screen* screen) {
-  // At most one screen stays alive besides the new one; the one shown so far
-  // is replaced, so every older screen goes.
-  while (!screens_.empty()) {
-    Screen* old = screens_.back();
-    screens_.pop_back();
-    if (old != nullptr && old != screen) CloseScreen(old);
-  }
+  // The new screen is in the list and in the frame before the one shown so
+  // far goes: the list never runs empty on the way from one screen to the
+  // next, so export and import stay refused from the first screen to the
+  // last, and the frame stays where it is.
+  screens_.remove(screen);
   screens_.push_front(screen);
   nextId_ = nextId_ >= kLastScreenId ? kFirstScreenId + 1 : nextId_ + 1;
   screen->setObjectName(QString::number(nextId_));
   if (screen->hub() && page_ != nullptr) page_->SetFileButtonsEnabled(false);
   frame_->Host(screen);
+  // At most one screen stays alive besides the new one; the one shown so far
+  // is replaced, so every older screen goes.
+  while (screens_.size() > 1) {
+    Screen* old = screens_.back();
+    screens_.pop_back();
+    if (old != nullptr) CloseScreen(old);
+  }
   screen->RestoreFocus();
 }
 
@@ -191,12 +196,18 @@ void ScreenNavigator::ApplyResult(const Notice& notice) {
   }
 }
 
-void ScreenNavigator::SwitchRemoving(const SwitchRef& sw) {
+bool ScreenNavigator::ShowsSwitch(const SwitchRef& sw) const {
   for (const QPointer<Screen>& screen : screens_) {
-    if (screen != nullptr && screen->hasSwitch() && screen->switchRef() == sw) {
-      CloseFrame();
-      return;
-    }
+    if (screen != nullptr && screen->hasSwitch() && screen->switchRef() == sw) return true;
+  }
+  return false;
+}
+
+void ScreenNavigator::SwitchRemoving(const SwitchRef& sw) {
+  if (ShowsSwitch(sw)) {
+    CloseFrame();
+  } else if (Screen* shown = current(); shown != nullptr && !shown->hasSwitch()) {
+    shown->update();  // the administration screen lists the managed switches
   }
 }
 

@@ -71,6 +71,8 @@ class ScreenNavigator : public QObject {
 
   // kApplyResult: to the open screen whose switch and job it names, else dropped.
   void ApplyResult(const Notice& notice);
+  // An open screen belongs to the switch.
+  bool ShowsSwitch(const SwitchRef& sw) const;
   // A switch leaves management: the frame closes when it shows that switch.
   void SwitchRemoving(const SwitchRef& sw);
   // kFirmwareFinished: to the progress screen of the switch; without one the

@@ -56,7 +56,7 @@ void SettingFrame::Host(QWidget* screen) {
   vertical_->setGeometry(kBorder + bodySize_.width(), kCaptionHeight, barWidth, bodySize_.height());
   screen->setParent(body_);
   PlaceScreen();
-  move(kHomePosition);
+  move(VisibleOrigin() + kHomePosition);
   Reshape();
   raise();
   show();
@@ -98,6 +98,16 @@ void SettingFrame::EnsureVisible(const QRect& rect) {
   if (wanted.top() < y) y = wanted.top();
   horizontal_->setValue(x);  // the bars clamp to their ranges
   vertical_->setValue(y);
+}
+
+// The top left corner of the part of the page that shows: the page is the
+// content of a scrolling view, so its parent (the view's viewport) is what
+// the operator sees. A page shown on its own shows from its origin.
+QPoint SettingFrame::VisibleOrigin() const {
+  const QWidget* page = parentWidget();
+  if (page == nullptr || page->parentWidget() == nullptr) return QPoint(0, 0);
+  const QPoint origin = page->mapFrom(page->parentWidget(), QPoint(0, 0));
+  return QPoint(std::max(0, origin.x()), std::max(0, origin.y()));
 }
 
 void SettingFrame::Reshape() {

@@ -33,7 +33,8 @@ class SettingFrame : public QWidget {
   // What the close button does (the screens' owner closes them, then Empty()).
   void SetCloseHandler(std::function<void()> close) { close_ = std::move(close); }
 
-  // Shows `screen` at the home position, unfolded and scrolled to its top left.
+  // Shows `screen` at the home position of the part of the page that shows
+  // (the page may be scrolled), unfolded and scrolled to its top left.
   void Host(QWidget* screen);
   QWidget* hosted() const { return hosted_; }
   // Forgets the hosted screen, hides the frame and gives the page its room back.
@@ -61,6 +62,7 @@ class SettingFrame : public QWidget {
   enum class Part { kNone, kFold, kClose, kCaption };
   Part PartAt(QPoint point) const;
   void PaintButton(QPainter& painter, Part part) const;
+  QPoint VisibleOrigin() const;
   void Reshape();
   void PlaceScreen();
   void ReportEdges();

@@ -103,18 +103,19 @@ void SwitchPanel::HoverAt(QPoint point) {
   hoverPort_ = port;
   hoverRect_ = zone.rect;
   const QRect chassis = Chassis();
-  const QRect anchor(mapTo(popup_->parentWidget(), chassis.topLeft()), chassis.size());
-  popup_->Show(kind, &sw_, port, anchor);
+  shownAnchor_ = QRect(mapTo(popup_->parentWidget(), chassis.topLeft()), chassis.size());
+  popup_->Show(kind, &sw_, port, shownAnchor_);
 }
 
+// By what the pop-up was given: the chassis may have changed its size (a
+// click expanded or folded it) or the panel its place since.
 void SwitchPanel::HidePopup() {
   if (hoverKind_ == kPopupNone) return;
-  const QRect chassis = Chassis();
-  popup_->Hide(hoverKind_, &sw_, hoverPort_,
-               QRect(mapTo(popup_->parentWidget(), chassis.topLeft()), chassis.size()));
+  popup_->Hide(hoverKind_, &sw_, hoverPort_, shownAnchor_);
   hoverKind_ = kPopupNone;
   hoverPort_ = -1;
   hoverRect_ = {};
+  shownAnchor_ = {};
 }
 
 void SwitchPanel::mouseReleaseEvent(QMouseEvent* event) {

@@ -80,6 +80,7 @@ class SwitchPanel : public QWidget {
   int hoverKind_ = kPopupNone;
   int hoverPort_ = -1;
   QRect hoverRect_;
+  QRect shownAnchor_;  // the rectangle last given to the pop-up, in its parent
   std::function<void(ManagedSwitch&)> report_;
 };
 

@@ -86,7 +86,7 @@ SwitchPanel* TopPanel::AddSwitch(ManagedSwitch& sw) {
   auto* panel = new SwitchPanel(sw, popup_, this);
   panels_[sw.generation] = panel;
   connect(panel, &SwitchPanel::screenRequested, this, &TopPanel::screenRequested);
-  if (popup_ != nullptr) popup_->raise();
+  panel->lower();  // under the pop-up and the setting frame that float over the page
   return panel;
 }
 

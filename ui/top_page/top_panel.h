@@ -54,7 +54,7 @@ class TopPanel : public QWidget {
   // The picture of this computer, in page coordinates.
   static QRect ComputerRect();
   void HoverAt(QPoint point);
-  // Hides whatever the pop-up shows (suspend, shutdown).
+  // Hides whatever the pop-up shows (suspend, shutdown, a scroll of the page).
   void HidePopup();
 
  signals:

@@ -1,8 +1,11 @@
 // The real window against ntr-switch-sim on a private network: three
 // switches of different models appear with their pictures, hovering a port
-// shows counters fetched from the simulator, and a switch pulled from the
-// network disappears.
+// shows counters fetched from the simulator and folding the switch takes the
+// pop-up away, a screen opened on a scrolled page shows where the operator
+// looks, and a switch pulled from the network under its open screen is
+// reported and disappears.
 #include <QApplication>
+#include <QScrollBar>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -15,6 +18,8 @@
 #include "ui/main_window/page_view.h"
 #include "ui/main_window/window_app.h"
 #include "ui/popup/popup_window.h"
+#include "ui/screens/screen_navigator.h"
+#include "ui/style/text.h"
 
 namespace ntr::e2e {
 namespace {
@@ -89,13 +94,32 @@ TEST(WindowEndToEnd, SwitchesAppearPortsShowCountersAndALostSwitchGoes) {
   ASSERT_TRUE(WaitFor([&] { return popup->isVisible() && LinesMention(*popup, "Port 10", false); }, 5000));
   EXPECT_TRUE(WaitFor([&] { return LinesMention(*popup, "受信オクテット", true); }, 10000));
   EXPECT_GT(core->record().portStatus[9].rxOctets.load(), 0u);
+  // Folding the switch moves the port away from the pop-up: it goes.
+  QTest::mouseClick(corePanel, Qt::LeftButton, Qt::NoModifier, QPoint(510, 20));
+  EXPECT_FALSE(corePanel->detailed());
+  EXPECT_FALSE(popup->isVisible());
 
-  // The PoE switch pulled from the network leaves the page.
+  // In a small window scrolled to its end, the PoE switch's screen opens in sight.
   const SwitchRef power = byModel["NTR7100-8PoE"]->ref();
+  window.window()->resize(600, 280);
+  QScrollBar* bar = window.view()->verticalScrollBar();
+  ASSERT_TRUE(WaitFor([&] { return bar->maximum() > 0; }, 5000));
+  bar->setValue(bar->maximum());
+  ui::SwitchPanel* powerPanel = page->PanelOf(power);
+  QTest::mouseDClick(powerPanel, Qt::LeftButton, Qt::NoModifier, QPoint(60, 40));
+  ui::SettingFrame* frame = window.screens()->frame();
+  ASSERT_TRUE(frame->isVisible());
+  QWidget* viewport = window.view()->viewport();
+  EXPECT_TRUE(viewport->rect().contains(QRect(frame->mapTo(viewport, QPoint(0, 0)),
+                                              QSize(ui::SettingFrame::kTabWidth, ui::SettingFrame::kCaptionHeight))));
+
+  // Pulled from the network under its open screen: the operator is told, the
+  // screen closes and the switch leaves the page.
   ASSERT_TRUE(bed.Ctl({"remove power"}).ok);
   EXPECT_TRUE(WaitFor([&] { return page->PanelOf(power) == nullptr; }));
   EXPECT_EQ(discovery.Switches().size(), 2u);
-  EXPECT_TRUE(answerer.messages.isEmpty()) << answerer.messages.join('|').toStdString();
+  EXPECT_EQ(answerer.messages, QStringList{ui::ToQt(kSwitchLostText)});
+  EXPECT_FALSE(frame->isVisible());
   window.window()->ForceClose();
 }
 

@@ -1,12 +1,22 @@
 // The main window with its page over the simulator in process: its first
-// size on a small screen, the layout of the panels, the modal read of a switch's own settings, and the capture
-// restart after a resume.
+// size on a small screen, the layout of the panels, the modal read of a
+// switch's own settings, the capture restart after a resume, and the setting
+// frame within the window (where it opens, what closes it, the file buttons
+// and the focus while it is open).
 #include <QScreen>
+#include <QScrollBar>
 #include <QTest>
 
+#include "app/import_export.h"
 #include "app/operator.h"
+#include "app/switch_service.h"
 #include "tests/ui/support/sim_window.h"
 #include "ui/dialogs/progress_dialog.h"
+#include "ui/popup/popup_window.h"
+#include "ui/screens/screen_navigator.h"
+#include "ui/screens/switch_main_screen.h"
+#include "ui/screens/switch_name_screen.h"
+#include "ui/style/text.h"
 
 using namespace ntr;
 using namespace ntr::ui;
@@ -106,6 +116,97 @@ class WindowTest : public QObject {
     QVERIFY(sim.WaitFor([&] { return !window->isVisible(); }, 5000));
     QCOMPARE(window->restartAttempts(), MainWindow::kRestartAttempts);
     QCOMPARE(answerer.messages, QStringList{QString::fromUtf8(kCaptureRestartFailedText)});
+  }
+
+
+  // On a scrolled page of a small window the frame opens at (150, 25) of
+  // what shows, caption and close button inside; a suspend closes it.
+  void theFrameOpensWhereTheOperatorLooks() {
+    test::SimWindow sim(kThreeModels);
+    QVERIFY(sim.Start());
+    QVERIFY(sim.WaitForReady(3));
+    PageView* view = sim.app().view();
+    sim.app().window()->resize(560, 240);
+    QScrollBar* bar = view->verticalScrollBar();
+    QVERIFY(sim.WaitFor([&] { return bar->maximum() > 100; }, 5000));
+    bar->setValue(bar->maximum());
+    const int scrolled = bar->value();
+    emit sim.app().screenRequested(sim.Switch("power")->ref(), -1);
+    SettingFrame* frame = sim.app().screens()->frame();
+    QVERIFY(frame->isVisible());
+    QCOMPARE(bar->value(), scrolled);
+    QCOMPARE(frame->mapTo(view->viewport(), QPoint(0, 0)), SettingFrame::kHomePosition);
+    const QRect close(frame->mapTo(view->viewport(), SettingFrame::kCloseButton.topLeft()),
+                      SettingFrame::kCloseButton.size());
+    QVERIFY(view->viewport()->rect().contains(close));
+    // The pop-up of a switch beside the frame stays under it.
+    SwitchPanel* power = sim.Panel("power");
+    power->HoverAt(ChassisRect(3, false, power->height()).center());
+    QVERIFY(sim.app().popup()->isVisible());
+    const QObjectList stacked = sim.page()->children();
+    QVERIFY(stacked.indexOf(sim.app().popup()) < stacked.indexOf(frame));
+
+    emit sim.app().administrationRequested();
+    QVERIFY(frame->isVisible());
+    sim.app().Suspend();
+    QVERIFY(!frame->isVisible());
+    QVERIFY(sim.app().screens()->current() == nullptr);
+    QVERIFY(sim.answerer().messages.isEmpty());
+  }
+
+  // Export and import stay refused while any screen is open, and both close
+  // the frame first, so that no screen keeps settings from before an import.
+  // Activating the window gives the focus back to the screen's control.
+  void anOpenScreenHoldsTheFileButtonsAndTheFocus() {
+    test::SimWindow sim("switch edge model=NTR7100-8G serial=T8G firmware=1.00\n");
+    QVERIFY(sim.Start());
+    QVERIFY(sim.WaitForReady(1));
+    ScreenNavigator* screens = sim.app().screens();
+    emit sim.app().screenRequested(sim.Switch("edge")->ref(), -1);
+    QVERIFY(qobject_cast<SwitchMainScreen*>(screens->current()) != nullptr);
+    screens->current()->findChild<QPushButton*>("8001")->click();
+    auto* name = qobject_cast<SwitchNameScreen*>(screens->current());
+    QVERIFY(name != nullptr);
+    QVERIFY(!sim.page()->button("1011")->isEnabled());
+    QVERIFY(!sim.page()->button("1012")->isEnabled());
+
+    MainWindow* window = sim.app().window();
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    QPushButton* apply = name->findChild<QPushButton*>("8001");
+    apply->setFocus();
+    QEvent activation(QEvent::ActivationChange);
+    QCoreApplication::sendEvent(window, &activation);
+    QCOMPARE(QApplication::focusWidget(), apply);
+
+    emit sim.page()->exportRequested();  // the save dialog is cancelled
+    QVERIFY(screens->current() == nullptr);
+    QVERIFY(!screens->frame()->isVisible());
+
+    emit sim.app().screenRequested(sim.Switch("edge")->ref(), -1);
+    const auto file = sim.root() / "exported.txt";
+    ErrorPair error;
+    QVERIFY(ExportSettings(file, error));
+    sim.answerer().files << QString::fromStdString(file.string());
+    emit sim.page()->importRequested();
+    QVERIFY(screens->current() == nullptr);
+    QVERIFY(sim.WaitFor([&] { return sim.answerer().messages.contains(ToQt(kImportedText)); }));
+    QVERIFY(sim.page()->button("1012")->isEnabled());
+  }
+
+  // The switch of the open screen is lost: the operator is told, the frame closes.
+  void aLostSwitchWithItsScreenOpenIsReported() {
+    test::SimWindow sim(kThreeModels);
+    QVERIFY(sim.Start());
+    QVERIFY(sim.WaitForReady(3));
+    const SwitchRef power = sim.Switch("power")->ref();
+    emit sim.app().screenRequested(power, 2);
+    QVERIFY(sim.app().screens()->current() != nullptr);
+    sim.peer().Control("remove power");
+    QVERIFY(sim.WaitFor([&] { return sim.app().app().discovery().Find(power) == nullptr; }));
+    QCOMPARE(sim.answerer().messages, QStringList{ToQt(kSwitchLostText)});
+    QVERIFY(sim.app().screens()->current() == nullptr);
+    QVERIFY(!sim.app().screens()->frame()->isVisible());
   }
 };
 

@@ -1,7 +1,8 @@
-// The top page: the keyboard focus ring across its two panels, and a switch
+// The top page: the keyboard focus ring across its two panels, a switch
 // panel's clicks (display changes, the click guard, which screen a double
-// click asks for).
+// click asks for), and the pop-up leaving when the page changes under it.
 #include <QKeyEvent>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -92,6 +93,40 @@ class TopPageTest : public QObject {
     DoubleClick(sim.Panel("odd"), Qt::LeftButton, Qt::NoModifier, QPoint(20, 37));
     sim.page()->button("1002")->click();
     QVERIFY(!panel->detailed());
+  }
+
+  // Expanding, folding and scrolling move the object away from the pop-up:
+  // it goes, and the panel shows it again on the next move.
+  void thePopupGoesWhenTheDisplayChangesUnderIt() {
+    test::SimWindow sim("switch core model=NTR7100-24G serial=T24G firmware=1.00\n"
+                        "switch edge model=NTR7100-8G serial=T8G firmware=1.00 uplink=core:3\n");
+    QVERIFY(sim.Start());
+    QVERIFY(sim.WaitForReady(2));
+    SwitchPanel* panel = sim.Panel("core");
+    PopupWindow* popup = sim.app().popup();
+    const QPoint chassis = ChassisRect(2, false, panel->height()).center();
+    panel->HoverAt(chassis);
+    QVERIFY(popup->isVisible());
+    QTest::mouseClick(panel, Qt::LeftButton, Qt::NoModifier, chassis);
+    QVERIFY(panel->detailed());
+    QVERIFY(!popup->isVisible());
+
+    const QPoint fold(510, 20);
+    panel->HoverAt(fold);
+    QVERIFY(popup->isVisible());
+    QTest::mouseClick(panel, Qt::LeftButton, Qt::NoModifier, fold);
+    QVERIFY(!panel->detailed());
+    QVERIFY(!popup->isVisible());
+
+    sim.app().window()->resize(500, 260);
+    QScrollBar* bar = sim.app().view()->verticalScrollBar();
+    QVERIFY(sim.WaitFor([&] { return bar->maximum() > 0; }, 5000));
+    panel->HoverAt(chassis);
+    QVERIFY(popup->isVisible());
+    bar->setValue(bar->maximum());
+    QVERIFY(!popup->isVisible());
+    panel->HoverAt(chassis);
+    QVERIFY(popup->isVisible());
   }
 };
 
