@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "cli/ntrctl_errors.h"
 #include "cli/ntrctl_options.h"
 #include "cli/ntrctl_words.h"
 
@@ -9,7 +10,7 @@ namespace ntr::cli {
 
 int PrintSettingsDiff(const ServiceResult& compared, const std::string& macText, bool json) {
   if (!compared.ok) {
-    std::fprintf(stderr, "ntrctl: %s\n", compared.text.c_str());
+    ReportError(compared.text);
     return kExitUsage;
   }
   if (json) {
@@ -20,7 +21,8 @@ int PrintSettingsDiff(const ServiceResult& compared, const std::string& macText,
     }
     std::printf("]}\n");
   } else {
-    std::printf("--- tool %s\n+++ switch %s\n", macText.c_str(), macText.c_str());
+    // Like diff(1): nothing at all when nothing differs.
+    if (!compared.details.empty()) std::printf("--- tool %s\n+++ switch %s\n", macText.c_str(), macText.c_str());
     for (const auto& line : compared.details) std::printf("%s\n", line.c_str());
   }
   return compared.details.empty() ? kExitOk : kExitFailure;

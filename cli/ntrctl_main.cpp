@@ -11,7 +11,9 @@
 #include "catalogue/qos_speed.h"
 #include "catalogue/status_texts.h"
 #include "catalogue/switch_model.h"
+#include "cli/ntrctl_adapters.h"
 #include "cli/ntrctl_diff.h"
+#include "cli/ntrctl_errors.h"
 #include "cli/ntrctl_interrupt.h"
 #include "cli/ntrctl_keywords.h"
 #include "cli/ntrctl_list.h"
@@ -32,7 +34,7 @@ std::atomic<bool> interrupted{false};
 void OnInterrupt(int) { interrupted = true; }
 
 int Fail(const std::string& text) {
-  std::fprintf(stderr, "ntrctl: %s\n", text.c_str());
+  ReportError(text);
   return kExitFailure;
 }
 // Code 6's text has no place for its detail (the file and the reason): it
@@ -45,7 +47,8 @@ int Fail(const ErrorPair& error) {
 }
 int Fail(const ServiceResult& result) { return result.error.code != 0 ? Fail(result.error) : Fail(result.text); }
 int Usage(const std::string& text) {
-  std::fprintf(stderr, "ntrctl: %s\n%s\n", text.c_str(), kUsageHint);
+  ReportError(text);
+  std::fprintf(stderr, "%s\n", kUsageHint);
   return kExitUsage;
 }
 
@@ -165,21 +168,7 @@ void PrintSwitch(const ManagedSwitch& sw, bool json, bool all = false) {
 int Adapters(const Options& options) {
   PcapEndpoint device;
   if (!device.EnumerateAdapters()) return Fail(device.error());
-  const auto adapters = device.adapters();
-  if (options.json) {
-    std::printf("{\"adapters\":[");
-    for (std::size_t i = 0; i < adapters.size(); ++i) {
-      std::printf("%s{\"name\":%s,\"mac\":%s,\"address\":%s}", i ? "," : "",
-                  JsonString(adapters[i].name).c_str(), JsonString(adapters[i].macText).c_str(),
-                  JsonString(adapters[i].addressText).c_str());
-    }
-    std::printf("]}\n");
-  } else {
-    for (const auto& adapter : adapters) {
-      std::printf("%s  %s  %s\n", adapter.name.c_str(), adapter.macText.c_str(),
-                  adapter.addressText.c_str());
-    }
-  }
+  PrintAdapters(stdout, device.adapters(), options.json);
   return kExitOk;
 }
 
@@ -260,7 +249,10 @@ int GetOrSet(Session& session, ManagedSwitch& sw, bool set) {
   const bool json = session.options().json;
   // The value as the file spells it; with --json an object naming what it is.
   const auto print = [&] {
-    const std::string value = ConfigValueText(record, keyword, first, second);
+    // A status in the words show prints, unless its code is asked for.
+    const std::string value = function->statusWords != nullptr && !session.options().raw
+                                  ? function->statusWords(StoredValue(*function, record, first, second))
+                                  : ConfigValueText(record, keyword, first, second);
     if (!json) {
       std::printf("%s\n", value.c_str());
       return;
@@ -340,7 +332,7 @@ int Apply(Session& session, ManagedSwitch& sw, const std::string& file) {
       "(apply the file again)\n");
   if (const ServiceResult begun = session.service().BeginApply(sw, file); !begun.ok) {
     const int status = Fail(begun);
-    for (const auto& line : begun.details) std::fprintf(stderr, "  %s\n", line.c_str());
+    for (const auto& line : begun.details) ReportErrorDetail(line);
     return status;
   }
   const MacAddress mac = sw.mac();
@@ -409,19 +401,34 @@ int Firmware(Session& session, ManagedSwitch& sw, const std::string& file) {
   return kExitOk;
 }
 
+constexpr std::string_view kRestartingText = "the switch restarts; it is managed again when it is back";
+
+// An action's end in one style: its message, or with --json
+// {"ok":true,"action":COMMAND,"mac":MAC,"message":TEXT}.
+void PrintActionDone(const Session& session, const MacAddress& mac, std::string_view command, std::string_view text) {
+  if (!session.options().json) {
+    std::printf("%.*s\n", static_cast<int>(text.size()), text.data());
+    return;
+  }
+  std::printf("{\"ok\":true,\"action\":%s,\"mac\":%s,\"message\":%s}\n", JsonString(command).c_str(),
+              JsonString(FormatSwitchMac(mac)).c_str(), JsonString(text).c_str());
+}
+
 int Action(Session& session, ManagedSwitch& sw, const std::string& command) {
   SwitchService& service = session.service();
+  const MacAddress mac = sw.mac();  // a restart may take the switch off the list
   const ServiceResult result = command == "restart"          ? service.Restart(sw)
                                : command == "clear-counters" ? service.ClearCounters(sw)
                                                              : service.RestartPoeSupply(sw);
   if (!result.ok) return Fail(result.text);
-  PrintDone(session.options().json, result.text);
+  // The window closes its screen on a restart and says nothing; here it is said.
+  PrintActionDone(session, mac, command, result.text.empty() ? kRestartingText : result.text);
   return kExitOk;
 }
 
 int FactoryReset(Session& session, ManagedSwitch& sw) {
   const FactoryResetResult result = session.service().FactoryReset(sw);
-  PrintDone(session.options().json, result.text);
+  PrintActionDone(session, sw.mac(), "factory-reset", result.text);
   return kExitOk;
 }
 
@@ -448,7 +455,10 @@ int Run(const Options& options) {
                         : Usage("list takes no arguments");
   }
   if (command == "keywords") {
-    if (options.json) return Usage("--json: keywords has no JSON output");
+    if (options.json) {
+      SetJsonErrors(false);
+      return Usage("--json: keywords has no JSON output");
+    }
     if (args.size() > 1) return Usage("keywords takes at most one keyword");
     if (!PrintKeywords(args.empty() ? "" : args[0])) return Usage("unknown keyword " + args[0]);
     return kExitOk;
@@ -464,6 +474,7 @@ int Run(const Options& options) {
       "discover", "show", "read", "get", "set", "restart", "clear-counters", "restart-poe",
       "factory-reset", "diff", "list", "vlan"};
   if (options.json && std::find(withJson.begin(), withJson.end(), command) == withJson.end()) {
+    SetJsonErrors(false);  // no JSON output at all, not even an error
     return Usage("--json: " + command + " has no JSON output");
   }
   const std::size_t wanted = command == "apply" || command == "firmware" ? 2
@@ -484,6 +495,7 @@ int Run(const Options& options) {
   }
 
   if (options.all && command != "show") return Usage("--all: only show takes it");
+  if (options.raw && command != "get") return Usage("--raw: only get takes it");
 
   Session session(options);
   if (namesSwitch) session.SetCommandSwitch(ParseSwitchArgument(switchWord));
@@ -502,7 +514,7 @@ int Run(const Options& options) {
     return Fail("several switches are named " + switchWord + "; name one by its MAC address:" + macs);
   }
   if (sw == nullptr) {
-    std::fprintf(stderr, "ntrctl: switch %s not found\n", switchWord.c_str());
+    ReportError("switch " + switchWord + " not found");
     return kExitNotFound;
   }
   if (command == "show") {
@@ -530,7 +542,12 @@ int main(int argc, char** argv) {
   using namespace ntr::cli;
   Options options;
   std::string error;
-  if (!ParseOptions(argc, argv, options, error)) return Usage(error);
+  // An error in the options themselves is told in JSON when --json was asked for.
+  for (int i = 1; i < argc && std::string_view(argv[i]) != "--"; ++i) {
+    if (std::string_view(argv[i]) == "--json") SetJsonErrors(true);
+  }
+  if (!ParseOptions(argc, argv, options, error)) return EndRun(Usage(error));
+  SetJsonErrors(options.json);
   if (options.help) {
     std::fputs(kUsage, stdout);
     return kExitOk;
@@ -539,5 +556,5 @@ int main(int argc, char** argv) {
     std::printf("ntrctl %s\n", kVersion);
     return kExitOk;
   }
-  return Run(options);
+  return EndRun(Run(options));
 }

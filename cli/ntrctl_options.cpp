@@ -19,8 +19,11 @@ const char* const kUsage =
     "  --adapter IF            use network adapter IF (default: the only usable one)\n"
     "  --json                  machine-readable output (adapters, discover, list, show,\n"
     "                          read, get, set, diff, vlan and the actions; other\n"
-    "                          commands refuse it)\n"
+    "                          commands refuse it); a failure is then the object\n"
+    "                          {\"error\":{\"code\":STATUS,\"message\":TEXT}} on\n"
+    "                          standard output as well\n"
     "  --all                   show: every setting, defaults included\n"
+    "  --raw                   get: a status's code instead of show's words\n"
     "  --timeout SECONDS       wait this long for switches (default 20)\n"
     "  --new [MAC=]factory|device\n"
     "                          answer for a switch never seen before: factory ERASES\n"
@@ -155,6 +158,8 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
       if (!flag(options.json)) return false;
     } else if (name == "--all") {
       if (!flag(options.all)) return false;
+    } else if (name == "--raw") {
+      if (!flag(options.raw)) return false;
     } else if (name == "--adapter") {
       const auto v = value();
       if (!v) return false;

@@ -38,6 +38,7 @@ struct Options {
   AdoptionAnswer settingsChanged;  // --changed [MAC=]tool|device
   AdoptionAnswer factoryState;     // --factory [MAC=]yes|no
   bool all = false;                // --all (show: defaults too)
+  bool raw = false;                // --raw (get: a status's code, not its words)
   bool help = false;     // --help
   bool version = false;  // --version
   std::string command;

@@ -8,6 +8,7 @@
 #include "app/settings_diff.h"
 #include "base/data_folder.h"
 #include "cli/ntrctl_diff.h"
+#include "cli/ntrctl_errors.h"
 #include "link/capture_handle.h"
 #include "link/pcap_endpoint.h"
 
@@ -68,7 +69,7 @@ void Session::DescribeChange(const MacAddress& mac) {
     const int status = PrintSettingsDiff(compared, FormatSwitchMac(mac), options_.json);
     std::fflush(stdout);
     std::fflush(stderr);
-    std::_Exit(status);
+    std::_Exit(EndRun(status));
   }
   if (compared.ok) {
     std::fprintf(stderr, "settings of the tool (-) and of the switch (+):\n");
@@ -97,16 +98,13 @@ int Session::Start() {
   // The lock of the single copy lives in the data folder: without one there
   // is nothing to lock (and nowhere to keep the configuration).
   if (!MakeDataFolder()) {
-    std::fprintf(stderr,
-                 "ntrctl: cannot create the data folder %s; set HOME or XDG_DATA_HOME to a "
-                 "folder you can write\n",
-                 DataFolder().c_str());
+    ReportError("cannot create the data folder " + DataFolder().string() +
+                "; set HOME or XDG_DATA_HOME to a folder you can write");
     return kExitFailure;
   }
   if (!app_->InitInstance()) {
     if (app_->anotherCopyRuns()) {
-      std::fprintf(stderr, "ntrctl: another copy of the tool is running on %s\n",
-                   DataFolder().c_str());
+      ReportError("another copy of the tool is running on " + DataFolder().string());
       return kExitAnotherCopy;
     }
     const ErrorPair error = app_->lastError();

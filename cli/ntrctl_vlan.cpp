@@ -7,6 +7,7 @@
 #include "app/adoption.h"
 #include "app/vlan_slots.h"
 #include "app/vlan_table_edit.h"
+#include "cli/ntrctl_errors.h"
 #include "cli/ntrctl_session.h"
 #include "cli/ntrctl_words.h"
 #include "config/setting_lines.h"
@@ -18,7 +19,7 @@ constexpr std::int32_t kDefaultVlanId = 1;
 const char* const kModeWords[] = {"access", "trunk", "hybrid"};  // vlan-port-mode 0, 1, 2
 
 int Fail(const std::string& text) {
-  std::fprintf(stderr, "ntrctl: %s\n", text.c_str());
+  ReportError(text);
   return kExitFailure;
 }
 
