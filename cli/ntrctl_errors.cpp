@@ -40,6 +40,17 @@ int EndRun(int status) {
   return status;
 }
 
+std::string ErrorText(const ErrorPair& error) {
+  if (error.code == kErrFileOpen && !error.detail.empty()) {
+    return FormatErrorMessage(error) + " (" + error.detail + ")";
+  }
+  return FormatErrorMessage(error);
+}
+
+std::string ErrorText(const ServiceResult& result) {
+  return result.error.code != 0 ? ErrorText(result.error) : result.text;
+}
+
 std::string JsonErrorObject(int status, std::string_view message) {
   return "{\"error\":{\"code\":" + std::to_string(status) + ",\"message\":" + JsonString(message) + "}}";
 }

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "app/switch_service.h"
+
 namespace ntr::cli {
 
 // Whether the run answers in JSON (--json); before anything is reported.
@@ -21,6 +23,11 @@ void ReportErrorDetail(std::string_view line);
 // The run ends with `status`: with --json, a failure status after a reported
 // error prints the error object (once). Returns `status`.
 int EndRun(int status);
+
+// A failure's text: the message, and for code 6 its detail (the file and
+// the reason) after it, as export prints it.
+std::string ErrorText(const ErrorPair& error);
+std::string ErrorText(const ServiceResult& result);
 
 // The error object of a JSON run (message: the reported texts, one a line).
 std::string JsonErrorObject(int status, std::string_view message);

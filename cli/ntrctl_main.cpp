@@ -37,15 +37,8 @@ int Fail(const std::string& text) {
   ReportError(text);
   return kExitFailure;
 }
-// Code 6's text has no place for its detail (the file and the reason): it
-// follows the text, as export prints it.
-int Fail(const ErrorPair& error) {
-  if (error.code == kErrFileOpen && !error.detail.empty()) {
-    return Fail(FormatErrorMessage(error) + " (" + error.detail + ")");
-  }
-  return Fail(FormatErrorMessage(error));
-}
-int Fail(const ServiceResult& result) { return result.error.code != 0 ? Fail(result.error) : Fail(result.text); }
+int Fail(const ErrorPair& error) { return Fail(ErrorText(error)); }
+int Fail(const ServiceResult& result) { return Fail(ErrorText(result)); }
 int Usage(const std::string& text) {
   ReportError(text);
   std::fprintf(stderr, "%s\n", kUsageHint);
@@ -352,9 +345,16 @@ int Apply(Session& session, ManagedSwitch& sw, const std::string& file) {
   return ended.text.empty() ? kExitFailure : Fail(ended.text);
 }
 
-int Diff(Session& session, ManagedSwitch& sw) {
-  return PrintSettingsDiff(session.service().CompareWithSwitch(sw), sw.record().macText.get(),
-                           session.options().json);
+// apply --dry-run: what apply would send, as diff --file prints it; nothing is sent.
+int PlanApply(Session& session, ManagedSwitch& sw, const std::string& file) {
+  const ServiceResult compared = session.service().CompareWithFile(sw, file);
+  if (!compared.ok) {
+    const int status = Fail(compared);
+    for (const auto& line : compared.details) ReportErrorDetail(line);
+    return status;
+  }
+  PrintSettingsDiff(compared, FormatSwitchMac(sw.mac()), session.options().json, file);
+  return kExitOk;
 }
 
 int Import(Session& session, const std::string& file) {
@@ -473,7 +473,8 @@ int Run(const Options& options) {
   static const std::vector<std::string> withJson = {
       "discover", "show", "read", "get", "set", "restart", "clear-counters", "restart-poe",
       "factory-reset", "diff", "list", "vlan"};
-  if (options.json && std::find(withJson.begin(), withJson.end(), command) == withJson.end()) {
+  const bool planJson = command == "apply" && options.dryRun;  // diff's output
+  if (options.json && !planJson && std::find(withJson.begin(), withJson.end(), command) == withJson.end()) {
     SetJsonErrors(false);  // no JSON output at all, not even an error
     return Usage("--json: " + command + " has no JSON output");
   }
@@ -496,6 +497,8 @@ int Run(const Options& options) {
 
   if (options.all && command != "show") return Usage("--all: only show takes it");
   if (options.raw && command != "get") return Usage("--raw: only get takes it");
+  if (options.dryRun && command != "apply") return Usage("--dry-run: only apply takes it");
+  if (!options.file.empty() && command != "diff") return Usage("--file: only diff takes it");
 
   Session session(options);
   if (namesSwitch) session.SetCommandSwitch(ParseSwitchArgument(switchWord));
@@ -527,8 +530,8 @@ int Run(const Options& options) {
   if (command == "get") return GetOrSet(session, *sw, false);
   if (command == "set") return GetOrSet(session, *sw, true);
   if (command == "read") return Read(session, *sw);
-  if (command == "diff") return Diff(session, *sw);
-  if (command == "apply") return Apply(session, *sw, args[1]);
+  if (command == "diff") return RunDiff(session.service(), *sw, options);
+  if (command == "apply") return options.dryRun ? PlanApply(session, *sw, args[1]) : Apply(session, *sw, args[1]);
   if (command == "firmware") return Firmware(session, *sw, args[1]);
   if (command == "factory-reset") return FactoryReset(session, *sw);
   if (command == "vlan") return RunVlan(session, *sw);

@@ -24,6 +24,9 @@ const char* const kUsage =
     "                          standard output as well\n"
     "  --all                   show: every setting, defaults included\n"
     "  --raw                   get: a status's code instead of show's words\n"
+    "  --dry-run               apply: print what the switch would receive (as\n"
+    "                          diff --file prints it) and send nothing\n"
+    "  --file FILE             diff: compare the switch with FILE's block for it\n"
     "  --timeout SECONDS       wait this long for switches (default 20)\n"
     "  --new [MAC=]factory|device\n"
     "                          answer for a switch never seen before: factory ERASES\n"
@@ -62,9 +65,13 @@ const char* const kUsage =
     "                                          rejected lines changes nothing (the\n"
     "                                          lines are listed). Ctrl-C lets the write\n"
     "                                          finish; a second Ctrl-C abandons it\n"
+    "  apply --dry-run SWITCH FILE             what apply would send, sending nothing\n"
     "  diff SWITCH                             the tool's settings (-) against the\n"
     "                                          switch's own (+), nothing changed; exit\n"
     "                                          0 the same, 1 they differ, 2 unreadable\n"
+    "  diff SWITCH --file FILE                 FILE's settings for the switch (-)\n"
+    "                                          against the switch's own (+): what\n"
+    "                                          apply would send\n"
     "  export FILE|-                           copy the configuration file to FILE (a\n"
     "                                          regular file or a new one) or to\n"
     "                                          standard output\n"
@@ -160,6 +167,12 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
       if (!flag(options.all)) return false;
     } else if (name == "--raw") {
       if (!flag(options.raw)) return false;
+    } else if (name == "--dry-run") {
+      if (!flag(options.dryRun)) return false;
+    } else if (name == "--file") {
+      const auto v = value();
+      if (!v) return false;
+      options.file = *v;
     } else if (name == "--adapter") {
       const auto v = value();
       if (!v) return false;

@@ -63,14 +63,14 @@ void Session::SetCommandSwitch(const SwitchArgument& target) {
 void Session::DescribeChange(const MacAddress& mac) {
   ManagedSwitch* sw = app_->discovery().FindByMac(mac);
   if (sw == nullptr) return;
-  const ServiceResult compared = service_->CompareWithSwitch(*sw);
   if (options_.command == "diff" && commandSwitch_ && commandSwitch_(mac)) {
     // The question is what diff answers: its output, and nothing changed.
-    const int status = PrintSettingsDiff(compared, FormatSwitchMac(mac), options_.json);
+    const int status = RunDiff(*service_, *sw, options_);
     std::fflush(stdout);
     std::fflush(stderr);
     std::_Exit(EndRun(status));
   }
+  const ServiceResult compared = service_->CompareWithSwitch(*sw);
   if (compared.ok) {
     std::fprintf(stderr, "settings of the tool (-) and of the switch (+):\n");
     for (const auto& line : compared.details) std::fprintf(stderr, "  %s\n", line.c_str());

@@ -98,6 +98,8 @@ completion_loads() {
     expect "ntrctl show 02:5C:71:00:00:0" 02
     expect "ntrctl show co" core
     expect "ntrctl vlan mode 02:5C:71:00:00:02 3 tr" trunk
+    expect "ntrctl apply --dry" --dry-run
+    expect "ntrctl diff core --file nosuch-" ""
   ' completion "$STAGE/usr/share/bash-completion/completions/ntrctl"
 }
 function_table_current() {
