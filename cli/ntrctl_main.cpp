@@ -19,6 +19,7 @@
 #include "cli/ntrctl_list.h"
 #include "cli/ntrctl_session.h"
 #include "cli/ntrctl_switch_argument.h"
+#include "cli/ntrctl_verbosity.h"
 #include "cli/ntrctl_version.h"
 #include "cli/ntrctl_vlan.h"
 #include "cli/ntrctl_words.h"
@@ -49,7 +50,7 @@ int Usage(const std::string& text) {
 class Progress {
  public:
   void Show(int percent) {
-    if (!isatty(STDERR_FILENO) || percent == last_) return;
+    if (Quiet() || !isatty(STDERR_FILENO) || percent == last_) return;
     last_ = percent;
     const int filled = percent / 5;
     std::fprintf(stderr, "\r[%.*s%*s] %3d%%", filled, "####################", 20 - filled, "", percent);
@@ -397,7 +398,7 @@ int Firmware(Session& session, ManagedSwitch& sw, const std::string& file) {
   std::signal(SIGINT, SIG_DFL);
   const ServiceResult ended = service.FirmwareEnded(target);
   if (!ended.ok) return Fail(ended.text);
-  std::printf("%s\n", ended.text.c_str());
+  if (!Quiet()) std::printf("%s\n", ended.text.c_str());
   return kExitOk;
 }
 
@@ -407,7 +408,7 @@ constexpr std::string_view kRestartingText = "the switch restarts; it is managed
 // {"ok":true,"action":COMMAND,"mac":MAC,"message":TEXT}.
 void PrintActionDone(const Session& session, const MacAddress& mac, std::string_view command, std::string_view text) {
   if (!session.options().json) {
-    std::printf("%.*s\n", static_cast<int>(text.size()), text.data());
+    if (!Quiet()) std::printf("%.*s\n", static_cast<int>(text.size()), text.data());
     return;
   }
   std::printf("{\"ok\":true,\"action\":%s,\"mac\":%s,\"message\":%s}\n", JsonString(command).c_str(),
@@ -497,12 +498,14 @@ int Run(const Options& options) {
 
   if (options.all && command != "show") return Usage("--all: only show takes it");
   if (options.raw && command != "get") return Usage("--raw: only get takes it");
+  if (options.quiet && options.verbose) return Usage("-q and -v exclude each other");
   if (options.dryRun && command != "apply") return Usage("--dry-run: only apply takes it");
   if (!options.file.empty() && command != "diff") return Usage("--file: only diff takes it");
 
   Session session(options);
   if (namesSwitch) session.SetCommandSwitch(ParseSwitchArgument(switchWord));
   if (const int status = session.Start(); status != kExitOk) return status;
+  if (options.verbose) TraceRequests(session.app().hub());
   if (command == "discover") return Discover(session);
   if (command == "export") return Export(args[0]);
   if (command == "import") return Import(session, args[0]);
@@ -551,6 +554,7 @@ int main(int argc, char** argv) {
   }
   if (!ParseOptions(argc, argv, options, error)) return EndRun(Usage(error));
   SetJsonErrors(options.json);
+  SetQuiet(options.quiet);
   if (options.help) {
     std::fputs(kUsage, stdout);
     return kExitOk;

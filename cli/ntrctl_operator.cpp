@@ -33,7 +33,7 @@ bool CliOperator::AskAdoption(AdoptionQuestion mode, const MacAddress& mac) {
                                                                     : "--factory [MAC=]yes|no";
   if (concerns_ && !concerns_(mac) && leaveAlone_) {
     // Another switch than the command's: it stays unmanaged, untouched.
-    if (leftAlone_.insert(mac).second) {
+    if (leftAlone_.insert(mac).second && !options_.quiet) {
       std::fprintf(stderr, "%s\nntrctl: left alone until answered with %s\n", text.message.c_str(),
                    option);
     }
@@ -55,6 +55,7 @@ void CliOperator::ShowMessage(std::string_view text, MessageIcon icon) {
     ReportError(text);
     return;
   }
+  if (options_.quiet) return;
   std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
 }
 

@@ -43,6 +43,12 @@ const char* const kUsage =
     "                          the option for more); without, for every switch. A\n"
     "                          question about a switch other than the command's\n"
     "                          leaves that switch unmanaged and the command goes on.\n"
+    "  -q, --quiet             only errors: no progress, notes or success messages\n"
+    "                          (what the command prints as its result stays)\n"
+    "  -v, --verbose           also every function request and its answer on\n"
+    "                          standard error, one line each in the file's grammar:\n"
+    "                          '> MAC switch control function get KEYWORD [INDEX]',\n"
+    "                          '< MAC ... VALUE' (a failure ends in '(REASON)')\n"
     "  --help                  this text\n"
     "  --version               the version\n"
     "\n"
@@ -167,6 +173,10 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
       if (!flag(options.all)) return false;
     } else if (name == "--raw") {
       if (!flag(options.raw)) return false;
+    } else if (name == "-q" || name == "--quiet") {
+      if (!flag(options.quiet)) return false;
+    } else if (name == "-v" || name == "--verbose") {
+      if (!flag(options.verbose)) return false;
     } else if (name == "--dry-run") {
       if (!flag(options.dryRun)) return false;
     } else if (name == "--file") {
