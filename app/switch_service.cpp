@@ -59,8 +59,8 @@ FactoryResetResult SwitchService::FactoryReset(ManagedSwitch& sw) {
   return result;
 }
 
-ServiceResult SwitchService::BeginApply(ManagedSwitch& sw, const std::filesystem::path& file) {
-  SwitchRecord& record = sw.record();
+ServiceResult SwitchService::LoadBlock(const SwitchRecord& record, const std::filesystem::path& file,
+                                       ConfigHost& host, std::shared_ptr<SwitchRecord>& block) {
   // A block holds the switch's whole setting state: a setting it does not
   // list is at its default. So it is read onto the switch's factory
   // settings, not onto its current ones, and a file saved earlier brings
@@ -75,7 +75,7 @@ ServiceResult SwitchService::BeginApply(ManagedSwitch& sw, const std::filesystem
   FilterBlockReport report;
   options.filterReport = &report;
   ErrorPair error;
-  if (!ReadConfigText(app_.host(), loaded, file, options, error)) return Failed(error);
+  if (!ReadConfigText(host, loaded, file, options, error)) return Failed(error);
   const auto records = loaded.StoredRecords();
   if (!report.found || records.empty()) return Failed(kNoSettingsInFileText);
   // A block with rejected lines is not applied at all: nothing is sent.
@@ -95,6 +95,15 @@ ServiceResult SwitchService::BeginApply(ManagedSwitch& sw, const std::filesystem
     }
     return result;
   }
+  block = records.front();
+  return {};
+}
+
+ServiceResult SwitchService::BeginApply(ManagedSwitch& sw, const std::filesystem::path& file) {
+  SwitchRecord& record = sw.record();
+  std::shared_ptr<SwitchRecord> block;
+  if (ServiceResult loaded = LoadBlock(record, file, app_.host(), block); !loaded.ok) return loaded;
+  ErrorPair error;
   // A read would overwrite the loaded settings with the switch's, and a
   // synchronisation under way has compared fingerprints already and would
   // not write them: the switch must be idle.
@@ -108,7 +117,7 @@ ServiceResult SwitchService::BeginApply(ManagedSwitch& sw, const std::filesystem
     record.modelChecked = before.modelChecked.load();
     ComputeFingerprint(record);
   };
-  CopySettings(record, *records.front());
+  CopySettings(record, *block);
   record.failures.Clear();
   ModelFixUp(record);
   record.modelChecked = 1;
@@ -217,9 +226,22 @@ ServiceResult SwitchService::FirmwareEnded(const SwitchRef& ref) {
   return Failed(std::string(kFirmwareFailedText) + detail);
 }
 
-ServiceResult SwitchService::CompareWithSwitch(ManagedSwitch& sw) {
-  const SwitchRecord& tool = sw.record();
-  SwitchRecord device = tool;
+ServiceResult SwitchService::CompareWithFile(ManagedSwitch& sw, const std::filesystem::path& file) {
+  // The file's common lines (watch values, VLAN names) go to a scratch store
+  // and its rejected lines to no log: the tool stays as it is.
+  ConfigStore scratch;
+  ConfigHost host{scratch, nullptr, [](std::string_view, std::string_view, std::string_view) { return true; }};
+  std::shared_ptr<SwitchRecord> block;
+  if (ServiceResult loaded = LoadBlock(sw.record(), file, host, block); !loaded.ok) return loaded;
+  SwitchRecord wanted(sw.record());
+  CopySettings(wanted, *block);
+  ModelFixUp(wanted);
+  return CompareWithSwitch(sw, &wanted);
+}
+
+ServiceResult SwitchService::CompareWithSwitch(ManagedSwitch& sw, const SwitchRecord* against) {
+  const SwitchRecord& tool = against != nullptr ? *against : sw.record();
+  SwitchRecord device = sw.record();
   device.failures.Clear();
   device.switchState = kStateIdle;
   SwitchClient reader(sw.client.transactor().hub(), device, nullptr);

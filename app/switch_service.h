@@ -17,6 +17,7 @@
 namespace ntr {
 
 class Application;
+struct ConfigHost;
 
 inline constexpr std::string_view kFactoryResetDoneText = "工場出荷時の状態に戻しました。";
 inline constexpr std::string_view kVlanNamesKeptText =
@@ -101,7 +102,13 @@ class SwitchService {
   // so that neither the tool's record, the file nor the switch changes. The
   // details are the diff lines (DiffSettingLines), empty when they agree; a
   // failed read fails with the error of the first failed request.
-  ServiceResult CompareWithSwitch(ManagedSwitch& sw);
+  // With `against`, those settings take the tool record's place.
+  ServiceResult CompareWithSwitch(ManagedSwitch& sw, const SwitchRecord* against = nullptr);
+  // The switch's own settings against those `file` holds for it, taken as
+  // BeginApply takes them (the block onto the factory settings): the diff is
+  // what applying the file would send, and nothing of the tool changes. Fails
+  // as BeginApply does when the file has no block or rejected lines.
+  ServiceResult CompareWithFile(ManagedSwitch& sw, const std::filesystem::path& file);
 
   // A modal read of a switch's own settings (0x607): its start (wParam 1)
   // keeps a snapshot of the record and gives nothing; its end (wParam 0)
@@ -113,6 +120,10 @@ class SwitchService {
   std::optional<ServiceResult> HandleModalRead(const Notice& notice);
 
   ServiceResult EndModalRead(ManagedSwitch& sw);
+  // The block `file` holds for the switch of `record`, read onto the
+  // record's factory settings through `host`.
+  ServiceResult LoadBlock(const SwitchRecord& record, const std::filesystem::path& file, ConfigHost& host,
+                          std::shared_ptr<SwitchRecord>& block);
 
   Application& app_;
   // Records as they were when a modal read began, by switch MAC.

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "catalogue/status_texts.h"
 #include "catalogue/switch_model.h"
 #include "codec/pdu.h"
 
@@ -76,7 +77,7 @@ const std::array<FunctionDescriptor, kFunctionCount> kDescriptors{{
      .fileWords = &kBrightnessWords, .requestWords = &kBrightnessWords, .flags = kRequestWordAlone},
     {.keyword = "status-led-mode", .functionId = 0x0109, .valueType = kValueInteger, .indexType = kIndexNone, .operations = kOpsNone, .functionClass = C::kStatus},
     {.keyword = "status-fan", .functionId = 0x010A, .valueType = kValueInteger, .indexType = kIndexNone, .operations = kGet, .functionClass = C::kStatus,
-     .models = M::kSystemFan, .field = SWITCH_FIELD(fanState), .fromWire = NonZero},
+     .models = M::kSystemFan, .field = SWITCH_FIELD(fanState), .fromWire = NonZero, .statusWords = FanStateText},
     {.keyword = "restart", .functionId = 0x010B, .valueType = kValueNone, .indexType = kIndexNone, .operations = kOpsExecute, .functionClass = C::kAction,
      .value = V::kNone},
     {.keyword = "status-fan-rpm ", .functionId = 0x010E, .valueType = kValueInteger, .indexType = kIndexPort, .operations = kGet, .functionClass = C::kStatus,
@@ -93,7 +94,7 @@ const std::array<FunctionDescriptor, kFunctionCount> kDescriptors{{
     {.keyword = "port-flow-control", .functionId = 0x0205, .valueType = kValueInteger, .indexType = kIndexPort, .operations = kAll, .functionClass = C::kSetting,
      .index = I::kPort, .field = PORT_FIELD(flowControl), ON_OFF(0)},
     {.keyword = "status-port-speed", .functionId = 0x0206, .valueType = kValueInteger, .indexType = kIndexPort, .operations = kGet, .functionClass = C::kStatus,
-     .index = I::kPort, .field = STATUS_FIELD(linkSpeed), .fromWire = LinkSpeed},
+     .index = I::kPort, .field = STATUS_FIELD(linkSpeed), .fromWire = LinkSpeed, .statusWords = LinkSpeedText},
     {.keyword = "port-blocking-control-packet", .functionId = 0x0207, .valueType = kValueInteger, .indexType = kIndexPort, .operations = kAll, .functionClass = C::kSetting,
      .index = I::kPort, .field = PORT_FIELD(blockControlPackets), ON_OFF(0)},
     {.keyword = "port-blocking-data-packet", .functionId = 0x0208, .valueType = kValueInteger, .indexType = kIndexPort, .operations = kAll, .functionClass = C::kSetting,
@@ -189,7 +190,7 @@ const std::array<FunctionDescriptor, kFunctionCount> kDescriptors{{
     {.keyword = "loopdetect-port-use", .functionId = 0x0805, .valueType = kValueInteger, .indexType = kIndexPort, .operations = kAll, .functionClass = C::kSetting,
      .index = I::kPort, .field = PORT_FIELD(loopDetect), ON_OFF(1)},
     {.keyword = "status-loopdetect-port", .functionId = 0x0806, .valueType = kValueInteger, .indexType = kIndexPort, .operations = kGet, .functionClass = C::kStatus,
-     .index = I::kPort, .field = STATUS_FIELD(loopState), .fromWire = InRange<0, 2>},
+     .index = I::kPort, .field = STATUS_FIELD(loopState), .fromWire = InRange<0, 2>, .statusWords = LoopStateText},
     {.keyword = "status-loopdetect-recovery-timer", .functionId = 0x0807, .valueType = kValueInteger, .indexType = kIndexPort, .operations = kOpsNone, .functionClass = C::kStatus},
     {.keyword = "reset-loopdetect", .functionId = 0x0808, .valueType = kValueNone, .indexType = kIndexNone, .operations = kOpsNone, .functionClass = C::kAction,
      .value = V::kNone},
@@ -206,7 +207,7 @@ const std::array<FunctionDescriptor, kFunctionCount> kDescriptors{{
     {.keyword = "status-poe-temperature", .functionId = 0x0904, .valueType = kValueInteger, .indexType = kIndexNone, .operations = kGet, .functionClass = C::kStatus,
      .models = M::kPoe, .field = SWITCH_FIELD(poeTemperature), .fromWire = AsIs},
     {.keyword = "status-poe-state", .functionId = 0x0905, .valueType = kValueInteger, .indexType = kIndexPort, .operations = kGet, .functionClass = C::kStatus,
-     .index = I::kPort, .models = M::kPoe, .field = STATUS_FIELD(poeState), .fromWire = AsIs},
+     .index = I::kPort, .models = M::kPoe, .field = STATUS_FIELD(poeState), .fromWire = AsIs, .statusWords = PoeStateText},
     {.keyword = "restart-poe-supply", .functionId = 0x0906, .valueType = kValueNone, .indexType = kIndexNone, .operations = kOpsExecute, .functionClass = C::kAction,
      .value = V::kNone, .models = M::kPoe},
     {.keyword = "routebackup-backup-port", .functionId = 0x0A01, .valueType = kValueInteger, .indexType = kIndexPort, .operations = kAll, .functionClass = C::kSetting,

@@ -108,6 +108,8 @@ struct FunctionDescriptor {
   S32* (*selection)(SwitchRecord& record, int port) = nullptr;
   // How a get answer's integer becomes the stored value; nullopt: ignored.
   std::optional<std::int32_t> (*fromWire)(std::int64_t wire) = nullptr;
+  // A status's stored value in the operator's words (the window's texts).
+  std::string (*statusWords)(std::int32_t value) = nullptr;
 
   DefaultRule defaultRule = DefaultRule::kNone;
   std::int32_t defaultValue = 0;

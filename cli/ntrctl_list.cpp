@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "cli/ntrctl_errors.h"
 #include "cli/ntrctl_options.h"
 #include "cli/ntrctl_words.h"
 #include "config/config_reader.h"
@@ -22,8 +23,7 @@ int ListKnownSwitches(const std::filesystem::path& configFile, bool json) {
   if (std::filesystem::exists(configFile, exists)) {
     ErrorPair error;
     if (!ReadConfigText(host, known, configFile, ReadOptions{}, error)) {
-      std::fprintf(stderr, "ntrctl: %s (%s)\n", FormatErrorMessage(error).c_str(),
-                   configFile.c_str());
+      ReportError(FormatErrorMessage(error) + " (" + configFile.string() + ")");
       return kExitFailure;
     }
   }

@@ -11,12 +11,15 @@
 #include "catalogue/qos_speed.h"
 #include "catalogue/status_texts.h"
 #include "catalogue/switch_model.h"
+#include "cli/ntrctl_adapters.h"
 #include "cli/ntrctl_diff.h"
+#include "cli/ntrctl_errors.h"
 #include "cli/ntrctl_interrupt.h"
 #include "cli/ntrctl_keywords.h"
 #include "cli/ntrctl_list.h"
 #include "cli/ntrctl_session.h"
 #include "cli/ntrctl_switch_argument.h"
+#include "cli/ntrctl_verbosity.h"
 #include "cli/ntrctl_version.h"
 #include "cli/ntrctl_vlan.h"
 #include "cli/ntrctl_words.h"
@@ -32,22 +35,14 @@ std::atomic<bool> interrupted{false};
 void OnInterrupt(int) { interrupted = true; }
 
 int Fail(const std::string& text) {
-  std::fprintf(stderr, "ntrctl: %s\n", text.c_str());
+  ReportError(text);
   return kExitFailure;
 }
-// Code 6's text has no place for its detail (the file and the reason): it
-// follows the text, as export prints it.
-int Fail(const ErrorPair& error) {
-  if (error.code == kErrFileOpen && !error.detail.empty()) {
-    return Fail(FormatErrorMessage(error) + " (" + error.detail + ")");
-  }
-  return Fail(FormatErrorMessage(error));
-}
-int Fail(const ServiceResult& result) { return result.error.code != 0 ? Fail(result.error) : Fail(result.text); }
+int Fail(const ErrorPair& error) { return Fail(ErrorText(error)); }
+int Fail(const ServiceResult& result) { return Fail(ErrorText(result)); }
 // The switch went from management while the command waited on it.
 int SwitchLost(const SwitchRef& ref) {
-  std::fprintf(stderr, "ntrctl: switch %s lost: it left management while the command ran\n",
-               FormatSwitchMac(ref.mac).c_str());
+  ReportError("switch " + FormatSwitchMac(ref.mac) + " lost: it left management while the command ran");
   return kExitSwitchLost;
 }
 // The end of a wait on a switch that did not end done.
@@ -55,7 +50,8 @@ int WaitFailed(Session::SwitchWait wait, const SwitchRef& ref) {
   return wait == Session::SwitchWait::kLost ? SwitchLost(ref) : Fail(FormatErrorMessage(kErrNoResponse));
 }
 int Usage(const std::string& text) {
-  std::fprintf(stderr, "ntrctl: %s\n%s\n", text.c_str(), kUsageHint);
+  ReportError(text);
+  std::fprintf(stderr, "%s\n", kUsageHint);
   return kExitUsage;
 }
 
@@ -63,7 +59,7 @@ int Usage(const std::string& text) {
 class Progress {
  public:
   void Show(int percent) {
-    if (!isatty(STDERR_FILENO) || percent == last_) return;
+    if (Quiet() || !isatty(STDERR_FILENO) || percent == last_) return;
     last_ = percent;
     const int filled = percent / 5;
     std::fprintf(stderr, "\r[%.*s%*s] %3d%%", filled, "####################", 20 - filled, "", percent);
@@ -177,21 +173,7 @@ void PrintSwitch(const ManagedSwitch& sw, bool json, bool all = false) {
 int Adapters(const Options& options) {
   PcapEndpoint device;
   if (!device.EnumerateAdapters()) return Fail(device.error());
-  const auto adapters = device.adapters();
-  if (options.json) {
-    std::printf("{\"adapters\":[");
-    for (std::size_t i = 0; i < adapters.size(); ++i) {
-      std::printf("%s{\"name\":%s,\"mac\":%s,\"address\":%s}", i ? "," : "",
-                  JsonString(adapters[i].name).c_str(), JsonString(adapters[i].macText).c_str(),
-                  JsonString(adapters[i].addressText).c_str());
-    }
-    std::printf("]}\n");
-  } else {
-    for (const auto& adapter : adapters) {
-      std::printf("%s  %s  %s\n", adapter.name.c_str(), adapter.macText.c_str(),
-                  adapter.addressText.c_str());
-    }
-  }
+  PrintAdapters(stdout, device.adapters(), options.json);
   return kExitOk;
 }
 
@@ -272,7 +254,10 @@ int GetOrSet(Session& session, ManagedSwitch& sw, bool set) {
   const bool json = session.options().json;
   // The value as the file spells it; with --json an object naming what it is.
   const auto print = [&] {
-    const std::string value = ConfigValueText(record, keyword, first, second);
+    // A status in the words show prints, unless its code is asked for.
+    const std::string value = function->statusWords != nullptr && !session.options().raw
+                                  ? function->statusWords(StoredValue(*function, record, first, second))
+                                  : ConfigValueText(record, keyword, first, second);
     if (!json) {
       std::printf("%s\n", TerminalText(value).c_str());
       return;
@@ -365,7 +350,7 @@ int Apply(Session& session, const SwitchRef& target, const std::string& file) {
   if (sw == nullptr) return SwitchLost(target);
   if (const ServiceResult begun = session.service().BeginApply(*sw, file); !begun.ok) {
     const int status = Fail(begun);
-    for (const auto& line : begun.details) std::fprintf(stderr, "  %s\n", TerminalText(line).c_str());
+    for (const auto& line : begun.details) ReportErrorDetail(TerminalText(line));
     return status;
   }
   const MacAddress mac = target.mac;
@@ -388,9 +373,16 @@ int Apply(Session& session, const SwitchRef& target, const std::string& file) {
   return ended.text.empty() ? kExitFailure : Fail(ended.text);
 }
 
-int Diff(Session& session, ManagedSwitch& sw) {
-  return PrintSettingsDiff(session.service().CompareWithSwitch(sw), sw.record().macText.get(),
-                           session.options().json);
+// apply --dry-run: what apply would send, as diff --file prints it; nothing is sent.
+int PlanApply(Session& session, ManagedSwitch& sw, const std::string& file) {
+  const ServiceResult compared = session.service().CompareWithFile(sw, file);
+  if (!compared.ok) {
+    const int status = Fail(compared);
+    for (const auto& line : compared.details) ReportErrorDetail(line);
+    return status;
+  }
+  PrintSettingsDiff(compared, FormatSwitchMac(sw.mac()), session.options().json, file);
+  return kExitOk;
 }
 
 int Import(Session& session, const std::string& file) {
@@ -433,23 +425,38 @@ int Firmware(Session& session, ManagedSwitch& sw, const std::string& file) {
   std::signal(SIGINT, SIG_DFL);
   const ServiceResult ended = service.FirmwareEnded(target);
   if (!ended.ok) return Fail(ended);
-  std::printf("%s\n", ended.text.c_str());
+  if (!Quiet()) std::printf("%s\n", ended.text.c_str());
   return kExitOk;
+}
+
+constexpr std::string_view kRestartingText = "the switch restarts; it is managed again when it is back";
+
+// An action's end in one style: its message, or with --json
+// {"ok":true,"action":COMMAND,"mac":MAC,"message":TEXT}.
+void PrintActionDone(const Session& session, const MacAddress& mac, std::string_view command, std::string_view text) {
+  if (!session.options().json) {
+    if (!Quiet()) std::printf("%.*s\n", static_cast<int>(text.size()), text.data());
+    return;
+  }
+  std::printf("{\"ok\":true,\"action\":%s,\"mac\":%s,\"message\":%s}\n", JsonString(command).c_str(),
+              JsonString(FormatSwitchMac(mac)).c_str(), JsonString(text).c_str());
 }
 
 int Action(Session& session, ManagedSwitch& sw, const std::string& command) {
   SwitchService& service = session.service();
+  const MacAddress mac = sw.mac();  // a restart may take the switch off the list
   const ServiceResult result = command == "restart"          ? service.Restart(sw)
                                : command == "clear-counters" ? service.ClearCounters(sw)
                                                              : service.RestartPoeSupply(sw);
   if (!result.ok) return Fail(result);
-  PrintDone(session.options().json, result.text);
+  // The window closes its screen on a restart and says nothing; here it is said.
+  PrintActionDone(session, mac, command, result.text.empty() ? kRestartingText : result.text);
   return kExitOk;
 }
 
 int FactoryReset(Session& session, ManagedSwitch& sw) {
   const FactoryResetResult result = session.service().FactoryReset(sw);
-  PrintDone(session.options().json, result.text);
+  PrintActionDone(session, sw.mac(), "factory-reset", result.text);
   return kExitOk;
 }
 
@@ -476,7 +483,10 @@ int Run(const Options& options) {
                         : Usage("list takes no arguments");
   }
   if (command == "keywords") {
-    if (options.json) return Usage("--json: keywords has no JSON output");
+    if (options.json) {
+      SetJsonErrors(false);
+      return Usage("--json: keywords has no JSON output");
+    }
     if (args.size() > 1) return Usage("keywords takes at most one keyword");
     if (!PrintKeywords(args.empty() ? "" : args[0])) return Usage("unknown keyword " + args[0]);
     return kExitOk;
@@ -491,7 +501,9 @@ int Run(const Options& options) {
   static const std::vector<std::string> withJson = {
       "discover", "show", "read", "get", "set", "restart", "clear-counters", "restart-poe",
       "factory-reset", "diff", "list", "vlan"};
-  if (options.json && std::find(withJson.begin(), withJson.end(), command) == withJson.end()) {
+  const bool planJson = command == "apply" && options.dryRun;  // diff's output
+  if (options.json && !planJson && std::find(withJson.begin(), withJson.end(), command) == withJson.end()) {
+    SetJsonErrors(false);  // no JSON output at all, not even an error
     return Usage("--json: " + command + " has no JSON output");
   }
   const std::size_t wanted = command == "apply" || command == "firmware" ? 2
@@ -512,10 +524,15 @@ int Run(const Options& options) {
   }
 
   if (options.all && command != "show") return Usage("--all: only show takes it");
+  if (options.raw && command != "get") return Usage("--raw: only get takes it");
+  if (options.quiet && options.verbose) return Usage("-q and -v exclude each other");
+  if (options.dryRun && command != "apply") return Usage("--dry-run: only apply takes it");
+  if (!options.file.empty() && command != "diff") return Usage("--file: only diff takes it");
 
   Session session(options);
   if (namesSwitch) session.SetCommandSwitch(ParseSwitchArgument(switchWord));
   if (const int status = session.Start(); status != kExitOk) return status;
+  if (options.verbose) TraceRequests(session.app().hub());
   if (command == "discover") return Discover(session);
   if (command == "export") return Export(args[0]);
   if (command == "import") return Import(session, args[0]);
@@ -530,7 +547,7 @@ int Run(const Options& options) {
     return Fail("several switches are named " + switchWord + "; name one by its MAC address:" + macs);
   }
   if (sw == nullptr) {
-    std::fprintf(stderr, "ntrctl: switch %s not found\n", switchWord.c_str());
+    ReportError("switch " + switchWord + " not found");
     return kExitNotFound;
   }
   // From here on the command holds the switch by reference (see Read).
@@ -549,8 +566,8 @@ int Run(const Options& options) {
   if (command == "get") return GetOrSet(session, *sw, false);
   if (command == "set") return GetOrSet(session, *sw, true);
   if (command == "read") return Read(session, target);
-  if (command == "diff") return Diff(session, *sw);
-  if (command == "apply") return Apply(session, target, args[1]);
+  if (command == "diff") return RunDiff(session.service(), *sw, options);
+  if (command == "apply") return options.dryRun ? PlanApply(session, *sw, args[1]) : Apply(session, target, args[1]);
   if (command == "firmware") return Firmware(session, *sw, args[1]);
   if (command == "factory-reset") return FactoryReset(session, *sw);
   if (command == "vlan") return RunVlan(session, *sw);
@@ -564,7 +581,13 @@ int main(int argc, char** argv) {
   using namespace ntr::cli;
   Options options;
   std::string error;
-  if (!ParseOptions(argc, argv, options, error)) return Usage(error);
+  // An error in the options themselves is told in JSON when --json was asked for.
+  for (int i = 1; i < argc && std::string_view(argv[i]) != "--"; ++i) {
+    if (std::string_view(argv[i]) == "--json") SetJsonErrors(true);
+  }
+  if (!ParseOptions(argc, argv, options, error)) return EndRun(Usage(error));
+  SetJsonErrors(options.json);
+  SetQuiet(options.quiet);
   if (options.help) {
     std::fputs(kUsage, stdout);
     return kExitOk;
@@ -573,5 +596,5 @@ int main(int argc, char** argv) {
     std::printf("ntrctl %s\n", kVersion);
     return kExitOk;
   }
-  return Run(options);
+  return EndRun(Run(options));
 }

@@ -3,6 +3,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "cli/ntrctl_adapters.h"
+#include "cli/ntrctl_errors.h"
+
 namespace ntr::cli {
 
 std::optional<std::size_t> CliOperator::Choose(const std::vector<AdapterInfo>& adapters) {
@@ -10,14 +13,11 @@ std::optional<std::size_t> CliOperator::Choose(const std::vector<AdapterInfo>& a
     for (std::size_t i = 0; i < adapters.size(); ++i) {
       if (adapters[i].name == options_.adapter) return i;
     }
-    std::fprintf(stderr, "ntrctl: no usable adapter named %s\n", options_.adapter.c_str());
+    ReportError("no usable adapter named " + options_.adapter);
   } else {
-    std::fprintf(stderr, "ntrctl: several usable adapters; choose one with --adapter:\n");
+    ReportError("several usable adapters; choose one with --adapter:");
   }
-  for (const auto& adapter : adapters) {
-    std::fprintf(stderr, "  %s  %s  %s\n", adapter.name.c_str(), adapter.macText.c_str(),
-                 adapter.addressText.c_str());
-  }
+  PrintAdapters(stderr, adapters, false, "  ");
   return std::nullopt;
 }
 
@@ -33,7 +33,7 @@ bool CliOperator::AskAdoption(AdoptionQuestion mode, const MacAddress& mac) {
                                                                     : "--factory [MAC=]yes|no";
   if (concerns_ && !concerns_(mac) && leaveAlone_) {
     // Another switch than the command's: it stays unmanaged, untouched.
-    if (leftAlone_.insert(mac).second) {
+    if (leftAlone_.insert(mac).second && !options_.quiet) {
       std::fprintf(stderr, "%s\nntrctl: left alone until answered with %s\n", text.message.c_str(),
                    option);
     }
@@ -41,24 +41,30 @@ bool CliOperator::AskAdoption(AdoptionQuestion mode, const MacAddress& mac) {
     return false;
   }
   if (mode == AdoptionQuestion::kSettingsChanged && describeChange_) describeChange_(mac);
-  std::fprintf(stderr, "%s\n%s [%s / %s]\nntrctl: answer with %s\n", text.message.c_str(),
-               text.question.c_str(), text.firstButton.c_str(), text.secondButton.c_str(), option);
-  std::fflush(stdout);
-  std::fflush(stderr);
+  std::fprintf(stderr, "%s\n%s [%s / %s]\n", text.message.c_str(), text.question.c_str(),
+               text.firstButton.c_str(), text.secondButton.c_str());
+  KeepError(text.message);
+  KeepError(text.question);
+  ReportError(std::string("answer with ") + option);
   // Nothing has been changed yet: leave without letting any thread go on.
-  std::_Exit(kExitQuestion);
+  std::_Exit(EndRun(kExitQuestion));
 }
 
 void CliOperator::ShowMessage(std::string_view text, MessageIcon icon) {
-  std::fprintf(stderr, "%s%.*s\n", icon == MessageIcon::kError ? "ntrctl: " : "",
-               static_cast<int>(text.size()), text.data());
+  if (icon == MessageIcon::kError) {
+    ReportError(text);
+    return;
+  }
+  if (options_.quiet) return;
+  std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
 }
 
 void CliOperator::ShowSettingFailures(std::string_view macText,
                                       const std::vector<std::string>& commands,
                                       const std::filesystem::path& errorLogPath) {
   std::fprintf(stderr, "設定失敗: %.*s\n", static_cast<int>(macText.size()), macText.data());
-  for (const auto& command : commands) std::fprintf(stderr, "  %s\n", command.c_str());
+  KeepError("設定失敗: " + std::string(macText));
+  for (const auto& command : commands) ReportErrorDetail(command);
   std::fprintf(stderr, "reasons in %s\n", errorLogPath.c_str());
 }
 

@@ -19,8 +19,14 @@ const char* const kUsage =
     "  --adapter IF            use network adapter IF (default: the only usable one)\n"
     "  --json                  machine-readable output (adapters, discover, list, show,\n"
     "                          read, get, set, diff, vlan and the actions; other\n"
-    "                          commands refuse it)\n"
+    "                          commands refuse it); a failure is then the object\n"
+    "                          {\"error\":{\"code\":STATUS,\"message\":TEXT}} on\n"
+    "                          standard output as well\n"
     "  --all                   show: every setting, defaults included\n"
+    "  --raw                   get: a status's code instead of show's words\n"
+    "  --dry-run               apply: print what the switch would receive (as\n"
+    "                          diff --file prints it) and send nothing\n"
+    "  --file FILE             diff: compare the switch with FILE's block for it\n"
     "  --timeout SECONDS       wait this long for switches (default 20)\n"
     "  --new [MAC=]factory|device\n"
     "                          answer for a switch never seen before: factory ERASES\n"
@@ -37,6 +43,12 @@ const char* const kUsage =
     "                          the option for more); without, for every switch. A\n"
     "                          question about a switch other than the command's\n"
     "                          leaves that switch unmanaged and the command goes on.\n"
+    "  -q, --quiet             only errors: no progress, notes or success messages\n"
+    "                          (what the command prints as its result stays)\n"
+    "  -v, --verbose           also every function request and its answer on\n"
+    "                          standard error, one line each in the file's grammar:\n"
+    "                          '> MAC switch control function get KEYWORD [INDEX]',\n"
+    "                          '< MAC ... VALUE' (a failure ends in '(REASON)')\n"
     "  --help                  this text\n"
     "  --version               the version\n"
     "\n"
@@ -59,9 +71,13 @@ const char* const kUsage =
     "                                          rejected lines changes nothing (the\n"
     "                                          lines are listed). Ctrl-C lets the write\n"
     "                                          finish; a second Ctrl-C abandons it\n"
+    "  apply --dry-run SWITCH FILE             what apply would send, sending nothing\n"
     "  diff SWITCH                             the tool's settings (-) against the\n"
     "                                          switch's own (+), nothing changed; exit\n"
     "                                          0 the same, 1 they differ, 2 unreadable\n"
+    "  diff SWITCH --file FILE                 FILE's settings for the switch (-)\n"
+    "                                          against the switch's own (+): what\n"
+    "                                          apply would send\n"
     "  export FILE|-                           copy the configuration file to FILE (a\n"
     "                                          regular file or a new one) or to\n"
     "                                          standard output\n"
@@ -156,6 +172,18 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
       if (!flag(options.json)) return false;
     } else if (name == "--all") {
       if (!flag(options.all)) return false;
+    } else if (name == "--raw") {
+      if (!flag(options.raw)) return false;
+    } else if (name == "-q" || name == "--quiet") {
+      if (!flag(options.quiet)) return false;
+    } else if (name == "-v" || name == "--verbose") {
+      if (!flag(options.verbose)) return false;
+    } else if (name == "--dry-run") {
+      if (!flag(options.dryRun)) return false;
+    } else if (name == "--file") {
+      const auto v = value();
+      if (!v) return false;
+      options.file = *v;
     } else if (name == "--adapter") {
       const auto v = value();
       if (!v) return false;

@@ -41,6 +41,11 @@ struct Options {
   AdoptionAnswer settingsChanged;  // --changed [MAC=]tool|device
   AdoptionAnswer factoryState;     // --factory [MAC=]yes|no
   bool all = false;                // --all (show: defaults too)
+  bool raw = false;                // --raw (get: a status's code, not its words)
+  bool quiet = false;              // -q, --quiet (only errors)
+  bool verbose = false;            // -v, --verbose (every request and answer)
+  bool dryRun = false;             // --dry-run (apply: print the plan, send nothing)
+  std::string file;                // --file FILE (diff: against a file)
   bool help = false;     // --help
   bool version = false;  // --version
   std::string command;

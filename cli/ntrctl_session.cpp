@@ -8,6 +8,8 @@
 #include "app/settings_diff.h"
 #include "base/data_folder.h"
 #include "cli/ntrctl_diff.h"
+#include "cli/ntrctl_errors.h"
+#include "cli/ntrctl_words.h"
 #include "link/capture_handle.h"
 #include "link/pcap_endpoint.h"
 
@@ -62,23 +64,23 @@ void Session::SetCommandSwitch(const SwitchArgument& target) {
 void Session::DescribeChange(const MacAddress& mac) {
   ManagedSwitch* sw = app_->discovery().FindByMac(mac);
   if (sw == nullptr) return;
-  const ServiceResult compared = service_->CompareWithSwitch(*sw);
   if (options_.command == "diff" && commandSwitch_ && commandSwitch_(mac)) {
     // The question is what diff answers: its output, and nothing changed.
-    const int status = PrintSettingsDiff(compared, FormatSwitchMac(mac), options_.json);
+    const int status = RunDiff(*service_, *sw, options_);
     std::fflush(stdout);
     std::fflush(stderr);
-    std::_Exit(status);
+    std::_Exit(EndRun(status));
   }
+  const ServiceResult compared = service_->CompareWithSwitch(*sw);
   if (compared.ok) {
     std::fprintf(stderr, "settings of the tool (-) and of the switch (+):\n");
-    for (const auto& line : compared.details) std::fprintf(stderr, "  %s\n", line.c_str());
+    for (const auto& line : compared.details) std::fprintf(stderr, "  %s\n", TerminalText(line).c_str());
     return;
   }
   std::fprintf(stderr,
                "the switch's settings could not be read (%s); the tool's settings for it:\n",
                compared.text.c_str());
-  for (const auto& line : BlockSettingLines(sw->record())) std::fprintf(stderr, "  %s\n", line.c_str());
+  for (const auto& line : BlockSettingLines(sw->record())) std::fprintf(stderr, "  %s\n", TerminalText(line).c_str());
 }
 
 int Session::Start() {
@@ -97,13 +99,12 @@ int Session::Start() {
   // The lock of the single copy lives in the data folder: without one there
   // is nothing to lock (and nowhere to keep the configuration).
   if (std::string why; !MakeDataFolder(&why)) {
-    std::fprintf(stderr, "ntrctl: %s\n", why.c_str());
+    ReportError(why);
     return kExitFailure;
   }
   if (!app_->InitInstance()) {
     if (app_->anotherCopyRuns()) {
-      std::fprintf(stderr, "ntrctl: another copy of the tool is running on %s\n",
-                   DataFolder().c_str());
+      ReportError("another copy of the tool is running on " + DataFolder().string());
       return kExitAnotherCopy;
     }
     const ErrorPair error = app_->lastError();

@@ -7,6 +7,8 @@
 #include "app/adoption.h"
 #include "app/vlan_slots.h"
 #include "app/vlan_table_edit.h"
+#include "cli/ntrctl_errors.h"
+#include "cli/ntrctl_errors.h"
 #include "cli/ntrctl_session.h"
 #include "cli/ntrctl_words.h"
 #include "config/setting_lines.h"
@@ -18,7 +20,7 @@ constexpr std::int32_t kDefaultVlanId = 1;
 const char* const kModeWords[] = {"access", "trunk", "hybrid"};  // vlan-port-mode 0, 1, 2
 
 int Fail(const std::string& text) {
-  std::fprintf(stderr, "ntrctl: %s\n", text.c_str());
+  ReportError(text);
   return kExitFailure;
 }
 
@@ -206,7 +208,7 @@ int Delete(Session& session, ManagedSwitch& target, const std::vector<std::int32
   // The wait ran the main loop: the switch may have gone meanwhile.
   ManagedSwitch* still = session.Find(FormatSwitchMac(mac));
   if (still == nullptr) {
-    std::fprintf(stderr, "ntrctl: switch %s lost: it left management while the command ran\n", FormatSwitchMac(mac).c_str());
+    ReportError("switch " + FormatSwitchMac(mac) + " lost: it left management while the command ran");
     return kExitSwitchLost;
   }
   SwitchRecord plan = still->record();

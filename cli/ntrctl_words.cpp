@@ -4,6 +4,7 @@
 
 #include "base/text_encoding.h"
 #include "catalogue/function_descriptors.h"
+#include "cli/ntrctl_verbosity.h"
 
 namespace ntr::cli {
 
@@ -17,17 +18,21 @@ std::string ConfigValueText(const SwitchRecord& record, std::string_view keyword
     return std::to_string(function->counter(readable, first, second)->load());
   }
   if (function->field == nullptr) return "";
-  const std::int32_t value = StoredValue(*function, record, first, second);
-  if (function->fileWords != nullptr) {
-    if (const auto word = function->fileWords->WordOf(value)) return std::string(*word);
+  return StoredValueText(*function, StoredValue(*function, record, first, second));
+}
+
+std::string StoredValueText(const FunctionDescriptor& function, std::int32_t value) {
+  if (function.fileWords != nullptr) {
+    if (const auto word = function.fileWords->WordOf(value)) return std::string(*word);
     return std::to_string(value);
   }
-  if (function->Has(kAcceptsNone) && value < 0) return std::string(kNoneWord);
+  if (function.Has(kAcceptsNone) && value < 0) return std::string(kNoneWord);
   // Stored one less than written: registration entries and port indexes.
-  return std::to_string(value + function->wireOffset);
+  return std::to_string(value + function.wireOffset);
 }
 
 void PrintDone(bool json, std::string_view text) {
+  if (Quiet() && !json) return;
   if (json) {
     std::printf("{\"ok\":true,\"message\":%s}\n", JsonString(text).c_str());
   } else if (!text.empty()) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "catalogue/function_descriptors.h"
 #include "catalogue/switch_record.h"
 
 namespace ntr::cli {
@@ -13,6 +14,9 @@ namespace ntr::cli {
 // spells it ("100-fdx", "join", a port number, a name); "" for an unknown keyword.
 std::string ConfigValueText(const SwitchRecord& record, std::string_view keyword, int first,
                             int second);
+
+// A stored value of `function` as the configuration file spells it.
+std::string StoredValueText(const FunctionDescriptor& function, std::int32_t value);
 
 // An action's end: its message, or with --json {"ok":true,"message":TEXT}.
 void PrintDone(bool json, std::string_view text);

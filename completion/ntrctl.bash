@@ -32,7 +32,7 @@ _ntrctl() {
   _init_completion -n =: || return
   local ntrctl=${words[0]}
 
-  local options="--adapter --json --all --timeout --new --changed --factory --help --version"
+  local options="--adapter --json --all --raw --dry-run --file -q --quiet -v --verbose --timeout --new --changed --factory --help --version"
   local commands="adapters list keywords discover show get set read apply diff export import
     firmware restart clear-counters restart-poe factory-reset vlan"
 
@@ -44,6 +44,7 @@ _ntrctl() {
     --new) COMPREPLY=($(compgen -W "factory device" -- "$cur")); return ;;
     --changed) COMPREPLY=($(compgen -W "tool device" -- "$cur")); return ;;
     --factory) COMPREPLY=($(compgen -W "yes no" -- "$cur")); return ;;
+    --file) _filedir; return ;;
   esac
   if [[ $cur == -* ]]; then
     COMPREPLY=($(compgen -W "$options" -- "$cur"))
@@ -54,7 +55,7 @@ _ntrctl() {
   local args=() i
   for ((i = 1; i < cword; i++)); do
     case ${words[i]} in
-      --adapter | --timeout | --new | --changed | --factory) ((i++)) ;;
+      --adapter | --timeout | --new | --changed | --factory | --file) ((i++)) ;;
       -*) ;;
       *) args+=("${words[i]}") ;;
     esac

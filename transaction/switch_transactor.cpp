@@ -137,6 +137,8 @@ bool SwitchTransactor::ExecuteFunction(const FunctionRequest& request, FunctionR
     recentChange_ = true;
     recentStamp_ = ticks_();
   }
+  const MacAddress sw = destination_();
+  hub_.TraceFunction({.sw = sw, .request = &request});
   Pdu pdu;
   pdu.application = PduType::kFuncRequest;
   pdu.body = request;
@@ -152,6 +154,8 @@ bool SwitchTransactor::ExecuteFunction(const FunctionRequest& request, FunctionR
       *response = std::get<FunctionResponse>(pdu.body);
     }
   }
+  hub_.TraceFunction({.sw = sw, .request = &request, .answered = true,
+                      .response = ok ? response : nullptr, .error = ok ? nullptr : &error});
   if (state_ == kStateRequest) state_ = kStateIdle;
   if (state_ == kStateBulk) {
     std::lock_guard<std::mutex> lock(lastLock_);

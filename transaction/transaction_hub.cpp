@@ -165,6 +165,18 @@ void TransactionHub::SetNoticeHook(MessageHook hook) {
   noticeHook_ = std::move(hook);
 }
 
+void TransactionHub::SetFunctionTraceHook(FunctionTraceHook hook) {
+  std::lock_guard<std::mutex> lock(traceLock_);
+  tracing_ = static_cast<bool>(hook);
+  traceHook_ = std::move(hook);
+}
+
+void TransactionHub::TraceFunction(const FunctionTrace& trace) {
+  if (!tracing_) return;
+  std::lock_guard<std::mutex> lock(traceLock_);
+  if (traceHook_) traceHook_(trace);
+}
+
 bool TransactionHub::StartReceiveThread() {
   if (receiveThread_.joinable()) return true;
   stop_.Reset();

@@ -36,9 +36,20 @@ struct SendOptions {
   std::int32_t* idOut = nullptr;               // receives the ID used
 };
 
+// One function request seen by a trace: going out (`answered` false), then
+// its end: the answer when one came, or the error that ended it.
+struct FunctionTrace {
+  MacAddress sw{};
+  const FunctionRequest* request = nullptr;
+  bool answered = false;
+  const FunctionResponse* response = nullptr;  // the answer (null: none awaited or it failed)
+  const ErrorPair* error = nullptr;            // the failure, null on success
+};
+
 class TransactionHub {
  public:
   using MessageHook = std::function<void(const Pdu&)>;
+  using FunctionTraceHook = std::function<void(const FunctionTrace&)>;
 
   // `lookup` is the function catalogue's view for the decoder.
   TransactionHub(LinkEndpoint& link, FunctionTypeLookup lookup);
@@ -81,6 +92,10 @@ class TransactionHub {
   // Called on the receive thread for each discovery reply / notice.
   void SetDiscoveryReplyHook(MessageHook hook);
   void SetNoticeHook(MessageHook hook);
+  // Called on the requesting thread for every function request and its end,
+  // one call at a time (a front end's verbose mode); none by default.
+  void SetFunctionTraceHook(FunctionTraceHook hook);
+  void TraceFunction(const FunctionTrace& trace);
 
   // The transaction ID of the last discovery request, -1 before the first.
   std::atomic<std::int32_t> lastDiscoveryTransactionId{-1};
@@ -107,6 +122,9 @@ class TransactionHub {
   std::mutex hookLock_;
   MessageHook discoveryReplyHook_;
   MessageHook noticeHook_;
+  std::mutex traceLock_;
+  FunctionTraceHook traceHook_;
+  std::atomic<bool> tracing_{false};
 
   std::mutex drainLock_;  // one drain at a time keeps answers in arrival order
   AutoResetEvent stop_;

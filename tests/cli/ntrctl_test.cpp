@@ -2,7 +2,9 @@
 
 #include "catalogue/switch_model.h"
 #include "cli/ntrctl_options.h"
+#include "cli/ntrctl_errors.h"
 #include "cli/ntrctl_switch_argument.h"
+#include "cli/ntrctl_verbosity.h"
 #include "cli/ntrctl_words.h"
 
 namespace ntr::cli {
@@ -112,6 +114,41 @@ TEST(NtrctlWords, TerminalTextEscapesControlCharacters) {
   EXPECT_EQ(TerminalText("x\x1b[2J\r\nfake: line\t\x07\x7f"), "x\\e[2J\\r\\nfake: line\\t\\x07\\x7f");
   EXPECT_EQ(TerminalText("a\xC2\x9B" "1m\xC2\xA0"), "a\\u009b1m\xC2\xA0");  // C1 CSI; no-break space kept
   EXPECT_EQ(TerminalText("\x9B\xFF"), "\\x9b\\xff");                  // bytes that are no UTF-8
+}
+
+// -v's lines: requests and answers in the file's grammar, values in its
+// words, indexes as written, a failure's reason at the end; JSON errors.
+TEST(NtrctlVerbosity, TraceLinesInTheFilesGrammar) {
+  const MacAddress sw = *ParseMac("02:5C:71:00:00:01");
+  // A request as the switch client builds it: function, operation, indexes, value.
+  const auto request = [](const char* keyword, Operation operation, std::int32_t indexType, int first, int second) {
+    FunctionRequest built;
+    built.functionId = FindFunctionByKeyword(keyword)->functionId;
+    built.operation = operation;
+    built.indexType = indexType;
+    built.firstIndex = first;
+    built.secondIndex = second;
+    return built;
+  };
+  FunctionRequest set = request("port-speed", kOpSet, kIndexPort, 3, 0);
+  set.valueType = kValueInteger;
+  set.intValue = 5;
+  EXPECT_EQ(TraceLine({.sw = sw, .request = &set}), "> 02:5C:71:00:00:01 switch control function set port-speed 3 100-fdx");
+  const FunctionRequest trunk = request("vlan-trunk", kOpGet, kIndexPortRegistration, 2, 300);
+  FunctionResponse joined;
+  joined.valueType = kValueInteger;
+  joined.intValue = 1;
+  EXPECT_EQ(TraceLine({.sw = sw, .request = &trunk, .answered = true, .response = &joined}),
+            "< 02:5C:71:00:00:01 switch control function get vlan-trunk 2 300 join");
+  const ErrorPair silent{kErrNoResponse, ""};
+  EXPECT_EQ(TraceLine({.sw = sw, .request = &trunk, .answered = true, .error = &silent}),
+            "< 02:5C:71:00:00:01 switch control function get vlan-trunk 2 300 (" + FormatErrorMessage(silent) + ")");
+  FunctionRequest name = request("system-name", kOpSet, kIndexNone, 0, 0);
+  name.valueType = kValueOctets;
+  name.octets = "core-1";
+  EXPECT_EQ(TraceLine({.sw = sw, .request = &name}), "> 02:5C:71:00:00:01 switch control function set system-name core-1");
+  EXPECT_EQ(JsonErrorObject(5, "switch core not found\nx"),
+            "{\"error\":{\"code\":5,\"message\":\"switch core not found\\nx\"}}");
 }
 
 }  // namespace

@@ -188,7 +188,7 @@ TEST_F(Discovery, AdaptersUsageAndOneCopyAtATime) {
   ASSERT_EQ(listed.size(), 1u) << json.out;
   EXPECT_EQ(listed[0]["name"].str(), bed_->toolInterface());
   EXPECT_TRUE(sameMac(listed[0]["mac"].str())) << listed[0]["mac"].str() << " vs " << mac;
-  EXPECT_TRUE(listed[0]["address"].isString());
+  EXPECT_TRUE(listed[0]["address"].isString() || listed[0]["address"].isNull());
 
   // Without --adapter the only one is taken.
   const RunResult found = bed_->Ntrctl({"--new", "factory", "discover"}, 120s, false);
