@@ -128,7 +128,9 @@ void Discovery::RunCycle() {
       if (sw->active) sw->CountRequest();
     }
   }
-  main_.Post([this] { LostCheck(); });
+  main_.Post([this, alive = aliveWatch_] {
+    if (alive.lock()) LostCheck();
+  });
   DiscoveryRequest request;
   request.queryValue = kDiscoveryQuery;
   request.requesterMac = hub_.sourceMac();
@@ -202,7 +204,9 @@ void Discovery::Enqueue(Pdu reply, bool resumed, bool managed) {
     applyPosted_ = true;
   }
   if (post) {
-    main_.Post([this] {
+    // The loop may outlive this discovery (a stop and a new start share it).
+    main_.Post([this, alive = aliveWatch_] {
+      if (!alive.lock()) return;
       {
         std::lock_guard<std::mutex> lock(replyLock_);
         applyPosted_ = false;

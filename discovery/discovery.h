@@ -189,6 +189,7 @@ class Discovery {
   std::vector<std::unique_ptr<ManagedSwitch>> switches_;
   // Tasks posted from other threads hold it weakly and do nothing once it is gone.
   std::shared_ptr<int> alive_ = std::make_shared<int>(0);
+  const std::weak_ptr<int> aliveWatch_ = alive_;  // copied by other threads; never changed
 };
 
 }  // namespace ntr
