@@ -537,7 +537,6 @@ int Run(const Options& options) {
   if (command == "export") return Export(args[0]);
   if (command == "import") return Import(session, args[0]);
 
-  session.RunDiscovery();
   const SwitchLookup lookup = session.WaitForSwitch(switchWord);
   ManagedSwitch* sw = lookup.found;
   if (session.fatal()) return kExitFailure;
@@ -547,7 +546,10 @@ int Run(const Options& options) {
     return Fail("several switches are named " + switchWord + "; name one by its MAC address:" + macs);
   }
   if (sw == nullptr) {
-    ReportError("switch " + switchWord + " not found");
+    std::string text = "switch " + switchWord + " not found";
+    if (!lookup.knownNames.empty()) text += "; known names:";
+    for (const auto& name : lookup.knownNames) text += "\n  " + name;
+    ReportError(text);
     return kExitNotFound;
   }
   // From here on the command holds the switch by reference (see Read).

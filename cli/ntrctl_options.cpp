@@ -53,8 +53,9 @@ const char* const kUsage =
     "  --version               the version\n"
     "\n"
     "Commands (SWITCH: MAC address 02:5C:71:00:00:01, 02-5C-71-00-00-01 or\n"
-    "025C71000001, or a system name (one no other switch has); indexes 1-based;\n"
-    "values in the configuration file's words):\n"
+    "025C71000001, or a system name (one no other switch has; the tool's records\n"
+    "are looked up first, as list prints them); indexes 1-based; values in the\n"
+    "configuration file's words):\n"
     "  adapters                                list the usable adapters\n"
     "  list                                    the switches in the configuration file\n"
     "                                          (no network, no privileges)\n"
@@ -100,8 +101,9 @@ const char* const kUsage =
     "\n"
     "Exit status: 0 done; 1 failed (the reason on standard error); 2 usage;\n"
     "3 an adoption question no option answers; 4 another copy of the tool runs;\n"
-    "5 the switch was not found in time; 6 the switch was lost while the command\n"
-    "worked on it; 130 a second Ctrl-C abandoned the work.\n";
+    "5 the switch was not found in time (a name no switch carries: after one\n"
+    "discovery cycle, with the names known); 6 the switch was lost while the\n"
+    "command worked on it; 130 a second Ctrl-C abandoned the work.\n";
 
 namespace {
 
