@@ -393,10 +393,58 @@ int Import(Session& session, const std::string& file) {
   return session.importResult() == kImportSucceeded ? kExitOk : kExitFailure;
 }
 
+// After an update the switch restarts and comes back as another runtime
+// object: it is waited for by its MAC, and its revision is the one its
+// identity read found.
+int WaitForRestart(Session& session, const SwitchRef& updated, const std::string& before) {
+  Discovery& discovery = session.app().discovery();
+  // A switch that hangs below another one stays managed through the restart:
+  // it is taken out, so that it is found and read again when it answers.
+  if (discovery.Find(updated) != nullptr) discovery.RemoveSwitch(updated);
+  const Options& options = session.options();
+  const int limit = options.timeoutGiven ? options.timeoutSeconds : kRestartWaitSeconds;
+  const bool shown = !Quiet() && isatty(STDERR_FILENO);
+  const auto start = std::chrono::steady_clock::now();
+  long lastShown = -1;
+  ManagedSwitch* back = nullptr;
+  session.RunUntil(
+      [&] {
+        if (shown) {
+          const long waited = std::chrono::duration_cast<std::chrono::seconds>(
+                                  std::chrono::steady_clock::now() - start).count();
+          if (waited != lastShown) {
+            lastShown = waited;
+            std::fprintf(stderr, "\rwaiting for the switch to restart: %ld s", waited);
+            std::fflush(stderr);
+          }
+        }
+        back = discovery.FindByMac(updated.mac);
+        return back != nullptr && !(back->ref() == updated) && Session::Settled(*back);
+      },
+      std::chrono::seconds(limit));
+  if (lastShown >= 0) std::fprintf(stderr, "\n");
+  if (session.fatal()) return kExitFailure;
+  back = discovery.FindByMac(updated.mac);
+  if (back == nullptr || back->ref() == updated || !Session::Settled(*back)) {
+    return Fail("the switch did not come back within " + std::to_string(limit) +
+                " s (the image was sent; see it with ntrctl show " + FormatSwitchMac(updated.mac) + ")");
+  }
+  const std::string now = back->record().firmwareRevision.get();
+  if (now == before) {
+    return Fail("the switch is back but still reports firmware revision " + TerminalText(now));
+  }
+  if (!Quiet()) {
+    std::printf("the switch is back with firmware revision %s (was %s)\n", TerminalText(now).c_str(),
+                TerminalText(before).c_str());
+  }
+  return kExitOk;
+}
+
 int Firmware(Session& session, ManagedSwitch& sw, const std::string& file) {
   // The update belongs to the switch: a removal ends it. The switch is looked
   // up again by MAC and generation on every turn of the loop.
   const SwitchRef target = sw.ref();
+  const std::string before = sw.record().firmwareRevision.get();
   SwitchService& service = session.service();
   Discovery& discovery = session.app().discovery();
   std::signal(SIGINT, OnInterrupt);
@@ -426,7 +474,9 @@ int Firmware(Session& session, ManagedSwitch& sw, const std::string& file) {
   const ServiceResult ended = service.FirmwareEnded(target);
   if (!ended.ok) return Fail(ended);
   if (!Quiet()) std::printf("%s\n", ended.text.c_str());
-  return kExitOk;
+  if (session.options().noWait) return kExitOk;
+  std::fflush(stdout);
+  return WaitForRestart(session, target, before);
 }
 
 constexpr std::string_view kRestartingText = "the switch restarts; it is managed again when it is back";
@@ -528,6 +578,7 @@ int Run(const Options& options) {
   if (options.quiet && options.verbose) return Usage("-q and -v exclude each other");
   if (options.dryRun && command != "apply") return Usage("--dry-run: only apply takes it");
   if (!options.file.empty() && command != "diff") return Usage("--file: only diff takes it");
+  if (options.noWait && command != "firmware") return Usage("--no-wait: only firmware takes it");
 
   Session session(options);
   if (namesSwitch) session.SetCommandSwitch(ParseSwitchArgument(switchWord));
@@ -537,7 +588,6 @@ int Run(const Options& options) {
   if (command == "export") return Export(args[0]);
   if (command == "import") return Import(session, args[0]);
 
-  session.RunDiscovery();
   const SwitchLookup lookup = session.WaitForSwitch(switchWord);
   ManagedSwitch* sw = lookup.found;
   if (session.fatal()) return kExitFailure;
@@ -547,7 +597,10 @@ int Run(const Options& options) {
     return Fail("several switches are named " + switchWord + "; name one by its MAC address:" + macs);
   }
   if (sw == nullptr) {
-    ReportError("switch " + switchWord + " not found");
+    std::string text = "switch " + switchWord + " not found";
+    if (!lookup.knownNames.empty()) text += "; known names:";
+    for (const auto& name : lookup.knownNames) text += "\n  " + name;
+    ReportError(text);
     return kExitNotFound;
   }
   // From here on the command holds the switch by reference (see Read).

@@ -27,7 +27,10 @@ const char* const kUsage =
     "  --dry-run               apply: print what the switch would receive (as\n"
     "                          diff --file prints it) and send nothing\n"
     "  --file FILE             diff: compare the switch with FILE's block for it\n"
-    "  --timeout SECONDS       wait this long for switches (default 20)\n"
+    "  --timeout SECONDS       wait this long for switches (default 20; firmware's\n"
+    "                          wait for the restart: 120)\n"
+    "  --no-wait               firmware: end when the image is sent, without\n"
+    "                          waiting for the switch to come back\n"
     "  --new [MAC=]factory|device\n"
     "                          answer for a switch never seen before: factory ERASES\n"
     "                          the switch's own settings (it is set to the factory\n"
@@ -53,8 +56,9 @@ const char* const kUsage =
     "  --version               the version\n"
     "\n"
     "Commands (SWITCH: MAC address 02:5C:71:00:00:01, 02-5C-71-00-00-01 or\n"
-    "025C71000001, or a system name (one no other switch has); indexes 1-based;\n"
-    "values in the configuration file's words):\n"
+    "025C71000001, or a system name (one no other switch has; the tool's records\n"
+    "are looked up first, as list prints them); indexes 1-based; values in the\n"
+    "configuration file's words):\n"
     "  adapters                                list the usable adapters\n"
     "  list                                    the switches in the configuration file\n"
     "                                          (no network, no privileges)\n"
@@ -82,7 +86,11 @@ const char* const kUsage =
     "                                          regular file or a new one) or to\n"
     "                                          standard output\n"
     "  import FILE                             import a configuration file\n"
-    "  firmware SWITCH FILE                    update the firmware (Ctrl-C aborts)\n"
+    "  firmware SWITCH FILE                    update the firmware (Ctrl-C aborts the\n"
+    "                                          transfer), wait for the restart and\n"
+    "                                          print the revision the switch reports;\n"
+    "                                          status 1 when it stays away or reports\n"
+    "                                          the revision it had\n"
     "  restart SWITCH                          restart the switch\n"
     "  clear-counters SWITCH                   reset the frame counters\n"
     "  restart-poe SWITCH                      restart the power supply of the ports\n"
@@ -100,8 +108,9 @@ const char* const kUsage =
     "\n"
     "Exit status: 0 done; 1 failed (the reason on standard error); 2 usage;\n"
     "3 an adoption question no option answers; 4 another copy of the tool runs;\n"
-    "5 the switch was not found in time; 6 the switch was lost while the command\n"
-    "worked on it; 130 a second Ctrl-C abandoned the work.\n";
+    "5 the switch was not found in time (a name no switch carries: after one\n"
+    "discovery cycle, with the names known); 6 the switch was lost while the\n"
+    "command worked on it; 130 a second Ctrl-C abandoned the work.\n";
 
 namespace {
 
@@ -180,6 +189,8 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
       if (!flag(options.verbose)) return false;
     } else if (name == "--dry-run") {
       if (!flag(options.dryRun)) return false;
+    } else if (name == "--no-wait") {
+      if (!flag(options.noWait)) return false;
     } else if (name == "--file") {
       const auto v = value();
       if (!v) return false;
@@ -199,6 +210,7 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
         return false;
       }
       options.timeoutSeconds = static_cast<int>(seconds);
+      options.timeoutGiven = true;
     } else if (name == "--new" || name == "--changed" || name == "--factory") {
       const auto v = value();
       if (!v) return false;

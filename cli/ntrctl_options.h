@@ -32,10 +32,14 @@ struct AdoptionAnswer {
   }
 };
 
+// How long firmware waits for the switch's restart without --timeout.
+inline constexpr int kRestartWaitSeconds = 120;
+
 struct Options {
   std::string adapter;     // --adapter IF
   bool json = false;       // --json
   int timeoutSeconds = 20;
+  bool timeoutGiven = false;       // --timeout was given (firmware: the restart wait too)
   // Answers to the adoption questions: true for the first button.
   AdoptionAnswer newDevice;        // --new [MAC=]factory|device
   AdoptionAnswer settingsChanged;  // --changed [MAC=]tool|device
@@ -46,6 +50,7 @@ struct Options {
   bool verbose = false;            // -v, --verbose (every request and answer)
   bool dryRun = false;             // --dry-run (apply: print the plan, send nothing)
   std::string file;                // --file FILE (diff: against a file)
+  bool noWait = false;             // --no-wait (firmware: end as the transfer ends)
   bool help = false;     // --help
   bool version = false;  // --version
   std::string command;

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
+#include <algorithm>
 #include <system_error>
 
 #include "app/settings_diff.h"
@@ -47,12 +49,14 @@ Session::~Session() {
 }
 
 void Session::SetCommandSwitch(const SwitchArgument& target) {
-  commandSwitch_ = [this, target](const MacAddress& mac) {
-    if (target.kind == SwitchArgument::Kind::kMac) return mac == target.mac;
+  commandTarget_ = target;
+  commandSwitch_ = [this](const MacAddress& mac) {
+    const SwitchArgument& wanted = commandTarget_;
+    if (wanted.kind == SwitchArgument::Kind::kMac) return mac == wanted.mac;
     // A name: only a switch known under another name is someone else.
     const ManagedSwitch* sw = app_->discovery().FindByMac(mac);
     const std::string name = sw != nullptr ? sw->client.record().systemName.get() : "";
-    return name.empty() || name == target.name;
+    return name.empty() || name == wanted.name;
   };
   operator_.SetCommandSwitch(commandSwitch_, [this](const MacAddress& mac) {
     app_->discovery().RemoveSwitch(app_->discovery().FindByMac(mac));
@@ -148,7 +152,27 @@ ManagedSwitch* Session::Find(const std::string& who) {
 }
 
 SwitchLookup Session::WaitForSwitch(const std::string& who) {
-  const SwitchArgument ref = ParseSwitchArgument(who);
+  SwitchArgument ref = ParseSwitchArgument(who);
+  SwitchLookup lookup;
+  if (ref.kind == SwitchArgument::Kind::kName) {
+    // The tool's own records first: a switch it keeps answers by its MAC,
+    // also when the switch itself does not carry the name yet (an import
+    // renamed it).
+    std::vector<MacAddress> stored;
+    for (const RecordPtr& record : app_->config().StoredRecords()) {
+      if (KnownName(*record) == ref.name) stored.push_back(record->switchMac);
+    }
+    if (stored.size() > 1) {
+      for (const MacAddress& mac : stored) lookup.sameName.push_back(FormatSwitchMac(mac));
+      return lookup;
+    }
+    if (stored.size() == 1) {
+      ref.kind = SwitchArgument::Kind::kMac;
+      ref.mac = stored.front();
+      if (commandSwitch_) commandTarget_ = ref;
+    }
+  }
+  RunDiscovery();
   Discovery& discovery = app_->discovery();
   std::size_t count = 0;
   std::uint32_t stableSince = discovery.cyclesRun();
@@ -160,10 +184,10 @@ SwitchLookup Session::WaitForSwitch(const std::string& who) {
     return ready;
   };
   RunUntil([&] {
-    if (settled().empty()) return false;
-    if (ref.kind == SwitchArgument::Kind::kMac) return true;
-    // A name may be shared: wait until every switch found so far has told its
-    // name and no new one came in a whole discovery cycle.
+    if (ref.kind == SwitchArgument::Kind::kMac) return !settled().empty();
+    // A name of no record: wait until every switch found so far has told its
+    // name (those of that name are settled) and no new one came in a whole
+    // discovery cycle.
     const auto list = discovery.Switches();
     if (list.size() != count) {
       count = list.size();
@@ -172,16 +196,34 @@ SwitchLookup Session::WaitForSwitch(const std::string& who) {
     for (ManagedSwitch* sw : list) {
       if (StatusOf(*sw).phase == SwitchPhase::kIdentifying) return false;
     }
+    for (ManagedSwitch* sw : Matching(ref)) {
+      if (!Settled(*sw)) return false;
+    }
     return discovery.cyclesRun() >= stableSince + 1;
   });
-  SwitchLookup lookup;
   const auto ready = settled();
   if (ready.size() == 1) {
     lookup.found = ready.front();
+  } else if (ready.empty() && ref.kind == SwitchArgument::Kind::kName) {
+    lookup.knownNames = KnownNames();
   } else {
     for (ManagedSwitch* sw : ready) lookup.sameName.push_back(FormatSwitchMac(sw->mac()));
   }
   return lookup;
+}
+
+std::vector<std::string> Session::KnownNames() {
+  std::map<MacAddress, std::string> names;
+  for (const RecordPtr& record : app_->config().StoredRecords()) names[record->switchMac] = KnownName(*record);
+  for (ManagedSwitch* sw : app_->discovery().Switches()) {
+    if (names.count(sw->mac()) == 0) names[sw->mac()] = sw->record().systemName.get();
+  }
+  std::vector<std::string> known;
+  for (const auto& [mac, name] : names) {
+    if (!name.empty()) known.push_back(TerminalText(name) + " (" + FormatSwitchMac(mac) + ")");
+  }
+  std::sort(known.begin(), known.end());
+  return known;
 }
 
 Session::SwitchWait Session::RunWithSwitch(const SwitchRef& ref,

@@ -24,6 +24,8 @@ namespace ntr::cli {
 struct SwitchLookup {
   ManagedSwitch* found = nullptr;
   std::vector<std::string> sameName;  // MACs when the name is not unique
+  // A name nothing carries: "NAME (MAC)" of every switch known by a name.
+  std::vector<std::string> knownNames;
 };
 
 class Session : public NotificationSink {
@@ -48,9 +50,12 @@ class Session : public NotificationSink {
   std::vector<ManagedSwitch*> Matching(const SwitchArgument& ref);
   // A managed switch by MAC text or system name; null when none or several are.
   ManagedSwitch* Find(const std::string& who);
-  // Waits until the switch is managed and settled (for a name, also until the
-  // switches found so far have told their names); nothing found after the
-  // time-out, or the MACs of several switches of that name.
+  // Starts discovery and waits until the switch is managed and settled. A
+  // name the stored records carry names that record's switch (several
+  // records: their MACs at once); another name waits until the switches found
+  // have told their names and a whole discovery cycle brought no new one,
+  // and ends without a switch, with the names known, when none carries it.
+  // A MAC address waits up to the time-out.
   SwitchLookup WaitForSwitch(const std::string& who);
   // Managed and ready: identity read, adopted, nothing under way.
   static bool Settled(const ManagedSwitch& sw) { return IsReady(sw); }
@@ -83,6 +88,8 @@ class Session : public NotificationSink {
 
  private:
   void Handle(const Notice& notice);
+  // "NAME (MAC)" of the stored records and the switches found, by name.
+  std::vector<std::string> KnownNames();
   void DescribeChange(const MacAddress& mac);
 
   const Options& options_;
@@ -90,7 +97,8 @@ class Session : public NotificationSink {
   EventLoop loop_;
   std::unique_ptr<Application> app_;
   std::unique_ptr<SwitchService> service_;
-  std::function<bool(const MacAddress&)> commandSwitch_;  // see SetCommandSwitch
+  SwitchArgument commandTarget_;  // see SetCommandSwitch; a stored name becomes its MAC
+  std::function<bool(const MacAddress&)> commandSwitch_;
   bool started_ = false;
   std::atomic<int> readsEnded_{0};
   std::atomic<std::int64_t> importResult_{0};

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "catalogue/switch_model.h"
+
 namespace ntr::cli {
 namespace {
 
@@ -38,6 +40,12 @@ SwitchArgument ParseSwitchArgument(std::string_view text) {
     ref.kind = SwitchArgument::Kind::kMalformedMac;
   }
   return ref;
+}
+
+std::string KnownName(const SwitchRecord& record) {
+  SwitchRecord named(record);
+  ModelFixUp(named);
+  return named.systemName.get();
 }
 
 }  // namespace ntr::cli

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "base/mac_address.h"
+#include "catalogue/switch_record.h"
 
 namespace ntr::cli {
 
@@ -19,5 +20,9 @@ struct SwitchArgument {
 };
 
 SwitchArgument ParseSwitchArgument(std::string_view text);
+
+// The system name a stored record goes by: the one it was given, or the
+// default name (model and serial) the switch carries until it is given one.
+std::string KnownName(const SwitchRecord& record);
 
 }  // namespace ntr::cli

@@ -32,7 +32,7 @@ _ntrctl() {
   _init_completion -n =: || return
   local ntrctl=${words[0]}
 
-  local options="--adapter --json --all --raw --dry-run --file -q --quiet -v --verbose --timeout --new --changed --factory --help --version"
+  local options="--adapter --json --all --raw --dry-run --no-wait --file -q --quiet -v --verbose --timeout --new --changed --factory --help --version"
   local commands="adapters list keywords discover show get set read apply diff export import
     firmware restart clear-counters restart-poe factory-reset vlan"
 

@@ -100,6 +100,7 @@ completion_loads() {
     expect "ntrctl vlan mode 02:5C:71:00:00:02 3 tr" trunk
     expect "ntrctl apply --dry" --dry-run
     expect "ntrctl --verb" --verbose
+    expect "ntrctl firmware --no-w" --no-wait
     expect "ntrctl get -q --raw core status-port-s" status-port-speed
     expect "ntrctl diff core --file nosuch-" ""
   ' completion "$STAGE/usr/share/bash-completion/completions/ntrctl"
