@@ -57,13 +57,14 @@ void PcapEndpoint::SetFrameFilter(FrameFilter* filter) {
 
 void PcapEndpoint::Accept(const pcap_pkthdr& header, std::span<const std::uint8_t> frame) {
   if (!IsFrameForTool(frame)) return;
-  {
+  // While the receive log is on, every frame takes the queue, so that it is
+  // logged before anyone acts on it.
+  if (!receiveLog_) {
     std::lock_guard<std::mutex> lock(filterMutex_);
     // The filter sees the bytes the queue would keep and hand out.
     const std::size_t stored = std::min({frame.size(), std::size_t{header.len}, kRecvFrameCapacity});
     if (filter_ != nullptr && stored > kEthernetHeaderSize &&
         filter_->TakeReceived(frame.subspan(kEthernetHeaderSize, stored - kEthernetHeaderSize))) {
-      if (receiveLog_) log_.Write(kRecvLogName, frame);
       return;
     }
   }
