@@ -12,6 +12,19 @@ namespace ntr {
 
 class AutoResetEvent;
 
+// Sees each received frame on the receiving thread before it is queued, so
+// that a frame someone is waiting for can be handed over without passing
+// through the queue and the thread that drains it.
+class FrameFilter {
+ public:
+  virtual ~FrameFilter() = default;
+  // `payload` is the frame after its Ethernet header, as TakeFrame would
+  // give it. Returns true when the frame has been dealt with and is not to
+  // be queued. Runs on the receiving thread, one frame at a time; it must
+  // not wait.
+  virtual bool TakeReceived(std::span<const std::uint8_t> payload) = 0;
+};
+
 class LinkEndpoint {
  public:
   virtual ~LinkEndpoint() = default;
@@ -30,6 +43,10 @@ class LinkEndpoint {
 
   // The event signalled whenever a frame has been queued; may be null.
   virtual void SetReceiveNotice(AutoResetEvent* event) = 0;
+
+  // The filter every received frame passes before it is queued; null for
+  // none. Once this returns, the previous filter is no longer being called.
+  virtual void SetFrameFilter(FrameFilter* filter) = 0;
 };
 
 }  // namespace ntr

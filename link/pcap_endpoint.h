@@ -1,7 +1,8 @@
 // PcapEndpoint: the link endpoint on the chosen adapter. It owns one libpcap
 // capture handle, sends management messages in frames to the switches' group
-// address, and runs the capture thread that queues the frames addressed to
-// the tool for the receive dispatcher.
+// address, and runs the capture thread that passes the frames addressed to
+// the tool to the frame filter (answers go straight to their waiters) and
+// queues the rest for the receive dispatcher.
 #pragma once
 
 #include <atomic>
@@ -34,7 +35,8 @@ namespace ntr {
 // close, pause), the send lock (one frame on the wire at a time; the handle
 // is only closed under it), the state lock (adapter list, selection, the
 // opened adapter, the error pair). The queue lock and the log lock are taken
-// alone.
+// alone; the filter lock is held while the frame filter runs, which may take
+// the queue lock and locks of its own.
 class PcapEndpoint : public LinkEndpoint {
  public:
   // `sink` receives the capture thread's notices (read error, frames
@@ -87,6 +89,7 @@ class PcapEndpoint : public LinkEndpoint {
   std::size_t QueuedCount() override { return queue_.Count(); }
   // Set before the capture starts; the event must outlive the capture.
   void SetReceiveNotice(AutoResetEvent* event) override { receiveNotice_ = event; }
+  void SetFrameFilter(FrameFilter* filter) override;
 
   // --- Packet logs, both off at construction
 
@@ -133,6 +136,8 @@ class PcapEndpoint : public LinkEndpoint {
 
   ReceiveQueue queue_;
   std::atomic<AutoResetEvent*> receiveNotice_{nullptr};
+  std::mutex filterMutex_;  // the filter lock: held while the filter runs
+  FrameFilter* filter_ = nullptr;
   AutoResetEvent stopRequest_;
   AutoResetEvent pauseRequest_;
 

@@ -1,6 +1,8 @@
 // The capture thread of PcapEndpoint.
 #include <poll.h>
 
+#include <algorithm>
+
 #include "link/link_frame.h"
 #include "link/pcap_endpoint.h"
 
@@ -48,8 +50,24 @@ void PcapEndpoint::CaptureLoop(pcap_t* handle) {
   }
 }
 
+void PcapEndpoint::SetFrameFilter(FrameFilter* filter) {
+  std::lock_guard<std::mutex> lock(filterMutex_);
+  filter_ = filter;
+}
+
 void PcapEndpoint::Accept(const pcap_pkthdr& header, std::span<const std::uint8_t> frame) {
   if (!IsFrameForTool(frame)) return;
+  // While the receive log is on, every frame takes the queue, so that it is
+  // logged before anyone acts on it.
+  if (!receiveLog_) {
+    std::lock_guard<std::mutex> lock(filterMutex_);
+    // The filter sees the bytes the queue would keep and hand out.
+    const std::size_t stored = std::min({frame.size(), std::size_t{header.len}, kRecvFrameCapacity});
+    if (filter_ != nullptr && stored > kEthernetHeaderSize &&
+        filter_->TakeReceived(frame.subspan(kEthernetHeaderSize, stored - kEthernetHeaderSize))) {
+      return;
+    }
+  }
   const ReceiveQueue::Stamp stamp{static_cast<std::uint32_t>(header.ts.tv_sec),
                                   static_cast<std::uint32_t>(header.ts.tv_usec), header.caplen,
                                   header.len};

@@ -66,10 +66,10 @@ bool SwitchTransactor::Transaction(Pdu& pdu, const TransactionOptions& options,
   const bool expectAnswer = options.expectAnswer;
   const int attempts = options.attempts;
   // A thread runs one transaction at a time: its two events are made once
-  // and reused, cleared of anything an earlier transaction left.
+  // and reused, cleared of anything an earlier transaction left (the answer
+  // event before each attempt, below).
   thread_local AutoResetEvent answer;
   thread_local AutoResetEvent abort;
-  answer.Reset();
   abort.Reset();
   if (!RegisterAbort(&abort)) return error.Fail(kErrWindowClosed);
   AutoResetEvent* stop = nullptr;

@@ -105,6 +105,13 @@ void TransactionHub::DrainReceiveQueue() {
   std::lock_guard<std::mutex> drain(drainLock_);
   std::array<std::uint8_t, kEncodeBufferSize> buffer;
   while (link_.QueuedCount() > 0) {
+    // Counted before the frame leaves the queue, so that the frame filter
+    // always sees it in one place or the other.
+    struct InDispatch {
+      std::atomic<int>& count;
+      explicit InDispatch(std::atomic<int>& c) : count(c) { ++count; }
+      ~InDispatch() { --count; }
+    } inDispatch{dispatching_};
     const std::size_t length = link_.TakeFrame(buffer);
     if (length == 0) continue;  // an empty payload cannot decode
     Pdu pdu;
@@ -128,18 +135,9 @@ void TransactionHub::Dispatch(const Pdu& pdu) {
     case PduType::kFirmAbortAnswer:
     case PduType::kFuncResponse:
     case PduType::kFingerprintAnswer:
-    case PduType::kConfigSyncAnswer: {
-      // The transaction ID alone pairs an answer with its request.
-      std::lock_guard<std::mutex> lock(pendingLock_);
-      for (auto& record : pending_) {
-        if (record.transactionId == pdu.transactionId && record.answerEvent != nullptr) {
-          record.answered = true;
-          record.answer = pdu;
-          record.answerEvent->Set();
-        }
-      }
+    case PduType::kConfigSyncAnswer:
+      DeliverAnswer(pdu);
       return;
-    }
     case PduType::kNoticePortSpeed:
     case PduType::kNoticeLinkDown:
     case PduType::kNoticeFan:
@@ -153,6 +151,49 @@ void TransactionHub::Dispatch(const Pdu& pdu) {
     default:
       return;  // requests of other tools and the like
   }
+}
+
+namespace {
+
+bool IsAnswer(PduType application) {
+  switch (application) {
+    case PduType::kFirmPrepareAnswer:
+    case PduType::kFirmBlockAnswer:
+    case PduType::kFirmAbortAnswer:
+    case PduType::kFuncResponse:
+    case PduType::kFingerprintAnswer:
+    case PduType::kConfigSyncAnswer:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+void TransactionHub::DeliverAnswer(const Pdu& pdu) {
+  // The transaction ID alone pairs an answer with its request.
+  std::lock_guard<std::mutex> lock(pendingLock_);
+  for (auto& record : pending_) {
+    if (record.transactionId == pdu.transactionId && record.answerEvent != nullptr) {
+      record.answered = true;
+      record.answer = pdu;
+      record.answerEvent->Set();
+    }
+  }
+}
+
+bool TransactionHub::TakeReceived(std::span<const std::uint8_t> payload) {
+  // Only the capture thread adds to the queue, so an empty queue stays empty
+  // while this runs; a frame the dispatcher has taken is counted before it
+  // leaves the queue. Either way an answer never overtakes an earlier frame.
+  if (link_.QueuedCount() != 0 || dispatching_.load() != 0) return false;
+  Pdu pdu;
+  ErrorPair ignored;
+  if (!DecodePdu(ignored, payload, lookup_, pdu)) return true;  // dropped, as the dispatcher would
+  if (!IsAnswer(pdu.application)) return false;  // the dispatcher decodes it again
+  DeliverAnswer(pdu);
+  return true;
 }
 
 void TransactionHub::SetDiscoveryReplyHook(MessageHook hook) {
@@ -187,11 +228,13 @@ bool TransactionHub::StartReceiveThread() {
     link_.SetReceiveNotice(nullptr);
     return false;
   }
+  link_.SetFrameFilter(this);
   return true;
 }
 
 void TransactionHub::StopReceiveThread() {
   if (!receiveThread_.joinable()) return;
+  link_.SetFrameFilter(nullptr);
   stop_.Set();
   receiveThread_.join();
   link_.SetReceiveNotice(nullptr);

@@ -1,7 +1,8 @@
 // The application-wide half of request–answer transactions: the transaction
-// counter, the send operation, the list of waiting transactions and the
-// receive dispatcher that decodes every captured frame and hands answers to
-// their waiters. The per-switch half is SwitchTransactor.
+// counter, the send operation, the list of waiting transactions, the frame
+// filter that hands an answer to its waiter on the capture thread, and the
+// receive dispatcher that decodes every other captured frame. The per-switch
+// half is SwitchTransactor.
 #pragma once
 
 #include <atomic>
@@ -46,14 +47,14 @@ struct FunctionTrace {
   const ErrorPair* error = nullptr;            // the failure, null on success
 };
 
-class TransactionHub {
+class TransactionHub : private FrameFilter {
  public:
   using MessageHook = std::function<void(const Pdu&)>;
   using FunctionTraceHook = std::function<void(const FunctionTrace&)>;
 
   // `lookup` is the function catalogue's view for the decoder.
   TransactionHub(LinkEndpoint& link, FunctionTypeLookup lookup);
-  ~TransactionHub();
+  ~TransactionHub() override;
   TransactionHub(const TransactionHub&) = delete;
   TransactionHub& operator=(const TransactionHub&) = delete;
 
@@ -86,6 +87,9 @@ class TransactionHub {
   void DrainReceiveQueue();
 
   // The receive thread drains the queue whenever the link signals frames.
+  // While it runs, the hub is also the link's frame filter: an answer that
+  // arrives while nothing received before it waits for dispatch is paired
+  // and its waiter woken on the capture thread, without being queued.
   bool StartReceiveThread();
   void StopReceiveThread();
 
@@ -105,6 +109,8 @@ class TransactionHub {
  private:
   void ReceiveLoop();
   void Dispatch(const Pdu& pdu);
+  void DeliverAnswer(const Pdu& pdu);
+  bool TakeReceived(std::span<const std::uint8_t> payload) override;
 
   LinkEndpoint& link_;
   FunctionTypeLookup lookup_;
@@ -127,6 +133,9 @@ class TransactionHub {
   std::atomic<bool> tracing_{false};
 
   std::mutex drainLock_;  // one drain at a time keeps answers in arrival order
+  // Frames taken from the queue and not yet dispatched: while there are any,
+  // answers queue behind them, so that nothing overtakes a notice.
+  std::atomic<int> dispatching_{0};
   AutoResetEvent stop_;
   AutoResetEvent framesReceived_;
   std::thread receiveThread_;

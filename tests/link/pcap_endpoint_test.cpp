@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -247,6 +248,48 @@ TEST_F(PcapEndpointTest, PacketLogsGetALinePerFrameWhenSwitchedOn) {
   EXPECT_TRUE(std::regex_match(read(kSendLogName), sendLine)) << read(kSendLogName);
   // The capture thread writes its line before it signals the frame.
   EXPECT_TRUE(std::regex_match(read(kRecvLogName), recvLine)) << read(kRecvLogName);
+  std::filesystem::remove_all(folder);
+}
+
+// Claims the frames that carry one payload.
+class ClaimingFilter : public FrameFilter {
+ public:
+  explicit ClaimingFilter(std::vector<std::uint8_t> claimed) : claimed_(std::move(claimed)) {}
+  bool TakeReceived(std::span<const std::uint8_t> payload) override {
+    const bool claim = std::ranges::equal(payload, claimed_);
+    if (claim) claims.Set();
+    return claim;
+  }
+  AutoResetEvent claims;
+
+ private:
+  std::vector<std::uint8_t> claimed_;
+};
+
+TEST_F(PcapEndpointTest, TheFrameFilterTakesWhatItClaimsUnlessTheReceiveLogIsOn) {
+  const auto folder = std::filesystem::temp_directory_path() /
+                      ("ntr-filter-log-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder);
+  device_.SetPacketLogFolder(folder / "");
+  ClaimingFilter filter(Payload(0x41));
+  device_.SetFrameFilter(&filter);
+  StartTool();
+  // Claimed: never queued. The next frame is queued, and frames keep their
+  // order, so the claimed one has been dealt with by then.
+  ASSERT_TRUE(peer_.Send(Answer(peer_, Payload(0x41))));
+  ASSERT_TRUE(filter.claims.Wait(kPatience));
+  ASSERT_TRUE(peer_.Send(Answer(peer_, Payload(0x42))));
+  ASSERT_TRUE(WaitForQueued(1));
+  EXPECT_EQ(device_.QueuedCount(), 1u);
+  EXPECT_EQ(Take(), Payload(0x42));
+
+  // While the receive log is on every frame is logged and queued first.
+  device_.SetReceiveLog(true);
+  ASSERT_TRUE(peer_.Send(Answer(peer_, Payload(0x41))));
+  ASSERT_TRUE(WaitForQueued(1));
+  EXPECT_EQ(Take(), Payload(0x41));
+  device_.SetFrameFilter(nullptr);
+  device_.StopCapture();
   std::filesystem::remove_all(folder);
 }
 

@@ -1,7 +1,8 @@
 // An in-memory link for tests: it plugs in where the pcap endpoint sits.
 // Sent payloads are recorded and handed to a peer function on the sending
-// thread; the peer (or the test) delivers answers into the receive queue,
-// which signals the receive-notice event exactly like the capture thread.
+// thread; the peer (or the test) delivers answers, which pass the frame
+// filter and then the receive queue and its receive-notice event exactly as
+// on the capture thread.
 #pragma once
 
 #include <cstdint>
@@ -45,7 +46,11 @@ class MemoryLink : public LinkEndpoint {
     return true;
   }
 
+  // Passes the frame filter like the capture thread; frames arrive one at a
+  // time, in order, from any thread.
   void Deliver(Bytes payload) {
+    std::lock_guard<std::mutex> arrival(filterMutex_);
+    if (filter_ != nullptr && !payload.empty() && filter_->TakeReceived(payload)) return;
     AutoResetEvent* notice = nullptr;
     {
       std::lock_guard<std::mutex> lock(mutex_);
@@ -75,6 +80,11 @@ class MemoryLink : public LinkEndpoint {
     notice_ = event;
   }
 
+  void SetFrameFilter(FrameFilter* filter) override {
+    std::lock_guard<std::mutex> arrival(filterMutex_);
+    filter_ = filter;
+  }
+
   std::vector<Bytes> Sent() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return sent_;
@@ -85,6 +95,8 @@ class MemoryLink : public LinkEndpoint {
   }
 
  private:
+  std::mutex filterMutex_;  // one frame arriving at a time; taken before mutex_
+  FrameFilter* filter_ = nullptr;
   mutable std::mutex mutex_;
   Peer peer_;
   int failCode_ = 0;

@@ -118,5 +118,64 @@ TEST(TransactionHub, AnswersPairByTransactionIdAlone) {
   EXPECT_FALSE(another.NextTransactionId() == start && third.NextTransactionId() == start);
 }
 
+TEST(TransactionHub, AnAnswerReachesItsWaiterOnArrivalButNeverOvertakesAnEarlierFrame) {
+  test::MemoryLink link;
+  TransactionHub hub(link, LookupFunctionTypes);
+  hub.SetSourceMac(test::kTestAdapterMac);
+  AutoResetEvent entered, release;
+  hub.SetNoticeHook([&](const Pdu&) {
+    entered.Set();
+    release.Wait();
+  });
+  ASSERT_TRUE(hub.StartReceiveThread());
+  Pdu request;
+  request.application = PduType::kFingerprintQuery;
+  request.body = EmptyBody{};
+  AutoResetEvent answered;
+  ErrorPair error;
+  const auto ask = [&](std::int32_t id) {
+    return hub.SendPdu(request, test::kTestSwitchMac, {.transactionId = id, .answerEvent = &answered},
+                       error);
+  };
+  const auto answer = [&](std::int32_t id) {
+    link.Deliver(test::EncodeOrDie(
+        FromSwitch(PduType::kFingerprintAnswer, FingerprintAnswerBody{0, id * 10}, id)));
+  };
+
+  // Paired on the delivering thread: answered before the delivery returns,
+  // without waiting for the receive thread.
+  int takenAtOnce = 0;
+  for (std::int32_t id = 100; id < 120; ++id) {
+    ASSERT_TRUE(ask(id));
+    answer(id);
+    Pdu got;
+    if (hub.TakeAnswer(&answered, &got)) {
+      ++takenAtOnce;
+      EXPECT_EQ(std::get<FingerprintAnswerBody>(got.body).fingerprint, id * 10);
+    } else {
+      hub.FetchAnswer(nullptr, &answered);
+    }
+  }
+  EXPECT_EQ(takenAtOnce, 20);
+  EXPECT_EQ(hub.PendingCount(), 0u);
+
+  // A notice in dispatch and one still queued: the answer behind them waits
+  // its turn.
+  link.Deliver(test::EncodeOrDie(FromSwitch(PduType::kNoticeFan, EmptyBody{})));
+  ASSERT_TRUE(entered.Wait(10s));
+  link.Deliver(test::EncodeOrDie(FromSwitch(PduType::kNoticeFan, EmptyBody{})));
+  answered.Reset();
+  ASSERT_TRUE(ask(200));
+  answer(200);
+  EXPECT_FALSE(hub.TakeAnswer(&answered, nullptr));
+  release.Set();
+  ASSERT_TRUE(entered.Wait(10s));
+  EXPECT_FALSE(hub.TakeAnswer(&answered, nullptr));
+  release.Set();
+  ASSERT_TRUE(answered.Wait(10s));
+  EXPECT_TRUE(hub.TakeAnswer(&answered, nullptr));
+  hub.StopReceiveThread();
+}
+
 }  // namespace
 }  // namespace ntr
