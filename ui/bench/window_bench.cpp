@@ -46,6 +46,7 @@
 #include "ui/main_window/page_view.h"
 #include "ui/main_window/window_app.h"
 #include "ui/style/fonts.h"
+#include "ui/dialogs/dialog_ids.h"
 
 namespace {
 
@@ -159,7 +160,7 @@ int main(int argc, char** argv) {
   QObject::connect(&answerer, &QTimer::timeout, [&questions] {
     QWidget* modal = QApplication::activeModalWidget();
     if (auto* question = qobject_cast<ui::AdoptionDialog*>(modal)) {
-      if (auto* first = question->findChild<QPushButton*>("1011")) {
+      if (auto* first = question->findChild<QPushButton*>(ui::ids::adoption::kFirst)) {
         first->click();
         ++questions;
       }

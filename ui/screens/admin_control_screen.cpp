@@ -5,6 +5,7 @@
 #include "app/application.h"
 #include "ui/screens/form_painting.h"
 #include "ui/screens/screen_navigator.h"
+#include "ui/screens/screen_ids.h"
 
 namespace ntr::ui {
 
@@ -17,10 +18,12 @@ constexpr int kHintX = kEditX + 40;
 // Two data rows, one per watch value.
 constexpr int kFirstRowY = kGridOrigin.y();
 constexpr int kSecondRowY = kFirstRowY + kDataRowHeight + 1;
+constexpr int kButtonsLeft = 140;
+constexpr int kButtonsTop = 125;
 
-FilteredEdit* WatchEdit(QWidget* parent, int id, int value, int y) {
+FilteredEdit* WatchEdit(QWidget* parent, const char* id, int value, int y) {
   auto* edit = new FilteredEdit(EditFilter::kDigits, parent);
-  edit->setObjectName(QString::number(id));
+  edit->setObjectName(id);
   edit->setMaxLength(2);
   edit->setText(QString::number(value));
   edit->setGeometry(kEditX, y, 34, 20);
@@ -38,13 +41,11 @@ bool InRange(int value) {
 
 AdminControlScreen::AdminControlScreen(ScreenNavigator& screens, Application& app)
     : Screen(screens, nullptr, -1, kSize), app_(app) {
-  interval_ = WatchEdit(this, 8000, app.config().watchInterval(), kFirstRowY + 1);
-  count_ = WatchEdit(this, 8001, app.config().downCount(), kSecondRowY + 1);
-  QPushButton* set = AddButton(8002, QStringLiteral("設定"), QRect(QPoint(140, 125), QPoint(179, 144)));
-  QPushButton* cancel = AddButton(8003, QStringLiteral("キャンセル"), QRect(QPoint(185, 125), QPoint(264, 144)));
-  cancel->move(std::max(cancel->x(), set->geometry().right() + 6), cancel->y());
-  connect(set, &QPushButton::clicked, this, [this] { Set(); });
-  connect(cancel, &QPushButton::clicked, this, [this] { Cancel(); });
+  interval_ = WatchEdit(this, ids::admin_control::kInterval, app.config().watchInterval(), kFirstRowY + 1);
+  count_ = WatchEdit(this, ids::admin_control::kCount, app.config().downCount(), kSecondRowY + 1);
+  const auto [set, cancel] = AddSetCancelRow({ids::admin_control::kSet, "設定", kSetButtonWidth},
+                                             {ids::admin_control::kCancel, "キャンセル", kCancelButtonWidth},
+                                             kButtonsTop, RowPlace::kFromLeft, kButtonsLeft, [this] { Set(); });
   setTabOrder(interval_, count_);
   setTabOrder(count_, set);
   setTabOrder(set, cancel);

@@ -13,6 +13,7 @@
 #include "ui/screens/screen_navigator.h"
 #include "ui/style/fonts.h"
 #include "ui/style/text.h"
+#include "ui/screens/screen_ids.h"
 
 namespace ntr::ui {
 
@@ -52,24 +53,28 @@ AdministrationScreen::AdministrationScreen(ScreenNavigator& screens, Application
   setFixedSize(std::max(2 * kWatchGrid.x() + listWidth, titleWidth),
                std::max(count * kDataRowHeight + 285, GridTop() + kHeaderRowHeight + count * kRowStep + 60));
 
-  QPushButton* set = AddButton(8001, QStringLiteral("設定"),
+  QPushButton* set = AddButton(ids::administration::kControl, QStringLiteral("設定"),
                                QRect(kWatchGrid.x() + kWatchLabelWidth + kWatchValueWidth + 12,
-                                     kWatchGrid.y() + kHeaderRowHeight + kRowStep + 2, 50, 20));
+                                     kWatchGrid.y() + kHeaderRowHeight + kRowStep + 2, kBrowseButtonWidth,
+                                     kButtonHeight));
   connect(set, &QPushButton::clicked, this, [this] { navigator().Open(target::kAdminControl, SwitchRef{}); });
   QWidget* previous = set;
   const int buttonsX = kWatchGrid.x() + widths_[0] + widths_[1] + widths_[2] + kMacWidth + 4;
   for (int i = 0; i < count; ++i) {
     const int y = GridTop() + kHeaderRowHeight + 1 + i * kRowStep + 1;
-    QPushButton* save = AddButton(SaveButtonId(i), QStringLiteral("保存"), QRect(buttonsX + 4, y, 55, 20));
-    QPushButton* load = AddButton(LoadButtonId(i), QStringLiteral("読込"), QRect(buttonsX + 65, y, 55, 20));
+    QPushButton* save =
+        AddButton(ids::administration::Save(i), QStringLiteral("保存"), QRect(buttonsX + 4, y, 55, kButtonHeight));
+    QPushButton* load =
+        AddButton(ids::administration::Load(i), QStringLiteral("読込"), QRect(buttonsX + 65, y, 55, kButtonHeight));
     connect(save, &QPushButton::clicked, this, [this, i] { Save(i); });
     connect(load, &QPushButton::clicked, this, [this, i] { Load(i); });
     setTabOrder(previous, save);
     setTabOrder(save, load);
     previous = load;
   }
-  QPushButton* close = AddButton(8002, QStringLiteral("閉じる"),
-                                 QRect(width() / 2 - 40, height() - 40, 80, 20));
+  QPushButton* close = AddButton(ids::administration::kClose, QStringLiteral("閉じる"),
+                                 QRect(width() / 2 - kCancelButtonWidth / 2, height() - 40, kCancelButtonWidth,
+                                       kButtonHeight));
   connect(close, &QPushButton::clicked, this, [this] { Cancel(); });
   setTabOrder(previous, close);
   SetInitialFocus(set);

@@ -7,6 +7,7 @@
 #include "ui/screens/screen_navigator.h"
 #include "ui/style/fonts.h"
 #include "ui/style/text.h"
+#include "ui/screens/screen_ids.h"
 
 namespace ntr::ui {
 
@@ -42,15 +43,15 @@ QString FirmwareProgressText(int state, int percent) {
 FirmwareProgressScreen::FirmwareProgressScreen(ScreenNavigator& screens, Application& app, ManagedSwitch* sw)
     : Screen(screens, sw, -1, QSize(585, 150)), app_(app) {
   text_ = new QLabel(this);
-  text_->setObjectName("8000");
+  text_->setObjectName(ids::firmware_progress::kText);
   text_->setFont(UiFont());
   text_->setGeometry(kTextPlace);
   bar_ = new QProgressBar(this);
-  bar_->setObjectName("8002");
+  bar_->setObjectName(ids::firmware_progress::kBar);
   bar_->setRange(0, 100);
   bar_->setTextVisible(false);
   bar_->setGeometry(kBarPlace);
-  abort_ = AddButton(8001, QStringLiteral("中断"), kAbortPlace);
+  abort_ = AddButton(ids::firmware_progress::kAbort, QStringLiteral("中断"), kAbortPlace);
   connect(abort_, &QPushButton::clicked, this, &FirmwareProgressScreen::Abort);
   SetInitialFocus(abort_);
   connect(&poll_, &QTimer::timeout, this, &FirmwareProgressScreen::Poll);

@@ -9,11 +9,14 @@
 #include "ui/screens/restart_wait_screen.h"
 #include "ui/screens/screen_navigator.h"
 #include "ui/style/text.h"
+#include "ui/screens/screen_ids.h"
 
 namespace ntr::ui {
 
 namespace {
 
+constexpr int kButtonsLeft = 190;
+constexpr int kButtonsTop = 110;
 
 QString AskForFile(QWidget* parent) {
   return QFileDialog::getOpenFileName(parent, QString(), QString(), QStringLiteral("All Files (*.*)"));
@@ -26,15 +29,14 @@ LoadSettingsScreen::FileChooser LoadSettingsScreen::chooseFile = AskForFile;
 LoadSettingsScreen::LoadSettingsScreen(ScreenNavigator& screens, Application& app, ManagedSwitch* sw)
     : Screen(screens, sw, -1, kSize), app_(app) {
   path_ = new FilteredEdit(EditFilter::kAny, this);
-  path_->setObjectName("8001");
-  path_->setGeometry(kGridOrigin.x() + 124, kGridOrigin.y() + 2, 330, 20);
-  QPushButton* browse = AddButton(8002, QStringLiteral("参照"), QRect(kGridOrigin.x() + 460, kGridOrigin.y() + 2, 50, 20));
-  QPushButton* run = AddButton(8003, QStringLiteral("実行"), QRect(QPoint(190, 110), QPoint(239, 129)));
-  QPushButton* cancel = AddButton(8004, QStringLiteral("キャンセル"), QRect(QPoint(245, 110), QPoint(324, 129)));
-  cancel->move(std::max(cancel->x(), run->geometry().right() + 6), cancel->y());
+  path_->setObjectName(ids::load_settings::kPath);
+  path_->setGeometry(kGridOrigin.x() + 124, kGridOrigin.y() + 2, 330, kButtonHeight);
+  QPushButton* browse = AddButton(ids::load_settings::kBrowse, QStringLiteral("参照"),
+                                  QRect(kGridOrigin.x() + 460, kGridOrigin.y() + 2, kBrowseButtonWidth, kButtonHeight));
+  const auto [run, cancel] = AddSetCancelRow({ids::load_settings::kRun, "実行", kBrowseButtonWidth},
+                                             {ids::load_settings::kCancel, "キャンセル", kCancelButtonWidth},
+                                             kButtonsTop, RowPlace::kFromLeft, kButtonsLeft, [this] { Run(); });
   connect(browse, &QPushButton::clicked, this, [this] { Browse(); });
-  connect(run, &QPushButton::clicked, this, [this] { Run(); });
-  connect(cancel, &QPushButton::clicked, this, [this] { Cancel(); });
   setTabOrder(path_, browse);
   setTabOrder(browse, run);
   setTabOrder(run, cancel);

@@ -10,6 +10,7 @@
 #include "ui/screens/screen_navigator.h"
 #include "ui/screens/switch_words.h"
 #include "ui/style/fonts.h"
+#include "ui/screens/screen_ids.h"
 
 namespace ntr::ui {
 
@@ -40,22 +41,22 @@ LoopDetectionScreen::LoopDetectionScreen(ScreenNavigator& screens, ManagedSwitch
   shutDown_ = new QRadioButton(LoopShutDownText(), this);
   noShutDown_ = new QRadioButton(LoopNoShutDownText(), this);
   for (QRadioButton* radio : {shutDown_, noShutDown_}) radio->setFont(UiFont());
-  shutDown_->setObjectName("8003");
-  noShutDown_->setObjectName("8004");
+  shutDown_->setObjectName(ids::loop_detection::kShutDown);
+  noShutDown_->setObjectName(ids::loop_detection::kNoShutDown);
   const int radioWidth = shutDown_->sizeHint().width();
   valueWidth_ = std::max(kRadioIndent + radioWidth + 6 + kEditWidth + 4 + normal.horizontalAdvance(secondsHint_),
                          kEditWidth + 4 + normal.horizontalAdvance(countHint_)) + 12;
 
   const int valueX = kGridOrigin.x() + labelWidth_ + 1 + 4;
   count_ = new FilteredEdit(EditFilter::kDigits, this);
-  count_->setObjectName("8000");
+  count_->setObjectName(ids::loop_detection::kCount);
   count_->setMaxLength(Digits(count.max));
   count_->setText(QString::number(working().loopCount.load()));
   count_->setGeometry(valueX, RowTop(0) + 1, kEditWidth, kDataRowHeight - 2);
 
   shutDown_->setGeometry(valueX + kRadioIndent, RowTop(1) + 1, radioWidth, kDataRowHeight - 2);
   seconds_ = new FilteredEdit(EditFilter::kDigits, this);
-  seconds_->setObjectName("8005");
+  seconds_->setObjectName(ids::loop_detection::kRecoverySeconds);
   seconds_->setMaxLength(Digits(timer.max));
   seconds_->setText(QString::number(working().loopRecoveryTime.load()));
   seconds_->setGeometry(shutDown_->geometry().right() + 7, RowTop(1) + 1, kEditWidth, kDataRowHeight - 2);
@@ -68,12 +69,8 @@ LoopDetectionScreen::LoopDetectionScreen(ScreenNavigator& screens, ManagedSwitch
 
   const int width = std::max(585, kGridOrigin.x() * 2 + labelWidth_ + valueWidth_ + 1);
   const int buttonsTop = RowTop(3) + 15;
-  QPushButton* set = AddButton(8001, QStringLiteral("設定"), QRect(width / 2 - 85, buttonsTop, 40, 20));
-  QPushButton* cancel = AddButton(8002, QStringLiteral("キャンセル"), QRect(width / 2 - 40, buttonsTop, 80, 20));
-  cancel->move(std::max(cancel->x(), set->geometry().right() + 6), cancel->y());
-  connect(set, &QPushButton::clicked, this, [this] { Apply(); });
-  connect(cancel, &QPushButton::clicked, this, [this] { Cancel(); });
-  setFixedSize(width, buttonsTop + 20 + 15);
+  AddSetCancelRow(kFormSet, kFormCancel, buttonsTop, RowPlace::kFromLeft, width / 2 - 85, [this] { Apply(); });
+  setFixedSize(width, buttonsTop + kButtonHeight + kButtonGap);
   SetInitialFocus(count_);
 }
 

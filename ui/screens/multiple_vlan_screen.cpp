@@ -8,6 +8,7 @@
 #include "ui/screens/form_painting.h"
 #include "ui/screens/screen_navigator.h"
 #include "ui/style/fonts.h"
+#include "ui/screens/screen_ids.h"
 
 namespace ntr::ui {
 
@@ -52,7 +53,7 @@ MultipleVlanScreen::MultipleVlanScreen(ScreenNavigator& screens, ManagedSwitch* 
   QWidget* previous = nullptr;
   for (int g = 0; g < GroupCount(r); ++g) {
     auto* check = new QCheckBox(GroupText(r, g), this);
-    check->setObjectName(QString::number(8100 + g));
+    check->setObjectName(ids::multiple_vlan::Group(g));
     check->setFont(UiFont());
     check->setFocusPolicy(Qt::StrongFocus);
     check->setChecked(Member(r, port, g));
@@ -67,15 +68,11 @@ MultipleVlanScreen::MultipleVlanScreen(ScreenNavigator& screens, ManagedSwitch* 
   const int titleRight = 2 * kTitlePosition.x() + QFontMetrics(TitleFont()).horizontalAdvance(title());
   const int width = std::max({400, kGridOrigin.x() * 2 + labelWidth_ + 1 + valueWidth_, titleRight});
   const int buttonsTop = RowTop(static_cast<int>(checks_.size())) + 15;
-  QPushButton* set = AddButton(8001, QStringLiteral("設定"), QRect(0, buttonsTop, 40, 20));
-  QPushButton* cancel = AddButton(8002, QStringLiteral("キャンセル"), QRect(0, buttonsTop, 80, 20));
-  set->move((width - (set->width() + 6 + cancel->width())) / 2, buttonsTop);
-  cancel->move(set->geometry().right() + 7, buttonsTop);
-  connect(set, &QPushButton::clicked, this, [this] { Apply(); });
-  connect(cancel, &QPushButton::clicked, this, [this] { Cancel(); });
+  const auto [set, cancel] =
+      AddSetCancelRow(kFormSet, kFormCancel, buttonsTop, RowPlace::kCentred, width, [this] { Apply(); });
   if (previous != nullptr) setTabOrder(previous, set);
   setTabOrder(set, cancel);
-  setFixedSize(width, buttonsTop + 20 + 15);
+  setFixedSize(width, buttonsTop + kButtonHeight + kButtonGap);
   SetInitialFocus(checks_.empty() ? static_cast<QWidget*>(set) : checks_.front());
   if (!checks_.empty()) MoveFocusOnFrom(checks_.front());
 }

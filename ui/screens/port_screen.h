@@ -39,7 +39,7 @@ class PortScreen : public Screen {
     QString value;
   };
   struct Group {
-    int button;
+    const char* button;
     QString heading;
     std::vector<Row> rows;
   };

@@ -6,6 +6,7 @@
 #include "ui/screens/screen_navigator.h"
 #include "ui/style/colours.h"
 #include "ui/style/fonts.h"
+#include "ui/screens/screen_ids.h"
 
 namespace ntr::ui {
 
@@ -23,7 +24,7 @@ OutcomeScreen::OutcomeScreen(ScreenNavigator& screens, ManagedSwitch* sw, int po
   // A text may itself hold line breaks.
   lines_ = lines_.join('\n').split('\n');
   while (lines_.size() > maxLines) lines_.removeLast();
-  QPushButton* back = AddButton(8001, button, kBackButton);
+  QPushButton* back = AddButton(ids::result::kBack, button, kBackButton);
   // A wider caption grows both ways, staying centred.
   back->move(kBackButton.center().x() - back->width() / 2, kBackButton.top());
   connect(back, &QPushButton::clicked, this, [this] { Cancel(); });

@@ -9,6 +9,7 @@
 #include "ui/screens/screen_navigator.h"
 #include "ui/style/fonts.h"
 #include "ui/style/text.h"
+#include "ui/screens/screen_ids.h"
 
 namespace ntr::ui {
 
@@ -44,7 +45,8 @@ SaveSettingsScreen::SaveSettingsScreen(ScreenNavigator& screens, Application& ap
   link_->setGeometry(30, 100, link_->fontMetrics().horizontalAdvance(link_->text()) + 8, 20);
   link_->setAutoDefault(true);
   connect(link_, &QPushButton::clicked, this, [this] { SaveToFile(); });
-  QPushButton* back = AddButton(8001, QStringLiteral("スイッチの管理画面に戻る"), QRect(190, 150, 180, 20));
+  QPushButton* back =
+      AddButton(ids::result::kBack, QStringLiteral("スイッチの管理画面に戻る"), QRect(190, 150, 180, kButtonHeight));
   connect(back, &QPushButton::clicked, this, [this] { Cancel(); });
   setTabOrder(link_, back);
   SetInitialFocus(link_);

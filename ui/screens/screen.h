@@ -8,12 +8,15 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <vector>
 
 #include "base/notification.h"
 #include "catalogue/switch_record.h"
 #include "device/apply_job.h"
+#include "ui/screens/form_painting.h"
+#include "ui/screens/screen_ids.h"
 
 namespace ntr {
 class ManagedSwitch;
@@ -67,7 +70,29 @@ class Screen : public QWidget {
   virtual void Applied();
   virtual void ApplyFailed(const QString& errorText);
 
-  QPushButton* AddButton(int id, const QString& text, QRect place);
+  // A button of the screen's font, named `id`; wider than `place` when its caption needs it.
+  QPushButton* AddButton(const QString& id, const QString& text, QRect place);
+  // The pair of buttons that ends a form ("設定" and "キャンセル", or their kin),
+  // kButtonHeight high at `top`: the first runs `action`, the second cancels.
+  struct RowButton {
+    const char* id;
+    const char* text;
+    int width;
+  };
+  enum class RowPlace {
+    kCentred,       // the pair centred in `x` (the screen's width), kButtonSpacing apart
+    kAroundCentre,  // one button each side of `x` / 2, kButtonSpacing apart
+    kFromLeft,      // from `x`, 5 px apart, as the fixed forms of the first screens
+  };
+  // "設定" and "キャンセル" of most forms.
+  static constexpr RowButton kFormSet{ids::form::kSet, "設定", kSetButtonWidth};
+  static constexpr RowButton kFormCancel{ids::form::kCancel, "キャンセル", kCancelButtonWidth};
+  struct ButtonRow {
+    QPushButton* first;
+    QPushButton* second;
+  };
+  ButtonRow AddSetCancelRow(RowButton first, RowButton second, int top, RowPlace place, int x,
+                            std::function<void()> action);
   // The control that gets the focus when the screen first shows.
   void SetInitialFocus(QWidget* control) { lastFocus_ = control; }
   // Once, kFocusMoveMs from now: when `control` still has the focus, a Tab

@@ -34,10 +34,6 @@ namespace ntr::ui {
 
 namespace {
 
-// Control ids of screens run from 10001 to 20000, then wrap.
-constexpr int kLastScreenId = 20000;
-constexpr int kFirstScreenId = 10000;
-
 // A port screen needs a port of the switch.
 bool ValidPort(ManagedSwitch* sw, int port) {
   return port >= 0 && port < std::min<int>(sw->record().portCount, kMaxPorts);
@@ -149,7 +145,7 @@ void ScreenNavigator::Show(Screen* screen) {
   // last, and the frame stays where it is.
   screens_.remove(screen);
   screens_.push_front(screen);
-  nextId_ = nextId_ >= kLastScreenId ? kFirstScreenId + 1 : nextId_ + 1;
+  nextId_ = nextId_ >= ids::kLastScreen ? ids::kFirstScreen : nextId_ + 1;
   screen->setObjectName(QString::number(nextId_));
   if (screen->hub() && page_ != nullptr) page_->SetFileButtonsEnabled(false);
   frame_->Host(screen);

@@ -111,7 +111,7 @@ class ScreenNavigator : public QObject {
   std::function<bool()> uiEnabled_;
   QPointer<SettingFrame> frame_;
   std::list<QPointer<Screen>> screens_;  // newest first
-  int nextId_ = 10000;
+  int nextId_ = ids::kFirstScreen - 1;
   std::set<MacAddress> applying_;  // switches whose loaded file is being applied
 };
 

@@ -6,6 +6,7 @@
 #include "ui/screens/form_painting.h"
 #include "ui/screens/screen_navigator.h"
 #include "ui/style/text.h"
+#include "ui/screens/screen_ids.h"
 
 namespace ntr::ui {
 
@@ -14,21 +15,21 @@ namespace {
 constexpr QRect kEditPlace{QPoint(94, 46), QPoint(313, 67)};
 constexpr QPoint kLabelAt{12, 50};
 constexpr QPoint kHintAt{316, 48};
+constexpr int kButtonsLeft = 140;
+constexpr int kButtonsTop = 95;
 
 }  // namespace
 
 SwitchNameScreen::SwitchNameScreen(ScreenNavigator& screens, ManagedSwitch* sw)
     : Screen(screens, sw, -1, kSize) {
   edit_ = new FilteredEdit(EditFilter::kName, this);
-  edit_->setObjectName("8000");
+  edit_->setObjectName(ids::switch_name::kName);
   edit_->setMaxLength(static_cast<int>(kSystemNameChars));
   edit_->setText(ToQt(working().systemName.get()));
   edit_->setGeometry(kEditPlace);
-  QPushButton* set = AddButton(8001, QStringLiteral("設定"), QRect(QPoint(140, 95), QPoint(179, 114)));
-  QPushButton* cancel = AddButton(8002, QStringLiteral("キャンセル"), QRect(QPoint(185, 95), QPoint(264, 114)));
-  cancel->move(std::max(cancel->x(), set->geometry().right() + 6), cancel->y());
-  connect(set, &QPushButton::clicked, this, [this] { Apply(); });
-  connect(cancel, &QPushButton::clicked, this, [this] { Cancel(); });
+  const auto [set, cancel] = AddSetCancelRow({ids::form::kSet, "設定", kSetButtonWidth},
+                                             {ids::form::kCancel, "キャンセル", kCancelButtonWidth}, kButtonsTop,
+                                             RowPlace::kFromLeft, kButtonsLeft, [this] { Apply(); });
   setTabOrder(edit_, set);
   setTabOrder(set, cancel);
   SetInitialFocus(edit_);

@@ -9,6 +9,7 @@
 #include "ui/screens/screen_navigator.h"
 #include "ui/style/fonts.h"
 #include "ui/style/text.h"
+#include "ui/screens/screen_ids.h"
 
 namespace ntr::ui {
 
@@ -97,13 +98,8 @@ void TaggedVlanScreen::Arrange() {
   const int titleRight = 2 * kTitlePosition.x() + QFontMetrics(TitleFont()).horizontalAdvance(title());
   const int width = std::max(gridRight + kGridOrigin.x(), titleRight);
   const int buttonY = RowTop(rows) + kButtonGap;
-  QPushButton* set = AddButton(8001, QStringLiteral("設定"), QRect(0, buttonY, 40, kButtonHeight));
-  QPushButton* cancel = AddButton(8002, QStringLiteral("キャンセル"), QRect(0, buttonY, 80, kButtonHeight));
-  const int pair = set->width() + 6 + cancel->width();
-  set->move((width - pair) / 2, buttonY);
-  cancel->move(set->geometry().right() + 7, buttonY);
-  connect(set, &QPushButton::clicked, this, [this] { Submit(); });
-  connect(cancel, &QPushButton::clicked, this, [this] { Cancel(); });
+  const auto [set, cancel] =
+      AddSetCancelRow(kFormSet, kFormCancel, buttonY, RowPlace::kCentred, width, [this] { Submit(); });
   setTabOrder(previous, set);
   setTabOrder(set, cancel);
   setFixedSize(width, buttonY + kButtonHeight + kButtonGap);

@@ -16,6 +16,7 @@
 #include "ui/screens/vlan_id_screen.h"
 #include "ui/screenshots/picture_kit.h"
 #include "ui/screenshots/screen_pictures.h"
+#include "ui/screens/screen_ids.h"
 
 namespace ntr::ui::shots {
 
@@ -40,7 +41,7 @@ bool AddVlan(ScreenNavigator* screens, ManagedSwitch* sw, int id, const char* na
   vlans->addCheck()->setChecked(true);
   vlans->newIdEdit()->setText(QString::number(id));
   vlans->newNameEdit()->setText(QString::fromUtf8(name));
-  return Finish(screens, "8004");
+  return Finish(screens, ids::vlan_id::kSet);
 }
 
 // Port `port` of the switch a trunk port, a member of `vlan`.
@@ -50,7 +51,7 @@ bool MakeTrunk(ScreenNavigator* screens, ManagedSwitch* sw, int port, int vlan) 
   if (tagged == nullptr || tagged->trunkCheck(vlan) == nullptr) return false;
   tagged->modeChoice()->setCurrentIndex(1);
   tagged->trunkCheck(vlan)->setChecked(true);
-  return Finish(screens, "8001");
+  return Finish(screens, ids::form::kSet);
 }
 
 }  // namespace
@@ -81,7 +82,7 @@ void SaveVlanScreens(WindowApp& window) {
   if (QCheckBox* lab = tagged->trunkCheck(20)) lab->setChecked(true);
   Settle();
   Save(window.window(), "screen-tagged-vlan");
-  if (!Finish(screens, "8001")) return Fail("the tagged VLAN apply did not end");
+  if (!Finish(screens, ids::form::kSet)) return Fail("the tagged VLAN apply did not end");
   // The port screen names the port's VLANs.
   if (!screens->Open(target::kPort, edge->ref(), 1)) return Fail("no port screen of port 2");
   Settle();
@@ -90,7 +91,7 @@ void SaveVlanScreens(WindowApp& window) {
   // The port towards the 24-port switch cannot be a trunk port.
   if (!screens->Open(target::kTaggedVlan, edge->ref(), 0)) return Fail("no tagged VLAN screen of port 1");
   qobject_cast<TaggedVlanScreen*>(screens->current())->modeChoice()->setCurrentIndex(1);
-  Press(screens, "8001");
+  Press(screens, ids::form::kSet);
   Settle();
   Save(window.window(), "journey-trunk-refused");
 
@@ -101,7 +102,7 @@ void SaveVlanScreens(WindowApp& window) {
   for (int row = 1; row < vlans->rowCount(); ++row) {
     if (vlans->nameEdit(row)->text() == QStringLiteral("lab")) vlans->deleteCheck(row)->setChecked(true);
   }
-  if (!Finish(screens, "8004")) return Fail("the deletion did not end");
+  if (!Finish(screens, ids::vlan_id::kSet)) return Fail("the deletion did not end");
   Settle();
   Save(window.window(), "journey-vlan-kept");
   screens->CloseFrame();
@@ -117,13 +118,13 @@ void SaveAdminScreens(WindowApp& window) {
   if (!screens->Open(target::kAdministration, SwitchRef{})) return Fail("the administration screen did not open");
   Settle();
   Save(screens->current(), "screen-admin");  // the whole form: it is wider than the window
-  Press(screens, "8001");
+  Press(screens, ids::administration::kControl);
   Settle();
   Save(window.window(), "screen-admin-control");
-  if (auto* interval = screens->current()->findChild<FilteredEdit*>(QStringLiteral("8000"))) {
+  if (auto* interval = screens->current()->findChild<FilteredEdit*>(ids::admin_control::kInterval)) {
     interval->setText(QStringLiteral("11"));
   }
-  Press(screens, "8002");
+  Press(screens, ids::admin_control::kSet);
   Settle();
   Save(window.window(), "journey-watch-refused");
 
@@ -140,7 +141,7 @@ void SaveAdminScreens(WindowApp& window) {
   load->pathEdit()->setText(file);
   Settle();
   Save(window.window(), "screen-admin-load");
-  Press(screens, "8003");
+  Press(screens, ids::load_settings::kRun);
   if (qobject_cast<RestartWaitScreen*>(screens->current()) == nullptr) return Fail("no wait after the load");
   Save(window.window(), "journey-load-restart-wait");
   if (!WaitFor([&] { return qobject_cast<RestartWaitScreen*>(screens->current()) == nullptr; }, 60000)) {

@@ -13,6 +13,7 @@
 #include "ui/screens/screen_navigator.h"
 #include "ui/screens/switch_name_screen.h"
 #include "ui/screenshots/picture_kit.h"
+#include "ui/screens/screen_ids.h"
 
 namespace ntr::ui::shots {
 
@@ -28,7 +29,7 @@ void SaveNameAndResultScreens(WindowApp& window, ManagedSwitch* sw) {
     name = qobject_cast<SwitchNameScreen*>(screens->current());
     if (name == nullptr) return false;
     name->edit()->setText(text);
-    name->findChild<QPushButton*>("8001")->click();
+    name->findChild<QPushButton*>(ids::form::kSet)->click();
     return WaitFor([&] { return screens->current() != nullptr && screens->current()->job() == 0 &&
                                 qobject_cast<SwitchNameScreen*>(screens->current()) == nullptr; },
                    10000);
@@ -95,7 +96,7 @@ void SaveSwitchScreens(WindowApp& window) {
   }
   auto* power = qobject_cast<PowerSavingScreen*>(screens->current());
   (power->economyChoice()->isChecked() ? power->normalChoice() : power->economyChoice())->setChecked(true);
-  power->findChild<QPushButton*>("8001")->click();
+  power->findChild<QPushButton*>(ids::form::kSet)->click();
   Settle();
   Save(window.window(), "screen-power-saving-confirm");
   screens->CloseFrame();
@@ -108,7 +109,7 @@ void SaveFirmwareScreens(WindowApp& window) {
   ScreenNavigator* screens = window.screens();
   ManagedSwitch* power = FindSwitch(window, "NTR7100-8PoE");
   if (power == nullptr || !screens->Open(target::kSwitchMain, power->ref())) return Fail("no PoE main screen");
-  screens->current()->findChild<QPushButton*>("8002")->click();
+  screens->current()->findChild<QPushButton*>(ids::switch_main::kFirmware)->click();
   auto* update = qobject_cast<FirmwareUpdateScreen*>(screens->current());
   if (update == nullptr) return Fail("the firmware screen did not open");
   const QString image = QDir(outDir).filePath("firmware-demo.bin");
@@ -118,7 +119,7 @@ void SaveFirmwareScreens(WindowApp& window) {
   update->pathEdit()->setText(image);
   Settle();
   Save(window.window(), "screen-firmware-update");
-  update->findChild<QPushButton*>("8001")->click();
+  update->findChild<QPushButton*>(ids::firmware_update::kRun)->click();
   if (qobject_cast<FirmwareProgressScreen*>(screens->current()) == nullptr) return Fail("no progress screen");
   const ntr::SwitchRef ref = power->ref();
   const bool halfway = WaitFor([&] {

@@ -22,6 +22,7 @@
 #include "ui/screenshots/picture_kit.h"
 #include "ui/screenshots/screen_pictures.h"
 #include "ui/style/fonts.h"
+#include "ui/dialogs/dialog_ids.h"
 
 namespace {
 
@@ -60,7 +61,7 @@ int main(int argc, char** argv) {
   QObject::connect(&answerer, &QTimer::timeout, [] {
     QWidget* modal = QApplication::activeModalWidget();
     if (auto* question = qobject_cast<AdoptionDialog*>(modal)) {
-      if (auto* device = question->findChild<QPushButton*>("1027")) device->click();
+      if (auto* device = question->findChild<QPushButton*>(ids::adoption::kSecond)) device->click();
     } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
       std::fprintf(stderr, "ntr-screenshots: message: %s\n", qPrintable(box->text()));
       box->accept();

@@ -12,6 +12,7 @@
 #include "tests/ui/support/sent_sets.h"
 #include "tests/ui/support/sim_window.h"
 #include "ui/screens/result_screens.h"
+#include "ui/screens/screen_ids.h"
 #include "ui/screens/screen_navigator.h"
 #include "ui/screens/vlan_id_screen.h"
 #include "ui/style/text.h"
@@ -23,7 +24,7 @@ namespace {
 
 const char kNetwork[] = "switch a model=NTR7100-8G\nswitch b model=NTR7100-8G\n";
 
-QPushButton* Button(QWidget* screen, const char* id) { return screen->findChild<QPushButton*>(id); }
+QPushButton* Button(QWidget* screen, const QString& id) { return screen->findChild<QPushButton*>(id); }
 
 
 // Runs `changes` on the switch as a screen would and waits for its end.
@@ -56,12 +57,12 @@ class VlanIdScreenTest : public QObject {
     ScreenNavigator* screens = sim.app().screens();
     const auto open = [&] {
       emit sim.app().screenRequested(a->ref(), -1);
-      Button(screens->current(), "8006")->click();
+      Button(screens->current(), ids::switch_main::kVlanIds)->click();
       return qobject_cast<VlanIdScreen*>(screens->current());
     };
     const auto set = [&](Screen* screen) {
       sim.peer().ClearLog();
-      Button(screen, "8004")->click();
+      Button(screen, ids::vlan_id::kSet)->click();
       return test::SimWindow::WaitFor([&] { return screens->current() != screen; });
     };
 
@@ -85,7 +86,7 @@ class VlanIdScreenTest : public QObject {
     QCOMPARE(config.VlanNames(), before);
 
     // Adding: only the table and the file change.
-    Button(message, "8001")->click();
+    Button(message, ids::result::kBack)->click();
     screen = qobject_cast<VlanIdScreen*>(screens->current());
     QVERIFY(screen != nullptr);
     screen->addCheck()->setChecked(true);
