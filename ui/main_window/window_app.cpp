@@ -76,12 +76,12 @@ bool WindowApp::Start() {
       [view](QPoint edges) { view->SetFrameContentEdges(edges); });
   connect(page, &TopPanel::screenRequested, this, &WindowApp::screenRequested);
   connect(this, &WindowApp::screenRequested, this, [this](SwitchRef ref, int port) {
-    if (port < 0) screens_->Open(target::kSwitchMain, ref);
-    if (port >= 0) screens_->Open(target::kPort, ref, port);
+    if (port < 0) screens_->Open(Target::kSwitchMain, ref);
+    if (port >= 0) screens_->Open(Target::kPort, ref, port);
   });
   connect(page, &TopPanel::administrationRequested, this, &WindowApp::administrationRequested);
   connect(this, &WindowApp::administrationRequested, this,
-          [this] { screens_->Open(target::kAdministration, SwitchRef{}); });
+          [this] { screens_->Open(Target::kAdministration, SwitchRef{}); });
   window_->SetCloseGuard([this] { return uiEnabled_ && !(screens_ && screens_->applying()); });
   window_->SetShutdown([this] { Shutdown(); });
   window_->SetFocusRestore([this] { RestoreFocus(); });

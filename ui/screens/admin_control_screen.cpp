@@ -3,9 +3,9 @@
 #include <QPainter>
 
 #include "app/application.h"
-#include "ui/screens/form_painting.h"
-#include "ui/screens/screen_navigator.h"
-#include "ui/screens/screen_ids.h"
+#include "ui/forms/form_painting.h"
+#include "ui/forms/screen_host.h"
+#include "ui/forms/screen_ids.h"
 
 namespace ntr::ui {
 
@@ -39,7 +39,7 @@ bool InRange(int value) {
 
 }  // namespace
 
-AdminControlScreen::AdminControlScreen(ScreenNavigator& screens, Application& app)
+AdminControlScreen::AdminControlScreen(ScreenHost& screens, Application& app)
     : Screen(screens, nullptr, -1, kSize), app_(app) {
   interval_ = WatchEdit(this, ids::admin_control::kInterval, app.config().watchInterval(), kFirstRowY + 1);
   count_ = WatchEdit(this, ids::admin_control::kCount, app.config().downCount(), kSecondRowY + 1);
@@ -54,7 +54,7 @@ AdminControlScreen::AdminControlScreen(ScreenNavigator& screens, Application& ap
 
 QString AdminControlScreen::title() const { return QString::fromUtf8(kAdminControlTitle); }
 
-void AdminControlScreen::Cancel() { navigator().Open(target::kAdministration, SwitchRef{}); }
+void AdminControlScreen::Cancel() { navigator().Open(Target::kAdministration, SwitchRef{}); }
 
 void AdminControlScreen::Set() {
   const int interval = Parsed(interval_);
@@ -62,7 +62,7 @@ void AdminControlScreen::Set() {
   const QString failed = QString::fromUtf8(kAdminControlFailedText);
   if (!InRange(interval) || !InRange(count)) {
     const char* reason = InRange(interval) ? kDownCountOutOfRangeText : kIntervalOutOfRangeText;
-    navigator().ShowMessage(title(), {failed, QString::fromUtf8(reason)}, target::kAdminControl, SwitchRef{}, -1);
+    navigator().ShowMessage(title(), {failed, QString::fromUtf8(reason)}, Target::kAdminControl, SwitchRef{}, -1);
     return;
   }
   ConfigStore& config = app_.config();
@@ -74,12 +74,12 @@ void AdminControlScreen::Set() {
     // The file keeps the old values: so does the tool.
     config.SetWatch(oldInterval, oldCount);
     navigator().ShowMessage(title(), {failed, QString::fromStdString(FormatErrorMessage(error))},
-                            target::kAdminControl, SwitchRef{}, -1);
+                            Target::kAdminControl, SwitchRef{}, -1);
     return;
   }
   // The next cycle runs at once, the ones after it at the new interval.
   app_.RequestDiscovery(true);
-  navigator().ShowResult(title(), {QString::fromUtf8(kAdminControlAppliedText)}, target::kAdministration,
+  navigator().ShowResult(title(), {QString::fromUtf8(kAdminControlAppliedText)}, Target::kAdministration,
                          SwitchRef{}, -1);
 }
 

@@ -9,11 +9,11 @@
 #include "app/switch_service.h"
 #include "catalogue/switch_model.h"
 #include "discovery/discovery.h"
-#include "ui/screens/form_painting.h"
-#include "ui/screens/screen_navigator.h"
+#include "ui/forms/form_painting.h"
+#include "ui/forms/screen_host.h"
 #include "ui/style/fonts.h"
 #include "ui/style/text.h"
-#include "ui/screens/screen_ids.h"
+#include "ui/forms/screen_ids.h"
 
 namespace ntr::ui {
 
@@ -29,7 +29,7 @@ constexpr int kRowStep = kDataRowHeight + 1;
 
 }  // namespace
 
-AdministrationScreen::AdministrationScreen(ScreenNavigator& screens, Application& app)
+AdministrationScreen::AdministrationScreen(ScreenHost& screens, Application& app)
     : Screen(screens, nullptr, -1, QSize(1, 1)), app_(app), widths_{196, 156, 166},
       interval_(app.config().watchInterval()), downCount_(app.config().downCount()) {
   const QFontMetrics metrics(UiFont());
@@ -57,7 +57,7 @@ AdministrationScreen::AdministrationScreen(ScreenNavigator& screens, Application
                                QRect(kWatchGrid.x() + kWatchLabelWidth + kWatchValueWidth + 12,
                                      kWatchGrid.y() + kHeaderRowHeight + kRowStep + 2, kBrowseButtonWidth,
                                      kButtonHeight));
-  connect(set, &QPushButton::clicked, this, [this] { navigator().Open(target::kAdminControl, SwitchRef{}); });
+  connect(set, &QPushButton::clicked, this, [this] { navigator().Open(Target::kAdminControl, SwitchRef{}); });
   QWidget* previous = set;
   const int buttonsX = kWatchGrid.x() + widths_[0] + widths_[1] + widths_[2] + kMacWidth + 4;
   for (int i = 0; i < count; ++i) {
@@ -90,12 +90,12 @@ void AdministrationScreen::Save(int row) {
   const SwitchRef sw = rows_.at(static_cast<std::size_t>(row)).sw;
   if (navigator().Find(sw) == nullptr) {
     // The box belongs to the window; this screen is replaced once it closes.
-    ScreenNavigator& screens = navigator();
+    ScreenHost& screens = navigator();
     QMessageBox::critical(window(), ToQt(kApplicationTitle), ToQt(kSwitchLostText));
-    screens.Open(target::kAdministration, SwitchRef{});
+    screens.Open(Target::kAdministration, SwitchRef{});
     return;
   }
-  navigator().Open(target::kSaveConfiguration, sw);
+  navigator().Open(Target::kSaveConfiguration, sw);
 }
 
 // The switch as it is managed now must be the one listed: same object, same serial number.
@@ -103,10 +103,10 @@ void AdministrationScreen::Load(int row) {
   const Row& listed = rows_.at(static_cast<std::size_t>(row));
   ManagedSwitch* sw = navigator().Find(listed.sw);
   if (sw == nullptr || ToQt(sw->record().serialNumber.get()) != listed.serial) {
-    navigator().Open(target::kAdministration, SwitchRef{});
+    navigator().Open(Target::kAdministration, SwitchRef{});
     return;
   }
-  navigator().Open(target::kLoadConfiguration, listed.sw);
+  navigator().Open(Target::kLoadConfiguration, listed.sw);
 }
 
 void AdministrationScreen::paintEvent(QPaintEvent* event) {

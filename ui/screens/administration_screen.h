@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "ui/screens/screen.h"
+#include "ui/forms/screen.h"
 
 namespace ntr {
 class Application;
@@ -20,7 +20,7 @@ class AdministrationScreen : public Screen {
   Q_OBJECT
 
  public:
-  AdministrationScreen(ScreenNavigator& screens, Application& app);
+  AdministrationScreen(ScreenHost& screens, Application& app);
   QString title() const override;
   bool hub() const override { return true; }
   void Cancel() override;

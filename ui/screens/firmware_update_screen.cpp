@@ -8,11 +8,11 @@
 #include "app/switch_service.h"
 #include "ui/screens/firmware_progress_screen.h"
 #include "ui/screens/firmware_texts.h"
-#include "ui/screens/form_painting.h"
-#include "ui/screens/screen_navigator.h"
+#include "ui/forms/form_painting.h"
+#include "ui/forms/screen_host.h"
 #include "ui/style/fonts.h"
 #include "ui/style/text.h"
-#include "ui/screens/screen_ids.h"
+#include "ui/forms/screen_ids.h"
 
 namespace ntr::ui {
 
@@ -33,7 +33,7 @@ QString QtFilter(const QString& filter) {
 
 }  // namespace
 
-FirmwareUpdateScreen::FirmwareUpdateScreen(ScreenNavigator& screens, Application& app, ManagedSwitch* sw)
+FirmwareUpdateScreen::FirmwareUpdateScreen(ScreenHost& screens, Application& app, ManagedSwitch* sw)
     : Screen(screens, sw, -1, QSize(585, 150)), app_(app) {
   const QString label = QStringLiteral("ファームウェアファイルの指定");
   labelWidth_ = std::max(160, QFontMetrics(UiFont(10, true)).horizontalAdvance(label) + 16);
@@ -59,7 +59,7 @@ FirmwareUpdateScreen::FirmwareUpdateScreen(ScreenNavigator& screens, Application
 
 QString FirmwareUpdateScreen::title() const { return QString::fromUtf8(kFirmwareTitle); }
 
-void FirmwareUpdateScreen::Cancel() { navigator().Open(target::kSwitchMain, switchRef()); }
+void FirmwareUpdateScreen::Cancel() { navigator().Open(Target::kSwitchMain, switchRef()); }
 
 void FirmwareUpdateScreen::Browse() {
   const QString chosen = QFileDialog::getOpenFileName(window(), title(), path_->text(),
@@ -77,7 +77,7 @@ void FirmwareUpdateScreen::Run() {
   const ServiceResult started = SwitchService(app_).StartFirmware(*sw, FromQt(path));
   if (!started.ok) {
     navigator().ShowMessage(title(), {QString::fromUtf8(kFirmwareFailedHeading), ToQt(started.text)},
-                            target::kSwitchMain, switchRef(), -1);
+                            Target::kSwitchMain, switchRef(), -1);
     return;
   }
   navigator().Show(new FirmwareProgressScreen(navigator(), app_, sw));

@@ -5,11 +5,11 @@
 #include <QPainter>
 
 #include "app/switch_service.h"
-#include "ui/screens/form_painting.h"
+#include "ui/forms/form_painting.h"
 #include "ui/screens/restart_wait_screen.h"
-#include "ui/screens/screen_navigator.h"
+#include "ui/forms/screen_host.h"
 #include "ui/style/text.h"
-#include "ui/screens/screen_ids.h"
+#include "ui/forms/screen_ids.h"
 
 namespace ntr::ui {
 
@@ -26,7 +26,7 @@ QString AskForFile(QWidget* parent) {
 
 LoadSettingsScreen::FileChooser LoadSettingsScreen::chooseFile = AskForFile;
 
-LoadSettingsScreen::LoadSettingsScreen(ScreenNavigator& screens, Application& app, ManagedSwitch* sw)
+LoadSettingsScreen::LoadSettingsScreen(ScreenHost& screens, Application& app, ManagedSwitch* sw)
     : Screen(screens, sw, -1, kSize), app_(app) {
   path_ = new FilteredEdit(EditFilter::kAny, this);
   path_->setObjectName(ids::load_settings::kPath);
@@ -45,7 +45,7 @@ LoadSettingsScreen::LoadSettingsScreen(ScreenNavigator& screens, Application& ap
 
 QString LoadSettingsScreen::title() const { return QString::fromUtf8(kLoadSettingsTitle); }
 
-void LoadSettingsScreen::Cancel() { navigator().Open(target::kAdministration, SwitchRef{}); }
+void LoadSettingsScreen::Cancel() { navigator().Open(Target::kAdministration, SwitchRef{}); }
 
 void LoadSettingsScreen::Browse() {
   // The dialog runs an event loop and belongs to the window: this screen may
@@ -66,13 +66,13 @@ void LoadSettingsScreen::Run() {
     QStringList lines{ToQt(kApplyFailedText)};
     if (begun.text != kApplyFailedText) lines << ToQt(begun.text);
     for (const std::string& detail : begun.details) lines << ToQt(detail);
-    navigator().ShowMessage(QString::fromUtf8(kApplySettingsTitle), lines, target::kLoadConfiguration,
+    navigator().ShowMessage(QString::fromUtf8(kApplySettingsTitle), lines, Target::kLoadConfiguration,
                             switchRef(), -1);
     return;
   }
   navigator().ApplyBegun(sw->mac());
   navigator().Show(new RestartWaitScreen(navigator(), app_, sw->mac(), QString::fromUtf8(kApplySettingsTitle),
-                                         target::kCloseFrame, QString::fromUtf8(kApplySettingsStartedText)));
+                                         Target::kCloseFrame, QString::fromUtf8(kApplySettingsStartedText)));
 }
 
 void LoadSettingsScreen::paintEvent(QPaintEvent* event) {

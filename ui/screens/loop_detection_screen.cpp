@@ -6,11 +6,11 @@
 #include <algorithm>
 
 #include "catalogue/function_descriptors.h"
-#include "ui/screens/form_painting.h"
-#include "ui/screens/screen_navigator.h"
-#include "ui/screens/switch_words.h"
+#include "ui/forms/form_painting.h"
+#include "ui/forms/screen_host.h"
+#include "ui/forms/switch_words.h"
 #include "ui/style/fonts.h"
-#include "ui/screens/screen_ids.h"
+#include "ui/forms/screen_ids.h"
 
 namespace ntr::ui {
 
@@ -27,7 +27,7 @@ int Digits(std::int32_t value) { return static_cast<int>(QString::number(value).
 
 }  // namespace
 
-LoopDetectionScreen::LoopDetectionScreen(ScreenNavigator& screens, ManagedSwitch* sw)
+LoopDetectionScreen::LoopDetectionScreen(ScreenHost& screens, ManagedSwitch* sw)
     : Screen(screens, sw, -1, QSize(585, 180)) {
   const FunctionDescriptor& count = Function("loopdetect-count");
   const FunctionDescriptor& timer = Function("loopdetect-recovery-timer");
@@ -76,7 +76,7 @@ LoopDetectionScreen::LoopDetectionScreen(ScreenNavigator& screens, ManagedSwitch
 
 QString LoopDetectionScreen::title() const { return QString::fromUtf8(kLoopDetectionTitle); }
 
-void LoopDetectionScreen::Cancel() { navigator().Open(target::kSwitchMain, switchRef()); }
+void LoopDetectionScreen::Cancel() { navigator().Open(Target::kSwitchMain, switchRef()); }
 
 // The count, the recovery time, then the action; the setters check the ranges.
 std::vector<SettingChange> LoopDetectionScreen::Changes() {
@@ -93,7 +93,7 @@ std::vector<SettingChange> LoopDetectionScreen::Changes() {
 
 Screen::ApplyTexts LoopDetectionScreen::applyTexts() const {
   return {QString::fromUtf8(kLoopDetectionAppliedText), QString::fromUtf8(kLoopDetectionFailedText),
-          target::kSwitchMain, target::kLoopDetection};
+          Target::kSwitchMain, Target::kLoopDetection};
 }
 
 void LoopDetectionScreen::paintEvent(QPaintEvent* event) {

@@ -4,11 +4,11 @@
 #include <QPainter>
 #include <algorithm>
 
-#include "ui/screens/form_painting.h"
-#include "ui/screens/screen_navigator.h"
-#include "ui/screens/switch_words.h"
+#include "ui/forms/form_painting.h"
+#include "ui/forms/screen_host.h"
+#include "ui/forms/switch_words.h"
 #include "ui/style/fonts.h"
-#include "ui/screens/screen_ids.h"
+#include "ui/forms/screen_ids.h"
 
 namespace ntr::ui {
 
@@ -28,7 +28,7 @@ int ChoiceWidth(const QStringList& choices) {
 
 }  // namespace
 
-MirroringScreen::MirroringScreen(ScreenNavigator& screens, ManagedSwitch* sw)
+MirroringScreen::MirroringScreen(ScreenHost& screens, ManagedSwitch* sw)
     : Screen(screens, sw, -1, QSize(585, 180)) {
   const SwitchRecord& r = working();
   const int ports = std::clamp<int>(r.portCount, 0, kMaxPorts);
@@ -75,7 +75,7 @@ MirroringScreen::MirroringScreen(ScreenNavigator& screens, ManagedSwitch* sw)
 
 QString MirroringScreen::title() const { return QString::fromUtf8(kMirroringTitle); }
 
-void MirroringScreen::Cancel() { navigator().Open(target::kSwitchMain, switchRef()); }
+void MirroringScreen::Cancel() { navigator().Open(Target::kSwitchMain, switchRef()); }
 
 // On or off, the sniffer port, then per port the received and the sent direction.
 std::vector<SettingChange> MirroringScreen::Changes() {
@@ -92,8 +92,8 @@ std::vector<SettingChange> MirroringScreen::Changes() {
 }
 
 Screen::ApplyTexts MirroringScreen::applyTexts() const {
-  return {QString::fromUtf8(kMirroringAppliedText), QString::fromUtf8(kMirroringFailedText), target::kSwitchMain,
-          target::kMirroring};
+  return {QString::fromUtf8(kMirroringAppliedText), QString::fromUtf8(kMirroringFailedText), Target::kSwitchMain,
+          Target::kMirroring};
 }
 
 void MirroringScreen::paintEvent(QPaintEvent* event) {

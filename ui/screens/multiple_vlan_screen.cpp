@@ -5,10 +5,10 @@
 #include <algorithm>
 
 #include "catalogue/function_descriptors.h"
-#include "ui/screens/form_painting.h"
-#include "ui/screens/screen_navigator.h"
+#include "ui/forms/form_painting.h"
+#include "ui/forms/screen_host.h"
 #include "ui/style/fonts.h"
-#include "ui/screens/screen_ids.h"
+#include "ui/forms/screen_ids.h"
 
 namespace ntr::ui {
 
@@ -41,7 +41,7 @@ QString GroupText(const SwitchRecord& r, int group) {
 
 }  // namespace
 
-MultipleVlanScreen::MultipleVlanScreen(ScreenNavigator& screens, ManagedSwitch* sw, int port)
+MultipleVlanScreen::MultipleVlanScreen(ScreenHost& screens, ManagedSwitch* sw, int port)
     : Screen(screens, sw, port, QSize(400, 150)) {
   const SwitchRecord& r = working();
   const QFontMetrics bold(UiFont(10, true));
@@ -79,7 +79,7 @@ MultipleVlanScreen::MultipleVlanScreen(ScreenNavigator& screens, ManagedSwitch* 
 
 QString MultipleVlanScreen::title() const { return QString::fromUtf8(kMultipleVlanTitle); }
 
-void MultipleVlanScreen::Cancel() { navigator().Open(target::kPort, switchRef(), port()); }
+void MultipleVlanScreen::Cancel() { navigator().Open(Target::kPort, switchRef(), port()); }
 
 // The groups whose check differs from the record (join or leave), then
 // whether any port of the switch still belongs to any group.
@@ -109,7 +109,7 @@ std::vector<SettingChange> MultipleVlanScreen::Changes() {
 
 Screen::ApplyTexts MultipleVlanScreen::applyTexts() const {
   return {QString::fromUtf8(kMultipleVlanAppliedText), QString::fromUtf8(kMultipleVlanFailedText),
-          target::kPort, target::kMultipleVlan};
+          Target::kPort, Target::kMultipleVlan};
 }
 
 void MultipleVlanScreen::paintEvent(QPaintEvent* event) {

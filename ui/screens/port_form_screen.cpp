@@ -4,10 +4,10 @@
 #include <QPainter>
 #include <algorithm>
 
-#include "ui/screens/form_painting.h"
-#include "ui/screens/screen_navigator.h"
+#include "ui/forms/form_painting.h"
+#include "ui/forms/screen_host.h"
 #include "ui/style/fonts.h"
-#include "ui/screens/screen_ids.h"
+#include "ui/forms/screen_ids.h"
 
 namespace ntr::ui {
 
@@ -22,10 +22,10 @@ int RowY(std::size_t row) {
 
 }  // namespace
 
-PortFormScreen::PortFormScreen(ScreenNavigator& screens, ManagedSwitch* sw, int port)
+PortFormScreen::PortFormScreen(ScreenHost& screens, ManagedSwitch* sw, int port)
     : Screen(screens, sw, port, QSize(400, 150)) {}
 
-void PortFormScreen::Cancel() { navigator().Open(target::kPort, switchRef(), port()); }
+void PortFormScreen::Cancel() { navigator().Open(Target::kPort, switchRef(), port()); }
 
 ChoiceBox* PortFormScreen::AddChoice(const QString& label, const std::vector<PortChoice>& choices,
                                      std::int32_t current) {

@@ -11,28 +11,28 @@
 #include "catalogue/switch_model.h"
 #include "catalogue/value_words.h"
 #include "device/managed_switch.h"
-#include "ui/screens/form_painting.h"
-#include "ui/screens/port_choices.h"
-#include "ui/screens/screen_navigator.h"
+#include "ui/forms/form_painting.h"
+#include "ui/forms/port_choices.h"
+#include "ui/forms/screen_host.h"
 #include "ui/style/fonts.h"
 #include "ui/style/text.h"
-#include "ui/screens/screen_ids.h"
+#include "ui/forms/screen_ids.h"
 
 namespace ntr::ui {
 
 namespace {
 
-// The screen a group's "設定" opens, -1 for none.
-int TargetOf(std::string_view button) {
-  static constexpr std::pair<const char*, int> kTargets[] = {
-      {ids::port::kBasic, target::kPortBasic},           {ids::port::kQos, target::kPortQos},
-      {ids::port::kTaggedVlan, target::kTaggedVlan},     {ids::port::kMultipleVlan, target::kMultipleVlan},
-      {ids::port::kFrameCounter, target::kFrameCounter}, {ids::port::kPowerClass, target::kPowerClass},
+// The screen a group's "設定" opens, kCloseFrame for none.
+Target TargetOf(std::string_view button) {
+  static constexpr std::pair<const char*, Target> kTargets[] = {
+      {ids::port::kBasic, Target::kPortBasic},           {ids::port::kQos, Target::kPortQos},
+      {ids::port::kTaggedVlan, Target::kTaggedVlan},     {ids::port::kMultipleVlan, Target::kMultipleVlan},
+      {ids::port::kFrameCounter, Target::kFrameCounter}, {ids::port::kPowerClass, Target::kPowerClass},
   };
   for (const auto& [id, to] : kTargets) {
     if (button == id) return to;
   }
-  return -1;
+  return Target::kCloseFrame;
 }
 
 constexpr int kMinLabelWidth = 250;
@@ -53,7 +53,7 @@ QString NoneIfEmpty(const QStringList& items) {
 
 }  // namespace
 
-PortScreen::PortScreen(ScreenNavigator& screens, Application& app, ManagedSwitch* sw, int port)
+PortScreen::PortScreen(ScreenHost& screens, Application& app, ManagedSwitch* sw, int port)
     : Screen(screens, sw, port, QSize(645, 200)) {
   if (sw != nullptr) loopState_ = sw->record().portStatus[static_cast<std::size_t>(port)].loopState;
   BuildGroups(app);
@@ -165,8 +165,8 @@ void PortScreen::Arrange() {
   for (const Group& group : groups_) {
     QPushButton* set = AddButton(group.button, QStringLiteral("設定"),
                                  QRect(buttonX + 10, y + 2, kButtonColumn - 20, kButtonHeight));
-    const int to = TargetOf(group.button);
-    if (to < 0) {
+    const Target to = TargetOf(group.button);
+    if (to == Target::kCloseFrame) {
       set->setEnabled(false);
     } else {
       connect(set, &QPushButton::clicked, this, [this, to] { navigator().Open(to, switchRef(), port()); });

@@ -6,7 +6,7 @@
 #include <QTimer>
 #include <vector>
 
-#include "ui/screens/screen.h"
+#include "ui/forms/screen.h"
 
 namespace ntr {
 class Application;
@@ -22,7 +22,7 @@ class PortScreen : public Screen {
  public:
   static constexpr int kLoopCheckMs = 500;
 
-  PortScreen(ScreenNavigator& screens, Application& app, ManagedSwitch* sw, int port);
+  PortScreen(ScreenHost& screens, Application& app, ManagedSwitch* sw, int port);
   QString title() const override;
   bool hub() const override { return true; }
   void Cancel() override;

@@ -6,12 +6,12 @@
 #include <algorithm>
 
 #include "device/managed_switch.h"
-#include "ui/screens/form_painting.h"
-#include "ui/screens/screen_navigator.h"
-#include "ui/screens/switch_words.h"
+#include "ui/forms/form_painting.h"
+#include "ui/forms/screen_host.h"
+#include "ui/forms/switch_words.h"
 #include "ui/style/colours.h"
 #include "ui/style/fonts.h"
-#include "ui/screens/screen_ids.h"
+#include "ui/forms/screen_ids.h"
 
 namespace ntr::ui {
 
@@ -24,7 +24,7 @@ int RowTop(int row) { return kGridOrigin.y() + kHeaderRowHeight + 1 + row * (kDa
 
 }  // namespace
 
-PowerSavingScreen::PowerSavingScreen(ScreenNavigator& screens, ManagedSwitch* sw)
+PowerSavingScreen::PowerSavingScreen(ScreenHost& screens, ManagedSwitch* sw)
     : Screen(screens, sw, -1, QSize(585, 150)) {
   const QStringList modes = PowerModeChoices();
   normal_ = new QRadioButton(modes.at(0), this);
@@ -56,7 +56,7 @@ PowerSavingScreen::PowerSavingScreen(ScreenNavigator& screens, ManagedSwitch* sw
 
 QString PowerSavingScreen::title() const { return QString::fromUtf8(kPowerSavingTitle); }
 
-void PowerSavingScreen::Cancel() { navigator().Open(target::kSwitchMain, switchRef()); }
+void PowerSavingScreen::Cancel() { navigator().Open(Target::kSwitchMain, switchRef()); }
 
 // The mode in force needs no request: the switch's panel is drawn again and
 // the success shows at once.
@@ -69,7 +69,7 @@ void PowerSavingScreen::Choose() {
   const bool economy = economy_->isChecked();
   if (economy == EconomyModeInForce(working())) {
     sw->Redraw();
-    navigator().ShowResult(title(), {QString::fromUtf8(kPowerSavingAppliedText)}, target::kSwitchMain, switchRef(),
+    navigator().ShowResult(title(), {QString::fromUtf8(kPowerSavingAppliedText)}, Target::kSwitchMain, switchRef(),
                            -1);
     return;
   }
@@ -85,7 +85,7 @@ void PowerSavingScreen::paintEvent(QPaintEvent* event) {
   PaintLabel(painter, QPoint(kGridOrigin.x() + 4, RowTop(0) + 4), QStringLiteral("動作モード"), true);
 }
 
-PowerSavingConfirmScreen::PowerSavingConfirmScreen(ScreenNavigator& screens, ManagedSwitch* sw, bool economy)
+PowerSavingConfirmScreen::PowerSavingConfirmScreen(ScreenHost& screens, ManagedSwitch* sw, bool economy)
     : Screen(screens, sw, -1, QSize(585, 150)), economy_(economy) {
   lines_ = {QStringLiteral("この設定を実行すると一時的にリンクダウンします。画面は一度閉じられて"),
             QStringLiteral("ネットワーク情報を更新します。"), QStringLiteral("実行しますか？")};
@@ -103,7 +103,7 @@ PowerSavingConfirmScreen::PowerSavingConfirmScreen(ScreenNavigator& screens, Man
 
 QString PowerSavingConfirmScreen::title() const { return QString::fromUtf8(kPowerSavingTitle); }
 
-void PowerSavingConfirmScreen::Cancel() { navigator().Open(target::kPowerSaving, switchRef()); }
+void PowerSavingConfirmScreen::Cancel() { navigator().Open(Target::kPowerSaving, switchRef()); }
 
 // The LEDs first, then the mode itself.
 std::vector<SettingChange> PowerSavingConfirmScreen::Changes() {
@@ -114,7 +114,7 @@ std::vector<SettingChange> PowerSavingConfirmScreen::Changes() {
 
 Screen::ApplyTexts PowerSavingConfirmScreen::applyTexts() const {
   return {QString::fromUtf8(kPowerSavingAppliedText), QString::fromUtf8(kPowerSavingFailedText),
-          target::kSwitchMain, target::kPowerSaving};
+          Target::kSwitchMain, Target::kPowerSaving};
 }
 
 void PowerSavingConfirmScreen::paintEvent(QPaintEvent* event) {

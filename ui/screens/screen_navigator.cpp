@@ -40,7 +40,7 @@ bool ValidPort(ManagedSwitch* sw, int port) {
 }
 
 // The screens of the tool itself, not of a switch.
-bool ForNoSwitch(int target) { return target == target::kAdministration || target == target::kAdminControl; }
+bool ForNoSwitch(Target target) { return target == Target::kAdministration || target == Target::kAdminControl; }
 
 }  // namespace
 
@@ -69,50 +69,50 @@ bool ScreenNavigator::Allowed() const {
 }
 
 // The table of back targets: the screen each target opens.
-Screen* ScreenNavigator::Create(int target, ManagedSwitch* sw, int port) {
+Screen* ScreenNavigator::Create(Target target, ManagedSwitch* sw, int port) {
   switch (target) {
-    case target::kSwitchMain:
+    case Target::kSwitchMain:
       return new SwitchMainScreen(*this, app_, sw);
-    case target::kSwitchName:
+    case Target::kSwitchName:
       return new SwitchNameScreen(*this, sw);
-    case target::kPort:
+    case Target::kPort:
       return ValidPort(sw, port) ? new PortScreen(*this, app_, sw, port) : nullptr;
-    case target::kPortBasic:
+    case Target::kPortBasic:
       return ValidPort(sw, port) ? new PortBasicScreen(*this, sw, port) : nullptr;
-    case target::kPortQos:
+    case Target::kPortQos:
       return ValidPort(sw, port) ? new PortQosScreen(*this, sw, port) : nullptr;
-    case target::kFrameCounter:
+    case Target::kFrameCounter:
       return ValidPort(sw, port) ? new FrameCounterScreen(*this, sw, port) : nullptr;
-    case target::kPowerClass:
+    case Target::kPowerClass:
       return ValidPort(sw, port) ? new PowerClassScreen(*this, sw, port) : nullptr;
-    case target::kPowerSaving:
+    case Target::kPowerSaving:
       return new PowerSavingScreen(*this, sw);
-    case target::kLoopDetection:
+    case Target::kLoopDetection:
       return new LoopDetectionScreen(*this, sw);
-    case target::kMirroring:
+    case Target::kMirroring:
       return new MirroringScreen(*this, sw);
-    case target::kMultipleVlan:
+    case Target::kMultipleVlan:
       return ValidPort(sw, port) ? new MultipleVlanScreen(*this, sw, port) : nullptr;
-    case target::kFirmwareUpdate:
+    case Target::kFirmwareUpdate:
       return new FirmwareUpdateScreen(*this, app_, sw);
-    case target::kTaggedVlan:
+    case Target::kTaggedVlan:
       return ValidPort(sw, port) ? new TaggedVlanScreen(*this, app_, sw, port) : nullptr;
-    case target::kVlanIds:
+    case Target::kVlanIds:
       return new VlanIdScreen(*this, app_, sw);
-    case target::kAdministration:
+    case Target::kAdministration:
       return new AdministrationScreen(*this, app_);
-    case target::kAdminControl:
+    case Target::kAdminControl:
       return new AdminControlScreen(*this, app_);
-    case target::kSaveConfiguration:
+    case Target::kSaveConfiguration:
       return new SaveSettingsScreen(*this, app_, sw);
-    case target::kLoadConfiguration:
+    case Target::kLoadConfiguration:
       return new LoadSettingsScreen(*this, app_, sw);
     default:
       return nullptr;
   }
 }
 
-bool ScreenNavigator::Open(int target, const SwitchRef& ref, int port) {
+bool ScreenNavigator::Open(Target target, const SwitchRef& ref, int port) {
   if (!Allowed()) return false;
   ManagedSwitch* sw = Find(ref);
   if (sw == nullptr && !ForNoSwitch(target)) {
@@ -128,12 +128,12 @@ bool ScreenNavigator::Open(int target, const SwitchRef& ref, int port) {
   return true;
 }
 
-void ScreenNavigator::ShowResult(const QString& title, const QStringList& lines, int target,
+void ScreenNavigator::ShowResult(const QString& title, const QStringList& lines, Target target,
                                  const SwitchRef& sw, int port) {
   Show(new ResultScreen(*this, Find(sw), port, title, lines, target));
 }
 
-void ScreenNavigator::ShowMessage(const QString& title, const QStringList& lines, int target,
+void ScreenNavigator::ShowMessage(const QString& title, const QStringList& lines, Target target,
                                   const SwitchRef& sw, int port) {
   Show(new MessageScreen(*this, Find(sw), port, title, lines, target));
 }

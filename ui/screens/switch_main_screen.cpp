@@ -14,9 +14,9 @@
 #include "catalogue/status_texts.h"
 #include "catalogue/switch_model.h"
 #include "device/managed_switch.h"
-#include "ui/screens/form_painting.h"
-#include "ui/screens/screen_navigator.h"
-#include "ui/screens/switch_words.h"
+#include "ui/forms/form_painting.h"
+#include "ui/forms/screen_host.h"
+#include "ui/forms/switch_words.h"
 #include "ui/style/fonts.h"
 #include "ui/style/text.h"
 
@@ -41,7 +41,7 @@ bool ExecuteButton(std::string_view id) {
 
 }  // namespace
 
-SwitchMainScreen::SwitchMainScreen(ScreenNavigator& screens, Application& app, ManagedSwitch* sw)
+SwitchMainScreen::SwitchMainScreen(ScreenHost& screens, Application& app, ManagedSwitch* sw)
     : Screen(screens, sw, -1, QSize(585, 150)), app_(app), model_(working().modelCode) {
   fanState_ = working().fanState;
   for (std::size_t f = 0; f < fanSpeeds_.size(); ++f) fanSpeeds_[f] = working().fanSpeeds[f];
@@ -169,13 +169,13 @@ void SwitchMainScreen::Layout() {
 
 std::function<void()> SwitchMainScreen::ActionOf(std::string_view id) {
   using namespace ids::switch_main;
-  const auto open = [this](int to) { return [this, to] { navigator().Open(to, switchRef()); }; };
-  if (id == kName) return open(target::kSwitchName);
-  if (id == kFirmware) return open(target::kFirmwareUpdate);
-  if (id == kPowerSaving) return open(target::kPowerSaving);
-  if (id == kLoopDetection) return open(target::kLoopDetection);
-  if (id == kMirroring) return open(target::kMirroring);
-  if (id == kVlanIds) return open(target::kVlanIds);
+  const auto open = [this](Target to) { return [this, to] { navigator().Open(to, switchRef()); }; };
+  if (id == kName) return open(Target::kSwitchName);
+  if (id == kFirmware) return open(Target::kFirmwareUpdate);
+  if (id == kPowerSaving) return open(Target::kPowerSaving);
+  if (id == kLoopDetection) return open(Target::kLoopDetection);
+  if (id == kMirroring) return open(Target::kMirroring);
+  if (id == kVlanIds) return open(Target::kVlanIds);
   if (id == kClearCounters) return [this] { Run(Operation::kClearCounters); };
   if (id == kRestart) return [this] { Run(Operation::kRestart); };
   if (id == kRestartPoe) return [this] { Run(Operation::kRestartPoe); };
@@ -241,7 +241,7 @@ void SwitchMainScreen::Applied() {
     case Operation::kClearCounters:
       if (sw != nullptr) SwitchService(app_).ForgetCounters(*sw);
       navigator().ShowResult(QString::fromUtf8(kCounterResetTitle), {ToQt(kCountersClearedText)},
-                             target::kSwitchMain, switchRef(), -1);
+                             Target::kSwitchMain, switchRef(), -1);
       return;
     case Operation::kRestart: {
       navigator().CloseFrame();
@@ -250,7 +250,7 @@ void SwitchMainScreen::Applied() {
     }
     case Operation::kRestartPoe:
       navigator().ShowResult(QString::fromUtf8(kPoeRestartTitle), {ToQt(kPoeSupplyRestartedText)},
-                             target::kSwitchMain, switchRef(), -1);
+                             Target::kSwitchMain, switchRef(), -1);
       return;
     case Operation::kNone:
       SetActionsEnabled(true);
@@ -270,7 +270,7 @@ void SwitchMainScreen::ApplyFailed(const QString& errorText) {
     SetActionsEnabled(true);
     return;
   }
-  navigator().ShowMessage(QString::fromUtf8(title), {QString::fromUtf8(text), errorText}, target::kSwitchMain,
+  navigator().ShowMessage(QString::fromUtf8(title), {QString::fromUtf8(text), errorText}, Target::kSwitchMain,
                           switchRef(), -1);
 }
 
@@ -290,7 +290,7 @@ void SwitchMainScreen::ResetToFactory() {
   }
   QStringList lines{ToQt(kFactoryResetDoneText), ToQt(kVlanNamesKeptText)};
   for (const std::string& line : VlanIdListLines(result.keptVlanIds)) lines << ToQt(line);
-  navigator().ShowMessage(QString::fromUtf8(kFactoryResetTitle), lines, target::kSwitchMain, ref, -1);
+  navigator().ShowMessage(QString::fromUtf8(kFactoryResetTitle), lines, Target::kSwitchMain, ref, -1);
 }
 
 void SwitchMainScreen::paintEvent(QPaintEvent* event) {

@@ -11,7 +11,7 @@
 #include <functional>
 #include <string_view>
 
-#include "ui/screens/screen.h"
+#include "ui/forms/screen.h"
 
 namespace ntr {
 class Application;
@@ -36,7 +36,7 @@ class SwitchMainScreen : public Screen {
  public:
   enum class Operation { kNone, kClearCounters, kRestart, kRestartPoe };
 
-  SwitchMainScreen(ScreenNavigator& screens, Application& app, ManagedSwitch* sw);
+  SwitchMainScreen(ScreenHost& screens, Application& app, ManagedSwitch* sw);
   QString title() const override;
   bool hub() const override { return true; }
   void Cancel() override;

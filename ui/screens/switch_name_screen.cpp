@@ -3,10 +3,10 @@
 #include <QPainter>
 
 #include "catalogue/switch_record.h"
-#include "ui/screens/form_painting.h"
-#include "ui/screens/screen_navigator.h"
+#include "ui/forms/form_painting.h"
+#include "ui/forms/screen_host.h"
 #include "ui/style/text.h"
-#include "ui/screens/screen_ids.h"
+#include "ui/forms/screen_ids.h"
 
 namespace ntr::ui {
 
@@ -20,7 +20,7 @@ constexpr int kButtonsTop = 95;
 
 }  // namespace
 
-SwitchNameScreen::SwitchNameScreen(ScreenNavigator& screens, ManagedSwitch* sw)
+SwitchNameScreen::SwitchNameScreen(ScreenHost& screens, ManagedSwitch* sw)
     : Screen(screens, sw, -1, kSize) {
   edit_ = new FilteredEdit(EditFilter::kName, this);
   edit_->setObjectName(ids::switch_name::kName);
@@ -37,7 +37,7 @@ SwitchNameScreen::SwitchNameScreen(ScreenNavigator& screens, ManagedSwitch* sw)
 
 QString SwitchNameScreen::title() const { return QString::fromUtf8(kSwitchNameTitle); }
 
-void SwitchNameScreen::Cancel() { navigator().Open(target::kSwitchMain, switchRef()); }
+void SwitchNameScreen::Cancel() { navigator().Open(Target::kSwitchMain, switchRef()); }
 
 std::vector<SettingChange> SwitchNameScreen::Changes() {
   return {SettingChange::SystemName(FromQt(edit_->text()))};
@@ -45,7 +45,7 @@ std::vector<SettingChange> SwitchNameScreen::Changes() {
 
 Screen::ApplyTexts SwitchNameScreen::applyTexts() const {
   return {QString::fromUtf8(kSwitchNameAppliedText), QString::fromUtf8(kSwitchNameFailedText),
-          target::kSwitchMain, target::kSwitchName};
+          Target::kSwitchMain, Target::kSwitchName};
 }
 
 void SwitchNameScreen::paintEvent(QPaintEvent* event) {

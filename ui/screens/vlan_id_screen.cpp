@@ -7,11 +7,11 @@
 #include "app/application.h"
 #include "app/switch_service.h"
 #include "device/managed_switch.h"
-#include "ui/screens/form_painting.h"
-#include "ui/screens/screen_navigator.h"
+#include "ui/forms/form_painting.h"
+#include "ui/forms/screen_host.h"
 #include "ui/style/fonts.h"
 #include "ui/style/text.h"
-#include "ui/screens/screen_ids.h"
+#include "ui/forms/screen_ids.h"
 
 namespace ntr::ui {
 
@@ -50,7 +50,7 @@ QCheckBox* Check(QWidget* parent, const QString& id, const QString& text) {
 
 }  // namespace
 
-VlanIdScreen::VlanIdScreen(ScreenNavigator& screens, Application& app, ManagedSwitch* sw)
+VlanIdScreen::VlanIdScreen(ScreenHost& screens, Application& app, ManagedSwitch* sw)
     : Screen(screens, sw, -1, QSize(585, 150)), app_(app) {
   const int nameWidth = NameWidth();
   const int nameX = kGridOrigin.x() + kIdWidth + 1 + 4;
@@ -108,7 +108,7 @@ VlanIdScreen::VlanIdScreen(ScreenNavigator& screens, Application& app, ManagedSw
 
 QString VlanIdScreen::title() const { return QString::fromUtf8(kVlanIdTitle); }
 
-void VlanIdScreen::Cancel() { navigator().Open(target::kSwitchMain, switchRef()); }
+void VlanIdScreen::Cancel() { navigator().Open(Target::kSwitchMain, switchRef()); }
 
 // The new VLAN is checked first; then the removals go to the switch, and only
 // their success changes the table.
@@ -131,7 +131,7 @@ void VlanIdScreen::Set() {
     const std::vector<std::int32_t> leaving = VlanIdsLeavingTable(change_.deleted, others);
     if (const auto problem = NewVlanProblem(app_.config().VlanNames(), id, leaving)) {
       navigator().ShowMessage(QString::fromUtf8(kVlanIdMessageTitle),
-                              {QString::fromUtf8(kBadParameterText), ToQt(*problem)}, target::kVlanIds,
+                              {QString::fromUtf8(kBadParameterText), ToQt(*problem)}, Target::kVlanIds,
                               switchRef(), -1);
       return;
     }
@@ -150,7 +150,7 @@ void VlanIdScreen::Applied() { Finish(); }
 
 void VlanIdScreen::ApplyFailed(const QString& errorText) {
   navigator().ShowMessage(QString::fromUtf8(kVlanIdMessageTitle), {QString::fromUtf8(kVlanIdFailedText), errorText},
-                          target::kVlanIds, switchRef(), -1);
+                          Target::kVlanIds, switchRef(), -1);
 }
 
 void VlanIdScreen::Finish() {
@@ -159,7 +159,7 @@ void VlanIdScreen::Finish() {
     ErrorPair ignored;
     app_.SaveConfigFile(ignored);  // the removals and the new names stand
     navigator().ShowMessage(QString::fromUtf8(kVlanIdMessageTitle),
-                            {QString::fromUtf8(kBadParameterText), ToQt(update.problem)}, target::kVlanIds,
+                            {QString::fromUtf8(kBadParameterText), ToQt(update.problem)}, Target::kVlanIds,
                             switchRef(), -1);
     return;
   }
@@ -168,16 +168,16 @@ void VlanIdScreen::Finish() {
   if (!app_.SaveConfigFile(error)) {
     navigator().ShowMessage(QString::fromUtf8(kVlanIdMessageTitle),
                             {QString::fromUtf8(kConfigSaveFailedText), ToQt(FormatErrorMessage(error))},
-                            target::kVlanIds, switchRef(), -1);
+                            Target::kVlanIds, switchRef(), -1);
     return;
   }
   if (update.kept.empty()) {
-    navigator().ShowResult(title(), {QString::fromUtf8(kVlanIdAppliedText)}, target::kSwitchMain, switchRef(), -1);
+    navigator().ShowResult(title(), {QString::fromUtf8(kVlanIdAppliedText)}, Target::kSwitchMain, switchRef(), -1);
     return;
   }
   QStringList lines{ToQt(kVlanNamesKeptText)};
   for (const std::string& line : VlanIdListLines(update.kept)) lines << ToQt(line);
-  navigator().ShowMessage(QString::fromUtf8(kVlanIdMessageTitle), lines, target::kSwitchMain, switchRef(), -1);
+  navigator().ShowMessage(QString::fromUtf8(kVlanIdMessageTitle), lines, Target::kSwitchMain, switchRef(), -1);
 }
 
 void VlanIdScreen::paintEvent(QPaintEvent* event) {

@@ -26,7 +26,7 @@
 #include "ui/main_window/page_view.h"
 #include "ui/main_window/window_app.h"
 #include "ui/screens/administration_screen.h"
-#include "ui/screens/choice_box.h"
+#include "ui/forms/choice_box.h"
 #include "ui/screens/port_basic_screen.h"
 #include "ui/screens/restart_wait_screen.h"
 #include "ui/screens/result_screens.h"
@@ -38,7 +38,7 @@
 #include "ui/top_page/switch_panel.h"
 #include "ui/top_page/top_panel.h"
 #include "ui/dialogs/dialog_ids.h"
-#include "ui/screens/screen_ids.h"
+#include "ui/forms/screen_ids.h"
 #include "ui/top_page/top_page_ids.h"
 
 namespace ntr::e2e {

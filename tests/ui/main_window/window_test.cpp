@@ -14,7 +14,7 @@
 #include "ui/dialogs/dialog_ids.h"
 #include "ui/dialogs/progress_dialog.h"
 #include "ui/popup/popup_window.h"
-#include "ui/screens/screen_ids.h"
+#include "ui/forms/screen_ids.h"
 #include "ui/screens/screen_navigator.h"
 #include "ui/screens/switch_main_screen.h"
 #include "ui/screens/switch_name_screen.h"

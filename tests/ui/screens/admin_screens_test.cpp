@@ -16,7 +16,7 @@
 #include "ui/screens/restart_wait_screen.h"
 #include "ui/screens/result_screens.h"
 #include "ui/screens/save_settings_screen.h"
-#include "ui/screens/screen_ids.h"
+#include "ui/forms/screen_ids.h"
 #include "ui/screens/screen_navigator.h"
 #include "ui/screens/switch_name_screen.h"
 #include "ui/style/colours.h"
@@ -78,7 +78,7 @@ struct Started {
   }
   // The message shown after "実行" with `file` on switch `name`'s load screen.
   MessageScreen* LoadFails(const std::string& name, const std::filesystem::path& file) {
-    if (!navigator()->Open(target::kAdministration, SwitchRef{})) return nullptr;
+    if (!navigator()->Open(Target::kAdministration, SwitchRef{})) return nullptr;
     Button(Current<AdministrationScreen>(), ids::administration::Load(RowOf(name)))->click();
     LoadSettingsScreen::chooseFile = [file](QWidget*) { return ToQt(file.string()); };
     Button(Current<LoadSettingsScreen>(), ids::load_settings::kBrowse)->click();
@@ -87,7 +87,7 @@ struct Started {
   }
   // Names switch `name` through its name screen, on the switch too.
   bool Rename(const std::string& name, const QString& to) {
-    if (!navigator()->Open(target::kSwitchName, sim.Switch(name)->ref())) return false;
+    if (!navigator()->Open(Target::kSwitchName, sim.Switch(name)->ref())) return false;
     Current<SwitchNameScreen>()->edit()->setText(to);
     Button(Current<SwitchNameScreen>(), ids::form::kSet)->click();
     return sim.WaitFor([&] { return Current<ResultScreen>() != nullptr; }) &&
@@ -147,7 +147,7 @@ class AdminScreensTest : public QObject {
     QVERIFY(unsaved != nullptr);
     QCOMPARE(unsaved->lines().size(), 2);
     QCOMPARE(unsaved->lines()[0], QString("スイッチ制御機能の設定に失敗しました。"));
-    QCOMPARE(unsaved->backTarget(), target::kAdminControl);
+    QCOMPARE(unsaved->backTarget(), Target::kAdminControl);
     QCOMPARE(s.app().config().watchInterval(), 3);
     std::filesystem::remove(configFile);
     Button(unsaved, ids::result::kBack)->click();
@@ -181,7 +181,7 @@ class AdminScreensTest : public QObject {
 
     // A switch whose model is held unknown (to be adopted again) is not listed.
     s.sim.Switch("b")->HoldBack();
-    QVERIFY(s.navigator()->Open(target::kAdministration, SwitchRef{}));
+    QVERIFY(s.navigator()->Open(Target::kAdministration, SwitchRef{}));
     QCOMPARE(s.Current<AdministrationScreen>()->rows().size(), std::size_t{1});
     QCOMPARE(s.Current<AdministrationScreen>()->rows()[0].serial, QString("TA"));
   }
@@ -214,7 +214,7 @@ class AdminScreensTest : public QObject {
     QCOMPARE(message->lines().size(), 2);
     QCOMPARE(message->lines()[0], QString("設定ファイルの保存に失敗しました。"));
     QVERIFY(!message->lines()[1].isEmpty());
-    QCOMPARE(message->backTarget(), target::kSaveConfiguration);
+    QCOMPARE(message->backTarget(), Target::kSaveConfiguration);
     Button(message, ids::result::kBack)->click();
     Button(s.Current<SaveSettingsScreen>(), ids::result::kBack)->click();
 
@@ -237,19 +237,19 @@ class AdminScreensTest : public QObject {
     QVERIFY(s.Go() != nullptr);
     // The file holds the settings that differ from the defaults.
     QVERIFY(s.Rename("a", "saved"));
-    QVERIFY(s.navigator()->Open(target::kAdministration, SwitchRef{}));
+    QVERIFY(s.navigator()->Open(Target::kAdministration, SwitchRef{}));
     const auto fileA = s.sim.root() / "a.txt";
     const auto fileB = s.sim.root() / "b.txt";
     s.Save("a", fileA);
     QVERIFY(std::filesystem::exists(fileA));
-    QVERIFY(s.navigator()->Open(target::kAdministration, SwitchRef{}));
+    QVERIFY(s.navigator()->Open(Target::kAdministration, SwitchRef{}));
     s.Save("b", fileB);
 
     MessageScreen* message = s.LoadFails("a", fileB);
     QVERIFY(message != nullptr);
     QCOMPARE(message->title(), QString("設定の更新"));
     QCOMPARE(message->lines(), (QStringList{"設定の更新に失敗しました。", "ファイル内にデータが見つかりません"}));
-    QCOMPARE(message->backTarget(), target::kLoadConfiguration);
+    QCOMPARE(message->backTarget(), Target::kLoadConfiguration);
     message = s.LoadFails("a", s.sim.root() / "missing.txt");
     QVERIFY(message != nullptr);
     QCOMPARE(message->lines().size(), 2);
@@ -261,7 +261,7 @@ class AdminScreensTest : public QObject {
     // The name changes after the save; the file brings the saved one back.
     QVERIFY(s.Rename("a", "changed"));
 
-    QVERIFY(s.navigator()->Open(target::kAdministration, SwitchRef{}));
+    QVERIFY(s.navigator()->Open(Target::kAdministration, SwitchRef{}));
     Button(s.Current<AdministrationScreen>(), ids::administration::Load(s.RowOf("a")))->click();
     s.Current<LoadSettingsScreen>()->pathEdit()->setText(ToQt(fileA.string()));
     Button(s.Current<LoadSettingsScreen>(), ids::load_settings::kRun)->click();
@@ -280,7 +280,7 @@ class AdminScreensTest : public QObject {
     // A setting the switch refuses once is reported (once) by the end.
     QVERIFY(s.Rename("a", "changed"));
     s.sim.peer().Control("fault a refuse system-name 3 1");
-    QVERIFY(s.navigator()->Open(target::kAdministration, SwitchRef{}));
+    QVERIFY(s.navigator()->Open(Target::kAdministration, SwitchRef{}));
     Button(s.Current<AdministrationScreen>(), ids::administration::Load(s.RowOf("a")))->click();
     s.Current<LoadSettingsScreen>()->pathEdit()->setText(ToQt(fileA.string()));
     Button(s.Current<LoadSettingsScreen>(), ids::load_settings::kRun)->click();

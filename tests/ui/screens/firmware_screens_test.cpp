@@ -12,7 +12,7 @@
 #include "ui/screens/firmware_texts.h"
 #include "ui/screens/firmware_update_screen.h"
 #include "ui/screens/restart_wait_screen.h"
-#include "ui/screens/screen_ids.h"
+#include "ui/forms/screen_ids.h"
 #include "ui/screens/screen_navigator.h"
 #include "ui/screens/switch_main_screen.h"
 #include "ui/style/text.h"
@@ -109,7 +109,7 @@ class FirmwareScreensTest : public QObject {
     QVERIFY(message != nullptr);
     QCOMPARE(message->title(), QString("ファームウェアの更新"));
     QCOMPARE(message->lines(), (QStringList{"ファームウェアの更新に失敗しました", "ファイルがオープンできません。"}));
-    QCOMPARE(message->backTarget(), target::kSwitchMain);
+    QCOMPARE(message->backTarget(), Target::kSwitchMain);
     QVERIFY(FirmwareRequests(s.sim.peer()).empty());
     Button(message, ids::result::kBack)->click();
     QVERIFY(qobject_cast<SwitchMainScreen*>(s.navigator()->current()) != nullptr);
@@ -128,7 +128,7 @@ class FirmwareScreensTest : public QObject {
     // While it runs the window stays and nothing else opens.
     QVERIFY(s.navigator()->applying());
     QVERIFY(!s.sim.app().window()->close());
-    QVERIFY(!s.navigator()->Open(target::kSwitchMain, s.sim.Switch("fw")->ref()));
+    QVERIFY(!s.navigator()->Open(Target::kSwitchMain, s.sim.Switch("fw")->ref()));
 
     // Abort once the switch has answered the first prepare ("pending"),
     // which the screen shows as the preparation.

@@ -9,7 +9,7 @@
 #include "ui/screens/multiple_vlan_screen.h"
 #include "ui/screens/port_screen.h"
 #include "ui/screens/result_screens.h"
-#include "ui/screens/screen_ids.h"
+#include "ui/forms/screen_ids.h"
 #include "ui/screens/screen_navigator.h"
 
 using namespace ntr;
@@ -57,7 +57,7 @@ class MultipleVlanScreenTest : public QObject {
     QVERIFY(result != nullptr);
     QCOMPARE(test::SentSets(sim.peer()), (QStringList{"vlan-multiple 3 1=1", "vlan-multiple 3 3=1", "vlan-multiple-use=1"}));
     QCOMPARE(result->lines(), QStringList{QString::fromUtf8(kMultipleVlanAppliedText)});
-    QCOMPARE(result->backTarget(), target::kPort);
+    QCOMPARE(result->backTarget(), Target::kPort);
 
     sim.peer().Control("fault edge refuse vlan-multiple-use 2");
     screen = open();

@@ -12,7 +12,7 @@
 #include "ui/screens/port_screen.h"
 #include "ui/screens/power_class_screen.h"
 #include "ui/screens/result_screens.h"
-#include "ui/screens/screen_ids.h"
+#include "ui/forms/screen_ids.h"
 #include "ui/screens/screen_navigator.h"
 #include "ui/top_page/top_page_ids.h"
 
@@ -146,7 +146,7 @@ class PortScreensTest : public QObject {
     QVERIFY(message != nullptr);
     QCOMPARE(Sets(n.sim.peer(), "core"), (QStringList{"port-speed=default", "port-flow-control=default"}));
     QCOMPARE(message->lines().front(), QString::fromUtf8(kPortBasicFailedText));
-    QCOMPARE(message->backTarget(), target::kPortBasic);
+    QCOMPARE(message->backTarget(), Target::kPortBasic);
     Button(message, ids::result::kBack)->click();
     QVERIFY(n.Current<PortBasicScreen>() != nullptr);
     QTest::keyClick(n.navigator()->current(), Qt::Key_Escape);
@@ -165,7 +165,7 @@ class PortScreensTest : public QObject {
     auto* message = n.Apply<MessageScreen>(qos);
     QVERIFY(message != nullptr);
     QCOMPARE(message->lines(), (QStringList{QString::fromUtf8(kPortQosFailedText), QString::fromUtf8(kQosUnitMismatchText)}));
-    QCOMPARE(message->backTarget(), target::kPortQos);
+    QCOMPARE(message->backTarget(), Target::kPortQos);
     QVERIFY(Sets(n.sim.peer(), "core").isEmpty());
 
     // Success: remarking, the unit of 5Mbps, then shaping.
@@ -177,7 +177,7 @@ class PortScreensTest : public QObject {
     QVERIFY(result != nullptr);
     QCOMPARE(Sets(n.sim.peer(), "core"), (QStringList{"qos-dscp-remark-type=1", "qos-dscp-remark-class=3",
                                                       "qos-speed-unit=1", "qos-shaping-use=1", "qos-shaping-speed=5"}));
-    QCOMPARE(result->backTarget(), target::kPort);
+    QCOMPARE(result->backTarget(), Target::kPort);
 
     // Another port: rates of another unit are refused against port 5's.
     qos = n.Open<PortQosScreen>("core", 6, ids::port::kQos);
@@ -206,7 +206,7 @@ class PortScreensTest : public QObject {
     message = n.Apply<MessageScreen>(qos);
     QVERIFY(message != nullptr);
     QCOMPARE(Sets(n.sim.peer(), "core"), QStringList{"qos-dscp-remark-class=4"});
-    QCOMPARE(message->backTarget(), target::kPortQos);
+    QCOMPARE(message->backTarget(), Target::kPortQos);
   }
 
   void theFrameCounterScreenSendsTransmitThenReceive() {
@@ -229,7 +229,7 @@ class PortScreensTest : public QObject {
     QVERIFY(message != nullptr);
     QCOMPARE(Sets(n.sim.peer(), "edge"), QStringList{"counter-frame-tx-type=1"});
     QCOMPARE(message->lines().front(), QString::fromUtf8(kFrameCounterFailedText));
-    QCOMPARE(message->backTarget(), target::kFrameCounter);
+    QCOMPARE(message->backTarget(), Target::kFrameCounter);
   }
 
   void thePowerClassScreenReturnsToThePortScreenEitherWay() {

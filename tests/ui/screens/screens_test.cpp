@@ -4,10 +4,10 @@
 #include <QTest>
 
 #include "tests/ui/support/sim_window.h"
-#include "ui/screens/choice_box.h"
-#include "ui/screens/filtered_edit.h"
+#include "ui/forms/choice_box.h"
+#include "ui/forms/filtered_edit.h"
 #include "ui/screens/result_screens.h"
-#include "ui/screens/screen_ids.h"
+#include "ui/forms/screen_ids.h"
 #include "ui/screens/screen_navigator.h"
 #include "ui/screens/switch_main_screen.h"
 #include "ui/screens/switch_name_screen.h"
@@ -92,7 +92,7 @@ class ScreensTest : public QObject {
     QCOMPARE(message->lines().size(), 2);
     QCOMPARE(message->lines().front(), QString::fromUtf8(kSwitchNameFailedText));
     QVERIFY(!message->lines().back().isEmpty());
-    QCOMPARE(message->backTarget(), target::kSwitchName);
+    QCOMPARE(message->backTarget(), Target::kSwitchName);
     QCOMPARE(s.sw->record().systemName.get(), std::string("lab-edge_1"));
     Button(message, ids::result::kBack)->click();
     QVERIFY(qobject_cast<SwitchNameScreen*>(s.navigator()->current()) != nullptr);
@@ -128,7 +128,7 @@ class ScreensTest : public QObject {
     set->click();
     QTest::mouseClick(set, Qt::LeftButton);
     QCOMPARE(s.sw->applyJobsRunning(), std::size_t{1});
-    QVERIFY(!s.navigator()->Open(target::kSwitchMain, s.sw->ref()));
+    QVERIFY(!s.navigator()->Open(Target::kSwitchMain, s.sw->ref()));
 
     // Closing the frame meanwhile: the job ends after its request, no result screen opens.
     QVERIFY(s.sim.WaitFor([&] { return NameSets(s.sim.peer()).size() == 1; }));

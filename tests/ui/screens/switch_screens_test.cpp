@@ -12,7 +12,7 @@
 #include "ui/screens/mirroring_screen.h"
 #include "ui/screens/power_saving_screen.h"
 #include "ui/screens/result_screens.h"
-#include "ui/screens/screen_ids.h"
+#include "ui/forms/screen_ids.h"
 #include "ui/screens/screen_navigator.h"
 #include "ui/screens/switch_main_screen.h"
 #include "ui/style/text.h"
@@ -104,7 +104,7 @@ class SwitchScreensTest : public QObject {
     QCOMPARE(Requests(s.sim.peer()),
              (QStringList{"loopdetect-count=5", "loopdetect-recovery-timer=60", "loopdetect-linkdown=2"}));
     QCOMPARE(result->lines(), QStringList{QString::fromUtf8(kLoopDetectionAppliedText)});
-    QCOMPARE(result->backTarget(), target::kSwitchMain);
+    QCOMPARE(result->backTarget(), Target::kSwitchMain);
 
     // A refused request stops the rest; the message leads back to the screen.
     Button(result, ids::result::kBack)->click();
@@ -120,7 +120,7 @@ class SwitchScreensTest : public QObject {
     QCOMPARE(s.sw->record().loopCount.load(), 6);
     QCOMPARE(s.sw->record().loopRecoveryTime.load(), 60);
     QCOMPARE(message->lines().front(), QString::fromUtf8(kLoopDetectionFailedText));
-    QCOMPARE(message->backTarget(), target::kLoopDetection);
+    QCOMPARE(message->backTarget(), Target::kLoopDetection);
     Button(message, ids::result::kBack)->click();
     QVERIFY(qobject_cast<LoopDetectionScreen*>(s.navigator()->current()) != nullptr);
 
@@ -136,7 +136,7 @@ class SwitchScreensTest : public QObject {
     QCOMPARE(Requests(s.sim.peer()),
              (QStringList{"mirroring-use=1", "mirroring-dest=3", "mirroring-src-rx 1=1", "mirroring-src-tx 1=1"}));
     QCOMPARE(s.sw->record().mirrorDestination.load(), 2);
-    QCOMPARE(result->backTarget(), target::kSwitchMain);
+    QCOMPARE(result->backTarget(), Target::kSwitchMain);
     Button(result, ids::result::kBack)->click();
     s.sim.peer().Control("fault edge refuse mirroring-dest 2 1");
     mirror = s.Open<MirroringScreen>(ids::switch_main::kMirroring);
@@ -148,7 +148,7 @@ class SwitchScreensTest : public QObject {
     QVERIFY(message != nullptr);
     QCOMPARE(Requests(s.sim.peer()), (QStringList{"mirroring-use=default", "mirroring-dest=5"}));
     QCOMPARE(message->lines().front(), QString::fromUtf8(kMirroringFailedText));
-    QCOMPARE(message->backTarget(), target::kMirroring);
+    QCOMPARE(message->backTarget(), Target::kMirroring);
   }
 
   void powerSavingSendsOnlyAChange() {
@@ -171,7 +171,7 @@ class SwitchScreensTest : public QObject {
     result = s.Apply<ResultScreen>(ids::power_saving::kYes);
     QVERIFY(result != nullptr);
     QCOMPARE(Requests(s.sim.peer()), (QStringList{"led-brightness=1", "energy-saving=1"}));
-    QCOMPARE(result->backTarget(), target::kSwitchMain);
+    QCOMPARE(result->backTarget(), Target::kSwitchMain);
 
     // Back to normal, the mode refused: the message leads back to the power-saving screen.
     QVERIFY(s.Main() != nullptr);
@@ -184,7 +184,7 @@ class SwitchScreensTest : public QObject {
     QVERIFY(message != nullptr);
     QCOMPARE(Requests(s.sim.peer()), (QStringList{"led-brightness=default", "energy-saving=default"}));
     QCOMPARE(message->lines().front(), QString::fromUtf8(kPowerSavingFailedText));
-    QCOMPARE(message->backTarget(), target::kPowerSaving);
+    QCOMPARE(message->backTarget(), Target::kPowerSaving);
     Button(message, ids::result::kBack)->click();
     QVERIFY(qobject_cast<PowerSavingScreen*>(s.navigator()->current()) != nullptr);
   }
@@ -211,7 +211,7 @@ class SwitchScreensTest : public QObject {
     QCOMPARE(Requests(s.sim.peer()), QStringList{"restart"});
     QCOMPARE(message->title(), QString::fromUtf8(kRestartTitle));
     QCOMPARE(message->lines().front(), QString::fromUtf8(kRestartFailedText));
-    QCOMPARE(message->backTarget(), target::kSwitchMain);
+    QCOMPARE(message->backTarget(), Target::kSwitchMain);
 
     // A restart: the frame closes, no result screen.
     QVERIFY(s.Main() != nullptr);
@@ -241,7 +241,7 @@ class SwitchScreensTest : public QObject {
     QCOMPARE(message->title(), QString::fromUtf8(kFactoryResetTitle));
     QCOMPARE(message->lines(), (QStringList{ToQt(kFactoryResetDoneText), ToQt(kVlanNamesKeptText), "10"}));
     QVERIFY(config.HasVlanName(10) && !config.HasVlanName(20));
-    QCOMPARE(message->backTarget(), target::kSwitchMain);
+    QCOMPARE(message->backTarget(), Target::kSwitchMain);
 
     // Long lists break before a line would pass 76 characters.
     std::vector<std::int32_t> many;

@@ -9,7 +9,7 @@
 #include "tests/ui/support/sim_window.h"
 #include "ui/screens/port_screen.h"
 #include "ui/screens/result_screens.h"
-#include "ui/screens/screen_ids.h"
+#include "ui/forms/screen_ids.h"
 #include "ui/screens/screen_navigator.h"
 #include "ui/screens/tagged_vlan_screen.h"
 
@@ -85,7 +85,7 @@ class TaggedVlanScreenTest : public QObject {
     QCOMPARE(test::SentSets(n.sim.peer(), "core"), (QStringList{"vlan-port-mode 5=1", "vlan-id 10=default", "vlan-access 5=10",
                                               "vlan-trunk 5 10=1", "vlan-id 2=300", "vlan-trunk 5 2=1"}));
     QCOMPARE(result->lines(), QStringList{QString::fromUtf8(kTaggedVlanAppliedText)});
-    QCOMPARE(result->backTarget(), target::kPort);
+    QCOMPARE(result->backTarget(), Target::kPort);
     // Slot 9 holding VLAN 10 counts as its default and went as set-default: the tool's record holds it.
     QCOMPARE(n.sim.Switch("core")->record().vlanIds[9].load(), 10);
     QCOMPARE(n.Slot(1), 300);

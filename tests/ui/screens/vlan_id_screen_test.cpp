@@ -12,7 +12,7 @@
 #include "tests/ui/support/sent_sets.h"
 #include "tests/ui/support/sim_window.h"
 #include "ui/screens/result_screens.h"
-#include "ui/screens/screen_ids.h"
+#include "ui/forms/screen_ids.h"
 #include "ui/screens/screen_navigator.h"
 #include "ui/screens/vlan_id_screen.h"
 #include "ui/style/text.h"
@@ -81,7 +81,7 @@ class VlanIdScreenTest : public QObject {
     QCOMPARE(message->title(), QString::fromUtf8(kVlanIdMessageTitle));
     QCOMPARE(message->lines(), (QStringList{QString::fromUtf8(kBadParameterText),
                                             QStringLiteral("IDが範囲外です（VLAN IDの範囲は2～4094です）")}));
-    QCOMPARE(message->backTarget(), target::kVlanIds);
+    QCOMPARE(message->backTarget(), Target::kVlanIds);
     QCOMPARE(test::SentSets(sim.peer()), QStringList{});
     QCOMPARE(config.VlanNames(), before);
 
@@ -96,7 +96,7 @@ class VlanIdScreenTest : public QObject {
     auto* result = qobject_cast<ResultScreen*>(screens->current());
     QVERIFY(result != nullptr);
     QCOMPARE(result->lines(), QStringList{QString::fromUtf8(kVlanIdAppliedText)});
-    QCOMPARE(result->backTarget(), target::kSwitchMain);
+    QCOMPARE(result->backTarget(), Target::kSwitchMain);
     QCOMPARE(test::SentSets(sim.peer()), QStringList{});
     QCOMPARE(config.GetVlanName(50), std::string("fifty"));
     std::ifstream file(ConfigFilePath(), std::ios::binary);
@@ -113,7 +113,7 @@ class VlanIdScreenTest : public QObject {
     QCOMPARE(message->title(), QString::fromUtf8(kVlanIdMessageTitle));
     QCOMPARE(message->lines().size(), 2);
     QCOMPARE(message->lines()[0], QStringLiteral("VLAN IDの設定に失敗しました。"));
-    QCOMPARE(message->backTarget(), target::kVlanIds);
+    QCOMPARE(message->backTarget(), Target::kVlanIds);
     QVERIFY(config.HasVlanName(30) && UsesVlanId(a->record(), 30));
 
     // Deleting 30 from a: its ports leave it, then its slot is freed; b keeps it named.
@@ -125,7 +125,7 @@ class VlanIdScreenTest : public QObject {
     QVERIFY(message != nullptr);
     QCOMPARE(test::SentSets(sim.peer()), (QStringList{"vlan-access 3=default", "vlan-trunk 6 2=default", "vlan-id 2=default"}));
     QCOMPARE(message->lines(), (QStringList{ToQt(kVlanNamesKeptText), "30"}));
-    QCOMPARE(message->backTarget(), target::kSwitchMain);
+    QCOMPARE(message->backTarget(), Target::kSwitchMain);
     QVERIFY(!UsesVlanId(a->record(), 30) && config.HasVlanName(30));
   }
 };

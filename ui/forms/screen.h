@@ -15,8 +15,9 @@
 #include "base/notification.h"
 #include "catalogue/switch_record.h"
 #include "device/apply_job.h"
-#include "ui/screens/form_painting.h"
-#include "ui/screens/screen_ids.h"
+#include "ui/forms/form_painting.h"
+#include "ui/forms/screen_host.h"
+#include "ui/forms/screen_ids.h"
 
 namespace ntr {
 class ManagedSwitch;
@@ -24,14 +25,13 @@ class ManagedSwitch;
 
 namespace ntr::ui {
 
-class ScreenNavigator;
 
 class Screen : public QWidget {
   Q_OBJECT
 
  public:
   // `sw` null for screens of no switch; `port` 0-based, -1 for the switch.
-  Screen(ScreenNavigator& navigator, ManagedSwitch* sw, int port, QSize size);
+  Screen(ScreenHost& navigator, ManagedSwitch* sw, int port, QSize size);
   ~Screen() override;
 
   const SwitchRef& switchRef() const { return switch_; }
@@ -63,8 +63,8 @@ class Screen : public QWidget {
   struct ApplyTexts {
     QString success;
     QString failure;
-    int successTarget = -1;
-    int failureTarget = -1;
+    Target successTarget = Target::kCloseFrame;
+    Target failureTarget = Target::kCloseFrame;
   };
   virtual ApplyTexts applyTexts() const { return {}; }
   virtual void Applied();
@@ -99,7 +99,7 @@ class Screen : public QWidget {
   // press there moves it on to the next control.
   static constexpr int kFocusMoveMs = 100;
   void MoveFocusOnFrom(QWidget* control);
-  ScreenNavigator& navigator() { return navigator_; }
+  ScreenHost& navigator() { return navigator_; }
   SwitchRecord& working() { return *working_; }
 
   void paintEvent(QPaintEvent* event) override;
@@ -109,7 +109,7 @@ class Screen : public QWidget {
  private:
   void FocusMoved(QWidget* now);
 
-  ScreenNavigator& navigator_;
+  ScreenHost& navigator_;
   SwitchRef switch_{};
   bool hasSwitch_ = false;
   int port_;

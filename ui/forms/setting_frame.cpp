@@ -1,4 +1,4 @@
-#include "ui/screens/setting_frame.h"
+#include "ui/forms/setting_frame.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -7,7 +7,7 @@
 
 #include "ui/style/colours.h"
 #include "ui/style/fonts.h"
-#include "ui/screens/screen_ids.h"
+#include "ui/forms/screen_ids.h"
 
 namespace ntr::ui {
 

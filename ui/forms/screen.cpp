@@ -1,4 +1,4 @@
-#include "ui/screens/screen.h"
+#include "ui/forms/screen.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -7,14 +7,13 @@
 #include <algorithm>
 
 #include "device/managed_switch.h"
-#include "ui/screens/form_painting.h"
-#include "ui/screens/screen_navigator.h"
+#include "ui/forms/form_painting.h"
 #include "ui/style/colours.h"
 #include "ui/style/fonts.h"
 
 namespace ntr::ui {
 
-Screen::Screen(ScreenNavigator& navigator, ManagedSwitch* sw, int port, QSize size)
+Screen::Screen(ScreenHost& navigator, ManagedSwitch* sw, int port, QSize size)
     : navigator_(navigator), port_(port), working_(std::make_unique<SwitchRecord>()) {
   if (sw != nullptr) {
     switch_ = sw->ref();
