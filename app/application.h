@@ -88,6 +88,10 @@ class Application : public ConfigSaver {
   NoticeResult HandleNotice(const Notice& notice);
   // The view's discovery timer: enabled with the watch interval, or disabled.
   void RequestDiscovery(bool enabled);
+  // The operator's watch values: stored and saved, or, when the file cannot
+  // be written, the old values kept (false, with the error). Once saved the
+  // next discovery cycle runs at once, the ones after it at the new interval.
+  bool SetWatch(std::int32_t interval, std::int32_t downCount, ErrorPair& error);
   // Shows a switch's pending failure list with the error-log path, once;
   // true when there was one. Reports never overlap: one that comes while
   // another is shown (its dialog runs a nested loop) is queued and shown

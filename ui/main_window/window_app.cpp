@@ -151,9 +151,6 @@ void WindowApp::HandleNotice(const Notice& notice) {
     case Notification::kRelayout:
       view()->Relayout();
       return;
-    case Notification::kRestartDiscovery:
-      app_->RequestDiscovery(notice.value != -1);
-      return;
     case Notification::kPopupSwitchChanged:
       popup_->Rebuild();
       return;

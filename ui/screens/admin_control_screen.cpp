@@ -65,20 +65,12 @@ void AdminControlScreen::Set() {
     navigator().ShowMessage(title(), {failed, QString::fromUtf8(reason)}, Target::kAdminControl, SwitchRef{}, -1);
     return;
   }
-  ConfigStore& config = app_.config();
-  const std::int32_t oldInterval = config.watchInterval();
-  const std::int32_t oldCount = config.downCount();
-  config.SetWatch(interval, count);
   ErrorPair error;
-  if (!app_.SaveConfigFile(error)) {
-    // The file keeps the old values: so does the tool.
-    config.SetWatch(oldInterval, oldCount);
+  if (!app_.SetWatch(interval, count, error)) {
     navigator().ShowMessage(title(), {failed, QString::fromStdString(FormatErrorMessage(error))},
                             Target::kAdminControl, SwitchRef{}, -1);
     return;
   }
-  // The next cycle runs at once, the ones after it at the new interval.
-  app_.RequestDiscovery(true);
   navigator().ShowResult(title(), {QString::fromUtf8(kAdminControlAppliedText)}, Target::kAdministration,
                          SwitchRef{}, -1);
 }
