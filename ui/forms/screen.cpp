@@ -6,7 +6,7 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "device/managed_switch.h"
+#include "app/switch_service.h"
 #include "ui/forms/form_painting.h"
 #include "ui/style/colours.h"
 #include "ui/style/fonts.h"
@@ -102,7 +102,7 @@ void Screen::Apply() {
   }
   SetActionsEnabled(false);
   ErrorPair error;
-  job_ = sw->StartApply(Changes(), error);
+  job_ = SwitchService(navigator_.app()).StartApply(switch_, Changes(), error);
   if (job_ == 0) ApplyFailed(QString::fromStdString(FormatErrorMessage(error)));
 }
 
@@ -120,7 +120,7 @@ void Screen::ApplyResult(const Notice& notice) {
 void Screen::Stop() {
   stopped_ = true;
   if (job_ == 0) return;
-  if (ManagedSwitch* sw = navigator_.Find(switch_)) sw->StopApply(job_);
+  SwitchService(navigator_.app()).StopApply(switch_, job_);
   job_ = 0;
 }
 

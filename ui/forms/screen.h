@@ -14,7 +14,7 @@
 
 #include "base/notification.h"
 #include "catalogue/switch_record.h"
-#include "device/apply_job.h"
+#include "app/switch_service.h"
 #include "ui/forms/form_painting.h"
 #include "ui/forms/screen_host.h"
 #include "ui/forms/screen_ids.h"

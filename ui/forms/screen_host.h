@@ -12,6 +12,7 @@
 #include "base/mac_address.h"
 
 namespace ntr {
+class Application;
 class ManagedSwitch;
 }
 
@@ -63,6 +64,8 @@ class ScreenHost : public QObject {
   virtual ManagedSwitch* Find(const SwitchRef& sw) const = 0;
   // Scrolls the frame so that `rect` of the current screen shows.
   virtual void KeepVisible(const QRect& rect) = 0;
+  // The core, for the operator's actions (SwitchService, Application).
+  virtual Application& app() = 0;
 
  signals:
   // kSwitchWorkFinished of a switch: its settings have been read again.

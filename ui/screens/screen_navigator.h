@@ -74,6 +74,7 @@ class ScreenNavigator : public ScreenHost {
   SettingFrame* frame() const { return frame_; }
   // Scrolls the frame so that `rect` of the current screen shows.
   void KeepVisible(const QRect& rect) override;
+  Application& app() override { return app_; }
 
  private:
   bool Allowed() const;
