@@ -114,6 +114,11 @@ class Application : public ConfigSaver {
   AppLink& link() { return *link_; }
   TransactionHub& hub() { return hub_; }
   Discovery& discovery() { return discovery_; }
+  // The managed switches in discovery's order, and one by reference or MAC
+  // (null when it is not managed): what a front end reads of discovery.
+  std::vector<ManagedSwitch*> Switches() { return discovery_.Switches(); }
+  ManagedSwitch* FindSwitch(const SwitchRef& sw) { return discovery_.Find(sw); }
+  ManagedSwitch* FindSwitchByMac(const MacAddress& mac) { return discovery_.FindByMac(mac); }
   SwitchAdoption& adoption() { return adoption_; }
   SettingsImport& import() { return import_; }
   ResetMacList& resetMacs() { return resetMacs_; }

@@ -61,7 +61,7 @@ bool WindowApp::Start() {
   TopPanel* page = view->page();
   popup_ = new PopupWindow(page);
   popup_->SetApplicationInfo([this] { return ToQt(app_->version()); },
-                             [this] { return static_cast<int>(app_->discovery().Switches().size()); });
+                             [this] { return static_cast<int>(app_->Switches().size()); });
   page->SetPopup(popup_);
   connect(page, &TopPanel::exportRequested, this, &WindowApp::ExportSettingsFile);
   connect(page, &TopPanel::importRequested, this, &WindowApp::ImportSettingsFile);
@@ -107,13 +107,13 @@ void WindowApp::RestoreFocus() {
 
 std::vector<SwitchRef> WindowApp::SwitchOrder() {
   std::vector<SwitchRef> order;
-  for (ManagedSwitch* sw : app_->discovery().Switches()) order.push_back(sw->ref());
+  for (ManagedSwitch* sw : app_->Switches()) order.push_back(sw->ref());
   return order;
 }
 
 // The first switch whose settings are being read.
 std::optional<int> WindowApp::ReadPercent() {
-  for (ManagedSwitch* sw : app_->discovery().Switches()) {
+  for (ManagedSwitch* sw : app_->Switches()) {
     const SwitchStatus status = StatusOf(*sw);
     if (status.phase != SwitchPhase::kReading) continue;
     return status.total > 0 ? status.done * 100 / status.total : 0;
@@ -232,7 +232,7 @@ void WindowApp::SwitchRemoving(ManagedSwitch& sw) {
 
 void WindowApp::PollNow() {
   app_->RequestDiscovery(true);
-  for (ManagedSwitch* sw : app_->discovery().Switches()) {
+  for (ManagedSwitch* sw : app_->Switches()) {
     ErrorPair error;
     sw->settings.RequestPoll(error);  // a busy switch is polled at its next period
   }

@@ -8,7 +8,6 @@
 #include "app/operator.h"
 #include "app/switch_service.h"
 #include "catalogue/switch_model.h"
-#include "discovery/discovery.h"
 #include "ui/forms/form_painting.h"
 #include "ui/forms/screen_host.h"
 #include "ui/style/fonts.h"
@@ -33,7 +32,7 @@ AdministrationScreen::AdministrationScreen(ScreenHost& screens, Application& app
     : Screen(screens, nullptr, -1, QSize(1, 1)), app_(app), widths_{196, 156, 166},
       interval_(app.config().watchInterval()), downCount_(app.config().downCount()) {
   const QFontMetrics metrics(UiFont());
-  for (ManagedSwitch* sw : app.discovery().Switches()) {
+  for (ManagedSwitch* sw : app.Switches()) {
     const SwitchRecord& record = sw->record();
     // Held back (to be adopted again, or its read failed) the model is held unknown.
     if (record.modelCode.load() == kModelUnknown) continue;

@@ -1,7 +1,6 @@
 #include "ui/screens/restart_wait_screen.h"
 
 #include "app/application.h"
-#include "discovery/discovery.h"
 #include "ui/forms/screen_host.h"
 
 namespace ntr::ui {
@@ -18,7 +17,7 @@ RestartWaitScreen::RestartWaitScreen(ScreenHost& screens, Application& app, cons
 }
 
 void RestartWaitScreen::Cancel() {
-  ManagedSwitch* sw = app_.discovery().FindByMac(mac_);
+  ManagedSwitch* sw = app_.FindSwitchByMac(mac_);
   if (sw == nullptr) {
     navigator().CloseFrame();
     return;

@@ -3,7 +3,6 @@
 #include <QMessageBox>
 
 #include "device/managed_switch.h"
-#include "discovery/discovery.h"
 #include "app/switch_service.h"
 #include "app/operator.h"
 #include "device/switch_phase.h"
@@ -52,7 +51,7 @@ ScreenNavigator::ScreenNavigator(Application& app, TopPanel* page, std::function
 }
 
 ManagedSwitch* ScreenNavigator::Find(const SwitchRef& sw) const {
-  return app_.discovery().Find(sw);
+  return app_.FindSwitch(sw);
 }
 
 Screen* ScreenNavigator::current() const {
@@ -218,7 +217,7 @@ bool ScreenNavigator::applying() const {
 
 // The switch's own job tells (whether or not its progress screen is still open).
 bool ScreenNavigator::FirmwareRunning() const {
-  for (ManagedSwitch* sw : app_.discovery().Switches()) {
+  for (ManagedSwitch* sw : app_.Switches()) {
     const ManagedSwitch::FirmwareStatus status = sw->firmwareStatus();
     if (status.started && !status.finished) return true;
   }

@@ -123,7 +123,7 @@ void SaveFirmwareScreens(WindowApp& window) {
   if (qobject_cast<FirmwareProgressScreen*>(screens->current()) == nullptr) return Fail("no progress screen");
   const ntr::SwitchRef ref = power->ref();
   const bool halfway = WaitFor([&] {
-    ManagedSwitch* sw = window.app().discovery().Find(ref);
+    ManagedSwitch* sw = window.app().FindSwitch(ref);
     return sw != nullptr && sw->firmwareStatus().state == ntr::kFirmwareTransferring && sw->firmwareStatus().progress >= 40;
   }, 60000);
   if (!halfway) return Fail("the update did not get halfway");

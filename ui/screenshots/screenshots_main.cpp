@@ -78,7 +78,7 @@ int main(int argc, char** argv) {
   MainWindow* main = window.window();
   main->resize(880, 760);
   const auto ready = [&](std::size_t count) {
-    const auto switches = window.app().discovery().Switches();
+    const auto switches = window.app().Switches();
     if (switches.size() < count) return false;
     for (ManagedSwitch* sw : switches) {
       if (!ntr::IsReady(*sw) || !sw->settings.polledOnce()) return false;
@@ -134,10 +134,10 @@ int main(int argc, char** argv) {
       Unhover(window);
     }
     Ctl("add switch odd model=NTR7100-8G reported-model=NTR7100-48X serial=DEMOX000001 firmware=1.00 uplink=core:7");
-    WaitFor([&] { return window.app().discovery().Switches().size() >= 4; }, 30000);
+    WaitFor([&] { return window.app().Switches().size() >= 4; }, 30000);
     Settle();
     Save(main, "top-unknown-model");
-    for (ManagedSwitch* sw : window.app().discovery().Switches()) {
+    for (ManagedSwitch* sw : window.app().Switches()) {
       if (sw->record().modelName.get() != "NTR7100-48X") continue;
       SwitchPanel* panel = page->PanelOf(sw->ref());
       if (panel == nullptr) break;
