@@ -175,7 +175,6 @@ int Application::ExitInstance() {
 }
 
 bool Application::Suspend() {
-  if (notices_ != nullptr) notices_->Post(Notice{Notification::kRestartDiscovery, -1});
   discovery_.RequestCycle(false, config_.watchInterval() * 1000);
   stopping_ = true;
   CloseSwitches(false);
@@ -239,6 +238,18 @@ Application::NoticeResult Application::HandleNotice(const Notice& notice) {
       break;
   }
   return NoticeResult::kNotMine;
+}
+
+bool Application::SetWatch(std::int32_t interval, std::int32_t downCount, ErrorPair& error) {
+  const std::int32_t oldInterval = config_.watchInterval();
+  const std::int32_t oldDownCount = config_.downCount();
+  config_.SetWatch(interval, downCount);
+  if (!SaveConfigFile(error)) {
+    config_.SetWatch(oldInterval, oldDownCount);  // the file keeps the old values: so does the tool
+    return false;
+  }
+  RequestDiscovery(true);
+  return true;
 }
 
 void Application::RequestDiscovery(bool enabled) {

@@ -88,6 +88,10 @@ class Application : public ConfigSaver {
   NoticeResult HandleNotice(const Notice& notice);
   // The view's discovery timer: enabled with the watch interval, or disabled.
   void RequestDiscovery(bool enabled);
+  // The operator's watch values: stored and saved, or, when the file cannot
+  // be written, the old values kept (false, with the error). Once saved the
+  // next discovery cycle runs at once, the ones after it at the new interval.
+  bool SetWatch(std::int32_t interval, std::int32_t downCount, ErrorPair& error);
   // Shows a switch's pending failure list with the error-log path, once;
   // true when there was one. Reports never overlap: one that comes while
   // another is shown (its dialog runs a nested loop) is queued and shown
@@ -110,6 +114,11 @@ class Application : public ConfigSaver {
   AppLink& link() { return *link_; }
   TransactionHub& hub() { return hub_; }
   Discovery& discovery() { return discovery_; }
+  // The managed switches in discovery's order, and one by reference or MAC
+  // (null when it is not managed): what a front end reads of discovery.
+  std::vector<ManagedSwitch*> Switches() { return discovery_.Switches(); }
+  ManagedSwitch* FindSwitch(const SwitchRef& sw) { return discovery_.Find(sw); }
+  ManagedSwitch* FindSwitchByMac(const MacAddress& mac) { return discovery_.FindByMac(mac); }
   SwitchAdoption& adoption() { return adoption_; }
   SettingsImport& import() { return import_; }
   ResetMacList& resetMacs() { return resetMacs_; }

@@ -127,7 +127,10 @@ bool SettingsImport::Run(const std::filesystem::path& file) {
   ErrorPair error;
   parts_.saver.SaveConfigFile(error);
   parts_.discovery.SetWatch(config.watchInterval(), config.downCount());
-  if (merged && config.watchInterval() != savedInterval) Post(Notification::kRestartDiscovery, 0);
+  // A new interval: the next cycle at once, the ones after it at that interval.
+  if (merged && config.watchInterval() != savedInterval) {
+    parts_.discovery.RequestCycle(true, config.watchInterval() * 1000);
+  }
   Post(Notification::kTopPanelAction, merged ? kImportSucceeded : kImportFailed);
   if (parts_.notices != nullptr) {
     parts_.notices->Post(Notice{Notification::kSwitchWorkFinished});  // no switch: the import

@@ -157,6 +157,19 @@ ServiceResult SwitchService::SaveSwitchSettings(ManagedSwitch& sw, const std::fi
   return {};
 }
 
+std::uint64_t SwitchService::StartApply(const SwitchRef& sw, std::vector<SettingChange> changes, ErrorPair& error) {
+  ManagedSwitch* managed = app_.discovery().Find(sw);
+  if (managed == nullptr) {
+    error.Fail(kErrNoResponse);  // it has gone: nothing answers
+    return 0;
+  }
+  return managed->StartApply(std::move(changes), error);
+}
+
+void SwitchService::StopApply(const SwitchRef& sw, std::uint64_t job) {
+  if (ManagedSwitch* managed = app_.discovery().Find(sw)) managed->StopApply(job);
+}
+
 ServiceResult SwitchService::Restart(ManagedSwitch& sw) {
   ErrorPair error;
   if (!sw.client.Execute("restart", error)) return Failed(error);

@@ -76,6 +76,13 @@ class SwitchService {
   // (its common lines are taken by the tool too). Nothing else changes.
   ServiceResult SaveSwitchSettings(ManagedSwitch& sw, const std::filesystem::path& file);
 
+  // A screen's changes as the switch's apply job (ManagedSwitch::StartApply):
+  // the job's id, or 0 with the error when the switch has gone (no response) or the job
+  // cannot start. The stop tells the job to send nothing more, without
+  // waiting; its result is then the caller's to drop.
+  std::uint64_t StartApply(const SwitchRef& sw, std::vector<SettingChange> changes, ErrorPair& error);
+  void StopApply(const SwitchRef& sw, std::uint64_t job);
+
   // The switch's actions. A restart (or a firmware update at its end) makes
   // discovery take the switch as restarting (SwitchRestarting); clearing the
   // counters clears the tool's copies of them too.

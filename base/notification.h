@@ -24,7 +24,6 @@ enum class Notification : int {
   kPollNow = 0x505,              // to the view: discovery cycle and status polls now
   kRelayout = 0x506,             // to the view: lay the top page out again
   kFirmwareUpdated = 0x507,      // switch: the updated (restarting) switch
-  kRestartDiscovery = 0x50B,     // value: -1 stop, otherwise start
   kPopupSwitchChanged = 0x50C,   // switch: the switch (to the pop-up window)
   kTopPanelAction = 0x600,       // value: 1..5, see the top panel
   kSwitchResyncStarted = 0x602,  // switch: the switch (its panel)

@@ -167,6 +167,30 @@ TEST_F(ApplicationTest, SaveIntoAFolderThatCannotBeMadeFailsWithCodeSix) {
   EXPECT_EQ(test::ReadBytes(ConfigFilePath()), before);
 }
 
+// The watch values: kept as they were when the file cannot be written; once
+// saved, discovery runs at the new interval.
+TEST_F(ApplicationTest, WatchValuesAreSavedOrKeptAsTheyWere) {
+  StartApp("switch A model=NTR7100-8G\n");
+  const std::int32_t interval = app_->config().watchInterval();
+  const std::int32_t downCount = app_->config().downCount();
+  setenv("XDG_DATA_HOME", (root_ / "blocked").c_str(), 1);
+  test::WriteBytes(root_ / "blocked" / "Kaldor", "a file");
+  ErrorPair error;
+  EXPECT_FALSE(app_->SetWatch(interval + 7, downCount + 1, error));
+  EXPECT_EQ(error.code, kErrFileOpen);
+  EXPECT_EQ(app_->config().watchInterval(), interval);
+  EXPECT_EQ(app_->config().downCount(), downCount);
+
+  setenv("XDG_DATA_HOME", root_.c_str(), 1);
+  ASSERT_TRUE(app_->SetWatch(interval + 7, downCount + 1, error));
+  EXPECT_EQ(app_->config().watchInterval(), interval + 7);
+  EXPECT_EQ(app_->config().downCount(), downCount + 1);
+  EXPECT_EQ(app_->discovery().cycleIntervalMs(), (interval + 7) * 1000);
+  EXPECT_NE(test::ReadBytes(ConfigFilePath()).find("switch control watch interval " + std::to_string(interval + 7)),
+            std::string::npos);
+  app_->RequestDiscovery(false);
+}
+
 TEST_F(ApplicationTest, FatalCaptureErrorAndSettingFailures) {
   StartApp("switch A model=NTR7100-8G\n");
   EXPECT_EQ(app_->HandleNotice(Notice{Notification::kCaptureReadError, -1}),

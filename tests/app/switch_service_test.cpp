@@ -111,6 +111,18 @@ TEST_F(SwitchServiceTest, FactoryResetKeepsNamesThatOfflineSwitchesUse) {
   EXPECT_NE(test::FileText(ConfigFilePath()).find("vid=30 name=lab"), std::string::npos);
 }
 
+// An apply names its switch by reference: one that is not managed starts no job.
+TEST_F(SwitchServiceTest, AnApplyForASwitchNotManagedStartsNothing) {
+  StartApp("switch A model=NTR7100-8G\n");
+  Cycle();
+  ASSERT_NE(Switch("A"), nullptr);
+  SwitchService service(*app_);
+  ErrorPair error;
+  EXPECT_EQ(service.StartApply(SwitchRef{}, {SettingChange::SystemName("x")}, error), 0u);
+  EXPECT_EQ(error.code, kErrNoResponse);
+  service.StopApply(SwitchRef{}, 1);  // nothing to stop, nothing happens
+}
+
 TEST_F(SwitchServiceTest, SavedSettingsHoldTheSwitchAloneAndLoadBackExactly) {
   StartApp("switch A model=NTR7100-8G\nswitch B model=NTR7100-8G\n");
   Cycle();

@@ -46,6 +46,7 @@
 #include "ui/main_window/page_view.h"
 #include "ui/main_window/window_app.h"
 #include "ui/style/fonts.h"
+#include "ui/dialogs/dialog_ids.h"
 
 namespace {
 
@@ -159,7 +160,7 @@ int main(int argc, char** argv) {
   QObject::connect(&answerer, &QTimer::timeout, [&questions] {
     QWidget* modal = QApplication::activeModalWidget();
     if (auto* question = qobject_cast<ui::AdoptionDialog*>(modal)) {
-      if (auto* first = question->findChild<QPushButton*>("1011")) {
+      if (auto* first = question->findChild<QPushButton*>(ui::ids::adoption::kFirst)) {
         first->click();
         ++questions;
       }
@@ -174,12 +175,12 @@ int main(int argc, char** argv) {
   const auto start = Clock::now();
   if (!window.Start()) return Fail("the window did not start");
   const auto allReady = [&] {
-    const auto switches = window.app().discovery().Switches();
+    const auto switches = window.app().Switches();
     const auto shown = [](ManagedSwitch* sw) { return IsReady(*sw) && sw->settings.polledOnce(); };
     return switches.size() == kSwitches && std::all_of(switches.begin(), switches.end(), shown);
   };
   if (!WaitFor(allReady, 120000)) {
-    std::fprintf(stderr, "managed switches: %zu\n", window.app().discovery().Switches().size());
+    std::fprintf(stderr, "managed switches: %zu\n", window.app().Switches().size());
     return Fail("the eight switches did not come under management");
   }
   const auto ready = Clock::now();

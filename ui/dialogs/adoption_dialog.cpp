@@ -8,19 +8,20 @@
 
 #include "ui/dialogs/dialog_setup.h"
 #include "ui/style/text.h"
+#include "ui/dialogs/dialog_ids.h"
 
 namespace ntr::ui {
 
 AdoptionDialog::AdoptionDialog(AdoptionQuestion mode, const MacAddress& mac, QWidget* parent)
     : QDialog(parent) {
-  SetUpDialog(*this, "183");
+  SetUpDialog(*this, ids::adoption::kDialog);
   setModal(true);
   const AdoptionQuestionText texts = AdoptionQuestionTexts(mode, mac);
 
   auto* first = new QPushButton(ToQt(texts.firstButton), this);
-  first->setObjectName("1011");
+  first->setObjectName(ids::adoption::kFirst);
   auto* second = new QPushButton(ToQt(texts.secondButton), this);
-  second->setObjectName("1027");
+  second->setObjectName(ids::adoption::kSecond);
   // Both buttons as wide as the wider one, and never narrower than a usual button.
   const int buttonWidth = std::max({first->sizeHint().width(), second->sizeHint().width(),
                                     fontMetrics().averageCharWidth() * 12});
@@ -35,8 +36,8 @@ AdoptionDialog::AdoptionDialog(AdoptionQuestion mode, const MacAddress& mac, QWi
   buttons->addWidget(second);
 
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(FixedText(ToQt(texts.message), "1026", *this));
-  layout->addWidget(FixedText(ToQt(texts.question), "1029", *this));
+  layout->addWidget(FixedText(ToQt(texts.message), ids::adoption::kMessage, *this));
+  layout->addWidget(FixedText(ToQt(texts.question), ids::adoption::kQuestion, *this));
   layout->addSpacing(fontMetrics().height());
   layout->addLayout(buttons);
   layout->setSizeConstraint(QLayout::SetFixedSize);

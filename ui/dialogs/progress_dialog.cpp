@@ -8,26 +8,27 @@
 #include <algorithm>
 
 #include "ui/dialogs/dialog_setup.h"
+#include "ui/dialogs/dialog_ids.h"
 
 namespace ntr::ui {
 
 ProgressDialog::ProgressDialog(QWidget* parent) : QDialog(parent) {
-  SetUpDialog(*this, "185");
+  SetUpDialog(*this, ids::progress::kDialog);
   setModal(false);
 
-  heading_ = FixedText(QStringLiteral("機器設定の読込み"), "1032", *this);
+  heading_ = FixedText(QStringLiteral("機器設定の読込み"), ids::progress::kHeading, *this);
   QFont headingFont = heading_->font();
   headingFont.setBold(true);
   heading_->setFont(headingFont);
 
   auto* rule = new QFrame(this);
-  rule->setObjectName("1031");
+  rule->setObjectName(ids::progress::kRule);
   rule->setFrameShape(QFrame::HLine);
   rule->setFrameShadow(QFrame::Sunken);
 
-  text_ = FixedText(QString(), "1025", *this);
+  text_ = FixedText(QString(), ids::progress::kText, *this);
   bar_ = new QProgressBar(this);
-  bar_->setObjectName("1030");
+  bar_->setObjectName(ids::progress::kBar);
   bar_->setRange(0, 100);
   bar_->setTextVisible(false);
   // A bar well wider than the text at 100 %.

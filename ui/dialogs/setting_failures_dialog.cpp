@@ -10,24 +10,25 @@
 #include <algorithm>
 
 #include "ui/dialogs/dialog_setup.h"
+#include "ui/dialogs/dialog_ids.h"
 
 namespace ntr::ui {
 
 SettingFailuresDialog::SettingFailuresDialog(QString macText, QStringList reasons,
                                              QString errorLogPath, QWidget* parent)
     : QDialog(parent) {
-  SetUpDialog(*this, "168");
+  SetUpDialog(*this, ids::setting_failures::kDialog);
   setWindowTitle(QStringLiteral("設定失敗"));
   setModal(true);
 
   auto* mac = new QHBoxLayout;
   mac->setSpacing(0);
   mac->addWidget(FixedText(QStringLiteral("NTRのMACアドレス："), "", *this));
-  mac->addWidget(FixedText(macText, "1022", *this));
+  mac->addWidget(FixedText(macText, ids::setting_failures::kMac, *this));
   mac->addStretch();
 
   auto* list = new QListWidget(this);
-  list->setObjectName("1023");
+  list->setObjectName(ids::setting_failures::kList);
   list->addItems(reasons);
   list->setSelectionMode(QAbstractItemView::NoSelection);
   list->setFocusPolicy(Qt::NoFocus);
@@ -39,7 +40,7 @@ SettingFailuresDialog::SettingFailuresDialog(QString macText, QStringList reason
   list->setMinimumSize(widest + 2 * list->frameWidth() + 24,
                        fontMetrics().lineSpacing() * 10 + 2 * list->frameWidth());
 
-  auto* path = FixedText(errorLogPath, "1024", *this);
+  auto* path = FixedText(errorLogPath, ids::setting_failures::kErrorLogPath, *this);
   path->setTextInteractionFlags(Qt::TextSelectableByMouse);
   auto* where = new QHBoxLayout;
   where->setSpacing(0);

@@ -61,7 +61,7 @@ bool WindowApp::Start() {
   TopPanel* page = view->page();
   popup_ = new PopupWindow(page);
   popup_->SetApplicationInfo([this] { return ToQt(app_->version()); },
-                             [this] { return static_cast<int>(app_->discovery().Switches().size()); });
+                             [this] { return static_cast<int>(app_->Switches().size()); });
   page->SetPopup(popup_);
   connect(page, &TopPanel::exportRequested, this, &WindowApp::ExportSettingsFile);
   connect(page, &TopPanel::importRequested, this, &WindowApp::ImportSettingsFile);
@@ -76,12 +76,12 @@ bool WindowApp::Start() {
       [view](QPoint edges) { view->SetFrameContentEdges(edges); });
   connect(page, &TopPanel::screenRequested, this, &WindowApp::screenRequested);
   connect(this, &WindowApp::screenRequested, this, [this](SwitchRef ref, int port) {
-    if (port < 0) screens_->Open(target::kSwitchMain, ref);
-    if (port >= 0) screens_->Open(target::kPort, ref, port);
+    if (port < 0) screens_->Open(Target::kSwitchMain, ref);
+    if (port >= 0) screens_->Open(Target::kPort, ref, port);
   });
   connect(page, &TopPanel::administrationRequested, this, &WindowApp::administrationRequested);
   connect(this, &WindowApp::administrationRequested, this,
-          [this] { screens_->Open(target::kAdministration, SwitchRef{}); });
+          [this] { screens_->Open(Target::kAdministration, SwitchRef{}); });
   window_->SetCloseGuard([this] { return uiEnabled_ && !(screens_ && screens_->applying()); });
   window_->SetShutdown([this] { Shutdown(); });
   window_->SetFocusRestore([this] { RestoreFocus(); });
@@ -107,13 +107,13 @@ void WindowApp::RestoreFocus() {
 
 std::vector<SwitchRef> WindowApp::SwitchOrder() {
   std::vector<SwitchRef> order;
-  for (ManagedSwitch* sw : app_->discovery().Switches()) order.push_back(sw->ref());
+  for (ManagedSwitch* sw : app_->Switches()) order.push_back(sw->ref());
   return order;
 }
 
 // The first switch whose settings are being read.
 std::optional<int> WindowApp::ReadPercent() {
-  for (ManagedSwitch* sw : app_->discovery().Switches()) {
+  for (ManagedSwitch* sw : app_->Switches()) {
     const SwitchStatus status = StatusOf(*sw);
     if (status.phase != SwitchPhase::kReading) continue;
     return status.total > 0 ? status.done * 100 / status.total : 0;
@@ -150,9 +150,6 @@ void WindowApp::HandleNotice(const Notice& notice) {
       return;
     case Notification::kRelayout:
       view()->Relayout();
-      return;
-    case Notification::kRestartDiscovery:
-      app_->RequestDiscovery(notice.value != -1);
       return;
     case Notification::kPopupSwitchChanged:
       popup_->Rebuild();
@@ -235,7 +232,7 @@ void WindowApp::SwitchRemoving(ManagedSwitch& sw) {
 
 void WindowApp::PollNow() {
   app_->RequestDiscovery(true);
-  for (ManagedSwitch* sw : app_->discovery().Switches()) {
+  for (ManagedSwitch* sw : app_->Switches()) {
     ErrorPair error;
     sw->settings.RequestPoll(error);  // a busy switch is polled at its next period
   }

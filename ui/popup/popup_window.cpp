@@ -6,6 +6,7 @@
 #include "device/managed_switch.h"
 #include "device/switch_phase.h"
 #include "ui/style/fonts.h"
+#include "ui/popup/popup_ids.h"
 
 namespace ntr::ui {
 namespace {
@@ -21,7 +22,7 @@ PopupWindow::PopupWindow(QWidget* parent)
     : QWidget(parent), font_(DialogFont()), boldFont_(DialogFont()), refresher_([this] {
         QMetaObject::invokeMethod(this, &PopupWindow::Rebuild, Qt::QueuedConnection);
       }) {
-  setObjectName("150");
+  setObjectName(ids::popup::kWindow);
   boldFont_.setBold(true);
   setFont(font_);
   hide();

@@ -3,8 +3,9 @@
 #include <QPainter>
 
 #include "app/application.h"
-#include "ui/screens/form_painting.h"
-#include "ui/screens/screen_navigator.h"
+#include "ui/forms/form_painting.h"
+#include "ui/forms/screen_host.h"
+#include "ui/forms/screen_ids.h"
 
 namespace ntr::ui {
 
@@ -17,10 +18,12 @@ constexpr int kHintX = kEditX + 40;
 // Two data rows, one per watch value.
 constexpr int kFirstRowY = kGridOrigin.y();
 constexpr int kSecondRowY = kFirstRowY + kDataRowHeight + 1;
+constexpr int kButtonsLeft = 140;
+constexpr int kButtonsTop = 125;
 
-FilteredEdit* WatchEdit(QWidget* parent, int id, int value, int y) {
+FilteredEdit* WatchEdit(QWidget* parent, const char* id, int value, int y) {
   auto* edit = new FilteredEdit(EditFilter::kDigits, parent);
-  edit->setObjectName(QString::number(id));
+  edit->setObjectName(id);
   edit->setMaxLength(2);
   edit->setText(QString::number(value));
   edit->setGeometry(kEditX, y, 34, 20);
@@ -36,15 +39,13 @@ bool InRange(int value) {
 
 }  // namespace
 
-AdminControlScreen::AdminControlScreen(ScreenNavigator& screens, Application& app)
+AdminControlScreen::AdminControlScreen(ScreenHost& screens, Application& app)
     : Screen(screens, nullptr, -1, kSize), app_(app) {
-  interval_ = WatchEdit(this, 8000, app.config().watchInterval(), kFirstRowY + 1);
-  count_ = WatchEdit(this, 8001, app.config().downCount(), kSecondRowY + 1);
-  QPushButton* set = AddButton(8002, QStringLiteral("設定"), QRect(QPoint(140, 125), QPoint(179, 144)));
-  QPushButton* cancel = AddButton(8003, QStringLiteral("キャンセル"), QRect(QPoint(185, 125), QPoint(264, 144)));
-  cancel->move(std::max(cancel->x(), set->geometry().right() + 6), cancel->y());
-  connect(set, &QPushButton::clicked, this, [this] { Set(); });
-  connect(cancel, &QPushButton::clicked, this, [this] { Cancel(); });
+  interval_ = WatchEdit(this, ids::admin_control::kInterval, app.config().watchInterval(), kFirstRowY + 1);
+  count_ = WatchEdit(this, ids::admin_control::kCount, app.config().downCount(), kSecondRowY + 1);
+  const auto [set, cancel] = AddSetCancelRow({ids::admin_control::kSet, "設定", kSetButtonWidth},
+                                             {ids::admin_control::kCancel, "キャンセル", kCancelButtonWidth},
+                                             kButtonsTop, RowPlace::kFromLeft, kButtonsLeft, [this] { Set(); });
   setTabOrder(interval_, count_);
   setTabOrder(count_, set);
   setTabOrder(set, cancel);
@@ -53,7 +54,7 @@ AdminControlScreen::AdminControlScreen(ScreenNavigator& screens, Application& ap
 
 QString AdminControlScreen::title() const { return QString::fromUtf8(kAdminControlTitle); }
 
-void AdminControlScreen::Cancel() { navigator().Open(target::kAdministration, SwitchRef{}); }
+void AdminControlScreen::Cancel() { navigator().Open(Target::kAdministration, SwitchRef{}); }
 
 void AdminControlScreen::Set() {
   const int interval = Parsed(interval_);
@@ -61,24 +62,16 @@ void AdminControlScreen::Set() {
   const QString failed = QString::fromUtf8(kAdminControlFailedText);
   if (!InRange(interval) || !InRange(count)) {
     const char* reason = InRange(interval) ? kDownCountOutOfRangeText : kIntervalOutOfRangeText;
-    navigator().ShowMessage(title(), {failed, QString::fromUtf8(reason)}, target::kAdminControl, SwitchRef{}, -1);
+    navigator().ShowMessage(title(), {failed, QString::fromUtf8(reason)}, Target::kAdminControl, SwitchRef{}, -1);
     return;
   }
-  ConfigStore& config = app_.config();
-  const std::int32_t oldInterval = config.watchInterval();
-  const std::int32_t oldCount = config.downCount();
-  config.SetWatch(interval, count);
   ErrorPair error;
-  if (!app_.SaveConfigFile(error)) {
-    // The file keeps the old values: so does the tool.
-    config.SetWatch(oldInterval, oldCount);
+  if (!app_.SetWatch(interval, count, error)) {
     navigator().ShowMessage(title(), {failed, QString::fromStdString(FormatErrorMessage(error))},
-                            target::kAdminControl, SwitchRef{}, -1);
+                            Target::kAdminControl, SwitchRef{}, -1);
     return;
   }
-  // The next cycle runs at once, the ones after it at the new interval.
-  app_.RequestDiscovery(true);
-  navigator().ShowResult(title(), {QString::fromUtf8(kAdminControlAppliedText)}, target::kAdministration,
+  navigator().ShowResult(title(), {QString::fromUtf8(kAdminControlAppliedText)}, Target::kAdministration,
                          SwitchRef{}, -1);
 }
 

@@ -4,8 +4,8 @@
 // restarts with the new interval at once.
 #pragma once
 
-#include "ui/screens/filtered_edit.h"
-#include "ui/screens/screen.h"
+#include "ui/forms/filtered_edit.h"
+#include "ui/forms/screen.h"
 
 namespace ntr {
 class Application;
@@ -27,7 +27,7 @@ class AdminControlScreen : public Screen {
   static constexpr int kLowest = 2;
   static constexpr int kHighest = 10;
 
-  AdminControlScreen(ScreenNavigator& screens, Application& app);
+  AdminControlScreen(ScreenHost& screens, Application& app);
   QString title() const override;
   void Cancel() override;
   FilteredEdit* intervalEdit() const { return interval_; }

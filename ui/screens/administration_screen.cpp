@@ -8,11 +8,11 @@
 #include "app/operator.h"
 #include "app/switch_service.h"
 #include "catalogue/switch_model.h"
-#include "discovery/discovery.h"
-#include "ui/screens/form_painting.h"
-#include "ui/screens/screen_navigator.h"
+#include "ui/forms/form_painting.h"
+#include "ui/forms/screen_host.h"
 #include "ui/style/fonts.h"
 #include "ui/style/text.h"
+#include "ui/forms/screen_ids.h"
 
 namespace ntr::ui {
 
@@ -28,11 +28,11 @@ constexpr int kRowStep = kDataRowHeight + 1;
 
 }  // namespace
 
-AdministrationScreen::AdministrationScreen(ScreenNavigator& screens, Application& app)
+AdministrationScreen::AdministrationScreen(ScreenHost& screens, Application& app)
     : Screen(screens, nullptr, -1, QSize(1, 1)), app_(app), widths_{196, 156, 166},
       interval_(app.config().watchInterval()), downCount_(app.config().downCount()) {
   const QFontMetrics metrics(UiFont());
-  for (ManagedSwitch* sw : app.discovery().Switches()) {
+  for (ManagedSwitch* sw : app.Switches()) {
     const SwitchRecord& record = sw->record();
     // Held back (to be adopted again, or its read failed) the model is held unknown.
     if (record.modelCode.load() == kModelUnknown) continue;
@@ -52,24 +52,28 @@ AdministrationScreen::AdministrationScreen(ScreenNavigator& screens, Application
   setFixedSize(std::max(2 * kWatchGrid.x() + listWidth, titleWidth),
                std::max(count * kDataRowHeight + 285, GridTop() + kHeaderRowHeight + count * kRowStep + 60));
 
-  QPushButton* set = AddButton(8001, QStringLiteral("設定"),
+  QPushButton* set = AddButton(ids::administration::kControl, QStringLiteral("設定"),
                                QRect(kWatchGrid.x() + kWatchLabelWidth + kWatchValueWidth + 12,
-                                     kWatchGrid.y() + kHeaderRowHeight + kRowStep + 2, 50, 20));
-  connect(set, &QPushButton::clicked, this, [this] { navigator().Open(target::kAdminControl, SwitchRef{}); });
+                                     kWatchGrid.y() + kHeaderRowHeight + kRowStep + 2, kBrowseButtonWidth,
+                                     kButtonHeight));
+  connect(set, &QPushButton::clicked, this, [this] { navigator().Open(Target::kAdminControl, SwitchRef{}); });
   QWidget* previous = set;
   const int buttonsX = kWatchGrid.x() + widths_[0] + widths_[1] + widths_[2] + kMacWidth + 4;
   for (int i = 0; i < count; ++i) {
     const int y = GridTop() + kHeaderRowHeight + 1 + i * kRowStep + 1;
-    QPushButton* save = AddButton(SaveButtonId(i), QStringLiteral("保存"), QRect(buttonsX + 4, y, 55, 20));
-    QPushButton* load = AddButton(LoadButtonId(i), QStringLiteral("読込"), QRect(buttonsX + 65, y, 55, 20));
+    QPushButton* save =
+        AddButton(ids::administration::Save(i), QStringLiteral("保存"), QRect(buttonsX + 4, y, 55, kButtonHeight));
+    QPushButton* load =
+        AddButton(ids::administration::Load(i), QStringLiteral("読込"), QRect(buttonsX + 65, y, 55, kButtonHeight));
     connect(save, &QPushButton::clicked, this, [this, i] { Save(i); });
     connect(load, &QPushButton::clicked, this, [this, i] { Load(i); });
     setTabOrder(previous, save);
     setTabOrder(save, load);
     previous = load;
   }
-  QPushButton* close = AddButton(8002, QStringLiteral("閉じる"),
-                                 QRect(width() / 2 - 40, height() - 40, 80, 20));
+  QPushButton* close = AddButton(ids::administration::kClose, QStringLiteral("閉じる"),
+                                 QRect(width() / 2 - kCancelButtonWidth / 2, height() - 40, kCancelButtonWidth,
+                                       kButtonHeight));
   connect(close, &QPushButton::clicked, this, [this] { Cancel(); });
   setTabOrder(previous, close);
   SetInitialFocus(set);
@@ -85,12 +89,12 @@ void AdministrationScreen::Save(int row) {
   const SwitchRef sw = rows_.at(static_cast<std::size_t>(row)).sw;
   if (navigator().Find(sw) == nullptr) {
     // The box belongs to the window; this screen is replaced once it closes.
-    ScreenNavigator& screens = navigator();
+    ScreenHost& screens = navigator();
     QMessageBox::critical(window(), ToQt(kApplicationTitle), ToQt(kSwitchLostText));
-    screens.Open(target::kAdministration, SwitchRef{});
+    screens.Open(Target::kAdministration, SwitchRef{});
     return;
   }
-  navigator().Open(target::kSaveConfiguration, sw);
+  navigator().Open(Target::kSaveConfiguration, sw);
 }
 
 // The switch as it is managed now must be the one listed: same object, same serial number.
@@ -98,10 +102,10 @@ void AdministrationScreen::Load(int row) {
   const Row& listed = rows_.at(static_cast<std::size_t>(row));
   ManagedSwitch* sw = navigator().Find(listed.sw);
   if (sw == nullptr || ToQt(sw->record().serialNumber.get()) != listed.serial) {
-    navigator().Open(target::kAdministration, SwitchRef{});
+    navigator().Open(Target::kAdministration, SwitchRef{});
     return;
   }
-  navigator().Open(target::kLoadConfiguration, listed.sw);
+  navigator().Open(Target::kLoadConfiguration, listed.sw);
 }
 
 void AdministrationScreen::paintEvent(QPaintEvent* event) {

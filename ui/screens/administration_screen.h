@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "ui/screens/screen.h"
+#include "ui/forms/screen.h"
 
 namespace ntr {
 class Application;
@@ -20,13 +20,7 @@ class AdministrationScreen : public Screen {
   Q_OBJECT
 
  public:
-  // Row i has "保存" and "読込" with these ids. The first nine rows keep
-  // 18000 + i and 18009 + i; from the tenth on those would meet, so later
-  // rows take 30000 + 2i and 30001 + 2i, and no id is ever shared.
-  static int SaveButtonId(int row) { return row < 9 ? 18000 + row : 30000 + 2 * row; }
-  static int LoadButtonId(int row) { return row < 9 ? 18009 + row : 30001 + 2 * row; }
-
-  AdministrationScreen(ScreenNavigator& screens, Application& app);
+  AdministrationScreen(ScreenHost& screens, Application& app);
   QString title() const override;
   bool hub() const override { return true; }
   void Cancel() override;

@@ -4,9 +4,10 @@
 #include "device/firmware_update.h"
 #include "ui/screens/firmware_texts.h"
 #include "ui/screens/restart_wait_screen.h"
-#include "ui/screens/screen_navigator.h"
+#include "ui/forms/screen_host.h"
 #include "ui/style/fonts.h"
 #include "ui/style/text.h"
+#include "ui/forms/screen_ids.h"
 
 namespace ntr::ui {
 
@@ -39,18 +40,18 @@ QString FirmwareProgressText(int state, int percent) {
   }
 }
 
-FirmwareProgressScreen::FirmwareProgressScreen(ScreenNavigator& screens, Application& app, ManagedSwitch* sw)
+FirmwareProgressScreen::FirmwareProgressScreen(ScreenHost& screens, Application& app, ManagedSwitch* sw)
     : Screen(screens, sw, -1, QSize(585, 150)), app_(app) {
   text_ = new QLabel(this);
-  text_->setObjectName("8000");
+  text_->setObjectName(ids::firmware_progress::kText);
   text_->setFont(UiFont());
   text_->setGeometry(kTextPlace);
   bar_ = new QProgressBar(this);
-  bar_->setObjectName("8002");
+  bar_->setObjectName(ids::firmware_progress::kBar);
   bar_->setRange(0, 100);
   bar_->setTextVisible(false);
   bar_->setGeometry(kBarPlace);
-  abort_ = AddButton(8001, QStringLiteral("中断"), kAbortPlace);
+  abort_ = AddButton(ids::firmware_progress::kAbort, QStringLiteral("中断"), kAbortPlace);
   connect(abort_, &QPushButton::clicked, this, &FirmwareProgressScreen::Abort);
   SetInitialFocus(abort_);
   connect(&poll_, &QTimer::timeout, this, &FirmwareProgressScreen::Poll);
@@ -93,14 +94,14 @@ void FirmwareProgressScreen::Finished() {
     // The switch restarts: it may leave management now (the frame closes)
     // and comes back as another runtime object.
     navigator().Show(
-        new RestartWaitScreen(navigator(), app_, ref.mac, title(), target::kSwitchMain, ToQt(result.text)));
+        new RestartWaitScreen(navigator(), app_, ref.mac, title(), Target::kSwitchMain, ToQt(result.text)));
     return;
   }
   // The service's text starts with the heading; the rest is the reason.
   QString reason = ToQt(result.text);
   const QString prefix = ToQt(kFirmwareFailedText);
   if (reason.startsWith(prefix)) reason = reason.mid(prefix.size());
-  navigator().ShowMessage(title(), {QString::fromUtf8(kFirmwareFailedHeading), reason}, target::kSwitchMain, ref, -1);
+  navigator().ShowMessage(title(), {QString::fromUtf8(kFirmwareFailedHeading), reason}, Target::kSwitchMain, ref, -1);
 }
 
 }  // namespace ntr::ui

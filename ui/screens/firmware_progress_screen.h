@@ -10,7 +10,7 @@
 #include <QProgressBar>
 #include <QTimer>
 
-#include "ui/screens/screen.h"
+#include "ui/forms/screen.h"
 
 namespace ntr {
 class Application;
@@ -28,7 +28,7 @@ class FirmwareProgressScreen : public Screen {
   static constexpr int kPollMs = 200;
 
   // The update of `sw` has been started.
-  FirmwareProgressScreen(ScreenNavigator& screens, Application& app, ManagedSwitch* sw);
+  FirmwareProgressScreen(ScreenHost& screens, Application& app, ManagedSwitch* sw);
   ~FirmwareProgressScreen() override;
   QString title() const override;
   // Closes the frame.

@@ -8,10 +8,11 @@
 #include "app/switch_service.h"
 #include "ui/screens/firmware_progress_screen.h"
 #include "ui/screens/firmware_texts.h"
-#include "ui/screens/form_painting.h"
-#include "ui/screens/screen_navigator.h"
+#include "ui/forms/form_painting.h"
+#include "ui/forms/screen_host.h"
 #include "ui/style/fonts.h"
 #include "ui/style/text.h"
+#include "ui/forms/screen_ids.h"
 
 namespace ntr::ui {
 
@@ -32,27 +33,24 @@ QString QtFilter(const QString& filter) {
 
 }  // namespace
 
-FirmwareUpdateScreen::FirmwareUpdateScreen(ScreenNavigator& screens, Application& app, ManagedSwitch* sw)
+FirmwareUpdateScreen::FirmwareUpdateScreen(ScreenHost& screens, Application& app, ManagedSwitch* sw)
     : Screen(screens, sw, -1, QSize(585, 150)), app_(app) {
   const QString label = QStringLiteral("ファームウェアファイルの指定");
   labelWidth_ = std::max(160, QFontMetrics(UiFont(10, true)).horizontalAdvance(label) + 16);
   const int editX = kGridOrigin.x() + labelWidth_ + 6;
   path_ = new QLineEdit(this);
-  path_->setObjectName("8000");
+  path_->setObjectName(ids::firmware_update::kPath);
   path_->setFont(UiFont());
   path_->setGeometry(editX, kGridOrigin.y() + 1, kPathWidth, kHeaderRowHeight - 2);
-  QPushButton* browse = AddButton(8003, QStringLiteral("参照"),
-                                  QRect(path_->geometry().right() + 6, path_->y() + 1, 50, 20));
+  QPushButton* browse = AddButton(ids::firmware_update::kBrowse, QStringLiteral("参照"),
+                                  QRect(path_->geometry().right() + 6, path_->y() + 1, kBrowseButtonWidth,
+                                        kButtonHeight));
   const int width = std::max(585, browse->geometry().right() + 1 + 2 * kMargin);
   setFixedSize(width, height());
-  QPushButton* run = AddButton(8001, QStringLiteral("実行"), QRect(0, kButtonTop, 60, 20));
-  QPushButton* cancel = AddButton(8002, QStringLiteral("キャンセル"), QRect(0, kButtonTop, 80, 20));
-  const int pair = run->width() + 6 + cancel->width();
-  run->move((width - pair) / 2, kButtonTop);
-  cancel->move(run->geometry().right() + 7, kButtonTop);
+  const auto [run, cancel] = AddSetCancelRow({ids::firmware_update::kRun, "実行", kRunButtonWidth},
+                                             {ids::firmware_update::kCancel, "キャンセル", kCancelButtonWidth},
+                                             kButtonTop, RowPlace::kCentred, width, [this] { Run(); });
   connect(browse, &QPushButton::clicked, this, &FirmwareUpdateScreen::Browse);
-  connect(run, &QPushButton::clicked, this, &FirmwareUpdateScreen::Run);
-  connect(cancel, &QPushButton::clicked, this, &FirmwareUpdateScreen::Cancel);
   setTabOrder(path_, browse);
   setTabOrder(browse, run);
   setTabOrder(run, cancel);
@@ -61,7 +59,7 @@ FirmwareUpdateScreen::FirmwareUpdateScreen(ScreenNavigator& screens, Application
 
 QString FirmwareUpdateScreen::title() const { return QString::fromUtf8(kFirmwareTitle); }
 
-void FirmwareUpdateScreen::Cancel() { navigator().Open(target::kSwitchMain, switchRef()); }
+void FirmwareUpdateScreen::Cancel() { navigator().Open(Target::kSwitchMain, switchRef()); }
 
 void FirmwareUpdateScreen::Browse() {
   const QString chosen = QFileDialog::getOpenFileName(window(), title(), path_->text(),
@@ -79,7 +77,7 @@ void FirmwareUpdateScreen::Run() {
   const ServiceResult started = SwitchService(app_).StartFirmware(*sw, FromQt(path));
   if (!started.ok) {
     navigator().ShowMessage(title(), {QString::fromUtf8(kFirmwareFailedHeading), ToQt(started.text)},
-                            target::kSwitchMain, switchRef(), -1);
+                            Target::kSwitchMain, switchRef(), -1);
     return;
   }
   navigator().Show(new FirmwareProgressScreen(navigator(), app_, sw));

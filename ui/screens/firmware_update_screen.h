@@ -6,7 +6,7 @@
 
 #include <QLineEdit>
 
-#include "ui/screens/screen.h"
+#include "ui/forms/screen.h"
 
 namespace ntr {
 class Application;
@@ -18,7 +18,7 @@ class FirmwareUpdateScreen : public Screen {
   Q_OBJECT
 
  public:
-  FirmwareUpdateScreen(ScreenNavigator& screens, Application& app, ManagedSwitch* sw);
+  FirmwareUpdateScreen(ScreenHost& screens, Application& app, ManagedSwitch* sw);
   QString title() const override;
   void Cancel() override;
   QLineEdit* pathEdit() const { return path_; }

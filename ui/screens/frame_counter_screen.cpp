@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "ui/screens/screen_navigator.h"
+#include "ui/forms/screen_host.h"
 
 namespace ntr::ui {
 
@@ -15,7 +15,7 @@ QString CounterLabel(const char* direction, int counter) {
 
 }  // namespace
 
-FrameCounterScreen::FrameCounterScreen(ScreenNavigator& screens, ManagedSwitch* sw, int port)
+FrameCounterScreen::FrameCounterScreen(ScreenHost& screens, ManagedSwitch* sw, int port)
     : PortFormScreen(screens, sw, port) {
   const PortSettings& p = working().ports[static_cast<std::size_t>(port)];
   const int counters = std::clamp<int>(working().counterCount, 0, kMaxCounters);
@@ -51,7 +51,7 @@ std::vector<SettingChange> FrameCounterScreen::Changes() {
 
 Screen::ApplyTexts FrameCounterScreen::applyTexts() const {
   return {QString::fromUtf8(kFrameCounterAppliedText), QString::fromUtf8(kFrameCounterFailedText),
-          target::kPort, target::kFrameCounter};
+          Target::kPort, Target::kFrameCounter};
 }
 
 }  // namespace ntr::ui

@@ -5,15 +5,18 @@
 #include <QPainter>
 
 #include "app/switch_service.h"
-#include "ui/screens/form_painting.h"
+#include "ui/forms/form_painting.h"
 #include "ui/screens/restart_wait_screen.h"
-#include "ui/screens/screen_navigator.h"
+#include "ui/forms/screen_host.h"
 #include "ui/style/text.h"
+#include "ui/forms/screen_ids.h"
 
 namespace ntr::ui {
 
 namespace {
 
+constexpr int kButtonsLeft = 190;
+constexpr int kButtonsTop = 110;
 
 QString AskForFile(QWidget* parent) {
   return QFileDialog::getOpenFileName(parent, QString(), QString(), QStringLiteral("All Files (*.*)"));
@@ -23,18 +26,17 @@ QString AskForFile(QWidget* parent) {
 
 LoadSettingsScreen::FileChooser LoadSettingsScreen::chooseFile = AskForFile;
 
-LoadSettingsScreen::LoadSettingsScreen(ScreenNavigator& screens, Application& app, ManagedSwitch* sw)
+LoadSettingsScreen::LoadSettingsScreen(ScreenHost& screens, Application& app, ManagedSwitch* sw)
     : Screen(screens, sw, -1, kSize), app_(app) {
   path_ = new FilteredEdit(EditFilter::kAny, this);
-  path_->setObjectName("8001");
-  path_->setGeometry(kGridOrigin.x() + 124, kGridOrigin.y() + 2, 330, 20);
-  QPushButton* browse = AddButton(8002, QStringLiteral("参照"), QRect(kGridOrigin.x() + 460, kGridOrigin.y() + 2, 50, 20));
-  QPushButton* run = AddButton(8003, QStringLiteral("実行"), QRect(QPoint(190, 110), QPoint(239, 129)));
-  QPushButton* cancel = AddButton(8004, QStringLiteral("キャンセル"), QRect(QPoint(245, 110), QPoint(324, 129)));
-  cancel->move(std::max(cancel->x(), run->geometry().right() + 6), cancel->y());
+  path_->setObjectName(ids::load_settings::kPath);
+  path_->setGeometry(kGridOrigin.x() + 124, kGridOrigin.y() + 2, 330, kButtonHeight);
+  QPushButton* browse = AddButton(ids::load_settings::kBrowse, QStringLiteral("参照"),
+                                  QRect(kGridOrigin.x() + 460, kGridOrigin.y() + 2, kBrowseButtonWidth, kButtonHeight));
+  const auto [run, cancel] = AddSetCancelRow({ids::load_settings::kRun, "実行", kBrowseButtonWidth},
+                                             {ids::load_settings::kCancel, "キャンセル", kCancelButtonWidth},
+                                             kButtonsTop, RowPlace::kFromLeft, kButtonsLeft, [this] { Run(); });
   connect(browse, &QPushButton::clicked, this, [this] { Browse(); });
-  connect(run, &QPushButton::clicked, this, [this] { Run(); });
-  connect(cancel, &QPushButton::clicked, this, [this] { Cancel(); });
   setTabOrder(path_, browse);
   setTabOrder(browse, run);
   setTabOrder(run, cancel);
@@ -43,7 +45,7 @@ LoadSettingsScreen::LoadSettingsScreen(ScreenNavigator& screens, Application& ap
 
 QString LoadSettingsScreen::title() const { return QString::fromUtf8(kLoadSettingsTitle); }
 
-void LoadSettingsScreen::Cancel() { navigator().Open(target::kAdministration, SwitchRef{}); }
+void LoadSettingsScreen::Cancel() { navigator().Open(Target::kAdministration, SwitchRef{}); }
 
 void LoadSettingsScreen::Browse() {
   // The dialog runs an event loop and belongs to the window: this screen may
@@ -64,13 +66,13 @@ void LoadSettingsScreen::Run() {
     QStringList lines{ToQt(kApplyFailedText)};
     if (begun.text != kApplyFailedText) lines << ToQt(begun.text);
     for (const std::string& detail : begun.details) lines << ToQt(detail);
-    navigator().ShowMessage(QString::fromUtf8(kApplySettingsTitle), lines, target::kLoadConfiguration,
+    navigator().ShowMessage(QString::fromUtf8(kApplySettingsTitle), lines, Target::kLoadConfiguration,
                             switchRef(), -1);
     return;
   }
   navigator().ApplyBegun(sw->mac());
   navigator().Show(new RestartWaitScreen(navigator(), app_, sw->mac(), QString::fromUtf8(kApplySettingsTitle),
-                                         target::kCloseFrame, QString::fromUtf8(kApplySettingsStartedText)));
+                                         Target::kCloseFrame, QString::fromUtf8(kApplySettingsStartedText)));
 }
 
 void LoadSettingsScreen::paintEvent(QPaintEvent* event) {

@@ -6,8 +6,8 @@
 
 #include <functional>
 
-#include "ui/screens/filtered_edit.h"
-#include "ui/screens/screen.h"
+#include "ui/forms/filtered_edit.h"
+#include "ui/forms/screen.h"
 
 namespace ntr {
 class Application;
@@ -29,7 +29,7 @@ class LoadSettingsScreen : public Screen {
   using FileChooser = std::function<QString(QWidget* parent)>;
   static FileChooser chooseFile;
 
-  LoadSettingsScreen(ScreenNavigator& screens, Application& app, ManagedSwitch* sw);
+  LoadSettingsScreen(ScreenHost& screens, Application& app, ManagedSwitch* sw);
   QString title() const override;
   void Cancel() override;
   FilteredEdit* pathEdit() const { return path_; }

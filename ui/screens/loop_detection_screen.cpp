@@ -6,10 +6,11 @@
 #include <algorithm>
 
 #include "catalogue/function_descriptors.h"
-#include "ui/screens/form_painting.h"
-#include "ui/screens/screen_navigator.h"
-#include "ui/screens/switch_words.h"
+#include "ui/forms/form_painting.h"
+#include "ui/forms/screen_host.h"
+#include "ui/forms/switch_words.h"
 #include "ui/style/fonts.h"
+#include "ui/forms/screen_ids.h"
 
 namespace ntr::ui {
 
@@ -26,7 +27,7 @@ int Digits(std::int32_t value) { return static_cast<int>(QString::number(value).
 
 }  // namespace
 
-LoopDetectionScreen::LoopDetectionScreen(ScreenNavigator& screens, ManagedSwitch* sw)
+LoopDetectionScreen::LoopDetectionScreen(ScreenHost& screens, ManagedSwitch* sw)
     : Screen(screens, sw, -1, QSize(585, 180)) {
   const FunctionDescriptor& count = Function("loopdetect-count");
   const FunctionDescriptor& timer = Function("loopdetect-recovery-timer");
@@ -40,22 +41,22 @@ LoopDetectionScreen::LoopDetectionScreen(ScreenNavigator& screens, ManagedSwitch
   shutDown_ = new QRadioButton(LoopShutDownText(), this);
   noShutDown_ = new QRadioButton(LoopNoShutDownText(), this);
   for (QRadioButton* radio : {shutDown_, noShutDown_}) radio->setFont(UiFont());
-  shutDown_->setObjectName("8003");
-  noShutDown_->setObjectName("8004");
+  shutDown_->setObjectName(ids::loop_detection::kShutDown);
+  noShutDown_->setObjectName(ids::loop_detection::kNoShutDown);
   const int radioWidth = shutDown_->sizeHint().width();
   valueWidth_ = std::max(kRadioIndent + radioWidth + 6 + kEditWidth + 4 + normal.horizontalAdvance(secondsHint_),
                          kEditWidth + 4 + normal.horizontalAdvance(countHint_)) + 12;
 
   const int valueX = kGridOrigin.x() + labelWidth_ + 1 + 4;
   count_ = new FilteredEdit(EditFilter::kDigits, this);
-  count_->setObjectName("8000");
+  count_->setObjectName(ids::loop_detection::kCount);
   count_->setMaxLength(Digits(count.max));
   count_->setText(QString::number(working().loopCount.load()));
   count_->setGeometry(valueX, RowTop(0) + 1, kEditWidth, kDataRowHeight - 2);
 
   shutDown_->setGeometry(valueX + kRadioIndent, RowTop(1) + 1, radioWidth, kDataRowHeight - 2);
   seconds_ = new FilteredEdit(EditFilter::kDigits, this);
-  seconds_->setObjectName("8005");
+  seconds_->setObjectName(ids::loop_detection::kRecoverySeconds);
   seconds_->setMaxLength(Digits(timer.max));
   seconds_->setText(QString::number(working().loopRecoveryTime.load()));
   seconds_->setGeometry(shutDown_->geometry().right() + 7, RowTop(1) + 1, kEditWidth, kDataRowHeight - 2);
@@ -68,18 +69,14 @@ LoopDetectionScreen::LoopDetectionScreen(ScreenNavigator& screens, ManagedSwitch
 
   const int width = std::max(585, kGridOrigin.x() * 2 + labelWidth_ + valueWidth_ + 1);
   const int buttonsTop = RowTop(3) + 15;
-  QPushButton* set = AddButton(8001, QStringLiteral("設定"), QRect(width / 2 - 85, buttonsTop, 40, 20));
-  QPushButton* cancel = AddButton(8002, QStringLiteral("キャンセル"), QRect(width / 2 - 40, buttonsTop, 80, 20));
-  cancel->move(std::max(cancel->x(), set->geometry().right() + 6), cancel->y());
-  connect(set, &QPushButton::clicked, this, [this] { Apply(); });
-  connect(cancel, &QPushButton::clicked, this, [this] { Cancel(); });
-  setFixedSize(width, buttonsTop + 20 + 15);
+  AddSetCancelRow(kFormSet, kFormCancel, buttonsTop, RowPlace::kFromLeft, width / 2 - 85, [this] { Apply(); });
+  setFixedSize(width, buttonsTop + kButtonHeight + kButtonGap);
   SetInitialFocus(count_);
 }
 
 QString LoopDetectionScreen::title() const { return QString::fromUtf8(kLoopDetectionTitle); }
 
-void LoopDetectionScreen::Cancel() { navigator().Open(target::kSwitchMain, switchRef()); }
+void LoopDetectionScreen::Cancel() { navigator().Open(Target::kSwitchMain, switchRef()); }
 
 // The count, the recovery time, then the action; the setters check the ranges.
 std::vector<SettingChange> LoopDetectionScreen::Changes() {
@@ -96,7 +93,7 @@ std::vector<SettingChange> LoopDetectionScreen::Changes() {
 
 Screen::ApplyTexts LoopDetectionScreen::applyTexts() const {
   return {QString::fromUtf8(kLoopDetectionAppliedText), QString::fromUtf8(kLoopDetectionFailedText),
-          target::kSwitchMain, target::kLoopDetection};
+          Target::kSwitchMain, Target::kLoopDetection};
 }
 
 void LoopDetectionScreen::paintEvent(QPaintEvent* event) {

@@ -4,8 +4,8 @@
 
 #include <QRadioButton>
 
-#include "ui/screens/filtered_edit.h"
-#include "ui/screens/screen.h"
+#include "ui/forms/filtered_edit.h"
+#include "ui/forms/screen.h"
 
 namespace ntr::ui {
 
@@ -17,7 +17,7 @@ class LoopDetectionScreen : public Screen {
   Q_OBJECT
 
  public:
-  LoopDetectionScreen(ScreenNavigator& screens, ManagedSwitch* sw);
+  LoopDetectionScreen(ScreenHost& screens, ManagedSwitch* sw);
   QString title() const override;
   void Cancel() override;
   FilteredEdit* countEdit() const { return count_; }

@@ -4,10 +4,11 @@
 #include <QPainter>
 #include <algorithm>
 
-#include "ui/screens/form_painting.h"
-#include "ui/screens/screen_navigator.h"
-#include "ui/screens/switch_words.h"
+#include "ui/forms/form_painting.h"
+#include "ui/forms/screen_host.h"
+#include "ui/forms/switch_words.h"
 #include "ui/style/fonts.h"
+#include "ui/forms/screen_ids.h"
 
 namespace ntr::ui {
 
@@ -27,7 +28,7 @@ int ChoiceWidth(const QStringList& choices) {
 
 }  // namespace
 
-MirroringScreen::MirroringScreen(ScreenNavigator& screens, ManagedSwitch* sw)
+MirroringScreen::MirroringScreen(ScreenHost& screens, ManagedSwitch* sw)
     : Screen(screens, sw, -1, QSize(585, 180)) {
   const SwitchRecord& r = working();
   const int ports = std::clamp<int>(r.portCount, 0, kMaxPorts);
@@ -37,7 +38,7 @@ MirroringScreen::MirroringScreen(ScreenNavigator& screens, ManagedSwitch* sw)
                           bold.horizontalAdvance(QStringLiteral("監視方向")),
                           kIndent + bold.horizontalAdvance(QStringLiteral("ポート%1").arg(ports))}) + 16;
   const int valueX = kGridOrigin.x() + labelWidth_ + 1 + 4;
-  const auto place = [this, valueX](ChoiceBox* box, const char* id, const QStringList& choices, int row) {
+  const auto place = [this, valueX](ChoiceBox* box, const QString& id, const QStringList& choices, int row) {
     box->setObjectName(id);
     box->setFont(UiFont());
     box->addItems(choices);
@@ -46,19 +47,19 @@ MirroringScreen::MirroringScreen(ScreenNavigator& screens, ManagedSwitch* sw)
   };
 
   use_ = new ChoiceBox(this);
-  place(use_, "8003", UseChoiceTexts(), 0);
+  place(use_, ids::mirroring::kUse, UseChoiceTexts(), 0);
   MoveFocusOnFrom(use_);
   use_->setCurrentIndex(r.mirroringUse.load() != 0 ? 0 : 1);
 
   QStringList numbers;
   for (int p = 1; p <= ports; ++p) numbers << QString::number(p);
   sniffer_ = new ChoiceBox(this);
-  place(sniffer_, "8004", numbers, 1);
+  place(sniffer_, ids::mirroring::kSniffer, numbers, 1);
   sniffer_->setCurrentIndex(std::clamp<int>(r.mirrorDestination, 0, std::max(0, ports - 1)));
 
   for (int p = 0; p < ports; ++p) {
     auto* box = new ChoiceBox(this);
-    place(box, QString::number(8100 + p).toLatin1().constData(), MirrorDirectionChoices(), kPortRows + p);
+    place(box, ids::mirroring::Direction(p), MirrorDirectionChoices(), kPortRows + p);
     box->setCurrentIndex(MirrorDirection(r.ports[static_cast<std::size_t>(p)]));
     directions_.push_back(box);
   }
@@ -67,18 +68,14 @@ MirroringScreen::MirroringScreen(ScreenNavigator& screens, ManagedSwitch* sw)
 
   const int width = std::max(585, kGridOrigin.x() * 2 + labelWidth_ + valueWidth_ + 1);
   const int buttonsTop = RowTop(kPortRows + ports) + 15;
-  QPushButton* set = AddButton(8001, QStringLiteral("設定"), QRect(width / 2 - 85, buttonsTop, 40, 20));
-  QPushButton* cancel = AddButton(8002, QStringLiteral("キャンセル"), QRect(width / 2 - 40, buttonsTop, 80, 20));
-  cancel->move(std::max(cancel->x(), set->geometry().right() + 6), cancel->y());
-  connect(set, &QPushButton::clicked, this, [this] { Apply(); });
-  connect(cancel, &QPushButton::clicked, this, [this] { Cancel(); });
-  setFixedSize(width, buttonsTop + 20 + 15);
+  AddSetCancelRow(kFormSet, kFormCancel, buttonsTop, RowPlace::kFromLeft, width / 2 - 85, [this] { Apply(); });
+  setFixedSize(width, buttonsTop + kButtonHeight + kButtonGap);
   SetInitialFocus(use_);
 }
 
 QString MirroringScreen::title() const { return QString::fromUtf8(kMirroringTitle); }
 
-void MirroringScreen::Cancel() { navigator().Open(target::kSwitchMain, switchRef()); }
+void MirroringScreen::Cancel() { navigator().Open(Target::kSwitchMain, switchRef()); }
 
 // On or off, the sniffer port, then per port the received and the sent direction.
 std::vector<SettingChange> MirroringScreen::Changes() {
@@ -95,8 +92,8 @@ std::vector<SettingChange> MirroringScreen::Changes() {
 }
 
 Screen::ApplyTexts MirroringScreen::applyTexts() const {
-  return {QString::fromUtf8(kMirroringAppliedText), QString::fromUtf8(kMirroringFailedText), target::kSwitchMain,
-          target::kMirroring};
+  return {QString::fromUtf8(kMirroringAppliedText), QString::fromUtf8(kMirroringFailedText), Target::kSwitchMain,
+          Target::kMirroring};
 }
 
 void MirroringScreen::paintEvent(QPaintEvent* event) {

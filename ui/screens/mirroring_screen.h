@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "ui/screens/choice_box.h"
-#include "ui/screens/screen.h"
+#include "ui/forms/choice_box.h"
+#include "ui/forms/screen.h"
 
 namespace ntr::ui {
 
@@ -17,7 +17,7 @@ class MirroringScreen : public Screen {
   Q_OBJECT
 
  public:
-  MirroringScreen(ScreenNavigator& screens, ManagedSwitch* sw);
+  MirroringScreen(ScreenHost& screens, ManagedSwitch* sw);
   QString title() const override;
   void Cancel() override;
   ChoiceBox* useChoice() const { return use_; }

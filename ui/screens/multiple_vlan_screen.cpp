@@ -5,9 +5,10 @@
 #include <algorithm>
 
 #include "catalogue/function_descriptors.h"
-#include "ui/screens/form_painting.h"
-#include "ui/screens/screen_navigator.h"
+#include "ui/forms/form_painting.h"
+#include "ui/forms/screen_host.h"
 #include "ui/style/fonts.h"
+#include "ui/forms/screen_ids.h"
 
 namespace ntr::ui {
 
@@ -40,7 +41,7 @@ QString GroupText(const SwitchRecord& r, int group) {
 
 }  // namespace
 
-MultipleVlanScreen::MultipleVlanScreen(ScreenNavigator& screens, ManagedSwitch* sw, int port)
+MultipleVlanScreen::MultipleVlanScreen(ScreenHost& screens, ManagedSwitch* sw, int port)
     : Screen(screens, sw, port, QSize(400, 150)) {
   const SwitchRecord& r = working();
   const QFontMetrics bold(UiFont(10, true));
@@ -52,7 +53,7 @@ MultipleVlanScreen::MultipleVlanScreen(ScreenNavigator& screens, ManagedSwitch* 
   QWidget* previous = nullptr;
   for (int g = 0; g < GroupCount(r); ++g) {
     auto* check = new QCheckBox(GroupText(r, g), this);
-    check->setObjectName(QString::number(8100 + g));
+    check->setObjectName(ids::multiple_vlan::Group(g));
     check->setFont(UiFont());
     check->setFocusPolicy(Qt::StrongFocus);
     check->setChecked(Member(r, port, g));
@@ -67,22 +68,18 @@ MultipleVlanScreen::MultipleVlanScreen(ScreenNavigator& screens, ManagedSwitch* 
   const int titleRight = 2 * kTitlePosition.x() + QFontMetrics(TitleFont()).horizontalAdvance(title());
   const int width = std::max({400, kGridOrigin.x() * 2 + labelWidth_ + 1 + valueWidth_, titleRight});
   const int buttonsTop = RowTop(static_cast<int>(checks_.size())) + 15;
-  QPushButton* set = AddButton(8001, QStringLiteral("設定"), QRect(0, buttonsTop, 40, 20));
-  QPushButton* cancel = AddButton(8002, QStringLiteral("キャンセル"), QRect(0, buttonsTop, 80, 20));
-  set->move((width - (set->width() + 6 + cancel->width())) / 2, buttonsTop);
-  cancel->move(set->geometry().right() + 7, buttonsTop);
-  connect(set, &QPushButton::clicked, this, [this] { Apply(); });
-  connect(cancel, &QPushButton::clicked, this, [this] { Cancel(); });
+  const auto [set, cancel] =
+      AddSetCancelRow(kFormSet, kFormCancel, buttonsTop, RowPlace::kCentred, width, [this] { Apply(); });
   if (previous != nullptr) setTabOrder(previous, set);
   setTabOrder(set, cancel);
-  setFixedSize(width, buttonsTop + 20 + 15);
+  setFixedSize(width, buttonsTop + kButtonHeight + kButtonGap);
   SetInitialFocus(checks_.empty() ? static_cast<QWidget*>(set) : checks_.front());
   if (!checks_.empty()) MoveFocusOnFrom(checks_.front());
 }
 
 QString MultipleVlanScreen::title() const { return QString::fromUtf8(kMultipleVlanTitle); }
 
-void MultipleVlanScreen::Cancel() { navigator().Open(target::kPort, switchRef(), port()); }
+void MultipleVlanScreen::Cancel() { navigator().Open(Target::kPort, switchRef(), port()); }
 
 // The groups whose check differs from the record (join or leave), then
 // whether any port of the switch still belongs to any group.
@@ -112,7 +109,7 @@ std::vector<SettingChange> MultipleVlanScreen::Changes() {
 
 Screen::ApplyTexts MultipleVlanScreen::applyTexts() const {
   return {QString::fromUtf8(kMultipleVlanAppliedText), QString::fromUtf8(kMultipleVlanFailedText),
-          target::kPort, target::kMultipleVlan};
+          Target::kPort, Target::kMultipleVlan};
 }
 
 void MultipleVlanScreen::paintEvent(QPaintEvent* event) {

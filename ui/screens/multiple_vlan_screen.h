@@ -6,7 +6,7 @@
 #include <QCheckBox>
 #include <vector>
 
-#include "ui/screens/screen.h"
+#include "ui/forms/screen.h"
 
 namespace ntr::ui {
 
@@ -18,7 +18,7 @@ class MultipleVlanScreen : public Screen {
   Q_OBJECT
 
  public:
-  MultipleVlanScreen(ScreenNavigator& screens, ManagedSwitch* sw, int port);
+  MultipleVlanScreen(ScreenHost& screens, ManagedSwitch* sw, int port);
   QString title() const override;
   void Cancel() override;
   // The check of group `group` (0-based).

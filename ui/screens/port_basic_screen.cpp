@@ -1,10 +1,10 @@
 #include "ui/screens/port_basic_screen.h"
 
-#include "ui/screens/screen_navigator.h"
+#include "ui/forms/screen_host.h"
 
 namespace ntr::ui {
 
-PortBasicScreen::PortBasicScreen(ScreenNavigator& screens, ManagedSwitch* sw, int port)
+PortBasicScreen::PortBasicScreen(ScreenHost& screens, ManagedSwitch* sw, int port)
     : PortFormScreen(screens, sw, port) {
   const PortSettings& p = working().ports[static_cast<std::size_t>(port)];
   const auto use = UseChoices();
@@ -45,7 +45,7 @@ std::vector<SettingChange> PortBasicScreen::Changes() {
 
 Screen::ApplyTexts PortBasicScreen::applyTexts() const {
   return {QString::fromUtf8(kPortBasicAppliedText), QString::fromUtf8(kPortBasicFailedText),
-          target::kPort, target::kPortBasic};
+          Target::kPort, Target::kPortBasic};
 }
 
 }  // namespace ntr::ui

@@ -4,9 +4,10 @@
 #include <QPainter>
 #include <algorithm>
 
-#include "ui/screens/form_painting.h"
-#include "ui/screens/screen_navigator.h"
+#include "ui/forms/form_painting.h"
+#include "ui/forms/screen_host.h"
 #include "ui/style/fonts.h"
+#include "ui/forms/screen_ids.h"
 
 namespace ntr::ui {
 
@@ -21,10 +22,10 @@ int RowY(std::size_t row) {
 
 }  // namespace
 
-PortFormScreen::PortFormScreen(ScreenNavigator& screens, ManagedSwitch* sw, int port)
+PortFormScreen::PortFormScreen(ScreenHost& screens, ManagedSwitch* sw, int port)
     : Screen(screens, sw, port, QSize(400, 150)) {}
 
-void PortFormScreen::Cancel() { navigator().Open(target::kPort, switchRef(), port()); }
+void PortFormScreen::Cancel() { navigator().Open(Target::kPort, switchRef(), port()); }
 
 ChoiceBox* PortFormScreen::AddChoice(const QString& label, const std::vector<PortChoice>& choices,
                                      std::int32_t current) {
@@ -63,13 +64,8 @@ void PortFormScreen::Arrange() {
   const int width = std::max(gridRight + kGridOrigin.x(), titleRight);
   const int buttonY = RowY(rows_.size()) + kButtonGap;
 
-  QPushButton* set = AddButton(8001, QStringLiteral("設定"), QRect(0, buttonY, 40, kButtonHeight));
-  QPushButton* cancel = AddButton(8002, QStringLiteral("キャンセル"), QRect(0, buttonY, 80, kButtonHeight));
-  const int pair = set->width() + 6 + cancel->width();
-  set->move((width - pair) / 2, buttonY);
-  cancel->move(set->geometry().right() + 7, buttonY);
-  connect(set, &QPushButton::clicked, this, [this] { Submit(); });
-  connect(cancel, &QPushButton::clicked, this, [this] { Cancel(); });
+  const auto [set, cancel] =
+      AddSetCancelRow(kFormSet, kFormCancel, buttonY, RowPlace::kCentred, width, [this] { Submit(); });
   if (!rows_.empty()) setTabOrder(rows_.back().box, set);
   setTabOrder(set, cancel);
   setFixedSize(width, buttonY + kButtonHeight + kButtonGap);

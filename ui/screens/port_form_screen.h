@@ -5,9 +5,9 @@
 
 #include <vector>
 
-#include "ui/screens/choice_box.h"
-#include "ui/screens/port_choices.h"
-#include "ui/screens/screen.h"
+#include "ui/forms/choice_box.h"
+#include "ui/forms/port_choices.h"
+#include "ui/forms/screen.h"
 
 namespace ntr::ui {
 
@@ -20,7 +20,7 @@ class PortFormScreen : public Screen {
  protected:
   // "設定": by default the apply; a screen with checks of its own overrides it.
   virtual void Submit() { Apply(); }
-  PortFormScreen(ScreenNavigator& screens, ManagedSwitch* sw, int port);
+  PortFormScreen(ScreenHost& screens, ManagedSwitch* sw, int port);
 
   // A row with a choice box of `choices`, showing `current` (the first entry when none fits).
   ChoiceBox* AddChoice(const QString& label, const std::vector<PortChoice>& choices,

@@ -1,8 +1,8 @@
 #include "ui/screens/port_qos_screen.h"
 
 #include "catalogue/switch_model.h"
-#include "ui/screens/qos_unit_rule.h"
-#include "ui/screens/screen_navigator.h"
+#include "ui/forms/qos_unit_rule.h"
+#include "ui/forms/screen_host.h"
 
 namespace ntr::ui {
 
@@ -21,7 +21,7 @@ std::int32_t CurrentRate(std::int32_t use, std::int32_t selection) {
 
 }  // namespace
 
-PortQosScreen::PortQosScreen(ScreenNavigator& screens, ManagedSwitch* sw, int port)
+PortQosScreen::PortQosScreen(ScreenHost& screens, ManagedSwitch* sw, int port)
     : PortFormScreen(screens, sw, port), bandwidth_(HasQosBandwidth(working().modelCode)) {
   const PortSettings& p = working().ports[static_cast<std::size_t>(port)];
   remark_ = AddChoice(QStringLiteral("DSCPリマーキング"), RemarkChoices(), RemarkCode(p));
@@ -64,7 +64,7 @@ void PortQosScreen::RefreshUnits() {
 void PortQosScreen::Submit() {
   if (bandwidth_ && !CheckQosUnits(working(), port(), ShapingChoice(), PolicingChoice()).compatible) {
     navigator().ShowMessage(title(), {QString::fromUtf8(kPortQosFailedText), QString::fromUtf8(kQosUnitMismatchText)},
-                            target::kPortQos, switchRef(), port());
+                            Target::kPortQos, switchRef(), port());
     return;
   }
   Apply();
@@ -100,7 +100,7 @@ std::vector<SettingChange> PortQosScreen::Changes() {
 
 Screen::ApplyTexts PortQosScreen::applyTexts() const {
   return {QString::fromUtf8(kPortQosAppliedText), QString::fromUtf8(kPortQosFailedText),
-          target::kPort, target::kPortQos};
+          Target::kPort, Target::kPortQos};
 }
 
 }  // namespace ntr::ui

@@ -3,21 +3,37 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <algorithm>
+#include <string_view>
+#include <utility>
 
 #include "app/application.h"
 #include "catalogue/status_texts.h"
 #include "catalogue/switch_model.h"
 #include "catalogue/value_words.h"
 #include "device/managed_switch.h"
-#include "ui/screens/form_painting.h"
-#include "ui/screens/port_choices.h"
-#include "ui/screens/screen_navigator.h"
+#include "ui/forms/form_painting.h"
+#include "ui/forms/port_choices.h"
+#include "ui/forms/screen_host.h"
 #include "ui/style/fonts.h"
 #include "ui/style/text.h"
+#include "ui/forms/screen_ids.h"
 
 namespace ntr::ui {
 
 namespace {
+
+// The screen a group's "設定" opens, kCloseFrame for none.
+Target TargetOf(std::string_view button) {
+  static constexpr std::pair<const char*, Target> kTargets[] = {
+      {ids::port::kBasic, Target::kPortBasic},           {ids::port::kQos, Target::kPortQos},
+      {ids::port::kTaggedVlan, Target::kTaggedVlan},     {ids::port::kMultipleVlan, Target::kMultipleVlan},
+      {ids::port::kFrameCounter, Target::kFrameCounter}, {ids::port::kPowerClass, Target::kPowerClass},
+  };
+  for (const auto& [id, to] : kTargets) {
+    if (button == id) return to;
+  }
+  return Target::kCloseFrame;
+}
 
 constexpr int kMinLabelWidth = 250;
 constexpr int kMinValueWidth = 300;
@@ -37,7 +53,7 @@ QString NoneIfEmpty(const QStringList& items) {
 
 }  // namespace
 
-PortScreen::PortScreen(ScreenNavigator& screens, Application& app, ManagedSwitch* sw, int port)
+PortScreen::PortScreen(ScreenHost& screens, Application& app, ManagedSwitch* sw, int port)
     : Screen(screens, sw, port, QSize(645, 200)) {
   if (sw != nullptr) loopState_ = sw->record().portStatus[static_cast<std::size_t>(port)].loopState;
   BuildGroups(app);
@@ -66,7 +82,7 @@ void PortScreen::BuildGroups(Application& app) {
     return TextOf(choices, code);
   };
 
-  Group basic{8001, QStringLiteral("基本機能の設定"), {}};
+  Group basic{ids::port::kBasic, QStringLiteral("基本機能の設定"), {}};
   basic.rows = {{QStringLiteral("ポートの動作"), text(use, p.use)},
                 {QStringLiteral("クロスストレート自動判別"), text(use, p.autoCrossover)},
                 {QStringLiteral("速度"), p.speed.load() == kPortSpeedWords.words.front().code
@@ -80,7 +96,7 @@ void PortScreen::BuildGroups(Application& app) {
   loopRow_ = 5;
   groups_.push_back(basic);
 
-  Group qos{8002, QStringLiteral("QoSの設定"), {}};
+  Group qos{ids::port::kQos, QStringLiteral("QoSの設定"), {}};
   qos.rows.push_back({QStringLiteral("DSCPリマーキング"), text(RemarkChoices(), RemarkCode(p))});
   if (HasQosBandwidth(r.modelCode)) {
     qos.rows.push_back({QStringLiteral("送信シェーピング"), RateText(p.shapingUse, p.shapingSelection)});
@@ -98,7 +114,7 @@ void PortScreen::BuildGroups(Application& app) {
     if (p.trunk[entry].load() != 0) trunk << vid(entry);
   }
   const auto mode = static_cast<std::size_t>(std::clamp<std::int32_t>(p.vlanMode, 0, 2));
-  groups_.push_back({8003, QStringLiteral("タグVLANの設定"),
+  groups_.push_back({ids::port::kTaggedVlan, QStringLiteral("タグVLANの設定"),
                      {{QStringLiteral("動作モード"), QString::fromUtf8(kVlanModes[mode])},
                       {QStringLiteral("アクセスVLAN ID"), vid(static_cast<std::size_t>(std::max(0, p.accessVlanEntry.load())))},
                       {QStringLiteral("トランクVLAN ID"), NoneIfEmpty(trunk)}}});
@@ -108,9 +124,10 @@ void PortScreen::BuildGroups(Application& app) {
   for (int g = 0; g < ports; ++g) {
     if (p.multiple[static_cast<std::size_t>(g)].load() != 0) groups << QStringLiteral("グループ%1").arg(g + 1);
   }
-  groups_.push_back({8004, QStringLiteral("マルチプルVLANの設定"), {{QStringLiteral("参加グループ"), NoneIfEmpty(groups)}}});
+  groups_.push_back({ids::port::kMultipleVlan, QStringLiteral("マルチプルVLANの設定"),
+                     {{QStringLiteral("参加グループ"), NoneIfEmpty(groups)}}});
 
-  Group counters{8005, QStringLiteral("フレームカウンタの設定"), {}};
+  Group counters{ids::port::kFrameCounter, QStringLiteral("フレームカウンタの設定"), {}};
   const int counterCount = std::clamp<int>(r.counterCount, 0, kMaxCounters);
   for (int k = 0; k < counterCount; ++k) {
     counters.rows.push_back({QStringLiteral("送信フレーム %1").arg(QString::fromUtf8(kCounterText).arg(k + 1)),
@@ -123,7 +140,7 @@ void PortScreen::BuildGroups(Application& app) {
   groups_.push_back(counters);
 
   if (HasPoe(r.modelCode)) {
-    groups_.push_back({8008, QStringLiteral("給電の設定"),
+    groups_.push_back({ids::port::kPowerClass, QStringLiteral("給電の設定"),
                        {{QStringLiteral("給電クラスの設定"), text(PoeClassChoices(), p.poeClass)}}});
   }
 }
@@ -148,37 +165,20 @@ void PortScreen::Arrange() {
   for (const Group& group : groups_) {
     QPushButton* set = AddButton(group.button, QStringLiteral("設定"),
                                  QRect(buttonX + 10, y + 2, kButtonColumn - 20, kButtonHeight));
-    const int id = group.button;
-    switch (id) {
-      case 8001:
-        connect(set, &QPushButton::clicked, this, [this] { navigator().Open(target::kPortBasic, switchRef(), port()); });
-        break;
-      case 8002:
-        connect(set, &QPushButton::clicked, this, [this] { navigator().Open(target::kPortQos, switchRef(), port()); });
-        break;
-      case 8003:
-        connect(set, &QPushButton::clicked, this, [this] { navigator().Open(target::kTaggedVlan, switchRef(), port()); });
-        break;
-      case 8004:
-        connect(set, &QPushButton::clicked, this, [this] { navigator().Open(target::kMultipleVlan, switchRef(), port()); });
-        break;
-      case 8005:
-        connect(set, &QPushButton::clicked, this, [this] { navigator().Open(target::kFrameCounter, switchRef(), port()); });
-        break;
-      case 8008:
-        connect(set, &QPushButton::clicked, this, [this] { navigator().Open(target::kPowerClass, switchRef(), port()); });
-        break;
-      default:
-        set->setEnabled(false);
-        break;
+    const Target to = TargetOf(group.button);
+    if (to == Target::kCloseFrame) {
+      set->setEnabled(false);
+    } else {
+      connect(set, &QPushButton::clicked, this, [this, to] { navigator().Open(to, switchRef(), port()); });
     }
     y += GroupHeight(group.rows.size()) + kGroupGap;
   }
   const int width = buttonX + kButtonColumn + kGridOrigin.x();
-  QPushButton* close = AddButton(8007, QStringLiteral("閉じる"), QRect(0, y + 5, 80, kButtonHeight));
+  QPushButton* close =
+      AddButton(ids::port::kClose, QStringLiteral("閉じる"), QRect(0, y + 5, kCancelButtonWidth, kButtonHeight));
   close->move((width - close->width()) / 2, y + 5);
   connect(close, &QPushButton::clicked, this, [this] { Cancel(); });
-  SetInitialFocus(findChild<QPushButton*>(QStringLiteral("8001")));
+  SetInitialFocus(findChild<QPushButton*>(ids::port::kBasic));
   setFixedSize(width, y + 5 + kButtonHeight + kBottomMargin);
 }
 

@@ -6,7 +6,7 @@
 #include <QTimer>
 #include <vector>
 
-#include "ui/screens/screen.h"
+#include "ui/forms/screen.h"
 
 namespace ntr {
 class Application;
@@ -22,7 +22,7 @@ class PortScreen : public Screen {
  public:
   static constexpr int kLoopCheckMs = 500;
 
-  PortScreen(ScreenNavigator& screens, Application& app, ManagedSwitch* sw, int port);
+  PortScreen(ScreenHost& screens, Application& app, ManagedSwitch* sw, int port);
   QString title() const override;
   bool hub() const override { return true; }
   void Cancel() override;
@@ -39,7 +39,7 @@ class PortScreen : public Screen {
     QString value;
   };
   struct Group {
-    int button;
+    const char* button;
     QString heading;
     std::vector<Row> rows;
   };

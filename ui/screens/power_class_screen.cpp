@@ -1,11 +1,11 @@
 #include "ui/screens/power_class_screen.h"
 
 #include "catalogue/switch_model.h"
-#include "ui/screens/screen_navigator.h"
+#include "ui/forms/screen_host.h"
 
 namespace ntr::ui {
 
-PowerClassScreen::PowerClassScreen(ScreenNavigator& screens, ManagedSwitch* sw, int port)
+PowerClassScreen::PowerClassScreen(ScreenHost& screens, ManagedSwitch* sw, int port)
     : PortFormScreen(screens, sw, port) {
   const auto choices = PoeClassChoices();
   class_ = AddChoice(QStringLiteral("給電クラス"), choices,
@@ -25,7 +25,7 @@ std::vector<SettingChange> PowerClassScreen::Changes() {
 
 Screen::ApplyTexts PowerClassScreen::applyTexts() const {
   return {QString::fromUtf8(kPowerClassAppliedText), QString::fromUtf8(kPowerClassFailedText),
-          target::kPort, target::kPort};
+          Target::kPort, Target::kPort};
 }
 
 }  // namespace ntr::ui

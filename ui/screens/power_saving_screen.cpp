@@ -6,11 +6,12 @@
 #include <algorithm>
 
 #include "device/managed_switch.h"
-#include "ui/screens/form_painting.h"
-#include "ui/screens/screen_navigator.h"
-#include "ui/screens/switch_words.h"
+#include "ui/forms/form_painting.h"
+#include "ui/forms/screen_host.h"
+#include "ui/forms/switch_words.h"
 #include "ui/style/colours.h"
 #include "ui/style/fonts.h"
+#include "ui/forms/screen_ids.h"
 
 namespace ntr::ui {
 
@@ -21,20 +22,15 @@ constexpr int kLineHeight = 20;
 
 int RowTop(int row) { return kGridOrigin.y() + kHeaderRowHeight + 1 + row * (kDataRowHeight + 1); }
 
-void PlaceButtons(QPushButton* first, QPushButton* second, int width, int top) {
-  first->move(width / 2 - first->width() - 3, top);
-  second->move(width / 2 + 3, top);
-}
-
 }  // namespace
 
-PowerSavingScreen::PowerSavingScreen(ScreenNavigator& screens, ManagedSwitch* sw)
+PowerSavingScreen::PowerSavingScreen(ScreenHost& screens, ManagedSwitch* sw)
     : Screen(screens, sw, -1, QSize(585, 150)) {
   const QStringList modes = PowerModeChoices();
   normal_ = new QRadioButton(modes.at(0), this);
   economy_ = new QRadioButton(modes.at(1), this);
-  normal_->setObjectName("8003");
-  economy_->setObjectName("8004");
+  normal_->setObjectName(ids::power_saving::kNormal);
+  economy_->setObjectName(ids::power_saving::kEconomy);
   auto* group = new QButtonGroup(this);
   for (QRadioButton* radio : {normal_, economy_}) {
     radio->setFont(UiFont());
@@ -51,12 +47,8 @@ PowerSavingScreen::PowerSavingScreen(ScreenNavigator& screens, ManagedSwitch* sw
 
   const int width = std::max(420, kGridOrigin.x() * 2 + labelWidth_ + valueWidth_ + 1);
   const int buttonsTop = RowTop(1) + 15;
-  QPushButton* set = AddButton(8001, QStringLiteral("設定"), QRect(0, buttonsTop, 40, 20));
-  QPushButton* cancel = AddButton(8002, QStringLiteral("キャンセル"), QRect(0, buttonsTop, 80, 20));
-  PlaceButtons(set, cancel, width, buttonsTop);
-  connect(set, &QPushButton::clicked, this, [this] { Choose(); });
-  connect(cancel, &QPushButton::clicked, this, [this] { Cancel(); });
-  setFixedSize(width, buttonsTop + 20 + 15);
+  AddSetCancelRow(kFormSet, kFormCancel, buttonsTop, RowPlace::kAroundCentre, width, [this] { Choose(); });
+  setFixedSize(width, buttonsTop + kButtonHeight + kButtonGap);
   QRadioButton* chosen = EconomyModeInForce(working()) ? economy_ : normal_;
   SetInitialFocus(chosen);
   MoveFocusOnFrom(chosen);
@@ -64,7 +56,7 @@ PowerSavingScreen::PowerSavingScreen(ScreenNavigator& screens, ManagedSwitch* sw
 
 QString PowerSavingScreen::title() const { return QString::fromUtf8(kPowerSavingTitle); }
 
-void PowerSavingScreen::Cancel() { navigator().Open(target::kSwitchMain, switchRef()); }
+void PowerSavingScreen::Cancel() { navigator().Open(Target::kSwitchMain, switchRef()); }
 
 // The mode in force needs no request: the switch's panel is drawn again and
 // the success shows at once.
@@ -77,7 +69,7 @@ void PowerSavingScreen::Choose() {
   const bool economy = economy_->isChecked();
   if (economy == EconomyModeInForce(working())) {
     sw->Redraw();
-    navigator().ShowResult(title(), {QString::fromUtf8(kPowerSavingAppliedText)}, target::kSwitchMain, switchRef(),
+    navigator().ShowResult(title(), {QString::fromUtf8(kPowerSavingAppliedText)}, Target::kSwitchMain, switchRef(),
                            -1);
     return;
   }
@@ -93,7 +85,7 @@ void PowerSavingScreen::paintEvent(QPaintEvent* event) {
   PaintLabel(painter, QPoint(kGridOrigin.x() + 4, RowTop(0) + 4), QStringLiteral("動作モード"), true);
 }
 
-PowerSavingConfirmScreen::PowerSavingConfirmScreen(ScreenNavigator& screens, ManagedSwitch* sw, bool economy)
+PowerSavingConfirmScreen::PowerSavingConfirmScreen(ScreenHost& screens, ManagedSwitch* sw, bool economy)
     : Screen(screens, sw, -1, QSize(585, 150)), economy_(economy) {
   lines_ = {QStringLiteral("この設定を実行すると一時的にリンクダウンします。画面は一度閉じられて"),
             QStringLiteral("ネットワーク情報を更新します。"), QStringLiteral("実行しますか？")};
@@ -102,18 +94,16 @@ PowerSavingConfirmScreen::PowerSavingConfirmScreen(ScreenNavigator& screens, Man
   for (const QString& line : lines_) widest = std::max(widest, metrics.horizontalAdvance(line));
   const int width = std::max(585, kTextOrigin.x() * 2 + widest + 10);
   const int buttonsTop = kTextOrigin.y() + 8 + static_cast<int>(lines_.size()) * kLineHeight + 20;
-  QPushButton* yes = AddButton(8000, QStringLiteral("はい"), QRect(0, buttonsTop, 60, 20));
-  QPushButton* no = AddButton(8001, QStringLiteral("いいえ"), QRect(0, buttonsTop, 60, 20));
-  PlaceButtons(yes, no, width, buttonsTop);
-  connect(yes, &QPushButton::clicked, this, [this] { Apply(); });
-  connect(no, &QPushButton::clicked, this, [this] { Cancel(); });
-  setFixedSize(width, buttonsTop + 20 + 15);
-  SetInitialFocus(no);
+  const ButtonRow row = AddSetCancelRow({ids::power_saving::kYes, "はい", kRunButtonWidth},
+                                        {ids::power_saving::kNo, "いいえ", kRunButtonWidth}, buttonsTop,
+                                        RowPlace::kAroundCentre, width, [this] { Apply(); });
+  setFixedSize(width, buttonsTop + kButtonHeight + kButtonGap);
+  SetInitialFocus(row.second);
 }
 
 QString PowerSavingConfirmScreen::title() const { return QString::fromUtf8(kPowerSavingTitle); }
 
-void PowerSavingConfirmScreen::Cancel() { navigator().Open(target::kPowerSaving, switchRef()); }
+void PowerSavingConfirmScreen::Cancel() { navigator().Open(Target::kPowerSaving, switchRef()); }
 
 // The LEDs first, then the mode itself.
 std::vector<SettingChange> PowerSavingConfirmScreen::Changes() {
@@ -124,7 +114,7 @@ std::vector<SettingChange> PowerSavingConfirmScreen::Changes() {
 
 Screen::ApplyTexts PowerSavingConfirmScreen::applyTexts() const {
   return {QString::fromUtf8(kPowerSavingAppliedText), QString::fromUtf8(kPowerSavingFailedText),
-          target::kSwitchMain, target::kPowerSaving};
+          Target::kSwitchMain, Target::kPowerSaving};
 }
 
 void PowerSavingConfirmScreen::paintEvent(QPaintEvent* event) {

@@ -6,7 +6,7 @@
 
 #include <QRadioButton>
 
-#include "ui/screens/screen.h"
+#include "ui/forms/screen.h"
 
 namespace ntr::ui {
 
@@ -18,7 +18,7 @@ class PowerSavingScreen : public Screen {
   Q_OBJECT
 
  public:
-  PowerSavingScreen(ScreenNavigator& screens, ManagedSwitch* sw);
+  PowerSavingScreen(ScreenHost& screens, ManagedSwitch* sw);
   QString title() const override;
   void Cancel() override;
   QRadioButton* normalChoice() const { return normal_; }
@@ -41,7 +41,7 @@ class PowerSavingConfirmScreen : public Screen {
   Q_OBJECT
 
  public:
-  PowerSavingConfirmScreen(ScreenNavigator& screens, ManagedSwitch* sw, bool economy);
+  PowerSavingConfirmScreen(ScreenHost& screens, ManagedSwitch* sw, bool economy);
   QString title() const override;
   void Cancel() override;
   bool economy() const { return economy_; }

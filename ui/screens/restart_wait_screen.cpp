@@ -1,24 +1,23 @@
 #include "ui/screens/restart_wait_screen.h"
 
 #include "app/application.h"
-#include "discovery/discovery.h"
-#include "ui/screens/screen_navigator.h"
+#include "ui/forms/screen_host.h"
 
 namespace ntr::ui {
 
-RestartWaitScreen::RestartWaitScreen(ScreenNavigator& screens, Application& app, const MacAddress& mac,
-                                     QString title, int target, const QString& text)
+RestartWaitScreen::RestartWaitScreen(ScreenHost& screens, Application& app, const MacAddress& mac,
+                                     QString title, Target target, const QString& text)
     : OutcomeScreen(screens, nullptr, -1, std::move(title),
                     text.isEmpty() ? QStringList{QString::fromUtf8(kRestartWaitText)}
                                    : QStringList{text, QString::fromUtf8(kRestartWaitText)},
                     target, 4,
                     QString::fromUtf8(kCloseText)),
       app_(app), mac_(mac) {
-  connect(&screens, &ScreenNavigator::switchSettingsRead, this, &RestartWaitScreen::SettingsRead);
+  connect(&screens, &ScreenHost::switchSettingsRead, this, &RestartWaitScreen::SettingsRead);
 }
 
 void RestartWaitScreen::Cancel() {
-  ManagedSwitch* sw = app_.discovery().FindByMac(mac_);
+  ManagedSwitch* sw = app_.FindSwitchByMac(mac_);
   if (sw == nullptr) {
     navigator().CloseFrame();
     return;

@@ -21,8 +21,8 @@ class RestartWaitScreen : public OutcomeScreen {
 
  public:
   // `text`, when given, comes before the waiting line.
-  RestartWaitScreen(ScreenNavigator& screens, Application& app, const MacAddress& mac, QString title,
-                    int target, const QString& text = {});
+  RestartWaitScreen(ScreenHost& screens, Application& app, const MacAddress& mac, QString title,
+                    Target target, const QString& text = {});
   const MacAddress& mac() const { return mac_; }
   // The back target for the switch as it is now; the frame closes while it is away.
   void Cancel() override;

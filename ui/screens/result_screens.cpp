@@ -3,9 +3,10 @@
 #include <QFontMetrics>
 #include <QPainter>
 
-#include "ui/screens/screen_navigator.h"
+#include "ui/forms/screen_host.h"
 #include "ui/style/colours.h"
 #include "ui/style/fonts.h"
+#include "ui/forms/screen_ids.h"
 
 namespace ntr::ui {
 
@@ -16,14 +17,14 @@ constexpr int kTextX = 27;
 
 }  // namespace
 
-OutcomeScreen::OutcomeScreen(ScreenNavigator& screens, ManagedSwitch* sw, int port, QString title,
-                             QStringList lines, int target, int maxLines, const QString& button)
+OutcomeScreen::OutcomeScreen(ScreenHost& screens, ManagedSwitch* sw, int port, QString title,
+                             QStringList lines, Target target, int maxLines, const QString& button)
     : Screen(screens, sw, port, kSize), target_(target), title_(std::move(title)),
       lines_(std::move(lines)) {
   // A text may itself hold line breaks.
   lines_ = lines_.join('\n').split('\n');
   while (lines_.size() > maxLines) lines_.removeLast();
-  QPushButton* back = AddButton(8001, button, kBackButton);
+  QPushButton* back = AddButton(ids::result::kBack, button, kBackButton);
   // A wider caption grows both ways, staying centred.
   back->move(kBackButton.center().x() - back->width() / 2, kBackButton.top());
   connect(back, &QPushButton::clicked, this, [this] { Cancel(); });
@@ -44,24 +45,24 @@ void OutcomeScreen::paintEvent(QPaintEvent* event) {
   }
 }
 
-ResultScreen::ResultScreen(ScreenNavigator& screens, ManagedSwitch* sw, int port, QString title,
-                           QStringList lines, int target)
+ResultScreen::ResultScreen(ScreenHost& screens, ManagedSwitch* sw, int port, QString title,
+                           QStringList lines, Target target)
     : OutcomeScreen(screens, sw, port, std::move(title), std::move(lines), target, 3,
                     QString::fromUtf8(kBackToDisplayText)) {}
 
 void ResultScreen::Cancel() {
-  const int back = target_ == target::kAdministration || target_ == target::kSwitchMain ? target_
-                                                                                        : target::kPort;
+  const Target back = target_ == Target::kAdministration || target_ == Target::kSwitchMain ? target_
+                                                                                        : Target::kPort;
   navigator().Open(back, switchRef(), port());
 }
 
-MessageScreen::MessageScreen(ScreenNavigator& screens, ManagedSwitch* sw, int port, QString title,
-                             QStringList lines, int target)
+MessageScreen::MessageScreen(ScreenHost& screens, ManagedSwitch* sw, int port, QString title,
+                             QStringList lines, Target target)
     : OutcomeScreen(screens, sw, port, std::move(title), std::move(lines), target, 4,
-                    QString::fromUtf8(target == target::kCloseFrame ? kCloseText : kBackToDisplayText)) {}
+                    QString::fromUtf8(target == Target::kCloseFrame ? kCloseText : kBackToDisplayText)) {}
 
 void MessageScreen::Cancel() {
-  if (target_ < target::kAdministration || target_ > target::kFrameCounter) {
+  if (target_ < Target::kAdministration || target_ > Target::kFrameCounter) {
     navigator().CloseFrame();
     return;
   }

@@ -5,7 +5,7 @@
 
 #include <QStringList>
 
-#include "ui/screens/screen.h"
+#include "ui/forms/screen.h"
 
 namespace ntr::ui {
 
@@ -21,14 +21,14 @@ class OutcomeScreen : public Screen {
 
   QString title() const override { return title_; }
   const QStringList& lines() const { return lines_; }
-  int backTarget() const { return target_; }
+  Target backTarget() const { return target_; }
 
  protected:
-  OutcomeScreen(ScreenNavigator& screens, ManagedSwitch* sw, int port, QString title,
-                QStringList lines, int target, int maxLines, const QString& button);
+  OutcomeScreen(ScreenHost& screens, ManagedSwitch* sw, int port, QString title,
+                QStringList lines, Target target, int maxLines, const QString& button);
   void paintEvent(QPaintEvent* event) override;
 
-  int target_;
+  Target target_;
 
  private:
   QString title_;
@@ -41,8 +41,8 @@ class ResultScreen : public OutcomeScreen {
   Q_OBJECT
 
  public:
-  ResultScreen(ScreenNavigator& screens, ManagedSwitch* sw, int port, QString title,
-               QStringList lines, int target);
+  ResultScreen(ScreenHost& screens, ManagedSwitch* sw, int port, QString title,
+               QStringList lines, Target target);
   void Cancel() override;
 };
 
@@ -51,8 +51,8 @@ class MessageScreen : public OutcomeScreen {
   Q_OBJECT
 
  public:
-  MessageScreen(ScreenNavigator& screens, ManagedSwitch* sw, int port, QString title,
-                QStringList lines, int target);
+  MessageScreen(ScreenHost& screens, ManagedSwitch* sw, int port, QString title,
+                QStringList lines, Target target);
   void Cancel() override;
 };
 

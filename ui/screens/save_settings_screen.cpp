@@ -5,10 +5,11 @@
 #include <QPainter>
 
 #include "app/switch_service.h"
-#include "ui/screens/form_painting.h"
-#include "ui/screens/screen_navigator.h"
+#include "ui/forms/form_painting.h"
+#include "ui/forms/screen_host.h"
 #include "ui/style/fonts.h"
 #include "ui/style/text.h"
+#include "ui/forms/screen_ids.h"
 
 namespace ntr::ui {
 
@@ -28,7 +29,7 @@ QString AskForFile(QWidget* parent, const QString& suggestedName) {
 
 SaveSettingsScreen::FileChooser SaveSettingsScreen::chooseFile = AskForFile;
 
-SaveSettingsScreen::SaveSettingsScreen(ScreenNavigator& screens, Application& app, ManagedSwitch* sw)
+SaveSettingsScreen::SaveSettingsScreen(ScreenHost& screens, Application& app, ManagedSwitch* sw)
     : Screen(screens, sw, -1, kSize), app_(app) {
   // A link to look at, a button to reach with Tab and press with Enter or Space.
   link_ = new QPushButton(QStringLiteral("設定ファイル"), this);
@@ -44,7 +45,8 @@ SaveSettingsScreen::SaveSettingsScreen(ScreenNavigator& screens, Application& ap
   link_->setGeometry(30, 100, link_->fontMetrics().horizontalAdvance(link_->text()) + 8, 20);
   link_->setAutoDefault(true);
   connect(link_, &QPushButton::clicked, this, [this] { SaveToFile(); });
-  QPushButton* back = AddButton(8001, QStringLiteral("スイッチの管理画面に戻る"), QRect(190, 150, 180, 20));
+  QPushButton* back =
+      AddButton(ids::result::kBack, QStringLiteral("スイッチの管理画面に戻る"), QRect(190, 150, 180, kButtonHeight));
   connect(back, &QPushButton::clicked, this, [this] { Cancel(); });
   setTabOrder(link_, back);
   SetInitialFocus(link_);
@@ -52,7 +54,7 @@ SaveSettingsScreen::SaveSettingsScreen(ScreenNavigator& screens, Application& ap
 
 QString SaveSettingsScreen::title() const { return QString::fromUtf8(kSaveSettingsTitle); }
 
-void SaveSettingsScreen::Cancel() { navigator().Open(target::kAdministration, SwitchRef{}); }
+void SaveSettingsScreen::Cancel() { navigator().Open(Target::kAdministration, SwitchRef{}); }
 
 void SaveSettingsScreen::SaveToFile() {
   ManagedSwitch* sw = navigator().Find(switchRef());
@@ -75,7 +77,7 @@ void SaveSettingsScreen::SaveToFile() {
   if (saved.ok) return;
   navigator().ShowMessage(QString::fromUtf8(kSaveSettingsFailedTitle),
                           {QString::fromUtf8(kSaveSettingsFailedText), ToQt(saved.text)},
-                          target::kSaveConfiguration, switchRef(), -1);
+                          Target::kSaveConfiguration, switchRef(), -1);
 }
 
 void SaveSettingsScreen::paintEvent(QPaintEvent* event) {

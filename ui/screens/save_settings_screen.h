@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "ui/screens/screen.h"
+#include "ui/forms/screen.h"
 
 namespace ntr {
 class Application;
@@ -26,7 +26,7 @@ class SaveSettingsScreen : public Screen {
   using FileChooser = std::function<QString(QWidget* parent, const QString& suggestedName)>;
   static FileChooser chooseFile;
 
-  SaveSettingsScreen(ScreenNavigator& screens, Application& app, ManagedSwitch* sw);
+  SaveSettingsScreen(ScreenHost& screens, Application& app, ManagedSwitch* sw);
   QString title() const override;
   void Cancel() override;
   QPushButton* link() const { return link_; }

@@ -3,7 +3,6 @@
 #include <QMessageBox>
 
 #include "device/managed_switch.h"
-#include "discovery/discovery.h"
 #include "app/switch_service.h"
 #include "app/operator.h"
 #include "device/switch_phase.h"
@@ -34,17 +33,13 @@ namespace ntr::ui {
 
 namespace {
 
-// Control ids of screens run from 10001 to 20000, then wrap.
-constexpr int kLastScreenId = 20000;
-constexpr int kFirstScreenId = 10000;
-
 // A port screen needs a port of the switch.
 bool ValidPort(ManagedSwitch* sw, int port) {
   return port >= 0 && port < std::min<int>(sw->record().portCount, kMaxPorts);
 }
 
 // The screens of the tool itself, not of a switch.
-bool ForNoSwitch(int target) { return target == target::kAdministration || target == target::kAdminControl; }
+bool ForNoSwitch(Target target) { return target == Target::kAdministration || target == Target::kAdminControl; }
 
 }  // namespace
 
@@ -56,7 +51,7 @@ ScreenNavigator::ScreenNavigator(Application& app, TopPanel* page, std::function
 }
 
 ManagedSwitch* ScreenNavigator::Find(const SwitchRef& sw) const {
-  return app_.discovery().Find(sw);
+  return app_.FindSwitch(sw);
 }
 
 Screen* ScreenNavigator::current() const {
@@ -73,50 +68,50 @@ bool ScreenNavigator::Allowed() const {
 }
 
 // The table of back targets: the screen each target opens.
-Screen* ScreenNavigator::Create(int target, ManagedSwitch* sw, int port) {
+Screen* ScreenNavigator::Create(Target target, ManagedSwitch* sw, int port) {
   switch (target) {
-    case target::kSwitchMain:
+    case Target::kSwitchMain:
       return new SwitchMainScreen(*this, app_, sw);
-    case target::kSwitchName:
+    case Target::kSwitchName:
       return new SwitchNameScreen(*this, sw);
-    case target::kPort:
+    case Target::kPort:
       return ValidPort(sw, port) ? new PortScreen(*this, app_, sw, port) : nullptr;
-    case target::kPortBasic:
+    case Target::kPortBasic:
       return ValidPort(sw, port) ? new PortBasicScreen(*this, sw, port) : nullptr;
-    case target::kPortQos:
+    case Target::kPortQos:
       return ValidPort(sw, port) ? new PortQosScreen(*this, sw, port) : nullptr;
-    case target::kFrameCounter:
+    case Target::kFrameCounter:
       return ValidPort(sw, port) ? new FrameCounterScreen(*this, sw, port) : nullptr;
-    case target::kPowerClass:
+    case Target::kPowerClass:
       return ValidPort(sw, port) ? new PowerClassScreen(*this, sw, port) : nullptr;
-    case target::kPowerSaving:
+    case Target::kPowerSaving:
       return new PowerSavingScreen(*this, sw);
-    case target::kLoopDetection:
+    case Target::kLoopDetection:
       return new LoopDetectionScreen(*this, sw);
-    case target::kMirroring:
+    case Target::kMirroring:
       return new MirroringScreen(*this, sw);
-    case target::kMultipleVlan:
+    case Target::kMultipleVlan:
       return ValidPort(sw, port) ? new MultipleVlanScreen(*this, sw, port) : nullptr;
-    case target::kFirmwareUpdate:
+    case Target::kFirmwareUpdate:
       return new FirmwareUpdateScreen(*this, app_, sw);
-    case target::kTaggedVlan:
+    case Target::kTaggedVlan:
       return ValidPort(sw, port) ? new TaggedVlanScreen(*this, app_, sw, port) : nullptr;
-    case target::kVlanIds:
+    case Target::kVlanIds:
       return new VlanIdScreen(*this, app_, sw);
-    case target::kAdministration:
+    case Target::kAdministration:
       return new AdministrationScreen(*this, app_);
-    case target::kAdminControl:
+    case Target::kAdminControl:
       return new AdminControlScreen(*this, app_);
-    case target::kSaveConfiguration:
+    case Target::kSaveConfiguration:
       return new SaveSettingsScreen(*this, app_, sw);
-    case target::kLoadConfiguration:
+    case Target::kLoadConfiguration:
       return new LoadSettingsScreen(*this, app_, sw);
     default:
       return nullptr;
   }
 }
 
-bool ScreenNavigator::Open(int target, const SwitchRef& ref, int port) {
+bool ScreenNavigator::Open(Target target, const SwitchRef& ref, int port) {
   if (!Allowed()) return false;
   ManagedSwitch* sw = Find(ref);
   if (sw == nullptr && !ForNoSwitch(target)) {
@@ -132,12 +127,12 @@ bool ScreenNavigator::Open(int target, const SwitchRef& ref, int port) {
   return true;
 }
 
-void ScreenNavigator::ShowResult(const QString& title, const QStringList& lines, int target,
+void ScreenNavigator::ShowResult(const QString& title, const QStringList& lines, Target target,
                                  const SwitchRef& sw, int port) {
   Show(new ResultScreen(*this, Find(sw), port, title, lines, target));
 }
 
-void ScreenNavigator::ShowMessage(const QString& title, const QStringList& lines, int target,
+void ScreenNavigator::ShowMessage(const QString& title, const QStringList& lines, Target target,
                                   const SwitchRef& sw, int port) {
   Show(new MessageScreen(*this, Find(sw), port, title, lines, target));
 }
@@ -149,7 +144,7 @@ void ScreenNavigator::Show(Screen* screen) {
   // last, and the frame stays where it is.
   screens_.remove(screen);
   screens_.push_front(screen);
-  nextId_ = nextId_ >= kLastScreenId ? kFirstScreenId + 1 : nextId_ + 1;
+  nextId_ = nextId_ >= ids::kLastScreen ? ids::kFirstScreen : nextId_ + 1;
   screen->setObjectName(QString::number(nextId_));
   if (screen->hub() && page_ != nullptr) page_->SetFileButtonsEnabled(false);
   frame_->Host(screen);
@@ -222,7 +217,7 @@ bool ScreenNavigator::applying() const {
 
 // The switch's own job tells (whether or not its progress screen is still open).
 bool ScreenNavigator::FirmwareRunning() const {
-  for (ManagedSwitch* sw : app_.discovery().Switches()) {
+  for (ManagedSwitch* sw : app_.Switches()) {
     const ManagedSwitch::FirmwareStatus status = sw->firmwareStatus();
     if (status.started && !status.finished) return true;
   }

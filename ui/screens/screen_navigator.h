@@ -13,37 +13,15 @@
 
 #include "app/application.h"
 #include "base/notification.h"
-#include "ui/screens/screen.h"
-#include "ui/screens/setting_frame.h"
+#include "ui/forms/screen.h"
+#include "ui/forms/screen_host.h"
+#include "ui/forms/setting_frame.h"
 
 namespace ntr::ui {
 
 class TopPanel;
 
-// Where a result screen, a cancel or a double click leads.
-namespace target {
-inline constexpr int kCloseFrame = -1;
-inline constexpr int kAdministration = 0;
-inline constexpr int kAdminControl = 1;
-inline constexpr int kSaveConfiguration = 2;
-inline constexpr int kLoadConfiguration = 3;
-inline constexpr int kSwitchMain = 4;
-inline constexpr int kSwitchName = 5;
-inline constexpr int kFirmwareUpdate = 6;
-inline constexpr int kPowerSaving = 7;
-inline constexpr int kLoopDetection = 8;
-inline constexpr int kMirroring = 9;
-inline constexpr int kVlanIds = 10;
-inline constexpr int kPort = 11;
-inline constexpr int kPortBasic = 12;
-inline constexpr int kPortQos = 13;
-inline constexpr int kTaggedVlan = 14;
-inline constexpr int kMultipleVlan = 15;
-inline constexpr int kFrameCounter = 16;
-inline constexpr int kPowerClass = 17;  // no result leads here; the port screen opens it
-}  // namespace target
-
-class ScreenNavigator : public QObject {
+class ScreenNavigator : public ScreenHost {
   Q_OBJECT
 
  public:
@@ -57,17 +35,17 @@ class ScreenNavigator : public QObject {
   // opened. A target without a screen closes the frame, as does a switch
   // that has gone (the administration and control settings screens belong
   // to no switch and take none).
-  bool Open(int target, const SwitchRef& sw, int port = -1);
+  bool Open(Target target, const SwitchRef& sw, int port = -1) override;
   // The result screens: back to the settings display of `target`.
-  void ShowResult(const QString& title, const QStringList& lines, int target, const SwitchRef& sw,
-                  int port);
-  void ShowMessage(const QString& title, const QStringList& lines, int target, const SwitchRef& sw,
-                   int port);
+  void ShowResult(const QString& title, const QStringList& lines, Target target, const SwitchRef& sw,
+                  int port) override;
+  void ShowMessage(const QString& title, const QStringList& lines, Target target, const SwitchRef& sw,
+                   int port) override;
   // Closes every screen and the frame.
-  void CloseFrame();
+  void CloseFrame() override;
   // Shows a screen its opener made (a confirmation carrying the choice made
   // before it), replacing the one shown.
-  void Show(Screen* screen);
+  void Show(Screen* screen) override;
 
   // kApplyResult: to the open screen whose switch and job it names, else dropped.
   void ApplyResult(const Notice& notice);
@@ -83,11 +61,11 @@ class ScreenNavigator : public QObject {
   void SwitchSettingsRead(const SwitchRef& sw);
   // A loaded file's settings are being written to the switch of `mac`: its
   // end is taken when the switch is synchronised and ready again.
-  void ApplyBegun(const MacAddress& mac);
+  void ApplyBegun(const MacAddress& mac) override;
   bool applyPending(const MacAddress& mac) const { return applying_.count(mac) != 0; }
 
   // The managed switch, or null when it went.
-  ManagedSwitch* Find(const SwitchRef& sw) const;
+  ManagedSwitch* Find(const SwitchRef& sw) const override;
   Screen* current() const;
   // A screen's apply job or a firmware update runs (the window refuses to
   // close meanwhile, and no other screen opens).
@@ -95,15 +73,13 @@ class ScreenNavigator : public QObject {
   std::size_t openScreens() const { return screens_.size(); }
   SettingFrame* frame() const { return frame_; }
   // Scrolls the frame so that `rect` of the current screen shows.
-  void KeepVisible(const QRect& rect);
-
- signals:
-  void switchSettingsRead(ntr::SwitchRef sw);
+  void KeepVisible(const QRect& rect) override;
+  Application& app() override { return app_; }
 
  private:
   bool Allowed() const;
   bool FirmwareRunning() const;
-  Screen* Create(int target, ManagedSwitch* sw, int port);
+  Screen* Create(Target target, ManagedSwitch* sw, int port);
   void CloseScreen(Screen* screen);
 
   Application& app_;
@@ -111,7 +87,7 @@ class ScreenNavigator : public QObject {
   std::function<bool()> uiEnabled_;
   QPointer<SettingFrame> frame_;
   std::list<QPointer<Screen>> screens_;  // newest first
-  int nextId_ = 10000;
+  int nextId_ = ids::kFirstScreen - 1;
   std::set<MacAddress> applying_;  // switches whose loaded file is being applied
 };
 

@@ -14,9 +14,9 @@
 #include "catalogue/status_texts.h"
 #include "catalogue/switch_model.h"
 #include "device/managed_switch.h"
-#include "ui/screens/form_painting.h"
-#include "ui/screens/screen_navigator.h"
-#include "ui/screens/switch_words.h"
+#include "ui/forms/form_painting.h"
+#include "ui/forms/screen_host.h"
+#include "ui/forms/switch_words.h"
 #include "ui/style/fonts.h"
 #include "ui/style/text.h"
 
@@ -34,11 +34,14 @@ constexpr int kStatusPeriodMs = 500;
 
 int RowTop(int gridTop, int row) { return gridTop + kHeaderRowHeight + 1 + row * (kDataRowHeight + 1); }
 
-bool ExecuteButton(int id) { return id == 8002 || id == 8007 || id == 8008 || id == 8009 || id == 8011; }
+bool ExecuteButton(std::string_view id) {
+  using namespace ids::switch_main;
+  return id == kFirmware || id == kClearCounters || id == kRestart || id == kFactoryReset || id == kRestartPoe;
+}
 
 }  // namespace
 
-SwitchMainScreen::SwitchMainScreen(ScreenNavigator& screens, Application& app, ManagedSwitch* sw)
+SwitchMainScreen::SwitchMainScreen(ScreenHost& screens, Application& app, ManagedSwitch* sw)
     : Screen(screens, sw, -1, QSize(585, 150)), app_(app), model_(working().modelCode) {
   fanState_ = working().fanState;
   for (std::size_t f = 0; f < fanSpeeds_.size(); ++f) fanSpeeds_[f] = working().fanSpeeds[f];
@@ -59,12 +62,14 @@ std::vector<SwitchMainScreen::Section> SwitchMainScreen::BuildSections() const {
   std::vector<Section> sections;
 
   Section device{QString::fromUtf8(kSwitchMainTitle), QStringLiteral("項目"), QStringLiteral("設定・状態"), {}};
-  device.rows.push_back({QStringLiteral("名称"), ToQt(r.systemName.get()), false, 8001});
+  device.rows.push_back({QStringLiteral("名称"), ToQt(r.systemName.get()), false, ids::switch_main::kName});
   device.rows.push_back({QStringLiteral("機種名"), ToQt(r.modelName.get()), false, 0});
   device.rows.push_back({QStringLiteral("MACアドレス"), ToQt(r.macText.get()), false, 0});
   device.rows.push_back({QStringLiteral("シリアル番号"), ToQt(r.serialNumber.get()), false, 0});
-  device.rows.push_back({QStringLiteral("ファームウェア"), ToQt(r.firmwareRevision.get()), false, 8002});
-  device.rows.push_back({QStringLiteral("省電力機能"), PowerModeWord(EconomyModeInForce(r)), false, 8003});
+  device.rows.push_back(
+      {QStringLiteral("ファームウェア"), ToQt(r.firmwareRevision.get()), false, ids::switch_main::kFirmware});
+  device.rows.push_back(
+      {QStringLiteral("省電力機能"), PowerModeWord(EconomyModeInForce(r)), false, ids::switch_main::kPowerSaving});
   if (PollsSystemFan(model_)) {
     device.rows.push_back({QStringLiteral("冷却ファン"), ToQt(FanStateText(fanState_)), false, 0});
   } else if (HasPoe(model_)) {
@@ -79,7 +84,7 @@ std::vector<SwitchMainScreen::Section> SwitchMainScreen::BuildSections() const {
 
   Section common{QStringLiteral("スイッチ機器のポート共通設定"), QStringLiteral("項目"),
                  QStringLiteral("設定・状態"), {}};
-  common.rows.push_back({QStringLiteral("ループ検出機能の設定"), {}, true, 8004});
+  common.rows.push_back({QStringLiteral("ループ検出機能の設定"), {}, true, ids::switch_main::kLoopDetection});
   common.rows.push_back({QStringLiteral("MACアドレス移動回数閾値"), QStringLiteral("%1回").arg(r.loopCount.load()),
                          false, 0});
   common.rows.push_back({QStringLiteral("ループ検出時の動作"),
@@ -87,7 +92,7 @@ std::vector<SwitchMainScreen::Section> SwitchMainScreen::BuildSections() const {
                              ? LoopShutDownText() + QStringLiteral("[%1秒]").arg(r.loopRecoveryTime.load())
                              : LoopNoShutDownText(),
                          false, 0});
-  common.rows.push_back({QStringLiteral("ポートミラーリング機能の設定"), {}, true, 8005});
+  common.rows.push_back({QStringLiteral("ポートミラーリング機能の設定"), {}, true, ids::switch_main::kMirroring});
   common.rows.push_back({QStringLiteral("動作モード"), UseWord(r.mirroringUse), false, 0});
   common.rows.push_back({QStringLiteral("スニファポート"),
                          QStringLiteral("ポート%1").arg(r.mirrorDestination.load() + 1), false, 0});
@@ -111,15 +116,15 @@ std::vector<SwitchMainScreen::Section> SwitchMainScreen::BuildSections() const {
     const std::int32_t id = r.vlanIds[slot];
     if (slot != 0 && id == 1) continue;
     vlans.rows.push_back({QString::number(id), ToQt(app_.config().GetVlanName(id)), false,
-                          vlans.rows.empty() ? 8006 : 0});
+                          vlans.rows.empty() ? ids::switch_main::kVlanIds : nullptr});
   }
   sections.push_back(std::move(vlans));
 
   Section special{QStringLiteral("スイッチ機器の特殊動作"), QStringLiteral("操作"), QString(), {}};
-  if (HasPoe(model_)) special.rows.push_back({QStringLiteral("給電を再開する"), {}, false, 8011});
-  special.rows.push_back({QStringLiteral("フレームカウンタのリセット"), {}, false, 8007});
-  special.rows.push_back({QStringLiteral("再起動"), {}, false, 8008});
-  special.rows.push_back({QStringLiteral("工場出荷時の状態に戻す"), {}, false, 8009});
+  if (HasPoe(model_)) special.rows.push_back({QStringLiteral("給電を再開する"), {}, false, ids::switch_main::kRestartPoe});
+  special.rows.push_back({QStringLiteral("フレームカウンタのリセット"), {}, false, ids::switch_main::kClearCounters});
+  special.rows.push_back({QStringLiteral("再起動"), {}, false, ids::switch_main::kRestart});
+  special.rows.push_back({QStringLiteral("工場出荷時の状態に戻す"), {}, false, ids::switch_main::kFactoryReset});
   sections.push_back(std::move(special));
   return sections;
 }
@@ -146,53 +151,36 @@ void SwitchMainScreen::Layout() {
     sectionTops_.push_back(top);
     const int gridTop = top + kHeadingHeight;
     for (std::size_t r = 0; r < section.rows.size(); ++r) {
-      const int id = section.rows[r].button;
-      if (id == 0) continue;
+      const char* id = section.rows[r].button;
+      if (id == nullptr) continue;
       QPushButton* button = AddButton(id, ExecuteButton(id) ? QStringLiteral("実行") : QStringLiteral("設定"),
                                       QRect(buttonX + 8, RowTop(gridTop, static_cast<int>(r)) + 1,
                                             kButtonWidth - 16, kDataRowHeight - 2));
-      switch (id) {
-        case 8001:
-          connect(button, &QPushButton::clicked, this, [this] { navigator().Open(target::kSwitchName, switchRef()); });
-          break;
-        case 8002:
-          connect(button, &QPushButton::clicked, this, [this] { navigator().Open(target::kFirmwareUpdate, switchRef()); });
-          break;
-        case 8003:
-          connect(button, &QPushButton::clicked, this, [this] { navigator().Open(target::kPowerSaving, switchRef()); });
-          break;
-        case 8004:
-          connect(button, &QPushButton::clicked, this,
-                  [this] { navigator().Open(target::kLoopDetection, switchRef()); });
-          break;
-        case 8005:
-          connect(button, &QPushButton::clicked, this, [this] { navigator().Open(target::kMirroring, switchRef()); });
-          break;
-        case 8007:
-          connect(button, &QPushButton::clicked, this, [this] { Run(Operation::kClearCounters); });
-          break;
-        case 8008:
-          connect(button, &QPushButton::clicked, this, [this] { Run(Operation::kRestart); });
-          break;
-        case 8011:
-          connect(button, &QPushButton::clicked, this, [this] { Run(Operation::kRestartPoe); });
-          break;
-        case 8009:
-          connect(button, &QPushButton::clicked, this, [this] { ResetToFactory(); });
-          break;
-        case 8006:
-          connect(button, &QPushButton::clicked, this, [this] { navigator().Open(target::kVlanIds, switchRef()); });
-          break;
-        default:
-          break;
-      }
+      connect(button, &QPushButton::clicked, this, ActionOf(id));
     }
     top = RowTop(gridTop, static_cast<int>(section.rows.size())) + kSectionGap;
   }
   const int width = std::max(585, buttonX + kButtonWidth + kLeft);
-  QPushButton* close = AddButton(8010, QStringLiteral("閉じる"), QRect((width - 80) / 2, top, 80, 20));
+  QPushButton* close = AddButton(ids::switch_main::kClose, QStringLiteral("閉じる"),
+                                 QRect((width - kCancelButtonWidth) / 2, top, kCancelButtonWidth, kButtonHeight));
   connect(close, &QPushButton::clicked, this, [this] { Cancel(); });
-  setFixedSize(width, top + 20 + 15);
+  setFixedSize(width, top + kButtonHeight + kButtonGap);
+}
+
+std::function<void()> SwitchMainScreen::ActionOf(std::string_view id) {
+  using namespace ids::switch_main;
+  const auto open = [this](Target to) { return [this, to] { navigator().Open(to, switchRef()); }; };
+  if (id == kName) return open(Target::kSwitchName);
+  if (id == kFirmware) return open(Target::kFirmwareUpdate);
+  if (id == kPowerSaving) return open(Target::kPowerSaving);
+  if (id == kLoopDetection) return open(Target::kLoopDetection);
+  if (id == kMirroring) return open(Target::kMirroring);
+  if (id == kVlanIds) return open(Target::kVlanIds);
+  if (id == kClearCounters) return [this] { Run(Operation::kClearCounters); };
+  if (id == kRestart) return [this] { Run(Operation::kRestart); };
+  if (id == kRestartPoe) return [this] { Run(Operation::kRestartPoe); };
+  if (id == kFactoryReset) return [this] { ResetToFactory(); };
+  return [] {};
 }
 
 void SwitchMainScreen::RefreshStatus() {
@@ -253,7 +241,7 @@ void SwitchMainScreen::Applied() {
     case Operation::kClearCounters:
       if (sw != nullptr) SwitchService(app_).ForgetCounters(*sw);
       navigator().ShowResult(QString::fromUtf8(kCounterResetTitle), {ToQt(kCountersClearedText)},
-                             target::kSwitchMain, switchRef(), -1);
+                             Target::kSwitchMain, switchRef(), -1);
       return;
     case Operation::kRestart: {
       navigator().CloseFrame();
@@ -262,7 +250,7 @@ void SwitchMainScreen::Applied() {
     }
     case Operation::kRestartPoe:
       navigator().ShowResult(QString::fromUtf8(kPoeRestartTitle), {ToQt(kPoeSupplyRestartedText)},
-                             target::kSwitchMain, switchRef(), -1);
+                             Target::kSwitchMain, switchRef(), -1);
       return;
     case Operation::kNone:
       SetActionsEnabled(true);
@@ -282,7 +270,7 @@ void SwitchMainScreen::ApplyFailed(const QString& errorText) {
     SetActionsEnabled(true);
     return;
   }
-  navigator().ShowMessage(QString::fromUtf8(title), {QString::fromUtf8(text), errorText}, target::kSwitchMain,
+  navigator().ShowMessage(QString::fromUtf8(title), {QString::fromUtf8(text), errorText}, Target::kSwitchMain,
                           switchRef(), -1);
 }
 
@@ -302,7 +290,7 @@ void SwitchMainScreen::ResetToFactory() {
   }
   QStringList lines{ToQt(kFactoryResetDoneText), ToQt(kVlanNamesKeptText)};
   for (const std::string& line : VlanIdListLines(result.keptVlanIds)) lines << ToQt(line);
-  navigator().ShowMessage(QString::fromUtf8(kFactoryResetTitle), lines, target::kSwitchMain, ref, -1);
+  navigator().ShowMessage(QString::fromUtf8(kFactoryResetTitle), lines, Target::kSwitchMain, ref, -1);
 }
 
 void SwitchMainScreen::paintEvent(QPaintEvent* event) {

@@ -8,8 +8,10 @@
 
 #include <QTimer>
 #include <array>
+#include <functional>
+#include <string_view>
 
-#include "ui/screens/screen.h"
+#include "ui/forms/screen.h"
 
 namespace ntr {
 class Application;
@@ -34,7 +36,7 @@ class SwitchMainScreen : public Screen {
  public:
   enum class Operation { kNone, kClearCounters, kRestart, kRestartPoe };
 
-  SwitchMainScreen(ScreenNavigator& screens, Application& app, ManagedSwitch* sw);
+  SwitchMainScreen(ScreenHost& screens, Application& app, ManagedSwitch* sw);
   QString title() const override;
   bool hub() const override { return true; }
   void Cancel() override;
@@ -44,7 +46,7 @@ class SwitchMainScreen : public Screen {
     QString label;
     QString value;
     bool heading = false;  // a group's own row, bold
-    int button = 0;
+    const char* button = nullptr;  // its id, none for a row without a button
   };
   struct Section {
     QString heading;
@@ -63,6 +65,8 @@ class SwitchMainScreen : public Screen {
  private:
   std::vector<Section> BuildSections() const;
   void Layout();
+  // What the button of that id does.
+  std::function<void()> ActionOf(std::string_view id);
   void RefreshStatus();
   void Run(Operation operation);
   void ResetToFactory();

@@ -3,9 +3,10 @@
 #include <QPainter>
 
 #include "catalogue/switch_record.h"
-#include "ui/screens/form_painting.h"
-#include "ui/screens/screen_navigator.h"
+#include "ui/forms/form_painting.h"
+#include "ui/forms/screen_host.h"
 #include "ui/style/text.h"
+#include "ui/forms/screen_ids.h"
 
 namespace ntr::ui {
 
@@ -14,21 +15,21 @@ namespace {
 constexpr QRect kEditPlace{QPoint(94, 46), QPoint(313, 67)};
 constexpr QPoint kLabelAt{12, 50};
 constexpr QPoint kHintAt{316, 48};
+constexpr int kButtonsLeft = 140;
+constexpr int kButtonsTop = 95;
 
 }  // namespace
 
-SwitchNameScreen::SwitchNameScreen(ScreenNavigator& screens, ManagedSwitch* sw)
+SwitchNameScreen::SwitchNameScreen(ScreenHost& screens, ManagedSwitch* sw)
     : Screen(screens, sw, -1, kSize) {
   edit_ = new FilteredEdit(EditFilter::kName, this);
-  edit_->setObjectName("8000");
+  edit_->setObjectName(ids::switch_name::kName);
   edit_->setMaxLength(static_cast<int>(kSystemNameChars));
   edit_->setText(ToQt(working().systemName.get()));
   edit_->setGeometry(kEditPlace);
-  QPushButton* set = AddButton(8001, QStringLiteral("設定"), QRect(QPoint(140, 95), QPoint(179, 114)));
-  QPushButton* cancel = AddButton(8002, QStringLiteral("キャンセル"), QRect(QPoint(185, 95), QPoint(264, 114)));
-  cancel->move(std::max(cancel->x(), set->geometry().right() + 6), cancel->y());
-  connect(set, &QPushButton::clicked, this, [this] { Apply(); });
-  connect(cancel, &QPushButton::clicked, this, [this] { Cancel(); });
+  const auto [set, cancel] = AddSetCancelRow({ids::form::kSet, "設定", kSetButtonWidth},
+                                             {ids::form::kCancel, "キャンセル", kCancelButtonWidth}, kButtonsTop,
+                                             RowPlace::kFromLeft, kButtonsLeft, [this] { Apply(); });
   setTabOrder(edit_, set);
   setTabOrder(set, cancel);
   SetInitialFocus(edit_);
@@ -36,7 +37,7 @@ SwitchNameScreen::SwitchNameScreen(ScreenNavigator& screens, ManagedSwitch* sw)
 
 QString SwitchNameScreen::title() const { return QString::fromUtf8(kSwitchNameTitle); }
 
-void SwitchNameScreen::Cancel() { navigator().Open(target::kSwitchMain, switchRef()); }
+void SwitchNameScreen::Cancel() { navigator().Open(Target::kSwitchMain, switchRef()); }
 
 std::vector<SettingChange> SwitchNameScreen::Changes() {
   return {SettingChange::SystemName(FromQt(edit_->text()))};
@@ -44,7 +45,7 @@ std::vector<SettingChange> SwitchNameScreen::Changes() {
 
 Screen::ApplyTexts SwitchNameScreen::applyTexts() const {
   return {QString::fromUtf8(kSwitchNameAppliedText), QString::fromUtf8(kSwitchNameFailedText),
-          target::kSwitchMain, target::kSwitchName};
+          Target::kSwitchMain, Target::kSwitchName};
 }
 
 void SwitchNameScreen::paintEvent(QPaintEvent* event) {

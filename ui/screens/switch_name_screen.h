@@ -2,8 +2,8 @@
 // sent as the system name.
 #pragma once
 
-#include "ui/screens/filtered_edit.h"
-#include "ui/screens/screen.h"
+#include "ui/forms/filtered_edit.h"
+#include "ui/forms/screen.h"
 
 namespace ntr::ui {
 
@@ -17,7 +17,7 @@ class SwitchNameScreen : public Screen {
  public:
   static constexpr QSize kSize{420, 150};
 
-  SwitchNameScreen(ScreenNavigator& screens, ManagedSwitch* sw);
+  SwitchNameScreen(ScreenHost& screens, ManagedSwitch* sw);
   QString title() const override;
   void Cancel() override;
   FilteredEdit* edit() const { return edit_; }

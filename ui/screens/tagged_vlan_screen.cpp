@@ -5,10 +5,11 @@
 #include <algorithm>
 
 #include "app/application.h"
-#include "ui/screens/form_painting.h"
-#include "ui/screens/screen_navigator.h"
+#include "ui/forms/form_painting.h"
+#include "ui/forms/screen_host.h"
 #include "ui/style/fonts.h"
 #include "ui/style/text.h"
+#include "ui/forms/screen_ids.h"
 
 namespace ntr::ui {
 
@@ -25,7 +26,7 @@ int RowTop(int row) { return kGridOrigin.y() + kHeaderRowHeight + 1 + row * (kDa
 
 }  // namespace
 
-TaggedVlanScreen::TaggedVlanScreen(ScreenNavigator& screens, Application& app, ManagedSwitch* sw, int port)
+TaggedVlanScreen::TaggedVlanScreen(ScreenHost& screens, Application& app, ManagedSwitch* sw, int port)
     : Screen(screens, sw, port, QSize(400, 150)) {
   const SwitchRecord& r = working();
   const PortSettings& p = r.ports[static_cast<std::size_t>(port)];
@@ -97,13 +98,8 @@ void TaggedVlanScreen::Arrange() {
   const int titleRight = 2 * kTitlePosition.x() + QFontMetrics(TitleFont()).horizontalAdvance(title());
   const int width = std::max(gridRight + kGridOrigin.x(), titleRight);
   const int buttonY = RowTop(rows) + kButtonGap;
-  QPushButton* set = AddButton(8001, QStringLiteral("設定"), QRect(0, buttonY, 40, kButtonHeight));
-  QPushButton* cancel = AddButton(8002, QStringLiteral("キャンセル"), QRect(0, buttonY, 80, kButtonHeight));
-  const int pair = set->width() + 6 + cancel->width();
-  set->move((width - pair) / 2, buttonY);
-  cancel->move(set->geometry().right() + 7, buttonY);
-  connect(set, &QPushButton::clicked, this, [this] { Submit(); });
-  connect(cancel, &QPushButton::clicked, this, [this] { Cancel(); });
+  const auto [set, cancel] =
+      AddSetCancelRow(kFormSet, kFormCancel, buttonY, RowPlace::kCentred, width, [this] { Submit(); });
   setTabOrder(previous, set);
   setTabOrder(set, cancel);
   setFixedSize(width, buttonY + kButtonHeight + kButtonGap);
@@ -111,7 +107,7 @@ void TaggedVlanScreen::Arrange() {
 
 QString TaggedVlanScreen::title() const { return QString::fromUtf8(kTaggedVlanTitle); }
 
-void TaggedVlanScreen::Cancel() { navigator().Open(target::kPort, switchRef(), port()); }
+void TaggedVlanScreen::Cancel() { navigator().Open(Target::kPort, switchRef(), port()); }
 
 QCheckBox* TaggedVlanScreen::trunkCheck(std::int32_t vlanId) const {
   for (const TrunkRow& row : trunk_) {
@@ -142,21 +138,21 @@ void TaggedVlanScreen::Submit() {
   const TaggedVlanChoice choice = Choice();
   if (choice.mode == kTrunkPortMode && NeighbourBlocksTrunk(working(), port())) {
     navigator().ShowMessage(title(), {QString::fromUtf8(kTaggedVlanFailedText), QString::fromUtf8(kNeighbourTrunkText)},
-                            target::kTaggedVlan, switchRef(), port());
+                            Target::kTaggedVlan, switchRef(), port());
     return;
   }
   std::string failure;
   if (!PlanTaggedVlan(working(), port(), choice, planned_, failure)) {
     navigator().ShowMessage(title(), {QString::fromUtf8(kTaggedVlanFailedText), ToQt(failure)},
-                            target::kTaggedVlan, switchRef(), port());
+                            Target::kTaggedVlan, switchRef(), port());
     return;
   }
   Apply();
 }
 
 Screen::ApplyTexts TaggedVlanScreen::applyTexts() const {
-  return {QString::fromUtf8(kTaggedVlanAppliedText), QString::fromUtf8(kTaggedVlanFailedText), target::kPort,
-          target::kTaggedVlan};
+  return {QString::fromUtf8(kTaggedVlanAppliedText), QString::fromUtf8(kTaggedVlanFailedText), Target::kPort,
+          Target::kTaggedVlan};
 }
 
 void TaggedVlanScreen::paintEvent(QPaintEvent* event) {

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "app/vlan_slots.h"
-#include "ui/screens/choice_box.h"
-#include "ui/screens/screen.h"
+#include "ui/forms/choice_box.h"
+#include "ui/forms/screen.h"
 
 namespace ntr {
 class Application;
@@ -25,7 +25,7 @@ class TaggedVlanScreen : public Screen {
   Q_OBJECT
 
  public:
-  TaggedVlanScreen(ScreenNavigator& screens, Application& app, ManagedSwitch* sw, int port);
+  TaggedVlanScreen(ScreenHost& screens, Application& app, ManagedSwitch* sw, int port);
   QString title() const override;
   void Cancel() override;
 

@@ -7,10 +7,11 @@
 #include "app/application.h"
 #include "app/switch_service.h"
 #include "device/managed_switch.h"
-#include "ui/screens/form_painting.h"
-#include "ui/screens/screen_navigator.h"
+#include "ui/forms/form_painting.h"
+#include "ui/forms/screen_host.h"
 #include "ui/style/fonts.h"
 #include "ui/style/text.h"
+#include "ui/forms/screen_ids.h"
 
 namespace ntr::ui {
 
@@ -31,17 +32,17 @@ int NameWidth() {
                   normal.horizontalAdvance(QString(static_cast<int>(kVlanNameChars), QChar('W'))) + 16);
 }
 
-FilteredEdit* NameEdit(QWidget* parent, int id, const QString& text) {
+FilteredEdit* NameEdit(QWidget* parent, const QString& id, const QString& text) {
   auto* edit = new FilteredEdit(EditFilter::kName, parent);
-  edit->setObjectName(QString::number(id));
+  edit->setObjectName(id);
   edit->setMaxLength(static_cast<int>(kVlanNameChars));
   edit->setText(text);
   return edit;
 }
 
-QCheckBox* Check(QWidget* parent, int id, const QString& text) {
+QCheckBox* Check(QWidget* parent, const QString& id, const QString& text) {
   auto* check = new QCheckBox(text, parent);
-  check->setObjectName(QString::number(id));
+  check->setObjectName(id);
   check->setFont(UiFont());
   check->setFocusPolicy(Qt::StrongFocus);
   return check;
@@ -49,7 +50,7 @@ QCheckBox* Check(QWidget* parent, int id, const QString& text) {
 
 }  // namespace
 
-VlanIdScreen::VlanIdScreen(ScreenNavigator& screens, Application& app, ManagedSwitch* sw)
+VlanIdScreen::VlanIdScreen(ScreenHost& screens, Application& app, ManagedSwitch* sw)
     : Screen(screens, sw, -1, QSize(585, 150)), app_(app) {
   const int nameWidth = NameWidth();
   const int nameX = kGridOrigin.x() + kIdWidth + 1 + 4;
@@ -66,13 +67,13 @@ VlanIdScreen::VlanIdScreen(ScreenNavigator& screens, Application& app, ManagedSw
     const int top = RowTop(kGridOrigin.y(), row) + 1;
     Row entry;
     entry.id = table[i].id;
-    entry.name = NameEdit(this, 10000 + row, ToQt(table[i].name));
+    entry.name = NameEdit(this, ids::vlan_id::Name(row), ToQt(table[i].name));
     entry.name->setGeometry(nameX, top, nameWidth - 8, kDataRowHeight - 2);
     chain(entry.name);
     if (i == 0) {
       entry.name->setEnabled(false);  // the default VLAN keeps its name
     } else {
-      entry.remove = Check(this, 20000 + row, QString());
+      entry.remove = Check(this, ids::vlan_id::Remove(row), QString());
       entry.remove->setGeometry(checkX, top, kCheckWidth - 20, kDataRowHeight - 2);
       chain(entry.remove);
     }
@@ -82,12 +83,12 @@ VlanIdScreen::VlanIdScreen(ScreenNavigator& screens, Application& app, ManagedSw
   newGridTop_ = RowTop(kGridOrigin.y(), static_cast<int>(rows_.size())) + kGridGap;
   const int newTop = RowTop(newGridTop_, 0) + 1;
   newId_ = new FilteredEdit(EditFilter::kDigits, this);
-  newId_->setObjectName("8002");
+  newId_->setObjectName(ids::vlan_id::kNewId);
   newId_->setMaxLength(kNewIdChars);
   newId_->setGeometry(kGridOrigin.x() + 4, newTop, kIdWidth - 8, kDataRowHeight - 2);
-  newName_ = NameEdit(this, 8001, QString());
+  newName_ = NameEdit(this, ids::vlan_id::kNewName, QString());
   newName_->setGeometry(nameX, newTop, nameWidth - 8, kDataRowHeight - 2);
-  add_ = Check(this, 8003, QString());
+  add_ = Check(this, ids::vlan_id::kAdd, QString());
   add_->setGeometry(checkX, newTop, kCheckWidth - 20, kDataRowHeight - 2);
   chain(newId_);
   chain(newName_);
@@ -95,22 +96,19 @@ VlanIdScreen::VlanIdScreen(ScreenNavigator& screens, Application& app, ManagedSw
 
   const int width = std::max(420, kGridOrigin.x() * 2 + kIdWidth + nameWidth + kCheckWidth + 2);
   const int buttonsTop = RowTop(newGridTop_, 1) + 15;
-  QPushButton* set = AddButton(8004, QStringLiteral("設定"), QRect(0, buttonsTop, 40, 20));
-  QPushButton* cancel = AddButton(8005, QStringLiteral("キャンセル"), QRect(0, buttonsTop, 80, 20));
-  set->move((width - (set->width() + 6 + cancel->width())) / 2, buttonsTop);
-  cancel->move(set->geometry().right() + 7, buttonsTop);
-  connect(set, &QPushButton::clicked, this, [this] { Set(); });
-  connect(cancel, &QPushButton::clicked, this, [this] { Cancel(); });
+  const auto [set, cancel] = AddSetCancelRow({ids::vlan_id::kSet, "設定", kSetButtonWidth},
+                                             {ids::vlan_id::kCancel, "キャンセル", kCancelButtonWidth}, buttonsTop,
+                                             RowPlace::kCentred, width, [this] { Set(); });
   chain(set);
   chain(cancel);
-  setFixedSize(width, buttonsTop + 20 + 15);
+  setFixedSize(width, buttonsTop + kButtonHeight + kButtonGap);
   QWidget* first = rows_.size() > 1 ? static_cast<QWidget*>(rows_[1].name) : newId_;
   SetInitialFocus(first);
 }
 
 QString VlanIdScreen::title() const { return QString::fromUtf8(kVlanIdTitle); }
 
-void VlanIdScreen::Cancel() { navigator().Open(target::kSwitchMain, switchRef()); }
+void VlanIdScreen::Cancel() { navigator().Open(Target::kSwitchMain, switchRef()); }
 
 // The new VLAN is checked first; then the removals go to the switch, and only
 // their success changes the table.
@@ -133,7 +131,7 @@ void VlanIdScreen::Set() {
     const std::vector<std::int32_t> leaving = VlanIdsLeavingTable(change_.deleted, others);
     if (const auto problem = NewVlanProblem(app_.config().VlanNames(), id, leaving)) {
       navigator().ShowMessage(QString::fromUtf8(kVlanIdMessageTitle),
-                              {QString::fromUtf8(kBadParameterText), ToQt(*problem)}, target::kVlanIds,
+                              {QString::fromUtf8(kBadParameterText), ToQt(*problem)}, Target::kVlanIds,
                               switchRef(), -1);
       return;
     }
@@ -152,7 +150,7 @@ void VlanIdScreen::Applied() { Finish(); }
 
 void VlanIdScreen::ApplyFailed(const QString& errorText) {
   navigator().ShowMessage(QString::fromUtf8(kVlanIdMessageTitle), {QString::fromUtf8(kVlanIdFailedText), errorText},
-                          target::kVlanIds, switchRef(), -1);
+                          Target::kVlanIds, switchRef(), -1);
 }
 
 void VlanIdScreen::Finish() {
@@ -161,7 +159,7 @@ void VlanIdScreen::Finish() {
     ErrorPair ignored;
     app_.SaveConfigFile(ignored);  // the removals and the new names stand
     navigator().ShowMessage(QString::fromUtf8(kVlanIdMessageTitle),
-                            {QString::fromUtf8(kBadParameterText), ToQt(update.problem)}, target::kVlanIds,
+                            {QString::fromUtf8(kBadParameterText), ToQt(update.problem)}, Target::kVlanIds,
                             switchRef(), -1);
     return;
   }
@@ -170,16 +168,16 @@ void VlanIdScreen::Finish() {
   if (!app_.SaveConfigFile(error)) {
     navigator().ShowMessage(QString::fromUtf8(kVlanIdMessageTitle),
                             {QString::fromUtf8(kConfigSaveFailedText), ToQt(FormatErrorMessage(error))},
-                            target::kVlanIds, switchRef(), -1);
+                            Target::kVlanIds, switchRef(), -1);
     return;
   }
   if (update.kept.empty()) {
-    navigator().ShowResult(title(), {QString::fromUtf8(kVlanIdAppliedText)}, target::kSwitchMain, switchRef(), -1);
+    navigator().ShowResult(title(), {QString::fromUtf8(kVlanIdAppliedText)}, Target::kSwitchMain, switchRef(), -1);
     return;
   }
   QStringList lines{ToQt(kVlanNamesKeptText)};
   for (const std::string& line : VlanIdListLines(update.kept)) lines << ToQt(line);
-  navigator().ShowMessage(QString::fromUtf8(kVlanIdMessageTitle), lines, target::kSwitchMain, switchRef(), -1);
+  navigator().ShowMessage(QString::fromUtf8(kVlanIdMessageTitle), lines, Target::kSwitchMain, switchRef(), -1);
 }
 
 void VlanIdScreen::paintEvent(QPaintEvent* event) {

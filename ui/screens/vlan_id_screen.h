@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "app/vlan_table_edit.h"
-#include "ui/screens/filtered_edit.h"
-#include "ui/screens/screen.h"
+#include "ui/forms/filtered_edit.h"
+#include "ui/forms/screen.h"
 
 namespace ntr {
 class Application;
@@ -25,7 +25,7 @@ class VlanIdScreen : public Screen {
   Q_OBJECT
 
  public:
-  VlanIdScreen(ScreenNavigator& screens, Application& app, ManagedSwitch* sw);
+  VlanIdScreen(ScreenHost& screens, Application& app, ManagedSwitch* sw);
   QString title() const override;
   void Cancel() override;
 

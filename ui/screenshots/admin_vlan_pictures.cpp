@@ -5,8 +5,8 @@
 
 #include "ui/main_window/main_window.h"
 #include "ui/screens/administration_screen.h"
-#include "ui/screens/choice_box.h"
-#include "ui/screens/filtered_edit.h"
+#include "ui/forms/choice_box.h"
+#include "ui/forms/filtered_edit.h"
 #include "ui/screens/load_settings_screen.h"
 #include "ui/screens/restart_wait_screen.h"
 #include "ui/screens/result_screens.h"
@@ -16,6 +16,7 @@
 #include "ui/screens/vlan_id_screen.h"
 #include "ui/screenshots/picture_kit.h"
 #include "ui/screenshots/screen_pictures.h"
+#include "ui/forms/screen_ids.h"
 
 namespace ntr::ui::shots {
 
@@ -34,23 +35,23 @@ bool Finish(ScreenNavigator* screens, const char* id) {
 
 // Adds VLAN `id` named `name` to the table on the switch's VLAN ID screen.
 bool AddVlan(ScreenNavigator* screens, ManagedSwitch* sw, int id, const char* name) {
-  if (!screens->Open(target::kVlanIds, sw->ref())) return false;
+  if (!screens->Open(Target::kVlanIds, sw->ref())) return false;
   auto* vlans = qobject_cast<VlanIdScreen*>(screens->current());
   if (vlans == nullptr) return false;
   vlans->addCheck()->setChecked(true);
   vlans->newIdEdit()->setText(QString::number(id));
   vlans->newNameEdit()->setText(QString::fromUtf8(name));
-  return Finish(screens, "8004");
+  return Finish(screens, ids::vlan_id::kSet);
 }
 
 // Port `port` of the switch a trunk port, a member of `vlan`.
 bool MakeTrunk(ScreenNavigator* screens, ManagedSwitch* sw, int port, int vlan) {
-  if (!screens->Open(target::kTaggedVlan, sw->ref(), port)) return false;
+  if (!screens->Open(Target::kTaggedVlan, sw->ref(), port)) return false;
   auto* tagged = qobject_cast<TaggedVlanScreen*>(screens->current());
   if (tagged == nullptr || tagged->trunkCheck(vlan) == nullptr) return false;
   tagged->modeChoice()->setCurrentIndex(1);
   tagged->trunkCheck(vlan)->setChecked(true);
-  return Finish(screens, "8001");
+  return Finish(screens, ids::form::kSet);
 }
 
 }  // namespace
@@ -67,41 +68,41 @@ void SaveVlanScreens(WindowApp& window) {
   if (!AddVlan(screens, edge, 10, "office") || !AddVlan(screens, edge, 20, "lab")) {
     return Fail("the VLANs were not added");
   }
-  if (!screens->Open(target::kVlanIds, edge->ref())) return Fail("the VLAN ID screen did not open");
+  if (!screens->Open(Target::kVlanIds, edge->ref())) return Fail("the VLAN ID screen did not open");
   auto* vlans = qobject_cast<VlanIdScreen*>(screens->current());
   vlans->newIdEdit()->setText(QStringLiteral("30"));
   vlans->newNameEdit()->setText(QStringLiteral("printers"));
   Settle();
   Save(window.window(), "screen-vlan-ids");
 
-  if (!screens->Open(target::kTaggedVlan, edge->ref(), 1)) return Fail("the tagged VLAN screen did not open");
+  if (!screens->Open(Target::kTaggedVlan, edge->ref(), 1)) return Fail("the tagged VLAN screen did not open");
   auto* tagged = qobject_cast<TaggedVlanScreen*>(screens->current());
   tagged->modeChoice()->setCurrentIndex(2);
   tagged->accessChoice()->setCurrentIndex(2);
   if (QCheckBox* lab = tagged->trunkCheck(20)) lab->setChecked(true);
   Settle();
   Save(window.window(), "screen-tagged-vlan");
-  if (!Finish(screens, "8001")) return Fail("the tagged VLAN apply did not end");
+  if (!Finish(screens, ids::form::kSet)) return Fail("the tagged VLAN apply did not end");
   // The port screen names the port's VLANs.
-  if (!screens->Open(target::kPort, edge->ref(), 1)) return Fail("no port screen of port 2");
+  if (!screens->Open(Target::kPort, edge->ref(), 1)) return Fail("no port screen of port 2");
   Settle();
   Save(screens->current(), "screen-port-vlans");
 
   // The port towards the 24-port switch cannot be a trunk port.
-  if (!screens->Open(target::kTaggedVlan, edge->ref(), 0)) return Fail("no tagged VLAN screen of port 1");
+  if (!screens->Open(Target::kTaggedVlan, edge->ref(), 0)) return Fail("no tagged VLAN screen of port 1");
   qobject_cast<TaggedVlanScreen*>(screens->current())->modeChoice()->setCurrentIndex(1);
-  Press(screens, "8001");
+  Press(screens, ids::form::kSet);
   Settle();
   Save(window.window(), "journey-trunk-refused");
 
   // VLAN 20 on the 24-port switch too: deleting it on the 8-port one keeps its name.
   if (!MakeTrunk(screens, core, 5, 20)) return Fail("the 24-port switch did not take VLAN 20");
-  if (!screens->Open(target::kVlanIds, edge->ref())) return Fail("the VLAN ID screen did not open again");
+  if (!screens->Open(Target::kVlanIds, edge->ref())) return Fail("the VLAN ID screen did not open again");
   vlans = qobject_cast<VlanIdScreen*>(screens->current());
   for (int row = 1; row < vlans->rowCount(); ++row) {
     if (vlans->nameEdit(row)->text() == QStringLiteral("lab")) vlans->deleteCheck(row)->setChecked(true);
   }
-  if (!Finish(screens, "8004")) return Fail("the deletion did not end");
+  if (!Finish(screens, ids::vlan_id::kSet)) return Fail("the deletion did not end");
   Settle();
   Save(window.window(), "journey-vlan-kept");
   screens->CloseFrame();
@@ -114,33 +115,33 @@ void SaveAdminScreens(WindowApp& window) {
   ScreenNavigator* screens = window.screens();
   ManagedSwitch* edge = FindSwitch(window, "NTR7100-8G");
   if (edge == nullptr) return Fail("no 8-port switch for the administration screens");
-  if (!screens->Open(target::kAdministration, SwitchRef{})) return Fail("the administration screen did not open");
+  if (!screens->Open(Target::kAdministration, SwitchRef{})) return Fail("the administration screen did not open");
   Settle();
   Save(screens->current(), "screen-admin");  // the whole form: it is wider than the window
-  Press(screens, "8001");
+  Press(screens, ids::administration::kControl);
   Settle();
   Save(window.window(), "screen-admin-control");
-  if (auto* interval = screens->current()->findChild<FilteredEdit*>(QStringLiteral("8000"))) {
+  if (auto* interval = screens->current()->findChild<FilteredEdit*>(ids::admin_control::kInterval)) {
     interval->setText(QStringLiteral("11"));
   }
-  Press(screens, "8002");
+  Press(screens, ids::admin_control::kSet);
   Settle();
   Save(window.window(), "journey-watch-refused");
 
   const QString file = QDir(outDir).filePath("edge-settings.txt");
   SaveSettingsScreen::chooseFile = [file](QWidget*, const QString&) { return file; };
-  if (!screens->Open(target::kSaveConfiguration, edge->ref())) return Fail("the save screen did not open");
+  if (!screens->Open(Target::kSaveConfiguration, edge->ref())) return Fail("the save screen did not open");
   Settle();
   Save(window.window(), "screen-admin-save");
   if (auto* save = qobject_cast<SaveSettingsScreen*>(screens->current())) save->link()->click();
   if (!QFile::exists(file)) return Fail("the settings were not saved");
 
-  if (!screens->Open(target::kLoadConfiguration, edge->ref())) return Fail("the load screen did not open");
+  if (!screens->Open(Target::kLoadConfiguration, edge->ref())) return Fail("the load screen did not open");
   auto* load = qobject_cast<LoadSettingsScreen*>(screens->current());
   load->pathEdit()->setText(file);
   Settle();
   Save(window.window(), "screen-admin-load");
-  Press(screens, "8003");
+  Press(screens, ids::load_settings::kRun);
   if (qobject_cast<RestartWaitScreen*>(screens->current()) == nullptr) return Fail("no wait after the load");
   Save(window.window(), "journey-load-restart-wait");
   if (!WaitFor([&] { return qobject_cast<RestartWaitScreen*>(screens->current()) == nullptr; }, 60000)) {

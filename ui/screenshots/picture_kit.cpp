@@ -65,7 +65,7 @@ bool Blank(const QString& path) {
 }
 
 ManagedSwitch* FindSwitch(WindowApp& window, const char* model) {
-  for (ManagedSwitch* sw : window.app().discovery().Switches()) {
+  for (ManagedSwitch* sw : window.app().Switches()) {
     if (sw->record().modelName.get() == model) return sw;
   }
   return nullptr;

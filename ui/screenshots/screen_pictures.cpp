@@ -13,6 +13,7 @@
 #include "ui/screens/screen_navigator.h"
 #include "ui/screens/switch_name_screen.h"
 #include "ui/screenshots/picture_kit.h"
+#include "ui/forms/screen_ids.h"
 
 namespace ntr::ui::shots {
 
@@ -20,7 +21,7 @@ namespace ntr::ui::shots {
 // a refused one (the simulator refuses the next name).
 void SaveNameAndResultScreens(WindowApp& window, ManagedSwitch* sw) {
   ScreenNavigator* screens = window.screens();
-  if (!screens->Open(target::kSwitchName, sw->ref())) return Fail("the name screen did not open");
+  if (!screens->Open(Target::kSwitchName, sw->ref())) return Fail("the name screen did not open");
   Settle();
   Save(window.window(), "screen-switch-name");
   auto* name = qobject_cast<SwitchNameScreen*>(screens->current());
@@ -28,7 +29,7 @@ void SaveNameAndResultScreens(WindowApp& window, ManagedSwitch* sw) {
     name = qobject_cast<SwitchNameScreen*>(screens->current());
     if (name == nullptr) return false;
     name->edit()->setText(text);
-    name->findChild<QPushButton*>("8001")->click();
+    name->findChild<QPushButton*>(ids::form::kSet)->click();
     return WaitFor([&] { return screens->current() != nullptr && screens->current()->job() == 0 &&
                                 qobject_cast<SwitchNameScreen*>(screens->current()) == nullptr; },
                    10000);
@@ -36,7 +37,7 @@ void SaveNameAndResultScreens(WindowApp& window, ManagedSwitch* sw) {
   if (!applyName("core-room-2")) return Fail("no result screen");
   Settle();
   Save(window.window(), "screen-result");
-  screens->Open(target::kSwitchName, sw->ref());
+  screens->Open(Target::kSwitchName, sw->ref());
   Ctl(QStringLiteral("fault core refuse system-name 2 1"));
   if (!applyName("core-room-3")) return Fail("no message screen");
   Settle();
@@ -50,24 +51,24 @@ void SavePortScreens(WindowApp& window, ManagedSwitch* core, ManagedSwitch* edge
   ScreenNavigator* screens = window.screens();
   const auto shoot = [&](ManagedSwitch* sw, int port, const char* name) {
     if (sw == nullptr) return;
-    if (!screens->Open(target::kPort, sw->ref(), port)) return Fail("a port screen did not open");
+    if (!screens->Open(Target::kPort, sw->ref(), port)) return Fail("a port screen did not open");
     Settle();
     Save(screens->current(), name);
   };
   shoot(core, 9, "screen-port-24g");
   shoot(edge, 1, "screen-port-8g");
   shoot(power, 0, "screen-port-poe");
-  const auto edit = [&](ManagedSwitch* sw, int port, int target, const char* name) {
+  const auto edit = [&](ManagedSwitch* sw, int port, Target target, const char* name) {
     if (sw == nullptr) return;
     if (!screens->Open(target, sw->ref(), port)) return Fail("an edit screen of a port did not open");
     Settle();
     Save(window.window(), name);
   };
-  edit(core, 2, target::kPortBasic, "screen-port-basic");
-  edit(core, 9, target::kPortQos, "screen-port-qos");
-  edit(core, 9, target::kFrameCounter, "screen-frame-counter");
-  edit(power, 0, target::kPowerClass, "screen-power-class");
-  edit(edge, 1, target::kMultipleVlan, "screen-multiple-vlan");
+  edit(core, 2, Target::kPortBasic, "screen-port-basic");
+  edit(core, 9, Target::kPortQos, "screen-port-qos");
+  edit(core, 9, Target::kFrameCounter, "screen-frame-counter");
+  edit(power, 0, Target::kPowerClass, "screen-power-class");
+  edit(edge, 1, Target::kMultipleVlan, "screen-multiple-vlan");
   screens->CloseFrame();
 }
 
@@ -80,14 +81,14 @@ void SaveSwitchScreens(WindowApp& window) {
                                                        {"NTR7100-8PoE", "screen-switch-main-8poe"}};
   for (const auto& [model, picture] : mains) {
     ManagedSwitch* sw = FindSwitch(window, model);
-    if (sw == nullptr || !screens->Open(target::kSwitchMain, sw->ref())) return Fail("a main screen did not open");
+    if (sw == nullptr || !screens->Open(Target::kSwitchMain, sw->ref())) return Fail("a main screen did not open");
     Settle();
     Save(screens->current(), picture);  // the whole form, also the part the frame scrolls to
   }
   ManagedSwitch* edge = FindSwitch(window, "NTR7100-8G");
-  const std::pair<int, const char*> edits[] = {{target::kLoopDetection, "screen-loop-detection"},
-                                               {target::kMirroring, "screen-mirroring"},
-                                               {target::kPowerSaving, "screen-power-saving"}};
+  const std::pair<Target, const char*> edits[] = {{Target::kLoopDetection, "screen-loop-detection"},
+                                               {Target::kMirroring, "screen-mirroring"},
+                                               {Target::kPowerSaving, "screen-power-saving"}};
   for (const auto& [screen, picture] : edits) {
     if (!screens->Open(screen, edge->ref())) return Fail("an edit screen did not open");
     Settle();
@@ -95,7 +96,7 @@ void SaveSwitchScreens(WindowApp& window) {
   }
   auto* power = qobject_cast<PowerSavingScreen*>(screens->current());
   (power->economyChoice()->isChecked() ? power->normalChoice() : power->economyChoice())->setChecked(true);
-  power->findChild<QPushButton*>("8001")->click();
+  power->findChild<QPushButton*>(ids::form::kSet)->click();
   Settle();
   Save(window.window(), "screen-power-saving-confirm");
   screens->CloseFrame();
@@ -107,8 +108,8 @@ void SaveSwitchScreens(WindowApp& window) {
 void SaveFirmwareScreens(WindowApp& window) {
   ScreenNavigator* screens = window.screens();
   ManagedSwitch* power = FindSwitch(window, "NTR7100-8PoE");
-  if (power == nullptr || !screens->Open(target::kSwitchMain, power->ref())) return Fail("no PoE main screen");
-  screens->current()->findChild<QPushButton*>("8002")->click();
+  if (power == nullptr || !screens->Open(Target::kSwitchMain, power->ref())) return Fail("no PoE main screen");
+  screens->current()->findChild<QPushButton*>(ids::switch_main::kFirmware)->click();
   auto* update = qobject_cast<FirmwareUpdateScreen*>(screens->current());
   if (update == nullptr) return Fail("the firmware screen did not open");
   const QString image = QDir(outDir).filePath("firmware-demo.bin");
@@ -118,11 +119,11 @@ void SaveFirmwareScreens(WindowApp& window) {
   update->pathEdit()->setText(image);
   Settle();
   Save(window.window(), "screen-firmware-update");
-  update->findChild<QPushButton*>("8001")->click();
+  update->findChild<QPushButton*>(ids::firmware_update::kRun)->click();
   if (qobject_cast<FirmwareProgressScreen*>(screens->current()) == nullptr) return Fail("no progress screen");
   const ntr::SwitchRef ref = power->ref();
   const bool halfway = WaitFor([&] {
-    ManagedSwitch* sw = window.app().discovery().Find(ref);
+    ManagedSwitch* sw = window.app().FindSwitch(ref);
     return sw != nullptr && sw->firmwareStatus().state == ntr::kFirmwareTransferring && sw->firmwareStatus().progress >= 40;
   }, 60000);
   if (!halfway) return Fail("the update did not get halfway");

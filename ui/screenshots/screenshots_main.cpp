@@ -22,6 +22,7 @@
 #include "ui/screenshots/picture_kit.h"
 #include "ui/screenshots/screen_pictures.h"
 #include "ui/style/fonts.h"
+#include "ui/dialogs/dialog_ids.h"
 
 namespace {
 
@@ -60,7 +61,7 @@ int main(int argc, char** argv) {
   QObject::connect(&answerer, &QTimer::timeout, [] {
     QWidget* modal = QApplication::activeModalWidget();
     if (auto* question = qobject_cast<AdoptionDialog*>(modal)) {
-      if (auto* device = question->findChild<QPushButton*>("1027")) device->click();
+      if (auto* device = question->findChild<QPushButton*>(ids::adoption::kSecond)) device->click();
     } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
       std::fprintf(stderr, "ntr-screenshots: message: %s\n", qPrintable(box->text()));
       box->accept();
@@ -77,7 +78,7 @@ int main(int argc, char** argv) {
   MainWindow* main = window.window();
   main->resize(880, 760);
   const auto ready = [&](std::size_t count) {
-    const auto switches = window.app().discovery().Switches();
+    const auto switches = window.app().Switches();
     if (switches.size() < count) return false;
     for (ManagedSwitch* sw : switches) {
       if (!ntr::IsReady(*sw) || !sw->settings.polledOnce()) return false;
@@ -133,10 +134,10 @@ int main(int argc, char** argv) {
       Unhover(window);
     }
     Ctl("add switch odd model=NTR7100-8G reported-model=NTR7100-48X serial=DEMOX000001 firmware=1.00 uplink=core:7");
-    WaitFor([&] { return window.app().discovery().Switches().size() >= 4; }, 30000);
+    WaitFor([&] { return window.app().Switches().size() >= 4; }, 30000);
     Settle();
     Save(main, "top-unknown-model");
-    for (ManagedSwitch* sw : window.app().discovery().Switches()) {
+    for (ManagedSwitch* sw : window.app().Switches()) {
       if (sw->record().modelName.get() != "NTR7100-48X") continue;
       SwitchPanel* panel = page->PanelOf(sw->ref());
       if (panel == nullptr) break;

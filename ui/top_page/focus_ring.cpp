@@ -1,4 +1,5 @@
 #include "ui/top_page/focus_ring.h"
+#include "ui/top_page/top_page_ids.h"
 
 #include <array>
 
@@ -9,7 +10,9 @@ namespace {
 // The ring in Tab order: export, import, all detailed, all icons (top panel),
 // redisplay, close (legend panel), and back to export.
 constexpr std::array<int, kFocusPositions> kRing{4, 5, 0, 1, 2, 3};
-const std::array<const char*, kFocusPositions> kNames{"1001", "1002", "1006", "1007", "1011", "1012"};
+const std::array<const char*, kFocusPositions> kNames{ids::top::kAllDetailed, ids::top::kAllIcons,
+                                                      ids::top::kRedisplay,   ids::top::kCloseLegend,
+                                                      ids::top::kExport,      ids::top::kImport};
 
 }  // namespace
 

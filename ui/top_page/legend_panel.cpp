@@ -6,6 +6,7 @@
 #include "ui/style/colours.h"
 #include "ui/style/fonts.h"
 #include "ui/switch_picture/picture_drawing.h"
+#include "ui/top_page/top_page_ids.h"
 
 namespace ntr::ui {
 
@@ -19,17 +20,17 @@ struct LegendItem {
 
 // Port states, then power states; two columns each.
 constexpr LegendItem kPortItems[] = {
-    {"1013", PictureId::kUpperLink1000, "リンクアップ[1000BASE-T]"},
-    {"1014", PictureId::kUpperLink100, "リンクアップ[100BASE-TX]"},
-    {"1015", PictureId::kUpperLink10, "リンクアップ[10BASE-T]"},
-    {"1016", PictureId::kUpperLinkDown, "リンクダウン"},
+    {ids::top::kLegendLink1000, PictureId::kUpperLink1000, "リンクアップ[1000BASE-T]"},
+    {ids::top::kLegendLink100, PictureId::kUpperLink100, "リンクアップ[100BASE-TX]"},
+    {ids::top::kLegendLink10, PictureId::kUpperLink10, "リンクアップ[10BASE-T]"},
+    {ids::top::kLegendLinkDown, PictureId::kUpperLinkDown, "リンクダウン"},
 };
 constexpr LegendItem kPowerItems[] = {
-    {"1017", PictureId::kUpperPowerClass0To3, "Class3(15.4W)給電中"},
-    {"1018", PictureId::kUpperPowerClass4, "Class4(30W)給電中"},
-    {"1019", PictureId::kUpperPowerOff, "給電しない"},
-    {"1020", PictureId::kUpperPowerFault, "給電停止(異常)"},
-    {"1021", PictureId::kUpperLinkDown, "給電停止"},
+    {ids::top::kLegendClass0To3, PictureId::kUpperPowerClass0To3, "Class3(15.4W)給電中"},
+    {ids::top::kLegendClass4, PictureId::kUpperPowerClass4, "Class4(30W)給電中"},
+    {ids::top::kLegendPowerOff, PictureId::kUpperPowerOff, "給電しない"},
+    {ids::top::kLegendPowerFault, PictureId::kUpperPowerFault, "給電停止(異常)"},
+    {ids::top::kLegendPowerStopped, PictureId::kUpperLinkDown, "給電停止"},
 };
 
 constexpr int kColumnWidth = 260;
@@ -39,7 +40,7 @@ constexpr int kPanelWidth = 810;
 }  // namespace
 
 LegendPanel::LegendPanel(QWidget* parent) : QWidget(parent) {
-  setObjectName("146");
+  setObjectName(ids::top::kLegend);
   setAttribute(Qt::WA_OpaquePaintEvent);
   setFont(UiFont());
   const QFontMetrics bold(UiFont(10, true));
@@ -60,9 +61,9 @@ LegendPanel::LegendPanel(QWidget* parent) : QWidget(parent) {
   ruleY_ = entries_.back().picture->y() + 30;
 
   redisplay_ = new QPushButton(QString::fromUtf8("再表示"), this);
-  redisplay_->setObjectName("1006");
+  redisplay_->setObjectName(ids::top::kRedisplay);
   close_ = new QPushButton(QString::fromUtf8("閉じる"), this);
-  close_->setObjectName("1007");
+  close_->setObjectName(ids::top::kCloseLegend);
   const int buttonTop = ruleY_ + 12;
   int x = kPanelWidth - 10;
   for (QPushButton* button : {close_, redisplay_}) {

@@ -7,6 +7,7 @@
 #include "device/managed_switch.h"
 #include "ui/popup/popup_window.h"
 #include "ui/style/colours.h"
+#include "ui/top_page/top_page_ids.h"
 
 namespace ntr::ui {
 
@@ -19,7 +20,7 @@ constexpr int kStatusPeriodMs = 60000;
 
 SwitchPanel::SwitchPanel(ManagedSwitch& sw, PopupWindow* popup, QWidget* parent)
     : QWidget(parent), sw_(sw), ref_(sw.ref()), popup_(popup) {
-  setObjectName("135");
+  setObjectName(ids::top::kSwitchPanel);
   setFixedSize(kSwitchPanelSize);
   setMouseTracking(true);
   setAttribute(Qt::WA_OpaquePaintEvent);

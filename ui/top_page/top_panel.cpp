@@ -11,6 +11,7 @@
 #include "ui/style/fonts.h"
 #include "ui/switch_picture/picture_drawing.h"
 #include "ui/top_page/focus_ring.h"
+#include "ui/top_page/top_page_ids.h"
 
 namespace ntr::ui {
 
@@ -27,14 +28,14 @@ constexpr QPoint kComputerAt{24, 44};
 }  // namespace
 
 TopPanel::TopPanel(QWidget* parent) : QWidget(parent) {
-  setObjectName("134");
+  setObjectName(ids::top::kTopPanel);
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(true);
   setFont(UiFont());
-  export_ = AddButton("1011", "スイッチの設定をエクスポート");
-  import_ = AddButton("1012", "スイッチの設定をインポート");
-  allDetailed_ = AddButton("1001", "全ての管理スイッチを詳細表示");
-  allIcons_ = AddButton("1002", "全ての管理スイッチをアイコン表示");
+  export_ = AddButton(ids::top::kExport, "スイッチの設定をエクスポート");
+  import_ = AddButton(ids::top::kImport, "スイッチの設定をインポート");
+  allDetailed_ = AddButton(ids::top::kAllDetailed, "全ての管理スイッチを詳細表示");
+  allIcons_ = AddButton(ids::top::kAllIcons, "全ての管理スイッチをアイコン表示");
   // Two columns of two buttons right of the computer: the display on the
   // left, the files on the right, each column as wide as its wider button.
   const int left = ComputerRect().right() + 1 + 32;

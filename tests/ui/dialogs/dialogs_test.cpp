@@ -12,6 +12,7 @@
 #include "tests/ui/dialogs/grab_for_review.h"
 #include "ui/dialogs/adapter_dialog.h"
 #include "ui/dialogs/adoption_dialog.h"
+#include "ui/dialogs/dialog_ids.h"
 #include "ui/dialogs/progress_dialog.h"
 #include "ui/dialogs/setting_failures_dialog.h"
 
@@ -59,13 +60,13 @@ class DialogsTest : public QObject {
     QSignalSpy closes(&dialog, &ProgressDialog::closeRequested);
     dialog.show();
     QCOMPARE(dialog.windowTitle(), QString("NTR設定ツール"));
-    QCOMPARE(Control(dialog, "1032")->text(), QString("機器設定の読込み"));
-    QVERIFY(Control<QFrame>(dialog, "1031") != nullptr);
-    QCOMPARE(Control(dialog, "1025")->text(), QString("設定を読込んでいます(0%)"));
+    QCOMPARE(Control(dialog, ids::progress::kHeading)->text(), QString("機器設定の読込み"));
+    QVERIFY(Control<QFrame>(dialog, ids::progress::kRule) != nullptr);
+    QCOMPARE(Control(dialog, ids::progress::kText)->text(), QString("設定を読込んでいます(0%)"));
     dialog.SetPercent(100);
     QCOMPARE(dialog.percent(), 100);
-    QCOMPARE(Control(dialog, "1025")->text(), QString("設定を読込んでいます(100%)"));
-    QCOMPARE(Control<QProgressBar>(dialog, "1030")->value(), 100);
+    QCOMPARE(Control(dialog, ids::progress::kText)->text(), QString("設定を読込んでいます(100%)"));
+    QCOMPARE(Control<QProgressBar>(dialog, ids::progress::kBar)->value(), 100);
     QVERIFY(NothingClipped(dialog, "progress"));
     // Esc does not take the dialog away from a running read; the view decides.
     QTest::keyClick(&dialog, Qt::Key_Escape);
@@ -75,19 +76,19 @@ class DialogsTest : public QObject {
 
   void adoptionAnswers() {
     AdoptionDialog changed(AdoptionQuestion::kSettingsChanged, kMac, nullptr);
-    QCOMPARE(Control(changed, "1026")->text(),
+    QCOMPARE(Control(changed, ids::adoption::kMessage)->text(),
              QString("機器(MAC:02:5C:71:00:0A:FF)の設定内容が変更されています。"));
-    QCOMPARE(Control<QPushButton>(changed, "1027")->text(), QString("機器"));
+    QCOMPARE(Control<QPushButton>(changed, ids::adoption::kSecond)->text(), QString("機器"));
     WhenShown([&] {
       QVERIFY(NothingClipped(changed, "adoption-changed"));
-      Control<QPushButton>(changed, "1027")->click();
+      Control<QPushButton>(changed, ids::adoption::kSecond)->click();
     });
     QCOMPARE(changed.Ask(), 7);
-    WhenShown([&] { Control<QPushButton>(changed, "1011")->click(); });
+    WhenShown([&] { Control<QPushButton>(changed, ids::adoption::kFirst)->click(); });
     QCOMPARE(changed.Ask(), 6);
 
     AdoptionDialog factory(AdoptionQuestion::kFactoryState, kMac, nullptr);
-    QCOMPARE(Control(factory, "1029")->text(), QString("ツールの設定値で管理しますか？"));
+    QCOMPARE(Control(factory, ids::adoption::kQuestion)->text(), QString("ツールの設定値で管理しますか？"));
     WhenShown([&] {
       QVERIFY(NothingClipped(factory, "adoption-factory"));
       QTest::keyClick(&factory, Qt::Key_Escape);
@@ -106,10 +107,10 @@ class DialogsTest : public QObject {
                                  "/var/lib/Kaldor/NTR_Application/error_log.txt", nullptr);
     dialog.show();
     QCOMPARE(dialog.windowTitle(), QString("設定失敗"));
-    QCOMPARE(Control(dialog, "1022")->text(), QString("02:5C:71:00:00:01"));
-    QCOMPARE(Control(dialog, "1024")->text(),
+    QCOMPARE(Control(dialog, ids::setting_failures::kMac)->text(), QString("02:5C:71:00:00:01"));
+    QCOMPARE(Control(dialog, ids::setting_failures::kErrorLogPath)->text(),
              QString("/var/lib/Kaldor/NTR_Application/error_log.txt"));
-    auto* list = Control<QListWidget>(dialog, "1023");
+    auto* list = Control<QListWidget>(dialog, ids::setting_failures::kList);
     QCOMPARE(list->count(), 2);
     QCOMPARE(list->item(1)->text(), reasons[1]);
     QVERIFY(NothingClipped(dialog, "setting-failures"));

@@ -20,6 +20,7 @@
 #include "ui/popup/popup_window.h"
 #include "ui/screens/screen_navigator.h"
 #include "ui/style/text.h"
+#include "ui/dialogs/dialog_ids.h"
 
 namespace ntr::e2e {
 namespace {
@@ -50,7 +51,8 @@ TEST(WindowEndToEnd, SwitchesAppearPortsShowCountersAndALostSwitchGoes) {
   ASSERT_TRUE(inTool.ok());
 
   test::DialogAnswerer answerer;
-  answerer.buttons["ntr::ui::AdoptionDialog"] = "1011";  // switches in factory state: the tool's settings
+  // Switches in factory state: the tool's settings.
+  answerer.buttons["ntr::ui::AdoptionDialog"] = ui::ids::adoption::kFirst;
   ui::WindowApp window;
   ASSERT_TRUE(window.Start()) << answerer.messages.join('|').toStdString();
   Discovery& discovery = window.app().discovery();

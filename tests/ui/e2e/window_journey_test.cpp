@@ -26,7 +26,7 @@
 #include "ui/main_window/page_view.h"
 #include "ui/main_window/window_app.h"
 #include "ui/screens/administration_screen.h"
-#include "ui/screens/choice_box.h"
+#include "ui/forms/choice_box.h"
 #include "ui/screens/port_basic_screen.h"
 #include "ui/screens/restart_wait_screen.h"
 #include "ui/screens/result_screens.h"
@@ -37,6 +37,9 @@
 #include "ui/switch_picture/switch_geometry.h"
 #include "ui/top_page/switch_panel.h"
 #include "ui/top_page/top_panel.h"
+#include "ui/dialogs/dialog_ids.h"
+#include "ui/forms/screen_ids.h"
+#include "ui/top_page/top_page_ids.h"
 
 namespace ntr::e2e {
 namespace {
@@ -60,7 +63,7 @@ class WindowJourney : public E2eTest {
     setenv("XDG_RUNTIME_DIR", (bed_->work() / "run").c_str(), 1);
     inTool_ = std::make_unique<testing::NamespaceScope>(bed_->toolNamespace());
     ASSERT_TRUE(inTool_->ok());
-    answerer_.buttons["ntr::ui::AdoptionDialog"] = "1011";  // factory state: the tool's settings
+    answerer_.buttons["ntr::ui::AdoptionDialog"] = ids::adoption::kFirst;  // factory state: the tool's settings
     window_ = std::make_unique<WindowApp>();
     ASSERT_TRUE(window_->Start()) << Said();
     window_->app().discovery().RequestCycle(true, 300);
@@ -88,16 +91,16 @@ class WindowJourney : public E2eTest {
   }
   // The control of the screen shown, by its id.
   template <typename T = QWidget>
-  T* Control(const char* id) {
-    T* control = current() == nullptr ? nullptr : current()->findChild<T*>(QString::fromLatin1(id));
-    EXPECT_NE(control, nullptr) << "no control " << id << " on "
+  T* Control(const QString& id) {
+    T* control = current() == nullptr ? nullptr : current()->findChild<T*>(id);
+    EXPECT_NE(control, nullptr) << "no control " << id.toStdString() << " on "
                                 << (current() ? current()->metaObject()->className() : "no screen");
     return control;
   }
-  void Press(const char* id) {
+  void Press(const QString& id) {
     if (auto* button = Control<QAbstractButton>(id)) button->click();
   }
-  void Type(const char* id, const QString& text) {
+  void Type(const QString& id, const QString& text) {
     auto* edit = Control<QLineEdit>(id);
     if (edit == nullptr) return;
     edit->setFocus();
@@ -106,19 +109,19 @@ class WindowJourney : public E2eTest {
     QTest::keyClicks(edit, text);
   }
   // Presses `id` and waits for the result screen; false (with what shows) otherwise.
-  ::testing::AssertionResult Applies(const char* id) {
+  ::testing::AssertionResult Applies(const QString& id) {
     Press(id);
     if (WaitFor([&] { return Showing<ResultScreen>() != nullptr || Showing<MessageScreen>() != nullptr; },
                 20000) &&
         Showing<ResultScreen>() != nullptr) {
       return ::testing::AssertionSuccess();
     }
-    auto failure = ::testing::AssertionFailure() << "after " << id << ": ";
+    auto failure = ::testing::AssertionFailure() << "after " << id.toStdString() << ": ";
     if (auto* message = Showing<MessageScreen>()) return failure << message->lines().join('|').toStdString();
     return failure << (current() ? current()->metaObject()->className() : "no screen") << " " << Said();
   }
   // Back from a result screen to the screen it names.
-  void Back() { Press("8001"); }
+  void Back() { Press(ids::result::kBack); }
 
   // The tool's block of the switch and the simulator's dump hold the same
   // settings, and the switch carries the block's fingerprint.
@@ -197,7 +200,7 @@ TEST_F(WindowJourney, AnOperatorsDayThroughTheWindowKeepsFileAndSwitchesInStep) 
   ASSERT_TRUE(Agree("edge", edgeMac));
 
   // Open the switch: every switch in detail, then a double click on its chassis.
-  page()->button("1001")->click();
+  page()->button(ids::top::kAllDetailed)->click();
   SwitchPanel* panel = page()->PanelOf(edgeRef);
   ASSERT_NE(panel, nullptr);
   ASSERT_TRUE(WaitFor([&] { return !panel->clickGuarded(); }, 2000));
@@ -205,9 +208,9 @@ TEST_F(WindowJourney, AnOperatorsDayThroughTheWindowKeepsFileAndSwitchesInStep) 
   ASSERT_NE(Showing<SwitchMainScreen>(), nullptr);
 
   // Rename it.
-  Press("8001");
-  Type("8000", "journey-edge");
-  ASSERT_TRUE(Applies("8001"));
+  Press(ids::switch_main::kName);
+  Type(ids::switch_name::kName, "journey-edge");
+  ASSERT_TRUE(Applies(ids::form::kSet));
   EXPECT_TRUE(Has("edge", "system-name journey-edge"));
   EXPECT_TRUE(Agree("edge", edgeMac));
   Back();
@@ -216,35 +219,35 @@ TEST_F(WindowJourney, AnOperatorsDayThroughTheWindowKeepsFileAndSwitchesInStep) 
   // Port 2 at 100 Mbit/s full duplex: its screen from a double click on the port.
   DoubleClick(panel, PortPosition(1, 1) + QPoint(6, 6));
   ASSERT_EQ(current()->port(), 1);
-  Press("8001");
+  Press(ids::port::kBasic);
   auto* basic = Showing<PortBasicScreen>();
   ASSERT_NE(basic, nullptr);
   basic->speed()->setCurrentIndex(4);  // auto, 10 half, 10 full, 100 half, 100 full
   ASSERT_TRUE(basic->speed()->currentText().contains(QStringLiteral("100-fdx")));
-  ASSERT_TRUE(Applies("8001"));
+  ASSERT_TRUE(Applies(ids::form::kSet));
   EXPECT_TRUE(Has("edge", "port-speed 2 100-fdx")) << Join(SetLines(Dump("edge").lines), ";");
   EXPECT_TRUE(Agree("edge", edgeMac));
 
   // VLAN 20 "lab" from the main screen's VLAN button; port 4 becomes a trunk member of it.
   DoubleClick(panel, QPoint(60, 40));
   ASSERT_NE(Showing<SwitchMainScreen>(), nullptr);
-  Press("8006");
+  Press(ids::switch_main::kVlanIds);
   ASSERT_NE(Showing<VlanIdScreen>(), nullptr);
-  Press("8003");
-  Type("8002", "20");
-  Type("8001", "lab");
-  ASSERT_TRUE(Applies("8004"));
+  Press(ids::vlan_id::kAdd);
+  Type(ids::vlan_id::kNewId, "20");
+  Type(ids::vlan_id::kNewName, "lab");
+  ASSERT_TRUE(Applies(ids::vlan_id::kSet));
   EXPECT_EQ(window_->app().config().GetVlanName(20), "lab");
   EXPECT_TRUE(Contains(ReadFile(bed_->configPath()), "vid=20 name=lab"));
   DoubleClick(panel, PortPosition(1, 3) + QPoint(6, 6));
   ASSERT_EQ(current()->port(), 3);
-  Press("8003");
+  Press(ids::port::kTaggedVlan);
   auto* tagged = Showing<TaggedVlanScreen>();
   ASSERT_NE(tagged, nullptr);
   tagged->modeChoice()->setCurrentIndex(1);  // trunk
   ASSERT_NE(tagged->trunkCheck(20), nullptr);
   tagged->trunkCheck(20)->click();
-  ASSERT_TRUE(Applies("8001"));
+  ASSERT_TRUE(Applies(ids::form::kSet));
   EXPECT_TRUE(Has("edge", "vlan-port-mode 4 trunk")) << Join(SetLines(Dump("edge").lines), ";");
   EXPECT_TRUE(Has("edge", "vlan-trunk 4 20 join")) << Join(SetLines(Dump("edge").lines), ";");
   EXPECT_TRUE(Agree("edge", edgeMac));
@@ -252,9 +255,9 @@ TEST_F(WindowJourney, AnOperatorsDayThroughTheWindowKeepsFileAndSwitchesInStep) 
   // The watch interval, on the administration screen of a double click on this computer.
   DoubleClick(page(), TopPanel::ComputerRect().center());
   ASSERT_NE(Showing<AdministrationScreen>(), nullptr);
-  Press("8001");
-  Type("8000", "2");
-  ASSERT_TRUE(Applies("8002"));
+  Press(ids::administration::kControl);
+  Type(ids::admin_control::kInterval, "2");
+  ASSERT_TRUE(Applies(ids::admin_control::kSet));
   EXPECT_TRUE(Contains(ReadFile(bed_->configPath()), "switch control watch interval 2 3"));
   EXPECT_EQ(window_->app().discovery().cycleIntervalMs(), 2000);
   Back();
@@ -267,7 +270,7 @@ TEST_F(WindowJourney, AnOperatorsDayThroughTheWindowKeepsFileAndSwitchesInStep) 
     if (admin->rows()[i].sw == edgeRef) row = static_cast<int>(i);
   }
   ASSERT_GE(row, 0);
-  Press(std::to_string(AdministrationScreen::SaveButtonId(row)).c_str());
+  Press(ids::administration::Save(row));
   const auto saved = bed_->work() / "edge-saved.txt";
   answerer_.files << QString::fromStdString(saved.string());
   Press("settingsFileLink");
@@ -279,12 +282,12 @@ TEST_F(WindowJourney, AnOperatorsDayThroughTheWindowKeepsFileAndSwitchesInStep) 
   // Behind the tool's back the port falls back to auto and port 3 goes out of use;
   // loading the saved file brings the switch back to what it held.
   Ctls({"drift edge port-speed 2 1", "drift edge port-use 3 0"});
-  Press("8001");  // back to the administration screen
+  Press(ids::result::kBack);  // back to the administration screen
   ASSERT_NE(Showing<AdministrationScreen>(), nullptr);
-  Press(std::to_string(AdministrationScreen::LoadButtonId(row)).c_str());
-  Type("8001", QString::fromStdString(saved.string()));
+  Press(ids::administration::Load(row));
+  Type(ids::load_settings::kPath, QString::fromStdString(saved.string()));
   const std::size_t before = Requests().size();
-  Press("8003");
+  Press(ids::load_settings::kRun);
   ASSERT_NE(Showing<RestartWaitScreen>(), nullptr) << Said();
   ASSERT_TRUE(WaitFor([&] { return Showing<RestartWaitScreen>() == nullptr; }, 90000)) << Said();
   bool synchronised = false;
@@ -300,11 +303,11 @@ TEST_F(WindowJourney, AnOperatorsDayThroughTheWindowKeepsFileAndSwitchesInStep) 
   screens()->CloseFrame();
   const auto exported = bed_->work() / "exported.txt";
   answerer_.files << QString::fromStdString(exported.string());
-  page()->button("1011")->click();
+  page()->button(ids::top::kExport)->click();
   ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(exported); }, 5000)) << Said();
   EXPECT_EQ(ReadFile(exported), ReadFile(bed_->configPath()));
   answerer_.files << QString::fromStdString(exported.string());
-  page()->button("1012")->click();
+  page()->button(ids::top::kImport)->click();
   ASSERT_TRUE(WaitFor([&] { return answerer_.messages.contains(QStringLiteral("インポートしました。")); }))
       << Said();
   for (const auto& [name, serial] : {std::pair{"core", "J24G"}, {"edge", "J8G"}, {"power", "JPOE"}}) {
@@ -337,8 +340,8 @@ TEST_F(WindowJourney, QuestionsAnsweredLateAreAskedOnceAndEveryoneIsManaged) {
     const std::uint32_t cycles = window_->app().discovery().cyclesRun();
     const auto [opened, first] = openedAt.emplace(dialog, cycles);
     if (cycles < opened->second + 5) return true;  // still being read
-    QPushButton* tool = dialog->findChild<QPushButton*>(QStringLiteral("1011"));
-    QPushButton* device = dialog->findChild<QPushButton*>(QStringLiteral("1027"));
+    QPushButton* tool = dialog->findChild<QPushButton*>(ids::adoption::kFirst);
+    QPushButton* device = dialog->findChild<QPushButton*>(ids::adoption::kSecond);
     if (tool == nullptr || device == nullptr) return false;
     asked << tool->text();
     openedAt.erase(dialog);
@@ -378,7 +381,7 @@ TEST_F(WindowJourney, TwoRefusedSynchronisationsAreReportedOneAfterTheOther) {
   ManagedSwitch* right = Switch("R8GR");
   ASSERT_TRUE(left != nullptr && right != nullptr);
   const SwitchRef leftRef = left->ref();
-  page()->button("1001")->click();
+  page()->button(ids::top::kAllDetailed)->click();
   SwitchPanel* panel = page()->PanelOf(leftRef);
   ASSERT_NE(panel, nullptr);
   ASSERT_TRUE(WaitFor([&] { return !panel->clickGuarded(); }, 2000));
@@ -404,7 +407,7 @@ TEST_F(WindowJourney, TwoRefusedSynchronisationsAreReportedOneAfterTheOther) {
     // address of one gone, so a dialog is marked once seen.
     if (!dialog->property("seen").toBool()) {
       dialog->setProperty("seen", true);
-      auto* mac = dialog->findChild<QLabel*>(QStringLiteral("1022"));
+      auto* mac = dialog->findChild<QLabel*>(ids::setting_failures::kMac);
       shown.push_back(Shown{mac != nullptr ? mac->text() : QString(), current() != nullptr, reportsOpen()});
     }
     // The first report stays open until both synchronisations have ended

@@ -11,12 +11,15 @@
 #include "app/operator.h"
 #include "app/switch_service.h"
 #include "tests/ui/support/sim_window.h"
+#include "ui/dialogs/dialog_ids.h"
 #include "ui/dialogs/progress_dialog.h"
 #include "ui/popup/popup_window.h"
+#include "ui/forms/screen_ids.h"
 #include "ui/screens/screen_navigator.h"
 #include "ui/screens/switch_main_screen.h"
 #include "ui/screens/switch_name_screen.h"
 #include "ui/style/text.h"
+#include "ui/top_page/top_page_ids.h"
 
 using namespace ntr;
 using namespace ntr::ui;
@@ -71,7 +74,7 @@ class WindowTest : public QObject {
     sim.peer().Control("fault edge delay 30");
     sim.peer().Control("fault edge refuse vlan-id 2");
     test::DialogAnswerer& answerer = sim.answerer();
-    answerer.buttons["ntr::ui::AdoptionDialog"] = "1027";  // "機器"
+    answerer.buttons["ntr::ui::AdoptionDialog"] = ids::adoption::kSecond;  // "機器"
     QVERIFY(sim.Start());
 
     PageView* view = sim.app().view();
@@ -164,16 +167,16 @@ class WindowTest : public QObject {
     ScreenNavigator* screens = sim.app().screens();
     emit sim.app().screenRequested(sim.Switch("edge")->ref(), -1);
     QVERIFY(qobject_cast<SwitchMainScreen*>(screens->current()) != nullptr);
-    screens->current()->findChild<QPushButton*>("8001")->click();
+    screens->current()->findChild<QPushButton*>(ids::switch_main::kName)->click();
     auto* name = qobject_cast<SwitchNameScreen*>(screens->current());
     QVERIFY(name != nullptr);
-    QVERIFY(!sim.page()->button("1011")->isEnabled());
-    QVERIFY(!sim.page()->button("1012")->isEnabled());
+    QVERIFY(!sim.page()->button(ids::top::kExport)->isEnabled());
+    QVERIFY(!sim.page()->button(ids::top::kImport)->isEnabled());
 
     MainWindow* window = sim.app().window();
     window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window));
-    QPushButton* apply = name->findChild<QPushButton*>("8001");
+    QPushButton* apply = name->findChild<QPushButton*>(ids::form::kSet);
     apply->setFocus();
     QEvent activation(QEvent::ActivationChange);
     QCoreApplication::sendEvent(window, &activation);
@@ -191,7 +194,7 @@ class WindowTest : public QObject {
     emit sim.page()->importRequested();
     QVERIFY(screens->current() == nullptr);
     QVERIFY(sim.WaitFor([&] { return sim.answerer().messages.contains(ToQt(kImportedText)); }));
-    QVERIFY(sim.page()->button("1012")->isEnabled());
+    QVERIFY(sim.page()->button(ids::top::kImport)->isEnabled());
   }
 
   // The switch of the open screen is lost: the operator is told, the frame closes.

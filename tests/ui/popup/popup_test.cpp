@@ -8,6 +8,7 @@
 #include "device/managed_switch.h"
 #include "tests/support/memory_link.h"
 #include "tests/ui/dialogs/grab_for_review.h"
+#include "ui/popup/popup_ids.h"
 #include "ui/popup/popup_window.h"
 
 namespace ntr::ui {
@@ -152,7 +153,7 @@ class PopupTest : public QObject {
     panel.resize(800, 600);
     panel.show();
     PopupWindow popup(&panel);
-    QCOMPARE(popup.objectName(), QString("150"));
+    QCOMPARE(popup.objectName(), QString(ids::popup::kWindow));
     QString version = "1.0";
     popup.SetApplicationInfo([&] { return version; }, [] { return 2; });
     const QRect anchor(100, 50, 40, 30);

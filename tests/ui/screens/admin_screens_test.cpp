@@ -16,6 +16,7 @@
 #include "ui/screens/restart_wait_screen.h"
 #include "ui/screens/result_screens.h"
 #include "ui/screens/save_settings_screen.h"
+#include "ui/forms/screen_ids.h"
 #include "ui/screens/screen_navigator.h"
 #include "ui/screens/switch_name_screen.h"
 #include "ui/style/colours.h"
@@ -31,7 +32,7 @@ const char kNetwork[] =
     "switch a model=NTR7100-8G serial=TA firmware=1.00\n"
     "switch b model=NTR7100-8G serial=TB firmware=1.00\n";
 
-QPushButton* Button(QWidget* screen, int id) { return screen->findChild<QPushButton*>(QString::number(id)); }
+QPushButton* Button(QWidget* screen, const QString& id) { return screen->findChild<QPushButton*>(id); }
 
 // QTest::mouseDClick alone sends only the double-click event.
 void DoubleClick(QWidget* widget, QPoint at) {
@@ -68,7 +69,7 @@ struct Started {
   }
   // Saves switch `name`'s settings to `file` from the administration screen.
   void Save(const std::string& name, const std::filesystem::path& file) {
-    Button(Current<AdministrationScreen>(), AdministrationScreen::SaveButtonId(RowOf(name)))->click();
+    Button(Current<AdministrationScreen>(), ids::administration::Save(RowOf(name)))->click();
     SaveSettingsScreen::chooseFile = [this, file](QWidget*, const QString& suggested) {
       suggestedName = suggested;
       return ToQt(file.string());
@@ -77,18 +78,18 @@ struct Started {
   }
   // The message shown after "実行" with `file` on switch `name`'s load screen.
   MessageScreen* LoadFails(const std::string& name, const std::filesystem::path& file) {
-    if (!navigator()->Open(target::kAdministration, SwitchRef{})) return nullptr;
-    Button(Current<AdministrationScreen>(), AdministrationScreen::LoadButtonId(RowOf(name)))->click();
+    if (!navigator()->Open(Target::kAdministration, SwitchRef{})) return nullptr;
+    Button(Current<AdministrationScreen>(), ids::administration::Load(RowOf(name)))->click();
     LoadSettingsScreen::chooseFile = [file](QWidget*) { return ToQt(file.string()); };
-    Button(Current<LoadSettingsScreen>(), 8002)->click();
-    Button(Current<LoadSettingsScreen>(), 8003)->click();
+    Button(Current<LoadSettingsScreen>(), ids::load_settings::kBrowse)->click();
+    Button(Current<LoadSettingsScreen>(), ids::load_settings::kRun)->click();
     return Current<MessageScreen>();
   }
   // Names switch `name` through its name screen, on the switch too.
   bool Rename(const std::string& name, const QString& to) {
-    if (!navigator()->Open(target::kSwitchName, sim.Switch(name)->ref())) return false;
+    if (!navigator()->Open(Target::kSwitchName, sim.Switch(name)->ref())) return false;
     Current<SwitchNameScreen>()->edit()->setText(to);
-    Button(Current<SwitchNameScreen>(), 8001)->click();
+    Button(Current<SwitchNameScreen>(), ids::form::kSet)->click();
     return sim.WaitFor([&] { return Current<ResultScreen>() != nullptr; }) &&
            sim.Switch(name)->record().systemName.get() == FromQt(to);
   }
@@ -108,7 +109,7 @@ class AdminScreensTest : public QObject {
     QVERIFY(admin != nullptr);
     QCOMPARE(admin->rows().size(), std::size_t{2});
     QCOMPARE(admin->rows()[0].sw, s.app().discovery().Switches()[0]->ref());
-    Button(admin, 8001)->click();
+    Button(admin, ids::administration::kControl)->click();
 
     struct Refused {
       const char* interval;
@@ -126,14 +127,14 @@ class AdminScreensTest : public QObject {
       QVERIFY(control != nullptr);
       control->intervalEdit()->setText(refused.interval);
       control->countEdit()->setText(refused.count);
-      Button(control, 8002)->click();
+      Button(control, ids::admin_control::kSet)->click();
       auto* message = s.Current<MessageScreen>();
       QVERIFY(message != nullptr);
       QCOMPARE(message->title(), QString("スイッチ制御機能の設定 "));
       QCOMPARE(message->lines(), (QStringList{"スイッチ制御機能の設定に失敗しました。", refused.reason}));
       QCOMPARE(s.app().config().watchInterval(), 3);
       QCOMPARE(s.app().config().downCount(), 3);
-      Button(message, 8001)->click();  // back to the control settings
+      Button(message, ids::result::kBack)->click();  // back to the control settings
     }
 
     // A file that cannot be written (a folder in its place): the old values stay.
@@ -141,15 +142,15 @@ class AdminScreensTest : public QObject {
     std::filesystem::remove(configFile);
     std::filesystem::create_directory(configFile);
     s.Current<AdminControlScreen>()->intervalEdit()->setText("6");
-    Button(s.Current<AdminControlScreen>(), 8002)->click();
+    Button(s.Current<AdminControlScreen>(), ids::admin_control::kSet)->click();
     auto* unsaved = s.Current<MessageScreen>();
     QVERIFY(unsaved != nullptr);
     QCOMPARE(unsaved->lines().size(), 2);
     QCOMPARE(unsaved->lines()[0], QString("スイッチ制御機能の設定に失敗しました。"));
-    QCOMPARE(unsaved->backTarget(), target::kAdminControl);
+    QCOMPARE(unsaved->backTarget(), Target::kAdminControl);
     QCOMPARE(s.app().config().watchInterval(), 3);
     std::filesystem::remove(configFile);
-    Button(unsaved, 8001)->click();
+    Button(unsaved, ids::result::kBack)->click();
 
     // Accepted: stored, saved, and the next cycle runs at once although the
     // timer's period is long now; then every 10 s.
@@ -163,7 +164,7 @@ class AdminScreensTest : public QObject {
     QVERIFY(s.sim.WaitFor([&] { return discovery.cycleIntervalMs() == 600000; }));
     QTest::qWait(50);
     const std::uint32_t cycles = discovery.cyclesRun();
-    Button(control, 8002)->click();
+    Button(control, ids::admin_control::kSet)->click();
     QCOMPARE(s.app().config().watchInterval(), 10);
     QCOMPARE(s.app().config().downCount(), 4);
     QCOMPARE(test::Count(test::FileText(ConfigFilePath()), "switch control watch interval 10 4"), 1u);
@@ -173,14 +174,14 @@ class AdminScreensTest : public QObject {
     QVERIFY(result != nullptr);
     QCOMPARE(result->title(), QString("スイッチ制御機能の設定 "));
     QCOMPARE(result->lines(), QStringList{"スイッチ制御機能の設定は正常に反映されました。"});
-    Button(result, 8001)->click();
+    Button(result, ids::result::kBack)->click();
     QVERIFY(s.Current<AdministrationScreen>() != nullptr);
-    Button(s.Current<AdministrationScreen>(), 8002)->click();
+    Button(s.Current<AdministrationScreen>(), ids::administration::kClose)->click();
     QCOMPARE(s.navigator()->current(), nullptr);
 
     // A switch whose model is held unknown (to be adopted again) is not listed.
     s.sim.Switch("b")->HoldBack();
-    QVERIFY(s.navigator()->Open(target::kAdministration, SwitchRef{}));
+    QVERIFY(s.navigator()->Open(Target::kAdministration, SwitchRef{}));
     QCOMPARE(s.Current<AdministrationScreen>()->rows().size(), std::size_t{1});
     QCOMPARE(s.Current<AdministrationScreen>()->rows()[0].serial, QString("TA"));
   }
@@ -213,9 +214,9 @@ class AdminScreensTest : public QObject {
     QCOMPARE(message->lines().size(), 2);
     QCOMPARE(message->lines()[0], QString("設定ファイルの保存に失敗しました。"));
     QVERIFY(!message->lines()[1].isEmpty());
-    QCOMPARE(message->backTarget(), target::kSaveConfiguration);
-    Button(message, 8001)->click();
-    Button(s.Current<SaveSettingsScreen>(), 8001)->click();
+    QCOMPARE(message->backTarget(), Target::kSaveConfiguration);
+    Button(message, ids::result::kBack)->click();
+    Button(s.Current<SaveSettingsScreen>(), ids::result::kBack)->click();
 
     // The other switch leaves while the list shows it.
     auto* admin = s.Current<AdministrationScreen>();
@@ -224,7 +225,7 @@ class AdminScreensTest : public QObject {
     s.sim.peer().Control("remove b");
     QVERIFY(s.sim.WaitFor([&] { return s.app().discovery().FindByMac(other) == nullptr; }));
     QCOMPARE(s.Current<AdministrationScreen>(), admin);
-    Button(admin, AdministrationScreen::SaveButtonId(row))->click();
+    Button(admin, ids::administration::Save(row))->click();
     QVERIFY(s.sim.WaitFor([&] { return s.sim.answerer().messages.contains(ToQt(kSwitchLostText)); }));
     auto* rebuilt = s.Current<AdministrationScreen>();
     QVERIFY(rebuilt != nullptr && rebuilt != admin);
@@ -236,34 +237,34 @@ class AdminScreensTest : public QObject {
     QVERIFY(s.Go() != nullptr);
     // The file holds the settings that differ from the defaults.
     QVERIFY(s.Rename("a", "saved"));
-    QVERIFY(s.navigator()->Open(target::kAdministration, SwitchRef{}));
+    QVERIFY(s.navigator()->Open(Target::kAdministration, SwitchRef{}));
     const auto fileA = s.sim.root() / "a.txt";
     const auto fileB = s.sim.root() / "b.txt";
     s.Save("a", fileA);
     QVERIFY(std::filesystem::exists(fileA));
-    QVERIFY(s.navigator()->Open(target::kAdministration, SwitchRef{}));
+    QVERIFY(s.navigator()->Open(Target::kAdministration, SwitchRef{}));
     s.Save("b", fileB);
 
     MessageScreen* message = s.LoadFails("a", fileB);
     QVERIFY(message != nullptr);
     QCOMPARE(message->title(), QString("設定の更新"));
     QCOMPARE(message->lines(), (QStringList{"設定の更新に失敗しました。", "ファイル内にデータが見つかりません"}));
-    QCOMPARE(message->backTarget(), target::kLoadConfiguration);
+    QCOMPARE(message->backTarget(), Target::kLoadConfiguration);
     message = s.LoadFails("a", s.sim.root() / "missing.txt");
     QVERIFY(message != nullptr);
     QCOMPARE(message->lines().size(), 2);
     QCOMPARE(message->lines()[0], QString("設定の更新に失敗しました。"));
     QVERIFY(!message->lines()[1].isEmpty() && message->lines()[1] != ToQt(kNoSettingsInFileText));
-    Button(message, 8001)->click();
+    Button(message, ids::result::kBack)->click();
     QVERIFY(s.Current<LoadSettingsScreen>() != nullptr);
 
     // The name changes after the save; the file brings the saved one back.
     QVERIFY(s.Rename("a", "changed"));
 
-    QVERIFY(s.navigator()->Open(target::kAdministration, SwitchRef{}));
-    Button(s.Current<AdministrationScreen>(), AdministrationScreen::LoadButtonId(s.RowOf("a")))->click();
+    QVERIFY(s.navigator()->Open(Target::kAdministration, SwitchRef{}));
+    Button(s.Current<AdministrationScreen>(), ids::administration::Load(s.RowOf("a")))->click();
     s.Current<LoadSettingsScreen>()->pathEdit()->setText(ToQt(fileA.string()));
-    Button(s.Current<LoadSettingsScreen>(), 8003)->click();
+    Button(s.Current<LoadSettingsScreen>(), ids::load_settings::kRun)->click();
     auto* wait = s.Current<RestartWaitScreen>();
     QVERIFY(wait != nullptr);
     QCOMPARE(wait->title(), QString("設定の更新"));
@@ -279,10 +280,10 @@ class AdminScreensTest : public QObject {
     // A setting the switch refuses once is reported (once) by the end.
     QVERIFY(s.Rename("a", "changed"));
     s.sim.peer().Control("fault a refuse system-name 3 1");
-    QVERIFY(s.navigator()->Open(target::kAdministration, SwitchRef{}));
-    Button(s.Current<AdministrationScreen>(), AdministrationScreen::LoadButtonId(s.RowOf("a")))->click();
+    QVERIFY(s.navigator()->Open(Target::kAdministration, SwitchRef{}));
+    Button(s.Current<AdministrationScreen>(), ids::administration::Load(s.RowOf("a")))->click();
     s.Current<LoadSettingsScreen>()->pathEdit()->setText(ToQt(fileA.string()));
-    Button(s.Current<LoadSettingsScreen>(), 8003)->click();
+    Button(s.Current<LoadSettingsScreen>(), ids::load_settings::kRun)->click();
     QVERIFY(s.Current<RestartWaitScreen>() != nullptr);
     QVERIFY(s.sim.WaitFor([&] { return !s.navigator()->applyPending(s.sim.Mac("a")); }));
     QCOMPARE(s.sim.answerer().dialogs.count("ntr::ui::SettingFailuresDialog"), 1);

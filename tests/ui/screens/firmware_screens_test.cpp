@@ -12,6 +12,7 @@
 #include "ui/screens/firmware_texts.h"
 #include "ui/screens/firmware_update_screen.h"
 #include "ui/screens/restart_wait_screen.h"
+#include "ui/forms/screen_ids.h"
 #include "ui/screens/screen_navigator.h"
 #include "ui/screens/switch_main_screen.h"
 #include "ui/style/text.h"
@@ -23,7 +24,7 @@ namespace {
 
 const char kNetwork[] = "switch fw model=NTR7100-8G serial=TFW firmware=1.00 restart-ms=300\n";
 
-QPushButton* Button(QWidget* screen, const char* id) { return screen->findChild<QPushButton*>(id); }
+QPushButton* Button(QWidget* screen, const QString& id) { return screen->findChild<QPushButton*>(id); }
 
 // The firmware requests (prepare, blocks, abort) the switch received.
 std::vector<PduType> FirmwareRequests(test::SimPeer& peer) {
@@ -45,7 +46,7 @@ struct Started {
     if (!sim.Start() || !sim.WaitForReady(1)) return nullptr;
     emit sim.app().screenRequested(sim.Switch("fw")->ref(), -1);
     if (qobject_cast<SwitchMainScreen*>(navigator()->current()) == nullptr) return nullptr;
-    Button(navigator()->current(), "8002")->click();
+    Button(navigator()->current(), ids::switch_main::kFirmware)->click();
     return qobject_cast<FirmwareUpdateScreen*>(navigator()->current());
   }
   // A valid image of revision 2.00 with `body` bytes.
@@ -77,13 +78,13 @@ class FirmwareScreensTest : public QObject {
     const SwitchRef before = s.sim.Switch("fw")->ref();
     update->pathEdit()->setText(s.Image(1500));  // 1580 bytes: blocks 0 to 3, then the empty block 4
     s.sim.peer().ClearLog();
-    Button(update, "8001")->click();
+    Button(update, ids::firmware_update::kRun)->click();
     QVERIFY(qobject_cast<FirmwareProgressScreen*>(s.navigator()->current()) != nullptr);
 
     auto* wait = s.WaitFor<RestartWaitScreen>();
     QVERIFY(wait != nullptr);
     QCOMPARE(wait->lines(), (QStringList{ToQt(kFirmwareDoneText), QString::fromUtf8(kRestartWaitText)}));
-    QCOMPARE(Button(wait, "8001")->text(), QString("閉じる"));
+    QCOMPARE(Button(wait, ids::result::kBack)->text(), QString("閉じる"));
     QVERIFY(!s.navigator()->applying());
     const std::vector<PduType> sent = FirmwareRequests(s.sim.peer());
     QVERIFY(!sent.empty() && sent.front() == PduType::kFirmPrepare);
@@ -103,14 +104,14 @@ class FirmwareScreensTest : public QObject {
     QVERIFY(update != nullptr);
     update->pathEdit()->setText(ToQt((s.sim.root() / "missing.bin").string()));
     s.sim.peer().ClearLog();
-    Button(update, "8001")->click();
+    Button(update, ids::firmware_update::kRun)->click();
     auto* message = qobject_cast<MessageScreen*>(s.navigator()->current());
     QVERIFY(message != nullptr);
     QCOMPARE(message->title(), QString("ファームウェアの更新"));
     QCOMPARE(message->lines(), (QStringList{"ファームウェアの更新に失敗しました", "ファイルがオープンできません。"}));
-    QCOMPARE(message->backTarget(), target::kSwitchMain);
+    QCOMPARE(message->backTarget(), Target::kSwitchMain);
     QVERIFY(FirmwareRequests(s.sim.peer()).empty());
-    Button(message, "8001")->click();
+    Button(message, ids::result::kBack)->click();
     QVERIFY(qobject_cast<SwitchMainScreen*>(s.navigator()->current()) != nullptr);
   }
 
@@ -121,19 +122,19 @@ class FirmwareScreensTest : public QObject {
     s.sim.peer().Control("set fw prepare-pending 1000");
     update->pathEdit()->setText(s.Image(100));
     s.sim.peer().ClearLog();
-    Button(update, "8001")->click();
+    Button(update, ids::firmware_update::kRun)->click();
     auto* progress = qobject_cast<FirmwareProgressScreen*>(s.navigator()->current());
     QVERIFY(progress != nullptr);
     // While it runs the window stays and nothing else opens.
     QVERIFY(s.navigator()->applying());
     QVERIFY(!s.sim.app().window()->close());
-    QVERIFY(!s.navigator()->Open(target::kSwitchMain, s.sim.Switch("fw")->ref()));
+    QVERIFY(!s.navigator()->Open(Target::kSwitchMain, s.sim.Switch("fw")->ref()));
 
     // Abort once the switch has answered the first prepare ("pending"),
     // which the screen shows as the preparation.
     QVERIFY(s.sim.WaitFor([&] { return !FirmwareRequests(s.sim.peer()).empty(); }));
     QTRY_COMPARE(progress->text(), QString("ファームウェアの更新準備中です"));
-    Button(progress, "8001")->click();
+    Button(progress, ids::firmware_progress::kAbort)->click();
     auto* message = s.WaitFor<MessageScreen>();
     QVERIFY(message != nullptr);
     QCOMPARE(message->lines(), (QStringList{"ファームウェアの更新に失敗しました", ToQt(kFirmwareAbortedText)}));

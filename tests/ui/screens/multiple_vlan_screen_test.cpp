@@ -9,6 +9,7 @@
 #include "ui/screens/multiple_vlan_screen.h"
 #include "ui/screens/port_screen.h"
 #include "ui/screens/result_screens.h"
+#include "ui/forms/screen_ids.h"
 #include "ui/screens/screen_navigator.h"
 
 using namespace ntr;
@@ -18,7 +19,7 @@ namespace {
 
 const char kNetwork[] = "switch edge model=NTR7100-8G serial=T8G\n";
 
-QPushButton* Button(QWidget* screen, const char* id) { return screen->findChild<QPushButton*>(id); }
+QPushButton* Button(QWidget* screen, const QString& id) { return screen->findChild<QPushButton*>(id); }
 
 
 }  // namespace
@@ -33,12 +34,12 @@ class MultipleVlanScreenTest : public QObject {
     ScreenNavigator* screens = sim.app().screens();
     const auto open = [&] {
       emit sim.app().screenRequested(sim.Switch("edge")->ref(), 2);
-      Button(screens->current(), "8004")->click();
+      Button(screens->current(), ids::port::kMultipleVlan)->click();
       return qobject_cast<MultipleVlanScreen*>(screens->current());
     };
     const auto apply = [&](Screen* screen) {
       sim.peer().ClearLog();
-      Button(screen, "8001")->click();
+      Button(screen, ids::form::kSet)->click();
       return test::SimWindow::WaitFor([&] { return screens->current() != screen; });
     };
 
@@ -56,7 +57,7 @@ class MultipleVlanScreenTest : public QObject {
     QVERIFY(result != nullptr);
     QCOMPARE(test::SentSets(sim.peer()), (QStringList{"vlan-multiple 3 1=1", "vlan-multiple 3 3=1", "vlan-multiple-use=1"}));
     QCOMPARE(result->lines(), QStringList{QString::fromUtf8(kMultipleVlanAppliedText)});
-    QCOMPARE(result->backTarget(), target::kPort);
+    QCOMPARE(result->backTarget(), Target::kPort);
 
     sim.peer().Control("fault edge refuse vlan-multiple-use 2");
     screen = open();
@@ -70,7 +71,7 @@ class MultipleVlanScreenTest : public QObject {
     QCOMPARE(test::SentSets(sim.peer()), (QStringList{"vlan-multiple 3 1=default", "vlan-multiple 3 3=default",
                                             "vlan-multiple-use=default"}));
     QCOMPARE(message->lines().front(), QString::fromUtf8(kMultipleVlanFailedText));
-    Button(message, "8001")->click();
+    Button(message, ids::result::kBack)->click();
     QVERIFY(qobject_cast<MultipleVlanScreen*>(screens->current()) != nullptr);
   }
 };

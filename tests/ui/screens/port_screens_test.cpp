@@ -12,7 +12,9 @@
 #include "ui/screens/port_screen.h"
 #include "ui/screens/power_class_screen.h"
 #include "ui/screens/result_screens.h"
+#include "ui/forms/screen_ids.h"
 #include "ui/screens/screen_navigator.h"
+#include "ui/top_page/top_page_ids.h"
 
 using namespace ntr;
 using namespace ntr::ui;
@@ -26,7 +28,7 @@ const char kNetwork[] =
     "switch poe model=NTR7100-8PoE serial=TPOE\n"
     "host edge:2 00:A0:DE:00:00:02\n";
 
-QPushButton* Button(QWidget* screen, const char* id) { return screen->findChild<QPushButton*>(id); }
+QPushButton* Button(QWidget* screen, const QString& id) { return screen->findChild<QPushButton*>(id); }
 
 // The sets a switch received, in order, as "keyword=value" ("default" for a set to the default).
 QStringList Sets(test::SimPeer& peer, const std::string& name) {
@@ -49,7 +51,7 @@ struct Network {
   T* Current() { return qobject_cast<T*>(navigator()->current()); }
   // The port screen by double click, then the edit screen behind `button`.
   template <typename T>
-  T* Open(const std::string& name, int port, const char* button) {
+  T* Open(const std::string& name, int port, const QString& button) {
     emit sim.app().screenRequested(sim.Switch(name)->ref(), port);
     if (Current<PortScreen>() == nullptr) return nullptr;
     Button(navigator()->current(), button)->click();
@@ -59,7 +61,7 @@ struct Network {
   template <typename T>
   T* Apply(Screen* screen) {
     sim.peer().ClearLog();
-    Button(screen, "8001")->click();
+    Button(screen, ids::form::kSet)->click();
     if (!test::SimWindow::WaitFor([&] { return Current<T>() != nullptr; })) return nullptr;
     return Current<T>();
   }
@@ -82,8 +84,8 @@ class PortScreensTest : public QObject {
     QVERIFY(port->rows().contains(QStringLiteral("速度\tオートネゴシエーション")));
     QVERIFY(port->rows().contains(QStringLiteral("ループ検出機能\t使用する[正常]")));
     QVERIFY(!port->rows().contains(QStringLiteral("送信シェーピング\t使用しない")));
-    QVERIFY(Button(port, "8008") == nullptr && Button(port, "8007") != nullptr);
-    QVERIFY(!n.sim.page()->button("1011")->isEnabled());
+    QVERIFY(Button(port, ids::port::kPowerClass) == nullptr && Button(port, ids::port::kClose) != nullptr);
+    QVERIFY(!n.sim.page()->button(ids::top::kExport)->isEnabled());
 
     n.sim.peer().Control("loop edge 2 on");
     QVERIFY(n.sim.WaitFor([&] {
@@ -108,21 +110,21 @@ class PortScreensTest : public QObject {
     QCOMPARE(port->rows().filter(QStringLiteral("フレーム カウンタ")).size(), 10);
     emit n.sim.app().screenRequested(n.sim.Switch("poe")->ref(), 0);
     port = n.Current<PortScreen>();
-    QVERIFY(port != nullptr && Button(port, "8008") != nullptr);
-    Button(port, "8007")->click();
+    QVERIFY(port != nullptr && Button(port, ids::port::kPowerClass) != nullptr);
+    Button(port, ids::port::kClose)->click();
     QVERIFY(!n.navigator()->frame()->isVisible());
-    QVERIFY(n.sim.page()->button("1011")->isEnabled());
+    QVERIFY(n.sim.page()->button(ids::top::kExport)->isEnabled());
   }
 
   void theBasicScreenAppliesInOrderAndKeepsANeighboursPortInUse() {
     Network n;
     QVERIFY(n.Go());
     QCOMPARE(n.sim.Switch("core")->record().neighbourPresent[2].load(), 1);
-    auto* basic = n.Open<PortBasicScreen>("core", 2, "8001");
+    auto* basic = n.Open<PortBasicScreen>("core", 2, ids::port::kBasic);
     QVERIFY(basic != nullptr);
     QVERIFY(basic->use()->ItemEnabled(0) && !basic->use()->ItemEnabled(1));
 
-    basic = n.Open<PortBasicScreen>("core", 4, "8001");
+    basic = n.Open<PortBasicScreen>("core", 4, ids::port::kBasic);
     QVERIFY(basic != nullptr && basic->use()->ItemEnabled(1));
     basic->speed()->setCurrentIndex(4);
     basic->flowControl()->setCurrentIndex(0);
@@ -132,11 +134,11 @@ class PortScreensTest : public QObject {
     QCOMPARE(Sets(n.sim.peer(), "core"), (QStringList{"port-speed=5", "port-flow-control=1",
                                                       "port-blocking-data-packet=1"}));
     QCOMPARE(result->lines(), QStringList{QString::fromUtf8(kPortBasicAppliedText)});
-    Button(result, "8001")->click();
+    Button(result, ids::result::kBack)->click();
     QVERIFY(n.Current<PortScreen>() != nullptr && n.Current<PortScreen>()->port() == 4);
 
     n.sim.peer().Control("fault core refuse port-flow-control 2");
-    basic = n.Open<PortBasicScreen>("core", 4, "8001");
+    basic = n.Open<PortBasicScreen>("core", 4, ids::port::kBasic);
     basic->speed()->setCurrentIndex(0);
     basic->flowControl()->setCurrentIndex(1);
     basic->blockData()->setCurrentIndex(1);
@@ -144,8 +146,8 @@ class PortScreensTest : public QObject {
     QVERIFY(message != nullptr);
     QCOMPARE(Sets(n.sim.peer(), "core"), (QStringList{"port-speed=default", "port-flow-control=default"}));
     QCOMPARE(message->lines().front(), QString::fromUtf8(kPortBasicFailedText));
-    QCOMPARE(message->backTarget(), target::kPortBasic);
-    Button(message, "8001")->click();
+    QCOMPARE(message->backTarget(), Target::kPortBasic);
+    Button(message, ids::result::kBack)->click();
     QVERIFY(n.Current<PortBasicScreen>() != nullptr);
     QTest::keyClick(n.navigator()->current(), Qt::Key_Escape);
     QVERIFY(n.Current<PortScreen>() != nullptr);
@@ -154,7 +156,7 @@ class PortScreensTest : public QObject {
   void theQosScreenKeepsOneSpeedUnitPerSwitch() {
     Network n;
     QVERIFY(n.Go());
-    auto* qos = n.Open<PortQosScreen>("core", 4, "8002");
+    auto* qos = n.Open<PortQosScreen>("core", 4, ids::port::kQos);
     QVERIFY(qos != nullptr && qos->shaping() != nullptr);
     // 128kbps needs another unit than 1Mbps: chosen anyway, nothing is sent.
     qos->shaping()->setCurrentIndex(1);
@@ -163,11 +165,11 @@ class PortScreensTest : public QObject {
     auto* message = n.Apply<MessageScreen>(qos);
     QVERIFY(message != nullptr);
     QCOMPARE(message->lines(), (QStringList{QString::fromUtf8(kPortQosFailedText), QString::fromUtf8(kQosUnitMismatchText)}));
-    QCOMPARE(message->backTarget(), target::kPortQos);
+    QCOMPARE(message->backTarget(), Target::kPortQos);
     QVERIFY(Sets(n.sim.peer(), "core").isEmpty());
 
     // Success: remarking, the unit of 5Mbps, then shaping.
-    Button(message, "8001")->click();
+    Button(message, ids::result::kBack)->click();
     qos = n.Current<PortQosScreen>();
     qos->remark()->setCurrentIndex(2);
     qos->shaping()->setCurrentIndex(4);
@@ -175,10 +177,10 @@ class PortScreensTest : public QObject {
     QVERIFY(result != nullptr);
     QCOMPARE(Sets(n.sim.peer(), "core"), (QStringList{"qos-dscp-remark-type=1", "qos-dscp-remark-class=3",
                                                       "qos-speed-unit=1", "qos-shaping-use=1", "qos-shaping-speed=5"}));
-    QCOMPARE(result->backTarget(), target::kPort);
+    QCOMPARE(result->backTarget(), Target::kPort);
 
     // Another port: rates of another unit are refused against port 5's.
-    qos = n.Open<PortQosScreen>("core", 6, "8002");
+    qos = n.Open<PortQosScreen>("core", 6, ids::port::kQos);
     QVERIFY(!qos->policing()->ItemEnabled(1) && qos->policing()->ItemEnabled(5));
     qos->policing()->setCurrentIndex(1);
     QVERIFY(n.Apply<MessageScreen>(qos) != nullptr);
@@ -189,7 +191,7 @@ class PortScreensTest : public QObject {
     odd.policingUse = 1;
     odd.policingSelection = kNoSelection;
     odd.policingRate = 3;
-    qos = n.Open<PortQosScreen>("core", 7, "8002");
+    qos = n.Open<PortQosScreen>("core", 7, ids::port::kQos);
     QCOMPARE(qos->policing()->currentText(), QStringLiteral("-"));
     QVERIFY(qos->policing()->ItemEnabled(qos->policing()->count() - 1));
     qos->remark()->setCurrentIndex(4);
@@ -198,19 +200,19 @@ class PortScreensTest : public QObject {
 
     // A failure stops at the refused request.
     n.sim.peer().Control("fault core refuse qos-dscp-remark-class 2");
-    qos = n.Open<PortQosScreen>("core", 4, "8002");
+    qos = n.Open<PortQosScreen>("core", 4, ids::port::kQos);
     qos->remark()->setCurrentIndex(1);
     qos->shaping()->setCurrentIndex(0);
     message = n.Apply<MessageScreen>(qos);
     QVERIFY(message != nullptr);
     QCOMPARE(Sets(n.sim.peer(), "core"), QStringList{"qos-dscp-remark-class=4"});
-    QCOMPARE(message->backTarget(), target::kPortQos);
+    QCOMPARE(message->backTarget(), Target::kPortQos);
   }
 
   void theFrameCounterScreenSendsTransmitThenReceive() {
     Network n;
     QVERIFY(n.Go());
-    auto* counters = n.Open<FrameCounterScreen>("edge", 1, "8005");
+    auto* counters = n.Open<FrameCounterScreen>("edge", 1, ids::port::kFrameCounter);
     QVERIFY(counters != nullptr);
     QCOMPARE(counters->transmit().size(), std::size_t{3});
     counters->receive()[1]->setCurrentIndex(5);
@@ -220,40 +222,40 @@ class PortScreensTest : public QObject {
     QCOMPARE(Sets(n.sim.peer(), "edge"), (QStringList{"counter-frame-tx-type=26", "counter-frame-rx-type=5"}));
 
     n.sim.peer().Control("fault edge refuse counter-frame-tx-type 2");
-    counters = n.Open<FrameCounterScreen>("edge", 1, "8005");
+    counters = n.Open<FrameCounterScreen>("edge", 1, ids::port::kFrameCounter);
     counters->transmit()[2]->setCurrentIndex(1);
     counters->receive()[0]->setCurrentIndex(1);
     auto* message = n.Apply<MessageScreen>(counters);
     QVERIFY(message != nullptr);
     QCOMPARE(Sets(n.sim.peer(), "edge"), QStringList{"counter-frame-tx-type=1"});
     QCOMPARE(message->lines().front(), QString::fromUtf8(kFrameCounterFailedText));
-    QCOMPARE(message->backTarget(), target::kFrameCounter);
+    QCOMPARE(message->backTarget(), Target::kFrameCounter);
   }
 
   void thePowerClassScreenReturnsToThePortScreenEitherWay() {
     Network n;
     QVERIFY(n.Go());
-    auto* power = n.Open<PowerClassScreen>("poe", 1, "8008");
+    auto* power = n.Open<PowerClassScreen>("poe", 1, ids::port::kPowerClass);
     QVERIFY(power != nullptr);
     QVERIFY(!power->powerClass()->ItemEnabled(2));  // class 4 only on odd-numbered ports
-    power = n.Open<PowerClassScreen>("poe", 0, "8008");
+    power = n.Open<PowerClassScreen>("poe", 0, ids::port::kPowerClass);
     QVERIFY(power->powerClass()->ItemEnabled(2));
     power->powerClass()->setCurrentIndex(0);
     auto* result = n.Apply<ResultScreen>(power);
     QVERIFY(result != nullptr);
     QCOMPARE(Sets(n.sim.peer(), "poe"), QStringList{"poe-class=0"});
     QCOMPARE(result->lines(), QStringList{QString::fromUtf8(kPowerClassAppliedText)});
-    Button(result, "8001")->click();
+    Button(result, ids::result::kBack)->click();
     QVERIFY(n.Current<PortScreen>() != nullptr);
 
     n.sim.peer().Control("fault poe refuse poe-class 2");
-    power = n.Open<PowerClassScreen>("poe", 0, "8008");
+    power = n.Open<PowerClassScreen>("poe", 0, ids::port::kPowerClass);
     power->powerClass()->setCurrentIndex(1);
     auto* message = n.Apply<MessageScreen>(power);
     QVERIFY(message != nullptr);
     QCOMPARE(Sets(n.sim.peer(), "poe"), QStringList{"poe-class=4"});
     QCOMPARE(message->lines().front(), QString::fromUtf8(kPowerClassFailedText));
-    Button(message, "8001")->click();
+    Button(message, ids::result::kBack)->click();
     QVERIFY(n.Current<PortScreen>() != nullptr && n.Current<PortScreen>()->port() == 0);
   }
 };

@@ -4,12 +4,14 @@
 #include <QTest>
 
 #include "tests/ui/support/sim_window.h"
-#include "ui/screens/choice_box.h"
-#include "ui/screens/filtered_edit.h"
+#include "ui/forms/choice_box.h"
+#include "ui/forms/filtered_edit.h"
 #include "ui/screens/result_screens.h"
+#include "ui/forms/screen_ids.h"
 #include "ui/screens/screen_navigator.h"
 #include "ui/screens/switch_main_screen.h"
 #include "ui/screens/switch_name_screen.h"
+#include "ui/top_page/top_page_ids.h"
 
 using namespace ntr;
 using namespace ntr::ui;
@@ -19,7 +21,7 @@ namespace {
 const char kEdge[] = "switch edge model=NTR7100-8G serial=T8G firmware=1.00\n";
 constexpr std::uint16_t kSystemNameId = 0x0106;
 
-QPushButton* Button(QWidget* screen, const char* id) { return screen->findChild<QPushButton*>(id); }
+QPushButton* Button(QWidget* screen, const QString& id) { return screen->findChild<QPushButton*>(id); }
 
 // The system-name sets the switch received, as texts.
 QStringList NameSets(test::SimPeer& peer) {
@@ -43,7 +45,7 @@ struct Started {
   }
   ScreenNavigator* navigator() { return sim.app().screens(); }
   SwitchNameScreen* OpenName() {
-    Button(navigator()->current(), "8001")->click();
+    Button(navigator()->current(), ids::switch_main::kName)->click();
     return qobject_cast<SwitchNameScreen*>(navigator()->current());
   }
   test::SimWindow sim;
@@ -69,45 +71,45 @@ class ScreensTest : public QObject {
     // Success: the request reaches the switch, the result screen leads back to the main screen.
     s.sim.peer().ClearLog();
     name->edit()->setText("lab-edge_1");
-    Button(name, "8001")->click();
+    Button(name, ids::form::kSet)->click();
     QVERIFY(s.sim.WaitFor([&] { return qobject_cast<ResultScreen*>(s.navigator()->current()) != nullptr; }));
     auto* result = qobject_cast<ResultScreen*>(s.navigator()->current());
     QCOMPARE(NameSets(s.sim.peer()), QStringList{"lab-edge_1"});
     QCOMPARE(s.sw->record().systemName.get(), std::string("lab-edge_1"));
     QCOMPARE(result->title(), QString::fromUtf8(kSwitchNameTitle));
     QCOMPARE(result->lines(), QStringList{QString::fromUtf8(kSwitchNameAppliedText)});
-    QCOMPARE(Button(result, "8001")->text(), QString::fromUtf8(kBackToDisplayText));
-    Button(result, "8001")->click();
+    QCOMPARE(Button(result, ids::result::kBack)->text(), QString::fromUtf8(kBackToDisplayText));
+    Button(result, ids::result::kBack)->click();
     QVERIFY(qobject_cast<SwitchMainScreen*>(s.navigator()->current()) != nullptr);
 
     // Failure: the message screen with the error's text, back to the name screen.
     s.sim.peer().Control("fault edge refuse system-name 2");
     name = s.OpenName();
     name->edit()->setText("other");
-    Button(name, "8001")->click();
+    Button(name, ids::form::kSet)->click();
     QVERIFY(s.sim.WaitFor([&] { return qobject_cast<MessageScreen*>(s.navigator()->current()) != nullptr; }));
     auto* message = qobject_cast<MessageScreen*>(s.navigator()->current());
     QCOMPARE(message->lines().size(), 2);
     QCOMPARE(message->lines().front(), QString::fromUtf8(kSwitchNameFailedText));
     QVERIFY(!message->lines().back().isEmpty());
-    QCOMPARE(message->backTarget(), target::kSwitchName);
+    QCOMPARE(message->backTarget(), Target::kSwitchName);
     QCOMPARE(s.sw->record().systemName.get(), std::string("lab-edge_1"));
-    Button(message, "8001")->click();
+    Button(message, ids::result::kBack)->click();
     QVERIFY(qobject_cast<SwitchNameScreen*>(s.navigator()->current()) != nullptr);
     // Esc goes back to the main screen; its close button closes the frame.
     QTest::keyClick(s.navigator()->current(), Qt::Key_Escape);
     QVERIFY(qobject_cast<SwitchMainScreen*>(s.navigator()->current()) != nullptr);
-    Button(s.navigator()->current(), "8010")->click();
+    Button(s.navigator()->current(), ids::switch_main::kClose)->click();
     QVERIFY(!s.navigator()->frame()->isVisible());
     QCOMPARE(s.navigator()->openScreens(), std::size_t{0});
-    QVERIFY(s.sim.page()->button("1011")->isEnabled());
+    QVERIFY(s.sim.page()->button(ids::top::kExport)->isEnabled());
   }
 
   void oneScreenOneJobAndClosingDropsTheResult() {
     Started s;
     QVERIFY(s.Go());
     QPointer<Screen> main = s.navigator()->current();
-    QVERIFY(!s.sim.page()->button("1011")->isEnabled());
+    QVERIFY(!s.sim.page()->button(ids::top::kExport)->isEnabled());
     SwitchNameScreen* name = s.OpenName();
     QVERIFY(name != nullptr);
     QCOMPARE(s.navigator()->openScreens(), std::size_t{1});
@@ -121,12 +123,12 @@ class ScreensTest : public QObject {
     s.sim.peer().ClearLog();
     s.sim.peer().Control("fault edge delay 400");
     name->edit()->setText("slow");
-    QPushButton* set = Button(name, "8001");
+    QPushButton* set = Button(name, ids::form::kSet);
     set->click();
     set->click();
     QTest::mouseClick(set, Qt::LeftButton);
     QCOMPARE(s.sw->applyJobsRunning(), std::size_t{1});
-    QVERIFY(!s.navigator()->Open(target::kSwitchMain, s.sw->ref()));
+    QVERIFY(!s.navigator()->Open(Target::kSwitchMain, s.sw->ref()));
 
     // Closing the frame meanwhile: the job ends after its request, no result screen opens.
     QVERIFY(s.sim.WaitFor([&] { return NameSets(s.sim.peer()).size() == 1; }));
@@ -136,7 +138,7 @@ class ScreensTest : public QObject {
     QCOMPARE(NameSets(s.sim.peer()).size(), 1);
     QVERIFY(!s.navigator()->frame()->isVisible());
     QCOMPARE(s.navigator()->current(), nullptr);
-    QVERIFY(s.sim.page()->button("1011")->isEnabled());
+    QVERIFY(s.sim.page()->button(ids::top::kExport)->isEnabled());
   }
 
   void theFrameScrollsWideScreensAndTheEditFilters() {

@@ -12,6 +12,7 @@
 #include "ui/screens/mirroring_screen.h"
 #include "ui/screens/power_saving_screen.h"
 #include "ui/screens/result_screens.h"
+#include "ui/forms/screen_ids.h"
 #include "ui/screens/screen_navigator.h"
 #include "ui/screens/switch_main_screen.h"
 #include "ui/style/text.h"
@@ -25,7 +26,7 @@ const char kNetwork[] =
     "switch core model=NTR7100-24G serial=T24G firmware=1.00\n"
     "switch edge model=NTR7100-8G serial=T8G firmware=1.00 uplink=core:3\n";
 
-QPushButton* Button(QWidget* screen, const char* id) { return screen->findChild<QPushButton*>(id); }
+QPushButton* Button(QWidget* screen, const QString& id) { return screen->findChild<QPushButton*>(id); }
 
 // The sets and executions the edge switch received, as "keyword[ index]=value"
 // ("=default" for a set to the default) and "keyword". The switch client sends
@@ -63,14 +64,14 @@ struct Started {
   }
   ScreenNavigator* navigator() { return sim.app().screens(); }
   template <typename T>
-  T* Open(const char* button) {
+  T* Open(const QString& button) {
     Button(navigator()->current(), button)->click();
     return qobject_cast<T*>(navigator()->current());
   }
   // Presses `button` of the current screen with an empty request log and
   // waits for the result (T) of its job.
   template <typename T>
-  T* Apply(const char* button) {
+  T* Apply(const QString& button) {
     sim.peer().ClearLog();
     Button(navigator()->current(), button)->click();
     if (!sim.WaitFor([&] { return qobject_cast<T*>(navigator()->current()) != nullptr; }, 8000)) {
@@ -93,98 +94,98 @@ class SwitchScreensTest : public QObject {
   void loopDetectionAndMirroringSendInOrder() {
     Started s;
     QVERIFY(s.Go());
-    auto* loop = s.Open<LoopDetectionScreen>("8004");
+    auto* loop = s.Open<LoopDetectionScreen>(ids::switch_main::kLoopDetection);
     QVERIFY(loop != nullptr);
     loop->countEdit()->setText("5");
     loop->secondsEdit()->setText("60");
     loop->shutDownChoice()->setChecked(true);
-    auto* result = s.Apply<ResultScreen>("8001");
+    auto* result = s.Apply<ResultScreen>(ids::form::kSet);
     QVERIFY(result != nullptr);
     QCOMPARE(Requests(s.sim.peer()),
              (QStringList{"loopdetect-count=5", "loopdetect-recovery-timer=60", "loopdetect-linkdown=2"}));
     QCOMPARE(result->lines(), QStringList{QString::fromUtf8(kLoopDetectionAppliedText)});
-    QCOMPARE(result->backTarget(), target::kSwitchMain);
+    QCOMPARE(result->backTarget(), Target::kSwitchMain);
 
     // A refused request stops the rest; the message leads back to the screen.
-    Button(result, "8001")->click();
-    loop = s.Open<LoopDetectionScreen>("8004");
+    Button(result, ids::result::kBack)->click();
+    loop = s.Open<LoopDetectionScreen>(ids::switch_main::kLoopDetection);
     QCOMPARE(loop->countEdit()->text(), QString("5"));
     s.sim.peer().Control("fault edge refuse loopdetect-recovery-timer 2 1");
     loop->countEdit()->setText("6");
     loop->secondsEdit()->setText("61");
     loop->noShutDownChoice()->setChecked(true);
-    auto* message = s.Apply<MessageScreen>("8001");
+    auto* message = s.Apply<MessageScreen>(ids::form::kSet);
     QVERIFY(message != nullptr);
     QCOMPARE(Requests(s.sim.peer()), (QStringList{"loopdetect-count=6", "loopdetect-recovery-timer=61"}));
     QCOMPARE(s.sw->record().loopCount.load(), 6);
     QCOMPARE(s.sw->record().loopRecoveryTime.load(), 60);
     QCOMPARE(message->lines().front(), QString::fromUtf8(kLoopDetectionFailedText));
-    QCOMPARE(message->backTarget(), target::kLoopDetection);
-    Button(message, "8001")->click();
+    QCOMPARE(message->backTarget(), Target::kLoopDetection);
+    Button(message, ids::result::kBack)->click();
     QVERIFY(qobject_cast<LoopDetectionScreen*>(s.navigator()->current()) != nullptr);
 
     // Mirroring: on, sniffer port 3, port 1 both ways, the others not monitored.
     QTest::keyClick(s.navigator()->current(), Qt::Key_Escape);
-    auto* mirror = s.Open<MirroringScreen>("8005");
+    auto* mirror = s.Open<MirroringScreen>(ids::switch_main::kMirroring);
     QVERIFY(mirror != nullptr);
     mirror->useChoice()->setCurrentIndex(0);
     mirror->snifferChoice()->setCurrentIndex(2);
     for (int p = 0; p < 8; ++p) mirror->directionChoice(p)->setCurrentIndex(p == 0 ? 3 : 0);
-    result = s.Apply<ResultScreen>("8001");
+    result = s.Apply<ResultScreen>(ids::form::kSet);
     QVERIFY(result != nullptr);
     QCOMPARE(Requests(s.sim.peer()),
              (QStringList{"mirroring-use=1", "mirroring-dest=3", "mirroring-src-rx 1=1", "mirroring-src-tx 1=1"}));
     QCOMPARE(s.sw->record().mirrorDestination.load(), 2);
-    QCOMPARE(result->backTarget(), target::kSwitchMain);
-    Button(result, "8001")->click();
+    QCOMPARE(result->backTarget(), Target::kSwitchMain);
+    Button(result, ids::result::kBack)->click();
     s.sim.peer().Control("fault edge refuse mirroring-dest 2 1");
-    mirror = s.Open<MirroringScreen>("8005");
+    mirror = s.Open<MirroringScreen>(ids::switch_main::kMirroring);
     QCOMPARE(mirror->directionChoice(0)->currentIndex(), 3);
     mirror->useChoice()->setCurrentIndex(1);
     mirror->snifferChoice()->setCurrentIndex(4);
     mirror->directionChoice(0)->setCurrentIndex(0);
-    message = s.Apply<MessageScreen>("8001");
+    message = s.Apply<MessageScreen>(ids::form::kSet);
     QVERIFY(message != nullptr);
     QCOMPARE(Requests(s.sim.peer()), (QStringList{"mirroring-use=default", "mirroring-dest=5"}));
     QCOMPARE(message->lines().front(), QString::fromUtf8(kMirroringFailedText));
-    QCOMPARE(message->backTarget(), target::kMirroring);
+    QCOMPARE(message->backTarget(), Target::kMirroring);
   }
 
   void powerSavingSendsOnlyAChange() {
     Started s;
     QVERIFY(s.Go());
     // The mode in force: the success at once, nothing sent.
-    auto* power = s.Open<PowerSavingScreen>("8003");
+    auto* power = s.Open<PowerSavingScreen>(ids::switch_main::kPowerSaving);
     QVERIFY(power != nullptr && power->normalChoice()->isChecked());
-    auto* result = s.Apply<ResultScreen>("8001");
+    auto* result = s.Apply<ResultScreen>(ids::form::kSet);
     QVERIFY(result != nullptr);
     QCOMPARE(result->lines(), QStringList{QString::fromUtf8(kPowerSavingAppliedText)});
     QCOMPARE(Requests(s.sim.peer()), QStringList{});
 
     // Economy: confirmed, then the LEDs and the mode.
-    Button(result, "8001")->click();
-    power = s.Open<PowerSavingScreen>("8003");
+    Button(result, ids::result::kBack)->click();
+    power = s.Open<PowerSavingScreen>(ids::switch_main::kPowerSaving);
     power->economyChoice()->setChecked(true);
-    auto* confirm = s.Open<PowerSavingConfirmScreen>("8001");
+    auto* confirm = s.Open<PowerSavingConfirmScreen>(ids::form::kSet);
     QVERIFY(confirm != nullptr && confirm->economy());
-    result = s.Apply<ResultScreen>("8000");
+    result = s.Apply<ResultScreen>(ids::power_saving::kYes);
     QVERIFY(result != nullptr);
     QCOMPARE(Requests(s.sim.peer()), (QStringList{"led-brightness=1", "energy-saving=1"}));
-    QCOMPARE(result->backTarget(), target::kSwitchMain);
+    QCOMPARE(result->backTarget(), Target::kSwitchMain);
 
     // Back to normal, the mode refused: the message leads back to the power-saving screen.
     QVERIFY(s.Main() != nullptr);
-    power = s.Open<PowerSavingScreen>("8003");
+    power = s.Open<PowerSavingScreen>(ids::switch_main::kPowerSaving);
     QVERIFY(power->economyChoice()->isChecked());
     power->normalChoice()->setChecked(true);
-    QVERIFY(s.Open<PowerSavingConfirmScreen>("8001") != nullptr);
+    QVERIFY(s.Open<PowerSavingConfirmScreen>(ids::form::kSet) != nullptr);
     s.sim.peer().Control("fault edge refuse energy-saving 2 1");
-    auto* message = s.Apply<MessageScreen>("8000");
+    auto* message = s.Apply<MessageScreen>(ids::power_saving::kYes);
     QVERIFY(message != nullptr);
     QCOMPARE(Requests(s.sim.peer()), (QStringList{"led-brightness=default", "energy-saving=default"}));
     QCOMPARE(message->lines().front(), QString::fromUtf8(kPowerSavingFailedText));
-    QCOMPARE(message->backTarget(), target::kPowerSaving);
-    Button(message, "8001")->click();
+    QCOMPARE(message->backTarget(), Target::kPowerSaving);
+    Button(message, ids::result::kBack)->click();
     QVERIFY(qobject_cast<PowerSavingScreen*>(s.navigator()->current()) != nullptr);
   }
 
@@ -193,7 +194,7 @@ class SwitchScreensTest : public QObject {
     QVERIFY(s.Go());
     s.sw->record().portStatus[0].txFrames[0] = 42;
     s.sw->record().portStatus[0].rxOctets = 42;
-    auto* result = s.Apply<ResultScreen>("8007");
+    auto* result = s.Apply<ResultScreen>(ids::switch_main::kClearCounters);
     QVERIFY(result != nullptr);
     QCOMPARE(s.sim.answerer().messages.last(), QString::fromUtf8(kExecuteQuestion));
     QCOMPARE(Requests(s.sim.peer()), QStringList{"clear-counter"});
@@ -205,17 +206,17 @@ class SwitchScreensTest : public QObject {
     // A refused restart: the message, back to the main screen.
     QVERIFY(s.Main() != nullptr);
     s.sim.peer().Control("fault edge refuse restart 2 1");
-    auto* message = s.Apply<MessageScreen>("8008");
+    auto* message = s.Apply<MessageScreen>(ids::switch_main::kRestart);
     QVERIFY(message != nullptr);
     QCOMPARE(Requests(s.sim.peer()), QStringList{"restart"});
     QCOMPARE(message->title(), QString::fromUtf8(kRestartTitle));
     QCOMPARE(message->lines().front(), QString::fromUtf8(kRestartFailedText));
-    QCOMPARE(message->backTarget(), target::kSwitchMain);
+    QCOMPARE(message->backTarget(), Target::kSwitchMain);
 
     // A restart: the frame closes, no result screen.
     QVERIFY(s.Main() != nullptr);
     s.sim.peer().ClearLog();
-    Button(s.navigator()->current(), "8008")->click();
+    Button(s.navigator()->current(), ids::switch_main::kRestart)->click();
     QVERIFY(s.sim.WaitFor([&] { return !s.navigator()->frame()->isVisible(); }));
     QCOMPARE(Requests(s.sim.peer()), QStringList{"restart"});
     QCOMPARE(s.navigator()->current(), nullptr);
@@ -232,7 +233,7 @@ class SwitchScreensTest : public QObject {
     core->record().vlanIds[9] = 10;
     QVERIFY(s.Main() != nullptr);
     s.sim.peer().ClearLog();
-    Button(s.navigator()->current(), "8009")->click();
+    Button(s.navigator()->current(), ids::switch_main::kFactoryReset)->click();
     QCOMPARE(Requests(s.sim.peer()), QStringList{});
     auto* message = qobject_cast<MessageScreen*>(s.navigator()->current());
     QVERIFY(message != nullptr);
@@ -240,7 +241,7 @@ class SwitchScreensTest : public QObject {
     QCOMPARE(message->title(), QString::fromUtf8(kFactoryResetTitle));
     QCOMPARE(message->lines(), (QStringList{ToQt(kFactoryResetDoneText), ToQt(kVlanNamesKeptText), "10"}));
     QVERIFY(config.HasVlanName(10) && !config.HasVlanName(20));
-    QCOMPARE(message->backTarget(), target::kSwitchMain);
+    QCOMPARE(message->backTarget(), Target::kSwitchMain);
 
     // Long lists break before a line would pass 76 characters.
     std::vector<std::int32_t> many;

@@ -9,6 +9,7 @@
 #include "tests/ui/support/sim_window.h"
 #include "ui/screens/port_screen.h"
 #include "ui/screens/result_screens.h"
+#include "ui/forms/screen_ids.h"
 #include "ui/screens/screen_navigator.h"
 #include "ui/screens/tagged_vlan_screen.h"
 
@@ -22,7 +23,7 @@ const char kNetwork[] =
     "switch core model=NTR7100-24G serial=T24\n"
     "switch edge model=NTR7100-8G serial=T8G uplink=core:3\n";
 
-QPushButton* Button(QWidget* screen, const char* id) { return screen->findChild<QPushButton*>(id); }
+QPushButton* Button(QWidget* screen, const QString& id) { return screen->findChild<QPushButton*>(id); }
 
 
 struct Network {
@@ -32,13 +33,13 @@ struct Network {
   TaggedVlanScreen* Open(int port) {
     emit sim.app().screenRequested(sim.Switch("core")->ref(), port);
     if (Current<PortScreen>() == nullptr) return nullptr;
-    Button(navigator()->current(), "8003")->click();
+    Button(navigator()->current(), ids::port::kTaggedVlan)->click();
     return Current<TaggedVlanScreen>();
   }
   // "設定", then the screen that follows it.
   Screen* Apply(Screen* screen) {
     sim.peer().ClearLog();
-    Button(screen, "8001")->click();
+    Button(screen, ids::form::kSet)->click();
     if (!test::SimWindow::WaitFor([&] { return navigator()->current() != screen; })) return nullptr;
     return navigator()->current();
   }
@@ -84,7 +85,7 @@ class TaggedVlanScreenTest : public QObject {
     QCOMPARE(test::SentSets(n.sim.peer(), "core"), (QStringList{"vlan-port-mode 5=1", "vlan-id 10=default", "vlan-access 5=10",
                                               "vlan-trunk 5 10=1", "vlan-id 2=300", "vlan-trunk 5 2=1"}));
     QCOMPARE(result->lines(), QStringList{QString::fromUtf8(kTaggedVlanAppliedText)});
-    QCOMPARE(result->backTarget(), target::kPort);
+    QCOMPARE(result->backTarget(), Target::kPort);
     // Slot 9 holding VLAN 10 counts as its default and went as set-default: the tool's record holds it.
     QCOMPARE(n.sim.Switch("core")->record().vlanIds[9].load(), 10);
     QCOMPARE(n.Slot(1), 300);
@@ -121,7 +122,7 @@ class TaggedVlanScreenTest : public QObject {
     QCOMPARE(message->lines(), (QStringList{QString::fromUtf8(kTaggedVlanFailedText),
                                             QString::fromUtf8(kNeighbourTrunkText)}));
     QVERIFY(test::SentSets(n.sim.peer(), "core").isEmpty());
-    Button(message, "8001")->click();
+    Button(message, ids::result::kBack)->click();
     QVERIFY(n.Current<TaggedVlanScreen>() != nullptr);
   }
 };

@@ -12,6 +12,7 @@
 #include "tests/ui/support/sent_sets.h"
 #include "tests/ui/support/sim_window.h"
 #include "ui/screens/result_screens.h"
+#include "ui/forms/screen_ids.h"
 #include "ui/screens/screen_navigator.h"
 #include "ui/screens/vlan_id_screen.h"
 #include "ui/style/text.h"
@@ -23,7 +24,7 @@ namespace {
 
 const char kNetwork[] = "switch a model=NTR7100-8G\nswitch b model=NTR7100-8G\n";
 
-QPushButton* Button(QWidget* screen, const char* id) { return screen->findChild<QPushButton*>(id); }
+QPushButton* Button(QWidget* screen, const QString& id) { return screen->findChild<QPushButton*>(id); }
 
 
 // Runs `changes` on the switch as a screen would and waits for its end.
@@ -56,12 +57,12 @@ class VlanIdScreenTest : public QObject {
     ScreenNavigator* screens = sim.app().screens();
     const auto open = [&] {
       emit sim.app().screenRequested(a->ref(), -1);
-      Button(screens->current(), "8006")->click();
+      Button(screens->current(), ids::switch_main::kVlanIds)->click();
       return qobject_cast<VlanIdScreen*>(screens->current());
     };
     const auto set = [&](Screen* screen) {
       sim.peer().ClearLog();
-      Button(screen, "8004")->click();
+      Button(screen, ids::vlan_id::kSet)->click();
       return test::SimWindow::WaitFor([&] { return screens->current() != screen; });
     };
 
@@ -80,12 +81,12 @@ class VlanIdScreenTest : public QObject {
     QCOMPARE(message->title(), QString::fromUtf8(kVlanIdMessageTitle));
     QCOMPARE(message->lines(), (QStringList{QString::fromUtf8(kBadParameterText),
                                             QStringLiteral("IDが範囲外です（VLAN IDの範囲は2～4094です）")}));
-    QCOMPARE(message->backTarget(), target::kVlanIds);
+    QCOMPARE(message->backTarget(), Target::kVlanIds);
     QCOMPARE(test::SentSets(sim.peer()), QStringList{});
     QCOMPARE(config.VlanNames(), before);
 
     // Adding: only the table and the file change.
-    Button(message, "8001")->click();
+    Button(message, ids::result::kBack)->click();
     screen = qobject_cast<VlanIdScreen*>(screens->current());
     QVERIFY(screen != nullptr);
     screen->addCheck()->setChecked(true);
@@ -95,7 +96,7 @@ class VlanIdScreenTest : public QObject {
     auto* result = qobject_cast<ResultScreen*>(screens->current());
     QVERIFY(result != nullptr);
     QCOMPARE(result->lines(), QStringList{QString::fromUtf8(kVlanIdAppliedText)});
-    QCOMPARE(result->backTarget(), target::kSwitchMain);
+    QCOMPARE(result->backTarget(), Target::kSwitchMain);
     QCOMPARE(test::SentSets(sim.peer()), QStringList{});
     QCOMPARE(config.GetVlanName(50), std::string("fifty"));
     std::ifstream file(ConfigFilePath(), std::ios::binary);
@@ -112,7 +113,7 @@ class VlanIdScreenTest : public QObject {
     QCOMPARE(message->title(), QString::fromUtf8(kVlanIdMessageTitle));
     QCOMPARE(message->lines().size(), 2);
     QCOMPARE(message->lines()[0], QStringLiteral("VLAN IDの設定に失敗しました。"));
-    QCOMPARE(message->backTarget(), target::kVlanIds);
+    QCOMPARE(message->backTarget(), Target::kVlanIds);
     QVERIFY(config.HasVlanName(30) && UsesVlanId(a->record(), 30));
 
     // Deleting 30 from a: its ports leave it, then its slot is freed; b keeps it named.
@@ -124,7 +125,7 @@ class VlanIdScreenTest : public QObject {
     QVERIFY(message != nullptr);
     QCOMPARE(test::SentSets(sim.peer()), (QStringList{"vlan-access 3=default", "vlan-trunk 6 2=default", "vlan-id 2=default"}));
     QCOMPARE(message->lines(), (QStringList{ToQt(kVlanNamesKeptText), "30"}));
-    QCOMPARE(message->backTarget(), target::kSwitchMain);
+    QCOMPARE(message->backTarget(), Target::kSwitchMain);
     QVERIFY(!UsesVlanId(a->record(), 30) && config.HasVlanName(30));
   }
 };

@@ -8,6 +8,7 @@
 
 #include "tests/ui/support/sim_window.h"
 #include "ui/top_page/focus_ring.h"
+#include "ui/top_page/top_page_ids.h"
 #include "ui/top_page/top_panel.h"
 
 using namespace ntr;
@@ -40,17 +41,17 @@ class TopPageTest : public QObject {
     };
     // Forward from the last top-panel button goes down to the legend and
     // from the legend's last button back up; backward the other way round.
-    QCOMPARE(press("1002", Qt::Key_Tab), QString("1006"));
-    QCOMPARE(press("1007", Qt::Key_Tab), QString("1011"));
-    QCOMPARE(press("1011", Qt::Key_Backtab), QString("1007"));
-    QCOMPARE(press("1006", Qt::Key_Up), QString("1002"));
-    QCOMPARE(press("1001", Qt::Key_Right), QString("1002"));
-    QCOMPARE(press("1011", Qt::Key_Down), QString("1012"));
-    QCOMPARE(press("1012", Qt::Key_Tab), QString("1001"));
+    QCOMPARE(press(ids::top::kAllIcons, Qt::Key_Tab), QString(ids::top::kRedisplay));
+    QCOMPARE(press(ids::top::kCloseLegend, Qt::Key_Tab), QString(ids::top::kExport));
+    QCOMPARE(press(ids::top::kExport, Qt::Key_Backtab), QString(ids::top::kCloseLegend));
+    QCOMPARE(press(ids::top::kRedisplay, Qt::Key_Up), QString(ids::top::kAllIcons));
+    QCOMPARE(press(ids::top::kAllDetailed, Qt::Key_Right), QString(ids::top::kAllIcons));
+    QCOMPARE(press(ids::top::kExport, Qt::Key_Down), QString(ids::top::kImport));
+    QCOMPARE(press(ids::top::kImport, Qt::Key_Tab), QString(ids::top::kAllDetailed));
     // Export and import are passed over while they are disabled.
     page.SetFileButtonsEnabled(false);
-    QCOMPARE(press("1007", Qt::Key_Tab), QString("1001"));
-    QCOMPARE(press("1001", Qt::Key_Left), QString("1007"));
+    QCOMPARE(press(ids::top::kCloseLegend, Qt::Key_Tab), QString(ids::top::kAllDetailed));
+    QCOMPARE(press(ids::top::kAllDetailed, Qt::Key_Left), QString(ids::top::kCloseLegend));
   }
 
   void clicksChangeTheDisplayAndDoubleClicksAskForScreens() {
@@ -87,11 +88,11 @@ class TopPageTest : public QObject {
     QVERIFY(!panel->detailed());
 
     // "全ての管理スイッチを詳細表示" leaves the switch of an unknown model an icon.
-    sim.page()->button("1001")->click();
+    sim.page()->button(ids::top::kAllDetailed)->click();
     QVERIFY(panel->detailed());
     QVERIFY(!sim.Panel("odd")->detailed());
     DoubleClick(sim.Panel("odd"), Qt::LeftButton, Qt::NoModifier, QPoint(20, 37));
-    sim.page()->button("1002")->click();
+    sim.page()->button(ids::top::kAllIcons)->click();
     QVERIFY(!panel->detailed());
   }
 

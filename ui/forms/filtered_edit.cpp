@@ -1,4 +1,4 @@
-#include "ui/screens/filtered_edit.h"
+#include "ui/forms/filtered_edit.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

@@ -1,4 +1,4 @@
-#include "ui/screens/choice_box.h"
+#include "ui/forms/choice_box.h"
 
 #include <QAbstractItemView>
 #include <QKeyEvent>

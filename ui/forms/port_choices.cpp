@@ -1,4 +1,4 @@
-#include "ui/screens/port_choices.h"
+#include "ui/forms/port_choices.h"
 
 #include "catalogue/qos_speed.h"
 #include "catalogue/switch_model.h"

@@ -1,4 +1,4 @@
-#include "ui/screens/qos_unit_rule.h"
+#include "ui/forms/qos_unit_rule.h"
 
 #include <algorithm>
 

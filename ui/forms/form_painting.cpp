@@ -1,4 +1,4 @@
-#include "ui/screens/form_painting.h"
+#include "ui/forms/form_painting.h"
 
 #include <QFontMetrics>
 

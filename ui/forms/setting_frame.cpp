@@ -1,4 +1,4 @@
-#include "ui/screens/setting_frame.h"
+#include "ui/forms/setting_frame.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -7,6 +7,7 @@
 
 #include "ui/style/colours.h"
 #include "ui/style/fonts.h"
+#include "ui/forms/screen_ids.h"
 
 namespace ntr::ui {
 
@@ -21,9 +22,9 @@ SettingFrame::SettingFrame(QWidget* page, std::function<void(QPoint)> reportEdge
   palette.setColor(QPalette::Window, kPageColour);
   body_->setPalette(palette);
   horizontal_ = new QScrollBar(Qt::Horizontal, this);
-  horizontal_->setObjectName("7001");
+  horizontal_->setObjectName(ids::frame::kHorizontalBar);
   vertical_ = new QScrollBar(Qt::Vertical, this);
-  vertical_->setObjectName("7000");
+  vertical_->setObjectName(ids::frame::kVerticalBar);
   for (QScrollBar* bar : {horizontal_, vertical_}) {
     bar->setSingleStep(kScrollStep);
     bar->setPageStep(kScrollStep);

@@ -19,6 +19,14 @@ inline constexpr int kBoxArrowRoom = 40;
 // The "設定"/"キャンセル" row under a form: its height and its gap to the grid.
 inline constexpr int kButtonHeight = 20;
 inline constexpr int kButtonGap = 15;
+// The buttons' widths: "設定"; "キャンセル" and "閉じる"; "実行", "はい" and "いいえ";
+// "参照". A button grows with a longer caption.
+inline constexpr int kSetButtonWidth = 40;
+inline constexpr int kCancelButtonWidth = 80;
+inline constexpr int kRunButtonWidth = 60;
+inline constexpr int kBrowseButtonWidth = 50;
+// Between the two buttons of a centred row.
+inline constexpr int kButtonSpacing = 6;
 
 // Title at (25, 10), 16 pt bold, with a 1 px rule 24 px below its top from
 // its x to the width minus that x.

@@ -1,19 +1,19 @@
-#include "ui/screens/screen.h"
+#include "ui/forms/screen.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QTimer>
+#include <algorithm>
 
-#include "device/managed_switch.h"
-#include "ui/screens/form_painting.h"
-#include "ui/screens/screen_navigator.h"
+#include "app/switch_service.h"
+#include "ui/forms/form_painting.h"
 #include "ui/style/colours.h"
 #include "ui/style/fonts.h"
 
 namespace ntr::ui {
 
-Screen::Screen(ScreenNavigator& navigator, ManagedSwitch* sw, int port, QSize size)
+Screen::Screen(ScreenHost& navigator, ManagedSwitch* sw, int port, QSize size)
     : navigator_(navigator), port_(port), working_(std::make_unique<SwitchRecord>()) {
   if (sw != nullptr) {
     switch_ = sw->ref();
@@ -50,9 +50,9 @@ void Screen::MoveFocusOnFrom(QWidget* control) {
   });
 }
 
-QPushButton* Screen::AddButton(int id, const QString& text, QRect place) {
+QPushButton* Screen::AddButton(const QString& id, const QString& text, QRect place) {
   auto* button = new QPushButton(text, this);
-  button->setObjectName(QString::number(id));
+  button->setObjectName(id);
   button->setFont(UiFont());
   button->setFocusPolicy(Qt::StrongFocus);
   // The place may grow with its caption, never clip it.
@@ -61,6 +61,32 @@ QPushButton* Screen::AddButton(int id, const QString& text, QRect place) {
   button->setGeometry(place);
   actions_.push_back(button);
   return button;
+}
+
+Screen::ButtonRow Screen::AddSetCancelRow(RowButton first, RowButton second, int top, RowPlace place, int x,
+                                          std::function<void()> action) {
+  ButtonRow row;
+  row.first = AddButton(first.id, QString::fromUtf8(first.text), QRect(0, top, first.width, kButtonHeight));
+  row.second = AddButton(second.id, QString::fromUtf8(second.text), QRect(0, top, second.width, kButtonHeight));
+  switch (place) {
+    case RowPlace::kCentred:
+      row.first->move((x - (row.first->width() + kButtonSpacing + row.second->width())) / 2, top);
+      row.second->move(row.first->geometry().right() + 1 + kButtonSpacing, top);
+      break;
+    case RowPlace::kAroundCentre:
+      row.first->move(x / 2 - row.first->width() - kButtonSpacing / 2, top);
+      row.second->move(x / 2 + kButtonSpacing / 2, top);
+      break;
+    case RowPlace::kFromLeft: {
+      constexpr int kSpacing = 5;
+      row.first->move(x, top);
+      row.second->move(std::max(x + first.width + kSpacing, row.first->geometry().right() + 1 + kSpacing), top);
+      break;
+    }
+  }
+  connect(row.first, &QPushButton::clicked, this, std::move(action));
+  connect(row.second, &QPushButton::clicked, this, [this] { Cancel(); });
+  return row;
 }
 
 void Screen::SetActionsEnabled(bool enabled) {
@@ -76,7 +102,7 @@ void Screen::Apply() {
   }
   SetActionsEnabled(false);
   ErrorPair error;
-  job_ = sw->StartApply(Changes(), error);
+  job_ = SwitchService(navigator_.app()).StartApply(switch_, Changes(), error);
   if (job_ == 0) ApplyFailed(QString::fromStdString(FormatErrorMessage(error)));
 }
 
@@ -94,7 +120,7 @@ void Screen::ApplyResult(const Notice& notice) {
 void Screen::Stop() {
   stopped_ = true;
   if (job_ == 0) return;
-  if (ManagedSwitch* sw = navigator_.Find(switch_)) sw->StopApply(job_);
+  SwitchService(navigator_.app()).StopApply(switch_, job_);
   job_ = 0;
 }
 

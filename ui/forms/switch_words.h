@@ -6,7 +6,7 @@
 #include <QStringList>
 
 #include "catalogue/switch_record.h"
-#include "ui/screens/port_choices.h"
+#include "ui/forms/port_choices.h"
 
 namespace ntr::ui {
 

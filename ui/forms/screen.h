@@ -8,12 +8,16 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <vector>
 
 #include "base/notification.h"
 #include "catalogue/switch_record.h"
-#include "device/apply_job.h"
+#include "app/switch_service.h"
+#include "ui/forms/form_painting.h"
+#include "ui/forms/screen_host.h"
+#include "ui/forms/screen_ids.h"
 
 namespace ntr {
 class ManagedSwitch;
@@ -21,14 +25,13 @@ class ManagedSwitch;
 
 namespace ntr::ui {
 
-class ScreenNavigator;
 
 class Screen : public QWidget {
   Q_OBJECT
 
  public:
   // `sw` null for screens of no switch; `port` 0-based, -1 for the switch.
-  Screen(ScreenNavigator& navigator, ManagedSwitch* sw, int port, QSize size);
+  Screen(ScreenHost& navigator, ManagedSwitch* sw, int port, QSize size);
   ~Screen() override;
 
   const SwitchRef& switchRef() const { return switch_; }
@@ -60,21 +63,43 @@ class Screen : public QWidget {
   struct ApplyTexts {
     QString success;
     QString failure;
-    int successTarget = -1;
-    int failureTarget = -1;
+    Target successTarget = Target::kCloseFrame;
+    Target failureTarget = Target::kCloseFrame;
   };
   virtual ApplyTexts applyTexts() const { return {}; }
   virtual void Applied();
   virtual void ApplyFailed(const QString& errorText);
 
-  QPushButton* AddButton(int id, const QString& text, QRect place);
+  // A button of the screen's font, named `id`; wider than `place` when its caption needs it.
+  QPushButton* AddButton(const QString& id, const QString& text, QRect place);
+  // The pair of buttons that ends a form ("設定" and "キャンセル", or their kin),
+  // kButtonHeight high at `top`: the first runs `action`, the second cancels.
+  struct RowButton {
+    const char* id;
+    const char* text;
+    int width;
+  };
+  enum class RowPlace {
+    kCentred,       // the pair centred in `x` (the screen's width), kButtonSpacing apart
+    kAroundCentre,  // one button each side of `x` / 2, kButtonSpacing apart
+    kFromLeft,      // from `x`, 5 px apart, as the fixed forms of the first screens
+  };
+  // "設定" and "キャンセル" of most forms.
+  static constexpr RowButton kFormSet{ids::form::kSet, "設定", kSetButtonWidth};
+  static constexpr RowButton kFormCancel{ids::form::kCancel, "キャンセル", kCancelButtonWidth};
+  struct ButtonRow {
+    QPushButton* first;
+    QPushButton* second;
+  };
+  ButtonRow AddSetCancelRow(RowButton first, RowButton second, int top, RowPlace place, int x,
+                            std::function<void()> action);
   // The control that gets the focus when the screen first shows.
   void SetInitialFocus(QWidget* control) { lastFocus_ = control; }
   // Once, kFocusMoveMs from now: when `control` still has the focus, a Tab
   // press there moves it on to the next control.
   static constexpr int kFocusMoveMs = 100;
   void MoveFocusOnFrom(QWidget* control);
-  ScreenNavigator& navigator() { return navigator_; }
+  ScreenHost& navigator() { return navigator_; }
   SwitchRecord& working() { return *working_; }
 
   void paintEvent(QPaintEvent* event) override;
@@ -84,7 +109,7 @@ class Screen : public QWidget {
  private:
   void FocusMoved(QWidget* now);
 
-  ScreenNavigator& navigator_;
+  ScreenHost& navigator_;
   SwitchRef switch_{};
   bool hasSwitch_ = false;
   int port_;
