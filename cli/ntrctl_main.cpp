@@ -505,8 +505,9 @@ int Action(Session& session, ManagedSwitch& sw, const std::string& command) {
 }
 
 int FactoryReset(Session& session, ManagedSwitch& sw) {
+  const MacAddress mac = sw.mac();  // the reset restarts the switch: it leaves the list
   const FactoryResetResult result = session.service().FactoryReset(sw);
-  PrintActionDone(session, sw.mac(), "factory-reset", result.text);
+  PrintActionDone(session, mac, "factory-reset", result.text);
   return kExitOk;
 }
 

@@ -39,6 +39,15 @@ if [[ ${1:-} == --inside ]]; then
       firmware 02:5C:71:00:00:03 "$out/firmware.bin" >>"$out/main-job.out" 2>&1 || status=$?
     rm -rf "$data"
   fi
+  # The capture lags the wire by its read interval: the tool has ended, so
+  # wait until the file stops growing before the last frames are cut off.
+  last=-1
+  for _ in $(seq 50); do
+    size=$(stat -c %s "$out/capture.pcapng" 2>/dev/null || echo 0)
+    ((size == last)) && break
+    last=$size
+    sleep 0.5
+  done
   kill -INT "$capture"
   wait "$capture" || true
   cp "$NTR_DEMO_LOG" "$out/requests.log"
