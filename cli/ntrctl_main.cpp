@@ -204,20 +204,8 @@ void PrintTree(Discovery& discovery, const TopologyNode& node, int depth, bool j
 
 int Discover(Session& session) {
   session.RunDiscovery();
+  session.RunUntilSettled(3);
   Discovery& discovery = session.app().discovery();
-  std::size_t last = 0;
-  std::uint32_t stableSince = discovery.cyclesRun();
-  session.RunUntil([&] {
-    const auto list = discovery.Switches();
-    if (list.size() != last) {
-      last = list.size();
-      stableSince = discovery.cyclesRun();
-    }
-    for (ManagedSwitch* sw : list) {
-      if (!Session::Settled(*sw)) return false;
-    }
-    return discovery.cyclesRun() >= stableSince + 3;
-  });
   if (session.fatal()) return kExitFailure;
   const bool json = session.options().json;
   if (json) std::printf("{\"switches\":[");

@@ -134,6 +134,23 @@ bool Session::RunUntil(const std::function<bool()>& done, std::chrono::milliseco
   return loop_.RunUntil([&] { return fatal_ || done(); }, timeout) && !fatal_;
 }
 
+bool Session::RunUntilSettled(std::uint32_t quietCycles) {
+  Discovery& discovery = app().discovery();
+  std::size_t count = 0;
+  std::uint32_t stableSince = discovery.cyclesRun();
+  return RunUntil([&] {
+    const auto list = discovery.Switches();
+    if (list.size() != count) {
+      count = list.size();
+      stableSince = discovery.cyclesRun();
+    }
+    for (ManagedSwitch* sw : list) {
+      if (!Settled(*sw)) return false;
+    }
+    return discovery.cyclesRun() >= stableSince + quietCycles;
+  });
+}
+
 std::vector<ManagedSwitch*> Session::Matching(const SwitchArgument& ref) {
   std::vector<ManagedSwitch*> found;
   if (ref.kind == SwitchArgument::Kind::kMalformedMac) return found;

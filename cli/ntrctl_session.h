@@ -45,6 +45,9 @@ class Session : public NotificationSink {
   // Runs the main loop until `done` or the session's time-out.
   bool RunUntil(const std::function<bool()>& done);
   bool RunUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
+  // Runs the main loop until every switch found is settled and no new one
+  // came for `quietCycles` discovery cycles (or the time-out).
+  bool RunUntilSettled(std::uint32_t quietCycles);
 
   // The managed switches a MAC address or system name names.
   std::vector<ManagedSwitch*> Matching(const SwitchArgument& ref);

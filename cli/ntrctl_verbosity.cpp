@@ -5,22 +5,13 @@
 
 #include "base/text_encoding.h"
 #include "catalogue/function_descriptors.h"
+#include "catalogue/request_text.h"
 #include "cli/ntrctl_words.h"
 
 namespace ntr::cli {
 namespace {
 
 bool quiet = false;
-
-const char* OperationWord(std::int32_t operation) {
-  switch (operation) {
-    case kOpSet: return "set";
-    case kOpSetDefault: return "set-default";
-    case kOpGet: return "get";
-    case kOpExecute: return "execute";
-    default: return "?";
-  }
-}
 
 // A value on the wire in the file's words (a text as UTF-8).
 std::string ValueText(const FunctionDescriptor* function, std::int32_t valueType, std::int64_t number,
@@ -62,14 +53,7 @@ std::string TraceLine(const FunctionTrace& trace) {
   std::string line = std::string(trace.answered ? "< " : "> ") + FormatSwitchMac(trace.sw) +
                      " switch control function " + OperationWord(request.operation) + " " +
                      (function != nullptr ? std::string(function->keyword) : std::string(id));
-  switch (request.indexType) {
-    case kIndexNone: break;
-    case kIndexMac: line += " " + FormatSwitchMac(request.indexMac); break;
-    case kIndexPort:
-    case kIndexInteger3:
-    case kIndexRegistration: line += " " + std::to_string(request.firstIndex); break;
-    default: line += " " + std::to_string(request.firstIndex) + " " + std::to_string(request.secondIndex);
-  }
+  if (const std::string index = IndexText(request); !index.empty()) line += " " + index;
   // A set carries its value; a get's answer carries the value read.
   std::string value;
   if (request.operation == kOpSet) {

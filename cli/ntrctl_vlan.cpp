@@ -171,26 +171,6 @@ int Rename(Session& session, std::int32_t id, const std::string& name) {
   return FinishTable(session, change);
 }
 
-// Whether a VLAN's name stays depends on the other switches: they come under
-// management first (every switch found told its identity, none new for a
-// discovery cycle), as they are in the window.
-void WaitForOtherSwitches(Session& session) {
-  Discovery& discovery = session.app().discovery();
-  std::size_t count = 0;
-  std::uint32_t stableSince = discovery.cyclesRun();
-  session.RunUntil([&] {
-    const auto list = discovery.Switches();
-    if (list.size() != count) {
-      count = list.size();
-      stableSince = discovery.cyclesRun();
-    }
-    for (ManagedSwitch* other : list) {
-      if (!Session::Settled(*other)) return false;
-    }
-    return discovery.cyclesRun() >= stableSince + 1;
-  });
-}
-
 int Delete(Session& session, ManagedSwitch& target, const std::vector<std::int32_t>& ids) {
   const MacAddress mac = target.mac();
   const ConfigStore& config = session.app().config();
@@ -204,7 +184,10 @@ int Delete(Session& session, ManagedSwitch& target, const std::vector<std::int32
       return Fail("VLAN ID " + std::to_string(id) + " is neither in the tool's table nor on the switch");
     }
   }
-  WaitForOtherSwitches(session);
+  // Whether a VLAN's name stays depends on the other switches: they come
+  // under management first (every switch found told its identity, none new
+  // for a discovery cycle), as they are in the window.
+  session.RunUntilSettled(1);
   // The wait ran the main loop: the switch may have gone meanwhile.
   ManagedSwitch* still = session.Find(FormatSwitchMac(mac));
   if (still == nullptr) {

@@ -123,36 +123,6 @@ void TransactionHub::DrainReceiveQueue() {
   }
 }
 
-void TransactionHub::Dispatch(const Pdu& pdu) {
-  switch (pdu.application) {
-    case PduType::kDiscoveryReply: {
-      std::lock_guard<std::mutex> lock(hookLock_);
-      if (discoveryReplyHook_) discoveryReplyHook_(pdu);
-      return;
-    }
-    case PduType::kFirmPrepareAnswer:
-    case PduType::kFirmBlockAnswer:
-    case PduType::kFirmAbortAnswer:
-    case PduType::kFuncResponse:
-    case PduType::kFingerprintAnswer:
-    case PduType::kConfigSyncAnswer:
-      DeliverAnswer(pdu);
-      return;
-    case PduType::kNoticePortSpeed:
-    case PduType::kNoticeLinkDown:
-    case PduType::kNoticeFan:
-    case PduType::kNoticeLoop:
-    case PduType::kNotice25:
-    case PduType::kNotice26: {
-      std::lock_guard<std::mutex> lock(hookLock_);
-      if (noticeHook_) noticeHook_(pdu);
-      return;
-    }
-    default:
-      return;  // requests of other tools and the like
-  }
-}
-
 namespace {
 
 bool IsAnswer(PduType application) {
@@ -170,6 +140,32 @@ bool IsAnswer(PduType application) {
 }
 
 }  // namespace
+
+void TransactionHub::Dispatch(const Pdu& pdu) {
+  if (IsAnswer(pdu.application)) {
+    DeliverAnswer(pdu);
+    return;
+  }
+  switch (pdu.application) {
+    case PduType::kDiscoveryReply: {
+      std::lock_guard<std::mutex> lock(hookLock_);
+      if (discoveryReplyHook_) discoveryReplyHook_(pdu);
+      return;
+    }
+    case PduType::kNoticePortSpeed:
+    case PduType::kNoticeLinkDown:
+    case PduType::kNoticeFan:
+    case PduType::kNoticeLoop:
+    case PduType::kNotice25:
+    case PduType::kNotice26: {
+      std::lock_guard<std::mutex> lock(hookLock_);
+      if (noticeHook_) noticeHook_(pdu);
+      return;
+    }
+    default:
+      return;  // requests of other tools and the like
+  }
+}
 
 void TransactionHub::DeliverAnswer(const Pdu& pdu) {
   // The transaction ID alone pairs an answer with its request.
