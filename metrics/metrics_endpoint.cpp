@@ -120,6 +120,12 @@ class MetricsEndpoint::Server : public httplib::Server {
         response.set_header("Allow", "GET, HEAD");
         return HandlerResponse::Handled;
       }
+      // The whole text, never ranges of it: httplib 0.11 builds a multipart
+      // answer in memory with every range asked for, so a request of a few
+      // KiB could make it hold gigabytes. The server may ignore a Range
+      // header; the request is a local of the server's (not a const object),
+      // and its ranges are parsed before routing and applied after.
+      const_cast<httplib::Request&>(request).ranges.clear();
       return HandlerResponse::Unhandled;
     });
     Get("/metrics", [this](const httplib::Request&, httplib::Response& response) {
