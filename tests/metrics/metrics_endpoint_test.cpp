@@ -6,6 +6,7 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include <cerrno>
 #include <random>
@@ -125,6 +126,41 @@ TEST_F(MetricsEndpointTest, ServesThePublishedSnapshotAtMetricsOnly) {
     answer = Get(port, target);
     EXPECT_THAT(answer, StartsWith("HTTP/1.1 404 ")) << target;
     EXPECT_THAT(answer, Not(HasSubstr("root:"))) << target;
+  }
+}
+
+std::string Gunzip(const std::string& bytes) {
+  z_stream stream{};
+  EXPECT_EQ(inflateInit2(&stream, 15 + 16), Z_OK);
+  std::string text(16 << 20, '\0');
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
+  stream.avail_in = static_cast<uInt>(bytes.size());
+  stream.next_out = reinterpret_cast<Bytef*>(text.data());
+  stream.avail_out = static_cast<uInt>(text.size());
+  EXPECT_EQ(inflate(&stream, Z_FINISH), Z_STREAM_END);
+  text.resize(stream.total_out);
+  inflateEnd(&stream);
+  return text;
+}
+
+// Gzip when asked for (Prometheus asks), the text as it is otherwise; never
+// Brotli, whose compression of a large text takes seconds of a worker.
+TEST_F(MetricsEndpointTest, AnswersInGzipOrPlain) {
+  endpoint.Publish(test::SampleSnapshot(4, 8));
+  const std::string plain = Body(Get(port));
+  ASSERT_THAT(plain, StartsWith("# HELP "));
+  const auto ask = [&](std::string_view encodings) {
+    return Exchange(port, "GET /metrics HTTP/1.1\r\nHost: x\r\nAccept-Encoding: " + std::string(encodings) + "\r\n\r\n");
+  };
+  for (const char* encodings : {"gzip", "br, gzip, deflate", "gzip;q=1.0, identity;q=0.5, *;q=0"}) {
+    const std::string answer = ask(encodings);
+    EXPECT_THAT(answer, HasSubstr("Content-Encoding: gzip\r\n")) << encodings;
+    EXPECT_EQ(Gunzip(Body(answer)), plain) << encodings;
+  }
+  for (const char* encodings : {"br", "deflate", "gzip;q=0", "identity"}) {
+    const std::string answer = ask(encodings);
+    EXPECT_THAT(answer, Not(HasSubstr("Content-Encoding:"))) << encodings;
+    EXPECT_EQ(Body(answer), plain) << encodings;
   }
 }
 
