@@ -251,8 +251,8 @@ bool MetricsEndpoint::Start(const std::string& addressPort, bool allowPublic, Er
   const int stopFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
   if (stopFd < 0) return error.Fail(kErrOutOfRange, std::string("metrics endpoint: eventfd: ") + std::strerror(errno));
   auto server = std::make_unique<Server>(published_, stopFd);
-  const int port = listen.port == 0 ? server->bind_to_any_port(listen.host) : listen.port;
   errno = 0;
+  const int port = listen.port == 0 ? server->bind_to_any_port(listen.host) : listen.port;
   if (port < 0 || (listen.port != 0 && !server->bind_to_port(listen.host, listen.port))) {
     const int cause = errno;
     close(stopFd);
