@@ -21,13 +21,14 @@ bool ParsePort(std::string_view text, int& port) {
 }  // namespace
 
 std::string FormatListenAddress(std::string_view host, int port) {
+  const bool brackets = host.find(':') != std::string_view::npos;
   std::string text;
-  if (host.find(':') != std::string_view::npos) {
-    text = "[" + std::string(host) + "]";
-  } else {
-    text = std::string(host);
-  }
-  return text + ":" + std::to_string(port);
+  if (brackets) text += '[';
+  text += host;
+  if (brackets) text += ']';
+  text += ':';
+  text += std::to_string(port);
+  return text;
 }
 
 bool ParseListenAddress(std::string_view text, bool allowPublic, ListenAddress& address,
