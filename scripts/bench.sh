@@ -19,7 +19,10 @@
 # share when idle (bench/ntr_window_bench; figures and targets, no ratios);
 # discovery replies per second from known and from ever-new MACs at bounded
 # memory, and the replies waiting while the main thread is held
-# (bench/ntr_reply_flood_bench; the ratio new/known).
+# (bench/ntr_reply_flood_bench; the ratio new/known); a Prometheus scrape of
+# 32 switches x 24 ports from the metrics endpoint on 127.0.0.1, rendered and
+# served, also with gzip as Prometheus asks (bench/ntr_metrics_bench; figures
+# and a target, no ratios).
 #
 # Environment: BUILD_DIR (default build-bench), BUILD_TYPE (default Release),
 # LINK_EXCHANGES (default 5000), EXCHANGES (stack bench, default 3000),
@@ -48,7 +51,7 @@ echo "=== building ($BUILD_TYPE) in $BUILD_DIR" >&2
 cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE="$BUILD_TYPE" -DNTR_BUILD_TESTS=OFF \
   -DNTR_BUILD_BENCH=ON >&2
 cmake --build "$BUILD_DIR" -j "$JOBS" --target ntr_link_bench ntr_stack_bench ntr_idle_bench \
-  ntr_window_bench ntr_reply_flood_bench >&2
+  ntr_window_bench ntr_reply_flood_bench ntr_metrics_bench >&2
 
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
@@ -71,6 +74,7 @@ run stack1 "$BUILD_DIR/bench/ntr_stack_bench" "$EXCHANGES" one-cpu
 run idle "$BUILD_DIR/bench/ntr_idle_bench" "$IDLE_SECONDS"
 run window "$BUILD_DIR/bench/ntr_window_bench" "$IDLE_SECONDS"
 run flood "$BUILD_DIR/bench/ntr_reply_flood_bench" "$FLOOD_REPLIES"
+run metrics "$BUILD_DIR/bench/ntr_metrics_bench"
 
 # --- the figures --------------------------------------------------------------
 # ntr_link_bench: "scenario count | endpoint median p99 | floor median p99 | ratios"
@@ -124,7 +128,18 @@ flood_new_rss=$(flood_rss 'replies from new MACs')
 flood_waiting=$(flood_value 'main thread held' 'waiting')
 flood_held_rss=$(flood_rss 'main thread held')
 
-for v in flood_known flood_new flood_known_rss flood_new_rss flood_waiting flood_held_rss \
+# ntr_metrics_bench: "metrics scrape new snapshot 32x24 median M ms p90 P ms; ...", ...
+metrics_value() {  # line start, word before the value
+  awk -v s="$1" -v w="$2" 'index($0, s) == 1 { for (i = 1; i < NF; ++i) if ($i == w) { print $(i + 1); exit } }' "$out/metrics"
+}
+metrics_render=$(metrics_value 'metrics render' 'median')
+metrics_bytes=$(awk '/^metrics render/ { print $(NF - 1) }' "$out/metrics")
+metrics_new=$(metrics_value 'metrics scrape new snapshot' 'median')
+metrics_new_p90=$(metrics_value 'metrics scrape new snapshot' 'p90')
+metrics_same=$(metrics_value 'metrics scrape same snapshot' 'median')
+metrics_gzip=$(metrics_value 'metrics scrape gzip' 'median')
+
+for v in metrics_render metrics_bytes metrics_new metrics_new_p90 metrics_same metrics_gzip flood_known flood_new flood_known_rss flood_new_rss flood_waiting flood_held_rss \
          link_bb link_bb_floor link_1 link_1_floor stack_floor stack_exec stack_bulk stack_legacy_ms \
          stack_discovery stack1_floor stack1_exec stack1_bulk stack1_legacy_ms stack1_discovery rss idle_cpu \
          window_start window_median window_p90 window_cpu window_paints; do
@@ -185,6 +200,11 @@ row "discovery replies from ever-new MACs" "${flood_new}/s" "$(ratio "$flood_new
   "x known MACs; RSS +${flood_new_rss} MiB"
 row "replies waiting, main thread held, 240 x 20" "${flood_waiting}" "-" "" "" \
   "one per switch; RSS +${flood_held_rss} MiB"
+row "metrics scrape 32x24, render + serve, median" "${metrics_new} ms" "-" "" "" \
+  "p90 ${metrics_new_p90} ms; under 10 ms: $(under "$metrics_new" 10); ${metrics_bytes} bytes"
+row "  render alone, median" "${metrics_render} ms" "-" "" "" ""
+row "  the same snapshot served again, median" "${metrics_same} ms" "-" "" "" ""
+row "  with gzip (as Prometheus asks), median" "${metrics_gzip} ms" "-" "" "" ""
 if [[ -n ${stack_exec_failed:-} && $stack_exec_failed != 0 ]] || [[ -n ${stack1_exec_failed:-} && $stack1_exec_failed != 0 ]]; then
   echo "note: some execute-function requests failed (${stack_exec_failed} / ${stack1_exec_failed})"
 fi

@@ -7,11 +7,12 @@ PACKAGES=(
   cmake ninja-build g++ pkg-config
   clang-14 libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libpcap-dev zlib1g-dev
+  libpcap-dev zlib1g-dev libcpp-httplib-dev
   iproute2
   qt6-base-dev qt6-qpa-plugins qt6-translations-l10n
   fonts-ipafont-gothic fontconfig
   dpkg-dev lintian desktop-file-utils man-db bash-completion libcap2-bin librsvg2-bin tshark
+  prometheus
 )
 
 missing=()

@@ -66,7 +66,8 @@ run_suite "sanitizer build" build-asan -DCMAKE_BUILD_TYPE=Debug -DNTR_SANITIZE=O
 # ThreadSanitizer over the tests whose code runs on several threads.
 echo "=== thread sanitizer build"
 TSAN_TARGETS=(ntr_base_tests ntr_codec_tests ntr_catalogue_tests ntr_link_tests ntr_transaction_tests
-  ntr_device_tests ntr_discovery_tests ntr_config_tests ntr_app_tests ntr_ui_popup_worker_tests)
+  ntr_device_tests ntr_discovery_tests ntr_config_tests ntr_app_tests ntr_ui_popup_worker_tests
+  ntr_metrics_tests)
 if cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++-14 \
      -DCMAKE_CXX_FLAGS="-fsanitize=thread -g -O1" -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread \
      -DNTR_BUILD_BENCH=OFF &&
