@@ -70,12 +70,12 @@ inline constexpr int kLastErrorCode = kErrSettingsThreadCreate;
 // The last failure of an object: a code (0 for none) and a detail text that
 // fills the message's placeholder. Nothing clears it on success.
 struct ErrorPair {
-  int code = kErrNone;
+  ErrorCode code = kErrNone;
   std::string detail;
 
   // Records a failure and returns false, so that a failing operation can
   // `return error.Fail(kErrX);`.
-  bool Fail(int failureCode, std::string failureDetail = {}) {
+  bool Fail(ErrorCode failureCode, std::string failureDetail = {}) {
     code = failureCode;
     detail = std::move(failureDetail);
     return false;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -35,6 +36,11 @@ class Relaxed {
  private:
   std::atomic<T> value_{};
 };
+
+// The record's numbers: written by one thread, read by others, no ordering.
+using RelaxedInt32 = Relaxed<std::int32_t>;
+using RelaxedUint32 = Relaxed<std::uint32_t>;
+using RelaxedUint64 = Relaxed<std::uint64_t>;
 
 // A text field with the same guarantee: readers get a whole copy.
 class SharedText {

@@ -43,9 +43,9 @@ using V = ValueKind;
 using M = ModelScope;
 using D = DefaultRule;
 
-#define SWITCH_FIELD(member) [](R& r, int, int) -> S32* { return &r.member; }
-#define PORT_FIELD(member) [](R& r, int p, int) -> S32* { return &r.ports[p].member; }
-#define STATUS_FIELD(member) [](R& r, int p, int) -> S32* { return &r.portStatus[p].member; }
+#define SWITCH_FIELD(member) [](R& r, int, int) -> RelaxedInt32* { return &r.member; }
+#define PORT_FIELD(member) [](R& r, int p, int) -> RelaxedInt32* { return &r.ports[p].member; }
+#define STATUS_FIELD(member) [](R& r, int p, int) -> RelaxedInt32* { return &r.portStatus[p].member; }
 
 // An on/off setting of the switch or of a port.
 #define ON_OFF(defaultCode)                                                        \
@@ -81,7 +81,7 @@ const std::array<FunctionDescriptor, kFunctionCount> kDescriptors{{
     {.keyword = "restart", .functionId = 0x010B, .valueType = kValueNone, .indexType = kIndexNone, .operations = kOpsExecute, .functionClass = C::kAction,
      .value = V::kNone},
     {.keyword = "status-fan-rpm ", .functionId = 0x010E, .valueType = kValueInteger, .indexType = kIndexPort, .operations = kGet, .functionClass = C::kStatus,
-     .index = I::kFan, .models = M::kPoe, .field = [](R& r, int f, int) -> S32* { return &r.fanSpeeds[f]; }, .fromWire = AsIs},
+     .index = I::kFan, .models = M::kPoe, .field = [](R& r, int f, int) -> RelaxedInt32* { return &r.fanSpeeds[f]; }, .fromWire = AsIs},
     {.keyword = "port-speed", .functionId = 0x0201, .valueType = kValueInteger, .indexType = kIndexPort, .operations = kAll, .functionClass = C::kSetting,
      .index = I::kPort, .field = PORT_FIELD(speed), .fromWire = InRange<1, 6>, .defaultRule = D::kFixed, .defaultValue = 1, .min = 1, .max = 6,
      .fileWords = &kPortSpeedWords, .requestWords = &kRequestPortSpeedWords},
@@ -111,7 +111,7 @@ const std::array<FunctionDescriptor, kFunctionCount> kDescriptors{{
     {.keyword = "clear-macaddress-table", .functionId = 0x0305, .valueType = kValueNone, .indexType = kIndexNone, .operations = kOpsNone, .functionClass = C::kAction,
      .value = V::kNone},
     {.keyword = "vlan-id", .functionId = 0x0401, .valueType = kValueInteger, .indexType = kIndexRegistration, .operations = kAll, .functionClass = C::kSetting,
-     .index = I::kRegistration, .field = [](R& r, int reg, int) -> S32* { return &r.vlanIds[reg]; }, .fromWire = AsIs,
+     .index = I::kRegistration, .field = [](R& r, int reg, int) -> RelaxedInt32* { return &r.vlanIds[reg]; }, .fromWire = AsIs,
      .defaultRule = D::kRegistration, .defaultValue = 1, .min = 1, .max = kMaxVlanId, .rangeName = "VLAN ID"},
     {.keyword = "vlan-port-mode", .functionId = 0x0402, .valueType = kValueInteger, .indexType = kIndexPort, .operations = kAll, .functionClass = C::kSetting,
      .index = I::kPort, .field = PORT_FIELD(vlanMode), .fromWire = InRange<0, 2>, .defaultRule = D::kFixed, .min = 0, .max = 2,
@@ -120,12 +120,12 @@ const std::array<FunctionDescriptor, kFunctionCount> kDescriptors{{
      .index = I::kPort, .value = V::kRegistrationEntry, .field = PORT_FIELD(accessVlanEntry), .fromWire = MinusOne<1, kVlanRegistrations>,
      .defaultRule = D::kFixed, .min = 0, .max = kVlanRegistrations - 1, .wireOffset = 1, .setIndexType = kIndexRegistration},
     {.keyword = "vlan-trunk", .functionId = 0x0404, .valueType = kValueInteger, .indexType = kIndexPortRegistration, .operations = kAll, .functionClass = C::kSetting,
-     .index = I::kPortRegistration, .field = [](R& r, int p, int reg) -> S32* { return &r.ports[p].trunk[reg]; }, .fromWire = OneOrZero,
+     .index = I::kPortRegistration, .field = [](R& r, int p, int reg) -> RelaxedInt32* { return &r.ports[p].trunk[reg]; }, .fromWire = OneOrZero,
      .defaultRule = D::kFixed, .min = 0, .max = 1, .fileWords = &kJoinLeaveWords, .requestWords = &kJoinLeaveWords},
     {.keyword = "vlan-multiple-use", .functionId = 0x0405, .valueType = kValueInteger, .indexType = kIndexNone, .operations = kAll, .functionClass = C::kSetting,
      .field = SWITCH_FIELD(multipleVlanUse), ON_OFF(0), .flags = kRequestWordAlone},
     {.keyword = "vlan-multiple", .functionId = 0x0406, .valueType = kValueInteger, .indexType = kIndexPortGroup, .operations = kAll, .functionClass = C::kSetting,
-     .index = I::kPortGroup, .field = [](R& r, int p, int g) -> S32* { return &r.ports[p].multiple[g]; }, .fromWire = OneOrZero,
+     .index = I::kPortGroup, .field = [](R& r, int p, int g) -> RelaxedInt32* { return &r.ports[p].multiple[g]; }, .fromWire = OneOrZero,
      .defaultRule = D::kFixed, .min = 0, .max = 1, .fileWords = &kJoinLeaveWords, .requestWords = &kJoinLeaveWords},
     {.keyword = "qos-dscp-remark-type", .functionId = 0x0501, .valueType = kValueInteger, .indexType = kIndexPort, .operations = kAll, .functionClass = C::kSetting,
      .index = I::kPort, .field = PORT_FIELD(dscpRemarkType), .fromWire = InRange<0, 2>, .defaultRule = D::kFixed, .min = 0, .max = 2,
@@ -140,13 +140,13 @@ const std::array<FunctionDescriptor, kFunctionCount> kDescriptors{{
      .index = I::kPort, .models = M::kQosBandwidth, .field = PORT_FIELD(policingUse), ON_OFF(0)},
     {.keyword = "qos-policing-speed", .functionId = 0x0505, .valueType = kValueInteger, .indexType = kIndexPort, .operations = kAll, .functionClass = C::kSetting,
      .index = I::kPort, .value = V::kQosRate, .models = M::kQosBandwidth, .field = PORT_FIELD(policingRate),
-     .selection = [](R& r, int p) -> S32* { return &r.ports[p].policingSelection; }, .fromWire = AsIs,
+     .selection = [](R& r, int p) -> RelaxedInt32* { return &r.ports[p].policingSelection; }, .fromWire = AsIs,
      .defaultRule = D::kFixed, .defaultValue = 1, .min = 1, .max = 31},
     {.keyword = "qos-shaping-use", .functionId = 0x0506, .valueType = kValueInteger, .indexType = kIndexPort, .operations = kAll, .functionClass = C::kSetting,
      .index = I::kPort, .models = M::kQosBandwidth, .field = PORT_FIELD(shapingUse), ON_OFF(0)},
     {.keyword = "qos-shaping-speed", .functionId = 0x0507, .valueType = kValueInteger, .indexType = kIndexPort, .operations = kAll, .functionClass = C::kSetting,
      .index = I::kPort, .value = V::kQosRate, .models = M::kQosBandwidth, .field = PORT_FIELD(shapingRate),
-     .selection = [](R& r, int p) -> S32* { return &r.ports[p].shapingSelection; }, .fromWire = AsIs,
+     .selection = [](R& r, int p) -> RelaxedInt32* { return &r.ports[p].shapingSelection; }, .fromWire = AsIs,
      .defaultRule = D::kFixed, .defaultValue = 1, .min = 1, .max = 31},
     {.keyword = "mirroring-use", .functionId = 0x0601, .valueType = kValueInteger, .indexType = kIndexNone, .operations = kAll, .functionClass = C::kSetting,
      .field = SWITCH_FIELD(mirroringUse), ON_OFF(0), .flags = kRequestWordAlone},
@@ -158,21 +158,21 @@ const std::array<FunctionDescriptor, kFunctionCount> kDescriptors{{
     {.keyword = "mirroring-src-tx", .functionId = 0x0604, .valueType = kValueInteger, .indexType = kIndexPort, .operations = kAll, .functionClass = C::kSetting,
      .index = I::kPort, .field = PORT_FIELD(mirrorTx), ON_OFF(0)},
     {.keyword = "counter-frame-rx-type", .functionId = 0x0701, .valueType = kValueInteger, .indexType = kIndexPortCounter, .operations = kAll, .functionClass = C::kSetting,
-     .index = I::kPortCounter, .field = [](R& r, int p, int k) -> S32* { return &r.ports[p].rxCounterTypes[k]; }, .fromWire = InRange<0, 25>,
+     .index = I::kPortCounter, .field = [](R& r, int p, int k) -> RelaxedInt32* { return &r.ports[p].rxCounterTypes[k]; }, .fromWire = InRange<0, 25>,
      .defaultRule = D::kRxCounterType, .min = 0, .max = 25, .fileWords = &kRxCounterTypeWords, .requestWords = &kRxCounterTypeWords,
      .missingWord = MissingWord::kWordOfZero},
     {.keyword = "counter-frame-tx-type", .functionId = 0x0702, .valueType = kValueInteger, .indexType = kIndexPortCounter, .operations = kAll, .functionClass = C::kSetting,
-     .index = I::kPortCounter, .field = [](R& r, int p, int k) -> S32* { return &r.ports[p].txCounterTypes[k]; }, .fromWire = TxCounterType,
+     .index = I::kPortCounter, .field = [](R& r, int p, int k) -> RelaxedInt32* { return &r.ports[p].txCounterTypes[k]; }, .fromWire = TxCounterType,
      .defaultRule = D::kTxCounterType, .min = 0, .max = 28, .fileWords = &kTxCounterTypeWords, .requestWords = &kTxCounterTypeWords,
      .missingWord = MissingWord::kWordOfZero},
     {.keyword = "status-counter-frame-rx", .functionId = 0x0703, .valueType = kValueInteger, .indexType = kIndexPortCounter, .operations = kGet, .functionClass = C::kStatus,
-     .index = I::kPortCounter, .value = V::kCounter, .counter = [](R& r, int p, int k) -> U64* { return &r.portStatus[p].rxFrames[k]; }},
+     .index = I::kPortCounter, .value = V::kCounter, .counter = [](R& r, int p, int k) -> RelaxedUint64* { return &r.portStatus[p].rxFrames[k]; }},
     {.keyword = "status-counter-frame-tx", .functionId = 0x0704, .valueType = kValueInteger, .indexType = kIndexPortCounter, .operations = kGet, .functionClass = C::kStatus,
-     .index = I::kPortCounter, .value = V::kCounter, .counter = [](R& r, int p, int k) -> U64* { return &r.portStatus[p].txFrames[k]; }},
+     .index = I::kPortCounter, .value = V::kCounter, .counter = [](R& r, int p, int k) -> RelaxedUint64* { return &r.portStatus[p].txFrames[k]; }},
     {.keyword = "status-counter-octet-rx", .functionId = 0x0705, .valueType = kValueInteger, .indexType = kIndexPort, .operations = kGet, .functionClass = C::kStatus,
-     .index = I::kPort, .value = V::kCounter, .counter = [](R& r, int p, int) -> U64* { return &r.portStatus[p].rxOctets; }},
+     .index = I::kPort, .value = V::kCounter, .counter = [](R& r, int p, int) -> RelaxedUint64* { return &r.portStatus[p].rxOctets; }},
     {.keyword = "status-counter-octet-tx", .functionId = 0x0706, .valueType = kValueInteger, .indexType = kIndexPort, .operations = kGet, .functionClass = C::kStatus,
-     .index = I::kPort, .value = V::kCounter, .counter = [](R& r, int p, int) -> U64* { return &r.portStatus[p].txOctets; }},
+     .index = I::kPort, .value = V::kCounter, .counter = [](R& r, int p, int) -> RelaxedUint64* { return &r.portStatus[p].txOctets; }},
     {.keyword = "clear-counter", .functionId = 0x0707, .valueType = kValueNone, .indexType = kIndexNone, .operations = kOpsExecute, .functionClass = C::kAction,
      .value = V::kNone},
     {.keyword = "loopdetect-count", .functionId = 0x0801, .valueType = kValueInteger, .indexType = kIndexNone, .operations = kAll, .functionClass = C::kSetting,

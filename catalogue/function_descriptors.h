@@ -100,12 +100,12 @@ struct FunctionDescriptor {
   ModelScope models = ModelScope::kAll;
 
   // The record's integer field at the given indexes (null when none).
-  S32* (*field)(SwitchRecord& record, int first, int second) = nullptr;
+  RelaxedInt32* (*field)(SwitchRecord& record, int first, int second) = nullptr;
   // The record's text (identity and system name) or 64-bit counter.
   SharedText SwitchRecord::*text = nullptr;
-  U64* (*counter)(SwitchRecord& record, int first, int second) = nullptr;
+  RelaxedUint64* (*counter)(SwitchRecord& record, int first, int second) = nullptr;
   // QoS rates: the selection number kept beside the raw rate.
-  S32* (*selection)(SwitchRecord& record, int port) = nullptr;
+  RelaxedInt32* (*selection)(SwitchRecord& record, int port) = nullptr;
   // How a get answer's integer becomes the stored value; nullopt: ignored.
   std::optional<std::int32_t> (*fromWire)(std::int64_t wire) = nullptr;
   // A status's stored value in the operator's words (the window's texts).

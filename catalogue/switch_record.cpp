@@ -98,7 +98,7 @@ void FeedSetting(FingerprintFeed& feed, const SwitchRecord& record,
     feed.Number(value + function.wireOffset);
   };
   for (int first = 0; first < firsts; ++first) {
-    const S32* row = function.field(readable, first, 0);
+    const RelaxedInt32* row = function.field(readable, first, 0);
     const bool contiguous = seconds < 2 || function.field(readable, first, 1) == row + 1;
     if (fixed && contiguous) {
       const std::int32_t alsoDefault = registration ? first + 1 : defaultValue;

@@ -25,54 +25,50 @@ inline constexpr int kFanCount = 2;
 inline constexpr int kMaxNeighbours = 24;
 inline constexpr std::size_t kSystemNameChars = 32;
 
-using S32 = Relaxed<std::int32_t>;
-using U32 = Relaxed<std::uint32_t>;
-using U64 = Relaxed<std::uint64_t>;
-
 inline constexpr std::array<std::int32_t, kMaxCounters> kDefaultTxCounterTypes{0, 13, 2, 12, 27};
 inline constexpr std::array<std::int32_t, kMaxCounters> kDefaultRxCounterTypes{0, 13, 2, 12, 20};
 
 // The settings of one port.
 struct PortSettings {
-  S32 use = 1;                    // port-use
-  S32 autoCrossover = 1;          // port-auto-crossover
-  S32 speed = 1;                  // port-speed
-  S32 speedDownshift = 1;         // port-speed-downshift
-  S32 flowControl = 0;            // port-flow-control
-  S32 mirrorTx = 0;               // mirroring-src-tx
-  S32 mirrorRx = 0;               // mirroring-src-rx
-  S32 loopDetect = 1;             // loopdetect-port-use
-  S32 blockControlPackets = 0;    // port-blocking-control-packet
-  S32 blockDataPackets = 0;       // port-blocking-data-packet
-  S32 dscpRemarkType = 0;         // qos-dscp-remark-type
-  S32 dscpRemarkClass = 0;        // qos-dscp-remark-class
-  S32 shapingUse = 0;             // qos-shaping-use
-  S32 shapingSelection = kDefaultQosSelection;      // selection number of the shaping rate, -2 none fits
-  S32 shapingRate = 1;            // qos-shaping-speed, raw value
-  S32 policingUse = 0;            // qos-policing-use
-  S32 policingSelection = kDefaultQosSelection;     // selection number of the policing rate, -2 none fits
-  S32 policingRate = 1;           // qos-policing-speed, raw value
-  S32 vlanMode = 0;               // vlan-port-mode
-  S32 accessVlanEntry = 0;        // vlan-access, 0-based registration entry
-  std::array<S32, kVlanRegistrations> trunk{};  // vlan-trunk per registration entry
-  std::array<S32, kMaxPorts> multiple{};        // vlan-multiple per group
-  std::array<S32, kMaxCounters> txCounterTypes{0, 13, 2, 12, 27};  // counter-frame-tx-type
-  std::array<S32, kMaxCounters> rxCounterTypes{0, 13, 2, 12, 20};  // counter-frame-rx-type
-  S32 poeClass = 5;               // poe-class; the default depends on the port, see below
-  S32 backupPort = -1;            // routebackup-backup-port, 0-based port index, -1 none
+  RelaxedInt32 use = 1;                    // port-use
+  RelaxedInt32 autoCrossover = 1;          // port-auto-crossover
+  RelaxedInt32 speed = 1;                  // port-speed
+  RelaxedInt32 speedDownshift = 1;         // port-speed-downshift
+  RelaxedInt32 flowControl = 0;            // port-flow-control
+  RelaxedInt32 mirrorTx = 0;               // mirroring-src-tx
+  RelaxedInt32 mirrorRx = 0;               // mirroring-src-rx
+  RelaxedInt32 loopDetect = 1;             // loopdetect-port-use
+  RelaxedInt32 blockControlPackets = 0;    // port-blocking-control-packet
+  RelaxedInt32 blockDataPackets = 0;       // port-blocking-data-packet
+  RelaxedInt32 dscpRemarkType = 0;         // qos-dscp-remark-type
+  RelaxedInt32 dscpRemarkClass = 0;        // qos-dscp-remark-class
+  RelaxedInt32 shapingUse = 0;             // qos-shaping-use
+  RelaxedInt32 shapingSelection = kDefaultQosSelection;      // selection number of the shaping rate, -2 none fits
+  RelaxedInt32 shapingRate = 1;            // qos-shaping-speed, raw value
+  RelaxedInt32 policingUse = 0;            // qos-policing-use
+  RelaxedInt32 policingSelection = kDefaultQosSelection;     // selection number of the policing rate, -2 none fits
+  RelaxedInt32 policingRate = 1;           // qos-policing-speed, raw value
+  RelaxedInt32 vlanMode = 0;               // vlan-port-mode
+  RelaxedInt32 accessVlanEntry = 0;        // vlan-access, 0-based registration entry
+  std::array<RelaxedInt32, kVlanRegistrations> trunk{};  // vlan-trunk per registration entry
+  std::array<RelaxedInt32, kMaxPorts> multiple{};        // vlan-multiple per group
+  std::array<RelaxedInt32, kMaxCounters> txCounterTypes{0, 13, 2, 12, 27};  // counter-frame-tx-type
+  std::array<RelaxedInt32, kMaxCounters> rxCounterTypes{0, 13, 2, 12, 20};  // counter-frame-rx-type
+  RelaxedInt32 poeClass = 5;               // poe-class; the default depends on the port, see below
+  RelaxedInt32 backupPort = -1;            // routebackup-backup-port, 0-based port index, -1 none
 };
 
 // The last polled status of one port.
 struct PortStatus {
-  S32 linkSpeed = 0;    // status-port-speed
-  S32 loopState = 0;    // status-loopdetect-port: 0 normal, 1 loop, otherwise down
-  U64 txOctets = 0;     // status-counter-octet-tx
-  std::array<U64, kMaxCounters> txFrames{};  // status-counter-frame-tx
-  U64 rxOctets = 0;     // status-counter-octet-rx
-  std::array<U64, kMaxCounters> rxFrames{};  // status-counter-frame-rx
-  S32 poeSupply = 0;    // status-poe-supply, watts
-  S32 poeDetectClass = 0;  // status-poe-detect-class
-  S32 poeState = 1;     // status-poe-state
+  RelaxedInt32 linkSpeed = 0;    // status-port-speed
+  RelaxedInt32 loopState = 0;    // status-loopdetect-port: 0 normal, 1 loop, otherwise down
+  RelaxedUint64 txOctets = 0;     // status-counter-octet-tx
+  std::array<RelaxedUint64, kMaxCounters> txFrames{};  // status-counter-frame-tx
+  RelaxedUint64 rxOctets = 0;     // status-counter-octet-rx
+  std::array<RelaxedUint64, kMaxCounters> rxFrames{};  // status-counter-frame-rx
+  RelaxedInt32 poeSupply = 0;    // status-poe-supply, watts
+  RelaxedInt32 poeDetectClass = 0;  // status-poe-detect-class
+  RelaxedInt32 poeState = 1;     // status-poe-state
 };
 
 // Command texts that failed for a switch; absent until the first one.
@@ -117,48 +113,48 @@ class FailureList {
 
 struct SwitchRecord {
   SharedMac switchMac;
-  U32 currentFingerprint = 0xFFFFFFFFu;
-  U32 savedFingerprint = 0xFFFFFFFFu;
-  S32 fingerprintValid = 0;
-  S32 switchState = 0;  // SwitchState
+  RelaxedUint32 currentFingerprint = 0xFFFFFFFFu;
+  RelaxedUint32 savedFingerprint = 0xFFFFFFFFu;
+  RelaxedInt32 fingerprintValid = 0;
+  RelaxedInt32 switchState = 0;  // SwitchState
   SharedText systemName;
   SharedText modelName = "unknown";
   SharedText serialNumber;
   SharedText firmwareRevision;
   SharedText bootRomVersion;
-  S32 energySaving = 0;
-  S32 ledBrightness = 0;
-  S32 fanState = 0;  // status-fan: 0 normal, otherwise stopped
-  std::array<S32, kFanCount> fanSpeeds{};
-  S32 poeTemperature = 0;
-  S32 mirrorDestination = 7;  // 0-based port index
-  S32 loopCount = 3;
-  S32 loopLinkDown = 0;
-  S32 loopRecoveryTime = 300;
-  S32 qosSpeedUnit = 3;
-  S32 mirroringUse = 0;
-  std::array<S32, kVlanRegistrations> vlanIds;  // entry r is registration number r + 1
-  S32 multipleVlanUse = 0;
+  RelaxedInt32 energySaving = 0;
+  RelaxedInt32 ledBrightness = 0;
+  RelaxedInt32 fanState = 0;  // status-fan: 0 normal, otherwise stopped
+  std::array<RelaxedInt32, kFanCount> fanSpeeds{};
+  RelaxedInt32 poeTemperature = 0;
+  RelaxedInt32 mirrorDestination = 7;  // 0-based port index
+  RelaxedInt32 loopCount = 3;
+  RelaxedInt32 loopLinkDown = 0;
+  RelaxedInt32 loopRecoveryTime = 300;
+  RelaxedInt32 qosSpeedUnit = 3;
+  RelaxedInt32 mirroringUse = 0;
+  std::array<RelaxedInt32, kVlanRegistrations> vlanIds;  // entry r is registration number r + 1
+  RelaxedInt32 multipleVlanUse = 0;
   SharedText macText;
-  S32 modelCode = 0;
-  S32 readFailed = 0;
-  S32 portCount = 0;
-  S32 counterCount = 0;
+  RelaxedInt32 modelCode = 0;
+  RelaxedInt32 readFailed = 0;
+  RelaxedInt32 portCount = 0;
+  RelaxedInt32 counterCount = 0;
   std::array<SharedMac, kMaxNeighbours> neighbourMacs;
-  std::array<S32, kMaxNeighbours> neighbourPresent{};
-  S32 neighbourCount = 0;
-  S32 macAgeing = 1;
-  S32 macAgeingTime = 300;
-  S32 loopDetectionTime = 3;
-  S32 loopControlPackets = 1;
+  std::array<RelaxedInt32, kMaxNeighbours> neighbourPresent{};
+  RelaxedInt32 neighbourCount = 0;
+  RelaxedInt32 macAgeing = 1;
+  RelaxedInt32 macAgeingTime = 300;
+  RelaxedInt32 loopDetectionTime = 3;
+  RelaxedInt32 loopControlPackets = 1;
   std::array<PortSettings, kMaxPorts> ports;
   std::array<PortStatus, kMaxPorts> portStatus;
   // Status notices applied so far. A status read whose answer crossed one is
   // dropped: the notice is newer than the answer.
-  U32 statusNotices = 0;
-  S32 modelChecked = 0;
-  S32 nameDefaulted = 0;
-  S32 mirrorDefaulted = 0;
+  RelaxedUint32 statusNotices = 0;
+  RelaxedInt32 modelChecked = 0;
+  RelaxedInt32 nameDefaulted = 0;
+  RelaxedInt32 mirrorDefaulted = 0;
   FailureList failures;
 
   SwitchRecord();

@@ -27,7 +27,7 @@ std::string DefaultVlanName(std::int32_t id) { return "VLAN" + std::to_string(id
 
 bool UsesVlanId(const SwitchRecord& record, std::int32_t id) {
   return std::any_of(record.vlanIds.begin(), record.vlanIds.end(),
-                     [id](const S32& registered) { return registered.load() == id; });
+                     [id](const RelaxedInt32& registered) { return registered.load() == id; });
 }
 
 void NameVlansUsedOnPorts(ConfigStore& config, const SwitchRecord& record) {

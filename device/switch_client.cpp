@@ -188,7 +188,7 @@ bool SwitchClient::Get(std::string_view keyword, FunctionIndex index, ErrorPair&
         changed = (r.*function->text).get() != text;
         r.*function->text = std::move(text);
       } else if (const auto value = function->fromWire(response.intValue)) {
-        S32& field = *function->field(r, index.first, index.second);
+        RelaxedInt32& field = *function->field(r, index.first, index.second);
         changed = field.load() != *value;
         field = *value;
         if (function->selection != nullptr) {
@@ -269,8 +269,8 @@ bool SwitchClient::SetQosRate(const FunctionDescriptor& function, int port, std:
   const bool operatorChange = commit == Commit::kOperatorChange;
   const FunctionIndex index = FunctionIndex::Port(port);
   if (IndexesInRange(function, index)) {
-    S32& storedSelection = *function.selection(r, port);
-    const S32& storedRate = *function.field(r, port, 0);
+    RelaxedInt32& storedSelection = *function.selection(r, port);
+    const RelaxedInt32& storedRate = *function.field(r, port, 0);
     if (operatorChange && selection == storedSelection) return true;
     if (operatorChange && ValidSelection(selection) &&
         kQosSelections[selection].rawValue == storedRate) {
@@ -291,7 +291,7 @@ bool SwitchClient::SetQosRate(const FunctionDescriptor& function, int port, std:
     error.Fail(kErrSpeedValue);
     return Refuse(request, error);
   }
-  S32& storedRate = *function.field(r, port, 0);
+  RelaxedInt32& storedRate = *function.field(r, port, 0);
   const std::int32_t raw =
       selection == kNoSelection ? storedRate.load() : kQosSelections[selection].rawValue;
   if (IsDefaultValue(function, r, port, 0, raw)) {

@@ -17,7 +17,7 @@ ErrorPair PcapEndpoint::error() const {
   return error_;
 }
 
-bool PcapEndpoint::Fail(int code, std::string detail) {
+bool PcapEndpoint::Fail(ErrorCode code, std::string detail) {
   std::lock_guard<std::mutex> lock(stateMutex_);
   return error_.Fail(code, std::move(detail));
 }
@@ -171,7 +171,7 @@ bool PcapEndpoint::PauseCapture() {
 // --- Frames
 
 bool PcapEndpoint::Send(std::span<const std::uint8_t> payload, ErrorPair& error) {
-  const auto fail = [&](int code, std::string detail = {}) {
+  const auto fail = [&](ErrorCode code, std::string detail = {}) {
     error.Fail(code, detail);
     return Fail(code, std::move(detail));
   };

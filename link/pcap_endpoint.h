@@ -108,7 +108,7 @@ class PcapEndpoint : public LinkEndpoint {
   void SetLegacyCaptureForBenchmark(bool legacy) { legacyCapture_ = legacy; }
 
  private:
-  bool Fail(int code, std::string detail = {});
+  bool Fail(ErrorCode code, std::string detail = {});
   bool OpenSelectedAdapterLocked();
   bool StartCaptureLocked();
   void StopCaptureLocked();

@@ -47,7 +47,7 @@ bool ResolveSlot(Record& r, const FunctionRequest& q, Slot& slot) {
     return false;
   }
   // The accessor takes a writable record; a read-only slot only reads it.
-  S32* field = function->field(const_cast<SwitchRecord&>(r), first, second);
+  RelaxedInt32* field = function->field(const_cast<SwitchRecord&>(r), first, second);
   slot = {function, field, first, second};
   return true;
 }
@@ -57,8 +57,8 @@ void Octets(FunctionResponse& response, std::string bytes) {
   response.octets = std::move(bytes);
 }
 
-using Slot = SlotOf<S32>;
-using ReadSlot = SlotOf<const S32>;
+using Slot = SlotOf<RelaxedInt32>;
+using ReadSlot = SlotOf<const RelaxedInt32>;
 
 // The switch's check of a set: the value's range, words and port rule.
 bool Accepts(const Slot& slot, const SwitchRecord& record, std::int64_t wire) {

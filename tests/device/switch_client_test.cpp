@@ -16,10 +16,10 @@ class CountingSaver : public ConfigSaver {
  public:
   bool SaveConfigFile(ErrorPair& error) override {
     ++saves;
-    return failWith == 0 || error.Fail(failWith, "disk full");
+    return failWith == kErrNone || error.Fail(failWith, "disk full");
   }
   int saves = 0;
-  int failWith = 0;
+  ErrorCode failWith = kErrNone;
 };
 
 class SwitchClientTest : public ::testing::Test {

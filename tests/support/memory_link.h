@@ -29,7 +29,7 @@ class MemoryLink : public LinkEndpoint {
     peer_ = std::move(peer);
   }
   // Every following send fails with this code (0: sends succeed again).
-  void FailSends(int code) {
+  void FailSends(ErrorCode code) {
     std::lock_guard<std::mutex> lock(mutex_);
     failCode_ = code;
   }
@@ -38,7 +38,7 @@ class MemoryLink : public LinkEndpoint {
     Peer peer;
     {
       std::lock_guard<std::mutex> lock(mutex_);
-      if (failCode_ != 0) return error.Fail(failCode_, "code=-1");
+      if (failCode_ != kErrNone) return error.Fail(failCode_, "code=-1");
       sent_.emplace_back(payload.begin(), payload.end());
       peer = peer_;
     }
@@ -99,7 +99,7 @@ class MemoryLink : public LinkEndpoint {
   FrameFilter* filter_ = nullptr;
   mutable std::mutex mutex_;
   Peer peer_;
-  int failCode_ = 0;
+  ErrorCode failCode_ = kErrNone;
   std::vector<Bytes> sent_;
   std::deque<Bytes> queue_;
   AutoResetEvent* notice_ = nullptr;

@@ -189,7 +189,7 @@ TEST_F(TransactorTest, SendFailuresAreReportedWithTheLinkCode) {
   EXPECT_EQ(hub_.PendingCount(), 0u);  // the registered record went again
 
   // An encoder failure is reported as such.
-  link_.FailSends(0);
+  link_.FailSends(kErrNone);
   FunctionRequest bad = Get();
   bad.indexType = 12;
   EXPECT_FALSE(transactor_.ExecuteFunction(bad, &response, error));

@@ -18,7 +18,7 @@ bool AnyLoop(const SwitchRecord& record, int model) {
 bool FanAlarm(const SwitchRecord& record, int model, bool statusRead) {
   if (model == kModel24G) return record.fanState.load() != 0;
   if (model == kModel8PoE && statusRead) {
-    for (const S32& speed : record.fanSpeeds) {
+    for (const RelaxedInt32& speed : record.fanSpeeds) {
       if (speed.load() == 0) return true;
     }
   }
