@@ -43,6 +43,18 @@ PortSnapshot PortOf(const SwitchRecord& record, int index, bool poe) {
   return port;
 }
 
+// The 1-based port of the parent that `node` hangs on (the node's own
+// uplinkPort is its port towards the parent); 0 when none holds it.
+int ParentPort(const TopologyNode& node) {
+  const auto& ports = node.parent->ports;
+  for (std::size_t p = 0; p < ports.size(); ++p) {
+    for (const PortEntry& entry : ports[p]) {
+      if (entry.child == &node) return static_cast<int>(p) + 1;
+    }
+  }
+  return 0;
+}
+
 SwitchSnapshot SwitchOf(ManagedSwitch& sw) {
   SwitchRecord& record = sw.record();
   const std::int32_t model = ModelCodeOf(record.modelName.get());
@@ -55,7 +67,7 @@ SwitchSnapshot SwitchOf(ManagedSwitch& sw) {
   out.up = true;
   if (const TopologyNode* node = sw.topologyNode; node != nullptr && node->parent != nullptr) {
     out.parentMac = FormatSwitchMac(node->parent->switchMac);
-    out.uplinkPort = node->uplinkPort + 1;
+    out.uplinkPort = ParentPort(*node);
   }
   if (HasPoe(model)) {
     for (const auto& rpm : record.fanSpeeds) out.fanRpm.push_back(rpm);
