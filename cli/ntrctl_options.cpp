@@ -34,7 +34,7 @@ const char* const kUsage =
     "                          waiting for the switch to come back\n"
     "  --once                  watch: print the current state as events and end\n"
     "  --interval SECONDS      watch: poll the switches' status this often\n"
-    "                          (default 5; counters every 6th poll)\n"
+    "                          (default 10; counters every 6th poll)\n"
     "  --temperature-limit CELSIUS\n"
     "                          watch: report temperatures above CELSIUS\n"
     "  --dot                   topology: the tree as a Graphviz graph\n"

@@ -54,7 +54,7 @@ struct Options {
   bool once = false;               // --once (watch: the current state as events, then end)
   bool dot = false;                // --dot (topology: Graphviz)
   std::optional<int> temperatureLimit;  // --temperature-limit CELSIUS (watch)
-  int intervalSeconds = 5;         // --interval SECONDS (watch: the status poll period)
+  int intervalSeconds = 10;        // --interval SECONDS (watch: the status poll period)
   bool intervalGiven = false;
   bool help = false;     // --help
   bool version = false;  // --version
