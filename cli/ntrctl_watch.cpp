@@ -100,6 +100,11 @@ std::string PlainDetail(const NetworkEvent& e) {
   return port;
 }
 
+// Identity read, model known, status polled: a switch the snapshot shows.
+bool Watched(ManagedSwitch& sw) {
+  return sw.active && !sw.heldBack() && sw.settings.identityComplete() && sw.settings.polledOnce();
+}
+
 std::string AdapterName(const std::string& given) {
   if (!given.empty()) return given;
   PcapEndpoint probe;  // the tool takes the only usable adapter
@@ -139,15 +144,6 @@ std::string EventLine(const NetworkEvent& e, std::time_t when, bool json) {
 WatchRun::WatchRun(Session& session) : session_(session) {
   last_.adapterName = AdapterName(session.options().adapter);
 }
-
-namespace {
-
-// Identity read, model known, status polled: a switch the snapshot shows.
-bool Watched(ManagedSwitch& sw) {
-  return sw.active && !sw.heldBack() && sw.settings.identityComplete() && sw.settings.polledOnce();
-}
-
-}  // namespace
 
 void WatchRun::Settle() {
   session_.RunDiscovery(1000);
@@ -189,10 +185,7 @@ void WatchRun::PollCycle(bool counters, std::chrono::milliseconds within) {
       within);
 }
 
-NetworkSnapshot WatchRun::Take() {
-  NetworkSnapshot now = SnapshotOf(session_.app(), last_);
-  return now;
-}
+NetworkSnapshot WatchRun::Take() { return SnapshotOf(session_.app(), last_); }
 
 bool WatchRun::Print(const std::vector<NetworkEvent>& events) {
   const std::time_t when = std::time(nullptr);
