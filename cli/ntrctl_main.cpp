@@ -575,6 +575,11 @@ int Run(const Options& options) {
   if (options.temperatureLimit && command != "watch") return Usage("--temperature-limit: only watch takes it");
   if (options.dot && command != "topology") return Usage("--dot: only topology takes it");
   if (options.dot && options.json) return Usage("--dot and --json exclude each other");
+  const auto answers = [](const AdoptionAnswer& a) { return a.all.has_value() || !a.bySwitch.empty(); };
+  if (MonitorCommand(command) &&
+      (answers(options.newDevice) || answers(options.settingsChanged) || answers(options.factoryState))) {
+    return Usage("--new, --changed, --factory: " + command + " asks nothing (it only reads)");
+  }
 
   Session session(options);
   if (namesSwitch) session.SetCommandSwitch(ParseSwitchArgument(switchWord));

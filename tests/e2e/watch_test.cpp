@@ -163,6 +163,7 @@ TEST_F(Watch, TopologyShowsTheDemonstrationTreeAsTextJsonAndGraphviz) {
 
   EXPECT_EXIT_STATUS(Ntrctl({"topology", "--dot", "--json"}), 2);
   EXPECT_EXIT_STATUS(Ntrctl({"topology", "--once"}), 2);
+  EXPECT_EXIT_STATUS(Ntrctl({"watch", "--changed", "tool"}), 2);
 }
 
 }  // namespace
