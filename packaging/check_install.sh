@@ -155,6 +155,23 @@ unprivileged_discover() {
     { tail -n 5 "$WORK/discover.out"; return 1; }
 }
 
+unprivileged_watch() {
+  # As the service runs it: the packaged ntrctl without file capabilities, as
+  # nobody with CAP_NET_RAW and CAP_NET_ADMIN ambient (the unit's
+  # AmbientCapabilities), its data folder a state folder of its own.
+  local bin="$WORK/watch-bin" data="$WORK/watch-data"
+  mkdir -p "$bin" "$data"
+  cp "$WORK/package/usr/bin/ntrctl" "$bin/"
+  chmod 755 "$WORK" "$bin"
+  chown nobody "$data"
+  chmod 700 "$data"
+  BUILD_DIR="$BUILD_DIR" "$ROOT/scripts/demo-network.sh" setpriv --reuid=nobody --regid=nogroup \
+    --clear-groups --inh-caps=+net_raw,+net_admin --ambient-caps=+net_raw,+net_admin \
+    env XDG_DATA_HOME="$data" HOME="$data" "$bin/ntrctl" --json --timeout 20 watch --once \
+    >"$WORK/watch.out" 2>&1 || { tail -n 5 "$WORK/watch.out"; return 1; }
+  grep -c '"event":"switch-found"' "$WORK/watch.out" | grep -qx 3 || { tail -n 5 "$WORK/watch.out"; return 1; }
+}
+
 check "install into DESTDIR" env DESTDIR="$STAGE" cmake --install "$BUILD_DIR"
 check "installed tree has every file (${programs[*]})" tree_has_files
 check "--version of every program is the project's ($version)" versions_agree
@@ -166,5 +183,6 @@ check "systemd unit ntr-watch@.service verifies" systemd_unit_verifies
 check "package holds the installed files" package_matches_install
 check "lintian: no errors, no unexplained warnings" lintian_clean
 check "packaged ntrctl discovers as nobody with its capabilities" unprivileged_discover
+check "packaged ntrctl watches as nobody with the unit's ambient capabilities" unprivileged_watch
 echo "install checks: $passed passed, $failed failed"
 ((failed == 0))
