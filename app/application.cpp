@@ -39,7 +39,8 @@ std::string FatalCaptureText(std::int64_t result) {
 }  // namespace
 
 Application::Application(Parts parts)
-    : op_(parts.op),
+    : monitor_(parts.monitor),
+      op_(parts.op),
       main_(parts.main),
       notices_(parts.notices),
       link_(LinkOrPcap(std::move(parts.link), parts.notices)),
@@ -56,7 +57,9 @@ Application::Application(Parts parts)
                   }
                   if (hook) hook(sw);
                 }}),
-      discovery_(hub_, main_, notices_, adoption_,
+      monitorAdoption_(config_, notices_),
+      discovery_(hub_, main_, notices_,
+                 monitor_ ? static_cast<SwitchAdopter&>(monitorAdoption_) : adoption_,
                  Discovery::Hooks{[this](ManagedSwitch& sw) {
                    adoption_.SwitchRemoving(sw);
                    std::function<void(ManagedSwitch&)> hook;
@@ -81,14 +84,15 @@ Application::~Application() {
 
 bool Application::InitInstance() {
   ErrorPair lockError;
-  if (!instance_.Acquire(kApplicationTitle, lockError)) {
+  // A monitor takes a lock of its own and leaves the other copy's files alone.
+  if (!instance_.Acquire(monitor_ ? kMonitorLockTitle : kApplicationTitle, lockError, !monitor_)) {
     if (lockError.code != 0) return ShowStartUpFailure(lockError);
     anotherCopyRuns_ = true;  // the window knocks; the running copy comes forward
     return false;
   }
   version_ = NTR_PRODUCT_VERSION;
 
-  if (!ReadConfigAtStartUp()) return false;
+  if (!(monitor_ ? ReadConfigForMonitor() : ReadConfigAtStartUp())) return false;
   discovery_.SetWatch(config_.watchInterval(), config_.downCount());
 
   if (!link_->ChooseAdapter(op_)) return ShowLinkFailure();
@@ -131,6 +135,21 @@ bool Application::ReadConfigAtStartUp() {
   if (ErrorPair copyError; !CopyFileAtomically(path, copy, copyError)) return ShowStartUpFailure(copyError);
   op_.ShowMessage(ConfigKeptText(path, copy), MessageIcon::kNone);
   SaveConfigFile(error);
+  return true;
+}
+
+// A monitor reads the file as it is (rejected lines are skipped) and never
+// writes it, nor a copy of it; no file leaves the defaults.
+bool Application::ReadConfigForMonitor() {
+  std::string why;
+  if (!MakeDataFolder(&why)) return ShowStartUpFailure(ErrorPair{kErrFileOpen, why});
+  const std::filesystem::path path = ConfigFilePath();
+  ErrorPair error;
+  ReadOptions options;
+  if (ReadConfigText(host_, config_, path, options, error) || error.code != kErrFileOpen) return true;
+  struct stat info {};
+  if (::stat(path.c_str(), &info) == 0 || errno != ENOENT) return ShowStartUpFailure(error);
+  SetLastError(ErrorPair{});
   return true;
 }
 
@@ -203,6 +222,7 @@ bool Application::Restart() {
 }
 
 bool Application::SaveConfigFile(ErrorPair& error) {
+  if (monitor_) return true;  // a monitor never writes the file
   if (ntr::SaveConfigFile(config_, link_.get(), error)) return true;
   SetLastError(error);
   return false;

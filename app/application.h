@@ -30,6 +30,7 @@
 #include "app/adoption.h"
 #include "app/app_link.h"
 #include "app/import_export.h"
+#include "app/monitor_adoption.h"
 #include "app/operator.h"
 #include "app/single_instance.h"
 #include "base/main_thread.h"
@@ -47,6 +48,11 @@ class Application : public ConfigSaver {
     MainThread& main;
     NotificationSink* notices = nullptr;  // the window's queue; may be null
     std::unique_ptr<AppLink> link;        // null: the machine's adapters through libpcap
+    // A read-only monitor: switches are watched (identity, status, counters)
+    // but never adopted, asked about, read in bulk, synchronised or set; the
+    // configuration file is read for names and never written. Its own lock
+    // lets it run beside a window on the same data folder.
+    bool monitor = false;
   };
 
   // What a notice handed to HandleNotice did.
@@ -107,6 +113,7 @@ class Application : public ConfigSaver {
   bool anotherCopyRuns() const { return anotherCopyRuns_; }
   const std::string& version() const { return version_; }
   bool stopping() const { return stopping_; }
+  bool monitor() const { return monitor_; }
   bool alive() const { return alive_; }
 
   ConfigStore& config() { return config_; }
@@ -130,8 +137,10 @@ class Application : public ConfigSaver {
   void StopThreads();
   bool ShowLinkFailure();
   bool ReadConfigAtStartUp();
+  bool ReadConfigForMonitor();
   bool ShowStartUpFailure(const ErrorPair& error);
 
+  const bool monitor_;
   Operator& op_;
   MainThread& main_;
   NotificationSink* notices_;
@@ -159,6 +168,7 @@ class Application : public ConfigSaver {
   std::function<void(ManagedSwitch&)> createdHook_;
   std::function<void(ManagedSwitch&)> removingHook_;
   SwitchAdoption adoption_;
+  MonitorAdoption monitorAdoption_;
   Discovery discovery_;
   SettingsImport import_;
   SingleInstance instance_;

@@ -18,6 +18,8 @@ namespace ntr {
 
 // The application title: the caption of every message box.
 inline constexpr std::string_view kApplicationTitle = "NTR設定ツール";
+// The lock of a read-only monitor: one monitor per data folder, beside the window.
+inline constexpr std::string_view kMonitorLockTitle = "NTR設定ツール-monitor";
 
 enum class MessageIcon { kNone, kError };
 

@@ -28,7 +28,7 @@ std::filesystem::path SingleInstance::LockPath(std::string_view title) {
   return DataFolder() / (Key(title) + ".lock");
 }
 
-bool SingleInstance::Acquire(std::string_view title, ErrorPair& error) {
+bool SingleInstance::Acquire(std::string_view title, ErrorPair& error, bool removeStale) {
   error = ErrorPair{};
   if (held()) return true;
   if (std::string why; !MakeDataFolder(&why)) return error.Fail(kErrFileOpen, why);
@@ -45,7 +45,7 @@ bool SingleInstance::Acquire(std::string_view title, ErrorPair& error) {
   }
   fd_ = fd;
   // No other copy works on the folder now: what a killed write left is stale.
-  RemoveStaleTemporaryFiles(DataFolder());
+  if (removeStale) RemoveStaleTemporaryFiles(DataFolder());
   return true;
 }
 

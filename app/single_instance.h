@@ -26,8 +26,9 @@ class SingleInstance {
   // reason when the data folder is refused or the lock file cannot be opened
   // (it is never opened through a link, nor when another user owns it).
   // With the lock taken, the temporary files a killed write left in the
-  // data folder are removed.
-  bool Acquire(std::string_view title, ErrorPair& error);
+  // data folder are removed, unless `removeStale` is false (a read-only
+  // monitor beside a running copy must leave that copy's files alone).
+  bool Acquire(std::string_view title, ErrorPair& error, bool removeStale = true);
   void Release();
   bool held() const { return fd_ >= 0; }
 

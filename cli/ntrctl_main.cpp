@@ -22,6 +22,7 @@
 #include "cli/ntrctl_verbosity.h"
 #include "cli/ntrctl_version.h"
 #include "cli/ntrctl_vlan.h"
+#include "cli/ntrctl_watch.h"
 #include "cli/ntrctl_words.h"
 #include "config/config_writer.h"
 #include "config/setting_lines.h"
@@ -533,13 +534,13 @@ int Run(const Options& options) {
 
   static const std::vector<std::string> known = {
       "discover", "show", "get", "set", "read", "apply", "export", "import", "firmware",
-      "restart", "clear-counters", "restart-poe", "factory-reset", "diff", "vlan"};
+      "restart", "clear-counters", "restart-poe", "factory-reset", "diff", "vlan", "watch", "topology"};
   if (std::find(known.begin(), known.end(), command) == known.end()) {
     return Usage("unknown command " + command);
   }
   static const std::vector<std::string> withJson = {
       "discover", "show", "read", "get", "set", "restart", "clear-counters", "restart-poe",
-      "factory-reset", "diff", "list", "vlan"};
+      "factory-reset", "diff", "list", "vlan", "watch", "topology"};
   const bool planJson = command == "apply" && options.dryRun;  // diff's output
   if (options.json && !planJson && std::find(withJson.begin(), withJson.end(), command) == withJson.end()) {
     SetJsonErrors(false);  // no JSON output at all, not even an error
@@ -547,14 +548,15 @@ int Run(const Options& options) {
   }
   const std::size_t wanted = command == "apply" || command == "firmware" ? 2
                              : command == "export" || command == "import" ? 1
-                             : command == "discover"                      ? 0
-                                                                          : 1;
+                             : command == "discover" || MonitorCommand(command) ? 0
+                                                                                : 1;
   if (command == "vlan") {
     if (const std::string problem = VlanUsageProblem(args); !problem.empty()) return Usage(problem);
   } else if (command == "get" || command == "set" ? args.size() < 2 : args.size() != wanted) {
     return Usage("wrong number of arguments for " + command);
   }
-  const bool namesSwitch = command != "discover" && command != "export" && command != "import";
+  const bool namesSwitch =
+      command != "discover" && command != "export" && command != "import" && !MonitorCommand(command);
   // vlan's first word is its subcommand; the switch follows.
   const std::string& switchWord = command == "vlan" ? args[1] : args.empty() ? command : args[0];
   if (namesSwitch && ParseSwitchArgument(switchWord).kind == SwitchArgument::Kind::kMalformedMac) {
@@ -568,12 +570,26 @@ int Run(const Options& options) {
   if (options.dryRun && command != "apply") return Usage("--dry-run: only apply takes it");
   if (!options.file.empty() && command != "diff") return Usage("--file: only diff takes it");
   if (options.noWait && command != "firmware") return Usage("--no-wait: only firmware takes it");
+  if (options.once && command != "watch") return Usage("--once: only watch takes it");
+  if (options.intervalGiven && command != "watch") return Usage("--interval: only watch takes it");
+  if (options.temperatureLimit && command != "watch") return Usage("--temperature-limit: only watch takes it");
+  if (options.dot && command != "topology") return Usage("--dot: only topology takes it");
+  if (options.dot && options.json) return Usage("--dot and --json exclude each other");
+  const auto answers = [](const AdoptionAnswer& a) { return a.all.has_value() || !a.bySwitch.empty(); };
+  if (MonitorCommand(command) &&
+      (answers(options.newDevice) || answers(options.settingsChanged) || answers(options.factoryState))) {
+    return Usage("--new, --changed, --factory: " + command + " asks nothing (it only reads)");
+  }
 
   Session session(options);
   if (namesSwitch) session.SetCommandSwitch(ParseSwitchArgument(switchWord));
   if (const int status = session.Start(); status != kExitOk) return status;
   if (options.verbose) TraceRequests(session.app().hub());
   if (command == "discover") return Discover(session);
+  if (MonitorCommand(command)) {
+    WatchRun watch(session);
+    return command == "watch" ? watch.Watch() : watch.Topology();
+  }
   if (command == "export") return Export(args[0]);
   if (command == "import") return Import(session, args[0]);
 

@@ -18,7 +18,8 @@ const char* const kUsage =
     "is an argument):\n"
     "  --adapter IF            use network adapter IF (default: the only usable one)\n"
     "  --json                  machine-readable output (adapters, discover, list, show,\n"
-    "                          read, get, set, diff, vlan and the actions; other\n"
+    "                          read, get, set, diff, vlan, watch (JSON lines),\n"
+    "                          topology and the actions; other\n"
     "                          commands refuse it); a failure is then the object\n"
     "                          {\"error\":{\"code\":STATUS,\"message\":TEXT}} on\n"
     "                          standard output as well\n"
@@ -31,6 +32,12 @@ const char* const kUsage =
     "                          wait for the restart: 120)\n"
     "  --no-wait               firmware: end when the image is sent, without\n"
     "                          waiting for the switch to come back\n"
+    "  --once                  watch: print the current state as events and end\n"
+    "  --interval SECONDS      watch: poll the switches' status this often\n"
+    "                          (default 10; counters every 6th poll)\n"
+    "  --temperature-limit CELSIUS\n"
+    "                          watch: report temperatures above CELSIUS\n"
+    "  --dot                   topology: the tree as a Graphviz graph\n"
     "  --new [MAC=]factory|device\n"
     "                          answer for a switch never seen before: factory ERASES\n"
     "                          the switch's own settings (it is set to the factory\n"
@@ -64,6 +71,18 @@ const char* const kUsage =
     "                                          (no network, no privileges)\n"
     "  keywords [KEYWORD]                      functions, their indexes and values\n"
     "  discover                                find the switches, print the tree\n"
+    "  topology                                the tree under the adapter, read-only\n"
+    "                                          (--json, --dot: ports on the edges)\n"
+    "  watch                                   watch the network read-only, one line\n"
+    "                                          per event until SIGINT or SIGTERM:\n"
+    "                                          switch-found/-lost, link-up/-down/\n"
+    "                                          -speed, loop-detected/-cleared,\n"
+    "                                          poe-state/-fault, fan-stopped/-running,\n"
+    "                                          temperature-high/-normal,\n"
+    "                                          firmware-changed. It never adopts, sets\n"
+    "                                          or synchronises a switch, never writes\n"
+    "                                          the configuration file, and runs beside\n"
+    "                                          the window on the same data folder\n"
     "  show SWITCH                             identity, settings, fan and port status\n"
     "  get SWITCH KEYWORD [INDEX [INDEX2]]     read one value from the switch\n"
     "  set SWITCH KEYWORD [INDEX [INDEX2]] VALUE\n"
@@ -191,6 +210,30 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
       if (!flag(options.dryRun)) return false;
     } else if (name == "--no-wait") {
       if (!flag(options.noWait)) return false;
+    } else if (name == "--once") {
+      if (!flag(options.once)) return false;
+    } else if (name == "--dot") {
+      if (!flag(options.dot)) return false;
+    } else if (name == "--temperature-limit" || name == "--interval") {
+      const auto v = value();
+      if (!v) return false;
+      const std::string text(*v);
+      char* end = nullptr;
+      const long number = std::strtol(text.c_str(), &end, 10);
+      const bool limit = name == "--temperature-limit";
+      const long low = limit ? -40 : 1;
+      const long high = limit ? 150 : 3600;
+      if (text.empty() || *end != '\0' || number < low || number > high) {
+        error = limit ? "--temperature-limit needs degrees Celsius (-40 to 150)"
+                      : "--interval needs a number of seconds (1 to 3600)";
+        return false;
+      }
+      if (limit) {
+        options.temperatureLimit = static_cast<int>(number);
+      } else {
+        options.intervalSeconds = static_cast<int>(number);
+        options.intervalGiven = true;
+      }
     } else if (name == "--file") {
       const auto v = value();
       if (!v) return false;

@@ -51,11 +51,21 @@ struct Options {
   bool dryRun = false;             // --dry-run (apply: print the plan, send nothing)
   std::string file;                // --file FILE (diff: against a file)
   bool noWait = false;             // --no-wait (firmware: end as the transfer ends)
+  bool once = false;               // --once (watch: the current state as events, then end)
+  bool dot = false;                // --dot (topology: Graphviz)
+  std::optional<int> temperatureLimit;  // --temperature-limit CELSIUS (watch)
+  int intervalSeconds = 10;        // --interval SECONDS (watch: the status poll period)
+  bool intervalGiven = false;
   bool help = false;     // --help
   bool version = false;  // --version
   std::string command;
   std::vector<std::string> arguments;
 };
+
+// The commands that run the core as a read-only monitor (watch, topology).
+inline bool MonitorCommand(const std::string& command) {
+  return command == "watch" || command == "topology";
+}
 
 // Parses argv; false with the reason in `error`. Options may stand anywhere on
 // the line, as "--name value" or "--name=value"; the first other word is the

@@ -33,7 +33,8 @@ void PrintCapabilityHint() {
 }  // namespace
 
 Session::Session(const Options& options) : options_(options), operator_(options) {
-  app_ = std::make_unique<Application>(Application::Parts{operator_, loop_, this, nullptr});
+  app_ = std::make_unique<Application>(
+      Application::Parts{operator_, loop_, this, nullptr, MonitorCommand(options.command)});
   service_ = std::make_unique<SwitchService>(*app_);
   operator_.SetChangeDescriber([this](const MacAddress& mac) { DescribeChange(mac); });
 }

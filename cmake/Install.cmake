@@ -1,5 +1,5 @@
 # What `cmake --install` puts where (GNUInstallDirs): the programs, their
-# manual pages, the bash completion of ntrctl, the window's desktop entry and
+# manual pages, the bash completion of ntrctl, the monitor's systemd unit, the window's desktop entry and
 # icons, the Wireshark dissector, and the README and architecture notes.
 # Included at the end of the top-level CMakeLists.txt, after every program's
 # folder, so that the window is installed when its target exists.
@@ -13,6 +13,9 @@ set(NTR_WIRESHARK_PLUGIN_DIR "${CMAKE_INSTALL_LIBDIR}/wireshark/plugins"
     CACHE STRING "Folder of Wireshark's Lua plugins, relative to the prefix")
 set(NTR_BASH_COMPLETION_DIR "${CMAKE_INSTALL_DATADIR}/bash-completion/completions"
     CACHE STRING "Folder of bash completions, relative to the prefix")
+# systemd's folder of system units (Debian 12: /lib/systemd/system, outside the prefix).
+set(NTR_SYSTEMD_UNIT_DIR "/lib/systemd/system"
+    CACHE STRING "Folder of systemd system units (absolute, or relative to the prefix)")
 
 # Folders 0755 whatever the umask of the build.
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
@@ -39,6 +42,9 @@ install(TARGETS ntrctl RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 ntr_install_manual_page(ntrctl)
 install(FILES ${PROJECT_SOURCE_DIR}/completion/ntrctl.bash DESTINATION ${NTR_BASH_COMPLETION_DIR}
         RENAME ntrctl)
+# The monitor as a service, one instance per adapter (ntr-watch@eth0).
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/systemd/ntr-watch@.service
+        DESTINATION ${NTR_SYSTEMD_UNIT_DIR})
 
 if(TARGET ntr-switch-sim)
   install(TARGETS ntr-switch-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

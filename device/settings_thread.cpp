@@ -80,8 +80,9 @@ bool SettingsThread::EnsureRunning(ErrorPair& error) {
   return true;
 }
 
-bool SettingsThread::RequestPoll(ErrorPair& error) {
+bool SettingsThread::RequestPoll(ErrorPair& error, bool counters) {
   if (!EnsureRunning(error)) return false;
+  if (counters) countersWanted_ = true;
   poll_.Set();
   return true;
 }
@@ -178,19 +179,37 @@ void SettingsThread::Poll() {
                                     node_.Get("status-fan-rpm ", FunctionIndex::Fan(1), error) &&
                                     node_.Get("status-poe-temperature", error)));
   const int ports = poeRead ? std::clamp<int>(record.portCount, 0, kMaxPorts) : 0;
-  for (int p = 0; p < ports; ++p) {
+  bool statusRead = poeRead;
+  for (int p = 0; p < ports && statusRead; ++p) {
     const FunctionIndex port = FunctionIndex::Port(p);
-    if (!node_.Get("status-port-speed", port, error) ||
-        !node_.Get("status-loopdetect-port", port, error)) {
-      break;
-    }
-    if (HasPoe(model) && (!node_.Get("status-poe-detect-class", port, error) ||
-                          !node_.Get("status-poe-state", port, error))) {
-      break;
-    }
+    statusRead = node_.Get("status-port-speed", port, error) &&
+                 node_.Get("status-loopdetect-port", port, error) &&
+                 (!HasPoe(model) || (node_.Get("status-poe-detect-class", port, error) &&
+                                     node_.Get("status-poe-state", port, error)));
   }
+  if (statusRead && countersWanted_.exchange(false)) FetchCounters(ports);
   ++pollsDone_;
   if (StatusSnapshot(record) != before && hooks_.redraw) hooks_.redraw();
+}
+
+// Every port's frame counters (as many as the model counts), then its octet
+// counters; the first failing read ends the fetch.
+bool SettingsThread::FetchCounters(int ports) {
+  const int counters = std::clamp<int>(node_.record().counterCount, 0, kMaxCounters);
+  ErrorPair error;
+  for (int p = 0; p < ports; ++p) {
+    for (int c = 0; c < counters; ++c) {
+      if (!node_.Get("status-counter-frame-rx", FunctionIndex::PortCounter(p, c), error)) return false;
+    }
+    for (int c = 0; c < counters; ++c) {
+      if (!node_.Get("status-counter-frame-tx", FunctionIndex::PortCounter(p, c), error)) return false;
+    }
+    if (!node_.Get("status-counter-octet-rx", FunctionIndex::Port(p), error) ||
+        !node_.Get("status-counter-octet-tx", FunctionIndex::Port(p), error)) {
+      return false;
+    }
+  }
+  return true;
 }
 
 void SettingsThread::ReadIdentity() {

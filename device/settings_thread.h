@@ -39,7 +39,9 @@ class SettingsThread {
   SettingsThread(const SettingsThread&) = delete;
   SettingsThread& operator=(const SettingsThread&) = delete;
 
-  bool RequestPoll(ErrorPair& error);
+  // A status poll; with `counters`, the poll also fetches every port's
+  // frame and octet counters (merged into a poll requested or running).
+  bool RequestPoll(ErrorPair& error, bool counters = false);
   bool RequestIdentityRead(ErrorPair& error);
   // Refused with code 2 unless the model name is one of the three models.
   bool RequestBulkRead(ErrorPair& error);
@@ -73,6 +75,7 @@ class SettingsThread {
   bool EnsureRunning(ErrorPair& error);
   void Loop();
   void Poll();
+  bool FetchCounters(int ports);
   void ReadIdentity();
   void BulkRead();
   void Synchronise();
@@ -104,6 +107,7 @@ class SettingsThread {
   enum class Sync { kNone, kRequested, kRunning };
 
   std::atomic<int> pollsDone_{0};
+  std::atomic<bool> countersWanted_{false};
   std::atomic<unsigned> identityRead_{0};
   std::atomic<bool> identityRequested_{false};
   std::atomic<Sync> sync_{Sync::kNone};

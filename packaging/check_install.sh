@@ -40,7 +40,7 @@ programs=(ntrctl ntr-switch-sim)
 tree_has_files() {
   local file
   for file in "${programs[@]/#/usr/bin/}" "${programs[@]/#/usr/share/man/man1/}" \
-      usr/share/bash-completion/completions/ntrctl \
+      usr/share/bash-completion/completions/ntrctl lib/systemd/system/ntr-watch@.service \
       usr/lib/x86_64-linux-gnu/wireshark/plugins/ntr_protocol.lua \
       usr/share/doc/ntr-tool/copyright usr/share/doc/ntr-tool/changelog.Debian.gz \
       usr/share/doc/ntr-tool/README.md; do
@@ -103,12 +103,29 @@ completion_loads() {
     expect "ntrctl firmware --no-w" --no-wait
     expect "ntrctl get -q --raw core status-port-s" status-port-speed
     expect "ntrctl diff core --file nosuch-" ""
+    expect "ntrctl wat" watch
+    expect "ntrctl watch --temp" --temperature-limit
+    expect "ntrctl topology --do" --dot
   ' completion "$STAGE/usr/share/bash-completion/completions/ntrctl"
 }
 function_table_current() {
   cmake -DGENERATOR="$BUILD_DIR/tools/wireshark/ntr-function-table" \
     -DDISSECTOR="$STAGE/usr/lib/x86_64-linux-gnu/wireshark/plugins/ntr_protocol.lua" \
     -P "$ROOT/tools/wireshark/check_function_table.cmake"
+}
+systemd_unit_verifies() {
+  # systemd-analyze verify of an instance against a root holding the system's
+  # units, the installed unit and the installed ntrctl (no running systemd
+  # needed); any complaint fails, warnings included.
+  local root="$WORK/unit-root"
+  mkdir -p "$root/usr/lib/systemd" "$root/usr/bin" "$root/lib/systemd/system"
+  cp -a /usr/lib/systemd/system "$root/usr/lib/systemd/"
+  cp "$STAGE/usr/bin/ntrctl" "$root/usr/bin/"
+  cp "$STAGE/lib/systemd/system/ntr-watch@.service" "$root/lib/systemd/system/"
+  systemd-analyze verify --man=no --root="$root" ntr-watch@eth0.service >"$WORK/verify.out" 2>&1
+  local status=$?
+  cat "$WORK/verify.out"
+  ((status == 0)) && [[ ! -s $WORK/verify.out ]]
 }
 package_matches_install() {
   dpkg-deb -x "$DEB" "$WORK/package"
@@ -138,6 +155,23 @@ unprivileged_discover() {
     { tail -n 5 "$WORK/discover.out"; return 1; }
 }
 
+unprivileged_watch() {
+  # As the service runs it: the packaged ntrctl without file capabilities, as
+  # nobody with CAP_NET_RAW and CAP_NET_ADMIN ambient (the unit's
+  # AmbientCapabilities), its data folder a state folder of its own.
+  local bin="$WORK/watch-bin" data="$WORK/watch-data"
+  mkdir -p "$bin" "$data"
+  cp "$WORK/package/usr/bin/ntrctl" "$bin/"
+  chmod 755 "$WORK" "$bin"
+  chown nobody "$data"
+  chmod 700 "$data"
+  BUILD_DIR="$BUILD_DIR" "$ROOT/scripts/demo-network.sh" setpriv --reuid=nobody --regid=nogroup \
+    --clear-groups --inh-caps=+net_raw,+net_admin --ambient-caps=+net_raw,+net_admin \
+    env XDG_DATA_HOME="$data" HOME="$data" "$bin/ntrctl" --json --timeout 20 watch --once \
+    >"$WORK/watch.out" 2>&1 || { tail -n 5 "$WORK/watch.out"; return 1; }
+  grep -c '"event":"switch-found"' "$WORK/watch.out" | grep -qx 3 || { tail -n 5 "$WORK/watch.out"; return 1; }
+}
+
 check "install into DESTDIR" env DESTDIR="$STAGE" cmake --install "$BUILD_DIR"
 check "installed tree has every file (${programs[*]})" tree_has_files
 check "--version of every program is the project's ($version)" versions_agree
@@ -145,8 +179,10 @@ check "desktop entry valid" desktop_entry_valid
 check "manual pages render with man -l" manual_pages_render
 check "bash completion loads and completes" completion_loads
 check "dissector's function table is the descriptors'" function_table_current
+check "systemd unit ntr-watch@.service verifies" systemd_unit_verifies
 check "package holds the installed files" package_matches_install
 check "lintian: no errors, no unexplained warnings" lintian_clean
 check "packaged ntrctl discovers as nobody with its capabilities" unprivileged_discover
+check "packaged ntrctl watches as nobody with the unit's ambient capabilities" unprivileged_watch
 echo "install checks: $passed passed, $failed failed"
 ((failed == 0))

@@ -22,12 +22,15 @@
 # (bench/ntr_reply_flood_bench; the ratio new/known); a Prometheus scrape of
 # 32 switches x 24 ports from the metrics endpoint on 127.0.0.1, rendered and
 # served, also with gzip as Prometheus asks (bench/ntr_metrics_bench; figures
-# and a target, no ratios).
+# and a target, no ratios); the read-only monitor (`ntrctl watch`, its own
+# process) on 32 switches: its CPU share while the network is quiet
+# (bench/ntr_monitor_bench; a figure and its target).
 #
 # Environment: BUILD_DIR (default build-bench), BUILD_TYPE (default Release),
 # LINK_EXCHANGES (default 5000), EXCHANGES (stack bench, default 3000),
-# IDLE_SECONDS (idle and window benchmarks, default 10), FLOOD_REPLIES (reply
-# flood, default 200000), JOBS. Needs root:
+# IDLE_SECONDS (idle and window benchmarks, default 10), MONITOR_SECONDS (the
+# monitor's idle period, default 60: a whole counter cycle), FLOOD_REPLIES
+# (reply flood, default 200000), JOBS. Needs root:
 # every measurement builds its own private network (namespaces and veth
 # pairs, removed afterwards); nothing is sent on the machine's own interfaces.
 set -euo pipefail
@@ -44,6 +47,7 @@ BUILD_TYPE=${BUILD_TYPE:-Release}
 LINK_EXCHANGES=${LINK_EXCHANGES:-5000}
 EXCHANGES=${EXCHANGES:-3000}
 IDLE_SECONDS=${IDLE_SECONDS:-10}
+MONITOR_SECONDS=${MONITOR_SECONDS:-60}
 FLOOD_REPLIES=${FLOOD_REPLIES:-200000}
 JOBS=${JOBS:-$(nproc)}
 
@@ -51,7 +55,7 @@ echo "=== building ($BUILD_TYPE) in $BUILD_DIR" >&2
 cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE="$BUILD_TYPE" -DNTR_BUILD_TESTS=OFF \
   -DNTR_BUILD_BENCH=ON >&2
 cmake --build "$BUILD_DIR" -j "$JOBS" --target ntr_link_bench ntr_stack_bench ntr_idle_bench \
-  ntr_window_bench ntr_reply_flood_bench ntr_metrics_bench >&2
+  ntr_window_bench ntr_reply_flood_bench ntr_metrics_bench ntr_monitor_bench >&2
 
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
@@ -75,6 +79,7 @@ run idle "$BUILD_DIR/bench/ntr_idle_bench" "$IDLE_SECONDS"
 run window "$BUILD_DIR/bench/ntr_window_bench" "$IDLE_SECONDS"
 run flood "$BUILD_DIR/bench/ntr_reply_flood_bench" "$FLOOD_REPLIES"
 run metrics "$BUILD_DIR/bench/ntr_metrics_bench"
+run monitor "$BUILD_DIR/bench/ntr_monitor_bench" "$MONITOR_SECONDS"
 
 # --- the figures --------------------------------------------------------------
 # ntr_link_bench: "scenario count | endpoint median p99 | floor median p99 | ratios"
@@ -127,6 +132,8 @@ flood_known_rss=$(flood_rss 'replies from known MACs')
 flood_new_rss=$(flood_rss 'replies from new MACs')
 flood_waiting=$(flood_value 'main thread held' 'waiting')
 flood_held_rss=$(flood_rss 'main thread held')
+# ntr_monitor_bench: "monitor watching 32 switches ... = N % of one core; ..."
+monitor_cpu=$(sed -n 's/.*= \([0-9.]*\) % of one core.*/\1/p' "$out/monitor")
 
 # ntr_metrics_bench: "metrics scrape new snapshot 32x24 median M ms p90 P ms; ...", ...
 metrics_value() {  # line start, word before the value
@@ -139,7 +146,7 @@ metrics_new_p90=$(metrics_value 'metrics scrape new snapshot' 'p90')
 metrics_same=$(metrics_value 'metrics scrape same snapshot' 'median')
 metrics_gzip=$(metrics_value 'metrics scrape gzip' 'median')
 
-for v in metrics_render metrics_bytes metrics_new metrics_new_p90 metrics_same metrics_gzip flood_known flood_new flood_known_rss flood_new_rss flood_waiting flood_held_rss \
+for v in monitor_cpu metrics_render metrics_bytes metrics_new metrics_new_p90 metrics_same metrics_gzip flood_known flood_new flood_known_rss flood_new_rss flood_waiting flood_held_rss \
          link_bb link_bb_floor link_1 link_1_floor stack_floor stack_exec stack_bulk stack_legacy_ms \
          stack_discovery stack1_floor stack1_exec stack1_bulk stack1_legacy_ms stack1_discovery rss idle_cpu \
          window_start window_median window_p90 window_cpu window_paints; do
@@ -194,6 +201,8 @@ row "window: repaint of the whole top page, median" "${window_median} ms" "-" ""
   "p90 ${window_p90} ms; under 5 ms: $(under "$window_median" 5)"
 row "window idle, 8 switches detailed, ${IDLE_SECONDS} s" "${window_cpu} %" "-" "" "" \
   "under 1 % of one core: $(under "$window_cpu" 1); ${window_paints} paints"
+row "monitor (ntrctl watch) idle, 32 switches, ${MONITOR_SECONDS} s" "${monitor_cpu} %" "-" "" "" \
+  "under 1 % of one core: $(under "$monitor_cpu" 1); 8 in the tree, polls every 10 s"
 row "discovery replies from 240 known MACs" "${flood_known}/s" "1.00x" "" "" \
   "${FLOOD_REPLIES} replies; RSS +${flood_known_rss} MiB"
 row "discovery replies from ever-new MACs" "${flood_new}/s" "$(ratio "$flood_new" "$flood_known")" "" "" \

@@ -13,6 +13,7 @@ PACKAGES=(
   fonts-ipafont-gothic fontconfig
   dpkg-dev lintian desktop-file-utils man-db bash-completion libcap2-bin librsvg2-bin tshark
   prometheus
+  systemd
 )
 
 missing=()

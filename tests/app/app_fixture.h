@@ -20,11 +20,13 @@ using namespace std::chrono_literals;
 class AppFixture : public TempHome {
  protected:
   // Builds the network and the application; runs start-up unless told not to.
-  void StartApp(const std::string& description, bool initialise = true) {
+  // `monitor`: the application as a read-only monitor.
+  void StartApp(const std::string& description, bool initialise = true, bool monitor = false) {
     peer_ = std::make_unique<SimPeer>(description);
     auto link = std::make_unique<MemoryAppLink>(peer_->link());
     link_ = link.get();
-    app_ = std::make_unique<Application>(Application::Parts{op_, loop_, &notices_, std::move(link)});
+    app_ = std::make_unique<Application>(
+        Application::Parts{op_, loop_, &notices_, std::move(link), monitor});
     if (initialise) {
       ASSERT_TRUE(app_->InitInstance());
     }
