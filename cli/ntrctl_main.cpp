@@ -28,6 +28,8 @@
 #include "config/setting_lines.h"
 #include "device/firmware_update.h"
 #include "link/pcap_endpoint.h"
+#include "metrics/listen_address.h"
+#include "metrics/metrics_endpoint.h"
 
 namespace ntr::cli {
 namespace {
@@ -574,6 +576,16 @@ int Run(const Options& options) {
   if (options.intervalGiven && command != "watch") return Usage("--interval: only watch takes it");
   if (options.temperatureLimit && command != "watch") return Usage("--temperature-limit: only watch takes it");
   if (options.dot && command != "topology") return Usage("--dot: only topology takes it");
+  if ((!options.metrics.empty() || options.metricsPublic) && command != "watch") {
+    return Usage("--metrics, --metrics-public: only watch takes them");
+  }
+  if (options.metricsPublic && options.metrics.empty()) return Usage("--metrics-public: give --metrics too");
+  if (!options.metrics.empty() && options.once) return Usage("--metrics and --once exclude each other");
+  if (!options.metrics.empty()) {
+    ErrorPair error;
+    ListenAddress listen;
+    if (!ParseListenAddress(options.metrics, options.metricsPublic, listen, error)) return Usage(error.detail);
+  }
   if (options.dot && options.json) return Usage("--dot and --json exclude each other");
   const auto answers = [](const AdoptionAnswer& a) { return a.all.has_value() || !a.bySwitch.empty(); };
   if (MonitorCommand(command) &&
@@ -588,6 +600,17 @@ int Run(const Options& options) {
   if (command == "discover") return Discover(session);
   if (MonitorCommand(command)) {
     WatchRun watch(session);
+    // Declared after the session, so it stops (and joins its threads) first.
+    MetricsEndpoint metrics;
+    if (!options.metrics.empty()) {
+      ErrorPair error;
+      if (!metrics.Start(options.metrics, options.metricsPublic, error)) {
+        ReportError(error.detail);
+        return kExitFailure;
+      }
+      if (!options.quiet) std::fprintf(stderr, "serving metrics at http://%s/metrics\n", metrics.address().c_str());
+      watch.SetPublished([&metrics](const NetworkSnapshot& snapshot) { metrics.Publish(snapshot); });
+    }
     return command == "watch" ? watch.Watch() : watch.Topology();
   }
   if (command == "export") return Export(args[0]);

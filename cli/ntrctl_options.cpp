@@ -37,6 +37,12 @@ const char* const kUsage =
     "                          (default 10; counters every 6th poll)\n"
     "  --temperature-limit CELSIUS\n"
     "                          watch: report temperatures above CELSIUS\n"
+    "  --metrics [ADDRESS:]PORT\n"
+    "                          watch: serve Prometheus metrics at\n"
+    "                          http://ADDRESS:PORT/metrics (address 127.0.0.1 by\n"
+    "                          default; IPv6 in brackets)\n"
+    "  --metrics-public        watch: let --metrics use an address other hosts can\n"
+    "                          reach (refused otherwise)\n"
     "  --dot                   topology: the tree as a Graphviz graph\n"
     "  --new [MAC=]factory|device\n"
     "                          answer for a switch never seen before: factory ERASES\n"
@@ -214,6 +220,12 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
       if (!flag(options.once)) return false;
     } else if (name == "--dot") {
       if (!flag(options.dot)) return false;
+    } else if (name == "--metrics-public") {
+      if (!flag(options.metricsPublic)) return false;
+    } else if (name == "--metrics") {
+      const auto v = value();
+      if (!v) return false;
+      options.metrics = *v;
     } else if (name == "--temperature-limit" || name == "--interval") {
       const auto v = value();
       if (!v) return false;

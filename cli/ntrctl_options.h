@@ -56,6 +56,8 @@ struct Options {
   std::optional<int> temperatureLimit;  // --temperature-limit CELSIUS (watch)
   int intervalSeconds = 10;        // --interval SECONDS (watch: the status poll period)
   bool intervalGiven = false;
+  std::string metrics;             // --metrics [ADDRESS:]PORT (watch: serve Prometheus metrics)
+  bool metricsPublic = false;      // --metrics-public (watch: --metrics may use a non-loopback address)
   bool help = false;     // --help
   bool version = false;  // --version
   std::string command;

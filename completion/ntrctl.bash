@@ -32,7 +32,7 @@ _ntrctl() {
   _init_completion -n =: || return
   local ntrctl=${words[0]}
 
-  local options="--adapter --json --all --raw --dry-run --no-wait --file -q --quiet -v --verbose --timeout --new --changed --factory --once --interval --temperature-limit --dot --help --version"
+  local options="--adapter --json --all --raw --dry-run --no-wait --file -q --quiet -v --verbose --timeout --new --changed --factory --once --interval --temperature-limit --metrics --metrics-public --dot --help --version"
   local commands="adapters list keywords discover show get set read apply diff export import
     firmware restart clear-counters restart-poe factory-reset vlan watch topology"
 
@@ -40,7 +40,7 @@ _ntrctl() {
     --adapter)
       COMPREPLY=($(compgen -W "$(ls /sys/class/net 2>/dev/null)" -- "$cur"))
       return ;;
-    --timeout | --interval | --temperature-limit) return ;;
+    --timeout | --interval | --temperature-limit | --metrics) return ;;
     --new) COMPREPLY=($(compgen -W "factory device" -- "$cur")); return ;;
     --changed) COMPREPLY=($(compgen -W "tool device" -- "$cur")); return ;;
     --factory) COMPREPLY=($(compgen -W "yes no" -- "$cur")); return ;;
@@ -55,7 +55,7 @@ _ntrctl() {
   local args=() i
   for ((i = 1; i < cword; i++)); do
     case ${words[i]} in
-      --adapter | --timeout | --new | --changed | --factory | --file | --interval | --temperature-limit) ((i++)) ;;
+      --adapter | --timeout | --new | --changed | --factory | --file | --interval | --temperature-limit | --metrics) ((i++)) ;;
       -*) ;;
       *) args+=("${words[i]}") ;;
     esac

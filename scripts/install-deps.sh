@@ -12,7 +12,7 @@ PACKAGES=(
   qt6-base-dev qt6-qpa-plugins qt6-translations-l10n
   fonts-ipafont-gothic fontconfig
   dpkg-dev lintian desktop-file-utils man-db bash-completion libcap2-bin librsvg2-bin tshark
-  prometheus
+  prometheus curl
   systemd
 )
 

@@ -106,9 +106,22 @@ TEST_F(Watch, TheMonitorOnlyReadsDriftedSwitchesBesideARunningCopyAndWritesNoFil
   EXPECT_TRUE(Contains(Join(Dump("edge").lines), "port-use 5 off")) << Join(Dump("edge").lines);
 }
 
+// `command` through sh in the tool's namespace.
+RunResult InToolNamespace(const Testbed& bed, const std::string& command) {
+  Child child;
+  std::string error;
+  if (!child.Start({"ip", "netns", "exec", bed.toolNamespace(), "sh", "-c", command}, {}, error)) {
+    RunResult failed;
+    failed.err = error;
+    return failed;
+  }
+  return child.Wait(30s);
+}
+
 TEST_F(Watch, EventsStreamAsTheyHappenAndSigtermEndsTheWatchCleanly) {
   StartSim(kDemoNetwork);
-  auto watch = bed_->StartNtrctl({"--json", "watch", "--interval", "1"});
+  ASSERT_EXIT_STATUS(InToolNamespace(*bed_, "ip link set lo up"), 0);
+  auto watch = bed_->StartNtrctl({"--json", "watch", "--interval", "1", "--metrics", "127.0.0.1:9717"});
   const auto has = [](const std::string& part) {
     return [part](const std::string& out) { return Contains(out, part); };
   };
@@ -117,6 +130,18 @@ TEST_F(Watch, EventsStreamAsTheyHappenAndSigtermEndsTheWatchCleanly) {
   ASSERT_TRUE(watch->WaitForOutput(has("\"fan-stopped\""), 30s)) << watch->out();
   ASSERT_TRUE(watch->WaitForOutput(has("\"loop-detected\""), 30s)) << watch->out();
   ASSERT_TRUE(watch->WaitForOutput(has("\"link-down\""), 30s)) << watch->out();
+  // The metrics show the same state, and promtool takes them.
+  const std::string loop = "ntr_port_loop_detected{switch=\"" + SimMac(2) + "\"";
+  RunResult scrape;
+  ASSERT_TRUE(WaitUntil([&] {
+    scrape = InToolNamespace(*bed_, "curl -sf http://127.0.0.1:9717/metrics");
+    const auto lines = SplitLines(scrape.out);
+    return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+      return line.starts_with(loop) && line.ends_with("port=\"2\"} 1");
+    });
+  }, 30s)) << scrape.out << scrape.err;
+  EXPECT_TRUE(Contains(scrape.out, "ntr_switch_up{switch=\"" + SimMac(3) + "\"")) << scrape.out;
+  ASSERT_EXIT_STATUS(InToolNamespace(*bed_, "curl -sf http://127.0.0.1:9717/metrics | promtool check metrics"), 0);
   Ctl("remove power");
   ASSERT_TRUE(watch->WaitForOutput(has("\"switch-lost\""), 60s)) << watch->out();
   watch->Signal(SIGTERM);
