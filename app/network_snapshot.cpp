@@ -11,10 +11,10 @@ namespace ntr {
 namespace {
 
 // The value word of a frame-counter type, as the configuration file spells it.
-std::string CounterWord(std::string_view keyword, std::int32_t type) {
-  const FunctionDescriptor* function = FindFunctionByKeyword(keyword);
-  if (function != nullptr && function->fileWords != nullptr) {
-    if (const auto word = function->fileWords->WordOf(type)) return std::string(*word);
+std::string CounterWord(Function counterType, std::int32_t type) {
+  const FunctionDescriptor& function = DescriptorOf(counterType);
+  if (function.fileWords != nullptr) {
+    if (const auto word = function.fileWords->WordOf(type)) return std::string(*word);
   }
   return std::to_string(type);
 }
@@ -79,8 +79,8 @@ SwitchSnapshot SwitchOf(ManagedSwitch& sw) {
   const int counters = std::clamp<int>(record.counterCount, 0, kSnapshotCounters);
   for (int c = 0; c < counters; ++c) {
     const auto slot = static_cast<std::size_t>(c);
-    out.rxCounterWords[slot] = CounterWord("counter-frame-rx-type", record.ports[0].rxCounterTypes[slot]);
-    out.txCounterWords[slot] = CounterWord("counter-frame-tx-type", record.ports[0].txCounterTypes[slot]);
+    out.rxCounterWords[slot] = CounterWord(Function::kCounterFrameRxType, record.ports[0].rxCounterTypes[slot]);
+    out.txCounterWords[slot] = CounterWord(Function::kCounterFrameTxType, record.ports[0].txCounterTypes[slot]);
   }
   const int ports = std::clamp<int>(record.portCount, 0, kMaxPorts);
   for (int p = 0; p < ports; ++p) out.ports.push_back(PortOf(record, p, HasPoe(model)));

@@ -172,14 +172,14 @@ void SwitchService::StopApply(const SwitchRef& sw, std::uint64_t job) {
 
 ServiceResult SwitchService::Restart(ManagedSwitch& sw) {
   ErrorPair error;
-  if (!sw.client.Execute("restart", error)) return Failed(error);
+  if (!sw.client.Execute(Function::kRestart, error)) return Failed(error);
   SwitchRestarting(sw);
   return {};
 }
 
 ServiceResult SwitchService::ClearCounters(ManagedSwitch& sw) {
   ErrorPair error;
-  if (!sw.client.Execute("clear-counter", error)) return Failed(error);
+  if (!sw.client.Execute(Function::kClearCounter, error)) return Failed(error);
   ForgetCounters(sw);
   ServiceResult result;
   result.text = std::string(kCountersClearedText);
@@ -197,7 +197,7 @@ void SwitchService::ForgetCounters(ManagedSwitch& sw) {
 
 ServiceResult SwitchService::RestartPoeSupply(ManagedSwitch& sw) {
   ErrorPair error;
-  if (!sw.client.Execute("restart-poe-supply", error)) return Failed(error);
+  if (!sw.client.Execute(Function::kRestartPoeSupply, error)) return Failed(error);
   ServiceResult result;
   result.text = std::string(kPoeSupplyRestartedText);
   return result;
@@ -267,7 +267,7 @@ ServiceResult SwitchService::CompareWithSwitch(ManagedSwitch& sw, const SwitchRe
     }
     ErrorPair error;
     const bool read = ForEachIndex(function, device, [&](int first, int second) {
-      return reader.Get(function.keyword, FunctionIndex(first, second), error);
+      return reader.Get(function.function, FunctionIndex(first, second), error);
     });
     if (!read) return Failed(error);
   }

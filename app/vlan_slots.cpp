@@ -48,7 +48,7 @@ struct PlannedState {
 };
 
 SettingChange SetVlanId(int slot, std::int32_t vlanId) {
-  return SettingChange::Set("vlan-id", FunctionIndex::Registration(slot), vlanId);
+  return SettingChange::Set(Function::kVlanId, FunctionIndex::Registration(slot), vlanId);
 }
 
 // The slot of `vlanId`, taking a free one (and planning its vlan-id) when none holds it.
@@ -119,9 +119,9 @@ bool PlanTaggedVlan(const SwitchRecord& working, int port, const TaggedVlanChoic
     failure = std::move(text);
     return false;
   };
-  const std::string rangeText = RangeMessage(*FindFunctionByKeyword("vlan-id"));
+  const std::string rangeText = RangeMessage(DescriptorOf(Function::kVlanId));
 
-  plan.push_back(SettingChange::Set("vlan-port-mode", FunctionIndex::Port(port), choice.mode));
+  plan.push_back(SettingChange::Set(Function::kVlanPortMode, FunctionIndex::Port(port), choice.mode));
 
   // The access VLAN: "none" is the default slot 0.
   const std::int32_t accessEntry = state.access[p];
@@ -131,13 +131,13 @@ bool PlanTaggedVlan(const SwitchRecord& working, int port, const TaggedVlanChoic
           ? !accessInRange || !state.Holds(static_cast<std::size_t>(accessEntry), *choice.accessVlanId)
           : accessEntry != 0;
   if (accessChanged) {
-    plan.push_back(SettingChange::Set("vlan-access", FunctionIndex::Port(port), 0));
+    plan.push_back(SettingChange::Set(Function::kVlanAccess, FunctionIndex::Port(port), 0));
     state.access[p] = 0;
     if (choice.accessVlanId.has_value()) {
       if (!IdInRange(*choice.accessVlanId)) return fail(rangeText);
       int slot = 0;
       if (!SlotFor(state, *choice.accessVlanId, plan, slot)) return fail(kNoFreeVlanSlotText);
-      if (slot != 0) plan.push_back(SettingChange::Set("vlan-access", FunctionIndex::Port(port), slot));
+      if (slot != 0) plan.push_back(SettingChange::Set(Function::kVlanAccess, FunctionIndex::Port(port), slot));
       state.access[p] = slot;
     }
   }
@@ -148,14 +148,14 @@ bool PlanTaggedVlan(const SwitchRecord& working, int port, const TaggedVlanChoic
     if (member) {
       int slot = 0;
       if (!SlotFor(state, vlanId, plan, slot)) return fail(kNoFreeVlanSlotText);
-      plan.push_back(SettingChange::Set("vlan-trunk", FunctionIndex::PortRegistration(port, slot), 1));
+      plan.push_back(SettingChange::Set(Function::kVlanTrunk, FunctionIndex::PortRegistration(port, slot), 1));
       state.trunk[p][static_cast<std::size_t>(slot)] = 1;
       continue;
     }
     // Leaving: every slot that holds the ID (a table may hold one ID twice).
     for (std::size_t s = 0; s < state.slots.size(); ++s) {
       if (!state.Holds(s, vlanId) || state.trunk[p][s] == 0) continue;
-      plan.push_back(SettingChange::Set("vlan-trunk", FunctionIndex::PortRegistration(port, static_cast<int>(s)), 0));
+      plan.push_back(SettingChange::Set(Function::kVlanTrunk, FunctionIndex::PortRegistration(port, static_cast<int>(s)), 0));
       state.trunk[p][s] = 0;
     }
   }

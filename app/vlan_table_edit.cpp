@@ -29,15 +29,15 @@ std::vector<SettingChange> VlanRemovalChanges(SwitchRecord& record, std::int32_t
     if (record.vlanIds[entry] != id) continue;
     for (int p = 0; p < ports; ++p) {
       if (record.ports[p].accessVlanEntry != entry) continue;
-      changes.push_back(SettingChange::Set("vlan-access", FunctionIndex::Port(p), 0));
+      changes.push_back(SettingChange::Set(Function::kVlanAccess, FunctionIndex::Port(p), 0));
       record.ports[p].accessVlanEntry = 0;
     }
     for (int p = 0; p < ports; ++p) {
       if (record.ports[p].trunk[entry] == 0) continue;
-      changes.push_back(SettingChange::Set("vlan-trunk", FunctionIndex::PortRegistration(p, entry), 0));
+      changes.push_back(SettingChange::Set(Function::kVlanTrunk, FunctionIndex::PortRegistration(p, entry), 0));
       record.ports[p].trunk[entry] = 0;
     }
-    changes.push_back(SettingChange::Set("vlan-id", FunctionIndex::Registration(entry), kFreeEntry));
+    changes.push_back(SettingChange::Set(Function::kVlanId, FunctionIndex::Registration(entry), kFreeEntry));
     record.vlanIds[entry] = kFreeEntry;
   }
   return changes;

@@ -117,7 +117,7 @@ Figures Gets(SwitchClient& node, int count, int& failures) {
   for (int i = 0; i < count; ++i) {
     ErrorPair error;
     const auto start = Clock::now();
-    if (!node.Get("port-speed", FunctionIndex::Port(0), error)) {
+    if (!node.Get(Function::kPortSpeed, FunctionIndex::Port(0), error)) {
       ++failures;
       continue;
     }

@@ -88,8 +88,89 @@ enum DescriptorFlags : std::uint8_t {
   kMemoryOnly = 1 << 3,         // an identity text the file and fingerprint never see
 };
 
+// Every function of the table, in the table's order, named after its
+// keyword. Code names a function by this; keywords are for the file, the
+// text form of requests and the command line.
+enum class Function : std::uint8_t {
+  kBootRomVersion,
+  kFirmwareRevision,
+  kSerialNumber,
+  kModelName,
+  kSystemMacAddress,
+  kSystemName,
+  kEnergySaving,
+  kLedBrightness,
+  kStatusLedMode,
+  kStatusFan,
+  kRestart,
+  kStatusFanRpm,
+
+  kPortSpeed,
+  kPortUse,
+  kPortAutoCrossover,
+  kPortSpeedDownshift,
+  kPortFlowControl,
+  kStatusPortSpeed,
+  kPortBlockingControlPacket,
+  kPortBlockingDataPacket,
+
+  kMacAddressAging,
+  kMacAddressAgingTimer,
+  kStatusMacTableAddress,
+  kStatusMacTablePort,
+  kClearMacTable,
+
+  kVlanId,
+  kVlanPortMode,
+  kVlanAccess,
+  kVlanTrunk,
+  kVlanMultipleUse,
+  kVlanMultiple,
+
+  kQosDscpRemarkType,
+  kQosDscpRemarkClass,
+  kQosSpeedUnit,
+  kQosPolicingUse,
+  kQosPolicingSpeed,
+  kQosShapingUse,
+  kQosShapingSpeed,
+
+  kMirroringUse,
+  kMirroringDestination,
+  kMirroringSourceRx,
+  kMirroringSourceTx,
+
+  kCounterFrameRxType,
+  kCounterFrameTxType,
+  kStatusCounterFrameRx,
+  kStatusCounterFrameTx,
+  kStatusCounterOctetRx,
+  kStatusCounterOctetTx,
+  kClearCounter,
+
+  kLoopDetectCount,
+  kLoopDetectTime,
+  kLoopDetectLinkDown,
+  kLoopDetectRecoveryTimer,
+  kLoopDetectPortUse,
+  kStatusLoopDetectPort,
+  kStatusLoopDetectRecoveryTimer,
+  kResetLoopDetect,
+  kLoopDetectUseControlPacket,
+
+  kPoeClass,
+  kStatusPoeSupply,
+  kStatusPoeDetectClass,
+  kStatusPoeTemperature,
+  kStatusPoeState,
+  kRestartPoeSupply,
+
+  kRouteBackupPort,
+};
+
 struct FunctionDescriptor {
   std::string_view keyword{};
+  Function function{};
   std::uint16_t functionId = 0;
   std::int32_t valueType = 0;  // ValueType
   std::int32_t indexType = 0;  // IndexType
@@ -136,6 +217,11 @@ struct FunctionDescriptor {
 };
 
 inline constexpr std::size_t kFunctionCount = 65;
+static_assert(static_cast<std::size_t>(Function::kRouteBackupPort) + 1 == kFunctionCount,
+              "one enumerator per function");
+
+// The descriptor of a function; the table holds one for every enumerator.
+const FunctionDescriptor& DescriptorOf(Function function);
 
 // Whole-text, case-sensitive match in table order; nullptr when none matches.
 // Note the keyword of 0x010E, "status-fan-rpm ", ends in one blank.

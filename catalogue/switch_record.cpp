@@ -59,17 +59,20 @@ class FingerprintFeed {
 
 // The settings in the order the fingerprint feeds them (by function ID,
 // except that the backup port comes before the PoE class).
-constexpr std::array<std::string_view, 37> kFingerprintOrder = {
-    "energy-saving", "led-brightness", "port-speed", "port-use", "port-auto-crossover",
-    "port-speed-downshift", "port-flow-control", "port-blocking-control-packet",
-    "port-blocking-data-packet", "macaddress-aging", "macaddress-aging-timer", "vlan-id",
-    "vlan-port-mode", "vlan-access", "vlan-trunk", "vlan-multiple-use", "vlan-multiple",
-    "qos-dscp-remark-type", "qos-dscp-remark-class", "qos-speed-unit", "qos-policing-use",
-    "qos-policing-speed", "qos-shaping-use", "qos-shaping-speed", "mirroring-use",
-    "mirroring-dest", "mirroring-src-rx", "mirroring-src-tx", "counter-frame-rx-type",
-    "counter-frame-tx-type", "loopdetect-count", "loopdetect-time", "loopdetect-linkdown",
-    "loopdetect-recovery-timer", "loopdetect-port-use", "loopdetect-use-control-packet",
-    "routebackup-backup-port",
+constexpr std::array<Function, 37> kFingerprintOrder = {
+    Function::kEnergySaving, Function::kLedBrightness, Function::kPortSpeed, Function::kPortUse,
+    Function::kPortAutoCrossover, Function::kPortSpeedDownshift, Function::kPortFlowControl,
+    Function::kPortBlockingControlPacket, Function::kPortBlockingDataPacket,
+    Function::kMacAddressAging, Function::kMacAddressAgingTimer, Function::kVlanId,
+    Function::kVlanPortMode, Function::kVlanAccess, Function::kVlanTrunk,
+    Function::kVlanMultipleUse, Function::kVlanMultiple, Function::kQosDscpRemarkType,
+    Function::kQosDscpRemarkClass, Function::kQosSpeedUnit, Function::kQosPolicingUse,
+    Function::kQosPolicingSpeed, Function::kQosShapingUse, Function::kQosShapingSpeed,
+    Function::kMirroringUse, Function::kMirroringDestination, Function::kMirroringSourceRx,
+    Function::kMirroringSourceTx, Function::kCounterFrameRxType, Function::kCounterFrameTxType,
+    Function::kLoopDetectCount, Function::kLoopDetectTime, Function::kLoopDetectLinkDown,
+    Function::kLoopDetectRecoveryTimer, Function::kLoopDetectPortUse,
+    Function::kLoopDetectUseControlPacket, Function::kRouteBackupPort,
 };
 
 // One setting: its ID once, before its first value that differs from the
@@ -127,15 +130,15 @@ void ComputeFingerprint(SwitchRecord& record, bool baseline) {
   // give the all-defaults value.
   if (const std::string name = record.systemName.get();
       !name.empty() && name != record.DefaultSystemName()) {
-    feed.Id(FindFunctionByKeyword("system-name")->functionId);
+    feed.Id(DescriptorOf(Function::kSystemName).functionId);
     feed.Bytes(Utf8ToCp932Lossy(name));
   }
-  const auto feedIfModelHas = [&](std::string_view keyword) {
-    const FunctionDescriptor& function = *FindFunctionByKeyword(keyword);
+  const auto feedIfModelHas = [&](Function setting) {
+    const FunctionDescriptor& function = DescriptorOf(setting);
     if (ModelHasFunction(function, modelCode)) FeedSetting(feed, record, function);
   };
-  for (std::string_view keyword : kFingerprintOrder) feedIfModelHas(keyword);
-  feedIfModelHas("poe-class");
+  for (Function setting : kFingerprintOrder) feedIfModelHas(setting);
+  feedIfModelHas(Function::kPoeClass);
 
   record.currentFingerprint = feed.crc();
   if (baseline) record.savedFingerprint = feed.crc();

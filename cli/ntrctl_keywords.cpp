@@ -51,9 +51,9 @@ const char* ModelsText(ModelScope models) {
 }
 
 // The VLAN functions address the switch's slots; VLAN IDs are ntrctl vlan's.
-const char* SlotNote(std::string_view keyword) {
-  if (keyword == "vlan-access") return " (the value is a slot number, not a VLAN ID: see ntrctl vlan)";
-  if (keyword == "vlan-id" || keyword == "vlan-trunk") {
+const char* SlotNote(Function function) {
+  if (function == Function::kVlanAccess) return " (the value is a slot number, not a VLAN ID: see ntrctl vlan)";
+  if (function == Function::kVlanId || function == Function::kVlanTrunk) {
     return " (REGISTRATION is a slot number, not a VLAN ID: see ntrctl vlan)";
   }
   return "";
@@ -63,7 +63,7 @@ void PrintOne(const FunctionDescriptor& function) {
   const std::string values = AllowedValuesText(function);
   std::printf("%.*s %s%s%s%s%s%s\n", static_cast<int>(function.keyword.size()), function.keyword.data(),
               ClassText(function.functionClass), IndexesText(function).c_str(),
-              values.empty() ? "" : " ", values.c_str(), ModelsText(function.models), SlotNote(function.keyword));
+              values.empty() ? "" : " ", values.c_str(), ModelsText(function.models), SlotNote(function.function));
 }
 
 }  // namespace

@@ -109,7 +109,7 @@ std::vector<std::string> AllSettingLines(const SwitchRecord& record) {
       const int indexes = IndexCount(function);
       if (indexes >= 1) line += " " + std::to_string(first + 1);
       if (indexes >= 2) line += " " + std::to_string(second + 1);
-      lines.push_back(line + " " + ConfigValueText(record, function.keyword, first, second));
+      lines.push_back(line + " " + ConfigValueText(record, function.function, first, second));
       return true;
     });
   }
@@ -248,7 +248,7 @@ int GetOrSet(Session& session, ManagedSwitch& sw, bool set) {
     // A status in the words show prints, unless its code is asked for.
     const std::string value = function->statusWords != nullptr && !session.options().raw
                                   ? function->statusWords(StoredValue(*function, record, first, second))
-                                  : ConfigValueText(record, keyword, first, second);
+                                  : ConfigValueText(record, function->function, first, second);
     if (!json) {
       std::printf("%s\n", TerminalText(value).c_str());
       return;
@@ -262,7 +262,7 @@ int GetOrSet(Session& session, ManagedSwitch& sw, bool set) {
   ErrorPair error;
   if (!set) {
     if (args.size() != 2 + used) return Usage("too many arguments");
-    if (!sw.client.Get(keyword, index, error)) return Fail(error);
+    if (!sw.client.Get(function->function, index, error)) return Fail(error);
     print();
     return kExitOk;
   }
@@ -283,9 +283,9 @@ int GetOrSet(Session& session, ManagedSwitch& sw, bool set) {
     const std::int32_t raw = StoredValue(*function, wanted, first, second);
     const std::int32_t selection = SelectionOf(raw, record.qosSpeedUnit);
     if (selection == kNoSelection) return Fail(FormatErrorMessage(kErrSpeedValue));
-    ok = sw.client.Set(keyword, index, selection, Commit::kOperatorChange, error);
+    ok = sw.client.Set(function->function, index, selection, Commit::kOperatorChange, error);
   } else if (function->field != nullptr && function->functionClass == FunctionClass::kSetting) {
-    ok = sw.client.Set(keyword, index, StoredValue(*function, wanted, first, second),
+    ok = sw.client.Set(function->function, index, StoredValue(*function, wanted, first, second),
                      Commit::kOperatorChange, error);
   } else {
     return Fail(FormatErrorMessage(kErrFunctionInfo, keyword) + " (" + keyword + ")");
@@ -635,7 +635,7 @@ int Run(const Options& options) {
   const SwitchRef target = sw->ref();
   if (command == "show") {
     ErrorPair error;
-    if (!sw->client.Get("boot-rom-version", error)) return Fail(error);
+    if (!sw->client.Get(Function::kBootRomVersion, error)) return Fail(error);
     if (const auto wait = session.Poll(target); wait != Session::SwitchWait::kDone) {
       return WaitFailed(wait, target);
     }

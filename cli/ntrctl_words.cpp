@@ -8,10 +8,9 @@
 
 namespace ntr::cli {
 
-std::string ConfigValueText(const SwitchRecord& record, std::string_view keyword, int first,
-                            int second) {
-  const FunctionDescriptor* function = FindFunctionByKeyword(keyword);
-  if (function == nullptr || !function->Requested()) return "";
+std::string ConfigValueText(const SwitchRecord& record, Function named, int first, int second) {
+  const FunctionDescriptor* function = &DescriptorOf(named);
+  if (!function->Requested()) return "";
   SwitchRecord& readable = const_cast<SwitchRecord&>(record);  // fields are only read
   if (function->text != nullptr) return (readable.*function->text).get();
   if (function->counter != nullptr) {

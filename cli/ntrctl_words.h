@@ -10,10 +10,10 @@
 
 namespace ntr::cli {
 
-// The value of `keyword` at the 0-based indexes, as the configuration file
-// spells it ("100-fdx", "join", a port number, a name); "" for an unknown keyword.
-std::string ConfigValueText(const SwitchRecord& record, std::string_view keyword, int first,
-                            int second);
+// The value of `function` at the 0-based indexes, as the configuration file
+// spells it ("100-fdx", "join", a port number, a name); "" for a function the
+// tool never requests.
+std::string ConfigValueText(const SwitchRecord& record, Function function, int first, int second);
 
 // A stored value of `function` as the configuration file spells it.
 std::string StoredValueText(const FunctionDescriptor& function, std::int32_t value);

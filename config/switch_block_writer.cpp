@@ -19,17 +19,20 @@ constexpr std::string_view kNoWord = "???";
 
 // The settings in the file's order (only those that differ from their
 // defaults are written).
-constexpr std::array<std::string_view, 39> kFileOrder = {
-    "system-name", "energy-saving", "led-brightness", "port-speed", "port-use",
-    "port-auto-crossover", "port-speed-downshift", "port-flow-control",
-    "port-blocking-control-packet", "port-blocking-data-packet", "macaddress-aging",
-    "macaddress-aging-timer", "vlan-id", "vlan-port-mode", "vlan-access", "vlan-trunk",
-    "vlan-multiple-use", "vlan-multiple", "qos-dscp-remark-type", "qos-dscp-remark-class",
-    "qos-speed-unit", "qos-policing-use", "qos-policing-speed", "qos-shaping-use",
-    "qos-shaping-speed", "mirroring-use", "mirroring-dest", "mirroring-src-rx", "mirroring-src-tx",
-    "counter-frame-rx-type", "counter-frame-tx-type", "loopdetect-count", "loopdetect-time",
-    "loopdetect-linkdown", "loopdetect-use-control-packet", "loopdetect-recovery-timer",
-    "loopdetect-port-use", "poe-class", "routebackup-backup-port",
+constexpr std::array<Function, 39> kFileOrder = {
+    Function::kSystemName, Function::kEnergySaving, Function::kLedBrightness, Function::kPortSpeed,
+    Function::kPortUse, Function::kPortAutoCrossover, Function::kPortSpeedDownshift,
+    Function::kPortFlowControl, Function::kPortBlockingControlPacket,
+    Function::kPortBlockingDataPacket, Function::kMacAddressAging, Function::kMacAddressAgingTimer,
+    Function::kVlanId, Function::kVlanPortMode, Function::kVlanAccess, Function::kVlanTrunk,
+    Function::kVlanMultipleUse, Function::kVlanMultiple, Function::kQosDscpRemarkType,
+    Function::kQosDscpRemarkClass, Function::kQosSpeedUnit, Function::kQosPolicingUse,
+    Function::kQosPolicingSpeed, Function::kQosShapingUse, Function::kQosShapingSpeed,
+    Function::kMirroringUse, Function::kMirroringDestination, Function::kMirroringSourceRx,
+    Function::kMirroringSourceTx, Function::kCounterFrameRxType, Function::kCounterFrameTxType,
+    Function::kLoopDetectCount, Function::kLoopDetectTime, Function::kLoopDetectLinkDown,
+    Function::kLoopDetectUseControlPacket, Function::kLoopDetectRecoveryTimer,
+    Function::kLoopDetectPortUse, Function::kPoeClass, Function::kRouteBackupPort,
 };
 
 // The value of a line: its word, or its number (the wire form) for
@@ -89,8 +92,8 @@ bool WriteSwitchBlock(const SwitchRecord& r, std::string& out) {
   // A record checked against a model without QoS bandwidth leaves those
   // settings out; an unchecked one writes what it holds.
   const bool skipBandwidth = r.modelChecked != 0 && !HasQosBandwidth(modelCode);
-  for (std::string_view keyword : kFileOrder) {
-    const FunctionDescriptor& function = *FindFunctionByKeyword(keyword);
+  for (Function setting : kFileOrder) {
+    const FunctionDescriptor& function = DescriptorOf(setting);
     if (skipBandwidth && function.models == ModelScope::kQosBandwidth) continue;
     WriteSetting(r, function, out);
   }

@@ -4,10 +4,10 @@
 
 namespace ntr {
 
-SettingChange SettingChange::Set(std::string keyword, FunctionIndex index, std::int32_t value) {
+SettingChange SettingChange::Set(Function function, FunctionIndex index, std::int32_t value) {
   SettingChange change;
   change.kind = Kind::kSet;
-  change.keyword = std::move(keyword);
+  change.function = function;
   change.index = index;
   change.value = value;
   return change;
@@ -16,15 +16,15 @@ SettingChange SettingChange::Set(std::string keyword, FunctionIndex index, std::
 SettingChange SettingChange::SystemName(std::string name) {
   SettingChange change;
   change.kind = Kind::kSystemName;
-  change.keyword = "system-name";
+  change.function = Function::kSystemName;
   change.text = std::move(name);
   return change;
 }
 
-SettingChange SettingChange::Execute(std::string keyword) {
+SettingChange SettingChange::Execute(Function action) {
   SettingChange change;
   change.kind = Kind::kExecute;
-  change.keyword = std::move(keyword);
+  change.function = action;
   return change;
 }
 
@@ -55,11 +55,11 @@ void ApplyJob::Stop() {
 bool ApplyJob::Send(const SettingChange& change, ErrorPair& error) {
   switch (change.kind) {
     case SettingChange::Kind::kSet:
-      return node_.Set(change.keyword, change.index, change.value, Commit::kOperatorChange, error);
+      return node_.Set(change.function, change.index, change.value, Commit::kOperatorChange, error);
     case SettingChange::Kind::kSystemName:
       return node_.SetSystemName(change.text, Commit::kOperatorChange, error);
     case SettingChange::Kind::kExecute:
-      return node_.Execute(change.keyword, error);
+      return node_.Execute(change.function, error);
   }
   return error.Fail(kErrFatal);
 }

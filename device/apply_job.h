@@ -20,14 +20,14 @@ namespace ntr {
 struct SettingChange {
   enum class Kind { kSet, kSystemName, kExecute };
   Kind kind = Kind::kSet;
-  std::string keyword;    // the function's keyword
+  Function function{};     // kSet, kExecute
   FunctionIndex index;     // 0-based, as the setters take it
   std::int32_t value = 0;  // kSet
   std::string text;        // kSystemName: the new name
 
-  static SettingChange Set(std::string keyword, FunctionIndex index, std::int32_t value);
+  static SettingChange Set(Function function, FunctionIndex index, std::int32_t value);
   static SettingChange SystemName(std::string name);
-  static SettingChange Execute(std::string keyword);
+  static SettingChange Execute(Function action);
 };
 
 class ApplyJob {

@@ -16,30 +16,37 @@ using namespace std::chrono_literals;
 
 // The order of a bulk read; a per-port or per-entry function is read for all
 // its ports or entries before the next one.
-constexpr std::array<std::string_view, 38> kBulkReadOrder = {
-    "boot-rom-version", "system-macaddress", "system-name", "energy-saving", "led-brightness",
-    "port-speed", "port-use", "port-auto-crossover", "port-speed-downshift", "port-flow-control",
-    "port-blocking-control-packet", "port-blocking-data-packet", "macaddress-aging",
-    "macaddress-aging-timer", "vlan-id", "vlan-port-mode", "vlan-access", "vlan-trunk",
-    "vlan-multiple-use", "vlan-multiple", "qos-dscp-remark-type", "qos-dscp-remark-class",
-    "qos-speed-unit", "qos-policing-use", "qos-policing-speed", "qos-shaping-use",
-    "qos-shaping-speed", "mirroring-use", "mirroring-dest", "mirroring-src-rx", "mirroring-src-tx",
-    "counter-frame-rx-type", "counter-frame-tx-type", "loopdetect-count", "loopdetect-time",
-    "loopdetect-linkdown", "loopdetect-recovery-timer", "loopdetect-use-control-packet",
+constexpr std::array<Function, 38> kBulkReadOrder = {
+    Function::kBootRomVersion, Function::kSystemMacAddress, Function::kSystemName,
+    Function::kEnergySaving, Function::kLedBrightness, Function::kPortSpeed, Function::kPortUse,
+    Function::kPortAutoCrossover, Function::kPortSpeedDownshift, Function::kPortFlowControl,
+    Function::kPortBlockingControlPacket, Function::kPortBlockingDataPacket,
+    Function::kMacAddressAging, Function::kMacAddressAgingTimer, Function::kVlanId,
+    Function::kVlanPortMode, Function::kVlanAccess, Function::kVlanTrunk,
+    Function::kVlanMultipleUse, Function::kVlanMultiple, Function::kQosDscpRemarkType,
+    Function::kQosDscpRemarkClass, Function::kQosSpeedUnit, Function::kQosPolicingUse,
+    Function::kQosPolicingSpeed, Function::kQosShapingUse, Function::kQosShapingSpeed,
+    Function::kMirroringUse, Function::kMirroringDestination, Function::kMirroringSourceRx,
+    Function::kMirroringSourceTx, Function::kCounterFrameRxType, Function::kCounterFrameTxType,
+    Function::kLoopDetectCount, Function::kLoopDetectTime, Function::kLoopDetectLinkDown,
+    Function::kLoopDetectRecoveryTimer, Function::kLoopDetectUseControlPacket,
 };
 
 // The order of a bulk write (only settings that differ from their defaults).
-constexpr std::array<std::string_view, 37> kBulkWriteOrder = {
-    "system-name", "energy-saving", "led-brightness", "port-speed", "port-use",
-    "port-auto-crossover", "port-speed-downshift", "port-flow-control",
-    "port-blocking-control-packet", "port-blocking-data-packet", "macaddress-aging",
-    "macaddress-aging-timer", "vlan-id", "vlan-port-mode", "vlan-access", "vlan-trunk",
-    "vlan-multiple-use", "vlan-multiple", "qos-dscp-remark-type", "qos-dscp-remark-class",
-    "qos-speed-unit", "qos-policing-use", "qos-policing-speed", "qos-shaping-use",
-    "qos-shaping-speed", "mirroring-use", "mirroring-dest", "mirroring-src-rx", "mirroring-src-tx",
-    "counter-frame-rx-type", "counter-frame-tx-type", "loopdetect-count", "loopdetect-time",
-    "loopdetect-linkdown", "loopdetect-recovery-timer", "loopdetect-use-control-packet",
-    "loopdetect-port-use",
+constexpr std::array<Function, 37> kBulkWriteOrder = {
+    Function::kSystemName, Function::kEnergySaving, Function::kLedBrightness, Function::kPortSpeed,
+    Function::kPortUse, Function::kPortAutoCrossover, Function::kPortSpeedDownshift,
+    Function::kPortFlowControl, Function::kPortBlockingControlPacket,
+    Function::kPortBlockingDataPacket, Function::kMacAddressAging, Function::kMacAddressAgingTimer,
+    Function::kVlanId, Function::kVlanPortMode, Function::kVlanAccess, Function::kVlanTrunk,
+    Function::kVlanMultipleUse, Function::kVlanMultiple, Function::kQosDscpRemarkType,
+    Function::kQosDscpRemarkClass, Function::kQosSpeedUnit, Function::kQosPolicingUse,
+    Function::kQosPolicingSpeed, Function::kQosShapingUse, Function::kQosShapingSpeed,
+    Function::kMirroringUse, Function::kMirroringDestination, Function::kMirroringSourceRx,
+    Function::kMirroringSourceTx, Function::kCounterFrameRxType, Function::kCounterFrameTxType,
+    Function::kLoopDetectCount, Function::kLoopDetectTime, Function::kLoopDetectLinkDown,
+    Function::kLoopDetectRecoveryTimer, Function::kLoopDetectUseControlPacket,
+    Function::kLoopDetectPortUse,
 };
 
 // The polled status values, to tell whether a poll changed anything.
@@ -173,19 +180,20 @@ void SettingsThread::Poll() {
   ErrorPair error;
   // Any failing read ends the poll: a silent switch costs one read's retries,
   // not one per remaining item.
-  const bool fanRead = !PollsSystemFan(model) || node_.Get("status-fan", error);
-  const bool poeRead = fanRead && (!HasPoe(model) ||
-                                   (node_.Get("status-fan-rpm ", FunctionIndex::Fan(0), error) &&
-                                    node_.Get("status-fan-rpm ", FunctionIndex::Fan(1), error) &&
-                                    node_.Get("status-poe-temperature", error)));
+  const bool fanRead = !PollsSystemFan(model) || node_.Get(Function::kStatusFan, error);
+  const auto fanSpeed = [&](int fan) {
+    return node_.Get(Function::kStatusFanRpm, FunctionIndex::Fan(fan), error);
+  };
+  const bool poeRead = fanRead && (!HasPoe(model) || (fanSpeed(0) && fanSpeed(1) &&
+                                                      node_.Get(Function::kStatusPoeTemperature, error)));
   const int ports = poeRead ? std::clamp<int>(record.portCount, 0, kMaxPorts) : 0;
   bool statusRead = poeRead;
   for (int p = 0; p < ports && statusRead; ++p) {
     const FunctionIndex port = FunctionIndex::Port(p);
-    statusRead = node_.Get("status-port-speed", port, error) &&
-                 node_.Get("status-loopdetect-port", port, error) &&
-                 (!HasPoe(model) || (node_.Get("status-poe-detect-class", port, error) &&
-                                     node_.Get("status-poe-state", port, error)));
+    statusRead = node_.Get(Function::kStatusPortSpeed, port, error) &&
+                 node_.Get(Function::kStatusLoopDetectPort, port, error) &&
+                 (!HasPoe(model) || (node_.Get(Function::kStatusPoeDetectClass, port, error) &&
+                                     node_.Get(Function::kStatusPoeState, port, error)));
   }
   if (statusRead && countersWanted_.exchange(false)) FetchCounters(ports);
   ++pollsDone_;
@@ -199,13 +207,13 @@ bool SettingsThread::FetchCounters(int ports) {
   ErrorPair error;
   for (int p = 0; p < ports; ++p) {
     for (int c = 0; c < counters; ++c) {
-      if (!node_.Get("status-counter-frame-rx", FunctionIndex::PortCounter(p, c), error)) return false;
+      if (!node_.Get(Function::kStatusCounterFrameRx, FunctionIndex::PortCounter(p, c), error)) return false;
     }
     for (int c = 0; c < counters; ++c) {
-      if (!node_.Get("status-counter-frame-tx", FunctionIndex::PortCounter(p, c), error)) return false;
+      if (!node_.Get(Function::kStatusCounterFrameTx, FunctionIndex::PortCounter(p, c), error)) return false;
     }
-    if (!node_.Get("status-counter-octet-rx", FunctionIndex::Port(p), error) ||
-        !node_.Get("status-counter-octet-tx", FunctionIndex::Port(p), error)) {
+    if (!node_.Get(Function::kStatusCounterOctetRx, FunctionIndex::Port(p), error) ||
+        !node_.Get(Function::kStatusCounterOctetTx, FunctionIndex::Port(p), error)) {
       return false;
     }
   }
@@ -216,14 +224,14 @@ void SettingsThread::ReadIdentity() {
   node_.identityRead = true;
   // Items read before are not read again; the whole is published at the end.
   unsigned read = identityRead_;
-  const auto item = [&](unsigned bit, std::string_view keyword) {
+  const auto item = [&](unsigned bit, Function identity) {
     ErrorPair error;
-    if ((read & bit) == 0 && node_.Get(keyword, error)) read |= bit;
+    if ((read & bit) == 0 && node_.Get(identity, error)) read |= bit;
   };
-  item(1, "system-macaddress");
-  item(2, "firmware-revision");
-  item(4, "model-name");
-  item(8, "serial-number");
+  item(1, Function::kSystemMacAddress);
+  item(2, Function::kFirmwareRevision);
+  item(4, Function::kModelName);
+  item(8, Function::kSerialNumber);
   node_.identityRead = false;
   identityRead_ = read;
   // The hook runs while the request still shows: whoever waits for the flag
@@ -240,23 +248,23 @@ void SettingsThread::BulkRead() {
   const std::int32_t savedState = record.switchState;
   record.switchState = kStateBulk;
 
-  std::vector<std::string_view> order(kBulkReadOrder.begin(), kBulkReadOrder.end());
-  order.push_back("loopdetect-port-use");
-  order.push_back("system-macaddress");
+  std::vector<Function> order(kBulkReadOrder.begin(), kBulkReadOrder.end());
+  order.push_back(Function::kLoopDetectPortUse);
+  order.push_back(Function::kSystemMacAddress);
   if (HasPoe(model)) {
-    order.push_back("poe-class");
-    order.push_back("system-macaddress");
+    order.push_back(Function::kPoeClass);
+    order.push_back(Function::kSystemMacAddress);
   }
-  order.push_back("routebackup-backup-port");
+  order.push_back(Function::kRouteBackupPort);
 
   bool failed = false;
-  for (std::string_view keyword : order) {
-    const FunctionDescriptor* function = FindFunctionByKeyword(keyword);
-    if (function == nullptr || !function->Requested()) continue;
-    if (!ModelHasFunction(*function, model)) continue;
-    ForEachIndex(*function, record, [&](int first, int second) {
+  for (Function setting : order) {
+    const FunctionDescriptor& function = DescriptorOf(setting);
+    if (!function.Requested()) continue;
+    if (!ModelHasFunction(function, model)) continue;
+    ForEachIndex(function, record, [&](int first, int second) {
       ErrorPair error;
-      if (node_.Get(keyword, FunctionIndex(first, second), error)) {
+      if (node_.Get(setting, FunctionIndex(first, second), error)) {
         ++bulkDone_;
       } else if (!failed) {
         failed = true;
@@ -394,9 +402,9 @@ bool SettingsThread::BulkWrite(ErrorPair& error) {
   // The model code is marked unknown while a synchronisation runs: the
   // model name tells which functions the switch has.
   const std::int32_t model = ModelCodeOf(record.modelName.get());
-  std::vector<std::string_view> order(kBulkWriteOrder.begin(), kBulkWriteOrder.end());
-  order.push_back("poe-class");
-  order.push_back("routebackup-backup-port");
+  std::vector<Function> order(kBulkWriteOrder.begin(), kBulkWriteOrder.end());
+  order.push_back(Function::kPoeClass);
+  order.push_back(Function::kRouteBackupPort);
 
   // A failed setter is reported; the write goes on only when the report was
   // written (a refusal by the switch).
@@ -405,12 +413,11 @@ bool SettingsThread::BulkWrite(ErrorPair& error) {
     return ReportFailedRequest(node_, failure);
   };
 
-  for (std::string_view keyword : order) {
-    const FunctionDescriptor* function = FindFunctionByKeyword(keyword);
-    if (function == nullptr) continue;
-    if (!ModelHasFunction(*function, model)) continue;  // the switch lacks it: nothing to write
-    if (function->value == ValueKind::kText) {
-      const std::string name = (record.*function->text).get();
+  for (Function setting : order) {
+    const FunctionDescriptor& function = DescriptorOf(setting);
+    if (!ModelHasFunction(function, model)) continue;  // the switch lacks it: nothing to write
+    if (function.value == ValueKind::kText) {
+      const std::string name = (record.*function.text).get();
       if (name.empty() || name == record.DefaultSystemName()) continue;
       ErrorPair failure;
       if (!node_.SetSystemName(name, Commit::kBulkWrite, failure) && !failedSoGoOn(failure)) {
@@ -418,15 +425,15 @@ bool SettingsThread::BulkWrite(ErrorPair& error) {
       }
       continue;
     }
-    if (function->field == nullptr) continue;
-    const bool ok = ForEachIndex(*function, record, [&](int first, int second) {
-      const std::int32_t value = StoredValue(*function, record, first, second);
-      if (IsDefaultValue(*function, record, first, second, value)) return true;
+    if (function.field == nullptr) continue;
+    const bool ok = ForEachIndex(function, record, [&](int first, int second) {
+      const std::int32_t value = StoredValue(function, record, first, second);
+      if (IsDefaultValue(function, record, first, second, value)) return true;
       // The QoS rates are set by their selection numbers.
       const std::int32_t argument =
-          function->selection != nullptr ? function->selection(record, first)->load() : value;
+          function.selection != nullptr ? function.selection(record, first)->load() : value;
       ErrorPair failure;
-      if (node_.Set(keyword, FunctionIndex(first, second), argument, Commit::kBulkWrite, failure)) {
+      if (node_.Set(setting, FunctionIndex(first, second), argument, Commit::kBulkWrite, failure)) {
         return true;
       }
       return failedSoGoOn(failure);

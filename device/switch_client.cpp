@@ -139,18 +139,17 @@ bool SwitchClient::StoreIdentity(const FunctionDescriptor& function, const Funct
   return !function.Has(kMemoryOnly) && !identityRead.load();
 }
 
-bool SwitchClient::Get(std::string_view keyword, FunctionIndex index, ErrorPair& error) {
-  const FunctionDescriptor* function = FindFunctionByKeyword(keyword);
+bool SwitchClient::Get(Function named, FunctionIndex index, ErrorPair& error) {
+  const FunctionDescriptor* function = &DescriptorOf(named);
   const std::int32_t state = record_->switchState;
-  if (function != nullptr && function->Requested() && function->functionClass == FunctionClass::kStatus) {
+  if (function->Requested() && function->functionClass == FunctionClass::kStatus) {
     // A poll that meets a busy switch skips it.
     if (SwitchBusy(state)) return true;
   } else if (Busy(error)) {
     return false;
   }
-  if (function == nullptr || !function->Requested() ||
-      function->functionClass == FunctionClass::kAction) {
-    return error.Fail(kErrFunctionInfo, std::string(keyword));
+  if (!function->Requested() || function->functionClass == FunctionClass::kAction) {
+    return error.Fail(kErrFunctionInfo, std::string(function->keyword));
   }
   FunctionRequest request;
   request.operation = kOpGet;
@@ -207,13 +206,13 @@ bool SwitchClient::Get(std::string_view keyword, FunctionIndex index, ErrorPair&
   return true;
 }
 
-bool SwitchClient::Set(std::string_view keyword, FunctionIndex index, std::int32_t value,
-                       Commit commit, ErrorPair& error) {
+bool SwitchClient::Set(Function named, FunctionIndex index, std::int32_t value, Commit commit,
+                       ErrorPair& error) {
   if (Busy(error)) return false;
-  const FunctionDescriptor* function = FindFunctionByKeyword(keyword);
-  if (function == nullptr || !function->Requested() ||
-      function->functionClass != FunctionClass::kSetting || function->field == nullptr) {
-    return error.Fail(kErrFunctionInfo, std::string(keyword));
+  const FunctionDescriptor* function = &DescriptorOf(named);
+  if (!function->Requested() || function->functionClass != FunctionClass::kSetting ||
+      function->field == nullptr) {
+    return error.Fail(kErrFunctionInfo, std::string(function->keyword));
   }
   if (function->value == ValueKind::kQosRate) {
     return SetQosRate(*function, index.first, value, commit, error);
@@ -310,8 +309,7 @@ bool SwitchClient::SetQosRate(const FunctionDescriptor& function, int port, std:
 
 bool SwitchClient::SetSystemName(std::string_view name, Commit commit, ErrorPair& error) {
   if (Busy(error)) return false;
-  const FunctionDescriptor* function = FindFunctionByKeyword("system-name");
-  if (function == nullptr) return error.Fail(kErrFunctionInfo, "system-name");
+  const FunctionDescriptor* function = &DescriptorOf(Function::kSystemName);
   SwitchRecord& r = *record_;
   std::string text(CutToChars(name, kSystemNameChars));
   // Kept as code page 932 gives it back: the switch's and the file's form.
@@ -342,12 +340,11 @@ bool SwitchClient::SetSystemName(std::string_view name, Commit commit, ErrorPair
   return Finish(commit, error);
 }
 
-bool SwitchClient::Execute(std::string_view keyword, ErrorPair& error) {
+bool SwitchClient::Execute(Function action, ErrorPair& error) {
   if (Busy(error)) return false;
-  const FunctionDescriptor* function = FindFunctionByKeyword(keyword);
-  if (function == nullptr || !function->Requested() ||
-      function->functionClass != FunctionClass::kAction) {
-    return error.Fail(kErrFunctionInfo, std::string(keyword));
+  const FunctionDescriptor* function = &DescriptorOf(action);
+  if (!function->Requested() || function->functionClass != FunctionClass::kAction) {
+    return error.Fail(kErrFunctionInfo, std::string(function->keyword));
   }
   FunctionRequest request;
   request.operation = kOpExecute;

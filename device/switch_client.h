@@ -41,24 +41,24 @@ class SwitchClient {
   SwitchTransactor& transactor() { return transactor_; }
 
   // Asks the switch for one value and stores it in the record.
-  bool Get(std::string_view keyword, FunctionIndex index, ErrorPair& error);
-  bool Get(std::string_view keyword, ErrorPair& error) {
-    return Get(keyword, FunctionIndex::None(), error);
+  bool Get(Function function, FunctionIndex index, ErrorPair& error);
+  bool Get(Function function, ErrorPair& error) {
+    return Get(function, FunctionIndex::None(), error);
   }
 
   // Checks a value, sends it (as set, or set-default for the default) and
   // stores it. For the QoS rates the value is a selection number (-2: keep
   // the raw rate); for mirroring-dest it is the destination port index.
-  bool Set(std::string_view keyword, FunctionIndex index, std::int32_t value, Commit commit,
+  bool Set(Function function, FunctionIndex index, std::int32_t value, Commit commit,
            ErrorPair& error);
-  bool Set(std::string_view keyword, std::int32_t value, Commit commit, ErrorPair& error) {
-    return Set(keyword, FunctionIndex::None(), value, commit, error);
+  bool Set(Function function, std::int32_t value, Commit commit, ErrorPair& error) {
+    return Set(function, FunctionIndex::None(), value, commit, error);
   }
   // The system name (at most 32 characters are sent).
   bool SetSystemName(std::string_view name, Commit commit, ErrorPair& error);
 
   // Runs an action: restart, clear-counter, restart-poe-supply.
-  bool Execute(std::string_view keyword, ErrorPair& error);
+  bool Execute(Function action, ErrorPair& error);
 
   // Set by the settings thread while it reads the switch's identity: the
   // identity getters then neither fingerprint nor save.

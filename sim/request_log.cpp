@@ -2,6 +2,7 @@
 
 #include "base/text_encoding.h"
 #include "catalogue/function_descriptors.h"
+#include "sim/sim_functions.h"
 
 namespace ntr::sim {
 namespace {
@@ -37,7 +38,8 @@ std::string ValueText(std::uint16_t functionId, std::int32_t valueType, std::int
                       const std::string& octets) {
   if (valueType == kValueInteger) return std::to_string(number);
   if (valueType != kValueOctets) return "none";
-  const bool address = functionId == 0x0105 || functionId == 0x0304;
+  const std::optional<Function> function = FunctionOf(functionId);
+  const bool address = function == Function::kSystemMacAddress || function == Function::kStatusMacTablePort;
   if (address && octets.size() == 6) {
     MacAddress mac{};
     for (std::size_t i = 0; i < mac.size(); ++i) mac[i] = static_cast<std::uint8_t>(octets[i]);

@@ -6,6 +6,12 @@
 
 namespace ntr::sim {
 
+std::optional<Function> FunctionOf(std::uint16_t functionId) {
+  const FunctionDescriptor* function = FindFunctionById(functionId);
+  if (function == nullptr) return std::nullopt;
+  return function->function;
+}
+
 bool ModelHasFunction(std::int32_t modelCode, std::uint16_t functionId) {
   const FunctionDescriptor* function = FindFunctionById(functionId);
   return function != nullptr && ntr::ModelHasFunction(*function, modelCode);

@@ -157,7 +157,7 @@ bool SimSwitch::HandleFunction(const FunctionRequest& request, TimePoint now, Fu
     response.result = kResAccess;
   } else {
     response.result = Operate(request, now, response, restart);
-    if (request.functionId == kFnModelName && response.result == kResOk) {
+    if (FunctionOf(request.functionId) == Function::kModelName && response.result == kResOk) {
       response.octets = Utf8ToCp932Lossy(ReportedModel());
     }
   }
@@ -171,7 +171,8 @@ bool SimSwitch::HandleFunction(const FunctionRequest& request, TimePoint now, Fu
 
 std::int32_t SimSwitch::Operate(const FunctionRequest& request, TimePoint now, FunctionResponse& response,
                                 bool& restart) {
-  switch (FindFunctionById(request.functionId)->functionClass) {
+  const FunctionDescriptor& function = *FindFunctionById(request.functionId);
+  switch (function.functionClass) {
     case FunctionClass::kIdentity:
     case FunctionClass::kSetting:
       if (request.operation == kOpGet) return GetSetting(record_, request, response);
@@ -180,7 +181,7 @@ std::int32_t SimSwitch::Operate(const FunctionRequest& request, TimePoint now, F
       status_.Advance(record_, now);
       return status_.Get(record_, request, now, response);
     case FunctionClass::kAction:
-      if (request.functionId == kFnRestart) {
+      if (function.function == Function::kRestart) {
         restart = true;
         return kResOk;
       }

@@ -72,19 +72,21 @@ bool Accepts(const Slot& slot, const SwitchRecord& record, std::int64_t wire) {
 
 std::int32_t GetSetting(const SwitchRecord& record, const FunctionRequest& request,
                         FunctionResponse& response) {
-  switch (request.functionId) {
-    case kFnBootRomVersion: Octets(response, Utf8ToCp932Lossy(record.bootRomVersion.get())); return kResOk;
-    case kFnFirmwareRevision: Octets(response, Utf8ToCp932Lossy(record.firmwareRevision.get())); return kResOk;
-    case kFnSerialNumber: Octets(response, Utf8ToCp932Lossy(record.serialNumber.get())); return kResOk;
-    case kFnModelName: Octets(response, Utf8ToCp932Lossy(record.modelName.get())); return kResOk;
-    case kFnSystemName: Octets(response, Utf8ToCp932Lossy(record.systemName.get())); return kResOk;
-    case kFnSystemMac: {
-      const MacAddress mac = record.switchMac;
-      Octets(response, std::string(mac.begin(), mac.end()));
-      return kResOk;
+  if (const std::optional<Function> function = FunctionOf(request.functionId)) {
+    switch (*function) {
+      case Function::kBootRomVersion: Octets(response, Utf8ToCp932Lossy(record.bootRomVersion.get())); return kResOk;
+      case Function::kFirmwareRevision: Octets(response, Utf8ToCp932Lossy(record.firmwareRevision.get())); return kResOk;
+      case Function::kSerialNumber: Octets(response, Utf8ToCp932Lossy(record.serialNumber.get())); return kResOk;
+      case Function::kModelName: Octets(response, Utf8ToCp932Lossy(record.modelName.get())); return kResOk;
+      case Function::kSystemName: Octets(response, Utf8ToCp932Lossy(record.systemName.get())); return kResOk;
+      case Function::kSystemMacAddress: {
+        const MacAddress mac = record.switchMac;
+        Octets(response, std::string(mac.begin(), mac.end()));
+        return kResOk;
+      }
+      default:
+        break;
     }
-    default:
-      break;
   }
   ReadSlot slot;
   if (!ResolveSlot(record, request, slot)) return kResParameter;
@@ -94,7 +96,7 @@ std::int32_t GetSetting(const SwitchRecord& record, const FunctionRequest& reque
 }
 
 std::int32_t SetSetting(SwitchRecord& record, const FunctionRequest& request) {
-  if (request.functionId == kFnSystemName) {
+  if (FunctionOf(request.functionId) == Function::kSystemName) {
     std::string name;
     if (request.valueType != kValueOctets || request.octets.empty() ||
         request.octets.size() > kMaxNameBytes || !Cp932ToUtf8(request.octets, name)) {
@@ -113,7 +115,7 @@ std::int32_t SetSetting(SwitchRecord& record, const FunctionRequest& request) {
 }
 
 std::int32_t SetSettingDefault(SwitchRecord& record, const FunctionRequest& request) {
-  if (request.functionId == kFnSystemName) {
+  if (FunctionOf(request.functionId) == Function::kSystemName) {
     record.systemName = record.DefaultSystemName();
     return kResOk;
   }

@@ -177,17 +177,19 @@ std::int32_t SwitchStatus::Get(const SwitchRecord& settings, const FunctionReque
     response.intValue = v;
     return kResOk;
   };
+  const std::optional<Function> function = FunctionOf(request.functionId);
+  if (!function) return kResNoFunction;
   const bool port = IndexIn(request.firstIndex, settings.portCount, p);
-  switch (request.functionId) {
-    case kFnStatusLedMode: return value(settings.ledBrightness);
-    case kFnStatusFan: return value(fanStopped_ ? 1 : 0);
-    case kFnStatusFanRpm: {
+  switch (*function) {
+    case Function::kStatusLedMode: return value(settings.ledBrightness);
+    case Function::kStatusFan: return value(fanStopped_ ? 1 : 0);
+    case Function::kStatusFanRpm: {
       if (!IndexIn(request.firstIndex, kFanCount, k)) return kResParameter;
       const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(now.time_since_epoch());
       return value(fanStopped_ ? 0 : kFanRpm + 150 * k + 10 * (seconds.count() % 5));
     }
-    case kFnStatusPoeTemperature: return value(Temperature(settings));
-    case kFnStatusMacAddr:
+    case Function::kStatusPoeTemperature: return value(Temperature(settings));
+    case Function::kStatusMacTableAddress:
       for (int q = 0; q < settings.portCount; ++q) {
         if (LinkSpeed(settings, q) != 0 && lines_[q].partnerMac == request.indexMac) return value(q + 1);
       }
@@ -197,27 +199,27 @@ std::int32_t SwitchStatus::Get(const SwitchRecord& settings, const FunctionReque
   }
   if (!port) return kResParameter;
   const Counters& c = counters_[p];
-  switch (request.functionId) {
-    case kFnStatusPortSpeed: return value(LinkSpeed(settings, p));
-    case kFnStatusLoopPort: return value(loopState_[p]);
-    case kFnStatusLoopRecoveryTimer: {
+  switch (*function) {
+    case Function::kStatusPortSpeed: return value(LinkSpeed(settings, p));
+    case Function::kStatusLoopDetectPort: return value(loopState_[p]);
+    case Function::kStatusLoopDetectRecoveryTimer: {
       if (!recoverAt_[p]) return value(0);
       const auto left = std::chrono::ceil<std::chrono::seconds>(*recoverAt_[p] - now).count();
       return value(std::max<std::int64_t>(left, 0));
     }
-    case kFnStatusCounterOctetRx: return value(static_cast<std::int64_t>(c.rxOctets));
-    case kFnStatusCounterOctetTx: return value(static_cast<std::int64_t>(c.txOctets));
-    case kFnStatusCounterFrameRx:
-    case kFnStatusCounterFrameTx: {
+    case Function::kStatusCounterOctetRx: return value(static_cast<std::int64_t>(c.rxOctets));
+    case Function::kStatusCounterOctetTx: return value(static_cast<std::int64_t>(c.txOctets));
+    case Function::kStatusCounterFrameRx:
+    case Function::kStatusCounterFrameTx: {
       if (!IndexIn(request.secondIndex, settings.counterCount, k)) return kResParameter;
-      const bool rx = request.functionId == kFnStatusCounterFrameRx;
+      const bool rx = *function == Function::kStatusCounterFrameRx;
       const std::int32_t type = rx ? settings.ports[p].rxCounterTypes[k] : settings.ports[p].txCounterTypes[k];
       return value(static_cast<std::int64_t>(CounterValue(type, rx ? c.rxFrames : c.txFrames)));
     }
-    case kFnStatusPoeSupply: return value(Poe(settings)[p].watts);
-    case kFnStatusPoeState: return value(Poe(settings)[p].state);
-    case kFnStatusPoeDetectClass: return value(std::max(lines_[p].poeDevice, 0));
-    case kFnStatusMacPort: {
+    case Function::kStatusPoeSupply: return value(Poe(settings)[p].watts);
+    case Function::kStatusPoeState: return value(Poe(settings)[p].state);
+    case Function::kStatusPoeDetectClass: return value(std::max(lines_[p].poeDevice, 0));
+    case Function::kStatusMacTablePort: {
       response.valueType = kValueOctets;
       const MacAddress& mac = lines_[p].partnerMac;
       if (LinkSpeed(settings, p) != 0 && mac != MacAddress{}) {
@@ -231,16 +233,18 @@ std::int32_t SwitchStatus::Get(const SwitchRecord& settings, const FunctionReque
 }
 
 std::int32_t SwitchStatus::Execute(const FunctionRequest& request) {
-  switch (request.functionId) {
-    case kFnClearCounter:
+  const std::optional<Function> function = FunctionOf(request.functionId);
+  if (!function) return kResNoFunction;
+  switch (*function) {
+    case Function::kClearCounter:
       for (Counters& c : counters_) c = Counters{};
       return kResOk;
-    case kFnResetLoopDetect:
+    case Function::kResetLoopDetect:
       loopState_.fill(0);
       for (auto& at : recoverAt_) at.reset();
       return kResOk;
-    case kFnRestartPoeSupply:   // power returns at once; nothing lasting changes
-    case kFnClearMacTable:      // neighbours are learned again at once
+    case Function::kRestartPoeSupply:   // power returns at once; nothing lasting changes
+    case Function::kClearMacTable:      // neighbours are learned again at once
       return kResOk;
     default:
       return kResNoFunction;

@@ -10,7 +10,7 @@ namespace {
 std::vector<std::string> Texts(const std::vector<SettingChange>& changes) {
   std::vector<std::string> texts;
   for (const SettingChange& c : changes) {
-    texts.push_back(c.keyword + " " + std::to_string(c.index.first) + " " + std::to_string(c.index.second) +
+    texts.push_back(std::string(DescriptorOf(c.function).keyword) + " " + std::to_string(c.index.first) + " " + std::to_string(c.index.second) +
                     "=" + std::to_string(c.value));
   }
   return texts;
@@ -24,7 +24,7 @@ struct Plan {
 
 Plan PlanFor(const SwitchRecord& r, int port, const TaggedVlanChoice& choice) {
   Plan plan;
-  std::vector<SettingChange> changes{SettingChange::Set("stale", FunctionIndex::None(), 0)};
+  std::vector<SettingChange> changes{SettingChange::Set(Function::kEnergySaving, FunctionIndex::None(), 0)};
   plan.ok = PlanTaggedVlan(r, port, choice, changes, plan.failure);
   plan.changes = Texts(changes);
   return plan;

@@ -11,7 +11,7 @@ namespace {
 std::vector<std::string> Texts(const std::vector<SettingChange>& changes) {
   std::vector<std::string> texts;
   for (const SettingChange& c : changes) {
-    texts.push_back(c.keyword + "(" + std::to_string(c.index.first) + "," + std::to_string(c.index.second) +
+    texts.push_back(std::string(DescriptorOf(c.function).keyword) + "(" + std::to_string(c.index.first) + "," + std::to_string(c.index.second) +
                     ")=" + std::to_string(c.value));
   }
   return texts;

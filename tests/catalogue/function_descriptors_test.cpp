@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "catalogue/switch_model.h"
@@ -31,6 +33,35 @@ TEST(FunctionDescriptors, DecoderViewIsUnchanged) {
   EXPECT_EQ(FingerprintCrc(0xFFFFFFFFu, reinterpret_cast<const std::uint8_t*>(view.data()),
                            view.size()),
             0x97bc77ddu);
+}
+
+// Every enumerator names the entry that carries it, and the wire ID and the
+// keyword of that entry lead back to the same enumerator.
+TEST(FunctionDescriptors, EveryFunctionNamesItsOwnEntry) {
+  for (std::size_t i = 0; i < kFunctionCount; ++i) {
+    const Function function = static_cast<Function>(i);
+    const FunctionDescriptor& entry = DescriptorOf(function);
+    EXPECT_EQ(entry.function, function) << entry.keyword;
+    ASSERT_NE(FindFunctionById(entry.functionId), nullptr) << entry.keyword;
+    EXPECT_EQ(FindFunctionById(entry.functionId)->function, function) << entry.keyword;
+    ASSERT_NE(FindFunctionByKeyword(entry.keyword), nullptr) << entry.keyword;
+    EXPECT_EQ(FindFunctionByKeyword(entry.keyword)->function, function) << entry.keyword;
+  }
+  // The names say which function: one sample at each end of every group.
+  const std::pair<Function, std::string_view> named[] = {
+      {Function::kBootRomVersion, "boot-rom-version"}, {Function::kStatusFanRpm, "status-fan-rpm "},
+      {Function::kPortSpeed, "port-speed"}, {Function::kPortBlockingDataPacket, "port-blocking-data-packet"},
+      {Function::kMacAddressAging, "macaddress-aging"}, {Function::kClearMacTable, "clear-macaddress-table"},
+      {Function::kVlanId, "vlan-id"}, {Function::kVlanMultiple, "vlan-multiple"},
+      {Function::kQosDscpRemarkType, "qos-dscp-remark-type"}, {Function::kQosShapingSpeed, "qos-shaping-speed"},
+      {Function::kMirroringUse, "mirroring-use"}, {Function::kMirroringSourceTx, "mirroring-src-tx"},
+      {Function::kCounterFrameRxType, "counter-frame-rx-type"}, {Function::kClearCounter, "clear-counter"},
+      {Function::kLoopDetectCount, "loopdetect-count"},
+      {Function::kLoopDetectUseControlPacket, "loopdetect-use-control-packet"},
+      {Function::kPoeClass, "poe-class"}, {Function::kRestartPoeSupply, "restart-poe-supply"},
+      {Function::kRouteBackupPort, "routebackup-backup-port"},
+  };
+  for (const auto& [function, keyword] : named) EXPECT_EQ(DescriptorOf(function).keyword, keyword);
 }
 
 // Every setting of a freshly initialised record holds its default, and the

@@ -93,17 +93,17 @@ TEST(NtrctlWords, ValuesInTheFilesWords) {
   record.ports[4].accessVlanEntry = 9;
   record.ports[0].txCounterTypes[4] = 27;
   record.mirrorDestination = 3;
-  EXPECT_EQ(ConfigValueText(record, "port-speed", 2, 0), "1000-fdx");
-  EXPECT_EQ(ConfigValueText(record, "port-speed", 0, 0), "auto");
-  EXPECT_EQ(ConfigValueText(record, "vlan-trunk", 0, 3), "join");
-  EXPECT_EQ(ConfigValueText(record, "poe-class", 1, 0), "none");
-  EXPECT_EQ(ConfigValueText(record, "poe-class", 0, 0), "class4");
-  EXPECT_EQ(ConfigValueText(record, "vlan-access", 4, 0), "10");
-  EXPECT_EQ(ConfigValueText(record, "counter-frame-tx-type", 0, 4), "collisions");
-  EXPECT_EQ(ConfigValueText(record, "mirroring-dest", 0, 0), "4");
-  EXPECT_EQ(ConfigValueText(record, "routebackup-backup-port", 0, 0), "none");
-  EXPECT_EQ(ConfigValueText(record, "macaddress-aging", 0, 0), "on");
-  EXPECT_EQ(ConfigValueText(record, "no-such-thing", 0, 0), "");
+  EXPECT_EQ(ConfigValueText(record, Function::kPortSpeed, 2, 0), "1000-fdx");
+  EXPECT_EQ(ConfigValueText(record, Function::kPortSpeed, 0, 0), "auto");
+  EXPECT_EQ(ConfigValueText(record, Function::kVlanTrunk, 0, 3), "join");
+  EXPECT_EQ(ConfigValueText(record, Function::kPoeClass, 1, 0), "none");
+  EXPECT_EQ(ConfigValueText(record, Function::kPoeClass, 0, 0), "class4");
+  EXPECT_EQ(ConfigValueText(record, Function::kVlanAccess, 4, 0), "10");
+  EXPECT_EQ(ConfigValueText(record, Function::kCounterFrameTxType, 0, 4), "collisions");
+  EXPECT_EQ(ConfigValueText(record, Function::kMirroringDestination, 0, 0), "4");
+  EXPECT_EQ(ConfigValueText(record, Function::kRouteBackupPort, 0, 0), "none");
+  EXPECT_EQ(ConfigValueText(record, Function::kMacAddressAging, 0, 0), "on");
+  EXPECT_EQ(ConfigValueText(record, Function::kStatusLedMode, 0, 0), "");  // never requested
   EXPECT_EQ(JsonString("a\"b\\c\n\x01スイ"), "\"a\\\"b\\\\c\\n\\u0001スイ\"");
 }
 

@@ -125,7 +125,7 @@ class ReportTest : public ::testing::Test {
 
 TEST_F(ReportTest, RefusedSetIsLoggedAndCorrected) {
   fake_.Refuse(FindFunctionByKeyword("port-speed")->functionId, 8);
-  EXPECT_FALSE(node_->Set("port-speed", FunctionIndex::Port(2), 5, Commit::kBulkWrite, error_));
+  EXPECT_FALSE(node_->Set(Function::kPortSpeed, FunctionIndex::Port(2), 5, Commit::kBulkWrite, error_));
   EXPECT_EQ(error_.code, kErrBadParameter);
   EXPECT_EQ(record_.ports[2].speed, 1);  // never stored
   record_.ports[2].speed = 5;  // as a bulk write that stored it before asking would
@@ -144,17 +144,17 @@ TEST_F(ReportTest, CorrectionsOfOtherFields) {
   fake_.Refuse(FindFunctionByKeyword("qos-shaping-speed")->functionId, 1);
   fake_.Refuse(FindFunctionByKeyword("mirroring-dest")->functionId, 1);
   record_.vlanIds[3] = 77;
-  EXPECT_FALSE(node_->Set("vlan-id", FunctionIndex::Registration(3), 100, Commit::kBulkWrite, error_));
+  EXPECT_FALSE(node_->Set(Function::kVlanId, FunctionIndex::Registration(3), 100, Commit::kBulkWrite, error_));
   EXPECT_TRUE(ReportFailedRequest(*node_, error_));
   EXPECT_EQ(record_.vlanIds[3], 1);
   record_.ports[0].shapingRate = 4;
   record_.ports[0].shapingSelection = 1;
-  EXPECT_FALSE(node_->Set("qos-shaping-speed", FunctionIndex::Port(0), 8, Commit::kBulkWrite, error_));
+  EXPECT_FALSE(node_->Set(Function::kQosShapingSpeed, FunctionIndex::Port(0), 8, Commit::kBulkWrite, error_));
   EXPECT_TRUE(ReportFailedRequest(*node_, error_));
   EXPECT_EQ(record_.ports[0].shapingRate, 1);
   EXPECT_EQ(record_.ports[0].shapingSelection, 2);
   record_.mirrorDestination = 3;
-  EXPECT_FALSE(node_->Set("mirroring-dest", 5, Commit::kBulkWrite, error_));
+  EXPECT_FALSE(node_->Set(Function::kMirroringDestination, 5, Commit::kBulkWrite, error_));
   EXPECT_TRUE(ReportFailedRequest(*node_, error_));
   EXPECT_EQ(record_.mirrorDestination, 7);
   EXPECT_EQ(record_.failures.Copy().size(), 3u);
@@ -162,7 +162,7 @@ TEST_F(ReportTest, CorrectionsOfOtherFields) {
 
 TEST_F(ReportTest, FailuresThatAreNotRefusalsAreNotLogged) {
   link_.SetPeer(nullptr);  // the switch falls silent
-  EXPECT_FALSE(node_->Get("boot-rom-version", error_));
+  EXPECT_FALSE(node_->Get(Function::kBootRomVersion, error_));
   EXPECT_EQ(error_.code, kErrNoResponse);
   EXPECT_FALSE(ReportFailedRequest(*node_, error_));
   EXPECT_EQ(node_->lastCommandText.get(), "switch control function get boot-rom-version ");
@@ -170,7 +170,7 @@ TEST_F(ReportTest, FailuresThatAreNotRefusalsAreNotLogged) {
   EXPECT_TRUE(record_.failures.empty());
 
   // A range check names the refused request without sending it.
-  EXPECT_FALSE(node_->Set("port-speed", FunctionIndex::Port(9), 5, Commit::kBulkWrite, error_));
+  EXPECT_FALSE(node_->Set(Function::kPortSpeed, FunctionIndex::Port(9), 5, Commit::kBulkWrite, error_));
   EXPECT_FALSE(ReportFailedRequest(*node_, error_));
   EXPECT_EQ(node_->lastCommandText.get(), "switch control function set port-speed 10 100-fdx");
 

@@ -46,7 +46,7 @@ class SwitchLifetimeTest : public test::DiscoveryFixture {
   std::vector<SettingChange> PortUses(int count) {
     std::vector<SettingChange> changes;
     // Ports 5 to 8: nothing of the tree hangs there.
-    for (int i = 0; i < count; ++i) changes.push_back(SettingChange::Set("port-use", FunctionIndex::Port(4 + i % 4), i % 2));
+    for (int i = 0; i < count; ++i) changes.push_back(SettingChange::Set(Function::kPortUse, FunctionIndex::Port(4 + i % 4), i % 2));
     return changes;
   }
   std::filesystem::path image_;
@@ -105,8 +105,8 @@ TEST_F(SwitchLifetimeTest, ApplyJobStopsAtTheFirstFailureOrAtAStop) {
   ErrorPair error;
   // In order; the refused third change ends the job, the fourth is never sent.
   const std::uint64_t job = a->StartApply(
-      {SettingChange::Set("port-use", FunctionIndex::Port(4), 0), SettingChange::SystemName("lifetime"),
-       SettingChange::Set("port-speed", FunctionIndex::Port(5), 99), SettingChange::Set("port-use", FunctionIndex::Port(6), 0)},
+      {SettingChange::Set(Function::kPortUse, FunctionIndex::Port(4), 0), SettingChange::SystemName("lifetime"),
+       SettingChange::Set(Function::kPortSpeed, FunctionIndex::Port(5), 99), SettingChange::Set(Function::kPortUse, FunctionIndex::Port(6), 0)},
       error);
   auto result = notices_.WaitFor(Notification::kApplyResult, 20s);
   ASSERT_TRUE(result.has_value());

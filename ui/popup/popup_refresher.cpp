@@ -138,21 +138,21 @@ void PopupRefresher::Fetch(ManagedSwitch& sw, int port, std::uint64_t serial) {
     std::lock_guard<std::mutex> lock(lock_);
     return serial == serial_;
   };
-  const auto get = [&](const char* keyword, FunctionIndex index) {
+  const auto get = [&](Function status, FunctionIndex index) {
     ErrorPair error;
-    return still() && sw.client.Get(keyword, index, error);
+    return still() && sw.client.Get(status, index, error);
   };
   for (int c = 0; c < counters; ++c) {
-    if (!get("status-counter-frame-rx", FunctionIndex::PortCounter(port, c))) return;
+    if (!get(Function::kStatusCounterFrameRx, FunctionIndex::PortCounter(port, c))) return;
   }
   for (int c = 0; c < counters; ++c) {
-    if (!get("status-counter-frame-tx", FunctionIndex::PortCounter(port, c))) return;
+    if (!get(Function::kStatusCounterFrameTx, FunctionIndex::PortCounter(port, c))) return;
   }
-  if (!get("status-counter-octet-rx", FunctionIndex::Port(port)) ||
-      !get("status-counter-octet-tx", FunctionIndex::Port(port))) {
+  if (!get(Function::kStatusCounterOctetRx, FunctionIndex::Port(port)) ||
+      !get(Function::kStatusCounterOctetTx, FunctionIndex::Port(port))) {
     return;
   }
-  if (HasPoe(sw.record().modelCode)) get("status-poe-supply", FunctionIndex::Port(port));
+  if (HasPoe(sw.record().modelCode)) get(Function::kStatusPoeSupply, FunctionIndex::Port(port));
 }
 
 PopupRefresher::Shown PopupRefresher::Read(ManagedSwitch& sw, const Target& target) {

@@ -37,12 +37,12 @@ std::vector<SettingChange> FrameCounterScreen::Changes() {
   const auto tx = TxCounterChoices();
   const auto rx = RxCounterChoices();
   for (std::size_t k = 0; k < transmit_.size(); ++k) {
-    changes.push_back(SettingChange::Set("counter-frame-tx-type",
+    changes.push_back(SettingChange::Set(Function::kCounterFrameTxType,
                                          FunctionIndex::PortCounter(port(), static_cast<int>(k)),
                                          Chosen(transmit_[k], tx)));
   }
   for (std::size_t k = 0; k < receive_.size(); ++k) {
-    changes.push_back(SettingChange::Set("counter-frame-rx-type",
+    changes.push_back(SettingChange::Set(Function::kCounterFrameRxType,
                                          FunctionIndex::PortCounter(port(), static_cast<int>(k)),
                                          Chosen(receive_[k], rx)));
   }

@@ -21,16 +21,14 @@ constexpr int kRadioIndent = 6;
 
 int RowTop(int row) { return kGridOrigin.y() + kHeaderRowHeight + 1 + row * (kDataRowHeight + 1); }
 
-const FunctionDescriptor& Function(const char* keyword) { return *FindFunctionByKeyword(keyword); }
-
 int Digits(std::int32_t value) { return static_cast<int>(QString::number(value).size()); }
 
 }  // namespace
 
 LoopDetectionScreen::LoopDetectionScreen(ScreenHost& screens, ManagedSwitch* sw)
     : Screen(screens, sw, -1, QSize(585, 180)) {
-  const FunctionDescriptor& count = Function("loopdetect-count");
-  const FunctionDescriptor& timer = Function("loopdetect-recovery-timer");
+  const FunctionDescriptor& count = DescriptorOf(Function::kLoopDetectCount);
+  const FunctionDescriptor& timer = DescriptorOf(Function::kLoopDetectRecoveryTimer);
   countHint_ = QStringLiteral("回(%1～%2) ").arg(count.min).arg(count.max);
   secondsHint_ = QStringLiteral("秒(%1～%2) ").arg(timer.min).arg(timer.max);
 
@@ -85,9 +83,9 @@ std::vector<SettingChange> LoopDetectionScreen::Changes() {
     const int value = edit->text().toInt(&ok, 10);
     return ok ? value : -1;
   };
-  return {SettingChange::Set("loopdetect-count", FunctionIndex::None(), number(count_)),
-          SettingChange::Set("loopdetect-recovery-timer", FunctionIndex::None(), number(seconds_)),
-          SettingChange::Set("loopdetect-linkdown", FunctionIndex::None(),
+  return {SettingChange::Set(Function::kLoopDetectCount, FunctionIndex::None(), number(count_)),
+          SettingChange::Set(Function::kLoopDetectRecoveryTimer, FunctionIndex::None(), number(seconds_)),
+          SettingChange::Set(Function::kLoopDetectLinkDown, FunctionIndex::None(),
                              shutDown_->isChecked() ? kLoopShutDownAndRelease : kLoopNoShutDown)};
 }
 

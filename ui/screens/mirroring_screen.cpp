@@ -80,13 +80,13 @@ void MirroringScreen::Cancel() { navigator().Open(Target::kSwitchMain, switchRef
 // On or off, the sniffer port, then per port the received and the sent direction.
 std::vector<SettingChange> MirroringScreen::Changes() {
   std::vector<SettingChange> changes;
-  changes.push_back(SettingChange::Set("mirroring-use", FunctionIndex::None(), use_->currentIndex() == 0 ? 1 : 0));
-  changes.push_back(SettingChange::Set("mirroring-dest", FunctionIndex::None(), sniffer_->currentIndex()));
+  changes.push_back(SettingChange::Set(Function::kMirroringUse, FunctionIndex::None(), use_->currentIndex() == 0 ? 1 : 0));
+  changes.push_back(SettingChange::Set(Function::kMirroringDestination, FunctionIndex::None(), sniffer_->currentIndex()));
   for (std::size_t p = 0; p < directions_.size(); ++p) {
     const int direction = directions_[p]->currentIndex();
     const FunctionIndex port = FunctionIndex::Port(static_cast<int>(p));
-    changes.push_back(SettingChange::Set("mirroring-src-rx", port, MirrorsReceive(direction) ? 1 : 0));
-    changes.push_back(SettingChange::Set("mirroring-src-tx", port, MirrorsTransmit(direction) ? 1 : 0));
+    changes.push_back(SettingChange::Set(Function::kMirroringSourceRx, port, MirrorsReceive(direction) ? 1 : 0));
+    changes.push_back(SettingChange::Set(Function::kMirroringSourceTx, port, MirrorsTransmit(direction) ? 1 : 0));
   }
   return changes;
 }

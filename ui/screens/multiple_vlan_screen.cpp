@@ -18,8 +18,8 @@ constexpr int kCheckRoom = 24;  // the check's box beside its text
 
 int RowTop(int row) { return kGridOrigin.y() + kHeaderRowHeight + 1 + row * (kDataRowHeight + 1); }
 
-const FunctionDescriptor& Membership() { return *FindFunctionByKeyword("vlan-multiple"); }
-const FunctionDescriptor& Use() { return *FindFunctionByKeyword("vlan-multiple-use"); }
+const FunctionDescriptor& Membership() { return DescriptorOf(Function::kVlanMultiple); }
+const FunctionDescriptor& Use() { return DescriptorOf(Function::kVlanMultipleUse); }
 
 int PortCount(const SwitchRecord& r) { return std::clamp<int>(r.portCount, 0, kMaxPorts); }
 int GroupCount(const SwitchRecord& r) { return SecondIndexLimit(Membership(), PortCount(r), 0); }
@@ -94,16 +94,14 @@ std::vector<SettingChange> MultipleVlanScreen::Changes() {
     const bool checked = checks_[g]->isChecked();
     used = used || checked;
     if (checked == Member(r, port(), group)) continue;
-    changes.push_back(SettingChange::Set(std::string(membership.keyword),
-                                         FunctionIndex::PortGroup(port(), group),
+    changes.push_back(SettingChange::Set(membership.function, FunctionIndex::PortGroup(port(), group),
                                          checked ? membership.max : membership.min));
   }
   for (int p = 0; p < PortCount(r) && !used; ++p) {
     if (p == port()) continue;
     for (int g = 0; g < GroupCount(r) && !used; ++g) used = Member(r, p, g);
   }
-  changes.push_back(SettingChange::Set(std::string(use.keyword), FunctionIndex::None(),
-                                       used ? use.max : use.min));
+  changes.push_back(SettingChange::Set(use.function, FunctionIndex::None(), used ? use.max : use.min));
   return changes;
 }
 

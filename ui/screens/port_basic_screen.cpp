@@ -32,14 +32,14 @@ std::vector<SettingChange> PortBasicScreen::Changes() {
   const auto block = BlockChoices();
   const FunctionIndex at = FunctionIndex::Port(port());
   return {
-      SettingChange::Set("port-speed", at, Chosen(speed_, SpeedChoices())),
-      SettingChange::Set("port-use", at, Chosen(use_, use)),
-      SettingChange::Set("port-auto-crossover", at, Chosen(crossover_, use)),
-      SettingChange::Set("port-speed-downshift", at, Chosen(downshift_, use)),
-      SettingChange::Set("port-flow-control", at, Chosen(flowControl_, use)),
-      SettingChange::Set("loopdetect-port-use", at, Chosen(loopDetect_, use)),
-      SettingChange::Set("port-blocking-control-packet", at, Chosen(blockControl_, block)),
-      SettingChange::Set("port-blocking-data-packet", at, Chosen(blockData_, block)),
+      SettingChange::Set(Function::kPortSpeed, at, Chosen(speed_, SpeedChoices())),
+      SettingChange::Set(Function::kPortUse, at, Chosen(use_, use)),
+      SettingChange::Set(Function::kPortAutoCrossover, at, Chosen(crossover_, use)),
+      SettingChange::Set(Function::kPortSpeedDownshift, at, Chosen(downshift_, use)),
+      SettingChange::Set(Function::kPortFlowControl, at, Chosen(flowControl_, use)),
+      SettingChange::Set(Function::kLoopDetectPortUse, at, Chosen(loopDetect_, use)),
+      SettingChange::Set(Function::kPortBlockingControlPacket, at, Chosen(blockControl_, block)),
+      SettingChange::Set(Function::kPortBlockingDataPacket, at, Chosen(blockData_, block)),
   };
 }
 

@@ -70,8 +70,8 @@ void PortQosScreen::Submit() {
   Apply();
 }
 
-void PortQosScreen::AddRateChanges(std::vector<SettingChange>& changes, const char* use,
-                                   const char* speed, std::int32_t choice) const {
+void PortQosScreen::AddRateChanges(std::vector<SettingChange>& changes, Function use,
+                                   Function speed, std::int32_t choice) const {
   const FunctionIndex at = FunctionIndex::Port(port());
   if (choice == kNoSelection) return;  // "-": the rate in use stays
   if (choice == kRateNotUsed) {
@@ -87,14 +87,14 @@ std::vector<SettingChange> PortQosScreen::Changes() {
   const FunctionIndex at = FunctionIndex::Port(port());
   const std::int32_t remarkClass = Chosen(remark_, RemarkChoices());
   std::vector<SettingChange> changes{
-      SettingChange::Set("qos-dscp-remark-type", at, remarkClass == 0 ? 0 : 1),
-      SettingChange::Set("qos-dscp-remark-class", at, remarkClass),
+      SettingChange::Set(Function::kQosDscpRemarkType, at, remarkClass == 0 ? 0 : 1),
+      SettingChange::Set(Function::kQosDscpRemarkClass, at, remarkClass),
   };
   if (!bandwidth_) return changes;
   const QosUnitCheck check = CheckQosUnits(working(), port(), ShapingChoice(), PolicingChoice());
-  if (check.unit) changes.push_back(SettingChange::Set("qos-speed-unit", FunctionIndex::None(), *check.unit));
-  AddRateChanges(changes, "qos-shaping-use", "qos-shaping-speed", ShapingChoice());
-  AddRateChanges(changes, "qos-policing-use", "qos-policing-speed", PolicingChoice());
+  if (check.unit) changes.push_back(SettingChange::Set(Function::kQosSpeedUnit, FunctionIndex::None(), *check.unit));
+  AddRateChanges(changes, Function::kQosShapingUse, Function::kQosShapingSpeed, ShapingChoice());
+  AddRateChanges(changes, Function::kQosPolicingUse, Function::kQosPolicingSpeed, PolicingChoice());
   return changes;
 }
 

@@ -33,7 +33,7 @@ class PortQosScreen : public PortFormScreen {
  private:
   // The entries of both rate lists enabled or disabled by the other's unit.
   void RefreshUnits();
-  void AddRateChanges(std::vector<SettingChange>& changes, const char* use, const char* speed,
+  void AddRateChanges(std::vector<SettingChange>& changes, Function use, Function speed,
                       std::int32_t choice) const;
   std::int32_t ShapingChoice() const;
   std::int32_t PolicingChoice() const;

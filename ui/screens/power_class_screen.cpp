@@ -20,7 +20,7 @@ PowerClassScreen::PowerClassScreen(ScreenHost& screens, ManagedSwitch* sw, int p
 QString PowerClassScreen::title() const { return QString::fromUtf8(kPowerClassTitle); }
 
 std::vector<SettingChange> PowerClassScreen::Changes() {
-  return {SettingChange::Set("poe-class", FunctionIndex::Port(port()), Chosen(class_, PoeClassChoices()))};
+  return {SettingChange::Set(Function::kPoeClass, FunctionIndex::Port(port()), Chosen(class_, PoeClassChoices()))};
 }
 
 Screen::ApplyTexts PowerClassScreen::applyTexts() const {

@@ -108,8 +108,8 @@ void PowerSavingConfirmScreen::Cancel() { navigator().Open(Target::kPowerSaving,
 // The LEDs first, then the mode itself.
 std::vector<SettingChange> PowerSavingConfirmScreen::Changes() {
   const std::int32_t on = economy_ ? 1 : 0;
-  return {SettingChange::Set("led-brightness", FunctionIndex::None(), on),
-          SettingChange::Set("energy-saving", FunctionIndex::None(), on)};
+  return {SettingChange::Set(Function::kLedBrightness, FunctionIndex::None(), on),
+          SettingChange::Set(Function::kEnergySaving, FunctionIndex::None(), on)};
 }
 
 Screen::ApplyTexts PowerSavingConfirmScreen::applyTexts() const {

@@ -223,11 +223,11 @@ void SwitchMainScreen::Run(Operation operation) {
 std::vector<SettingChange> SwitchMainScreen::Changes() {
   switch (operation_) {
     case Operation::kClearCounters:
-      return {SettingChange::Execute("clear-counter")};
+      return {SettingChange::Execute(Function::kClearCounter)};
     case Operation::kRestart:
-      return {SettingChange::Execute("restart")};
+      return {SettingChange::Execute(Function::kRestart)};
     case Operation::kRestartPoe:
-      return {SettingChange::Execute("restart-poe-supply")};
+      return {SettingChange::Execute(Function::kRestartPoeSupply)};
     case Operation::kNone:
       break;
   }

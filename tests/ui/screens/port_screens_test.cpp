@@ -97,8 +97,8 @@ class PortScreensTest : public QObject {
     // VLANs by name and ID: port 5 of core in the default VLAN and a trunk member of VLAN 30.
     ManagedSwitch* core = n.sim.Switch("core");
     ErrorPair error;
-    QVERIFY(core->StartApply({SettingChange::Set("vlan-id", FunctionIndex::Registration(1), 30),
-                              SettingChange::Set("vlan-trunk", FunctionIndex::PortRegistration(4, 1), 1)},
+    QVERIFY(core->StartApply({SettingChange::Set(Function::kVlanId, FunctionIndex::Registration(1), 30),
+                              SettingChange::Set(Function::kVlanTrunk, FunctionIndex::PortRegistration(4, 1), 1)},
                              error) != 0);
     QVERIFY(n.sim.WaitFor([&] { return core->applyJobsRunning() == 0; }));
     QVERIFY(n.sim.app().app().config().SetVlanName(30, "thirty"));

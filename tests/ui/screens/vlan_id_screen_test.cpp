@@ -46,10 +46,10 @@ class VlanIdScreenTest : public QObject {
     ManagedSwitch* a = sim.Switch("a");
     ManagedSwitch* b = sim.Switch("b");
     // VLAN 30 in a's slot 2: access VLAN of port 3, trunk member on port 6; b has it in slot 4.
-    QVERIFY(Prepare(a, {SettingChange::Set("vlan-id", FunctionIndex::Registration(1), 30),
-                        SettingChange::Set("vlan-access", FunctionIndex::Port(2), 1),
-                        SettingChange::Set("vlan-trunk", FunctionIndex::PortRegistration(5, 1), 1)}));
-    QVERIFY(Prepare(b, {SettingChange::Set("vlan-id", FunctionIndex::Registration(3), 30)}));
+    QVERIFY(Prepare(a, {SettingChange::Set(Function::kVlanId, FunctionIndex::Registration(1), 30),
+                        SettingChange::Set(Function::kVlanAccess, FunctionIndex::Port(2), 1),
+                        SettingChange::Set(Function::kVlanTrunk, FunctionIndex::PortRegistration(5, 1), 1)}));
+    QVERIFY(Prepare(b, {SettingChange::Set(Function::kVlanId, FunctionIndex::Registration(3), 30)}));
     ConfigStore& config = sim.app().app().config();
     QVERIFY(config.SetVlanName(30, "thirty"));
     const std::vector<VlanName> before = config.VlanNames();
