@@ -107,9 +107,10 @@ bool SwitchTransactor::Transaction(Pdu& pdu, const TransactionOptions& options,
     for (;;) {
       const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
           deadline - std::chrono::steady_clock::now());
-      const int woken = stop != nullptr
-                            ? WaitForAny({&answer, &abort, stop}, std::max(left, decltype(left){0}))
-                            : WaitForAny({&answer, &abort}, std::max(left, decltype(left){0}));
+      // The hub's link may read the answer on this thread while it waits.
+      const auto bound = std::max(left, decltype(left){0});
+      const int woken = stop != nullptr ? hub_.WaitForAnswer({&answer, &abort, stop}, bound)
+                                        : hub_.WaitForAnswer({&answer, &abort}, bound);
       if (woken == 0) {
         if (hub_.TakeAnswer(&answer, &pdu)) return true;
         continue;  // the record was not answered: keep waiting for this attempt

@@ -180,8 +180,8 @@ void TransactionHub::DeliverAnswer(const Pdu& pdu) {
 }
 
 bool TransactionHub::TakeReceived(std::span<const std::uint8_t> payload) {
-  // Only the capture thread adds to the queue, so an empty queue stays empty
-  // while this runs; a frame the dispatcher has taken is counted before it
+  // Only the one reader of the link at a time adds to the queue, so an empty
+  // queue stays empty while this runs; a frame the dispatcher has taken is counted before it
   // leaves the queue. Either way an answer never overtakes an earlier frame.
   if (link_.QueuedCount() != 0 || dispatching_.load() != 0) return false;
   Pdu pdu;

@@ -82,6 +82,13 @@ class TransactionHub : private FrameFilter {
   // whether it had been answered (copying the answer when asked).
   bool FetchAnswer(Pdu* answer, AutoResetEvent* answerEvent);
 
+  // Waits as WaitForAny does; the link may meanwhile read received frames on
+  // the calling thread (a transaction waiting for its answer).
+  int WaitForAnswer(std::initializer_list<AutoResetEvent*> events,
+                    std::optional<std::chrono::milliseconds> timeout) {
+    return link_.WaitReading(events, timeout);
+  }
+
   // Decodes every queued frame: answers go to their waiters, discovery
   // replies and notices to their hooks, anything else is dropped.
   void DrainReceiveQueue();
@@ -89,7 +96,8 @@ class TransactionHub : private FrameFilter {
   // The receive thread drains the queue whenever the link signals frames.
   // While it runs, the hub is also the link's frame filter: an answer that
   // arrives while nothing received before it waits for dispatch is paired
-  // and its waiter woken on the capture thread, without being queued.
+  // and its waiter woken on the thread that read it (the capture thread, or
+  // a caller reading while it waits), without being queued.
   bool StartReceiveThread();
   void StopReceiveThread();
 
