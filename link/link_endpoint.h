@@ -54,9 +54,14 @@ class LinkEndpoint {
   // may read received frames on the calling thread, each dealt with exactly
   // as the receiving thread would (frame filter, else queue and notice), so
   // that the frame a caller waits for wakes it without a hand-over between
-  // threads. This one only waits.
+  // threads. With `done`, it also returns, with events.size(), as soon as
+  // `done` holds after a frame read on this thread has been dealt with (the
+  // frame filter may have handed the caller what it waits for without
+  // signalling an event). This one only waits.
   virtual int WaitReading(std::initializer_list<AutoResetEvent*> events,
-                          std::optional<std::chrono::milliseconds> timeout) {
+                          std::optional<std::chrono::milliseconds> timeout,
+                          bool (*done)() = nullptr) {
+    static_cast<void>(done);
     return WaitForAny(events, timeout);
   }
 };

@@ -101,7 +101,8 @@ class PcapEndpoint : public LinkEndpoint {
   void SetFrameFilter(FrameFilter* filter) override;
   // Reads frames on the calling thread while it waits (see above).
   int WaitReading(std::initializer_list<AutoResetEvent*> events,
-                  std::optional<std::chrono::milliseconds> timeout) override;
+                  std::optional<std::chrono::milliseconds> timeout,
+                  bool (*done)() = nullptr) override;
 
   // --- Packet logs, both off at construction
 

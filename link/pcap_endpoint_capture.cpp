@@ -89,7 +89,7 @@ int PcapEndpoint::ReadOne(pcap_t* handle) {
 }
 
 int PcapEndpoint::WaitReading(std::initializer_list<AutoResetEvent*> events,
-                              std::optional<std::chrono::milliseconds> timeout) {
+                              std::optional<std::chrono::milliseconds> timeout, bool (*done)()) {
   using Clock = std::chrono::steady_clock;
   const auto deadline = timeout ? Clock::now() + *timeout : Clock::time_point::max();
   constexpr std::size_t kMaxEvents = 7;
@@ -132,9 +132,7 @@ int PcapEndpoint::WaitReading(std::initializer_list<AutoResetEvent*> events,
       if (captureFd >= 0 && fds[count].revents != 0) {
         const int result = ReadOne(handle);
         if (result == 1) {
-          // The frame may have been the one waited for: its event is most
-          // likely the first, so look there before waiting again.
-          if (events.begin()[0]->TryConsume()) return 0;
+          if (done != nullptr && done()) return static_cast<int>(count);
         } else if (result == 0 && (fds[count].revents & (POLLERR | POLLHUP | POLLNVAL))) {
           restDescriptor = true;
         }

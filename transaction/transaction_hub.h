@@ -82,12 +82,13 @@ class TransactionHub : private FrameFilter {
   // whether it had been answered (copying the answer when asked).
   bool FetchAnswer(Pdu* answer, AutoResetEvent* answerEvent);
 
-  // Waits as WaitForAny does; the link may meanwhile read received frames on
-  // the calling thread (a transaction waiting for its answer).
+  // Waits as WaitForAny does for `events`, the first of which is the answer
+  // event of a transaction registered by this thread. The link may meanwhile
+  // read received frames on this thread; when one of them is that answer it
+  // is paired without signalling the event, and the wait ends as if it had
+  // been (0).
   int WaitForAnswer(std::initializer_list<AutoResetEvent*> events,
-                    std::optional<std::chrono::milliseconds> timeout) {
-    return link_.WaitReading(events, timeout);
-  }
+                    std::optional<std::chrono::milliseconds> timeout);
 
   // Decodes every queued frame: answers go to their waiters, discovery
   // replies and notices to their hooks, anything else is dropped.
