@@ -130,6 +130,8 @@ bool PcapEndpoint::StartCaptureLocked() {
     std::lock_guard<std::mutex> read(readMutex_);
     readHandle_ = handle;
     readFd_ = pcap_get_selectable_fd(handle);
+    // A caller waiting since before the start takes the reader's role.
+    if (waitingCallers_.load() > 0) handOver_.Set();
   }
   try {
     captureThread_ = std::thread([this, handle] { CaptureLoop(handle); });

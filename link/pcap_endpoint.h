@@ -41,11 +41,12 @@ namespace ntr {
 // lock are taken alone or under those.
 //
 // Readers: the capture thread reads the handle, except while callers wait in
-// WaitReading: they read it themselves, one frame at a time under the read
-// lock, and the capture thread stands aside (it leaves the handle out of its
-// wait, and looks again every kStandAsideMs) until a whole period has passed
-// without a reading caller. Either way each frame is read once and dealt with
-// in arrival order.
+// WaitReading: then one of them at a time reads it, one frame at a time under
+// the read lock (passing the role on to another waiting caller when it
+// leaves), and the capture thread stands aside (it leaves the handle out of
+// its wait, and looks again every kStandAsideMs) until a whole period has
+// passed without a waiting caller. Either way each frame is read once and
+// dealt with in arrival order.
 class PcapEndpoint : public LinkEndpoint {
  public:
   // `sink` receives the capture thread's notices (read error, frames
@@ -155,8 +156,10 @@ class PcapEndpoint : public LinkEndpoint {
   std::mutex readMutex_;  // the read lock
   pcap_t* readHandle_ = nullptr;  // guarded by it: the handle to read, null while nobody may
   int readFd_ = -1;                // and its descriptor
-  std::atomic<int> directReaders_{0};            // callers now in WaitReading
-  std::atomic<std::uint32_t> directEntries_{0};  // entries into WaitReading so far
+  std::atomic<int> waitingCallers_{0};            // callers now in WaitReading
+  std::atomic<std::uint32_t> waitingEntries_{0};  // entries into WaitReading so far
+  std::atomic<bool> callerReading_{false};        // one of them has the reader's role
+  AutoResetEvent handOver_;                       // the role is free while callers wait
 
   ReceiveQueue queue_;
   std::atomic<AutoResetEvent*> receiveNotice_{nullptr};

@@ -16,14 +16,14 @@ void PcapEndpoint::CaptureLoop(pcap_t* handle) {
   // consumed without a frame, one wait leaves it out, so that a lasting
   // condition cannot make the thread spin.
   bool restDescriptor = false;
-  std::uint32_t seenEntries = directEntries_.load();
+  std::uint32_t seenEntries = waitingEntries_.load();
   for (;;) {
     // While callers read the handle themselves this thread stands aside: it
     // leaves the handle out of its wait, so that a frame wakes only the
     // caller, and looks again after a short while. It takes the handle back
     // once a whole period has passed without a caller reading.
-    const std::uint32_t entries = directEntries_.load();
-    const bool aside = directReaders_.load() != 0 || entries != seenEntries;
+    const std::uint32_t entries = waitingEntries_.load();
+    const bool aside = waitingCallers_.load() != 0 || entries != seenEntries;
     seenEntries = entries;
     // One wait per frame: it returns at once while frames are ready, and it
     // shows the stop and pause requests, which are looked at before every
@@ -94,29 +94,61 @@ int PcapEndpoint::WaitReading(std::initializer_list<AutoResetEvent*> events,
   const auto deadline = timeout ? Clock::now() + *timeout : Clock::time_point::max();
   constexpr std::size_t kMaxEvents = 7;
   const std::size_t count = std::min(events.size(), kMaxEvents);
-  struct Reading {
+  // One waiting caller at a time reads, so that a frame wakes one thread; the
+  // others wait on their events and the hand-over event, which the reading
+  // caller signals when it stops reading while others still wait.
+  struct Waiting {
     PcapEndpoint& self;
-    explicit Reading(PcapEndpoint& s) : self(s) {
-      ++self.directEntries_;
-      ++self.directReaders_;
+    bool reading = false;
+    explicit Waiting(PcapEndpoint& s) : self(s) {
+      ++self.waitingEntries_;
+      ++self.waitingCallers_;
     }
-    ~Reading() { --self.directReaders_; }
-  } reading{*this};
+    ~Waiting() {
+      StopReading();
+      --self.waitingCallers_;
+    }
+    bool TryReading() {
+      bool free = false;
+      reading = reading || self.callerReading_.compare_exchange_strong(free, true);
+      return reading;
+    }
+    // Gives the role up without signalling: nobody can read until the
+    // capture starts again, which signals the hand-over itself.
+    void LeaveQuietly() {
+      reading = false;
+      self.callerReading_ = false;
+    }
+    void StopReading() {
+      if (!reading) return;
+      reading = false;
+      self.callerReading_ = false;
+      // A caller that comes later finds the role free; one already waiting
+      // needs the signal.
+      if (self.waitingCallers_.load() > 1) self.handOver_.Set();
+    }
+  } waiting{*this};
 
   pollfd fds[kMaxEvents + 1];
   for (std::size_t i = 0; i < count; ++i) fds[i] = pollfd{events.begin()[i]->fd(), POLLIN, 0};
-  // Like the capture thread, a descriptor that reported an error condition
-  // without giving a frame is left out (here for the rest of this wait).
+  // Like the capture thread, a reader whose descriptor reported an error
+  // condition without giving a frame leaves it out, here for the rest of
+  // this wait (and passes the role on).
   bool restDescriptor = false;
   for (;;) {
     pcap_t* handle = nullptr;
-    int captureFd = -1;
-    if (!restDescriptor) {
+    int extraFd = -1;  // the capture descriptor, or the hand-over event; none while resting
+    if (!restDescriptor && waiting.TryReading()) {
       std::lock_guard<std::mutex> read(readMutex_);
       handle = readHandle_;
-      if (handle != nullptr) captureFd = readFd_;
+      if (handle != nullptr) {
+        extraFd = readFd_;
+      } else {
+        waiting.LeaveQuietly();  // under the read lock, so a start comes after it
+      }
     }
-    fds[count] = pollfd{captureFd, POLLIN, 0};  // a negative descriptor is not waited on
+    if (extraFd < 0 && !restDescriptor) extraFd = handOver_.fd();
+    fds[count] = pollfd{extraFd, POLLIN, 0};  // a negative descriptor is not waited on
     int waitMs = -1;
     if (timeout) {
       const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
@@ -129,12 +161,17 @@ int PcapEndpoint::WaitReading(std::initializer_list<AutoResetEvent*> events,
       for (std::size_t i = 0; i < count; ++i) {
         if ((fds[i].revents & POLLIN) && events.begin()[i]->TryConsume()) return static_cast<int>(i);
       }
-      if (captureFd >= 0 && fds[count].revents != 0) {
-        const int result = ReadOne(handle);
-        if (result == 1) {
-          if (done != nullptr && done()) return static_cast<int>(count);
-        } else if (result == 0 && (fds[count].revents & (POLLERR | POLLHUP | POLLNVAL))) {
-          restDescriptor = true;
+      if (extraFd >= 0 && fds[count].revents != 0) {
+        if (handle == nullptr) {
+          handOver_.TryConsume();  // the role may be free now: look again
+        } else {
+          const int result = ReadOne(handle);
+          if (result == 1) {
+            if (done != nullptr && done()) return static_cast<int>(count);
+          } else if (result == 0 && (fds[count].revents & (POLLERR | POLLHUP | POLLNVAL))) {
+            restDescriptor = true;
+            waiting.StopReading();
+          }
         }
       }
     } else if (rc == 0 && waitMs == 0) {

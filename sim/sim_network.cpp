@@ -416,7 +416,7 @@ void SimNetwork::Emit(SimSwitch& node, Pdu answer, TimePoint now, RequestLogEntr
   const bool delayed = faults.delay.count() > 0 && FaultSettings::TakeOne(faults.delayed);
   node.status().CountFrame(node.uplinkPort() - 1, false, bytes.size());
   for (int copy = 0; copy < copies; ++copy) {
-    SimFrame frame{node.mac(), bytes};
+    SimFrame frame{node.mac(), copy + 1 < copies ? bytes : std::move(bytes)};
     if (delayed) {
       outbox_.push_back({now + faults.delay, std::move(frame)});
     } else {

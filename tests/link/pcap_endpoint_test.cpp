@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <regex>
 #include <sstream>
 #include <thread>
@@ -355,6 +356,41 @@ TEST_F(PcapEndpointTest, ACallerWaitingReadsFramesItselfAndLeavesOthersTheirPath
   // Once nobody waits reading, the capture thread takes the handle back.
   ASSERT_TRUE(peer_.Send(Answer(peer_, Payload(0x41))));
   EXPECT_TRUE(filter.claims.Wait(kPatience));
+  device_.SetFrameFilter(nullptr);
+  device_.StopCapture();
+}
+
+TEST_F(PcapEndpointTest, OneWaitingCallerReadsAtATimeAndHandsOverWhenItLeaves) {
+  ThreadNotingFilter filter;
+  device_.SetFrameFilter(&filter);
+  StartTool();
+  AutoResetEvent done[2];
+  std::optional<WaitingCaller> callers[2];
+  callers[0].emplace(device_, done[0]);
+  callers[1].emplace(device_, done[1]);
+  const auto readerIndex = [&]() -> int {
+    for (int i = 0; i < 2; ++i) {
+      if (filter.lastReader.load() == callers[i]->id.load()) return i;
+    }
+    return -1;
+  };
+  // Until the capture thread stands aside a probe may still reach it.
+  int reader = -1;
+  for (int probe = 0; probe < 2000 && reader < 0; ++probe) {
+    ASSERT_TRUE(peer_.Send(Answer(peer_, Payload(0x41))));
+    ASSERT_TRUE(filter.claims.Wait(kPatience));
+    reader = readerIndex();
+  }
+  ASSERT_GE(reader, 0);
+  // The reader leaves; the capture thread still stands aside for the other
+  // caller, which must take the role over, or nobody would read.
+  done[reader].Set();
+  const std::thread::id left = callers[reader]->id.load();
+  callers[reader].reset();
+  UntilTheCallerReads(peer_, filter, *callers[1 - reader]);
+  EXPECT_NE(filter.lastReader.load(), left);
+  done[1 - reader].Set();
+  callers[1 - reader].reset();
   device_.SetFrameFilter(nullptr);
   device_.StopCapture();
 }
