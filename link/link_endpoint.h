@@ -22,8 +22,8 @@ class FrameFilter {
   virtual ~FrameFilter() = default;
   // `payload` is the frame after its Ethernet header, as TakeFrame would
   // give it. Returns true when the frame has been dealt with and is not to
-  // be queued. Runs on the receiving thread, one frame at a time; it must
-  // not wait.
+  // be queued. Runs on the thread that read the frame (the receiving thread,
+  // or a caller in WaitReading), one frame at a time; it must not wait.
   virtual bool TakeReceived(std::span<const std::uint8_t> payload) = 0;
 };
 
