@@ -1,6 +1,8 @@
 // Round-trip time of one request and its answer over a private veth link:
-// the link endpoint (send, capture thread, receive queue, receive event)
-// against the same exchange on plain AF_PACKET sockets, the practical floor.
+// the link endpoint (send; the answer read on the waiting thread as a
+// transaction waits, through WaitReading, into the receive queue and its
+// event) against the same exchange on plain AF_PACKET sockets, the practical
+// floor.
 // A peer in the other namespace echoes every request to the tool's group
 // address. Prints median and p99 in microseconds and their ratios for three
 // scenarios, all measured in the same run:
@@ -8,9 +10,7 @@
 //   back to back   exchanges follow each other at once, threads placed by the
 //                  scheduler;
 //   one CPU        the same with every thread on one CPU: the endpoint's own
-//                  cost, without the wake-ups of idle CPUs that its capture
-//                  thread adds (one more hand-over between threads than the
-//                  plain socket);
+//                  cost, without the wake-ups of idle CPUs;
 //   paced          1 ms of quiet between exchanges, as the tool really talks
 //                  (switches answer far more slowly than a veth peer).
 //
@@ -101,7 +101,7 @@ bool ThroughEndpoint(PcapEndpoint& device, AutoResetEvent& received, std::uint32
       continue;
     }
     if (Clock::now() >= deadline) return false;
-    received.Wait(kAnswerBound);
+    device.WaitReading({&received}, kAnswerBound);
   }
 }
 

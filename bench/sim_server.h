@@ -43,7 +43,7 @@ class SimServer {
     for (;;) {
       pollfd fds[2] = {{stop_.fd(), POLLIN, 0}, {link.fd(), POLLIN, 0}};
       ::poll(fds, 2, 20);
-      if (stop_.TryConsume()) return;
+      if (fds[0].revents != 0 && stop_.TryConsume()) return;
       std::vector<sim::SimFrame> out;
       std::string error;
       link.ReadPending(

@@ -13,11 +13,14 @@
 //   discovery          eight switches on the tool's port: from the first
 //                      cycle until every one is adopted and polled.
 //
-//   ntr_stack_bench [exchanges] [one-cpu]    (default 3000; run as root)
+//   ntr_stack_bench [exchanges] [one-cpu] [only=floor|gets|bulk]
+//                                            (default 3000; run as root)
 //
 // With one-cpu every thread runs on the first CPU: the stack's own cost,
 // without the wake-ups of idle CPUs that each hand-over between threads
-// costs on a virtual machine.
+// costs on a virtual machine. With only=… the floor and at most one figure
+// run, so that counters taken around whole runs (perf stat: instructions,
+// system calls, context switches) give the cost per request by difference.
 #include <poll.h>
 #include <sched.h>
 #include <sys/socket.h>
@@ -130,7 +133,15 @@ Figures Gets(SwitchClient& node, int count, int& failures) {
 
 int main(int argc, char** argv) {
   const int exchanges = argc > 1 ? std::max(100, std::atoi(argv[1])) : 3000;
-  if (argc > 2 && std::string(argv[2]) == "one-cpu") {
+  std::string only;
+  bool oneCpu = false;
+  for (int i = 2; i < argc; ++i) {
+    const std::string word = argv[i];
+    if (word == "one-cpu") oneCpu = true;
+    if (word.starts_with("only=")) only = word.substr(5);
+  }
+  const auto runs = [&](const char* figure) { return only.empty() || only == figure; };
+  if (oneCpu) {
     cpu_set_t one;
     CPU_ZERO(&one);
     CPU_SET(0, &one);
@@ -150,7 +161,7 @@ int main(int argc, char** argv) {
   std::printf("floor (AF_PACKET echo)     median %8.1f us   p99 %8.1f us\n", floor.median, floor.p99);
 
   testing::NamespaceScope inTool(toolNs);
-  {
+  if (runs("gets") || runs("bulk")) {
     bench::SimServer server(switchNs, veth.nameB, "switch T model=NTR7100-24G\n");
     if (!server.ok()) {
       std::fprintf(stderr, "simulator: %s\n", server.error().c_str());
@@ -169,22 +180,26 @@ int main(int argc, char** argv) {
     ManagedSwitch sw(stack.hub, record, nullptr, &notices);
     sw.client.Attach();
 
-    int failures = 0;
-    const Figures gets = Gets(sw.client, exchanges, failures);
-    std::printf("execute function (get)     median %8.1f us   p99 %8.1f us   %.2fx floor   %d failed\n",
-                gets.median, gets.p99, gets.median / floor.median, failures);
-
-    ErrorPair error;
-    const auto start = Clock::now();
-    sw.settings.RequestBulkRead(error);
-    const bool ended = notices.WaitFor(Notification::kModalRead, std::chrono::minutes(5)).has_value();
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    const int reads = sw.settings.bulkDone();
-    std::printf("bulk read NTR7100-24G      %d reads in %.3f s   %.1f us per read   %.2fx of %d floors (%.3f s)%s\n",
-                reads, seconds, seconds * 1e6 / std::max(reads, 1),
-                seconds / (floor.median * 1e-6 * 7689), 7689, floor.median * 1e-6 * 7689,
-                ended && !sw.settings.lastRunFailed() ? "" : "   (incomplete)");
+    if (runs("gets")) {
+      int failures = 0;
+      const Figures gets = Gets(sw.client, exchanges, failures);
+      std::printf("execute function (get)     median %8.1f us   p99 %8.1f us   %.2fx floor   %d failed\n",
+                  gets.median, gets.p99, gets.median / floor.median, failures);
+    }
+    if (runs("bulk")) {
+      ErrorPair error;
+      const auto start = Clock::now();
+      sw.settings.RequestBulkRead(error);
+      const bool ended = notices.WaitFor(Notification::kModalRead, std::chrono::minutes(5)).has_value();
+      const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+      const int reads = sw.settings.bulkDone();
+      std::printf("bulk read NTR7100-24G      %d reads in %.3f s   %.1f us per read   %.2fx of %d floors (%.3f s)%s\n",
+                  reads, seconds, seconds * 1e6 / std::max(reads, 1),
+                  seconds / (floor.median * 1e-6 * 7689), 7689, floor.median * 1e-6 * 7689,
+                  ended && !sw.settings.lastRunFailed() ? "" : "   (incomplete)");
+    }
   }
+  if (!only.empty()) return 0;
   {
     bench::SimServer server(switchNs, veth.nameB, "switch T model=NTR7100-24G\n");
     ToolStack legacy(true);

@@ -26,6 +26,9 @@ inline constexpr int kCaptureSnapLength = 2048;
 // Kernel ring: several thousand slots of kCaptureSnapLength bytes.
 inline constexpr int kCaptureBufferSize = 16 * 1024 * 1024;
 inline constexpr int kCaptureTimeoutMs = 50;
+// While callers read the handle themselves the capture thread looks every
+// this many milliseconds whether they still do.
+inline constexpr int kStandAsideMs = 1;
 
 // Opens `name` for live capture: promiscuous, 50 ms read time-out, immediate
 // mode (an answer is delivered as soon as it arrives instead of waiting for

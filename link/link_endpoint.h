@@ -2,15 +2,17 @@
 // PcapEndpoint implements it on libpcap, tests with an in-memory link.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
+#include <optional>
 #include <span>
 
+#include "base/auto_reset_event.h"
 #include "base/error.h"
 
 namespace ntr {
-
-class AutoResetEvent;
 
 // Sees each received frame on the receiving thread before it is queued, so
 // that a frame someone is waiting for can be handed over without passing
@@ -20,8 +22,8 @@ class FrameFilter {
   virtual ~FrameFilter() = default;
   // `payload` is the frame after its Ethernet header, as TakeFrame would
   // give it. Returns true when the frame has been dealt with and is not to
-  // be queued. Runs on the receiving thread, one frame at a time; it must
-  // not wait.
+  // be queued. Runs on the thread that read the frame (the receiving thread,
+  // or a caller in WaitReading), one frame at a time; it must not wait.
   virtual bool TakeReceived(std::span<const std::uint8_t> payload) = 0;
 };
 
@@ -47,6 +49,21 @@ class LinkEndpoint {
   // The filter every received frame passes before it is queued; null for
   // none. Once this returns, the previous filter is no longer being called.
   virtual void SetFrameFilter(FrameFilter* filter) = 0;
+
+  // Waits as WaitForAny does for one of `events` (at most 7), and meanwhile
+  // may read received frames on the calling thread, each dealt with exactly
+  // as the receiving thread would (frame filter, else queue and notice), so
+  // that the frame a caller waits for wakes it without a hand-over between
+  // threads. With `done`, it also returns, with events.size(), as soon as
+  // `done` holds after a frame read on this thread has been dealt with (the
+  // frame filter may have handed the caller what it waits for without
+  // signalling an event). This one only waits.
+  virtual int WaitReading(std::initializer_list<AutoResetEvent*> events,
+                          std::optional<std::chrono::milliseconds> timeout,
+                          bool (*done)() = nullptr) {
+    static_cast<void>(done);
+    return WaitForAny(events, timeout);
+  }
 };
 
 }  // namespace ntr

@@ -126,9 +126,18 @@ bool PcapEndpoint::StartCaptureLocked() {
   pauseRequest_.Reset();
   paused_ = false;
   pcap_t* handle = handle_.get();
+  {
+    std::lock_guard<std::mutex> read(readMutex_);
+    readHandle_ = handle;
+    readFd_ = pcap_get_selectable_fd(handle);
+    // A caller waiting since before the start takes the reader's role.
+    if (waitingCallers_.load() > 0) handOver_.Set();
+  }
   try {
     captureThread_ = std::thread([this, handle] { CaptureLoop(handle); });
   } catch (const std::system_error&) {
+    std::lock_guard<std::mutex> read(readMutex_);
+    readHandle_ = nullptr;
     return Fail(kErrCaptureThreadCreate);
   }
   capturing_ = true;
@@ -144,6 +153,11 @@ bool PcapEndpoint::StopCapture() {
 void PcapEndpoint::StopCaptureLocked() {
   if (!captureThread_.joinable()) return;
   capturing_ = false;
+  {
+    // Callers waiting in WaitReading read nothing more from here on.
+    std::lock_guard<std::mutex> read(readMutex_);
+    readHandle_ = nullptr;
+  }
   stopRequest_.Set();
   captureThread_.join();
 }

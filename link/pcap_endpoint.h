@@ -34,9 +34,19 @@ namespace ntr {
 // Locks, always taken in this order: the control lock (open, start, stop,
 // close, pause), the send lock (one frame on the wire at a time; the handle
 // is only closed under it), the state lock (adapter list, selection, the
-// opened adapter, the error pair). The queue lock and the log lock are taken
-// alone; the filter lock is held while the frame filter runs, which may take
-// the queue lock and locks of its own.
+// opened adapter, the error pair). The read lock (one reader of the handle at
+// a time) is taken alone and held while a frame is read and dealt with; the
+// filter lock is taken under it and held while the frame filter runs, which
+// may take the queue lock and locks of its own. The queue lock and the log
+// lock are taken alone or under those.
+//
+// Readers: the capture thread reads the handle, except while callers wait in
+// WaitReading: then one of them at a time reads it, one frame at a time under
+// the read lock (passing the role on to another waiting caller when it
+// leaves), and the capture thread stands aside (it leaves the handle out of
+// its wait, and looks again every kStandAsideMs) until a whole period has
+// passed without a waiting caller. Either way each frame is read once and
+// dealt with in arrival order.
 class PcapEndpoint : public LinkEndpoint {
  public:
   // `sink` receives the capture thread's notices (read error, frames
@@ -90,6 +100,10 @@ class PcapEndpoint : public LinkEndpoint {
   // Set before the capture starts; the event must outlive the capture.
   void SetReceiveNotice(AutoResetEvent* event) override { receiveNotice_ = event; }
   void SetFrameFilter(FrameFilter* filter) override;
+  // Reads frames on the calling thread while it waits (see above).
+  int WaitReading(std::initializer_list<AutoResetEvent*> events,
+                  std::optional<std::chrono::milliseconds> timeout,
+                  bool (*done)() = nullptr) override;
 
   // --- Packet logs, both off at construction
 
@@ -114,6 +128,11 @@ class PcapEndpoint : public LinkEndpoint {
   void StopCaptureLocked();
   void CloseHandleLocked();
   void CaptureLoop(pcap_t* handle);
+  // Reads one frame of `handle` under the read lock and deals with it, unless
+  // reading has stopped or moved to another handle. Returns the library's
+  // result (1 a frame, 0 none, negative a read failure, which stops reading
+  // and raises the notice), or 0 when it did not read.
+  int ReadOne(pcap_t* handle);
   void Accept(const pcap_pkthdr& header, std::span<const std::uint8_t> frame);
 
   NotificationSink* const sink_;
@@ -133,6 +152,14 @@ class PcapEndpoint : public LinkEndpoint {
   std::thread captureThread_;  // owned by the control lock
   std::atomic<bool> capturing_{false};
   std::atomic<bool> paused_{false};
+
+  std::mutex readMutex_;  // the read lock
+  pcap_t* readHandle_ = nullptr;  // guarded by it: the handle to read, null while nobody may
+  int readFd_ = -1;                // and its descriptor
+  std::atomic<int> waitingCallers_{0};            // callers now in WaitReading
+  std::atomic<std::uint32_t> waitingEntries_{0};  // entries into WaitReading so far
+  std::atomic<bool> callerReading_{false};        // one of them has the reader's role
+  AutoResetEvent handOver_;                       // the role is free while callers wait
 
   ReceiveQueue queue_;
   std::atomic<AutoResetEvent*> receiveNotice_{nullptr};

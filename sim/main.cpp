@@ -177,7 +177,7 @@ int Run(const Options& options) {
       status = 1;
       break;
     }
-    if (stop.TryConsume()) break;
+    if (fds[0].revents != 0 && stop.TryConsume()) break;
     if (!link.ReadPending([&](std::span<const std::uint8_t> payload) { send(network.Receive(payload, Clock::now())); }, error)) {
       std::fprintf(stderr, "ntr-switch-sim: capture: %s\n", error.c_str());
       status = 1;

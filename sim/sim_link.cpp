@@ -3,6 +3,7 @@
 #include <pcap/pcap.h>
 
 #include <algorithm>
+#include <array>
 #include <vector>
 
 namespace ntr::sim {
@@ -85,13 +86,14 @@ bool SimLink::Send(const MacAddress& source, std::span<const std::uint8_t> paylo
     error = handle_ == nullptr ? "the link is not open" : "the payload is too long";
     return false;
   }
-  std::vector<std::uint8_t> frame(kToolGroupAddress.begin(), kToolGroupAddress.end());
-  frame.insert(frame.end(), source.begin(), source.end());
-  frame.push_back(0xE8);
-  frame.push_back(0x12);
-  frame.insert(frame.end(), payload.begin(), payload.end());
-  if (frame.size() < kMinFrame) frame.resize(kMinFrame, 0);
-  if (pcap_sendpacket(handle_, frame.data(), static_cast<int>(frame.size())) != 0) {
+  std::array<std::uint8_t, kMaxFrame> frame{};  // zero: the padding of a short frame
+  auto end = std::copy(kToolGroupAddress.begin(), kToolGroupAddress.end(), frame.begin());
+  end = std::copy(source.begin(), source.end(), end);
+  *end++ = 0xE8;
+  *end++ = 0x12;
+  end = std::copy(payload.begin(), payload.end(), end);
+  const std::size_t length = std::max(static_cast<std::size_t>(end - frame.begin()), kMinFrame);
+  if (pcap_sendpacket(handle_, frame.data(), static_cast<int>(length)) != 0) {
     error = pcap_geterr(handle_);
     return false;
   }

@@ -146,6 +146,13 @@ SimSwitch* SimNetwork::Find(std::string_view who) {
   return nullptr;
 }
 
+SimSwitch* SimNetwork::FindByMac(const MacAddress& mac) {
+  for (const auto& node : switches_) {
+    if (node->mac() == mac) return node.get();
+  }
+  return nullptr;
+}
+
 SimSwitch* SimNetwork::Parent(const SimSwitch& node) {
   return node.entry().parent.empty() ? nullptr : Find(node.entry().parent);
 }
@@ -248,14 +255,22 @@ std::vector<SimFrame> SimNetwork::Receive(std::span<const std::uint8_t> payload,
   }
   Settle(now);
   Drain(now, out);
+  const bool sameTool = toolMac_ == request.sourceMac;
   toolMac_ = request.sourceMac;
   if (request.application == PduType::kDiscoveryRequest) {
     Discover(request, now, out);
-  } else if (SimSwitch* node = Find(FormatSwitchMac(request.destinationMac))) {
+  } else if (SimSwitch* node = FindByMac(request.destinationMac)) {
     if (Reachable(*node, now)) Answer(*node, request, now, out);
   }
-  Settle(now);
-  Drain(now, out);
+  // A get changes nothing a settle looks at, and the network has just been
+  // settled at this very time: settling again would find nothing new.
+  const auto* function = std::get_if<FunctionRequest>(&request.body);
+  const bool readOnly = sameTool && request.application == PduType::kFuncRequest &&
+                        function != nullptr && function->operation == kOpGet;
+  if (!readOnly) {
+    Settle(now);
+    Drain(now, out);
+  }
   return out;
 }
 
@@ -401,7 +416,7 @@ void SimNetwork::Emit(SimSwitch& node, Pdu answer, TimePoint now, RequestLogEntr
   const bool delayed = faults.delay.count() > 0 && FaultSettings::TakeOne(faults.delayed);
   node.status().CountFrame(node.uplinkPort() - 1, false, bytes.size());
   for (int copy = 0; copy < copies; ++copy) {
-    SimFrame frame{node.mac(), bytes};
+    SimFrame frame{node.mac(), copy + 1 < copies ? bytes : std::move(bytes)};
     if (delayed) {
       outbox_.push_back({now + faults.delay, std::move(frame)});
     } else {

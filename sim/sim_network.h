@@ -72,6 +72,7 @@ class SimNetwork {
 
   // A switch by name or by MAC text; nullptr when there is none.
   SimSwitch* Find(std::string_view who);
+  SimSwitch* FindByMac(const MacAddress& mac);
   const std::vector<std::unique_ptr<SimSwitch>>& switches() const { return switches_; }
 
   // Takes one payload from the tool; returns what goes out at once.

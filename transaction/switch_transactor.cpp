@@ -47,18 +47,23 @@ void SwitchTransactor::SetStopEvent(AutoResetEvent* stop) {
   stop_ = stop;
 }
 
-bool SwitchTransactor::RegisterAbort(AutoResetEvent* abort) {
+bool SwitchTransactor::RegisterAbort(AutoResetEvent* abort, std::uint64_t& abortsBefore) {
   // Under the same lock as Close: a transaction either sees the closing flag
   // or is on the list when the waits are aborted.
   std::lock_guard<std::mutex> lock(abortLock_);
   if (closing_) return false;
   abortEvents_.push_back(abort);
+  abortsBefore = aborts_;
   return true;
 }
 
-void SwitchTransactor::UnregisterAbort(AutoResetEvent* abort) {
+void SwitchTransactor::UnregisterAbort(AutoResetEvent* abort, std::uint64_t abortsBefore) {
   std::lock_guard<std::mutex> lock(abortLock_);
   abortEvents_.remove(abort);
+  // The event is only ever signalled while on the list, under this lock: if
+  // no abort came meanwhile it is as clean as it was when registered, and
+  // the next transaction of this thread need not clear it.
+  if (aborts_ != abortsBefore) abort->Reset();
 }
 
 bool SwitchTransactor::Transaction(Pdu& pdu, const TransactionOptions& options,
@@ -66,12 +71,14 @@ bool SwitchTransactor::Transaction(Pdu& pdu, const TransactionOptions& options,
   const bool expectAnswer = options.expectAnswer;
   const int attempts = options.attempts;
   // A thread runs one transaction at a time: its two events are made once
-  // and reused, cleared of anything an earlier transaction left (the answer
-  // event before each attempt, below).
+  // and reused. The abort event is left clean by each transaction (see
+  // UnregisterAbort). The answer event may carry a signal left over from an
+  // answer that came just after an earlier wait gave up: a wake-up by it
+  // finds its own record unanswered and waits on, so it need not be cleared.
   thread_local AutoResetEvent answer;
   thread_local AutoResetEvent abort;
-  abort.Reset();
-  if (!RegisterAbort(&abort)) return error.Fail(kErrWindowClosed);
+  std::uint64_t abortsBefore = 0;
+  if (!RegisterAbort(&abort, abortsBefore)) return error.Fail(kErrWindowClosed);
   AutoResetEvent* stop = nullptr;
   {
     std::lock_guard<std::mutex> lock(abortLock_);
@@ -80,8 +87,9 @@ bool SwitchTransactor::Transaction(Pdu& pdu, const TransactionOptions& options,
   struct Unregister {
     SwitchTransactor* self;
     AutoResetEvent* abort;
-    ~Unregister() { self->UnregisterAbort(abort); }
-  } unregister{this, &abort};
+    std::uint64_t abortsBefore;
+    ~Unregister() { self->UnregisterAbort(abort, abortsBefore); }
+  } unregister{this, &abort, abortsBefore};
 
   if (attempts < 1) return error.Fail(kErrNoResponse);
   const std::int32_t id = options.transactionId ? *options.transactionId : hub_.NextTransactionId();
@@ -90,9 +98,6 @@ bool SwitchTransactor::Transaction(Pdu& pdu, const TransactionOptions& options,
   bool lastSendFailed = false;
   for (int attempt = 0; attempt < attempts; ++attempt) {
     Pdu message = request;
-    // A signal left over from an answer that came after an earlier attempt
-    // gave up must not end this attempt's wait.
-    answer.Reset();
     const SendOptions send{.headerValue = options.headerValue,
                            .transactionId = id,
                            .answerEvent = expectAnswer ? &answer : nullptr};
@@ -107,9 +112,10 @@ bool SwitchTransactor::Transaction(Pdu& pdu, const TransactionOptions& options,
     for (;;) {
       const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
           deadline - std::chrono::steady_clock::now());
-      const int woken = stop != nullptr
-                            ? WaitForAny({&answer, &abort, stop}, std::max(left, decltype(left){0}))
-                            : WaitForAny({&answer, &abort}, std::max(left, decltype(left){0}));
+      // The hub's link may read the answer on this thread while it waits.
+      const auto bound = std::max(left, decltype(left){0});
+      const int woken = stop != nullptr ? hub_.WaitForAnswer({&answer, &abort, stop}, bound)
+                                        : hub_.WaitForAnswer({&answer, &abort}, bound);
       if (woken == 0) {
         if (hub_.TakeAnswer(&answer, &pdu)) return true;
         continue;  // the record was not answered: keep waiting for this attempt
@@ -201,12 +207,14 @@ bool SwitchTransactor::FirmwareAbort(std::int32_t& result, ErrorPair& error) {
 
 void SwitchTransactor::AbortWaits() {
   std::lock_guard<std::mutex> lock(abortLock_);
+  ++aborts_;
   for (AutoResetEvent* abort : abortEvents_) abort->Set();
 }
 
 void SwitchTransactor::Close() {
   std::lock_guard<std::mutex> lock(abortLock_);
   closing_ = true;
+  ++aborts_;
   for (AutoResetEvent* abort : abortEvents_) abort->Set();
 }
 

@@ -118,8 +118,8 @@ class SwitchTransactor {
  private:
   bool FirmwareStep(PduType application, PduBody body, PduType answerApplication,
                     std::int32_t& result, ErrorPair& error);
-  bool RegisterAbort(AutoResetEvent* abort);
-  void UnregisterAbort(AutoResetEvent* abort);
+  bool RegisterAbort(AutoResetEvent* abort, std::uint64_t& abortsBefore);
+  void UnregisterAbort(AutoResetEvent* abort, std::uint64_t abortsBefore);
 
   TransactionHub& hub_;
   Relaxed<std::int32_t>& state_;
@@ -130,6 +130,7 @@ class SwitchTransactor {
 
   mutable std::mutex abortLock_;  // guards the abort list, the closing flag and the stop event
   std::list<AutoResetEvent*> abortEvents_;
+  std::uint64_t aborts_ = 0;  // aborts so far (AbortWaits, Close)
   bool closing_ = false;
   AutoResetEvent* stop_ = nullptr;
 

@@ -167,6 +167,27 @@ void TransactionHub::Dispatch(const Pdu& pdu) {
   }
 }
 
+namespace {
+
+// The answer event this thread waits on in WaitForAnswer, and whether a frame
+// it read itself meanwhile answered it.
+thread_local AutoResetEvent* tReadingFor = nullptr;
+thread_local bool tAnsweredWhileReading = false;
+
+bool AnsweredWhileReading() { return tAnsweredWhileReading; }
+
+}  // namespace
+
+int TransactionHub::WaitForAnswer(std::initializer_list<AutoResetEvent*> events,
+                                  std::optional<std::chrono::milliseconds> timeout) {
+  tReadingFor = events.size() > 0 ? *events.begin() : nullptr;
+  tAnsweredWhileReading = false;
+  int woken = link_.WaitReading(events, timeout, AnsweredWhileReading);
+  if (woken == static_cast<int>(events.size())) woken = 0;  // answered on this thread
+  tReadingFor = nullptr;
+  return woken;
+}
+
 void TransactionHub::DeliverAnswer(const Pdu& pdu) {
   // The transaction ID alone pairs an answer with its request.
   std::lock_guard<std::mutex> lock(pendingLock_);
@@ -174,14 +195,20 @@ void TransactionHub::DeliverAnswer(const Pdu& pdu) {
     if (record.transactionId == pdu.transactionId && record.answerEvent != nullptr) {
       record.answered = true;
       record.answer = pdu;
-      record.answerEvent->Set();
+      // The waiter reading this frame itself needs no signal: it looks when
+      // the frame has been dealt with.
+      if (record.answerEvent == tReadingFor) {
+        tAnsweredWhileReading = true;
+      } else {
+        record.answerEvent->Set();
+      }
     }
   }
 }
 
 bool TransactionHub::TakeReceived(std::span<const std::uint8_t> payload) {
-  // Only the capture thread adds to the queue, so an empty queue stays empty
-  // while this runs; a frame the dispatcher has taken is counted before it
+  // Only the one reader of the link at a time adds to the queue, so an empty
+  // queue stays empty while this runs; a frame the dispatcher has taken is counted before it
   // leaves the queue. Either way an answer never overtakes an earlier frame.
   if (link_.QueuedCount() != 0 || dispatching_.load() != 0) return false;
   Pdu pdu;

@@ -82,6 +82,14 @@ class TransactionHub : private FrameFilter {
   // whether it had been answered (copying the answer when asked).
   bool FetchAnswer(Pdu* answer, AutoResetEvent* answerEvent);
 
+  // Waits as WaitForAny does for `events`, the first of which is the answer
+  // event of a transaction registered by this thread. The link may meanwhile
+  // read received frames on this thread; when one of them is that answer it
+  // is paired without signalling the event, and the wait ends as if it had
+  // been (0).
+  int WaitForAnswer(std::initializer_list<AutoResetEvent*> events,
+                    std::optional<std::chrono::milliseconds> timeout);
+
   // Decodes every queued frame: answers go to their waiters, discovery
   // replies and notices to their hooks, anything else is dropped.
   void DrainReceiveQueue();
@@ -89,7 +97,8 @@ class TransactionHub : private FrameFilter {
   // The receive thread drains the queue whenever the link signals frames.
   // While it runs, the hub is also the link's frame filter: an answer that
   // arrives while nothing received before it waits for dispatch is paired
-  // and its waiter woken on the capture thread, without being queued.
+  // and its waiter woken on the thread that read it (the capture thread, or
+  // a caller reading while it waits), without being queued.
   bool StartReceiveThread();
   void StopReceiveThread();
 

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <regex>
 #include <sstream>
 #include <thread>
@@ -291,6 +292,144 @@ TEST_F(PcapEndpointTest, TheFrameFilterTakesWhatItClaimsUnlessTheReceiveLogIsOn)
   device_.SetFrameFilter(nullptr);
   device_.StopCapture();
   std::filesystem::remove_all(folder);
+}
+
+// Claims the frames that carry one payload and notes which thread read each.
+class ThreadNotingFilter : public FrameFilter {
+ public:
+  bool TakeReceived(std::span<const std::uint8_t> payload) override {
+    if (!std::ranges::equal(payload, Payload(0x41))) return false;
+    lastReader = std::this_thread::get_id();
+    claims.Set();
+    return true;
+  }
+  std::atomic<std::thread::id> lastReader{};
+  AutoResetEvent claims;
+};
+
+// A caller waiting in WaitReading on its own thread until `done`.
+class WaitingCaller {
+ public:
+  WaitingCaller(PcapEndpoint& device, AutoResetEvent& done)
+      : thread_([&] {
+          id = std::this_thread::get_id();
+          woken = device.WaitReading({&done}, 60s);
+        }) {}
+  ~WaitingCaller() { thread_.join(); }
+  std::atomic<std::thread::id> id{};
+  std::atomic<int> woken{-2};
+
+ private:
+  std::thread thread_;
+};
+
+// Sends claimed frames until the waiting caller reads one itself: until the
+// capture thread has stood aside it may still take one.
+void UntilTheCallerReads(PacketSocket& peer, ThreadNotingFilter& filter, WaitingCaller& caller) {
+  for (int probe = 0; probe < 2000; ++probe) {
+    ASSERT_TRUE(peer.Send(Answer(peer, Payload(0x41))));
+    ASSERT_TRUE(filter.claims.Wait(kPatience));
+    if (filter.lastReader.load() == caller.id.load()) return;
+  }
+  FAIL() << "the capture thread read every frame while a caller waited reading";
+}
+
+TEST_F(PcapEndpointTest, ACallerWaitingReadsFramesItselfAndLeavesOthersTheirPath) {
+  ThreadNotingFilter filter;
+  device_.SetFrameFilter(&filter);
+  StartTool();
+  AutoResetEvent done;
+  {
+    WaitingCaller caller(device_, done);
+    UntilTheCallerReads(peer_, filter, caller);
+    // Frames the filter leaves take the queue and its event as ever, in order.
+    ASSERT_TRUE(peer_.Send(Answer(peer_, Payload(0x42))));
+    ASSERT_TRUE(peer_.Send(Answer(peer_, Payload(0x43))));
+    ASSERT_TRUE(peer_.Send(Answer(peer_, Payload(0x41))));
+    ASSERT_TRUE(filter.claims.Wait(kPatience));
+    EXPECT_EQ(filter.lastReader.load(), caller.id.load());
+    EXPECT_EQ(device_.QueuedCount(), 2u);
+    EXPECT_EQ(Take(), Payload(0x42));
+    EXPECT_EQ(Take(), Payload(0x43));
+    done.Set();
+  }
+  // Once nobody waits reading, the capture thread takes the handle back.
+  ASSERT_TRUE(peer_.Send(Answer(peer_, Payload(0x41))));
+  EXPECT_TRUE(filter.claims.Wait(kPatience));
+  device_.SetFrameFilter(nullptr);
+  device_.StopCapture();
+}
+
+TEST_F(PcapEndpointTest, OneWaitingCallerReadsAtATimeAndHandsOverWhenItLeaves) {
+  ThreadNotingFilter filter;
+  device_.SetFrameFilter(&filter);
+  StartTool();
+  AutoResetEvent done[2];
+  std::optional<WaitingCaller> callers[2];
+  callers[0].emplace(device_, done[0]);
+  callers[1].emplace(device_, done[1]);
+  const auto readerIndex = [&]() -> int {
+    for (int i = 0; i < 2; ++i) {
+      if (filter.lastReader.load() == callers[i]->id.load()) return i;
+    }
+    return -1;
+  };
+  // Until the capture thread stands aside a probe may still reach it.
+  int reader = -1;
+  for (int probe = 0; probe < 2000 && reader < 0; ++probe) {
+    ASSERT_TRUE(peer_.Send(Answer(peer_, Payload(0x41))));
+    ASSERT_TRUE(filter.claims.Wait(kPatience));
+    reader = readerIndex();
+  }
+  ASSERT_GE(reader, 0);
+  // The reader leaves; the capture thread still stands aside for the other
+  // caller, which must take the role over, or nobody would read.
+  done[reader].Set();
+  const std::thread::id left = callers[reader]->id.load();
+  callers[reader].reset();
+  UntilTheCallerReads(peer_, filter, *callers[1 - reader]);
+  EXPECT_NE(filter.lastReader.load(), left);
+  done[1 - reader].Set();
+  callers[1 - reader].reset();
+  device_.SetFrameFilter(nullptr);
+  device_.StopCapture();
+}
+
+TEST_F(PcapEndpointTest, PauseAndReadErrorsStopTheWaitingCallersReadingToo) {
+  ThreadNotingFilter filter;
+  device_.SetFrameFilter(&filter);
+  StartTool();
+  AutoResetEvent done;
+  {
+    WaitingCaller caller(device_, done);
+    UntilTheCallerReads(peer_, filter, caller);
+    ASSERT_TRUE(device_.PauseCapture());
+    ASSERT_TRUE(Eventually([&] { return device_.paused(); }));
+    PacketSocket monitor;
+    std::string text;
+    ASSERT_TRUE(monitor.Open(toolNs_, link_.nameA, text)) << text;
+    ASSERT_TRUE(peer_.Send(Answer(peer_, Payload(0x42))));
+    ASSERT_TRUE(monitor.Receive(kPatience));
+    EXPECT_FALSE(WaitForQueued(1, 200ms));
+    // Closing while the caller still waits: it keeps waiting on its events.
+    EXPECT_TRUE(device_.Close());
+    done.Set();
+  }
+  EXPECT_EQ(notices_.size(), 0u);
+
+  // A read failure met by whichever reader: the notice, and nobody reads on.
+  StartTool();
+  {
+    WaitingCaller caller(device_, done);
+    UntilTheCallerReads(peer_, filter, caller);
+    ASSERT_TRUE(net_.Ip(toolNs_, {"link", "delete", link_.nameA})) << net_.error();
+    const auto notice = notices_.WaitFor(Notification::kCaptureReadError, kPatience);
+    ASSERT_TRUE(notice);
+    EXPECT_TRUE(device_.paused());
+    done.Set();
+  }
+  EXPECT_TRUE(device_.Close());
+  device_.SetFrameFilter(nullptr);
 }
 
 }  // namespace

@@ -163,6 +163,25 @@ TEST_F(TransactorTest, AbortEndsTheWaitAtOnceAndCloseRefusesNewOnes) {
   EXPECT_EQ(link_.SentCount(), 1u);
 }
 
+TEST_F(TransactorTest, AnAbortThatLosesToTheAnswerLeavesTheNextTransactionAlone) {
+  // The abort comes while the request is out, but the answer is there first:
+  // the transaction succeeds, and its thread's next wait is not ended by it.
+  ScriptedPeer peer(link_, [this](const Pdu& request, int number) -> std::optional<Pdu> {
+    if (number > 0) return std::nullopt;  // the next request waits its time out
+    transactor_.AbortWaits();
+    return Response(request, 0, kValueInteger, 10);
+  });
+  FunctionResponse response;
+  ErrorPair error;
+  ASSERT_TRUE(transactor_.ExecuteFunction(Get(), &response, error)) << error.code;
+  EXPECT_EQ(response.intValue, 10);
+  Pdu pdu;
+  pdu.application = PduType::kFuncRequest;
+  pdu.body = Get();
+  EXPECT_FALSE(transactor_.Transaction(pdu, {.attempts = 1}, error));
+  EXPECT_EQ(error.code, kErrNoResponse);
+}
+
 TEST_F(TransactorTest, StopEventEndsTheWaitAndStaysSignalled) {
   transactor_.SetAttemptTimeout(60s);
   AutoResetEvent stop;
