@@ -282,12 +282,17 @@ bool Application::ReportSettingFailures(SwitchRecord& record) {
   }
 }
 
-void Application::SetSwitchCreatedHook(std::function<void(ManagedSwitch&)> hook) {
+std::vector<SwitchView> Application::Switches() {
+  const std::vector<ManagedSwitch*> switches = discovery_.Switches();
+  return {switches.begin(), switches.end()};
+}
+
+void Application::SetSwitchCreatedHook(std::function<void(SwitchView)> hook) {
   std::lock_guard<std::mutex> lock(hookLock_);
   createdHook_ = std::move(hook);
 }
 
-void Application::SetSwitchRemovingHook(std::function<void(ManagedSwitch&)> hook) {
+void Application::SetSwitchRemovingHook(std::function<void(SwitchView)> hook) {
   std::lock_guard<std::mutex> lock(hookLock_);
   removingHook_ = std::move(hook);
 }

@@ -319,4 +319,14 @@ ServiceResult SwitchService::EndModalRead(ManagedSwitch& sw) {
   return result;
 }
 
+bool SwitchService::RequestPoll(SwitchView sw, ErrorPair& error) { return sw.sw_->settings.RequestPoll(error); }
+
+void SwitchService::Close(SwitchView sw) { sw.sw_->client.transactor().Close(); }
+
+bool SwitchService::ReadStatus(SwitchView sw, const char* keyword, FunctionIndex index, ErrorPair& error) {
+  return sw.sw_->client.Get(keyword, index, error);
+}
+
+void SwitchService::AbortReads(SwitchView sw) { sw.sw_->client.transactor().AbortWaits(); }
+
 }  // namespace ntr

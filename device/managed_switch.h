@@ -53,13 +53,7 @@ class ManagedSwitch {
   // code 22 while an update runs. Its end is posted as kFirmwareFinished.
   bool StartFirmwareUpdate(std::string path, ErrorPair& error);
   void AbortFirmwareUpdate();
-  struct FirmwareStatus {
-    bool started = false;
-    bool finished = false;
-    int state = kFirmwareNotStarted;
-    int progress = 0;
-    std::string errorText;
-  };
+  using FirmwareStatus = ntr::FirmwareStatus;
   FirmwareStatus firmwareStatus() const;
 
   // Apply jobs (from any thread; none of these waits): the job's id, or 0

@@ -166,7 +166,7 @@ TEST_F(SwitchServiceTest, SavedSettingsHoldTheSwitchAloneAndLoadBackExactly) {
 TEST_F(SwitchServiceTest, PhasesThroughIdentityReadAndAFailedRead) {
   std::vector<SwitchPhase> created;
   StartApp("switch A model=NTR7100-8G\n", false);
-  app_->SetSwitchCreatedHook([&](ManagedSwitch& sw) { created.push_back(StatusOf(sw).phase); });
+  app_->SetSwitchCreatedHook([&](SwitchView sw) { created.push_back(sw.status().phase); });
   ASSERT_TRUE(app_->InitInstance());
   Cycle();
   EXPECT_EQ(created, std::vector{SwitchPhase::kIdentifying});

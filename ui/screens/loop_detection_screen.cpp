@@ -27,7 +27,7 @@ int Digits(std::int32_t value) { return static_cast<int>(QString::number(value).
 
 }  // namespace
 
-LoopDetectionScreen::LoopDetectionScreen(ScreenHost& screens, ManagedSwitch* sw)
+LoopDetectionScreen::LoopDetectionScreen(ScreenHost& screens, SwitchView sw)
     : Screen(screens, sw, -1, QSize(585, 180)) {
   const FunctionDescriptor& count = Function("loopdetect-count");
   const FunctionDescriptor& timer = Function("loopdetect-recovery-timer");
