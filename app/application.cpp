@@ -311,11 +311,11 @@ void Application::SetLastError(const ErrorPair& error) {
 // closed switches also refuse new ones (code 24).
 void Application::CloseSwitches(bool close) {
   for (ManagedSwitch* sw : discovery_.Switches()) {
-    if (!sw->active) continue;
+    if (!sw->active()) continue;
     if (close) {
-      sw->client.transactor().Close();
+      sw->client().transactor().Close();
     } else {
-      sw->client.transactor().AbortWaits();
+      sw->client().transactor().AbortWaits();
     }
   }
 }

@@ -166,7 +166,7 @@ TEST_F(AdoptionTest, QuestionsAnsweredLateAreAskedOnce) {
     ASSERT_TRUE(loop_.RunUntil(
         [&] {
           for (ManagedSwitch* sw : discovery.Switches()) {
-            if (sw->settings.synchronisationPending() || sw->client.transactor().RecentlyChanged()) {
+            if (sw->settings().synchronisationPending() || sw->client().transactor().RecentlyChanged()) {
               return false;
             }
           }

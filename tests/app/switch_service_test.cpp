@@ -35,7 +35,7 @@ class SwitchServiceTest : public test::AppFixture {
   std::optional<ServiceResult> ModalRead(SwitchService& service, ManagedSwitch& sw) {
     service.HandleModalRead(Notice{Notification::kModalRead, 1, 0, sw.ref()});
     ErrorPair error;
-    if (!sw.settings.RequestBulkRead(error)) return std::nullopt;
+    if (!sw.settings().RequestBulkRead(error)) return std::nullopt;
     EXPECT_EQ(StatusOf(sw).phase, SwitchPhase::kReading);
     return HandleUntilReadEnd(service);
   }
