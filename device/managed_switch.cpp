@@ -14,23 +14,23 @@ std::atomic<std::uint64_t> lastJobId{0};
 
 ManagedSwitch::ManagedSwitch(TransactionHub& hub, SwitchRecord& record, ConfigSaver* saver,
                              NotificationSink* notices, TickSource ticks)
-    : generation(++lastGeneration),
+    : generation_(++lastGeneration),
       client_(hub, record, saver, std::move(ticks)),
-      settings_(client_, saver, notices, SwitchRef{record.switchMac.load(), generation},
-               SettingsThread::Hooks{[this] {
-                                       HoldBack();
-                                       client_.record().readFailed = 0;
-                                       adoptAgain_ = true;
-                                     },
-                                     [this] { Redraw(); },
-                                     [this] {
-                                       std::function<void()> hook;
-                                       {
-                                         std::lock_guard<std::mutex> lock(identityHookLock_);
-                                         hook = identityHook_;
-                                       }
-                                       if (hook) hook();
-                                     }}),
+      settings_(client_, saver, notices, SwitchRef{record.switchMac.load(), generation_},
+                SettingsThread::Hooks{[this] {
+                                        HoldBack();
+                                        client_.record().readFailed = 0;
+                                        adoptAgain_ = true;
+                                      },
+                                      [this] { Redraw(); },
+                                      [this] {
+                                        std::function<void()> hook;
+                                        {
+                                          std::lock_guard<std::mutex> lock(identityHookLock_);
+                                          hook = identityHook_;
+                                        }
+                                        if (hook) hook();
+                                      }}),
       notices_(notices) {}
 
 bool ManagedSwitch::heldBack() const { return client_.record().modelCode == kModelUnknown; }
@@ -49,8 +49,8 @@ ManagedSwitch::~ManagedSwitch() {
   if (firmware != nullptr) firmware->SwitchGone();
   for (auto& job : jobs) job->RequestStop();
   client_.transactor().Close();  // the request in flight of every job ends at once
-  firmware.reset();           // joins
-  jobs.clear();               // joins
+  firmware.reset();            // joins
+  jobs.clear();                // joins
   settings_.Stop();
 }
 

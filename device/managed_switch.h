@@ -45,7 +45,9 @@ class ManagedSwitch {
   SwitchRecord& record() { return client_.record(); }
   MacAddress mac() const { return client_.record().switchMac.load(); }
   // How notices name this runtime object: its MAC and its generation.
-  SwitchRef ref() const { return SwitchRef{mac(), generation}; }
+  SwitchRef ref() const { return SwitchRef{mac(), generation_}; }
+  // Unique in the process, never 0.
+  std::uint64_t generation() const { return generation_; }
 
   // The firmware update (from any thread; none of these waits). Refused with
   // code 22 while an update runs. Its end is posted as kFirmwareFinished.
@@ -114,12 +116,7 @@ class ManagedSwitch {
  private:
   // Declared first, so it goes last.
   std::shared_ptr<SwitchRecord> recordOwner_;
-
- public:
-  // Unique in the process, never 0.
-  const std::uint64_t generation;
-
- private:
+  const std::uint64_t generation_;
   SwitchClient client_;
   SettingsThread settings_;
   Relaxed<bool> active_{false};
