@@ -13,7 +13,7 @@ namespace {
 // A synchronisation (asked for or running) or a bulk read of the switch is
 // under way.
 bool SettingsRunning(const ManagedSwitch& sw) {
-  return sw.settings.synchronisationPending() || sw.settings.bulkReadRequested();
+  return sw.settings().synchronisationPending() || sw.settings().bulkReadRequested();
 }
 
 }  // namespace
@@ -65,7 +65,7 @@ ManagedSwitch* SwitchAdoption::Create(Discovery& discovery, TopologyNode& node,
     record->macText = FormatSwitchMac(mac);
     created = std::make_unique<ManagedSwitch>(discovery.hub(), *record, &parts_.saver,
                                               parts_.notices);
-    created->recordOwner = record;
+    created->KeepRecord(record);
     std::lock_guard<std::mutex> lock(lock_);
     managed_.push_back(Runtime{created.get(), record, std::nullopt});
   } catch (const std::bad_alloc&) {
@@ -83,13 +83,13 @@ bool SwitchAdoption::IdentityReady(ManagedSwitch& sw, TopologyNode& node) {
     node.applied = false;
     return false;
   };
-  if (sw.settings.bulkReadRequested()) return notYet();
-  if (sw.settings.identityComplete()) return true;
+  if (sw.settings().bulkReadRequested()) return notYet();
+  if (sw.settings().identityComplete()) return true;
   // The read runs on the settings thread; its end resumes the adoption
   // (Discovery::ResumeAdoption), so nothing waits for it here.
-  if (!sw.settings.identityRequested()) {
+  if (!sw.settings().identityRequested()) {
     ErrorPair error;
-    sw.settings.RequestIdentityRead(error);
+    sw.settings().RequestIdentityRead(error);
   }
   return notYet();
 }
@@ -118,12 +118,12 @@ bool SwitchAdoption::AdoptKnown(Adopting& a, const RecordPtr& stored) {
     const std::int32_t state = record.switchState;
     record = *stored;
     record.switchState = state;
-    parts_.host.config.ReplaceStoredRecord(stored.get(), sw.recordOwner);
+    parts_.host.config.ReplaceStoredRecord(stored.get(), sw.recordOwner());
   }
   record.firmwareRevision = identity.firmwareRevision;
   record.modelName = identity.modelName;
   record.serialNumber = identity.serialNumber;
-  sw.client.Attach();
+  sw.client().Attach();
   ModelFixUp(record);
   CheckAgainstFile(record);
 
@@ -168,7 +168,7 @@ bool SwitchAdoption::AdoptNew(Adopting& a) {
   const std::int32_t model = ModelCodeOf(record.modelName.get());
   if (model == kModelUnknown) {
     if (!parts_.host.config.ContainsStoredRecord(&record)) {
-      parts_.host.config.AppendStoredRecord(sw.recordOwner);
+      parts_.host.config.AppendStoredRecord(sw.recordOwner());
     }
     a.node->applied = false;
     return false;
@@ -180,7 +180,7 @@ bool SwitchAdoption::AdoptNew(Adopting& a) {
     return false;
   }
   if (!parts_.host.config.ContainsStoredRecord(&record)) {
-    parts_.host.config.AppendStoredRecord(sw.recordOwner);
+    parts_.host.config.AppendStoredRecord(sw.recordOwner());
   }
   record.modelCode = model;
   Save();
@@ -268,7 +268,7 @@ void SwitchAdoption::ReadFromDevice(ManagedSwitch& sw, std::int32_t model) {
   record.fingerprintValid = 0;
   sw.Redraw();
   ErrorPair error;
-  if (sw.settings.RequestBulkRead(error)) {
+  if (sw.settings().RequestBulkRead(error)) {
     Notify(Notification::kReadProgress, sw, 0);
     Notify(Notification::kModalRead, sw, 1);
     return;
@@ -329,9 +329,9 @@ void SwitchAdoption::DecideAgain(const MacAddress& mac) {
 }
 
 bool SwitchAdoption::KeepRecordOf(ManagedSwitch& sw) {
-  if (sw.recordOwner == nullptr) return false;
-  if (!parts_.host.config.ContainsStoredRecord(sw.recordOwner.get())) {
-    parts_.host.config.AppendStoredRecord(sw.recordOwner);
+  if (sw.recordOwner() == nullptr) return false;
+  if (!parts_.host.config.ContainsStoredRecord(sw.recordOwner().get())) {
+    parts_.host.config.AppendStoredRecord(sw.recordOwner());
   }
   Save();
   return true;

@@ -302,12 +302,17 @@ bool Application::ReportSettingFailures(SwitchRecord& record) {
   }
 }
 
-void Application::SetSwitchCreatedHook(std::function<void(ManagedSwitch&)> hook) {
+std::vector<SwitchView> Application::Switches() {
+  const std::vector<ManagedSwitch*> switches = discovery_.Switches();
+  return {switches.begin(), switches.end()};
+}
+
+void Application::SetSwitchCreatedHook(std::function<void(SwitchView)> hook) {
   std::lock_guard<std::mutex> lock(hookLock_);
   createdHook_ = std::move(hook);
 }
 
-void Application::SetSwitchRemovingHook(std::function<void(ManagedSwitch&)> hook) {
+void Application::SetSwitchRemovingHook(std::function<void(SwitchView)> hook) {
   std::lock_guard<std::mutex> lock(hookLock_);
   removingHook_ = std::move(hook);
 }
@@ -326,11 +331,11 @@ void Application::SetLastError(const ErrorPair& error) {
 // closed switches also refuse new ones (code 24).
 void Application::CloseSwitches(bool close) {
   for (ManagedSwitch* sw : discovery_.Switches()) {
-    if (!sw->active) continue;
+    if (!sw->active()) continue;
     if (close) {
-      sw->client.transactor().Close();
+      sw->client().transactor().Close();
     } else {
-      sw->client.transactor().AbortWaits();
+      sw->client().transactor().AbortWaits();
     }
   }
 }

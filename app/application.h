@@ -33,6 +33,7 @@
 #include "app/monitor_adoption.h"
 #include "app/operator.h"
 #include "app/single_instance.h"
+#include "app/switch_view.h"
 #include "base/main_thread.h"
 #include "config/config_reader.h"
 #include "config/config_store.h"
@@ -103,10 +104,12 @@ class Application : public ConfigSaver {
   // another is shown (its dialog runs a nested loop) is queued and shown
   // after it, by the call that showed the first.
   bool ReportSettingFailures(SwitchRecord& record);
+  bool ReportSettingFailures(SwitchView sw) { return ReportSettingFailures(sw.sw_->record()); }
 
-  // Hooks of the window: a switch got its runtime object / is about to go.
-  void SetSwitchCreatedHook(std::function<void(ManagedSwitch&)> hook);
-  void SetSwitchRemovingHook(std::function<void(ManagedSwitch&)> hook);
+  // Hooks of the window: a switch got its runtime object / is about to go
+  // (on the main thread; the view is valid until the removing hook returns).
+  void SetSwitchCreatedHook(std::function<void(SwitchView)> hook);
+  void SetSwitchRemovingHook(std::function<void(SwitchView)> hook);
 
   ErrorPair lastError() const;
   // InitInstance returned false because another copy runs: knock at it.
@@ -122,10 +125,12 @@ class Application : public ConfigSaver {
   TransactionHub& hub() { return hub_; }
   Discovery& discovery() { return discovery_; }
   // The managed switches in discovery's order, and one by reference or MAC
-  // (null when it is not managed): what a front end reads of discovery.
-  std::vector<ManagedSwitch*> Switches() { return discovery_.Switches(); }
-  ManagedSwitch* FindSwitch(const SwitchRef& sw) { return discovery_.Find(sw); }
-  ManagedSwitch* FindSwitchByMac(const MacAddress& mac) { return discovery_.FindByMac(mac); }
+  // (a null view when it is not managed): what a front end reads of discovery.
+  std::vector<SwitchView> Switches();
+  SwitchView FindSwitch(const SwitchRef& sw) { return discovery_.Find(sw); }
+  SwitchView FindSwitchByMac(const MacAddress& mac) { return discovery_.FindByMac(mac); }
+  // Discovery is closing the switches (the application ends or suspends).
+  bool closingSwitches() const { return discovery_.closing; }
   SwitchAdoption& adoption() { return adoption_; }
   SettingsImport& import() { return import_; }
   ResetMacList& resetMacs() { return resetMacs_; }

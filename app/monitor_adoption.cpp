@@ -17,15 +17,15 @@ void MonitorAdoption::AdoptSwitch(Discovery& discovery, TopologyNode& node, cons
   }
   SwitchRecord& record = sw->record();
   ErrorPair error;
-  if (!sw->settings.identityComplete()) {
+  if (!sw->settings().identityComplete()) {
     // The end of the read resumes the adoption; a failed read is tried
     // again at the next reply.
-    if (!sw->settings.identityRequested()) sw->settings.RequestIdentityRead(error);
+    if (!sw->settings().identityRequested()) sw->settings().RequestIdentityRead(error);
     record.modelCode = kModelUnknown;
     node.applied = false;
     return;
   }
-  sw->client.Attach();  // the model is known now
+  sw->client().Attach();  // the model is known now
   ModelFixUp(record);
   const std::int32_t model = ModelCodeOf(record.modelName.get());
   if (model == kModelUnknown) {
@@ -37,7 +37,7 @@ void MonitorAdoption::AdoptSwitch(Discovery& discovery, TopologyNode& node, cons
   record.fingerprintValid = 0;  // no baseline: discovery never synchronises the switch
   record.switchState = kStateIdle;
   sw->MarkAnswered();
-  sw->settings.RequestPoll(error, true);
+  sw->settings().RequestPoll(error, true);
 }
 
 ManagedSwitch* MonitorAdoption::Create(Discovery& discovery, TopologyNode& node, const Pdu& reply) {
@@ -55,7 +55,7 @@ ManagedSwitch* MonitorAdoption::Create(Discovery& discovery, TopologyNode& node,
     record->modelCode = kModelUnknown;
     record->fingerprintValid = 0;
     created = std::make_unique<ManagedSwitch>(discovery.hub(), *record, nullptr, notices_);
-    created->recordOwner = std::move(record);
+    created->KeepRecord(std::move(record));
   } catch (const std::bad_alloc&) {
     return nullptr;
   }

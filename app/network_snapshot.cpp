@@ -55,7 +55,7 @@ int ParentPort(const TopologyNode& node) {
   return 0;
 }
 
-SwitchSnapshot SwitchOf(ManagedSwitch& sw) {
+SwitchSnapshot SwitchOf(ManagedSwitch& sw, const TopologyNode* node) {
   SwitchRecord& record = sw.record();
   const std::int32_t model = ModelCodeOf(record.modelName.get());
   SwitchSnapshot out;
@@ -65,7 +65,7 @@ SwitchSnapshot SwitchOf(ManagedSwitch& sw) {
   out.firmware = record.firmwareRevision.get();
   out.serial = record.serialNumber.get();
   out.up = true;
-  if (const TopologyNode* node = sw.topologyNode; node != nullptr && node->parent != nullptr) {
+  if (node != nullptr && node->parent != nullptr) {
     out.parentMac = FormatSwitchMac(node->parent->switchMac);
     out.uplinkPort = ParentPort(*node);
   }
@@ -115,12 +115,12 @@ NetworkSnapshot SnapshotOf(Application& app, const NetworkSnapshot& previous) {
     if (adapter != MacAddress{}) now.adapterMac = FormatSwitchMac(adapter);
   }
   std::vector<SwitchSnapshot> seen;
-  for (ManagedSwitch* sw : app.Switches()) {
-    if (!sw->active || sw->heldBack() || !sw->settings.identityComplete() ||
-        !sw->settings.polledOnce()) {
+  for (ManagedSwitch* sw : app.discovery().Switches()) {
+    if (!sw->active() || sw->heldBack() || !sw->settings().identityComplete() ||
+        !sw->settings().polledOnce()) {
       continue;
     }
-    seen.push_back(SwitchOf(*sw));
+    seen.push_back(SwitchOf(*sw, app.discovery().NodeOf(*sw)));
   }
   // The switches known before keep their places; lost ones stay, down.
   for (const SwitchSnapshot& before : previous.switches) {

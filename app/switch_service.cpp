@@ -107,8 +107,8 @@ ServiceResult SwitchService::BeginApply(ManagedSwitch& sw, const std::filesystem
   // A read would overwrite the loaded settings with the switch's, and a
   // synchronisation under way has compared fingerprints already and would
   // not write them: the switch must be idle.
-  if (sw.settings.synchronisationPending()) return Failed(ErrorPair{kErrConfigSyncRunning, ""});
-  if (!IsReady(sw) || sw.settings.bulkReadRequested()) return Failed(ErrorPair{kErrSwitchBusy, ""});
+  if (sw.settings().synchronisationPending()) return Failed(ErrorPair{kErrConfigSyncRunning, ""});
+  if (!IsReady(sw) || sw.settings().bulkReadRequested()) return Failed(ErrorPair{kErrSwitchBusy, ""});
   // Nothing is half done: when the file cannot be saved or the
   // synchronisation cannot start, the record is put back as it was.
   const SwitchRecord before(record);
@@ -126,7 +126,7 @@ ServiceResult SwitchService::BeginApply(ManagedSwitch& sw, const std::filesystem
     restore();
     return Failed(error);
   }
-  if (!sw.settings.RequestSynchronisation(error)) {
+  if (!sw.settings().RequestSynchronisation(error)) {
     restore();
     ErrorPair ignored;
     app_.SaveConfigFile(ignored);
@@ -136,7 +136,7 @@ ServiceResult SwitchService::BeginApply(ManagedSwitch& sw, const std::filesystem
 }
 
 ServiceResult SwitchService::EndApply(ManagedSwitch& sw) {
-  if (sw.settings.lastRunFailed()) return Failed(kApplyFailedText);
+  if (sw.settings().lastRunFailed()) return Failed(kApplyFailedText);
   // The failure report has been shown through the operator.
   if (app_.ReportSettingFailures(sw.record())) return Failed(std::string_view{});
   return {};
@@ -172,14 +172,14 @@ void SwitchService::StopApply(const SwitchRef& sw, std::uint64_t job) {
 
 ServiceResult SwitchService::Restart(ManagedSwitch& sw) {
   ErrorPair error;
-  if (!sw.client.Execute(Function::kRestart, error)) return Failed(error);
+  if (!sw.client().Execute(Function::kRestart, error)) return Failed(error);
   SwitchRestarting(sw);
   return {};
 }
 
 ServiceResult SwitchService::ClearCounters(ManagedSwitch& sw) {
   ErrorPair error;
-  if (!sw.client.Execute(Function::kClearCounter, error)) return Failed(error);
+  if (!sw.client().Execute(Function::kClearCounter, error)) return Failed(error);
   ForgetCounters(sw);
   ServiceResult result;
   result.text = std::string(kCountersClearedText);
@@ -197,7 +197,7 @@ void SwitchService::ForgetCounters(ManagedSwitch& sw) {
 
 ServiceResult SwitchService::RestartPoeSupply(ManagedSwitch& sw) {
   ErrorPair error;
-  if (!sw.client.Execute(Function::kRestartPoeSupply, error)) return Failed(error);
+  if (!sw.client().Execute(Function::kRestartPoeSupply, error)) return Failed(error);
   ServiceResult result;
   result.text = std::string(kPoeSupplyRestartedText);
   return result;
@@ -257,7 +257,7 @@ ServiceResult SwitchService::CompareWithSwitch(ManagedSwitch& sw, const SwitchRe
   SwitchRecord device = sw.record();
   device.failures.Clear();
   device.switchState = kStateIdle;
-  SwitchClient reader(sw.client.transactor().hub(), device, nullptr);
+  SwitchClient reader(sw.client().transactor().hub(), device, nullptr);
   reader.Attach();
   const std::int32_t model = ModelCodeOf(device.modelName.get());
   for (const FunctionDescriptor& function : AllFunctions()) {
@@ -299,7 +299,7 @@ std::optional<ServiceResult> SwitchService::HandleModalRead(const Notice& notice
 ServiceResult SwitchService::EndModalRead(ManagedSwitch& sw) {
   SwitchRecord& record = sw.record();
   ErrorPair error;
-  if (!sw.settings.lastRunFailed()) {
+  if (!sw.settings().lastRunFailed()) {
     app_.adoption().KeepRecordOf(sw);
     app_.SaveConfigFile(error);
     return {};
@@ -318,5 +318,15 @@ ServiceResult SwitchService::EndModalRead(ManagedSwitch& sw) {
   record.readFailed = 1;
   return result;
 }
+
+bool SwitchService::RequestPoll(SwitchView sw, ErrorPair& error) { return sw.sw_->settings().RequestPoll(error); }
+
+void SwitchService::Close(SwitchView sw) { sw.sw_->client().transactor().Close(); }
+
+bool SwitchService::ReadStatus(SwitchView sw, Function status, FunctionIndex index, ErrorPair& error) {
+  return sw.sw_->client().Get(status, index, error);
+}
+
+void SwitchService::AbortReads(SwitchView sw) { sw.sw_->client().transactor().AbortWaits(); }
 
 }  // namespace ntr

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/notification.h"
+#include "app/switch_view.h"
 #include "device/managed_switch.h"
 
 namespace ntr {
@@ -56,6 +57,7 @@ class SwitchService {
   // asked about when it comes back in factory state, and discovery takes it
   // as restarting. The text names the VLANs that kept their names, if any.
   FactoryResetResult FactoryReset(ManagedSwitch& sw);
+  FactoryResetResult FactoryReset(SwitchView sw) { return FactoryReset(*sw.sw_); }
 
   // Applying a configuration file to the switch, in two steps. The begin
   // takes the file's block for the switch into its record, saves and
@@ -69,12 +71,17 @@ class SwitchService {
   // synchronisation cannot start.
   ServiceResult BeginApply(ManagedSwitch& sw, const std::filesystem::path& file);
   ServiceResult EndApply(ManagedSwitch& sw);
+  ServiceResult BeginApply(SwitchView sw, const std::filesystem::path& file) { return BeginApply(*sw.sw_, file); }
+  ServiceResult EndApply(SwitchView sw) { return EndApply(*sw.sw_); }
 
   // Writes the switch's settings alone to `file` in the configuration file's
   // format, with the tool's current watch values and the names of the VLAN
   // IDs the switch uses: applying the file later brings back exactly these
   // (its common lines are taken by the tool too). Nothing else changes.
   ServiceResult SaveSwitchSettings(ManagedSwitch& sw, const std::filesystem::path& file);
+  ServiceResult SaveSwitchSettings(SwitchView sw, const std::filesystem::path& file) {
+    return SaveSwitchSettings(*sw.sw_, file);
+  }
 
   // A screen's changes as the switch's apply job (ManagedSwitch::StartApply):
   // the job's id, or 0 with the error when the switch has gone (no response) or the job
@@ -93,6 +100,21 @@ class SwitchService {
   // The switch has zeroed its counters: the tool's copies (octets and frames
   // of every port) follow. Nothing is sent.
   void ForgetCounters(ManagedSwitch& sw);
+  void SwitchRestarting(SwitchView sw) { SwitchRestarting(*sw.sw_); }
+  void ForgetCounters(SwitchView sw) { ForgetCounters(*sw.sw_); }
+
+  // The front end's status poll of the switch (its periodic one, or at once
+  // on the operator's request): false while the switch is busy, whose next
+  // period asks again. From the main thread.
+  static bool RequestPoll(SwitchView sw, ErrorPair& error);
+  // The switch is leaving: a waiting request ends at once and new ones are
+  // refused, so that nothing started on it waits meanwhile.
+  static void Close(SwitchView sw);
+  // A status value read from the switch into its record (the pop-up's
+  // counters and PoE supply), and the end of such a read in flight; from
+  // any thread, the read on one that may wait for the switch.
+  static bool ReadStatus(SwitchView sw, Function status, FunctionIndex index, ErrorPair& error);
+  static void AbortReads(SwitchView sw);
 
   // A firmware update, which runs on the switch's own job thread: the start
   // (false with the error when the file cannot be read or the job cannot
@@ -101,6 +123,9 @@ class SwitchService {
   // success discovery takes the switch as restarting; otherwise it is idle
   // again and the text says why.
   ServiceResult StartFirmware(ManagedSwitch& sw, const std::filesystem::path& file);
+  ServiceResult StartFirmware(SwitchView sw, const std::filesystem::path& file) {
+    return StartFirmware(*sw.sw_, file);
+  }
   void AbortFirmware(const SwitchRef& sw);
   ServiceResult FirmwareEnded(const SwitchRef& sw);
 

@@ -152,7 +152,7 @@ int main(int argc, char** argv) {
     bool managed = loop.RunUntil(
         [&] {
           return all([](ManagedSwitch& sw) {
-            return sw.settings.identityComplete() && !sw.heldBack();
+            return sw.settings().identityComplete() && !sw.heldBack();
           });
         },
         std::chrono::seconds(60));
@@ -160,9 +160,9 @@ int main(int argc, char** argv) {
     if (managed) {
       for (ManagedSwitch* sw : app.discovery().Switches()) {
         ErrorPair error;
-        sw->settings.RequestPoll(error);
+        sw->settings().RequestPoll(error);
       }
-      managed = loop.RunUntil([&] { return all([](ManagedSwitch& sw) { return sw.settings.polledOnce(); }); },
+      managed = loop.RunUntil([&] { return all([](ManagedSwitch& sw) { return sw.settings().polledOnce(); }); },
                               std::chrono::seconds(60));
     }
     if (!managed) {

@@ -178,25 +178,25 @@ int main(int argc, char** argv) {
     record.switchState = kStateIdle;
     NotificationQueue notices;
     ManagedSwitch sw(stack.hub, record, nullptr, &notices);
-    sw.client.Attach();
+    sw.client().Attach();
 
     if (runs("gets")) {
       int failures = 0;
-      const Figures gets = Gets(sw.client, exchanges, failures);
+      const Figures gets = Gets(sw.client(), exchanges, failures);
       std::printf("execute function (get)     median %8.1f us   p99 %8.1f us   %.2fx floor   %d failed\n",
                   gets.median, gets.p99, gets.median / floor.median, failures);
     }
     if (runs("bulk")) {
       ErrorPair error;
       const auto start = Clock::now();
-      sw.settings.RequestBulkRead(error);
+      sw.settings().RequestBulkRead(error);
       const bool ended = notices.WaitFor(Notification::kModalRead, std::chrono::minutes(5)).has_value();
       const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-      const int reads = sw.settings.bulkDone();
+      const int reads = sw.settings().bulkDone();
       std::printf("bulk read NTR7100-24G      %d reads in %.3f s   %.1f us per read   %.2fx of %d floors (%.3f s)%s\n",
                   reads, seconds, seconds * 1e6 / std::max(reads, 1),
                   seconds / (floor.median * 1e-6 * 7689), 7689, floor.median * 1e-6 * 7689,
-                  ended && !sw.settings.lastRunFailed() ? "" : "   (incomplete)");
+                  ended && !sw.settings().lastRunFailed() ? "" : "   (incomplete)");
     }
   }
   if (!only.empty()) return 0;
@@ -239,7 +239,7 @@ int main(int argc, char** argv) {
         [&] {
           const auto list = discovery.Switches();
           return list.size() == 8 && std::all_of(list.begin(), list.end(), [](ManagedSwitch* sw) {
-                   return sw->settings.polledOnce();
+                   return sw->settings().polledOnce();
                  });
         },
         std::chrono::seconds(60));

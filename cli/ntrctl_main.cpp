@@ -117,7 +117,7 @@ std::vector<std::string> AllSettingLines(const SwitchRecord& record) {
 }
 
 void PrintSwitch(const ManagedSwitch& sw, bool json, bool all = false) {
-  const SwitchRecord& r = sw.client.record();
+  const SwitchRecord& r = sw.client().record();
   char fingerprint[12];
   std::snprintf(fingerprint, sizeof fingerprint, "%08x", r.currentFingerprint.load());
   const auto lines = all ? AllSettingLines(r) : SwitchBlockLines(r);
@@ -182,7 +182,7 @@ int Adapters(const Options& options) {
 
 void PrintTree(Discovery& discovery, const TopologyNode& node, int depth, bool json, bool& first) {
   if (const ManagedSwitch* sw = node.managed) {
-    const SwitchRecord& r = sw->client.record();
+    const SwitchRecord& r = sw->client().record();
     if (json) {
       const std::string parent = node.parent == nullptr ? "null" : JsonString(FormatSwitchMac(node.parent->switchMac));
       std::printf("%s{\"mac\":%s,\"model\":%s,\"serial\":%s,\"firmware\":%s,\"name\":%s,\"parent\":%s,"
@@ -262,7 +262,7 @@ int GetOrSet(Session& session, ManagedSwitch& sw, bool set) {
   ErrorPair error;
   if (!set) {
     if (args.size() != 2 + used) return Usage("too many arguments");
-    if (!sw.client.Get(function->function, index, error)) return Fail(error);
+    if (!sw.client().Get(function->function, index, error)) return Fail(error);
     print();
     return kExitOk;
   }
@@ -278,14 +278,14 @@ int GetOrSet(Session& session, ManagedSwitch& sw, bool set) {
   }
   bool ok = false;
   if (function->value == ValueKind::kText) {
-    ok = sw.client.SetSystemName((wanted.*function->text).get(), Commit::kOperatorChange, error);
+    ok = sw.client().SetSystemName((wanted.*function->text).get(), Commit::kOperatorChange, error);
   } else if (function->value == ValueKind::kQosRate) {
     const std::int32_t raw = StoredValue(*function, wanted, first, second);
     const std::int32_t selection = SelectionOf(raw, record.qosSpeedUnit);
     if (selection == kNoSelection) return Fail(FormatErrorMessage(kErrSpeedValue));
-    ok = sw.client.Set(function->function, index, selection, Commit::kOperatorChange, error);
+    ok = sw.client().Set(function->function, index, selection, Commit::kOperatorChange, error);
   } else if (function->field != nullptr && function->functionClass == FunctionClass::kSetting) {
-    ok = sw.client.Set(function->function, index, StoredValue(*function, wanted, first, second),
+    ok = sw.client().Set(function->function, index, StoredValue(*function, wanted, first, second),
                      Commit::kOperatorChange, error);
   } else {
     return Fail(FormatErrorMessage(kErrFunctionInfo, keyword) + " (" + keyword + ")");
@@ -305,7 +305,7 @@ int Read(Session& session, const SwitchRef& target) {
   const int before = session.readsEnded();
   if (ManagedSwitch* sw = discovery.Find(target); sw == nullptr) {
     return SwitchLost(target);
-  } else if (!sw->settings.RequestBulkRead(error)) {
+  } else if (!sw->settings().RequestBulkRead(error)) {
     return Fail(error);
   }
   {
@@ -320,13 +320,13 @@ int Read(Session& session, const SwitchRef& target) {
         },
         std::chrono::minutes(10));
     if (wait == Session::SwitchWait::kLost) return SwitchLost(target);
-    if (session.readsEnded() > before && !discovery.Find(target)->settings.lastRunFailed()) {
+    if (session.readsEnded() > before && !discovery.Find(target)->settings().lastRunFailed()) {
       progress.Done();
     }
   }
   // The end of the read was taken like the view takes it (Session).
   ManagedSwitch* sw = discovery.Find(target);
-  if (sw->settings.lastRunFailed()) return kExitFailure;
+  if (sw->settings().lastRunFailed()) return kExitFailure;
   PrintSwitch(*sw, session.options().json);
   return kExitOk;
 }
@@ -348,12 +348,12 @@ int Apply(Session& session, const SwitchRef& target, const std::string& file) {
   // The synchronisation runs; afterwards the switch is applied again (it may
   // be taken out and adopted anew on the way: found by MAC, not by generation).
   const Session::SwitchWait synchronising = session.RunWithSwitch(target, [&](ManagedSwitch& now) {
-    return StatusOf(now).phase == SwitchPhase::kSynchronising || now.settings.lastSyncDone();
+    return StatusOf(now).phase == SwitchPhase::kSynchronising || now.settings().lastSyncDone();
   });
   ManagedSwitch* settled = nullptr;
   session.RunUntil([&] {
     settled = session.Find(FormatSwitchMac(mac));
-    return settled != nullptr && settled->settings.lastSyncDone() && Session::Settled(*settled);
+    return settled != nullptr && settled->settings().lastSyncDone() && Session::Settled(*settled);
   });
   if (settled == nullptr || !Session::Settled(*settled)) {
     return synchronising == Session::SwitchWait::kLost ? SwitchLost(target) : Fail(FormatErrorMessage(kErrNoResponse));
@@ -635,7 +635,7 @@ int Run(const Options& options) {
   const SwitchRef target = sw->ref();
   if (command == "show") {
     ErrorPair error;
-    if (!sw->client.Get(Function::kBootRomVersion, error)) return Fail(error);
+    if (!sw->client().Get(Function::kBootRomVersion, error)) return Fail(error);
     if (const auto wait = session.Poll(target); wait != Session::SwitchWait::kDone) {
       return WaitFailed(wait, target);
     }

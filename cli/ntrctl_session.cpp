@@ -56,7 +56,7 @@ void Session::SetCommandSwitch(const SwitchArgument& target) {
     if (wanted.kind == SwitchArgument::Kind::kMac) return mac == wanted.mac;
     // A name: only a switch known under another name is someone else.
     const ManagedSwitch* sw = app_->discovery().FindByMac(mac);
-    const std::string name = sw != nullptr ? sw->client.record().systemName.get() : "";
+    const std::string name = sw != nullptr ? sw->client().record().systemName.get() : "";
     return name.empty() || name == wanted.name;
   };
   operator_.SetCommandSwitch(commandSwitch_, [this](const MacAddress& mac) {
@@ -260,10 +260,10 @@ Session::SwitchWait Session::RunWithSwitch(const SwitchRef& ref,
 Session::SwitchWait Session::Poll(const SwitchRef& ref) {
   ManagedSwitch* sw = app_->discovery().Find(ref);
   if (sw == nullptr) return SwitchWait::kLost;
-  const int before = sw->settings.pollsDone();
+  const int before = sw->settings().pollsDone();
   ErrorPair error;
-  if (!sw->settings.RequestPoll(error)) return SwitchWait::kTimedOut;
-  return RunWithSwitch(ref, [&](ManagedSwitch& now) { return now.settings.pollsDone() > before; });
+  if (!sw->settings().RequestPoll(error)) return SwitchWait::kTimedOut;
+  return RunWithSwitch(ref, [&](ManagedSwitch& now) { return now.settings().pollsDone() > before; });
 }
 
 void Session::Post(const Notice& notice) {

@@ -62,7 +62,7 @@ struct VlanRow {
 };
 
 int List(Session& session, const ManagedSwitch& sw) {
-  const SwitchRecord& r = sw.client.record();
+  const SwitchRecord& r = sw.client().record();
   const std::vector<VlanName> names = session.app().config().VlanNames();
   std::vector<VlanRow> rows;
   const int ports = std::clamp<int>(r.portCount, 0, kMaxPorts);
@@ -107,7 +107,7 @@ int List(Session& session, const ManagedSwitch& sw) {
 // Sends the planned requests in order, each only while the earlier ones succeeded.
 bool Send(ManagedSwitch& sw, const std::vector<SettingChange>& changes, ErrorPair& error) {
   for (const SettingChange& change : changes) {
-    if (!sw.client.Set(change.function, change.index, change.value, Commit::kOperatorChange, error)) return false;
+    if (!sw.client().Set(change.function, change.index, change.value, Commit::kOperatorChange, error)) return false;
   }
   return true;
 }

@@ -102,7 +102,7 @@ std::string PlainDetail(const NetworkEvent& e) {
 
 // Identity read, model known, status polled: a switch the snapshot shows.
 bool Watched(ManagedSwitch& sw) {
-  return sw.active && !sw.heldBack() && sw.settings.identityComplete() && sw.settings.polledOnce();
+  return sw.active() && !sw.heldBack() && sw.settings().identityComplete() && sw.settings().polledOnce();
 }
 
 std::string AdapterName(const std::string& given) {
@@ -166,11 +166,11 @@ void WatchRun::Settle() {
 
 void WatchRun::PollCycle(bool counters, std::chrono::milliseconds within) {
   std::vector<std::pair<SwitchRef, int>> asked;
-  for (ManagedSwitch* sw : session_.app().Switches()) {
+  for (ManagedSwitch* sw : session_.app().discovery().Switches()) {
     if (!Watched(*sw)) continue;  // its adoption polls it first
     ErrorPair error;
-    const int done = sw->settings.pollsDone();
-    if (sw->settings.RequestPoll(error, counters)) asked.emplace_back(sw->ref(), done);
+    const int done = sw->settings().pollsDone();
+    if (sw->settings().RequestPoll(error, counters)) asked.emplace_back(sw->ref(), done);
   }
   Discovery& discovery = session_.app().discovery();
   session_.RunUntil(
@@ -178,7 +178,7 @@ void WatchRun::PollCycle(bool counters, std::chrono::milliseconds within) {
         if (stopRequested) return true;
         for (const auto& [ref, done] : asked) {
           ManagedSwitch* sw = discovery.Find(ref);
-          if (sw != nullptr && sw->settings.pollsDone() <= done) return false;
+          if (sw != nullptr && sw->settings().pollsDone() <= done) return false;
         }
         return true;
       },

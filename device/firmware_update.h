@@ -30,6 +30,16 @@ enum FirmwareState : int {
 
 inline constexpr std::size_t kFirmwareBlockSize = 512;
 
+// A switch's update as its owner tells it: whether one was started and has
+// ended, its state, its progress in percent and the reason of a failure.
+struct FirmwareStatus {
+  bool started = false;
+  bool finished = false;
+  int state = kFirmwareNotStarted;
+  int progress = 0;
+  std::string errorText;
+};
+
 class FirmwareUpdate {
  public:
   // `stillManaged` tells whether the switch is still under management; it is

@@ -14,31 +14,31 @@ std::atomic<std::uint64_t> lastJobId{0};
 
 ManagedSwitch::ManagedSwitch(TransactionHub& hub, SwitchRecord& record, ConfigSaver* saver,
                              NotificationSink* notices, TickSource ticks)
-    : generation(++lastGeneration),
-      client(hub, record, saver, std::move(ticks)),
-      settings(client, saver, notices, SwitchRef{record.switchMac.load(), generation},
-               SettingsThread::Hooks{[this] {
-                                       HoldBack();
-                                       client.record().readFailed = 0;
-                                       adoptAgain = true;
-                                     },
-                                     [this] { Redraw(); },
-                                     [this] {
-                                       std::function<void()> hook;
-                                       {
-                                         std::lock_guard<std::mutex> lock(identityHookLock_);
-                                         hook = identityHook_;
-                                       }
-                                       if (hook) hook();
-                                     }}),
+    : generation_(++lastGeneration),
+      client_(hub, record, saver, std::move(ticks)),
+      settings_(client_, saver, notices, SwitchRef{record.switchMac.load(), generation_},
+                SettingsThread::Hooks{[this] {
+                                        HoldBack();
+                                        client_.record().readFailed = 0;
+                                        adoptAgain_ = true;
+                                      },
+                                      [this] { Redraw(); },
+                                      [this] {
+                                        std::function<void()> hook;
+                                        {
+                                          std::lock_guard<std::mutex> lock(identityHookLock_);
+                                          hook = identityHook_;
+                                        }
+                                        if (hook) hook();
+                                      }}),
       notices_(notices) {}
 
-bool ManagedSwitch::heldBack() const { return client.record().modelCode == kModelUnknown; }
+bool ManagedSwitch::heldBack() const { return client_.record().modelCode == kModelUnknown; }
 
-void ManagedSwitch::HoldBack() { client.record().modelCode = kModelUnknown; }
+void ManagedSwitch::HoldBack() { client_.record().modelCode = kModelUnknown; }
 
 ManagedSwitch::~ManagedSwitch() {
-  active = false;
+  active_ = false;
   std::unique_ptr<FirmwareUpdate> firmware;
   std::list<std::unique_ptr<ApplyJob>> jobs;
   {
@@ -48,10 +48,10 @@ ManagedSwitch::~ManagedSwitch() {
   }
   if (firmware != nullptr) firmware->SwitchGone();
   for (auto& job : jobs) job->RequestStop();
-  client.transactor().Close();  // the request in flight of every job ends at once
-  firmware.reset();           // joins
-  jobs.clear();               // joins
-  settings.Stop();
+  client_.transactor().Close();  // the request in flight of every job ends at once
+  firmware.reset();            // joins
+  jobs.clear();                // joins
+  settings_.Stop();
 }
 
 bool ManagedSwitch::StartFirmwareUpdate(std::string path, ErrorPair& error) {
@@ -60,7 +60,7 @@ bool ManagedSwitch::StartFirmwareUpdate(std::string path, ErrorPair& error) {
   if (firmware_ != nullptr && !firmware_->finished()) return error.Fail(kErrFirmwareUpdating);
   previous = std::move(firmware_);  // ended: joining it does not wait
   const SwitchRef self = ref();
-  firmware_ = std::make_unique<FirmwareUpdate>(client, std::move(path), std::function<bool()>{},
+  firmware_ = std::make_unique<FirmwareUpdate>(client_, std::move(path), std::function<bool()>{},
                                                [this, self](int state) {
                                                  if (notices_ == nullptr) return;
                                                  Notice notice{Notification::kFirmwareFinished, state};
@@ -98,7 +98,7 @@ std::uint64_t ManagedSwitch::StartApply(std::vector<SettingChange> changes, Erro
     it = next;
   }
   const std::uint64_t id = ++lastJobId;
-  auto job = std::make_unique<ApplyJob>(client, notices_, ref(), id, std::move(changes));
+  auto job = std::make_unique<ApplyJob>(client_, notices_, ref(), id, std::move(changes));
   if (!job->Start(error)) return 0;
   applyJobs_.push_back(std::move(job));
   return id;

@@ -31,8 +31,6 @@
 
 namespace ntr {
 
-struct TopologyNode;
-
 class ManagedSwitch {
  public:
   ManagedSwitch(TransactionHub& hub, SwitchRecord& record, ConfigSaver* saver,
@@ -44,22 +42,18 @@ class ManagedSwitch {
   ManagedSwitch(const ManagedSwitch&) = delete;
   ManagedSwitch& operator=(const ManagedSwitch&) = delete;
 
-  SwitchRecord& record() { return client.record(); }
-  MacAddress mac() const { return client.record().switchMac.load(); }
+  SwitchRecord& record() { return client_.record(); }
+  MacAddress mac() const { return client_.record().switchMac.load(); }
   // How notices name this runtime object: its MAC and its generation.
-  SwitchRef ref() const { return SwitchRef{mac(), generation}; }
+  SwitchRef ref() const { return SwitchRef{mac(), generation_}; }
+  // Unique in the process, never 0.
+  std::uint64_t generation() const { return generation_; }
 
   // The firmware update (from any thread; none of these waits). Refused with
   // code 22 while an update runs. Its end is posted as kFirmwareFinished.
   bool StartFirmwareUpdate(std::string path, ErrorPair& error);
   void AbortFirmwareUpdate();
-  struct FirmwareStatus {
-    bool started = false;
-    bool finished = false;
-    int state = kFirmwareNotStarted;
-    int progress = 0;
-    std::string errorText;
-  };
+  using FirmwareStatus = ntr::FirmwareStatus;
   FirmwareStatus firmwareStatus() const;
 
   // Apply jobs (from any thread; none of these waits): the job's id, or 0
@@ -91,28 +85,43 @@ class ManagedSwitch {
   void SetRedraw(std::function<void()> redraw);
   void Redraw();
 
-  // Keeps a shared record alive for as long as the switch object exists
-  // (declared first, so it goes last); empty when the record is kept elsewhere.
-  std::shared_ptr<SwitchRecord> recordOwner;
-  // Unique in the process, never 0.
-  const std::uint64_t generation;
-  SwitchClient client;
-  SettingsThread settings;
+  // The switch object (getters, setters, executors, its transactor) and the
+  // settings-execution thread; both live as long as this object.
+  SwitchClient& client() { return client_; }
+  const SwitchClient& client() const { return client_; }
+  SettingsThread& settings() { return settings_; }
+  const SettingsThread& settings() const { return settings_; }
 
-  Relaxed<bool> active{false};
+  // Keeps a shared record alive for as long as the switch object exists;
+  // empty when the record is kept elsewhere.
+  const std::shared_ptr<SwitchRecord>& recordOwner() const { return recordOwner_; }
+  void KeepRecord(std::shared_ptr<SwitchRecord> record) { recordOwner_ = std::move(record); }
+
+  // Under management: set by discovery when it adds the switch, cleared when
+  // it removes it (and by the destructor). From any thread.
+  bool active() const { return active_; }
+  void SetActive(bool active) { active_ = active; }
   // The next discovery reply adopts the switch again even though its client was
   // applied already (its settings changed on the switch, or a synchronisation
   // failed); the model code is held at unknown until then.
-  Relaxed<bool> adoptAgain{false};
+  bool adoptAgain() const { return adoptAgain_; }
+  void SetAdoptAgain(bool again) { adoptAgain_ = again; }
   // Set by a front end while it deals with the result of a bulk read:
   // discovery leaves the switch alone meanwhile (counts no answer, starts no
   // synchronisation). Not the same fact as `adoptAgain`: that one makes
   // discovery act at the next reply, this one keeps it from acting.
-  Relaxed<bool> discoveryPaused{false};
-  // The switch's place in the topology; main thread only.
-  TopologyNode* topologyNode = nullptr;
+  bool discoveryPaused() const { return discoveryPaused_; }
+  void SetDiscoveryPaused(bool paused) { discoveryPaused_ = paused; }
 
  private:
+  // Declared first, so it goes last.
+  std::shared_ptr<SwitchRecord> recordOwner_;
+  const std::uint64_t generation_;
+  SwitchClient client_;
+  SettingsThread settings_;
+  Relaxed<bool> active_{false};
+  Relaxed<bool> adoptAgain_{false};
+  Relaxed<bool> discoveryPaused_{false};
   mutable std::mutex requestLock_;  // taken before answerLock_
   mutable std::mutex answerLock_;
   std::uint32_t requests_ = 0;

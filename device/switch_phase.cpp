@@ -5,10 +5,10 @@
 namespace ntr {
 
 SwitchStatus StatusOf(const ManagedSwitch& sw) {
-  const SettingsThread& settings = sw.settings;
-  const SwitchRecord& record = sw.client.record();
+  const SettingsThread& settings = sw.settings();
+  const SwitchRecord& record = sw.client().record();
   const std::int32_t state = record.switchState;
-  if (!sw.active) return {SwitchPhase::kRemoved};
+  if (!sw.active()) return {SwitchPhase::kRemoved};
   if (FirmwareRunning(state)) return {SwitchPhase::kFirmwareUpdating};
   // A bulk read keeps the bulk state until its end has been handed over.
   if (settings.bulkReadRequested() || (state == kStateBulk && !settings.synchronising())) {

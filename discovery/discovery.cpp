@@ -12,7 +12,7 @@ using namespace std::chrono_literals;
 
 bool Synchronising(const ManagedSwitch* sw) {
   if (sw == nullptr) return false;
-  return SettingsTransferRunning(sw->client.record().switchState);
+  return SettingsTransferRunning(sw->client().record().switchState);
 }
 
 }  // namespace
@@ -28,7 +28,7 @@ Discovery::Discovery(TransactionHub& hub, MainThread& main, NotificationSink* no
       topology_([this](TopologyNode& node) {
         // Under the topology lock: only note the switch; it is removed after.
         if (node.managed != nullptr) {
-          node.managed->topologyNode = nullptr;
+          nodes_.erase(node.managed);
           removedByTree_.push_back(node.managed->ref());
         }
       }) {}
@@ -125,7 +125,7 @@ void Discovery::RunCycle() {
   if (counts) {
     std::lock_guard<std::mutex> lock(switchListLock_);
     for (auto& sw : switches_) {
-      if (sw->active) sw->CountRequest();
+      if (sw->active()) sw->CountRequest();
     }
   }
   main_.Post([this, alive = aliveWatch_] {
@@ -168,7 +168,7 @@ void Discovery::AcceptReply(const Pdu& reply) {
   {
     std::lock_guard<std::mutex> lock(switchListLock_);
     for (auto& sw : switches_) {
-      if (sw->active && sw->mac() == reply.sourceMac) {
+      if (sw->active() && sw->mac() == reply.sourceMac) {
         sw->MarkAnswered();
         managed = true;
         break;
@@ -271,9 +271,9 @@ void Discovery::ApplyReplies() {
     if (!resumed) lastReplies_[reply.sourceMac] = reply;
 
     ManagedSwitch* sw = node->managed;
-    const bool apply = sw == nullptr || (!sw->client.transactor().RecentlyChanged() &&
+    const bool apply = sw == nullptr || (!sw->client().transactor().RecentlyChanged() &&
                                          sw->heldBack() &&
-                                         (!node->applied || sw->adoptAgain));
+                                         (!node->applied || sw->adoptAgain()));
     if (apply) {
       bool taken = false;
       {
@@ -283,7 +283,7 @@ void Discovery::ApplyReplies() {
       }
       if (taken) {
         node->applied = true;
-        if (sw != nullptr) sw->adoptAgain = false;
+        if (sw != nullptr) sw->SetAdoptAgain(false);
         adopter_.AdoptSwitch(*this, *node, reply);
         std::lock_guard<std::mutex> lock(mailboxLock_);
         mailboxFull_ = false;
@@ -294,18 +294,18 @@ void Discovery::ApplyReplies() {
       sw = node->managed;
     }
 
-    if (sw == nullptr || !sw->active) continue;
-    if (sw->discoveryPaused || !sw->settings.identityComplete()) continue;
+    if (sw == nullptr || !sw->active()) continue;
+    if (sw->discoveryPaused() || !sw->settings().identityComplete()) continue;
     sw->MarkAnswered();
     SwitchRecord& record = sw->record();
-    if (!sw->client.transactor().RecentlyChanged() && record.fingerprintValid &&
+    if (!sw->client().transactor().RecentlyChanged() && record.fingerprintValid &&
         static_cast<std::uint32_t>(body.fingerprint) != record.savedFingerprint) {
       ErrorPair error;
       // Held back, the switch must be adopted again at a later reply
       // (applied already, it would otherwise stay without polls for good).
-      if (!sw->settings.RequestSynchronisation(error)) {
+      if (!sw->settings().RequestSynchronisation(error)) {
         sw->HoldBack();
-        sw->adoptAgain = true;
+        sw->SetAdoptAgain(true);
       }
     }
     int present = 0;
@@ -341,14 +341,14 @@ void Discovery::LostCheck() {
   }
   std::vector<SwitchRef> doomed;
   for (ManagedSwitch* sw : Switches()) {
-    if (!sw->active) continue;
+    if (!sw->active()) continue;
     if (sw->Unanswered() < static_cast<std::uint32_t>(std::max(0, downCount_.load())) ||
-        sw->client.transactor().RecentlyChanged()) {
+        sw->client().transactor().RecentlyChanged()) {
       continue;
     }
-    sw->settings.graceCount = 0;
+    sw->settings().graceCount = 0;
     std::lock_guard<std::mutex> lock(topologyLock_);
-    TopologyNode* node = sw->topologyNode;
+    TopologyNode* node = NodeOfLocked(*sw);
     if (node == nullptr || node->parent != nullptr || HeldBack(*node)) continue;
     topology_.Remove(*node);
     doomed.insert(doomed.end(), removedByTree_.begin(), removedByTree_.end());
@@ -383,7 +383,7 @@ void Discovery::HandleFirmwareUpdated(const SwitchRef& ref) {
   std::vector<SwitchRef> doomed;
   {
     std::lock_guard<std::mutex> lock(topologyLock_);
-    TopologyNode* node = updated->topologyNode;
+    TopologyNode* node = NodeOfLocked(*updated);
     if (node != nullptr && node->parent == nullptr) {
       topology_.Remove(*node);
       doomed.swap(removedByTree_);
@@ -414,14 +414,16 @@ void Discovery::RemoveSwitch(const SwitchRef& doomed) {
     auto it = std::find_if(switches_.begin(), switches_.end(),
                            [&](const auto& sw) { return sw->ref() == doomed; });
     if (it == switches_.end()) return;
-    (*it)->active = false;
+    (*it)->SetActive(false);
     owned = std::move(*it);
     switches_.erase(it);
   }
   {
     std::lock_guard<std::mutex> lock(topologyLock_);
-    if (owned->topologyNode != nullptr) owned->topologyNode->managed = nullptr;
-    owned->topologyNode = nullptr;
+    if (const auto found = nodes_.find(owned.get()); found != nodes_.end()) {
+      found->second->managed = nullptr;
+      nodes_.erase(found);
+    }
   }
   lastReplies_.erase(doomed.mac);
   if (hooks_.switchRemoving) hooks_.switchRemoving(*owned);
@@ -438,7 +440,7 @@ void Discovery::RemoveAll() {
 void Discovery::ResumeAdoption(const SwitchRef& ref) {
   if (closing) return;
   ManagedSwitch* sw = Find(ref);
-  if (sw == nullptr || !sw->settings.identityComplete() || sw->record().modelCode != 0) return;
+  if (sw == nullptr || !sw->settings().identityComplete() || sw->record().modelCode != 0) return;
   const auto last = lastReplies_.find(ref.mac);
   if (last == lastReplies_.end()) return;
   Enqueue(last->second, true, true);
@@ -450,9 +452,9 @@ ManagedSwitch* Discovery::AddSwitch(std::unique_ptr<ManagedSwitch> created, Topo
   {
     std::lock_guard<std::mutex> lock(topologyLock_);
     node.managed = sw;
-    sw->topologyNode = &node;
+    nodes_[sw] = &node;
   }
-  sw->active = true;
+  sw->SetActive(true);
   const SwitchRef ref = sw->ref();
   sw->SetIdentityReadHook([this, ref, alive = std::weak_ptr<int>(alive_)] {
     main_.Post([this, ref, alive] {
@@ -467,7 +469,7 @@ ManagedSwitch* Discovery::AddSwitch(std::unique_ptr<ManagedSwitch> created, Topo
 ManagedSwitch* Discovery::Find(const SwitchRef& ref) {
   std::lock_guard<std::mutex> lock(switchListLock_);
   for (auto& sw : switches_) {
-    if (sw->active && sw->ref() == ref) return sw.get();
+    if (sw->active() && sw->ref() == ref) return sw.get();
   }
   return nullptr;
 }
@@ -475,7 +477,7 @@ ManagedSwitch* Discovery::Find(const SwitchRef& ref) {
 ManagedSwitch* Discovery::FindByMac(const MacAddress& mac) {
   std::lock_guard<std::mutex> lock(switchListLock_);
   for (auto& sw : switches_) {
-    if (sw->active && sw->mac() == mac) return sw.get();
+    if (sw->active() && sw->mac() == mac) return sw.get();
   }
   return nullptr;
 }
@@ -483,6 +485,16 @@ ManagedSwitch* Discovery::FindByMac(const MacAddress& mac) {
 TopologyNode* Discovery::FindNode(const MacAddress& mac) {
   std::lock_guard<std::mutex> lock(topologyLock_);
   return topology_.Find(mac);
+}
+
+TopologyNode* Discovery::NodeOf(const ManagedSwitch& sw) {
+  std::lock_guard<std::mutex> lock(topologyLock_);
+  return NodeOfLocked(sw);
+}
+
+TopologyNode* Discovery::NodeOfLocked(const ManagedSwitch& sw) const {
+  const auto found = nodes_.find(&sw);
+  return found != nodes_.end() ? found->second : nullptr;
 }
 
 std::vector<ManagedSwitch*> Discovery::Switches() {
@@ -495,7 +507,7 @@ std::vector<ManagedSwitch*> Discovery::Switches() {
 void Discovery::HandleNotice(const Pdu& notice) {
   std::lock_guard<std::mutex> lock(switchListLock_);
   for (auto& sw : switches_) {
-    if (!sw->active || sw->mac() != notice.sourceMac) continue;
+    if (!sw->active() || sw->mac() != notice.sourceMac) continue;
     SwitchRecord& record = sw->record();
     record.statusNotices = record.statusNotices + 1;
     const auto port = [&](std::int32_t number) -> PortStatus* {

@@ -99,6 +99,9 @@ class Discovery {
   // `node`; its identity reads resume its adoption.
   ManagedSwitch* AddSwitch(std::unique_ptr<ManagedSwitch> created, TopologyNode& node);
   TopologyNode* FindNode(const MacAddress& mac);
+  // Main thread: the switch's place in the topology; null when it has none
+  // (any more).
+  TopologyNode* NodeOf(const ManagedSwitch& sw);
   // Main thread: the managed switch of this runtime object / of this MAC; null
   // when it is not (or no longer) managed.
   ManagedSwitch* Find(const SwitchRef& ref);
@@ -136,6 +139,7 @@ class Discovery {
   void TimerLoop();
   void RemoveDoomed(const std::vector<SwitchRef>& doomed);
   bool HeldBack(TopologyNode& node);
+  TopologyNode* NodeOfLocked(const ManagedSwitch& sw) const;
 
   TransactionHub& hub_;
   MainThread& main_;
@@ -182,6 +186,10 @@ class Discovery {
   bool mailboxFull_ = false;
 
   std::mutex topologyLock_;
+  // Each managed switch's place in the topology; main thread only, under the
+  // topology lock (declared before the topology, which may still tell of a
+  // node's removal as it goes).
+  std::unordered_map<const ManagedSwitch*, TopologyNode*> nodes_;
   Topology topology_;
   std::vector<SwitchRef> removedByTree_;  // collected under the topology lock
 

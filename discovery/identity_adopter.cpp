@@ -14,20 +14,20 @@ void IdentityAdopter::AdoptSwitch(Discovery& discovery, TopologyNode& node,
     sw = discovery.AddSwitch(
         std::make_unique<ManagedSwitch>(discovery.hub(), record, nullptr, discovery.notices()),
         node);
-    sw->client.Attach();
+    sw->client().Attach();
   }
   ErrorPair error;
-  if (!sw->settings.identityComplete()) {
+  if (!sw->settings().identityComplete()) {
     // The end of the read resumes the adoption; a failed read is tried
     // again at the next reply.
-    if (!sw->settings.identityRequested()) sw->settings.RequestIdentityRead(error);
+    if (!sw->settings().identityRequested()) sw->settings().RequestIdentityRead(error);
     node.applied = false;
     return;
   }
-  sw->client.Attach();  // the model is known now
+  sw->client().Attach();  // the model is known now
   ModelFixUp(sw->record());
   sw->record().switchState = kStateIdle;
-  sw->settings.RequestPoll(error);
+  sw->settings().RequestPoll(error);
 }
 
 }  // namespace ntr

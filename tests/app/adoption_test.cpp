@@ -166,7 +166,7 @@ TEST_F(AdoptionTest, QuestionsAnsweredLateAreAskedOnce) {
     ASSERT_TRUE(loop_.RunUntil(
         [&] {
           for (ManagedSwitch* sw : discovery.Switches()) {
-            if (sw->settings.synchronisationPending() || sw->client.transactor().RecentlyChanged()) {
+            if (sw->settings().synchronisationPending() || sw->client().transactor().RecentlyChanged()) {
               return false;
             }
           }
@@ -281,7 +281,7 @@ TEST_F(AdoptionTest, QuestionDuringWhichTheSwitchAndOthersGoLeavesThemAlone) {
   Flush();
   ManagedSwitch* again = app_->discovery().FindByMac(asked.mac);
   ASSERT_NE(again, nullptr);
-  EXPECT_NE(again->generation, asked.generation);
+  EXPECT_NE(again->generation(), asked.generation);
   EXPECT_EQ(app_->discovery().Find(asked), nullptr);
   std::size_t questions = 0;
   for (const auto& question : op_.questions()) questions += question.mac == asked.mac ? 1 : 0;

@@ -77,7 +77,7 @@ class AppFixture : public TempHome {
     ASSERT_TRUE(loop_.RunUntil(
         [&] {
           for (ManagedSwitch* sw : app_->discovery().Switches()) {
-            if (sw->settings.identityRequested()) return false;
+            if (sw->settings().identityRequested()) return false;
           }
           return true;
         },
@@ -114,7 +114,7 @@ class AppFixture : public TempHome {
   // Waits until the switch's synchronisation has run to its end.
   void WaitForSync(ManagedSwitch& sw) {
     ASSERT_TRUE(loop_.RunUntil(
-        [&] { return sw.settings.lastSyncDone() && !sw.settings.synchronising(); }, 60s));
+        [&] { return sw.settings().lastSyncDone() && !sw.settings().synchronising(); }, 60s));
   }
   // Waits for the end of a settings read (the settings thread hands 0x607
   // with value 0 over and waits for it to be taken).

@@ -50,9 +50,9 @@ TEST_F(MonitorTest, DriftedNewAndFactorySwitchesAreOnlyReadAndNoFileIsWritten) {
   peer_->Control("drift B port-use 3 0");
   peer_->Control("factory C");
   ASSERT_TRUE(CycleUntil([&] {
-    const auto list = app_->Switches();
+    const auto list = app_->discovery().Switches();
     return list.size() == 3 && std::all_of(list.begin(), list.end(), [](ManagedSwitch* sw) {
-             return !sw->heldBack() && sw->settings.pollsDone() > 0;
+             return !sw->heldBack() && sw->settings().pollsDone() > 0;
            });
   }));
   const NetworkSnapshot seen = SnapshotOf(*app_);

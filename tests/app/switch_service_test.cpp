@@ -35,7 +35,7 @@ class SwitchServiceTest : public test::AppFixture {
   std::optional<ServiceResult> ModalRead(SwitchService& service, ManagedSwitch& sw) {
     service.HandleModalRead(Notice{Notification::kModalRead, 1, 0, sw.ref()});
     ErrorPair error;
-    if (!sw.settings.RequestBulkRead(error)) return std::nullopt;
+    if (!sw.settings().RequestBulkRead(error)) return std::nullopt;
     EXPECT_EQ(StatusOf(sw).phase, SwitchPhase::kReading);
     return HandleUntilReadEnd(service);
   }
@@ -166,7 +166,7 @@ TEST_F(SwitchServiceTest, SavedSettingsHoldTheSwitchAloneAndLoadBackExactly) {
 TEST_F(SwitchServiceTest, PhasesThroughIdentityReadAndAFailedRead) {
   std::vector<SwitchPhase> created;
   StartApp("switch A model=NTR7100-8G\n", false);
-  app_->SetSwitchCreatedHook([&](ManagedSwitch& sw) { created.push_back(StatusOf(sw).phase); });
+  app_->SetSwitchCreatedHook([&](SwitchView sw) { created.push_back(sw.status().phase); });
   ASSERT_TRUE(app_->InitInstance());
   Cycle();
   EXPECT_EQ(created, std::vector{SwitchPhase::kIdentifying});

@@ -69,7 +69,7 @@ class DiscoveryFixture : public ::testing::Test {
     ASSERT_TRUE(loop_.RunUntil(
         [&] {
           for (ManagedSwitch* sw : (*discovery_).Switches()) {
-            if (sw->settings.identityRequested()) return false;
+            if (sw->settings().identityRequested()) return false;
           }
           return true;
         },

@@ -154,7 +154,7 @@ TEST_F(DiscoveryTest, SilentSwitchGoesAtTheThirdSilentCycle) {
   Start(kTree, &eager);
   Cycle();
   ASSERT_EQ(Managed(), 4u);
-  Switch("B")->settings.graceCount = 3;  // as after B's synchronisation
+  Switch("B")->settings().graceCount = 3;  // as after B's synchronisation
   peer_->Control("silence A on");
   for (int cycle = 1; cycle <= 2; ++cycle) {
     Cycle();
@@ -228,7 +228,7 @@ TEST_F(DiscoveryTest, FailedSynchronisationRequestHoldsTheSwitchBackUntilAdopted
   a->record().modelName = "";
   Cycle();
   EXPECT_TRUE(a->heldBack());
-  EXPECT_TRUE(a->adoptAgain);
+  EXPECT_TRUE(a->adoptAgain());
   Cycle();
   EXPECT_GT(adopter_.adoptions(), adoptions);
 }

@@ -135,17 +135,17 @@ class SettingsThreadTest : public test::DiscoveryFixture {
   // Runs a bulk read and answers its end-of-read notice.
   void BulkRead(ManagedSwitch& sw) {
     ErrorPair error;
-    ASSERT_TRUE(sw.settings.RequestBulkRead(error));
+    ASSERT_TRUE(sw.settings().RequestBulkRead(error));
     ASSERT_TRUE(notices_.WaitFor(Notification::kModalRead, 120s));
     // The state comes back once the view has taken the end of the read.
     ASSERT_TRUE(loop_.RunUntil([&] { return sw.record().switchState != kStateBulk; }, 20s));
-    ASSERT_FALSE(sw.settings.bulkReadRequested());
+    ASSERT_FALSE(sw.settings().bulkReadRequested());
   }
 
   // Requests a synchronisation and waits for its end.
   void Synchronise(ManagedSwitch& sw) {
     ErrorPair error;
-    ASSERT_TRUE(sw.settings.RequestSynchronisation(error)) << error.code;
+    ASSERT_TRUE(sw.settings().RequestSynchronisation(error)) << error.code;
     ASSERT_TRUE(notices_.WaitFor(Notification::kSwitchWorkFinished, 120s));
   }
 
@@ -168,7 +168,7 @@ TEST_F(SettingsThreadTest, BulkReadMakesExactlyTheModelsReadsInOrder) {
   for (const auto& [name, model] : cases) {
     ManagedSwitch* sw = Switch(name);
     ASSERT_NE(sw, nullptr);
-    ASSERT_TRUE(loop_.RunUntil([&] { return sw->settings.pollsDone() == 1; }, 20s));
+    ASSERT_TRUE(loop_.RunUntil([&] { return sw->settings().pollsDone() == 1; }, 20s));
     peer_->ClearLog();  // after adoption's poll
     BulkRead(*sw);
     const auto expected = ExpectedBulkReads(model);
@@ -178,11 +178,11 @@ TEST_F(SettingsThreadTest, BulkReadMakesExactlyTheModelsReadsInOrder) {
     const auto reads = Requests(name);
     EXPECT_EQ(reads.size(), withPoll.size()) << name;
     EXPECT_EQ(reads, withPoll) << name;
-    EXPECT_EQ(sw->settings.pollsDone(), 2);
-    EXPECT_EQ(sw->settings.bulkDone(), static_cast<int>(expected.size()));
-    EXPECT_LE(sw->settings.bulkDone(), sw->settings.bulkTotal());
-    EXPECT_EQ(sw->settings.bulkTotal(), ReadStepsOf(model));
-    EXPECT_FALSE(sw->settings.lastRunFailed());
+    EXPECT_EQ(sw->settings().pollsDone(), 2);
+    EXPECT_EQ(sw->settings().bulkDone(), static_cast<int>(expected.size()));
+    EXPECT_LE(sw->settings().bulkDone(), sw->settings().bulkTotal());
+    EXPECT_EQ(sw->settings().bulkTotal(), ReadStepsOf(model));
+    EXPECT_FALSE(sw->settings().lastRunFailed());
     EXPECT_EQ(sw->record().switchState, kStateIdle);
   }
   EXPECT_EQ(ExpectedBulkReads(kModel8G).size(), 2552u);
@@ -214,14 +214,14 @@ TEST_F(SettingsThreadTest, PollReadsThePerModelStatus) {
   for (const char* name : {"G", "T", "P"}) {
     ManagedSwitch* sw = Switch(name);
     // Adoption polled once already; wait for that, then poll again.
-    ASSERT_TRUE(loop_.RunUntil([&] { return sw->settings.pollsDone() == 1; }, 20s));
+    ASSERT_TRUE(loop_.RunUntil([&] { return sw->settings().pollsDone() == 1; }, 20s));
     peer_->ClearLog();
     ErrorPair error;
-    ASSERT_TRUE(sw->settings.RequestPoll(error));
-    ASSERT_TRUE(loop_.RunUntil([&] { return sw->settings.pollsDone() == 2; }, 20s));
+    ASSERT_TRUE(sw->settings().RequestPoll(error));
+    ASSERT_TRUE(loop_.RunUntil([&] { return sw->settings().pollsDone() == 2; }, 20s));
     // Identity read after the poll: it runs after any pending poll (lower priority).
-    ASSERT_TRUE(sw->settings.RequestIdentityRead(error));
-    ASSERT_TRUE(loop_.RunUntil([&] { return !sw->settings.identityRequested(); }, 20s));
+    ASSERT_TRUE(sw->settings().RequestIdentityRead(error));
+    ASSERT_TRUE(loop_.RunUntil([&] { return !sw->settings().identityRequested(); }, 20s));
     EXPECT_EQ(Requests(name), ExpectedPollReads(sw->record().modelCode)) << name;
   }
 }
@@ -232,12 +232,12 @@ TEST_F(SettingsThreadTest, AFailingFanOrTemperatureReadEndsThePoll) {
   ASSERT_EQ(Managed(), 2u);
   for (const auto& [name, keyword] : {std::pair{"T", "status-fan"}, {"P", "status-poe-temperature"}}) {
     ManagedSwitch* sw = Switch(name);
-    ASSERT_TRUE(loop_.RunUntil([&] { return sw->settings.pollsDone() == 1; }, 20s));
+    ASSERT_TRUE(loop_.RunUntil([&] { return sw->settings().pollsDone() == 1; }, 20s));
     peer_->Control(std::string("fault ") + name + " refuse " + keyword + " 6");
     peer_->ClearLog();
     ErrorPair error;
-    ASSERT_TRUE(sw->settings.RequestPoll(error));
-    ASSERT_TRUE(loop_.RunUntil([&] { return sw->settings.pollsDone() == 2; }, 20s));
+    ASSERT_TRUE(sw->settings().RequestPoll(error));
+    ASSERT_TRUE(loop_.RunUntil([&] { return sw->settings().pollsDone() == 2; }, 20s));
     ASSERT_FALSE(Requests(name).empty());
     EXPECT_EQ(Requests(name).back().keyword, keyword) << name;  // no port read after it
   }
@@ -247,20 +247,20 @@ TEST_F(SettingsThreadTest, PollRequestsDuringAPollAreDropped) {
   Start("switch G model=NTR7100-8G\n");
   Cycle();
   ManagedSwitch* sw = Switch("G");
-  ASSERT_TRUE(loop_.RunUntil([&] { return sw->settings.pollsDone() == 1; }, 20s));
+  ASSERT_TRUE(loop_.RunUntil([&] { return sw->settings().pollsDone() == 1; }, 20s));
   peer_->Control("fault G delay 30");
   peer_->ClearLog();
   ErrorPair error;
-  ASSERT_TRUE(sw->settings.RequestPoll(error));
+  ASSERT_TRUE(sw->settings().RequestPoll(error));
   ASSERT_TRUE(loop_.RunUntil([&] { return !Requests("G").empty(); }, 20s));  // the poll runs
-  ASSERT_TRUE(sw->settings.RequestPoll(error));
-  ASSERT_TRUE(sw->settings.RequestPoll(error));
-  ASSERT_TRUE(sw->settings.RequestIdentityRead(error));
-  ASSERT_TRUE(loop_.RunUntil([&] { return !sw->settings.identityRequested(); }, 30s));
+  ASSERT_TRUE(sw->settings().RequestPoll(error));
+  ASSERT_TRUE(sw->settings().RequestPoll(error));
+  ASSERT_TRUE(sw->settings().RequestIdentityRead(error));
+  ASSERT_TRUE(loop_.RunUntil([&] { return !sw->settings().identityRequested(); }, 30s));
   std::size_t speeds = 0;
   for (const auto& read : Requests("G")) speeds += read.keyword == "status-port-speed";
   EXPECT_EQ(speeds, 8u);  // one poll only
-  EXPECT_EQ(sw->settings.pollsDone(), 2);
+  EXPECT_EQ(sw->settings().pollsDone(), 2);
 }
 
 TEST_F(SettingsThreadTest, AgreeingFingerprintsWriteNothing) {
@@ -272,10 +272,10 @@ TEST_F(SettingsThreadTest, AgreeingFingerprintsWriteNothing) {
   EXPECT_TRUE(Requests("G", kOpSet).empty());
   EXPECT_TRUE(Requests("G", kOpSetDefault).empty());
   for (const auto& entry : peer_->Log()) EXPECT_NE(entry.application, PduType::kConfigSync);
-  EXPECT_FALSE(sw->settings.lastRunFailed());
+  EXPECT_FALSE(sw->settings().lastRunFailed());
   EXPECT_EQ(sw->record().switchState, kStateIdle);
   EXPECT_EQ(sw->record().fingerprintValid, 1);
-  EXPECT_EQ(sw->settings.graceCount, 3);
+  EXPECT_EQ(sw->settings().graceCount, 3);
 }
 
 TEST_F(SettingsThreadTest, DifferingFingerprintsWriteExactlyTheNonDefaultSettings) {
@@ -294,7 +294,7 @@ TEST_F(SettingsThreadTest, DifferingFingerprintsWriteExactlyTheNonDefaultSetting
   record.macAgeing = 0;
   peer_->ClearLog();
   Synchronise(*sw);
-  EXPECT_FALSE(sw->settings.lastRunFailed());
+  EXPECT_FALSE(sw->settings().lastRunFailed());
   std::size_t syncs = 0;
   for (const auto& entry : peer_->Log()) syncs += entry.application == PduType::kConfigSync;
   EXPECT_EQ(syncs, 3u);  // two pending answers, then accepted
@@ -334,9 +334,9 @@ TEST_F(SettingsThreadTest, UnknownModelIsRefused) {
   SwitchRecord record;
   ManagedSwitch sw(hub, record, nullptr, nullptr);
   ErrorPair error;
-  EXPECT_FALSE(sw.settings.RequestBulkRead(error));
+  EXPECT_FALSE(sw.settings().RequestBulkRead(error));
   EXPECT_EQ(error.code, kErrUnknownModel);
-  EXPECT_FALSE(sw.settings.RequestSynchronisation(error));
+  EXPECT_FALSE(sw.settings().RequestSynchronisation(error));
   EXPECT_EQ(error.code, kErrUnknownModel);
 }
 

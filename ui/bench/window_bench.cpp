@@ -37,9 +37,8 @@
 #include <string>
 #include <vector>
 
+#include "app/switch_view.h"
 #include "bench/sim_process.h"
-#include "device/managed_switch.h"
-#include "device/switch_phase.h"
 #include "tests/support/private_network.h"
 #include "ui/dialogs/adoption_dialog.h"
 #include "ui/main_window/main_window.h"
@@ -176,7 +175,7 @@ int main(int argc, char** argv) {
   if (!window.Start()) return Fail("the window did not start");
   const auto allReady = [&] {
     const auto switches = window.app().Switches();
-    const auto shown = [](ManagedSwitch* sw) { return IsReady(*sw) && sw->settings.polledOnce(); };
+    const auto shown = [](SwitchView sw) { return sw.ready() && sw.polledOnce(); };
     return switches.size() == kSwitches && std::all_of(switches.begin(), switches.end(), shown);
   };
   if (!WaitFor(allReady, 120000)) {

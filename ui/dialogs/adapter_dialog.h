@@ -8,7 +8,7 @@
 #include <optional>
 #include <vector>
 
-#include "link/adapter_info.h"
+#include "app/operator.h"
 
 class QTableWidget;
 

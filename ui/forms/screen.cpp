@@ -13,12 +13,12 @@
 
 namespace ntr::ui {
 
-Screen::Screen(ScreenHost& navigator, ManagedSwitch* sw, int port, QSize size)
+Screen::Screen(ScreenHost& navigator, SwitchView sw, int port, QSize size)
     : navigator_(navigator), port_(port), working_(std::make_unique<SwitchRecord>()) {
   if (sw != nullptr) {
-    switch_ = sw->ref();
+    switch_ = sw.ref();
     hasSwitch_ = true;
-    *working_ = sw->record();
+    *working_ = sw.record();
   }
   setFixedSize(size);
   setFont(UiFont());
@@ -95,7 +95,7 @@ void Screen::SetActionsEnabled(bool enabled) {
 
 void Screen::Apply() {
   if (job_ != 0 || stopped_) return;
-  ManagedSwitch* sw = navigator_.Find(switch_);
+  SwitchView sw = navigator_.Find(switch_);
   if (sw == nullptr) {
     navigator_.CloseFrame();
     return;

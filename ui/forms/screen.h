@@ -12,16 +12,13 @@
 #include <memory>
 #include <vector>
 
+#include "app/switch_service.h"
+#include "app/switch_view.h"
 #include "base/notification.h"
 #include "catalogue/switch_record.h"
-#include "app/switch_service.h"
 #include "ui/forms/form_painting.h"
 #include "ui/forms/screen_host.h"
 #include "ui/forms/screen_ids.h"
-
-namespace ntr {
-class ManagedSwitch;
-}
 
 namespace ntr::ui {
 
@@ -31,7 +28,7 @@ class Screen : public QWidget {
 
  public:
   // `sw` null for screens of no switch; `port` 0-based, -1 for the switch.
-  Screen(ScreenHost& navigator, ManagedSwitch* sw, int port, QSize size);
+  Screen(ScreenHost& navigator, SwitchView sw, int port, QSize size);
   ~Screen() override;
 
   const SwitchRef& switchRef() const { return switch_; }

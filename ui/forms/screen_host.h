@@ -8,12 +8,12 @@
 #include <QRect>
 #include <QStringList>
 
-#include "base/notification.h"
+#include "app/switch_view.h"
 #include "base/mac_address.h"
+#include "base/notification.h"
 
 namespace ntr {
 class Application;
-class ManagedSwitch;
 }
 
 namespace ntr::ui {
@@ -40,7 +40,8 @@ enum class Target {
   kTaggedVlan,
   kMultipleVlan,
   kFrameCounter,
-  kPowerClass,  // no result leads here; the port screen opens it
+  kPowerClass,        // no result leads here; the port screen opens it
+  kFirmwareProgress,  // the firmware update screen opens it once the update has started
 };
 
 class ScreenHost : public QObject {
@@ -54,6 +55,9 @@ class ScreenHost : public QObject {
                           int port) = 0;
   virtual void ShowMessage(const QString& title, const QStringList& lines, Target target, const SwitchRef& sw,
                            int port) = 0;
+  // The wait for the switch of `mac` to come back after a restart: `text`
+  // (when given) before the waiting line, then `target` of the switch.
+  virtual void ShowRestartWait(const QString& title, const QString& text, Target target, const MacAddress& mac) = 0;
   // Closes every screen and the frame.
   virtual void CloseFrame() = 0;
   // Shows a screen its opener made, replacing the one shown.
@@ -61,7 +65,7 @@ class ScreenHost : public QObject {
   // A loaded file's settings are being written to the switch of `mac`.
   virtual void ApplyBegun(const MacAddress& mac) = 0;
   // The managed switch, or null when it went.
-  virtual ManagedSwitch* Find(const SwitchRef& sw) const = 0;
+  virtual SwitchView Find(const SwitchRef& sw) const = 0;
   // Scrolls the frame so that `rect` of the current screen shows.
   virtual void KeepVisible(const QRect& rect) = 0;
   // The core, for the operator's actions (SwitchService, Application).

@@ -4,9 +4,8 @@
 #include <QTimer>
 
 #include "app/import_export.h"
+#include "app/switch_view.h"
 #include "base/data_folder.h"
-#include "device/managed_switch.h"
-#include "device/switch_phase.h"
 #include "ui/main_window/main_window.h"
 #include "ui/main_window/page_view.h"
 #include "ui/popup/popup_window.h"
@@ -86,8 +85,8 @@ bool WindowApp::Start() {
   window_->SetShutdown([this] { Shutdown(); });
   window_->SetFocusRestore([this] { RestoreFocus(); });
 
-  app_->SetSwitchCreatedHook([this](ManagedSwitch& sw) { SwitchCreated(sw); });
-  app_->SetSwitchRemovingHook([this](ManagedSwitch& sw) { SwitchRemoving(sw); });
+  app_->SetSwitchCreatedHook([this](SwitchView sw) { SwitchCreated(sw); });
+  app_->SetSwitchRemovingHook([this](SwitchView sw) { SwitchRemoving(sw); });
   view->Relayout();
   app_->RequestDiscovery(true);
   window_->show();
@@ -107,14 +106,14 @@ void WindowApp::RestoreFocus() {
 
 std::vector<SwitchRef> WindowApp::SwitchOrder() {
   std::vector<SwitchRef> order;
-  for (ManagedSwitch* sw : app_->Switches()) order.push_back(sw->ref());
+  for (SwitchView sw : app_->Switches()) order.push_back(sw.ref());
   return order;
 }
 
 // The first switch whose settings are being read.
 std::optional<int> WindowApp::ReadPercent() {
-  for (ManagedSwitch* sw : app_->Switches()) {
-    const SwitchStatus status = StatusOf(*sw);
+  for (SwitchView sw : app_->Switches()) {
+    const SwitchStatus status = sw.status();
     if (status.phase != SwitchPhase::kReading) continue;
     return status.total > 0 ? status.done * 100 / status.total : 0;
   }
@@ -186,14 +185,14 @@ void WindowApp::HandleNotice(const Notice& notice) {
   }
 }
 
-void WindowApp::SwitchCreated(ManagedSwitch& sw) {
+void WindowApp::SwitchCreated(SwitchView sw) {
   if (!window_) return;
   SwitchPanel* panel = view()->page()->AddSwitch(sw);
-  panel->SetFailureReporter([this](ManagedSwitch& failed) {
+  panel->SetFailureReporter([this](SwitchView failed) {
     // The frame shows settings from before the synchronisation: it closes
     // before the report.
     screens_->CloseFrame();
-    app_->ReportSettingFailures(failed.record());
+    app_->ReportSettingFailures(failed);
   });
   // Status arrives on the switch's settings thread: the panel repaints on the GUI thread.
   const SwitchRef ref = sw.ref();
@@ -211,7 +210,7 @@ void WindowApp::SwitchCreated(ManagedSwitch& sw) {
   });
 }
 
-void WindowApp::SwitchRemoving(ManagedSwitch& sw) {
+void WindowApp::SwitchRemoving(SwitchView sw) {
   sw.SetRedraw(nullptr);
   if (!window_) return;
   const SwitchRef ref = sw.ref();
@@ -219,9 +218,9 @@ void WindowApp::SwitchRemoving(ManagedSwitch& sw) {
   // The operator is working on the switch that went: say so before its
   // screen closes. The switch is closed first, so that nothing the screen
   // started waits on it while the box is open.
-  if (window_->isVisible() && !shutDown_ && !app_->stopping() && !app_->discovery().closing &&
+  if (window_->isVisible() && !shutDown_ && !app_->stopping() && !app_->closingSwitches() &&
       screens_->ShowsSwitch(ref)) {
-    sw.client.transactor().Close();
+    SwitchService::Close(sw);
     window_->raise();
     window_->activateWindow();
     operator_.ShowMessage(kSwitchLostText, MessageIcon::kError);
@@ -232,9 +231,9 @@ void WindowApp::SwitchRemoving(ManagedSwitch& sw) {
 
 void WindowApp::PollNow() {
   app_->RequestDiscovery(true);
-  for (ManagedSwitch* sw : app_->Switches()) {
+  for (SwitchView sw : app_->Switches()) {
     ErrorPair error;
-    sw->settings.RequestPoll(error);  // a busy switch is polled at its next period
+    SwitchService::RequestPoll(sw, error);  // a busy switch is polled at its next period
   }
 }
 

@@ -63,8 +63,8 @@ class WindowApp : public QObject {
  private:
   bool FilterNotice(const Notice& notice);
   void HandleNotice(const Notice& notice);
-  void SwitchCreated(ManagedSwitch& sw);
-  void SwitchRemoving(ManagedSwitch& sw);
+  void SwitchCreated(SwitchView sw);
+  void SwitchRemoving(SwitchView sw);
   void PollNow();
   void RestoreFocus();
   void ModalRead(const Notice& notice);

@@ -1,7 +1,7 @@
 #include "ui/popup/popup_refresher.h"
 
+#include "app/switch_service.h"
 #include "catalogue/switch_model.h"
-#include "device/managed_switch.h"
 
 namespace ntr::ui {
 namespace {
@@ -24,7 +24,7 @@ PopupRefresher::~PopupRefresher() {
     target_ = Target{};
     ++serial_;
     stop_.Set();
-    if (inUse_ != nullptr) Release(lock, *inUse_);
+    if (inUse_ != nullptr) Release(lock, inUse_);
   }
   thread_.join();
 }
@@ -33,11 +33,11 @@ int PopupRefresher::FetchInterval(std::int32_t modelCode) {
   return HasPoe(modelCode) ? kPoeFetchInterval : 0;
 }
 
-void PopupRefresher::Show(int kind, ManagedSwitch* sw, int port) {
+void PopupRefresher::Show(int kind, SwitchView sw, int port) {
   Target target{kind, sw, port};
   // Reading the record here does not wait: its fields are plain atomics.
-  const Shown shown = sw != nullptr ? Read(*sw, target) : Shown{};
-  const int interval = sw != nullptr ? FetchInterval(sw->record().modelCode) : 0;
+  const Shown shown = sw != nullptr ? Read(sw, target) : Shown{};
+  const int interval = sw != nullptr ? FetchInterval(sw.record().modelCode) : 0;
   std::lock_guard<std::mutex> lock(lock_);
   target_ = target;
   ++serial_;
@@ -59,22 +59,22 @@ void PopupRefresher::Tick() {
   refresh_.Set();
 }
 
-void PopupRefresher::Forget(ManagedSwitch& sw) {
+void PopupRefresher::Forget(SwitchView sw) {
   std::unique_lock<std::mutex> lock(lock_);
-  if (target_.sw == &sw) {
+  if (target_.sw == sw) {
     target_ = Target{};
     ++serial_;
   }
   Release(lock, sw);
 }
 
-void PopupRefresher::Release(std::unique_lock<std::mutex>& lock, ManagedSwitch& sw) {
+void PopupRefresher::Release(std::unique_lock<std::mutex>& lock, SwitchView sw) {
   // The worker checks the target before each request, so once the target
   // has changed it starts no new one; the one in flight may have registered
   // its wait only after an abort, hence the repeat.
-  while (inUse_ == &sw) {
-    sw.client.transactor().AbortWaits();
-    released_.wait_for(lock, kAbortRepeat, [&] { return inUse_ != &sw; });
+  while (inUse_ == sw) {
+    SwitchService::AbortReads(sw);
+    released_.wait_for(lock, kAbortRepeat, [&] { return inUse_ != sw; });
   }
 }
 
@@ -107,15 +107,15 @@ void PopupRefresher::Refresh() {
     target = target_;
     serial = serial_;
     inUse_ = target.sw;
-    if (target.kind == kKindPort && ++ticks_ >= FetchInterval(target.sw->record().modelCode)) {
+    if (target.kind == kKindPort && ++ticks_ >= FetchInterval(target.sw.record().modelCode)) {
       ticks_ = 0;
       fetch = true;
     }
   }
   // From here until inUse_ is cleared, Forget waits for this thread before
   // the switch can go.
-  if (fetch) Fetch(*target.sw, target.port, serial);
-  const Shown now = Read(*target.sw, target);
+  if (fetch) Fetch(target.sw, target.port, serial);
+  const Shown now = Read(target.sw, target);
   bool changed = false;
   {
     std::lock_guard<std::mutex> lock(lock_);
@@ -132,7 +132,7 @@ void PopupRefresher::Refresh() {
   released_.notify_all();
 }
 
-void PopupRefresher::Fetch(ManagedSwitch& sw, int port, std::uint64_t serial) {
+void PopupRefresher::Fetch(SwitchView sw, int port, std::uint64_t serial) {
   const std::int32_t counters = sw.record().counterCount;
   const auto still = [&] {
     std::lock_guard<std::mutex> lock(lock_);
@@ -140,7 +140,7 @@ void PopupRefresher::Fetch(ManagedSwitch& sw, int port, std::uint64_t serial) {
   };
   const auto get = [&](Function status, FunctionIndex index) {
     ErrorPair error;
-    return still() && sw.client.Get(status, index, error);
+    return still() && SwitchService::ReadStatus(sw, status, index, error);
   };
   for (int c = 0; c < counters; ++c) {
     if (!get(Function::kStatusCounterFrameRx, FunctionIndex::PortCounter(port, c))) return;
@@ -155,7 +155,7 @@ void PopupRefresher::Fetch(ManagedSwitch& sw, int port, std::uint64_t serial) {
   if (HasPoe(sw.record().modelCode)) get(Function::kStatusPoeSupply, FunctionIndex::Port(port));
 }
 
-PopupRefresher::Shown PopupRefresher::Read(ManagedSwitch& sw, const Target& target) {
+PopupRefresher::Shown PopupRefresher::Read(SwitchView sw, const Target& target) {
   const SwitchRecord& record = sw.record();
   Shown shown;
   if (target.kind == kKindSwitch) {

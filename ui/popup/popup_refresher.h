@@ -19,12 +19,9 @@
 #include <mutex>
 #include <thread>
 
+#include "app/switch_view.h"
 #include "base/auto_reset_event.h"
 #include "catalogue/switch_record.h"
-
-namespace ntr {
-class ManagedSwitch;
-}
 
 namespace ntr::ui {
 
@@ -41,13 +38,13 @@ class PopupRefresher {
   // refresh) of `sw`, port `port` (0-based). Takes the values shown now as
   // the ones to compare with and restarts the fetch count, so that the first
   // tick of a port fetches.
-  void Show(int kind, ManagedSwitch* sw, int port);
+  void Show(int kind, SwitchView sw, int port);
   void Hide();
   // One tick of the refresh timer.
   void Tick();
   // Called just before `sw` is destroyed: when it returns, the worker does
   // not touch `sw` any more (a request of the worker's on it is aborted).
-  void Forget(ManagedSwitch& sw);
+  void Forget(SwitchView sw);
 
   // Waits until every tick given so far has been dealt with; false on time-out (tests).
   bool WaitForTicks(std::chrono::milliseconds timeout);
@@ -72,7 +69,7 @@ class PopupRefresher {
   };
   struct Target {
     int kind = 0;
-    ManagedSwitch* sw = nullptr;
+    SwitchView sw = nullptr;
     int port = -1;
   };
 
@@ -80,10 +77,10 @@ class PopupRefresher {
   void Refresh();
   // Fetches the port's counters (and power); stops at the first failure or
   // when the target changes.
-  void Fetch(ManagedSwitch& sw, int port, std::uint64_t serial);
-  static Shown Read(ManagedSwitch& sw, const Target& target);
+  void Fetch(SwitchView sw, int port, std::uint64_t serial);
+  static Shown Read(SwitchView sw, const Target& target);
   // Aborts the worker's requests on `sw` until it lets go of it. `lock` holds lock_.
-  void Release(std::unique_lock<std::mutex>& lock, ManagedSwitch& sw);
+  void Release(std::unique_lock<std::mutex>& lock, SwitchView sw);
 
   std::function<void()> changed_;
 
@@ -93,7 +90,7 @@ class PopupRefresher {
   std::uint64_t serial_ = 0;  // counts target changes
   Shown shown_;
   int ticks_ = 0;  // ticks since the last fetch
-  ManagedSwitch* inUse_ = nullptr;
+  SwitchView inUse_ = nullptr;
   bool stopping_ = false;
   std::uint64_t ticksGiven_ = 0;
   std::uint64_t ticksDone_ = 0;

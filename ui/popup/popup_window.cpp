@@ -3,8 +3,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 
-#include "device/managed_switch.h"
-#include "device/switch_phase.h"
+#include "app/switch_view.h"
 #include "ui/style/fonts.h"
 #include "ui/popup/popup_ids.h"
 
@@ -37,7 +36,7 @@ void PopupWindow::SetApplicationInfo(std::function<QString()> version,
   managedCount_ = std::move(managedCount);
 }
 
-void PopupWindow::Show(int kind, ManagedSwitch* sw, int port, QRect anchor) {
+void PopupWindow::Show(int kind, SwitchView sw, int port, QRect anchor) {
   if (shown_ && kind == kind_ && sw == switch_ && port == port_ && anchor == anchor_) return;
   const bool sameTarget = shown_ && kind == kind_ && sw == switch_ && port == port_;
   shown_ = true;
@@ -66,13 +65,13 @@ void PopupWindow::Raise() {
   if (frame != nullptr && frame->isVisible()) stackUnder(frame);
 }
 
-void PopupWindow::Hide(int kind, ManagedSwitch* sw, int port, QRect anchor) {
+void PopupWindow::Hide(int kind, SwitchView sw, int port, QRect anchor) {
   if (!shown_ || kind != kind_ || sw != switch_ || port != port_ || anchor != anchor_) return;
   Clear();
 }
 
-void PopupWindow::Forget(ManagedSwitch& sw) {
-  if (shown_ && switch_ == &sw) Clear();
+void PopupWindow::Forget(SwitchView sw) {
+  if (shown_ && switch_ == sw) Clear();
   refresher_.Forget(sw);
 }
 
@@ -94,8 +93,8 @@ void PopupWindow::Rebuild() {
   subject.kind = kind_;
   subject.port = port_;
   if (switch_ != nullptr) {
-    subject.record = &switch_->record();
-    const SwitchPhase phase = StatusOf(*switch_).phase;
+    subject.record = &switch_.record();
+    const SwitchPhase phase = switch_.status().phase;
     subject.reading = phase == SwitchPhase::kIdentifying || phase == SwitchPhase::kReading;
   }
   if (version_) subject.version = version_();

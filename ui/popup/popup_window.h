@@ -12,10 +12,6 @@
 #include "ui/popup/popup_lines.h"
 #include "ui/popup/popup_refresher.h"
 
-namespace ntr {
-class ManagedSwitch;
-}
-
 namespace ntr::ui {
 
 class PopupWindow : public QWidget {
@@ -28,12 +24,12 @@ class PopupWindow : public QWidget {
   // Shows `kind` (PopupKind) of `sw` and port `port` (0-based, -1 none) next
   // to `anchor` (in the parent's coordinates): 10 px right of its right edge
   // and 10 px below its top. Nothing when exactly this is shown already.
-  void Show(int kind, ManagedSwitch* sw, int port, QRect anchor);
+  void Show(int kind, SwitchView sw, int port, QRect anchor);
   // Hides the pop-up if it shows exactly this.
-  void Hide(int kind, ManagedSwitch* sw, int port, QRect anchor);
+  void Hide(int kind, SwitchView sw, int port, QRect anchor);
   // Called just before `sw` is destroyed: hides it if shown, and when this
   // returns the refresh worker no longer touches it.
-  void Forget(ManagedSwitch& sw);
+  void Forget(SwitchView sw);
   // Builds the text again from the current values (kPopupSwitchChanged, and
   // the worker's changes).
   void Rebuild();
@@ -58,7 +54,7 @@ class PopupWindow : public QWidget {
   std::function<int()> managedCount_;
   bool shown_ = false;
   int kind_ = kPopupNone;
-  ManagedSwitch* switch_ = nullptr;
+  SwitchView switch_ = nullptr;
   int port_ = -1;
   QRect anchor_;
   std::vector<PopupLine> lines_;

@@ -32,11 +32,11 @@ AdministrationScreen::AdministrationScreen(ScreenHost& screens, Application& app
     : Screen(screens, nullptr, -1, QSize(1, 1)), app_(app), widths_{196, 156, 166},
       interval_(app.config().watchInterval()), downCount_(app.config().downCount()) {
   const QFontMetrics metrics(UiFont());
-  for (ManagedSwitch* sw : app.Switches()) {
-    const SwitchRecord& record = sw->record();
+  for (SwitchView sw : app.Switches()) {
+    const SwitchRecord& record = sw.record();
     // Held back (to be adopted again, or its read failed) the model is held unknown.
     if (record.modelCode.load() == kModelUnknown) continue;
-    Row row{sw->ref(), ToQt(record.systemName.get()), ToQt(record.modelName.get()),
+    Row row{sw.ref(), ToQt(record.systemName.get()), ToQt(record.modelName.get()),
             ToQt(record.serialNumber.get()), ToQt(record.macText.get())};
     const QString texts[] = {row.name, row.model, row.serial};
     for (std::size_t column = 0; column < 3; ++column) {
@@ -100,8 +100,8 @@ void AdministrationScreen::Save(int row) {
 // The switch as it is managed now must be the one listed: same object, same serial number.
 void AdministrationScreen::Load(int row) {
   const Row& listed = rows_.at(static_cast<std::size_t>(row));
-  ManagedSwitch* sw = navigator().Find(listed.sw);
-  if (sw == nullptr || ToQt(sw->record().serialNumber.get()) != listed.serial) {
+  SwitchView sw = navigator().Find(listed.sw);
+  if (sw == nullptr || ToQt(sw.record().serialNumber.get()) != listed.serial) {
     navigator().Open(Target::kAdministration, SwitchRef{});
     return;
   }

@@ -1,9 +1,8 @@
 #include "ui/screens/firmware_progress_screen.h"
 
 #include "app/switch_service.h"
-#include "device/firmware_update.h"
+#include "app/switch_view.h"
 #include "ui/screens/firmware_texts.h"
-#include "ui/screens/restart_wait_screen.h"
 #include "ui/forms/screen_host.h"
 #include "ui/style/fonts.h"
 #include "ui/style/text.h"
@@ -40,7 +39,7 @@ QString FirmwareProgressText(int state, int percent) {
   }
 }
 
-FirmwareProgressScreen::FirmwareProgressScreen(ScreenHost& screens, Application& app, ManagedSwitch* sw)
+FirmwareProgressScreen::FirmwareProgressScreen(ScreenHost& screens, Application& app, SwitchView sw)
     : Screen(screens, sw, -1, QSize(585, 150)), app_(app) {
   text_ = new QLabel(this);
   text_->setObjectName(ids::firmware_progress::kText);
@@ -72,9 +71,9 @@ void FirmwareProgressScreen::Cancel() { navigator().CloseFrame(); }
 void FirmwareProgressScreen::Abort() { SwitchService(app_).AbortFirmware(switchRef()); }
 
 void FirmwareProgressScreen::Poll() {
-  const ManagedSwitch* sw = navigator().Find(switchRef());
+  SwitchView sw = navigator().Find(switchRef());
   if (sw == nullptr) return;  // the navigator closes the frame
-  const ManagedSwitch::FirmwareStatus status = sw->firmwareStatus();
+  const FirmwareStatus status = sw.firmwareStatus();
   const bool sending = status.state == kFirmwareTransferring || status.state == kFirmwareTransferFailed;
   const QString line = FirmwareProgressText(status.state, status.progress);
   if (text_->text() != line) text_->setText(line);
@@ -93,8 +92,7 @@ void FirmwareProgressScreen::Finished() {
   if (result.ok) {
     // The switch restarts: it may leave management now (the frame closes)
     // and comes back as another runtime object.
-    navigator().Show(
-        new RestartWaitScreen(navigator(), app_, ref.mac, title(), Target::kSwitchMain, ToQt(result.text)));
+    navigator().ShowRestartWait(title(), ToQt(result.text), Target::kSwitchMain, ref.mac);
     return;
   }
   // The service's text starts with the heading; the rest is the reason.

@@ -28,7 +28,7 @@ class FirmwareProgressScreen : public Screen {
   static constexpr int kPollMs = 200;
 
   // The update of `sw` has been started.
-  FirmwareProgressScreen(ScreenHost& screens, Application& app, ManagedSwitch* sw);
+  FirmwareProgressScreen(ScreenHost& screens, Application& app, SwitchView sw);
   ~FirmwareProgressScreen() override;
   QString title() const override;
   // Closes the frame.

@@ -6,7 +6,6 @@
 #include <algorithm>
 
 #include "app/switch_service.h"
-#include "ui/screens/firmware_progress_screen.h"
 #include "ui/screens/firmware_texts.h"
 #include "ui/forms/form_painting.h"
 #include "ui/forms/screen_host.h"
@@ -33,7 +32,7 @@ QString QtFilter(const QString& filter) {
 
 }  // namespace
 
-FirmwareUpdateScreen::FirmwareUpdateScreen(ScreenHost& screens, Application& app, ManagedSwitch* sw)
+FirmwareUpdateScreen::FirmwareUpdateScreen(ScreenHost& screens, Application& app, SwitchView sw)
     : Screen(screens, sw, -1, QSize(585, 150)), app_(app) {
   const QString label = QStringLiteral("ファームウェアファイルの指定");
   labelWidth_ = std::max(160, QFontMetrics(UiFont(10, true)).horizontalAdvance(label) + 16);
@@ -68,19 +67,19 @@ void FirmwareUpdateScreen::Browse() {
 }
 
 void FirmwareUpdateScreen::Run() {
-  ManagedSwitch* sw = navigator().Find(switchRef());
+  SwitchView sw = navigator().Find(switchRef());
   if (sw == nullptr) {
     navigator().CloseFrame();
     return;
   }
   const QString path = path_->text();
-  const ServiceResult started = SwitchService(app_).StartFirmware(*sw, FromQt(path));
+  const ServiceResult started = SwitchService(app_).StartFirmware(sw, FromQt(path));
   if (!started.ok) {
     navigator().ShowMessage(title(), {QString::fromUtf8(kFirmwareFailedHeading), ToQt(started.text)},
                             Target::kSwitchMain, switchRef(), -1);
     return;
   }
-  navigator().Show(new FirmwareProgressScreen(navigator(), app_, sw));
+  navigator().Open(Target::kFirmwareProgress, switchRef());
 }
 
 void FirmwareUpdateScreen::paintEvent(QPaintEvent* event) {

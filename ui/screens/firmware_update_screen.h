@@ -18,7 +18,7 @@ class FirmwareUpdateScreen : public Screen {
   Q_OBJECT
 
  public:
-  FirmwareUpdateScreen(ScreenHost& screens, Application& app, ManagedSwitch* sw);
+  FirmwareUpdateScreen(ScreenHost& screens, Application& app, SwitchView sw);
   QString title() const override;
   void Cancel() override;
   QLineEdit* pathEdit() const { return path_; }

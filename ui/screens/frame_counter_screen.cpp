@@ -15,7 +15,7 @@ QString CounterLabel(const char* direction, int counter) {
 
 }  // namespace
 
-FrameCounterScreen::FrameCounterScreen(ScreenHost& screens, ManagedSwitch* sw, int port)
+FrameCounterScreen::FrameCounterScreen(ScreenHost& screens, SwitchView sw, int port)
     : PortFormScreen(screens, sw, port) {
   const PortSettings& p = working().ports[static_cast<std::size_t>(port)];
   const int counters = std::clamp<int>(working().counterCount, 0, kMaxCounters);

@@ -14,7 +14,7 @@ class FrameCounterScreen : public PortFormScreen {
   Q_OBJECT
 
  public:
-  FrameCounterScreen(ScreenHost& screens, ManagedSwitch* sw, int port);
+  FrameCounterScreen(ScreenHost& screens, SwitchView sw, int port);
   QString title() const override;
   const std::vector<ChoiceBox*>& transmit() const { return transmit_; }
   const std::vector<ChoiceBox*>& receive() const { return receive_; }

@@ -6,7 +6,6 @@
 
 #include "app/switch_service.h"
 #include "ui/forms/form_painting.h"
-#include "ui/screens/restart_wait_screen.h"
 #include "ui/forms/screen_host.h"
 #include "ui/style/text.h"
 #include "ui/forms/screen_ids.h"
@@ -26,7 +25,7 @@ QString AskForFile(QWidget* parent) {
 
 LoadSettingsScreen::FileChooser LoadSettingsScreen::chooseFile = AskForFile;
 
-LoadSettingsScreen::LoadSettingsScreen(ScreenHost& screens, Application& app, ManagedSwitch* sw)
+LoadSettingsScreen::LoadSettingsScreen(ScreenHost& screens, Application& app, SwitchView sw)
     : Screen(screens, sw, -1, kSize), app_(app) {
   path_ = new FilteredEdit(EditFilter::kAny, this);
   path_->setObjectName(ids::load_settings::kPath);
@@ -56,12 +55,12 @@ void LoadSettingsScreen::Browse() {
 }
 
 void LoadSettingsScreen::Run() {
-  ManagedSwitch* sw = navigator().Find(switchRef());
+  SwitchView sw = navigator().Find(switchRef());
   if (sw == nullptr) {
     navigator().CloseFrame();
     return;
   }
-  const ServiceResult begun = SwitchService(app_).BeginApply(*sw, FromQt(path_->text()));
+  const ServiceResult begun = SwitchService(app_).BeginApply(sw, FromQt(path_->text()));
   if (!begun.ok) {
     QStringList lines{ToQt(kApplyFailedText)};
     if (begun.text != kApplyFailedText) lines << ToQt(begun.text);
@@ -70,9 +69,9 @@ void LoadSettingsScreen::Run() {
                             switchRef(), -1);
     return;
   }
-  navigator().ApplyBegun(sw->mac());
-  navigator().Show(new RestartWaitScreen(navigator(), app_, sw->mac(), QString::fromUtf8(kApplySettingsTitle),
-                                         Target::kCloseFrame, QString::fromUtf8(kApplySettingsStartedText)));
+  navigator().ApplyBegun(sw.mac());
+  navigator().ShowRestartWait(QString::fromUtf8(kApplySettingsTitle), QString::fromUtf8(kApplySettingsStartedText),
+                              Target::kCloseFrame, sw.mac());
 }
 
 void LoadSettingsScreen::paintEvent(QPaintEvent* event) {

@@ -29,7 +29,7 @@ class LoadSettingsScreen : public Screen {
   using FileChooser = std::function<QString(QWidget* parent)>;
   static FileChooser chooseFile;
 
-  LoadSettingsScreen(ScreenHost& screens, Application& app, ManagedSwitch* sw);
+  LoadSettingsScreen(ScreenHost& screens, Application& app, SwitchView sw);
   QString title() const override;
   void Cancel() override;
   FilteredEdit* pathEdit() const { return path_; }

@@ -25,7 +25,7 @@ int Digits(std::int32_t value) { return static_cast<int>(QString::number(value).
 
 }  // namespace
 
-LoopDetectionScreen::LoopDetectionScreen(ScreenHost& screens, ManagedSwitch* sw)
+LoopDetectionScreen::LoopDetectionScreen(ScreenHost& screens, SwitchView sw)
     : Screen(screens, sw, -1, QSize(585, 180)) {
   const FunctionDescriptor& count = DescriptorOf(Function::kLoopDetectCount);
   const FunctionDescriptor& timer = DescriptorOf(Function::kLoopDetectRecoveryTimer);

@@ -17,7 +17,7 @@ class LoopDetectionScreen : public Screen {
   Q_OBJECT
 
  public:
-  LoopDetectionScreen(ScreenHost& screens, ManagedSwitch* sw);
+  LoopDetectionScreen(ScreenHost& screens, SwitchView sw);
   QString title() const override;
   void Cancel() override;
   FilteredEdit* countEdit() const { return count_; }

@@ -28,7 +28,7 @@ int ChoiceWidth(const QStringList& choices) {
 
 }  // namespace
 
-MirroringScreen::MirroringScreen(ScreenHost& screens, ManagedSwitch* sw)
+MirroringScreen::MirroringScreen(ScreenHost& screens, SwitchView sw)
     : Screen(screens, sw, -1, QSize(585, 180)) {
   const SwitchRecord& r = working();
   const int ports = std::clamp<int>(r.portCount, 0, kMaxPorts);

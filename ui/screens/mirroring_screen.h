@@ -17,7 +17,7 @@ class MirroringScreen : public Screen {
   Q_OBJECT
 
  public:
-  MirroringScreen(ScreenHost& screens, ManagedSwitch* sw);
+  MirroringScreen(ScreenHost& screens, SwitchView sw);
   QString title() const override;
   void Cancel() override;
   ChoiceBox* useChoice() const { return use_; }

@@ -41,7 +41,7 @@ QString GroupText(const SwitchRecord& r, int group) {
 
 }  // namespace
 
-MultipleVlanScreen::MultipleVlanScreen(ScreenHost& screens, ManagedSwitch* sw, int port)
+MultipleVlanScreen::MultipleVlanScreen(ScreenHost& screens, SwitchView sw, int port)
     : Screen(screens, sw, port, QSize(400, 150)) {
   const SwitchRecord& r = working();
   const QFontMetrics bold(UiFont(10, true));

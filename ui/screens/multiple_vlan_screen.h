@@ -18,7 +18,7 @@ class MultipleVlanScreen : public Screen {
   Q_OBJECT
 
  public:
-  MultipleVlanScreen(ScreenHost& screens, ManagedSwitch* sw, int port);
+  MultipleVlanScreen(ScreenHost& screens, SwitchView sw, int port);
   QString title() const override;
   void Cancel() override;
   // The check of group `group` (0-based).

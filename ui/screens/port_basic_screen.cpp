@@ -4,7 +4,7 @@
 
 namespace ntr::ui {
 
-PortBasicScreen::PortBasicScreen(ScreenHost& screens, ManagedSwitch* sw, int port)
+PortBasicScreen::PortBasicScreen(ScreenHost& screens, SwitchView sw, int port)
     : PortFormScreen(screens, sw, port) {
   const PortSettings& p = working().ports[static_cast<std::size_t>(port)];
   const auto use = UseChoices();

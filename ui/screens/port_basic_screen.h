@@ -15,7 +15,7 @@ class PortBasicScreen : public PortFormScreen {
   Q_OBJECT
 
  public:
-  PortBasicScreen(ScreenHost& screens, ManagedSwitch* sw, int port);
+  PortBasicScreen(ScreenHost& screens, SwitchView sw, int port);
   QString title() const override;
 
   ChoiceBox* use() const { return use_; }

@@ -22,7 +22,7 @@ int RowY(std::size_t row) {
 
 }  // namespace
 
-PortFormScreen::PortFormScreen(ScreenHost& screens, ManagedSwitch* sw, int port)
+PortFormScreen::PortFormScreen(ScreenHost& screens, SwitchView sw, int port)
     : Screen(screens, sw, port, QSize(400, 150)) {}
 
 void PortFormScreen::Cancel() { navigator().Open(Target::kPort, switchRef(), port()); }

@@ -20,7 +20,7 @@ class PortFormScreen : public Screen {
  protected:
   // "設定": by default the apply; a screen with checks of its own overrides it.
   virtual void Submit() { Apply(); }
-  PortFormScreen(ScreenHost& screens, ManagedSwitch* sw, int port);
+  PortFormScreen(ScreenHost& screens, SwitchView sw, int port);
 
   // A row with a choice box of `choices`, showing `current` (the first entry when none fits).
   ChoiceBox* AddChoice(const QString& label, const std::vector<PortChoice>& choices,

@@ -21,7 +21,7 @@ std::int32_t CurrentRate(std::int32_t use, std::int32_t selection) {
 
 }  // namespace
 
-PortQosScreen::PortQosScreen(ScreenHost& screens, ManagedSwitch* sw, int port)
+PortQosScreen::PortQosScreen(ScreenHost& screens, SwitchView sw, int port)
     : PortFormScreen(screens, sw, port), bandwidth_(HasQosBandwidth(working().modelCode)) {
   const PortSettings& p = working().ports[static_cast<std::size_t>(port)];
   remark_ = AddChoice(QStringLiteral("DSCPリマーキング"), RemarkChoices(), RemarkCode(p));

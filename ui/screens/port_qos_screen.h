@@ -17,7 +17,7 @@ class PortQosScreen : public PortFormScreen {
   Q_OBJECT
 
  public:
-  PortQosScreen(ScreenHost& screens, ManagedSwitch* sw, int port);
+  PortQosScreen(ScreenHost& screens, SwitchView sw, int port);
   QString title() const override;
 
   ChoiceBox* remark() const { return remark_; }

@@ -10,7 +10,7 @@
 #include "catalogue/status_texts.h"
 #include "catalogue/switch_model.h"
 #include "catalogue/value_words.h"
-#include "device/managed_switch.h"
+#include "app/switch_view.h"
 #include "ui/forms/form_painting.h"
 #include "ui/forms/port_choices.h"
 #include "ui/forms/screen_host.h"
@@ -53,9 +53,9 @@ QString NoneIfEmpty(const QStringList& items) {
 
 }  // namespace
 
-PortScreen::PortScreen(ScreenHost& screens, Application& app, ManagedSwitch* sw, int port)
+PortScreen::PortScreen(ScreenHost& screens, Application& app, SwitchView sw, int port)
     : Screen(screens, sw, port, QSize(645, 200)) {
-  if (sw != nullptr) loopState_ = sw->record().portStatus[static_cast<std::size_t>(port)].loopState;
+  if (sw != nullptr) loopState_ = sw.record().portStatus[static_cast<std::size_t>(port)].loopState;
   BuildGroups(app);
   Arrange();
   loopTimer_.setInterval(kLoopCheckMs);
@@ -183,9 +183,9 @@ void PortScreen::Arrange() {
 }
 
 void PortScreen::CheckLoopState() {
-  ManagedSwitch* sw = navigator().Find(switchRef());
+  SwitchView sw = navigator().Find(switchRef());
   if (sw == nullptr || groups_.empty()) return;
-  const std::int32_t now = sw->record().portStatus[static_cast<std::size_t>(port())].loopState;
+  const std::int32_t now = sw.record().portStatus[static_cast<std::size_t>(port())].loopState;
   if (now == loopState_) return;
   loopState_ = now;
   groups_.front().rows[loopRow_].value = LoopText();

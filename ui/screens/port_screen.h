@@ -22,7 +22,7 @@ class PortScreen : public Screen {
  public:
   static constexpr int kLoopCheckMs = 500;
 
-  PortScreen(ScreenHost& screens, Application& app, ManagedSwitch* sw, int port);
+  PortScreen(ScreenHost& screens, Application& app, SwitchView sw, int port);
   QString title() const override;
   bool hub() const override { return true; }
   void Cancel() override;

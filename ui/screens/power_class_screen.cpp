@@ -5,7 +5,7 @@
 
 namespace ntr::ui {
 
-PowerClassScreen::PowerClassScreen(ScreenHost& screens, ManagedSwitch* sw, int port)
+PowerClassScreen::PowerClassScreen(ScreenHost& screens, SwitchView sw, int port)
     : PortFormScreen(screens, sw, port) {
   const auto choices = PoeClassChoices();
   class_ = AddChoice(QStringLiteral("給電クラス"), choices,

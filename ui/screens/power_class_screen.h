@@ -14,7 +14,7 @@ class PowerClassScreen : public PortFormScreen {
   Q_OBJECT
 
  public:
-  PowerClassScreen(ScreenHost& screens, ManagedSwitch* sw, int port);
+  PowerClassScreen(ScreenHost& screens, SwitchView sw, int port);
   QString title() const override;
   ChoiceBox* powerClass() const { return class_; }
 

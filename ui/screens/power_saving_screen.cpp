@@ -5,7 +5,7 @@
 #include <QPainter>
 #include <algorithm>
 
-#include "device/managed_switch.h"
+#include "app/switch_view.h"
 #include "ui/forms/form_painting.h"
 #include "ui/forms/screen_host.h"
 #include "ui/forms/switch_words.h"
@@ -24,7 +24,7 @@ int RowTop(int row) { return kGridOrigin.y() + kHeaderRowHeight + 1 + row * (kDa
 
 }  // namespace
 
-PowerSavingScreen::PowerSavingScreen(ScreenHost& screens, ManagedSwitch* sw)
+PowerSavingScreen::PowerSavingScreen(ScreenHost& screens, SwitchView sw)
     : Screen(screens, sw, -1, QSize(585, 150)) {
   const QStringList modes = PowerModeChoices();
   normal_ = new QRadioButton(modes.at(0), this);
@@ -61,14 +61,14 @@ void PowerSavingScreen::Cancel() { navigator().Open(Target::kSwitchMain, switchR
 // The mode in force needs no request: the switch's panel is drawn again and
 // the success shows at once.
 void PowerSavingScreen::Choose() {
-  ManagedSwitch* sw = navigator().Find(switchRef());
+  SwitchView sw = navigator().Find(switchRef());
   if (sw == nullptr) {
     navigator().CloseFrame();
     return;
   }
   const bool economy = economy_->isChecked();
   if (economy == EconomyModeInForce(working())) {
-    sw->Redraw();
+    sw.Redraw();
     navigator().ShowResult(title(), {QString::fromUtf8(kPowerSavingAppliedText)}, Target::kSwitchMain, switchRef(),
                            -1);
     return;
@@ -85,7 +85,7 @@ void PowerSavingScreen::paintEvent(QPaintEvent* event) {
   PaintLabel(painter, QPoint(kGridOrigin.x() + 4, RowTop(0) + 4), QStringLiteral("動作モード"), true);
 }
 
-PowerSavingConfirmScreen::PowerSavingConfirmScreen(ScreenHost& screens, ManagedSwitch* sw, bool economy)
+PowerSavingConfirmScreen::PowerSavingConfirmScreen(ScreenHost& screens, SwitchView sw, bool economy)
     : Screen(screens, sw, -1, QSize(585, 150)), economy_(economy) {
   lines_ = {QStringLiteral("この設定を実行すると一時的にリンクダウンします。画面は一度閉じられて"),
             QStringLiteral("ネットワーク情報を更新します。"), QStringLiteral("実行しますか？")};

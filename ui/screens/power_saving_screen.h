@@ -18,7 +18,7 @@ class PowerSavingScreen : public Screen {
   Q_OBJECT
 
  public:
-  PowerSavingScreen(ScreenHost& screens, ManagedSwitch* sw);
+  PowerSavingScreen(ScreenHost& screens, SwitchView sw);
   QString title() const override;
   void Cancel() override;
   QRadioButton* normalChoice() const { return normal_; }
@@ -41,7 +41,7 @@ class PowerSavingConfirmScreen : public Screen {
   Q_OBJECT
 
  public:
-  PowerSavingConfirmScreen(ScreenHost& screens, ManagedSwitch* sw, bool economy);
+  PowerSavingConfirmScreen(ScreenHost& screens, SwitchView sw, bool economy);
   QString title() const override;
   void Cancel() override;
   bool economy() const { return economy_; }

@@ -17,12 +17,12 @@ RestartWaitScreen::RestartWaitScreen(ScreenHost& screens, Application& app, cons
 }
 
 void RestartWaitScreen::Cancel() {
-  ManagedSwitch* sw = app_.FindSwitchByMac(mac_);
+  SwitchView sw = app_.FindSwitchByMac(mac_);
   if (sw == nullptr) {
     navigator().CloseFrame();
     return;
   }
-  navigator().Open(target_, sw->ref());
+  navigator().Open(target_, sw.ref());
 }
 
 // Only the switch as it is now counts: a late notice of the object that left is dropped.

@@ -17,7 +17,7 @@ constexpr int kTextX = 27;
 
 }  // namespace
 
-OutcomeScreen::OutcomeScreen(ScreenHost& screens, ManagedSwitch* sw, int port, QString title,
+OutcomeScreen::OutcomeScreen(ScreenHost& screens, SwitchView sw, int port, QString title,
                              QStringList lines, Target target, int maxLines, const QString& button)
     : Screen(screens, sw, port, kSize), target_(target), title_(std::move(title)),
       lines_(std::move(lines)) {
@@ -45,7 +45,7 @@ void OutcomeScreen::paintEvent(QPaintEvent* event) {
   }
 }
 
-ResultScreen::ResultScreen(ScreenHost& screens, ManagedSwitch* sw, int port, QString title,
+ResultScreen::ResultScreen(ScreenHost& screens, SwitchView sw, int port, QString title,
                            QStringList lines, Target target)
     : OutcomeScreen(screens, sw, port, std::move(title), std::move(lines), target, 3,
                     QString::fromUtf8(kBackToDisplayText)) {}
@@ -56,7 +56,7 @@ void ResultScreen::Cancel() {
   navigator().Open(back, switchRef(), port());
 }
 
-MessageScreen::MessageScreen(ScreenHost& screens, ManagedSwitch* sw, int port, QString title,
+MessageScreen::MessageScreen(ScreenHost& screens, SwitchView sw, int port, QString title,
                              QStringList lines, Target target)
     : OutcomeScreen(screens, sw, port, std::move(title), std::move(lines), target, 4,
                     QString::fromUtf8(target == Target::kCloseFrame ? kCloseText : kBackToDisplayText)) {}

@@ -24,7 +24,7 @@ class OutcomeScreen : public Screen {
   Target backTarget() const { return target_; }
 
  protected:
-  OutcomeScreen(ScreenHost& screens, ManagedSwitch* sw, int port, QString title,
+  OutcomeScreen(ScreenHost& screens, SwitchView sw, int port, QString title,
                 QStringList lines, Target target, int maxLines, const QString& button);
   void paintEvent(QPaintEvent* event) override;
 
@@ -41,7 +41,7 @@ class ResultScreen : public OutcomeScreen {
   Q_OBJECT
 
  public:
-  ResultScreen(ScreenHost& screens, ManagedSwitch* sw, int port, QString title,
+  ResultScreen(ScreenHost& screens, SwitchView sw, int port, QString title,
                QStringList lines, Target target);
   void Cancel() override;
 };
@@ -51,7 +51,7 @@ class MessageScreen : public OutcomeScreen {
   Q_OBJECT
 
  public:
-  MessageScreen(ScreenHost& screens, ManagedSwitch* sw, int port, QString title,
+  MessageScreen(ScreenHost& screens, SwitchView sw, int port, QString title,
                 QStringList lines, Target target);
   void Cancel() override;
 };

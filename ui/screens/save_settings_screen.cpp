@@ -29,7 +29,7 @@ QString AskForFile(QWidget* parent, const QString& suggestedName) {
 
 SaveSettingsScreen::FileChooser SaveSettingsScreen::chooseFile = AskForFile;
 
-SaveSettingsScreen::SaveSettingsScreen(ScreenHost& screens, Application& app, ManagedSwitch* sw)
+SaveSettingsScreen::SaveSettingsScreen(ScreenHost& screens, Application& app, SwitchView sw)
     : Screen(screens, sw, -1, kSize), app_(app) {
   // A link to look at, a button to reach with Tab and press with Enter or Space.
   link_ = new QPushButton(QStringLiteral("設定ファイル"), this);
@@ -57,12 +57,12 @@ QString SaveSettingsScreen::title() const { return QString::fromUtf8(kSaveSettin
 void SaveSettingsScreen::Cancel() { navigator().Open(Target::kAdministration, SwitchRef{}); }
 
 void SaveSettingsScreen::SaveToFile() {
-  ManagedSwitch* sw = navigator().Find(switchRef());
+  SwitchView sw = navigator().Find(switchRef());
   if (sw == nullptr) {
     navigator().CloseFrame();
     return;
   }
-  const QString name = QStringLiteral("config_ntr-%1.txt").arg(ToQt(sw->record().systemName.get()));
+  const QString name = QStringLiteral("config_ntr-%1.txt").arg(ToQt(sw.record().systemName.get()));
   // The dialog runs an event loop: the switch, and with it this screen, may
   // go meanwhile. The dialog belongs to the window, not to the screen.
   const QPointer<SaveSettingsScreen> alive(this);
@@ -73,7 +73,7 @@ void SaveSettingsScreen::SaveToFile() {
     navigator().CloseFrame();
     return;
   }
-  const ServiceResult saved = SwitchService(app_).SaveSwitchSettings(*sw, FromQt(file));
+  const ServiceResult saved = SwitchService(app_).SaveSwitchSettings(sw, FromQt(file));
   if (saved.ok) return;
   navigator().ShowMessage(QString::fromUtf8(kSaveSettingsFailedTitle),
                           {QString::fromUtf8(kSaveSettingsFailedText), ToQt(saved.text)},

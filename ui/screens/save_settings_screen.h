@@ -26,7 +26,7 @@ class SaveSettingsScreen : public Screen {
   using FileChooser = std::function<QString(QWidget* parent, const QString& suggestedName)>;
   static FileChooser chooseFile;
 
-  SaveSettingsScreen(ScreenHost& screens, Application& app, ManagedSwitch* sw);
+  SaveSettingsScreen(ScreenHost& screens, Application& app, SwitchView sw);
   QString title() const override;
   void Cancel() override;
   QPushButton* link() const { return link_; }

@@ -2,10 +2,9 @@
 
 #include <QMessageBox>
 
-#include "device/managed_switch.h"
+#include "app/switch_view.h"
 #include "app/switch_service.h"
 #include "app/operator.h"
-#include "device/switch_phase.h"
 #include "ui/screens/admin_control_screen.h"
 #include "ui/screens/administration_screen.h"
 #include "ui/screens/firmware_progress_screen.h"
@@ -20,6 +19,7 @@
 #include "ui/screens/multiple_vlan_screen.h"
 #include "ui/screens/power_saving_screen.h"
 #include "ui/screens/load_settings_screen.h"
+#include "ui/screens/restart_wait_screen.h"
 #include "ui/screens/result_screens.h"
 #include "ui/screens/save_settings_screen.h"
 #include "ui/screens/switch_main_screen.h"
@@ -34,8 +34,8 @@ namespace ntr::ui {
 namespace {
 
 // A port screen needs a port of the switch.
-bool ValidPort(ManagedSwitch* sw, int port) {
-  return port >= 0 && port < std::min<int>(sw->record().portCount, kMaxPorts);
+bool ValidPort(SwitchView sw, int port) {
+  return port >= 0 && port < std::min<int>(sw.record().portCount, kMaxPorts);
 }
 
 // The screens of the tool itself, not of a switch.
@@ -50,7 +50,7 @@ ScreenNavigator::ScreenNavigator(Application& app, TopPanel* page, std::function
   frame_->SetCloseHandler([this] { CloseFrame(); });
 }
 
-ManagedSwitch* ScreenNavigator::Find(const SwitchRef& sw) const {
+SwitchView ScreenNavigator::Find(const SwitchRef& sw) const {
   return app_.FindSwitch(sw);
 }
 
@@ -68,7 +68,7 @@ bool ScreenNavigator::Allowed() const {
 }
 
 // The table of back targets: the screen each target opens.
-Screen* ScreenNavigator::Create(Target target, ManagedSwitch* sw, int port) {
+Screen* ScreenNavigator::Create(Target target, SwitchView sw, int port) {
   switch (target) {
     case Target::kSwitchMain:
       return new SwitchMainScreen(*this, app_, sw);
@@ -94,6 +94,8 @@ Screen* ScreenNavigator::Create(Target target, ManagedSwitch* sw, int port) {
       return ValidPort(sw, port) ? new MultipleVlanScreen(*this, sw, port) : nullptr;
     case Target::kFirmwareUpdate:
       return new FirmwareUpdateScreen(*this, app_, sw);
+    case Target::kFirmwareProgress:
+      return new FirmwareProgressScreen(*this, app_, sw);
     case Target::kTaggedVlan:
       return ValidPort(sw, port) ? new TaggedVlanScreen(*this, app_, sw, port) : nullptr;
     case Target::kVlanIds:
@@ -112,8 +114,9 @@ Screen* ScreenNavigator::Create(Target target, ManagedSwitch* sw, int port) {
 }
 
 bool ScreenNavigator::Open(Target target, const SwitchRef& ref, int port) {
-  if (!Allowed()) return false;
-  ManagedSwitch* sw = Find(ref);
+  // The progress screen follows the start of the update it shows.
+  if (target != Target::kFirmwareProgress && !Allowed()) return false;
+  SwitchView sw = Find(ref);
   if (sw == nullptr && !ForNoSwitch(target)) {
     CloseFrame();
     return false;
@@ -135,6 +138,11 @@ void ScreenNavigator::ShowResult(const QString& title, const QStringList& lines,
 void ScreenNavigator::ShowMessage(const QString& title, const QStringList& lines, Target target,
                                   const SwitchRef& sw, int port) {
   Show(new MessageScreen(*this, Find(sw), port, title, lines, target));
+}
+
+void ScreenNavigator::ShowRestartWait(const QString& title, const QString& text, Target target,
+                                      const MacAddress& mac) {
+  Show(new RestartWaitScreen(*this, app_, mac, title, target, text));
 }
 
 void ScreenNavigator::Show(Screen* screen) {
@@ -217,8 +225,8 @@ bool ScreenNavigator::applying() const {
 
 // The switch's own job tells (whether or not its progress screen is still open).
 bool ScreenNavigator::FirmwareRunning() const {
-  for (ManagedSwitch* sw : app_.Switches()) {
-    const ManagedSwitch::FirmwareStatus status = sw->firmwareStatus();
+  for (SwitchView sw : app_.Switches()) {
+    const FirmwareStatus status = sw.firmwareStatus();
     if (status.started && !status.finished) return true;
   }
   return false;
@@ -241,11 +249,11 @@ void ScreenNavigator::SwitchSettingsRead(const SwitchRef& ref) {
   // A loaded file's apply ends once the synchronisation it asked for has run
   // and the switch is ready again (after a synchronisation discovery adopts
   // it once more, which tells again); the service shows refused settings.
-  ManagedSwitch* sw = Find(ref);
-  if (sw != nullptr && applyPending(ref.mac) && sw->settings.lastSyncDone() &&
-      !sw->settings.synchronisationPending() && IsReady(*sw)) {
+  SwitchView sw = Find(ref);
+  if (sw != nullptr && applyPending(ref.mac) && sw.lastSyncDone() &&
+      !sw.synchronisationPending() && sw.ready()) {
     applying_.erase(ref.mac);
-    const ServiceResult ended = SwitchService(app_).EndApply(*sw);
+    const ServiceResult ended = SwitchService(app_).EndApply(sw);
     if (!ended.ok && !ended.text.empty()) {
       QMessageBox::critical(page_, ToQt(kApplicationTitle), ToQt(ended.text));
     }

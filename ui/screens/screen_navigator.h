@@ -41,6 +41,7 @@ class ScreenNavigator : public ScreenHost {
                   int port) override;
   void ShowMessage(const QString& title, const QStringList& lines, Target target, const SwitchRef& sw,
                    int port) override;
+  void ShowRestartWait(const QString& title, const QString& text, Target target, const MacAddress& mac) override;
   // Closes every screen and the frame.
   void CloseFrame() override;
   // Shows a screen its opener made (a confirmation carrying the choice made
@@ -65,7 +66,7 @@ class ScreenNavigator : public ScreenHost {
   bool applyPending(const MacAddress& mac) const { return applying_.count(mac) != 0; }
 
   // The managed switch, or null when it went.
-  ManagedSwitch* Find(const SwitchRef& sw) const override;
+  SwitchView Find(const SwitchRef& sw) const override;
   Screen* current() const;
   // A screen's apply job or a firmware update runs (the window refuses to
   // close meanwhile, and no other screen opens).
@@ -79,7 +80,7 @@ class ScreenNavigator : public ScreenHost {
  private:
   bool Allowed() const;
   bool FirmwareRunning() const;
-  Screen* Create(Target target, ManagedSwitch* sw, int port);
+  Screen* Create(Target target, SwitchView sw, int port);
   void CloseScreen(Screen* screen);
 
   Application& app_;

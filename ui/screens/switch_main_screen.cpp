@@ -13,7 +13,7 @@
 #include "app/vlan_table_edit.h"
 #include "catalogue/status_texts.h"
 #include "catalogue/switch_model.h"
-#include "device/managed_switch.h"
+#include "app/switch_view.h"
 #include "ui/forms/form_painting.h"
 #include "ui/forms/screen_host.h"
 #include "ui/forms/switch_words.h"
@@ -41,7 +41,7 @@ bool ExecuteButton(std::string_view id) {
 
 }  // namespace
 
-SwitchMainScreen::SwitchMainScreen(ScreenHost& screens, Application& app, ManagedSwitch* sw)
+SwitchMainScreen::SwitchMainScreen(ScreenHost& screens, Application& app, SwitchView sw)
     : Screen(screens, sw, -1, QSize(585, 150)), app_(app), model_(working().modelCode) {
   fanState_ = working().fanState;
   for (std::size_t f = 0; f < fanSpeeds_.size(); ++f) fanSpeeds_[f] = working().fanSpeeds[f];
@@ -184,9 +184,9 @@ std::function<void()> SwitchMainScreen::ActionOf(std::string_view id) {
 }
 
 void SwitchMainScreen::RefreshStatus() {
-  ManagedSwitch* sw = navigator().Find(switchRef());
+  SwitchView sw = navigator().Find(switchRef());
   if (sw == nullptr) return;
-  const SwitchRecord& live = sw->record();
+  const SwitchRecord& live = sw.record();
   bool changed = false;
   auto take = [&changed](std::int32_t& shown, std::int32_t now) {
     if (shown != now) {
@@ -236,16 +236,16 @@ std::vector<SettingChange> SwitchMainScreen::Changes() {
 
 void SwitchMainScreen::Applied() {
   const Operation done = std::exchange(operation_, Operation::kNone);
-  ManagedSwitch* sw = navigator().Find(switchRef());
+  SwitchView sw = navigator().Find(switchRef());
   switch (done) {
     case Operation::kClearCounters:
-      if (sw != nullptr) SwitchService(app_).ForgetCounters(*sw);
+      if (sw != nullptr) SwitchService(app_).ForgetCounters(sw);
       navigator().ShowResult(QString::fromUtf8(kCounterResetTitle), {ToQt(kCountersClearedText)},
                              Target::kSwitchMain, switchRef(), -1);
       return;
     case Operation::kRestart: {
       navigator().CloseFrame();
-      if (sw != nullptr) SwitchService(app_).SwitchRestarting(*sw);
+      if (sw != nullptr) SwitchService(app_).SwitchRestarting(sw);
       return;
     }
     case Operation::kRestartPoe:
@@ -277,13 +277,13 @@ void SwitchMainScreen::ApplyFailed(const QString& errorText) {
 // Only the tool's record changes: nothing is sent to the switch.
 void SwitchMainScreen::ResetToFactory() {
   if (job() != 0 || !Ask(QString::fromUtf8(kFactoryResetQuestion))) return;
-  ManagedSwitch* sw = navigator().Find(switchRef());
+  SwitchView sw = navigator().Find(switchRef());
   if (sw == nullptr) {
     navigator().CloseFrame();
     return;
   }
   const SwitchRef ref = switchRef();
-  const FactoryResetResult result = SwitchService(app_).FactoryReset(*sw);
+  const FactoryResetResult result = SwitchService(app_).FactoryReset(sw);
   if (result.keptVlanIds.empty()) {
     navigator().CloseFrame();
     return;

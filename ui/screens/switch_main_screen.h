@@ -36,7 +36,7 @@ class SwitchMainScreen : public Screen {
  public:
   enum class Operation { kNone, kClearCounters, kRestart, kRestartPoe };
 
-  SwitchMainScreen(ScreenHost& screens, Application& app, ManagedSwitch* sw);
+  SwitchMainScreen(ScreenHost& screens, Application& app, SwitchView sw);
   QString title() const override;
   bool hub() const override { return true; }
   void Cancel() override;

@@ -20,7 +20,7 @@ constexpr int kButtonsTop = 95;
 
 }  // namespace
 
-SwitchNameScreen::SwitchNameScreen(ScreenHost& screens, ManagedSwitch* sw)
+SwitchNameScreen::SwitchNameScreen(ScreenHost& screens, SwitchView sw)
     : Screen(screens, sw, -1, kSize) {
   edit_ = new FilteredEdit(EditFilter::kName, this);
   edit_->setObjectName(ids::switch_name::kName);

@@ -17,7 +17,7 @@ class SwitchNameScreen : public Screen {
  public:
   static constexpr QSize kSize{420, 150};
 
-  SwitchNameScreen(ScreenHost& screens, ManagedSwitch* sw);
+  SwitchNameScreen(ScreenHost& screens, SwitchView sw);
   QString title() const override;
   void Cancel() override;
   FilteredEdit* edit() const { return edit_; }

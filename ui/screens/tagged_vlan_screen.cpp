@@ -26,7 +26,7 @@ int RowTop(int row) { return kGridOrigin.y() + kHeaderRowHeight + 1 + row * (kDa
 
 }  // namespace
 
-TaggedVlanScreen::TaggedVlanScreen(ScreenHost& screens, Application& app, ManagedSwitch* sw, int port)
+TaggedVlanScreen::TaggedVlanScreen(ScreenHost& screens, Application& app, SwitchView sw, int port)
     : Screen(screens, sw, port, QSize(400, 150)) {
   const SwitchRecord& r = working();
   const PortSettings& p = r.ports[static_cast<std::size_t>(port)];

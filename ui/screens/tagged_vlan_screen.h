@@ -25,7 +25,7 @@ class TaggedVlanScreen : public Screen {
   Q_OBJECT
 
  public:
-  TaggedVlanScreen(ScreenHost& screens, Application& app, ManagedSwitch* sw, int port);
+  TaggedVlanScreen(ScreenHost& screens, Application& app, SwitchView sw, int port);
   QString title() const override;
   void Cancel() override;
 

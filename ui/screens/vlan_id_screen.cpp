@@ -6,7 +6,7 @@
 
 #include "app/application.h"
 #include "app/switch_service.h"
-#include "device/managed_switch.h"
+#include "app/switch_view.h"
 #include "ui/forms/form_painting.h"
 #include "ui/forms/screen_host.h"
 #include "ui/style/fonts.h"
@@ -50,7 +50,7 @@ QCheckBox* Check(QWidget* parent, const QString& id, const QString& text) {
 
 }  // namespace
 
-VlanIdScreen::VlanIdScreen(ScreenHost& screens, Application& app, ManagedSwitch* sw)
+VlanIdScreen::VlanIdScreen(ScreenHost& screens, Application& app, SwitchView sw)
     : Screen(screens, sw, -1, QSize(585, 150)), app_(app) {
   const int nameWidth = NameWidth();
   const int nameX = kGridOrigin.x() + kIdWidth + 1 + 4;
@@ -114,7 +114,7 @@ void VlanIdScreen::Cancel() { navigator().Open(Target::kSwitchMain, switchRef())
 // their success changes the table.
 void VlanIdScreen::Set() {
   if (job() != 0) return;
-  ManagedSwitch* sw = navigator().Find(switchRef());
+  SwitchView sw = navigator().Find(switchRef());
   if (sw == nullptr) {
     navigator().CloseFrame();
     return;
@@ -127,7 +127,7 @@ void VlanIdScreen::Set() {
   if (add_->isChecked()) {
     const std::int32_t id = newId_->text().toInt();  // empty: 0, out of range
     std::vector<RecordPtr> others = app_.adoption().ManagedRecords();
-    std::erase_if(others, [sw](const RecordPtr& r) { return r.get() == &sw->record(); });
+    std::erase_if(others, [sw](const RecordPtr& r) { return r.get() == &sw.record(); });
     const std::vector<std::int32_t> leaving = VlanIdsLeavingTable(change_.deleted, others);
     if (const auto problem = NewVlanProblem(app_.config().VlanNames(), id, leaving)) {
       navigator().ShowMessage(QString::fromUtf8(kVlanIdMessageTitle),
@@ -163,7 +163,7 @@ void VlanIdScreen::Finish() {
                             switchRef(), -1);
     return;
   }
-  if (ManagedSwitch* sw = navigator().Find(switchRef())) sw->Redraw();
+  if (SwitchView sw = navigator().Find(switchRef())) sw.Redraw();
   ErrorPair error;
   if (!app_.SaveConfigFile(error)) {
     navigator().ShowMessage(QString::fromUtf8(kVlanIdMessageTitle),

@@ -25,7 +25,7 @@ class VlanIdScreen : public Screen {
   Q_OBJECT
 
  public:
-  VlanIdScreen(ScreenHost& screens, Application& app, ManagedSwitch* sw);
+  VlanIdScreen(ScreenHost& screens, Application& app, SwitchView sw);
   QString title() const override;
   void Cancel() override;
 

@@ -34,8 +34,8 @@ bool Finish(ScreenNavigator* screens, const char* id) {
 }
 
 // Adds VLAN `id` named `name` to the table on the switch's VLAN ID screen.
-bool AddVlan(ScreenNavigator* screens, ManagedSwitch* sw, int id, const char* name) {
-  if (!screens->Open(Target::kVlanIds, sw->ref())) return false;
+bool AddVlan(ScreenNavigator* screens, SwitchView sw, int id, const char* name) {
+  if (!screens->Open(Target::kVlanIds, sw.ref())) return false;
   auto* vlans = qobject_cast<VlanIdScreen*>(screens->current());
   if (vlans == nullptr) return false;
   vlans->addCheck()->setChecked(true);
@@ -45,8 +45,8 @@ bool AddVlan(ScreenNavigator* screens, ManagedSwitch* sw, int id, const char* na
 }
 
 // Port `port` of the switch a trunk port, a member of `vlan`.
-bool MakeTrunk(ScreenNavigator* screens, ManagedSwitch* sw, int port, int vlan) {
-  if (!screens->Open(Target::kTaggedVlan, sw->ref(), port)) return false;
+bool MakeTrunk(ScreenNavigator* screens, SwitchView sw, int port, int vlan) {
+  if (!screens->Open(Target::kTaggedVlan, sw.ref(), port)) return false;
   auto* tagged = qobject_cast<TaggedVlanScreen*>(screens->current());
   if (tagged == nullptr || tagged->trunkCheck(vlan) == nullptr) return false;
   tagged->modeChoice()->setCurrentIndex(1);
@@ -62,20 +62,20 @@ bool MakeTrunk(ScreenNavigator* screens, ManagedSwitch* sw, int port, int vlan) 
 // 24-port switch keeps back because it uses the VLAN too.
 void SaveVlanScreens(WindowApp& window) {
   ScreenNavigator* screens = window.screens();
-  ManagedSwitch* edge = FindSwitch(window, "NTR7100-8G");
-  ManagedSwitch* core = FindSwitch(window, "NTR7100-24G");
+  SwitchView edge = FindSwitch(window, "NTR7100-8G");
+  SwitchView core = FindSwitch(window, "NTR7100-24G");
   if (edge == nullptr || core == nullptr) return Fail("no switches for the VLAN screens");
   if (!AddVlan(screens, edge, 10, "office") || !AddVlan(screens, edge, 20, "lab")) {
     return Fail("the VLANs were not added");
   }
-  if (!screens->Open(Target::kVlanIds, edge->ref())) return Fail("the VLAN ID screen did not open");
+  if (!screens->Open(Target::kVlanIds, edge.ref())) return Fail("the VLAN ID screen did not open");
   auto* vlans = qobject_cast<VlanIdScreen*>(screens->current());
   vlans->newIdEdit()->setText(QStringLiteral("30"));
   vlans->newNameEdit()->setText(QStringLiteral("printers"));
   Settle();
   Save(window.window(), "screen-vlan-ids");
 
-  if (!screens->Open(Target::kTaggedVlan, edge->ref(), 1)) return Fail("the tagged VLAN screen did not open");
+  if (!screens->Open(Target::kTaggedVlan, edge.ref(), 1)) return Fail("the tagged VLAN screen did not open");
   auto* tagged = qobject_cast<TaggedVlanScreen*>(screens->current());
   tagged->modeChoice()->setCurrentIndex(2);
   tagged->accessChoice()->setCurrentIndex(2);
@@ -84,12 +84,12 @@ void SaveVlanScreens(WindowApp& window) {
   Save(window.window(), "screen-tagged-vlan");
   if (!Finish(screens, ids::form::kSet)) return Fail("the tagged VLAN apply did not end");
   // The port screen names the port's VLANs.
-  if (!screens->Open(Target::kPort, edge->ref(), 1)) return Fail("no port screen of port 2");
+  if (!screens->Open(Target::kPort, edge.ref(), 1)) return Fail("no port screen of port 2");
   Settle();
   Save(screens->current(), "screen-port-vlans");
 
   // The port towards the 24-port switch cannot be a trunk port.
-  if (!screens->Open(Target::kTaggedVlan, edge->ref(), 0)) return Fail("no tagged VLAN screen of port 1");
+  if (!screens->Open(Target::kTaggedVlan, edge.ref(), 0)) return Fail("no tagged VLAN screen of port 1");
   qobject_cast<TaggedVlanScreen*>(screens->current())->modeChoice()->setCurrentIndex(1);
   Press(screens, ids::form::kSet);
   Settle();
@@ -97,7 +97,7 @@ void SaveVlanScreens(WindowApp& window) {
 
   // VLAN 20 on the 24-port switch too: deleting it on the 8-port one keeps its name.
   if (!MakeTrunk(screens, core, 5, 20)) return Fail("the 24-port switch did not take VLAN 20");
-  if (!screens->Open(Target::kVlanIds, edge->ref())) return Fail("the VLAN ID screen did not open again");
+  if (!screens->Open(Target::kVlanIds, edge.ref())) return Fail("the VLAN ID screen did not open again");
   vlans = qobject_cast<VlanIdScreen*>(screens->current());
   for (int row = 1; row < vlans->rowCount(); ++row) {
     if (vlans->nameEdit(row)->text() == QStringLiteral("lab")) vlans->deleteCheck(row)->setChecked(true);
@@ -113,7 +113,7 @@ void SaveVlanScreens(WindowApp& window) {
 // for the switch to be read again.
 void SaveAdminScreens(WindowApp& window) {
   ScreenNavigator* screens = window.screens();
-  ManagedSwitch* edge = FindSwitch(window, "NTR7100-8G");
+  SwitchView edge = FindSwitch(window, "NTR7100-8G");
   if (edge == nullptr) return Fail("no 8-port switch for the administration screens");
   if (!screens->Open(Target::kAdministration, SwitchRef{})) return Fail("the administration screen did not open");
   Settle();
@@ -130,13 +130,13 @@ void SaveAdminScreens(WindowApp& window) {
 
   const QString file = QDir(outDir).filePath("edge-settings.txt");
   SaveSettingsScreen::chooseFile = [file](QWidget*, const QString&) { return file; };
-  if (!screens->Open(Target::kSaveConfiguration, edge->ref())) return Fail("the save screen did not open");
+  if (!screens->Open(Target::kSaveConfiguration, edge.ref())) return Fail("the save screen did not open");
   Settle();
   Save(window.window(), "screen-admin-save");
   if (auto* save = qobject_cast<SaveSettingsScreen*>(screens->current())) save->link()->click();
   if (!QFile::exists(file)) return Fail("the settings were not saved");
 
-  if (!screens->Open(Target::kLoadConfiguration, edge->ref())) return Fail("the load screen did not open");
+  if (!screens->Open(Target::kLoadConfiguration, edge.ref())) return Fail("the load screen did not open");
   auto* load = qobject_cast<LoadSettingsScreen*>(screens->current());
   load->pathEdit()->setText(file);
   Settle();

@@ -64,9 +64,9 @@ bool Blank(const QString& path) {
   return true;
 }
 
-ManagedSwitch* FindSwitch(WindowApp& window, const char* model) {
-  for (ManagedSwitch* sw : window.app().Switches()) {
-    if (sw->record().modelName.get() == model) return sw;
+SwitchView FindSwitch(WindowApp& window, const char* model) {
+  for (SwitchView sw : window.app().Switches()) {
+    if (sw.record().modelName.get() == model) return sw;
   }
   return nullptr;
 }

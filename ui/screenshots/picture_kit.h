@@ -8,7 +8,7 @@
 #include <QWidget>
 #include <functional>
 
-#include "device/managed_switch.h"
+#include "app/switch_view.h"
 #include "ui/main_window/window_app.h"
 
 namespace ntr::ui::shots {
@@ -32,6 +32,6 @@ void Fail(const char* what);
 // A picture is blank when all its pixels have one colour.
 bool Blank(const QString& path);
 // The first managed switch of the model, or null.
-ManagedSwitch* FindSwitch(WindowApp& window, const char* model);
+SwitchView FindSwitch(WindowApp& window, const char* model);
 
 }  // namespace ntr::ui::shots

@@ -19,9 +19,9 @@ namespace ntr::ui::shots {
 
 // The name screen, then the result of a successful apply and the message of
 // a refused one (the simulator refuses the next name).
-void SaveNameAndResultScreens(WindowApp& window, ManagedSwitch* sw) {
+void SaveNameAndResultScreens(WindowApp& window, SwitchView sw) {
   ScreenNavigator* screens = window.screens();
-  if (!screens->Open(Target::kSwitchName, sw->ref())) return Fail("the name screen did not open");
+  if (!screens->Open(Target::kSwitchName, sw.ref())) return Fail("the name screen did not open");
   Settle();
   Save(window.window(), "screen-switch-name");
   auto* name = qobject_cast<SwitchNameScreen*>(screens->current());
@@ -37,7 +37,7 @@ void SaveNameAndResultScreens(WindowApp& window, ManagedSwitch* sw) {
   if (!applyName("core-room-2")) return Fail("no result screen");
   Settle();
   Save(window.window(), "screen-result");
-  screens->Open(Target::kSwitchName, sw->ref());
+  screens->Open(Target::kSwitchName, sw.ref());
   Ctl(QStringLiteral("fault core refuse system-name 2 1"));
   if (!applyName("core-room-3")) return Fail("no message screen");
   Settle();
@@ -47,20 +47,20 @@ void SaveNameAndResultScreens(WindowApp& window, ManagedSwitch* sw) {
 
 // The port screen of each model (the whole screen, taller than the frame),
 // then each edit screen of a port in the frame.
-void SavePortScreens(WindowApp& window, ManagedSwitch* core, ManagedSwitch* edge, ManagedSwitch* power) {
+void SavePortScreens(WindowApp& window, SwitchView core, SwitchView edge, SwitchView power) {
   ScreenNavigator* screens = window.screens();
-  const auto shoot = [&](ManagedSwitch* sw, int port, const char* name) {
+  const auto shoot = [&](SwitchView sw, int port, const char* name) {
     if (sw == nullptr) return;
-    if (!screens->Open(Target::kPort, sw->ref(), port)) return Fail("a port screen did not open");
+    if (!screens->Open(Target::kPort, sw.ref(), port)) return Fail("a port screen did not open");
     Settle();
     Save(screens->current(), name);
   };
   shoot(core, 9, "screen-port-24g");
   shoot(edge, 1, "screen-port-8g");
   shoot(power, 0, "screen-port-poe");
-  const auto edit = [&](ManagedSwitch* sw, int port, Target target, const char* name) {
+  const auto edit = [&](SwitchView sw, int port, Target target, const char* name) {
     if (sw == nullptr) return;
-    if (!screens->Open(target, sw->ref(), port)) return Fail("an edit screen of a port did not open");
+    if (!screens->Open(target, sw.ref(), port)) return Fail("an edit screen of a port did not open");
     Settle();
     Save(window.window(), name);
   };
@@ -80,17 +80,17 @@ void SaveSwitchScreens(WindowApp& window) {
                                                        {"NTR7100-8G", "screen-switch-main-8g"},
                                                        {"NTR7100-8PoE", "screen-switch-main-8poe"}};
   for (const auto& [model, picture] : mains) {
-    ManagedSwitch* sw = FindSwitch(window, model);
-    if (sw == nullptr || !screens->Open(Target::kSwitchMain, sw->ref())) return Fail("a main screen did not open");
+    SwitchView sw = FindSwitch(window, model);
+    if (sw == nullptr || !screens->Open(Target::kSwitchMain, sw.ref())) return Fail("a main screen did not open");
     Settle();
     Save(screens->current(), picture);  // the whole form, also the part the frame scrolls to
   }
-  ManagedSwitch* edge = FindSwitch(window, "NTR7100-8G");
+  SwitchView edge = FindSwitch(window, "NTR7100-8G");
   const std::pair<Target, const char*> edits[] = {{Target::kLoopDetection, "screen-loop-detection"},
                                                {Target::kMirroring, "screen-mirroring"},
                                                {Target::kPowerSaving, "screen-power-saving"}};
   for (const auto& [screen, picture] : edits) {
-    if (!screens->Open(screen, edge->ref())) return Fail("an edit screen did not open");
+    if (!screens->Open(screen, edge.ref())) return Fail("an edit screen did not open");
     Settle();
     Save(window.window(), picture);
   }
@@ -107,8 +107,8 @@ void SaveSwitchScreens(WindowApp& window) {
 // restart, which leaves when the switch has been read again.
 void SaveFirmwareScreens(WindowApp& window) {
   ScreenNavigator* screens = window.screens();
-  ManagedSwitch* power = FindSwitch(window, "NTR7100-8PoE");
-  if (power == nullptr || !screens->Open(Target::kSwitchMain, power->ref())) return Fail("no PoE main screen");
+  SwitchView power = FindSwitch(window, "NTR7100-8PoE");
+  if (power == nullptr || !screens->Open(Target::kSwitchMain, power.ref())) return Fail("no PoE main screen");
   screens->current()->findChild<QPushButton*>(ids::switch_main::kFirmware)->click();
   auto* update = qobject_cast<FirmwareUpdateScreen*>(screens->current());
   if (update == nullptr) return Fail("the firmware screen did not open");
@@ -121,10 +121,10 @@ void SaveFirmwareScreens(WindowApp& window) {
   Save(window.window(), "screen-firmware-update");
   update->findChild<QPushButton*>(ids::firmware_update::kRun)->click();
   if (qobject_cast<FirmwareProgressScreen*>(screens->current()) == nullptr) return Fail("no progress screen");
-  const ntr::SwitchRef ref = power->ref();
+  const ntr::SwitchRef ref = power.ref();
   const bool halfway = WaitFor([&] {
-    ManagedSwitch* sw = window.app().FindSwitch(ref);
-    return sw != nullptr && sw->firmwareStatus().state == ntr::kFirmwareTransferring && sw->firmwareStatus().progress >= 40;
+    SwitchView sw = window.app().FindSwitch(ref);
+    return sw != nullptr && sw.firmwareStatus().state == ntr::kFirmwareTransferring && sw.firmwareStatus().progress >= 40;
   }, 60000);
   if (!halfway) return Fail("the update did not get halfway");
   Settle();

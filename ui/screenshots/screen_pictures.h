@@ -3,13 +3,13 @@
 // VLAN screens, each opened in the window's setting frame.
 #pragma once
 
-#include "device/managed_switch.h"
+#include "app/switch_view.h"
 #include "ui/main_window/window_app.h"
 
 namespace ntr::ui::shots {
 
-void SaveNameAndResultScreens(WindowApp& window, ManagedSwitch* sw);
-void SavePortScreens(WindowApp& window, ManagedSwitch* core, ManagedSwitch* edge, ManagedSwitch* power);
+void SaveNameAndResultScreens(WindowApp& window, SwitchView sw);
+void SavePortScreens(WindowApp& window, SwitchView core, SwitchView edge, SwitchView power);
 void SaveSwitchScreens(WindowApp& window);
 void SaveFirmwareScreens(WindowApp& window);
 void SaveVlanScreens(WindowApp& window);

@@ -13,8 +13,7 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "device/managed_switch.h"
-#include "device/switch_phase.h"
+#include "app/switch_service.h"
 #include "ui/dialogs/adoption_dialog.h"
 #include "ui/main_window/main_window.h"
 #include "ui/main_window/page_view.h"
@@ -26,7 +25,7 @@
 
 namespace {
 
-using ntr::ManagedSwitch;
+using ntr::SwitchView;
 using namespace ntr::ui;
 using namespace ntr::ui::shots;
 
@@ -80,8 +79,8 @@ int main(int argc, char** argv) {
   const auto ready = [&](std::size_t count) {
     const auto switches = window.app().Switches();
     if (switches.size() < count) return false;
-    for (ManagedSwitch* sw : switches) {
-      if (!ntr::IsReady(*sw) || !sw->settings.polledOnce()) return false;
+    for (SwitchView sw : switches) {
+      if (!sw.ready() || !sw.polledOnce()) return false;
     }
     return true;
   };
@@ -93,10 +92,10 @@ int main(int argc, char** argv) {
   Settle();
   Save(main, "top-detailed");
   if (suffix.isEmpty()) {
-    ManagedSwitch* core = FindSwitch(window, "NTR7100-24G");
-    ManagedSwitch* power = FindSwitch(window, "NTR7100-8PoE");
+    SwitchView core = FindSwitch(window, "NTR7100-24G");
+    SwitchView power = FindSwitch(window, "NTR7100-8PoE");
     if (power != nullptr) {
-      page->PanelOf(power->ref())->SetPowerDisplay(true);
+      page->PanelOf(power.ref())->SetPowerDisplay(true);
       Settle();
       Save(main, "top-poe-power");
     }
@@ -106,29 +105,29 @@ int main(int argc, char** argv) {
     Save(main, "popup-application");
     Unhover(window);
     if (core != nullptr) {
-      SwitchPanel* panel = page->PanelOf(core->ref());
+      SwitchPanel* panel = page->PanelOf(core.ref());
       Hover(panel, QPoint(60, 40));
       Settle();
       Save(main, "popup-switch");
       Unhover(window);
       Hover(panel, ntr::ui::PortPosition(2, 9) + QPoint(8, 8));
-      WaitFor([&] { return core->record().portStatus[9].rxOctets.load() > 0; }, 5000);
+      WaitFor([&] { return core.record().portStatus[9].rxOctets.load() > 0; }, 5000);
       Settle();
       Save(main, "popup-port");
       Unhover(window);
       Ctl("loop core 10 on");
       WaitFor([&] {
         ntr::ErrorPair error;
-        core->settings.RequestPoll(error);
-        return core->record().portStatus[9].loopState.load() != 0;
+        ntr::SwitchService::RequestPoll(core, error);
+        return core.record().portStatus[9].loopState.load() != 0;
       }, 10000);
       Settle();
       Save(main, "top-loop-alarm");
     }
     if (power != nullptr) {
-      SwitchPanel* panel = page->PanelOf(power->ref());
+      SwitchPanel* panel = page->PanelOf(power.ref());
       Hover(panel, ntr::ui::PortPosition(3, 0) + QPoint(8, 8));
-      WaitFor([&] { return power->record().portStatus[0].poeSupply.load() > 0; }, 5000);
+      WaitFor([&] { return power.record().portStatus[0].poeSupply.load() > 0; }, 5000);
       Settle();
       Save(main, "popup-poe-port");
       Unhover(window);
@@ -137,9 +136,9 @@ int main(int argc, char** argv) {
     WaitFor([&] { return window.app().Switches().size() >= 4; }, 30000);
     Settle();
     Save(main, "top-unknown-model");
-    for (ManagedSwitch* sw : window.app().Switches()) {
-      if (sw->record().modelName.get() != "NTR7100-48X") continue;
-      SwitchPanel* panel = page->PanelOf(sw->ref());
+    for (SwitchView sw : window.app().Switches()) {
+      if (sw.record().modelName.get() != "NTR7100-48X") continue;
+      SwitchPanel* panel = page->PanelOf(sw.ref());
       if (panel == nullptr) break;
       Hover(panel, QPoint(20, 37));
       Settle();

@@ -4,7 +4,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "device/managed_switch.h"
+#include "app/switch_service.h"
 #include "ui/popup/popup_window.h"
 #include "ui/style/colours.h"
 #include "ui/top_page/top_page_ids.h"
@@ -18,7 +18,7 @@ constexpr int kStatusPeriodMs = 60000;
 
 }  // namespace
 
-SwitchPanel::SwitchPanel(ManagedSwitch& sw, PopupWindow* popup, QWidget* parent)
+SwitchPanel::SwitchPanel(SwitchView sw, PopupWindow* popup, QWidget* parent)
     : QWidget(parent), sw_(sw), ref_(sw.ref()), popup_(popup) {
   setObjectName(ids::top::kSwitchPanel);
   setFixedSize(kSwitchPanelSize);
@@ -66,7 +66,7 @@ void SwitchPanel::paintEvent(QPaintEvent*) {
   painter.fillRect(rect(), kPageColour);
   const bool known = modelKnown();
   const SwitchPictureState state =
-      PictureStateOf(sw_.record(), detailed_ && known, powerDisplay_, sw_.settings.polledOnce());
+      PictureStateOf(sw_.record(), detailed_ && known, powerDisplay_, sw_.polledOnce());
   PaintSwitch(painter, state, height());
 }
 
@@ -105,14 +105,14 @@ void SwitchPanel::HoverAt(QPoint point) {
   hoverRect_ = zone.rect;
   const QRect chassis = Chassis();
   shownAnchor_ = QRect(mapTo(popup_->parentWidget(), chassis.topLeft()), chassis.size());
-  popup_->Show(kind, &sw_, port, shownAnchor_);
+  popup_->Show(kind, sw_, port, shownAnchor_);
 }
 
 // By what the pop-up was given: the chassis may have changed its size (a
 // click expanded or folded it) or the panel its place since.
 void SwitchPanel::HidePopup() {
   if (hoverKind_ == kPopupNone) return;
-  popup_->Hide(hoverKind_, &sw_, hoverPort_, shownAnchor_);
+  popup_->Hide(hoverKind_, sw_, hoverPort_, shownAnchor_);
   hoverKind_ = kPopupNone;
   hoverPort_ = -1;
   hoverRect_ = {};
@@ -153,7 +153,7 @@ void SwitchPanel::mouseDoubleClickEvent(QMouseEvent* event) {
 void SwitchPanel::RequestStatus() {
   if (!modelKnown()) return;
   ErrorPair error;
-  sw_.settings.RequestPoll(error);  // refused while the switch is busy: the next period asks again
+  SwitchService::RequestPoll(sw_, error);  // refused while the switch is busy: the next period asks again
 }
 
 void SwitchPanel::ResyncStarted() {

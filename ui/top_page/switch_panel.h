@@ -11,14 +11,11 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "app/switch_view.h"
 #include "base/notification.h"
 #include "ui/popup/popup_lines.h"
 #include "ui/switch_picture/switch_geometry.h"
 #include "ui/switch_picture/switch_painting.h"
-
-namespace ntr {
-class ManagedSwitch;
-}
 
 namespace ntr::ui {
 
@@ -28,9 +25,9 @@ class SwitchPanel : public QWidget {
   Q_OBJECT
 
  public:
-  SwitchPanel(ManagedSwitch& sw, PopupWindow* popup, QWidget* parent);
+  SwitchPanel(SwitchView sw, PopupWindow* popup, QWidget* parent);
 
-  ManagedSwitch& managedSwitch() const { return sw_; }
+  SwitchView switchView() const { return sw_; }
   SwitchRef ref() const { return ref_; }
   bool detailed() const { return detailed_; }
   bool powerDisplay() const { return powerDisplay_; }
@@ -50,7 +47,7 @@ class SwitchPanel : public QWidget {
   // Whether the pop-up currently shows something of this panel.
   bool hovering() const { return hoverKind_ != kPopupNone; }
   // The settings-failure report of the switch, when one is pending.
-  void SetFailureReporter(std::function<void(ManagedSwitch&)> report) { report_ = std::move(report); }
+  void SetFailureReporter(std::function<void(SwitchView)> report) { report_ = std::move(report); }
 
  signals:
   // A double click asks for the switch's main screen (port -1) or a port screen.
@@ -70,7 +67,7 @@ class SwitchPanel : public QWidget {
   void RequestStatus();
   void HidePopup();
 
-  ManagedSwitch& sw_;
+  SwitchView sw_;
   const SwitchRef ref_;
   PopupWindow* popup_;
   bool detailed_ = false;
@@ -81,7 +78,7 @@ class SwitchPanel : public QWidget {
   int hoverPort_ = -1;
   QRect hoverRect_;
   QRect shownAnchor_;  // the rectangle last given to the pop-up, in its parent
-  std::function<void(ManagedSwitch&)> report_;
+  std::function<void(SwitchView)> report_;
 };
 
 }  // namespace ntr::ui

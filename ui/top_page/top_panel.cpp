@@ -5,7 +5,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "device/managed_switch.h"
+#include "app/switch_view.h"
 #include "ui/popup/popup_window.h"
 #include "ui/style/colours.h"
 #include "ui/style/fonts.h"
@@ -83,9 +83,9 @@ void TopPanel::SetPopup(PopupWindow* popup) {
   if (popup_ != nullptr) popup_->installEventFilter(this);
 }
 
-SwitchPanel* TopPanel::AddSwitch(ManagedSwitch& sw) {
+SwitchPanel* TopPanel::AddSwitch(SwitchView sw) {
   auto* panel = new SwitchPanel(sw, popup_, this);
-  panels_[sw.generation] = panel;
+  panels_[sw.ref().generation] = panel;
   connect(panel, &SwitchPanel::screenRequested, this, &TopPanel::screenRequested);
   panel->lower();  // under the pop-up and the setting frame that float over the page
   return panel;

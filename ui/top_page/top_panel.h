@@ -33,7 +33,7 @@ class TopPanel : public QWidget {
   LegendPanel* legend() const { return legend_; }
 
   // Switch panels, by switch.
-  SwitchPanel* AddSwitch(ManagedSwitch& sw);
+  SwitchPanel* AddSwitch(SwitchView sw);
   void RemoveSwitch(const SwitchRef& ref);
   SwitchPanel* PanelOf(const SwitchRef& ref) const;
   std::vector<SwitchPanel*> Panels() const;

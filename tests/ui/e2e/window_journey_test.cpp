@@ -413,7 +413,7 @@ TEST_F(WindowJourney, TwoRefusedSynchronisationsAreReportedOneAfterTheOther) {
     // The first report stays open until both synchronisations have ended
     // and both lists were taken.
     for (ManagedSwitch* sw : window_->app().discovery().Switches()) {
-      if (!sw->settings.lastSyncDone() || sw->settings.synchronisationPending() || !sw->record().failures.empty()) {
+      if (!sw->settings().lastSyncDone() || sw->settings().synchronisationPending() || !sw->record().failures.empty()) {
         return true;
       }
     }

@@ -52,7 +52,7 @@ class PopupRefresherTest : public ::testing::Test {
     ApplyModel(record);
     auto& sw =
         switches_.emplace_back(std::make_unique<ManagedSwitch>(*hub_, record, nullptr, nullptr));
-    sw->client.Attach();
+    sw->client().Attach();
     return *sw;
   }
 
@@ -146,7 +146,7 @@ class SilentSwitchTest : public PopupRefresherTest {
  protected:
   ManagedSwitch& InRequest() {
     ManagedSwitch& sw = Managed("G", kModelName8G);
-    sw.client.transactor().SetAttemptTimeout(60s);
+    sw.client().transactor().SetAttemptTimeout(60s);
     peer_->link().SetPeer([this](const test::Bytes&) { sent_.Set(); });
     refresher_->Show(3, &sw, 0);
     refresher_->Tick();

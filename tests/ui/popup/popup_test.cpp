@@ -187,7 +187,7 @@ class PopupTest : public QObject {
     TransactionHub hub(link, LookupFunctionTypes);
     SwitchRecord record;
     auto sw = std::make_unique<ManagedSwitch>(hub, record, nullptr, nullptr);
-    sw->active = true;
+    sw->SetActive(true);
     PopupWindow popup(&panel);
     const QRect anchor(10, 10, 100, 40);
 

@@ -90,7 +90,7 @@ class PortScreensTest : public QObject {
     n.sim.peer().Control("loop edge 2 on");
     QVERIFY(n.sim.WaitFor([&] {
       ErrorPair error;
-      n.sim.Switch("edge")->settings.RequestPoll(error);
+      n.sim.Switch("edge")->settings().RequestPoll(error);
       return port->rows().contains(QStringLiteral("ループ検出機能\t使用する[ループ発生！]"));
     }));
 

@@ -1,11 +1,9 @@
 // The setting screens over the simulator in process: the name screen's apply
 // and its result screens, the list of open screens, the apply job's life
-// against the frame, the frame's scroll bars, and the filtered edit.
+// against the frame.
 #include <QTest>
 
 #include "tests/ui/support/sim_window.h"
-#include "ui/forms/choice_box.h"
-#include "ui/forms/filtered_edit.h"
 #include "ui/screens/result_screens.h"
 #include "ui/forms/screen_ids.h"
 #include "ui/screens/screen_navigator.h"
@@ -139,43 +137,6 @@ class ScreensTest : public QObject {
     QVERIFY(!s.navigator()->frame()->isVisible());
     QCOMPARE(s.navigator()->current(), nullptr);
     QVERIFY(s.sim.page()->button(ids::top::kExport)->isEnabled());
-  }
-
-  void theFrameScrollsWideScreensAndTheEditFilters() {
-    QWidget page;
-    page.resize(3000, 1000);
-    QPoint edges;
-    SettingFrame frame(&page, [&](QPoint e) { edges = e; });
-    QWidget wide;
-    wide.resize(2100, 40);
-    frame.Host(&wide);
-    QVERIFY(!frame.horizontalBar()->isHidden() && frame.verticalBar()->isHidden());
-    QCOMPARE(frame.horizontalBar()->minimum(), 0);
-    QCOMPARE(frame.horizontalBar()->maximum(), 100);
-    QCOMPARE(frame.pos(), SettingFrame::kHomePosition);
-    QCOMPARE(edges, frame.geometry().bottomRight() + QPoint(1, 1));
-    QCOMPARE(frame.findChild<QWidget*>("frameBody")->height(), 50);  // 40 px shown 50 high
-    frame.horizontalBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    QCOMPARE(wide.x(), -50);
-    frame.SetFolded(true);
-    QCOMPARE(edges, SettingFrame::kHomePosition + QPoint(SettingFrame::kTabWidth, SettingFrame::kCaptionHeight));
-
-    FilteredEdit digits(EditFilter::kDigits);
-    QTest::keyClicks(&digits, "1a2");
-    QCOMPARE(digits.text(), QString("12"));
-    QTest::keyClick(&digits, Qt::Key_Backspace);
-    QTest::keyClick(&digits, Qt::Key_Escape);
-    QCOMPARE(digits.text(), QString("1"));
-    QVERIFY(FilterAccepts(EditFilter::kName, '_') && !FilterAccepts(EditFilter::kName, '*'));
-    QVERIFY(FilterAccepts(EditFilter::kRate, '*') && !FilterAccepts(EditFilter::kAlphanumeric, '-'));
-
-    ChoiceBox choice;
-    choice.addItems({"a", "b", "c"});
-    choice.SetItemEnabled(1, false);
-    QTest::keyClick(&choice, Qt::Key_Down);
-    QCOMPARE(choice.currentIndex(), 2);
-    QTest::keyClick(&choice, Qt::Key_Down);
-    QCOMPARE(choice.currentIndex(), 2);
   }
 };
 
