@@ -57,6 +57,8 @@ using D = DefaultRule;
 // counters, 0x08 loop detection, 0x09 power over Ethernet, 0x0A route backup.
 // Entries without operations are known so that they can be decoded and
 // printed, but the tool never requests them.
+// One entry per function, its fields in one place, one or two lines each.
+// clang-format off
 constexpr std::array<FunctionDescriptor, kFunctionCount> kDescriptors{{
     {.keyword = "boot-rom-version", .function = Function::kBootRomVersion, .functionId = 0x0101, .valueType = kValueOctets, .indexType = kIndexNone, .operations = kGet, .functionClass = C::kIdentity,
      .value = V::kIdentityText, .text = &R::bootRomVersion, .flags = kMemoryOnly},
@@ -214,6 +216,7 @@ constexpr std::array<FunctionDescriptor, kFunctionCount> kDescriptors{{
      .index = I::kPort, .value = V::kPortIndex, .field = PORT_FIELD(backupPort), .fromWire = MinusOne<0, kMaxPorts>,
      .defaultRule = D::kFixed, .defaultValue = -1, .min = 0, .max = kMaxPorts - 1, .wireOffset = 1, .flags = kAcceptsNone},
 }};
+// clang-format on
 
 // Entry i describes enumerator i, so DescriptorOf is a plain index.
 constexpr bool TableFollowsTheEnumeration() {
