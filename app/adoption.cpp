@@ -63,8 +63,8 @@ ManagedSwitch* SwitchAdoption::Create(Discovery& discovery, TopologyNode& node,
     record = std::make_shared<SwitchRecord>();
     record->switchMac = mac;
     record->macText = FormatSwitchMac(mac);
-    created = std::make_unique<ManagedSwitch>(discovery.hub(), *record, &parts_.saver,
-                                              parts_.notices);
+    created =
+        std::make_unique<ManagedSwitch>(discovery.hub(), *record, &parts_.saver, parts_.notices);
     created->KeepRecord(record);
     std::lock_guard<std::mutex> lock(lock_);
     managed_.push_back(Runtime{created.get(), record, std::nullopt});

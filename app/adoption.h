@@ -39,7 +39,7 @@ class SwitchAdoption : public SwitchAdopter {
     Operator& op;
     NotificationSink* notices;  // the view and the panels; may be null
     ResetMacList& resetMacs;
-    std::function<bool()> stopping;  // the link is being stopped; may be empty
+    std::function<bool()> stopping;         // the link is being stopped; may be empty
     std::filesystem::path configPath = {};  // empty: the data folder's file
     // Receives a failure for the application's last error; may be empty.
     std::function<void(const ErrorPair&)> reportError = {};
@@ -92,9 +92,9 @@ class SwitchAdoption : public SwitchAdopter {
     Discovery& discovery;
     MacAddress nodeMac;
     const DiscoveryReply& reply;
-    ManagedSwitch* sw;    // null once the switch went during a question
-    TopologyNode* node;   // null once the switch went during a question
-    SwitchRef ref;        // the switch being adopted, for looking it up again
+    ManagedSwitch* sw;   // null once the switch went during a question
+    TopologyNode* node;  // null once the switch went during a question
+    SwitchRef ref;       // the switch being adopted, for looking it up again
   };
 
   ManagedSwitch* Create(Discovery& discovery, TopologyNode& node, const MacAddress& mac);

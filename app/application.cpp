@@ -25,8 +25,10 @@ std::unique_ptr<AppLink> LinkOrPcap(std::unique_ptr<AppLink> link, NotificationS
 
 // A start-up that rejected lines of the file keeps a copy of it.
 std::string ConfigKeptText(const std::filesystem::path& file, const std::filesystem::path& copy) {
-  return "設定ファイル " + file.string() + " に読み込めない行がありました(error_log.txt を参照)。\n"
-         "元のファイルを " + copy.string() + " に保存しました。";
+  return "設定ファイル " + file.string() +
+         " に読み込めない行がありました(error_log.txt を参照)。\n"
+         "元のファイルを " +
+         copy.string() + " に保存しました。";
 }
 
 std::string FatalCaptureText(std::int64_t result) {
@@ -46,8 +48,13 @@ Application::Application(Parts parts)
       link_(LinkOrPcap(std::move(parts.link), parts.notices)),
       host_{config_, link_.get()},
       hub_(link_->endpoint(), LookupFunctionTypes),
-      adoption_(SwitchAdoption::Parts{host_, *this, op_, notices_, resetMacs_,
-                                      [this] { return stopping_.load(); }, {},
+      adoption_(SwitchAdoption::Parts{host_,
+                                      *this,
+                                      op_,
+                                      notices_,
+                                      resetMacs_,
+                                      [this] { return stopping_.load(); },
+                                      {},
                                       [this](const ErrorPair& error) { SetLastError(error); }},
                 SwitchAdoption::Hooks{[this](ManagedSwitch& sw) {
                   std::function<void(ManagedSwitch&)> hook;
@@ -132,7 +139,8 @@ bool Application::ReadConfigAtStartUp() {
     return true;
   }
   const std::filesystem::path copy = path.string() + kBackupSuffix;
-  if (ErrorPair copyError; !CopyFileAtomically(path, copy, copyError)) return ShowStartUpFailure(copyError);
+  if (ErrorPair copyError; !CopyFileAtomically(path, copy, copyError))
+    return ShowStartUpFailure(copyError);
   op_.ShowMessage(ConfigKeptText(path, copy), MessageIcon::kNone);
   SaveConfigFile(error);
   return true;
@@ -146,7 +154,8 @@ bool Application::ReadConfigForMonitor() {
   const std::filesystem::path path = ConfigFilePath();
   ErrorPair error;
   ReadOptions options;
-  if (ReadConfigText(host_, config_, path, options, error) || error.code != kErrFileOpen) return true;
+  if (ReadConfigText(host_, config_, path, options, error) || error.code != kErrFileOpen)
+    return true;
   struct stat info {};
   if (::stat(path.c_str(), &info) == 0 || errno != ENOENT) return ShowStartUpFailure(error);
   SetLastError(ErrorPair{});

@@ -58,7 +58,7 @@ class Application : public ConfigSaver {
 
   // What a notice handed to HandleNotice did.
   enum class NoticeResult {
-    kNotMine,          // a window's notice: the window handles it
+    kNotMine,  // a window's notice: the window handles it
     kHandled,
     kCloseMainWindow,  // a fatal capture error was shown: end the program
   };

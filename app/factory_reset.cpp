@@ -33,7 +33,7 @@ void ResetSettingsToFactory(SwitchRecord& record) {
 void ResetRecordToFactory(ManagedSwitch& sw) {
   SwitchRecord& record = sw.record();
   ResetSettingsToFactory(record);
-  sw.client().Attach();  // the MAC text and the model's counts
+  sw.client().Attach();              // the MAC text and the model's counts
   record.modelCode = kModelUnknown;  // held back until adopted again
 }
 

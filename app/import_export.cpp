@@ -158,7 +158,8 @@ bool SettingsImport::ReadAndCheck(const std::filesystem::path& file, ConfigStore
     ReadOptions check;
     check.filter = stored.get();
     check.portCount = model != kModelUnknown ? PortCountOf(model) : stored->portCount.load();
-    check.counterCount = model != kModelUnknown ? CounterCountOf(model) : stored->counterCount.load();
+    check.counterCount =
+        model != kModelUnknown ? CounterCountOf(model) : stored->counterCount.load();
     check.strict = true;
     check.mode = ReadMode::kImport;
     ConfigStore checked;

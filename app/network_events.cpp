@@ -58,23 +58,27 @@ class Collector {
 };
 
 bool Hot(const SwitchSnapshot& sw, const EventOptions& options) {
-  return options.temperatureLimit && sw.hasTemperature && sw.temperatureCelsius > *options.temperatureLimit;
+  return options.temperatureLimit && sw.hasTemperature &&
+         sw.temperatureCelsius > *options.temperatureLimit;
 }
 
 void Found(std::vector<NetworkEvent>& out, const SwitchSnapshot* was, const SwitchSnapshot& is,
            const EventOptions& options) {
   Collector add(out, is);
-  NetworkEvent& found = add.Add(kEventSwitchFound, 0, EventValue::Flag(false), EventValue::Flag(true));
+  NetworkEvent& found =
+      add.Add(kEventSwitchFound, 0, EventValue::Flag(false), EventValue::Flag(true));
   found.parentMac = is.parentMac;
   found.uplinkPort = is.uplinkPort;
   if (was != nullptr && was->firmware != is.firmware) {
     // Lost and back with another revision: a firmware update.
-    add.Add(kEventFirmwareChanged, 0, EventValue::Text(was->firmware), EventValue::Text(is.firmware));
+    add.Add(kEventFirmwareChanged, 0, EventValue::Text(was->firmware),
+            EventValue::Text(is.firmware));
   }
   for (const PortSnapshot& port : is.ports) add.Port(QuietPort(port), port);
   if (is.fanStopped) add.Add(kEventFanStopped, 0, EventValue::Flag(false), EventValue::Flag(true));
   if (Hot(is, options)) {
-    add.Add(kEventTemperatureHigh, 0, EventValue::None(), EventValue::Number(is.temperatureCelsius));
+    add.Add(kEventTemperatureHigh, 0, EventValue::None(),
+            EventValue::Number(is.temperatureCelsius));
   }
 }
 
@@ -82,7 +86,8 @@ void Changed(std::vector<NetworkEvent>& out, const SwitchSnapshot& was, const Sw
              const EventOptions& options) {
   Collector add(out, is);
   if (was.firmware != is.firmware) {
-    add.Add(kEventFirmwareChanged, 0, EventValue::Text(was.firmware), EventValue::Text(is.firmware));
+    add.Add(kEventFirmwareChanged, 0, EventValue::Text(was.firmware),
+            EventValue::Text(is.firmware));
   }
   for (const PortSnapshot& port : is.ports) {
     const auto old = std::find_if(was.ports.begin(), was.ports.end(),
@@ -90,8 +95,8 @@ void Changed(std::vector<NetworkEvent>& out, const SwitchSnapshot& was, const Sw
     add.Port(old != was.ports.end() ? *old : QuietPort(port), port);
   }
   if (was.fanStopped != is.fanStopped) {
-    add.Add(is.fanStopped ? kEventFanStopped : kEventFanRunning, 0, EventValue::Flag(was.fanStopped),
-            EventValue::Flag(is.fanStopped));
+    add.Add(is.fanStopped ? kEventFanStopped : kEventFanRunning, 0,
+            EventValue::Flag(was.fanStopped), EventValue::Flag(is.fanStopped));
   }
   if (Hot(was, options) != Hot(is, options)) {
     add.Add(Hot(is, options) ? kEventTemperatureHigh : kEventTemperatureNormal, 0,

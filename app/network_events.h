@@ -46,14 +46,15 @@ inline constexpr char kEventTemperatureNormal[] = "temperature-normal";
 inline constexpr char kEventFirmwareChanged[] = "firmware-changed";
 
 struct NetworkEvent {
-  std::string event;   // one of the words above
-  std::string mac;     // the switch
+  std::string event;  // one of the words above
+  std::string mac;    // the switch
   std::string name;
   std::string model;
-  int port = 0;        // 1-based; 0 for the switch as a whole
-  EventValue before;   // link: Mbit/s; loop, fan: flag; PoE: state code; temperature: °C; firmware: text
+  int port = 0;  // 1-based; 0 for the switch as a whole
+  EventValue
+      before;  // link: Mbit/s; loop, fan: flag; PoE: state code; temperature: °C; firmware: text
   EventValue after;
-  std::string text;    // words for people: the speed, the PoE state, ...
+  std::string text;  // words for people: the speed, the PoE state, ...
   // Switch found / lost: where it hangs (an empty parent: on the adapter).
   std::string parentMac;
   int uplinkPort = 0;

@@ -79,8 +79,10 @@ SwitchSnapshot SwitchOf(ManagedSwitch& sw, const TopologyNode* node) {
   const int counters = std::clamp<int>(record.counterCount, 0, kSnapshotCounters);
   for (int c = 0; c < counters; ++c) {
     const auto slot = static_cast<std::size_t>(c);
-    out.rxCounterWords[slot] = CounterWord(Function::kCounterFrameRxType, record.ports[0].rxCounterTypes[slot]);
-    out.txCounterWords[slot] = CounterWord(Function::kCounterFrameTxType, record.ports[0].txCounterTypes[slot]);
+    out.rxCounterWords[slot] =
+        CounterWord(Function::kCounterFrameRxType, record.ports[0].rxCounterTypes[slot]);
+    out.txCounterWords[slot] =
+        CounterWord(Function::kCounterFrameTxType, record.ports[0].txCounterTypes[slot]);
   }
   const int ports = std::clamp<int>(record.portCount, 0, kMaxPorts);
   for (int p = 0; p < ports; ++p) out.ports.push_back(PortOf(record, p, HasPoe(model)));
@@ -124,7 +126,8 @@ NetworkSnapshot SnapshotOf(Application& app, const NetworkSnapshot& previous) {
   }
   // The switches known before keep their places; lost ones stay, down.
   for (const SwitchSnapshot& before : previous.switches) {
-    auto it = std::find_if(seen.begin(), seen.end(), [&](const auto& s) { return s.mac == before.mac; });
+    auto it =
+        std::find_if(seen.begin(), seen.end(), [&](const auto& s) { return s.mac == before.mac; });
     if (it == seen.end()) {
       SwitchSnapshot lost = before;
       lost.up = false;

@@ -16,15 +16,15 @@ namespace ntr {
 inline constexpr int kSnapshotCounters = 5;  // frame counters per port and direction
 
 struct PortSnapshot {
-  int port = 0;              // 1-based, as the operator counts
-  bool up = false;           // link up
-  int linkSpeedMbps = 0;     // 0 while the link is down
-  std::string linkSpeedText; // the status text of the speed (as ntrctl prints it)
+  int port = 0;               // 1-based, as the operator counts
+  bool up = false;            // link up
+  int linkSpeedMbps = 0;      // 0 while the link is down
+  std::string linkSpeedText;  // the status text of the speed (as ntrctl prints it)
   bool loopDetected = false;
-  bool hasPoe = false;       // the model supplies power on this port
-  int poeState = 0;          // status-poe-state as read
+  bool hasPoe = false;  // the model supplies power on this port
+  int poeState = 0;     // status-poe-state as read
   std::string poeStateText;
-  bool poeFault = false;     // the state is one of the fault states
+  bool poeFault = false;  // the state is one of the fault states
   std::uint64_t rxOctets = 0;
   std::uint64_t txOctets = 0;
   std::array<std::uint64_t, kSnapshotCounters> rxFrames{};
@@ -32,15 +32,15 @@ struct PortSnapshot {
 };
 
 struct SwitchSnapshot {
-  std::string mac;           // "00:11:22:33:44:55"
-  std::string model;         // model name, e.g. "NTR7100-8G"
-  std::string name;          // system name (from the switch, or the data folder's record)
-  std::string firmware;      // firmware revision
+  std::string mac;       // "00:11:22:33:44:55"
+  std::string model;     // model name, e.g. "NTR7100-8G"
+  std::string name;      // system name (from the switch, or the data folder's record)
+  std::string firmware;  // firmware revision
   std::string serial;
-  bool up = false;           // answering; a lost switch stays in the snapshot with up = false
-  std::string parentMac;     // the switch it hangs on; empty when it hangs on the tool's adapter
-  int uplinkPort = 0;        // 1-based port of the parent it hangs on; 0 when on the adapter
-  std::vector<int> fanRpm;   // one per fan the model has
+  bool up = false;          // answering; a lost switch stays in the snapshot with up = false
+  std::string parentMac;    // the switch it hangs on; empty when it hangs on the tool's adapter
+  int uplinkPort = 0;       // 1-based port of the parent it hangs on; 0 when on the adapter
+  std::vector<int> fanRpm;  // one per fan the model has
   bool fanStopped = false;
   bool hasTemperature = false;
   int temperatureCelsius = 0;
@@ -52,7 +52,7 @@ struct SwitchSnapshot {
 };
 
 struct NetworkSnapshot {
-  std::string adapterName;   // the tool's adapter, the root of the tree
+  std::string adapterName;  // the tool's adapter, the root of the tree
   std::string adapterMac;
   std::vector<SwitchSnapshot> switches;  // in discovery order
 };

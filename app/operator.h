@@ -82,7 +82,8 @@ class Operator : public AdapterChooser {
 
   // The settings-failure report "設定失敗": the settings of the switch that
   // could not be made, and where the error log with the reasons is.
-  virtual void ShowSettingFailures(std::string_view macText, const std::vector<std::string>& commands,
+  virtual void ShowSettingFailures(std::string_view macText,
+                                   const std::vector<std::string>& commands,
                                    const std::filesystem::path& errorLogPath) = 0;
 };
 

@@ -35,10 +35,12 @@ std::vector<std::string> DiffSettingLines(const SwitchRecord& tool, const Switch
   const std::vector<std::string> b = BlockSettingLines(device);
   // Longest common subsequence, then a walk that puts each "-" before the "+"
   // that replaces it.
-  std::vector<std::vector<std::size_t>> common(a.size() + 1, std::vector<std::size_t>(b.size() + 1, 0));
+  std::vector<std::vector<std::size_t>> common(a.size() + 1,
+                                               std::vector<std::size_t>(b.size() + 1, 0));
   for (std::size_t i = a.size(); i-- > 0;) {
     for (std::size_t j = b.size(); j-- > 0;) {
-      common[i][j] = a[i] == b[j] ? common[i + 1][j + 1] + 1 : std::max(common[i + 1][j], common[i][j + 1]);
+      common[i][j] =
+          a[i] == b[j] ? common[i + 1][j + 1] + 1 : std::max(common[i + 1][j], common[i][j + 1]);
     }
   }
   std::vector<std::string> diff;

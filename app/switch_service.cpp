@@ -59,8 +59,9 @@ FactoryResetResult SwitchService::FactoryReset(ManagedSwitch& sw) {
   return result;
 }
 
-ServiceResult SwitchService::LoadBlock(const SwitchRecord& record, const std::filesystem::path& file,
-                                       ConfigHost& host, std::shared_ptr<SwitchRecord>& block) {
+ServiceResult SwitchService::LoadBlock(const SwitchRecord& record,
+                                       const std::filesystem::path& file, ConfigHost& host,
+                                       std::shared_ptr<SwitchRecord>& block) {
   // A block holds the switch's whole setting state: a setting it does not
   // list is at its default. So it is read onto the switch's factory
   // settings, not onto its current ones, and a file saved earlier brings
@@ -90,8 +91,8 @@ ServiceResult SwitchService::LoadBlock(const SwitchRecord& record, const std::fi
         at = end + 1;
       }
       const std::string range = IndexRangeProblem(words, record.portCount, record.counterCount);
-      result.details.push_back("line " + std::to_string(line.lineNumber) + ": " + line.text + " (" + line.reason +
-                               (range.empty() ? "" : ": " + range) + ")");
+      result.details.push_back("line " + std::to_string(line.lineNumber) + ": " + line.text + " (" +
+                               line.reason + (range.empty() ? "" : ": " + range) + ")");
     }
     return result;
   }
@@ -108,7 +109,8 @@ ServiceResult SwitchService::BeginApply(ManagedSwitch& sw, const std::filesystem
   // synchronisation under way has compared fingerprints already and would
   // not write them: the switch must be idle.
   if (sw.settings().synchronisationPending()) return Failed(ErrorPair{kErrConfigSyncRunning, ""});
-  if (!IsReady(sw) || sw.settings().bulkReadRequested()) return Failed(ErrorPair{kErrSwitchBusy, ""});
+  if (!IsReady(sw) || sw.settings().bulkReadRequested())
+    return Failed(ErrorPair{kErrSwitchBusy, ""});
   // Nothing is half done: when the file cannot be saved or the
   // synchronisation cannot start, the record is put back as it was.
   const SwitchRecord before(record);
@@ -142,7 +144,8 @@ ServiceResult SwitchService::EndApply(ManagedSwitch& sw) {
   return {};
 }
 
-ServiceResult SwitchService::SaveSwitchSettings(ManagedSwitch& sw, const std::filesystem::path& file) {
+ServiceResult SwitchService::SaveSwitchSettings(ManagedSwitch& sw,
+                                                const std::filesystem::path& file) {
   ConfigStore alone;
   ConfigStore& config = app_.config();
   alone.SetWatch(config.watchInterval(), config.downCount());
@@ -157,7 +160,8 @@ ServiceResult SwitchService::SaveSwitchSettings(ManagedSwitch& sw, const std::fi
   return {};
 }
 
-std::uint64_t SwitchService::StartApply(const SwitchRef& sw, std::vector<SettingChange> changes, ErrorPair& error) {
+std::uint64_t SwitchService::StartApply(const SwitchRef& sw, std::vector<SettingChange> changes,
+                                        ErrorPair& error) {
   ManagedSwitch* managed = app_.discovery().Find(sw);
   if (managed == nullptr) {
     error.Fail(kErrNoResponse);  // it has gone: nothing answers
@@ -243,7 +247,8 @@ ServiceResult SwitchService::CompareWithFile(ManagedSwitch& sw, const std::files
   // The file's common lines (watch values, VLAN names) go to a scratch store
   // and its rejected lines to no log: the tool stays as it is.
   ConfigStore scratch;
-  ConfigHost host{scratch, nullptr, [](std::string_view, std::string_view, std::string_view) { return true; }};
+  ConfigHost host{scratch, nullptr,
+                  [](std::string_view, std::string_view, std::string_view) { return true; }};
   std::shared_ptr<SwitchRecord> block;
   if (ServiceResult loaded = LoadBlock(sw.record(), file, host, block); !loaded.ok) return loaded;
   SwitchRecord wanted(sw.record());
@@ -319,11 +324,14 @@ ServiceResult SwitchService::EndModalRead(ManagedSwitch& sw) {
   return result;
 }
 
-bool SwitchService::RequestPoll(SwitchView sw, ErrorPair& error) { return sw.sw_->settings().RequestPoll(error); }
+bool SwitchService::RequestPoll(SwitchView sw, ErrorPair& error) {
+  return sw.sw_->settings().RequestPoll(error);
+}
 
 void SwitchService::Close(SwitchView sw) { sw.sw_->client().transactor().Close(); }
 
-bool SwitchService::ReadStatus(SwitchView sw, Function status, FunctionIndex index, ErrorPair& error) {
+bool SwitchService::ReadStatus(SwitchView sw, Function status, FunctionIndex index,
+                               ErrorPair& error) {
   return sw.sw_->client().Get(status, index, error);
 }
 

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "base/notification.h"
 #include "app/switch_view.h"
+#include "base/notification.h"
 #include "device/managed_switch.h"
 
 namespace ntr {
@@ -28,7 +28,8 @@ inline constexpr std::string_view kPoeSupplyRestartedText = "給電を再開し�
 inline constexpr std::string_view kNoSettingsInFileText = "ファイル内にデータが見つかりません";
 inline constexpr std::string_view kApplyFailedText = "設定の更新に失敗しました。";
 inline constexpr std::string_view kReadFailedLogText = "致命的なエラー(機器の読込みに失敗)";
-inline constexpr std::string_view kFirmwareDoneText = "ファームウェアの更新を行い、自動で再起動します。";
+inline constexpr std::string_view kFirmwareDoneText =
+    "ファームウェアの更新を行い、自動で再起動します。";
 inline constexpr std::string_view kFirmwareFailedText = "ファームウェアの更新に失敗しました: ";
 inline constexpr std::string_view kFirmwareAbortedText = "更新が中断されました。";
 inline constexpr std::string_view kSwitchLostText = "スイッチハブをロストしました。";
@@ -64,14 +65,15 @@ class SwitchService {
   // requests a synchronisation; the end, once the synchronisation has run
   // and the switch is ready again, tells how it went. A file without a block
   // for the switch, or whose block has rejected lines, changes nothing and
-  // sends nothing; the rejected lines are the details ("line N: TEXT (REASON)"). Settings the switch
-  // refused are shown through the operator's failure report, and fail it.
-  // The begin refuses a switch that is not idle (a read or a synchronisation
-  // runs), and puts the record back when the file cannot be saved or the
-  // synchronisation cannot start.
+  // sends nothing; the rejected lines are the details ("line N: TEXT (REASON)"). Settings the
+  // switch refused are shown through the operator's failure report, and fail it. The begin refuses
+  // a switch that is not idle (a read or a synchronisation runs), and puts the record back when the
+  // file cannot be saved or the synchronisation cannot start.
   ServiceResult BeginApply(ManagedSwitch& sw, const std::filesystem::path& file);
   ServiceResult EndApply(ManagedSwitch& sw);
-  ServiceResult BeginApply(SwitchView sw, const std::filesystem::path& file) { return BeginApply(*sw.sw_, file); }
+  ServiceResult BeginApply(SwitchView sw, const std::filesystem::path& file) {
+    return BeginApply(*sw.sw_, file);
+  }
   ServiceResult EndApply(SwitchView sw) { return EndApply(*sw.sw_); }
 
   // Writes the switch's settings alone to `file` in the configuration file's
@@ -87,7 +89,8 @@ class SwitchService {
   // the job's id, or 0 with the error when the switch has gone (no response) or the job
   // cannot start. The stop tells the job to send nothing more, without
   // waiting; its result is then the caller's to drop.
-  std::uint64_t StartApply(const SwitchRef& sw, std::vector<SettingChange> changes, ErrorPair& error);
+  std::uint64_t StartApply(const SwitchRef& sw, std::vector<SettingChange> changes,
+                           ErrorPair& error);
   void StopApply(const SwitchRef& sw, std::uint64_t job);
 
   // The switch's actions. A restart (or a firmware update at its end) makes
@@ -154,8 +157,8 @@ class SwitchService {
   ServiceResult EndModalRead(ManagedSwitch& sw);
   // The block `file` holds for the switch of `record`, read onto the
   // record's factory settings through `host`.
-  ServiceResult LoadBlock(const SwitchRecord& record, const std::filesystem::path& file, ConfigHost& host,
-                          std::shared_ptr<SwitchRecord>& block);
+  ServiceResult LoadBlock(const SwitchRecord& record, const std::filesystem::path& file,
+                          ConfigHost& host, std::shared_ptr<SwitchRecord>& block);
 
   Application& app_;
   // Records as they were when a modal read began, by switch MAC.

@@ -13,7 +13,9 @@ FirmwareStatus SwitchView::firmwareStatus() const { return sw_->firmwareStatus()
 bool SwitchView::polledOnce() const { return sw_->settings().polledOnce(); }
 bool SwitchView::lastSyncDone() const { return sw_->settings().lastSyncDone(); }
 bool SwitchView::synchronisationPending() const { return sw_->settings().synchronisationPending(); }
-void SwitchView::SetRedraw(std::function<void()> redraw) const { sw_->SetRedraw(std::move(redraw)); }
+void SwitchView::SetRedraw(std::function<void()> redraw) const {
+  sw_->SetRedraw(std::move(redraw));
+}
 void SwitchView::Redraw() const { sw_->Redraw(); }
 
 }  // namespace ntr

@@ -101,7 +101,8 @@ bool TrunkMember(const SwitchRecord& record, int port, std::int32_t vlanId) {
 }
 
 bool NeighbourBlocksTrunk(const SwitchRecord& record, int port) {
-  return port >= 0 && port < kMaxNeighbours && record.neighbourPresent[static_cast<std::size_t>(port)] != 0;
+  return port >= 0 && port < kMaxNeighbours &&
+         record.neighbourPresent[static_cast<std::size_t>(port)] != 0;
 }
 
 bool PlanTaggedVlan(const SwitchRecord& working, int port, const TaggedVlanChoice& choice,
@@ -121,14 +122,16 @@ bool PlanTaggedVlan(const SwitchRecord& working, int port, const TaggedVlanChoic
   };
   const std::string rangeText = RangeMessage(DescriptorOf(Function::kVlanId));
 
-  plan.push_back(SettingChange::Set(Function::kVlanPortMode, FunctionIndex::Port(port), choice.mode));
+  plan.push_back(
+      SettingChange::Set(Function::kVlanPortMode, FunctionIndex::Port(port), choice.mode));
 
   // The access VLAN: "none" is the default slot 0.
   const std::int32_t accessEntry = state.access[p];
   const bool accessInRange = accessEntry >= 0 && accessEntry < kVlanRegistrations;
   const bool accessChanged =
       choice.accessVlanId.has_value()
-          ? !accessInRange || !state.Holds(static_cast<std::size_t>(accessEntry), *choice.accessVlanId)
+          ? !accessInRange ||
+                !state.Holds(static_cast<std::size_t>(accessEntry), *choice.accessVlanId)
           : accessEntry != 0;
   if (accessChanged) {
     plan.push_back(SettingChange::Set(Function::kVlanAccess, FunctionIndex::Port(port), 0));
@@ -137,7 +140,8 @@ bool PlanTaggedVlan(const SwitchRecord& working, int port, const TaggedVlanChoic
       if (!IdInRange(*choice.accessVlanId)) return fail(rangeText);
       int slot = 0;
       if (!SlotFor(state, *choice.accessVlanId, plan, slot)) return fail(kNoFreeVlanSlotText);
-      if (slot != 0) plan.push_back(SettingChange::Set(Function::kVlanAccess, FunctionIndex::Port(port), slot));
+      if (slot != 0)
+        plan.push_back(SettingChange::Set(Function::kVlanAccess, FunctionIndex::Port(port), slot));
       state.access[p] = slot;
     }
   }
@@ -148,14 +152,16 @@ bool PlanTaggedVlan(const SwitchRecord& working, int port, const TaggedVlanChoic
     if (member) {
       int slot = 0;
       if (!SlotFor(state, vlanId, plan, slot)) return fail(kNoFreeVlanSlotText);
-      plan.push_back(SettingChange::Set(Function::kVlanTrunk, FunctionIndex::PortRegistration(port, slot), 1));
+      plan.push_back(
+          SettingChange::Set(Function::kVlanTrunk, FunctionIndex::PortRegistration(port, slot), 1));
       state.trunk[p][static_cast<std::size_t>(slot)] = 1;
       continue;
     }
     // Leaving: every slot that holds the ID (a table may hold one ID twice).
     for (std::size_t s = 0; s < state.slots.size(); ++s) {
       if (!state.Holds(s, vlanId) || state.trunk[p][s] == 0) continue;
-      plan.push_back(SettingChange::Set(Function::kVlanTrunk, FunctionIndex::PortRegistration(port, static_cast<int>(s)), 0));
+      plan.push_back(SettingChange::Set(
+          Function::kVlanTrunk, FunctionIndex::PortRegistration(port, static_cast<int>(s)), 0));
       state.trunk[p][s] = 0;
     }
   }

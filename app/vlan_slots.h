@@ -22,7 +22,8 @@ inline constexpr std::int32_t kFreeVlanSlot = 1;  // the entry of a free slot
 inline constexpr char kNoFreeVlanSlotText[] = "vlan-idに空きがありません";
 inline constexpr char kTaggedVlanAppliedText[] = "タグVLAN の設定は正常に反映されました。";
 inline constexpr char kTaggedVlanFailedText[] = "タグVLANの設定に失敗しました。";
-inline constexpr char kNeighbourTrunkText[] = "隣接機器接続ポートはトランクポートに設定できません。";
+inline constexpr char kNeighbourTrunkText[] =
+    "隣接機器接続ポートはトランクポートに設定できません。";
 inline constexpr std::int32_t kTrunkPortMode = 1;  // vlan-port-mode of a trunk port
 
 using VlanSlots = std::array<std::int32_t, kVlanRegistrations>;

@@ -34,20 +34,24 @@ std::vector<SettingChange> VlanRemovalChanges(SwitchRecord& record, std::int32_t
     }
     for (int p = 0; p < ports; ++p) {
       if (record.ports[p].trunk[entry] == 0) continue;
-      changes.push_back(SettingChange::Set(Function::kVlanTrunk, FunctionIndex::PortRegistration(p, entry), 0));
+      changes.push_back(
+          SettingChange::Set(Function::kVlanTrunk, FunctionIndex::PortRegistration(p, entry), 0));
       record.ports[p].trunk[entry] = 0;
     }
-    changes.push_back(SettingChange::Set(Function::kVlanId, FunctionIndex::Registration(entry), kFreeEntry));
+    changes.push_back(
+        SettingChange::Set(Function::kVlanId, FunctionIndex::Registration(entry), kFreeEntry));
     record.vlanIds[entry] = kFreeEntry;
   }
   return changes;
 }
 
-std::vector<SettingChange> VlanRemovalChanges(SwitchRecord& record, std::span<const std::int32_t> ids) {
+std::vector<SettingChange> VlanRemovalChanges(SwitchRecord& record,
+                                              std::span<const std::int32_t> ids) {
   std::vector<SettingChange> changes;
   for (const std::int32_t id : ids) {
     std::vector<SettingChange> more = VlanRemovalChanges(record, id);
-    changes.insert(changes.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
+    changes.insert(changes.end(), std::make_move_iterator(more.begin()),
+                   std::make_move_iterator(more.end()));
   }
   return changes;
 }
@@ -57,8 +61,9 @@ std::vector<std::int32_t> VlanIdsLeavingTable(std::span<const std::int32_t> dele
   std::vector<std::int32_t> leaving;
   for (const std::int32_t id : deleted) {
     if (id < kFirstUserVlanId) continue;
-    const bool used = std::any_of(others.begin(), others.end(),
-                                  [id](const RecordPtr& other) { return other != nullptr && UsesVlanId(*other, id); });
+    const bool used = std::any_of(others.begin(), others.end(), [id](const RecordPtr& other) {
+      return other != nullptr && UsesVlanId(*other, id);
+    });
     if (!used) leaving.push_back(id);
   }
   return leaving;
@@ -66,8 +71,10 @@ std::vector<std::int32_t> VlanIdsLeavingTable(std::span<const std::int32_t> dele
 
 std::optional<std::string> NewVlanProblem(std::span<const VlanName> table, std::int32_t id,
                                           std::span<const std::int32_t> leaving) {
-  if (id < kFirstUserVlanId || id > kMaxVlanId) return WithNumber(kVlanIdOutOfRangeFormat, kMaxVlanId);
-  const bool present = std::any_of(table.begin(), table.end(), [id](const VlanName& e) { return e.id == id; });
+  if (id < kFirstUserVlanId || id > kMaxVlanId)
+    return WithNumber(kVlanIdOutOfRangeFormat, kMaxVlanId);
+  const bool present =
+      std::any_of(table.begin(), table.end(), [id](const VlanName& e) { return e.id == id; });
   if (present && !Contains(leaving, id)) return WithNumber(kVlanIdTakenFormat, id);
   const auto staying = std::count_if(table.begin(), table.end(),
                                      [&](const VlanName& e) { return !Contains(leaving, e.id); });
@@ -95,7 +102,8 @@ VlanTableUpdate UpdateVlanTable(ConfigStore& config, const VlanTableChange& chan
       return update;
     }
     const std::string& name = change.added->name;
-    config.SetVlanName(change.added->id, name.empty() ? std::nullopt : std::optional<std::string_view>(name));
+    config.SetVlanName(change.added->id,
+                       name.empty() ? std::nullopt : std::optional<std::string_view>(name));
   }
   return update;
 }

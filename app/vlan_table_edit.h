@@ -20,7 +20,8 @@ namespace ntr {
 inline constexpr std::int32_t kFirstUserVlanId = 2;  // ID 1 is the default VLAN
 inline constexpr int kVlanListLineLimit = 76;        // characters of one line of an ID list
 
-inline constexpr std::string_view kVlanIdOutOfRangeFormat = "IDが範囲外です（VLAN IDの範囲は2～%dです）";
+inline constexpr std::string_view kVlanIdOutOfRangeFormat =
+    "IDが範囲外です（VLAN IDの範囲は2～%dです）";
 inline constexpr std::string_view kVlanIdTakenFormat = "VLAN ID %d は　すでに登録されています。";
 inline constexpr char kVlanIdAppliedText[] = "VLAN ID の設定は正常に反映されました。";
 inline constexpr char kBadParameterText[] = "パラメータが不正です。";
@@ -28,7 +29,8 @@ inline constexpr char kConfigSaveFailedText[] = "設定ファイルの保存に�
 // Removing VLANs from a switch fails under the words of the port's basic functions.
 inline constexpr char kVlanIdFailedText[] = "VLAN IDの設定に失敗しました。";
 inline constexpr char kPortBasicFailedText[] = "基本機能の設定に失敗しました。";
-inline constexpr std::string_view kVlanTableFullFormat = "ID登録個数オーバーです（VLAN IDの登録可能個数は%dです）";
+inline constexpr std::string_view kVlanTableFullFormat =
+    "ID登録個数オーバーです（VLAN IDの登録可能個数は%dです）";
 
 // The requests that take VLAN `id` off the switch of `record`, for every
 // registration entry but the first (the default VLAN) that holds it: each
@@ -38,7 +40,8 @@ inline constexpr std::string_view kVlanTableFullFormat = "ID登録個数オー�
 // call for another ID sees the state after these requests. Nothing for ID 1.
 std::vector<SettingChange> VlanRemovalChanges(SwitchRecord& record, std::int32_t id);
 // The same for several IDs, in the order given.
-std::vector<SettingChange> VlanRemovalChanges(SwitchRecord& record, std::span<const std::int32_t> ids);
+std::vector<SettingChange> VlanRemovalChanges(SwitchRecord& record,
+                                              std::span<const std::int32_t> ids);
 
 // Those of `deleted` whose names go once this switch no longer has them: no
 // record of `others` (the other managed switches) registers them.
@@ -61,7 +64,7 @@ struct VlanTableChange {
 };
 
 struct VlanTableUpdate {
-  bool ok = true;             // false: the new VLAN did not fit (`problem` says why); the rest stands
+  bool ok = true;  // false: the new VLAN did not fit (`problem` says why); the rest stands
   std::string problem;
   std::vector<std::int32_t> kept;  // deleted IDs whose names stay: some of `users` still has them
 };

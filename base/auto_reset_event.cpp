@@ -4,11 +4,11 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
-#include <cstdlib>
 #include <cstdio>
-#include <algorithm>
+#include <cstdlib>
 
 namespace ntr {
 

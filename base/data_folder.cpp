@@ -17,8 +17,8 @@ constexpr char kSetHome[] = "set HOME or XDG_DATA_HOME to a folder you can write
 
 std::filesystem::path HomeFolder() {
   if (const char* home = std::getenv("HOME"); home != nullptr && *home == '/') return home;
-  if (const passwd* entry = getpwuid(getuid()); entry != nullptr && entry->pw_dir != nullptr &&
-                                                 entry->pw_dir[0] == '/') {
+  if (const passwd* entry = getpwuid(getuid());
+      entry != nullptr && entry->pw_dir != nullptr && entry->pw_dir[0] == '/') {
     return entry->pw_dir;
   }
   return {};
@@ -32,9 +32,10 @@ std::string Unsafe(const std::filesystem::path& folder, const struct stat& info,
   if (info.st_uid != me && (last || info.st_uid != 0)) {
     std::string text = name + " belongs to another user (uid " + std::to_string(info.st_uid) + ")";
     if (me == 0) {
-      text += "; running as root, the tool makes no files in another user's folders (sudo -E "
-              "keeps that user's HOME): run it as that user, or set XDG_DATA_HOME to a folder "
-              "of root's";
+      text +=
+          "; running as root, the tool makes no files in another user's folders (sudo -E "
+          "keeps that user's HOME): run it as that user, or set XDG_DATA_HOME to a folder "
+          "of root's";
     } else {
       text += "; set XDG_DATA_HOME to a folder of your own";
     }

@@ -60,9 +60,11 @@ std::optional<Notice> NotificationQueue::WaitFor(Notification message,
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
         deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0) break;
-    if (!HandleNext([&](const Notice& notice) {
-          if (notice.message == message) found = notice;
-        }, left)) {
+    if (!HandleNext(
+            [&](const Notice& notice) {
+              if (notice.message == message) found = notice;
+            },
+            left)) {
       break;
     }
   }

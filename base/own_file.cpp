@@ -19,7 +19,8 @@ int OpenOwnFile(const std::filesystem::path& path, int flags, mode_t mode) {
     reason = EINVAL;
   } else if (info.st_uid != ::geteuid()) {
     reason = EPERM;
-  } else if ((flags & O_NONBLOCK) == 0 && ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+  } else if ((flags & O_NONBLOCK) == 0 &&
+             ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
     reason = errno;
   }
   if (reason == 0) return fd;

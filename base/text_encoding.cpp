@@ -135,8 +135,9 @@ std::string FileSafeText(std::string_view utf8) {
     const std::string_view one = utf8.substr(0, length == 0 ? 1 : length);
     utf8.remove_prefix(one.size());
     const auto lead = static_cast<unsigned char>(one[0]);
-    const bool control = lead < 0x20 || lead == 0x7F ||
-                         (lead == 0xC2 && one.size() == 2 && static_cast<unsigned char>(one[1]) < 0xA0);
+    const bool control =
+        lead < 0x20 || lead == 0x7F ||
+        (lead == 0xC2 && one.size() == 2 && static_cast<unsigned char>(one[1]) < 0xA0);
     if (length == 0 || control) {
       out.push_back('?');
     } else if (length == 1) {

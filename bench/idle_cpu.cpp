@@ -48,7 +48,10 @@ std::string EightSwitches() {
   std::string eight;
   for (int i = 1; i <= 8; ++i) {
     eight += "switch S" + std::to_string(i) + " model=" +
-             (i % 3 == 0 ? "NTR7100-24G" : i % 3 == 1 ? "NTR7100-8G" : "NTR7100-8PoE") + "\n";
+             (i % 3 == 0   ? "NTR7100-24G"
+              : i % 3 == 1 ? "NTR7100-8G"
+                           : "NTR7100-8PoE") +
+             "\n";
   }
   return eight;
 }
@@ -67,7 +70,8 @@ class Notices : public NotificationSink {
 
  private:
   void Handle(const Notice& notice) {
-    if (app_ == nullptr || app_->HandleNotice(notice) != Application::NoticeResult::kNotMine) return;
+    if (app_ == nullptr || app_->HandleNotice(notice) != Application::NoticeResult::kNotMine)
+      return;
     if (notice.message == Notification::kModalRead && notice.value == 0) {
       if (ManagedSwitch* sw = app_->discovery().Find(notice.switchRef)) {
         app_->adoption().KeepRecordOf(*sw);
@@ -151,9 +155,8 @@ int main(int argc, char** argv) {
     };
     bool managed = loop.RunUntil(
         [&] {
-          return all([](ManagedSwitch& sw) {
-            return sw.settings().identityComplete() && !sw.heldBack();
-          });
+          return all(
+              [](ManagedSwitch& sw) { return sw.settings().identityComplete() && !sw.heldBack(); });
         },
         std::chrono::seconds(60));
     // The window polls each switch's status once it shows it.
@@ -162,8 +165,9 @@ int main(int argc, char** argv) {
         ErrorPair error;
         sw->settings().RequestPoll(error);
       }
-      managed = loop.RunUntil([&] { return all([](ManagedSwitch& sw) { return sw.settings().polledOnce(); }); },
-                              std::chrono::seconds(60));
+      managed = loop.RunUntil(
+          [&] { return all([](ManagedSwitch& sw) { return sw.settings().polledOnce(); }); },
+          std::chrono::seconds(60));
     }
     if (!managed) {
       std::fprintf(stderr, "managed switches: %zu\n", app.discovery().Switches().size());
@@ -180,10 +184,11 @@ int main(int argc, char** argv) {
       ::getrusage(RUSAGE_SELF, &after);
       const double user = Seconds(after.ru_utime) - Seconds(before.ru_utime);
       const double system = Seconds(after.ru_stime) - Seconds(before.ru_stime);
-      std::printf("core managing 8 switches     managed in %.2f s; idle %.1f s: CPU %.3f s "
-                  "(user %.3f, system %.3f) = %.3f %% of one core; %ld context switches\n",
-                  adopt, wall, user + system, user, system, 100.0 * (user + system) / wall,
-                  (after.ru_nvcsw + after.ru_nivcsw) - (before.ru_nvcsw + before.ru_nivcsw));
+      std::printf(
+          "core managing 8 switches     managed in %.2f s; idle %.1f s: CPU %.3f s "
+          "(user %.3f, system %.3f) = %.3f %% of one core; %ld context switches\n",
+          adopt, wall, user + system, user, system, 100.0 * (user + system) / wall,
+          (after.ru_nvcsw + after.ru_nivcsw) - (before.ru_nvcsw + before.ru_nivcsw));
     }
     app.Shutdown();
     app.ExitInstance();

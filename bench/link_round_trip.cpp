@@ -107,8 +107,8 @@ bool ThroughEndpoint(PcapEndpoint& device, AutoResetEvent& received, std::uint32
 
 // The same exchange on a plain socket.
 bool ThroughSocket(PacketSocket& socket, std::uint32_t sequence) {
-  const Frame request =
-      MakeFrame(kSwitchGroupAddress, socket.mac(), kEtherTypeHigh, kEtherTypeLow, Request(sequence));
+  const Frame request = MakeFrame(kSwitchGroupAddress, socket.mac(), kEtherTypeHigh, kEtherTypeLow,
+                                  Request(sequence));
   if (!socket.Send(request)) return false;
   const auto deadline = Clock::now() + kAnswerBound;
   while (Clock::now() < deadline) {

@@ -43,7 +43,8 @@ std::size_t Scrape(int port, bool gzip) {
   if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
     const std::string request = std::string("GET /metrics HTTP/1.1\r\nHost: 127.0.0.1\r\n") +
                                 (gzip ? "Accept-Encoding: gzip\r\n" : "") + "\r\n";
-    if (send(fd, request.data(), request.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(request.size())) {
+    if (send(fd, request.data(), request.size(), MSG_NOSIGNAL) ==
+        static_cast<ssize_t>(request.size())) {
       static char chunk[1 << 16];
       ssize_t got;
       while ((got = recv(fd, chunk, sizeof chunk, 0)) > 0) total += static_cast<std::size_t>(got);
@@ -104,13 +105,13 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "ntr_metrics_bench: a scrape failed\n");
     return 1;
   }
-  std::printf("metrics render %dx%d median %.2f ms p90 %.2f ms; %zu bytes\n", kSwitches, kPorts, render.median,
-              render.p90, textBytes);
-  std::printf("metrics scrape new snapshot %dx%d median %.2f ms p90 %.2f ms; %d scrapes\n", kSwitches, kPorts,
-              fresh.median, fresh.p90, runs);
-  std::printf("metrics scrape same snapshot %dx%d median %.2f ms p90 %.2f ms\n", kSwitches, kPorts, same.median,
-              same.p90);
-  std::printf("metrics scrape gzip %dx%d median %.2f ms p90 %.2f ms; %zu bytes\n", kSwitches, kPorts, gzip.median,
-              gzip.p90, gzipBytes);
+  std::printf("metrics render %dx%d median %.2f ms p90 %.2f ms; %zu bytes\n", kSwitches, kPorts,
+              render.median, render.p90, textBytes);
+  std::printf("metrics scrape new snapshot %dx%d median %.2f ms p90 %.2f ms; %d scrapes\n",
+              kSwitches, kPorts, fresh.median, fresh.p90, runs);
+  std::printf("metrics scrape same snapshot %dx%d median %.2f ms p90 %.2f ms\n", kSwitches, kPorts,
+              same.median, same.p90);
+  std::printf("metrics scrape gzip %dx%d median %.2f ms p90 %.2f ms; %zu bytes\n", kSwitches,
+              kPorts, gzip.median, gzip.p90, gzipBytes);
   return 0;
 }

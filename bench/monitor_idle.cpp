@@ -44,7 +44,9 @@ std::string ThirtyTwoSwitches() {
   std::string text;
   for (int i = 1; i <= kSwitches; ++i) {
     text += "switch S" + std::to_string(i) + " model=" +
-            (i % 3 == 0 ? "NTR7100-24G" : i % 3 == 1 ? "NTR7100-8G" : "NTR7100-8PoE");
+            (i % 3 == 0   ? "NTR7100-24G"
+             : i % 3 == 1 ? "NTR7100-8G"
+                          : "NTR7100-8PoE");
     if (i > 1) text += " uplink=S" + std::to_string(i / 2) + ":" + std::to_string(2 + i % 2);
     text += "\n";
   }
@@ -74,7 +76,8 @@ bool WaitForLines(Process& child, const std::string& word, int count, std::chron
   const auto deadline = Clock::now() + limit;
   const auto seen = [&] {
     int n = 0;
-    for (std::size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) ++n;
+    for (std::size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1))
+      ++n;
     return n;
   };
   while (Clock::now() < deadline && seen() < count) {
@@ -110,8 +113,8 @@ int main(int argc, char** argv) {
 
   Process monitor;
   const auto start = Clock::now();
-  if (!monitor.Start({"ip", "netns", "exec", toolNs, NTRCTL_PATH, "--adapter", veth.nameA, "--json", "watch",
-                      "--interval", interval},
+  if (!monitor.Start({"ip", "netns", "exec", toolNs, NTRCTL_PATH, "--adapter", veth.nameA, "--json",
+                      "watch", "--interval", interval},
                      EnvironmentWith(work))) {
     return Fail("cannot start ntrctl watch");
   }
@@ -140,9 +143,11 @@ int main(int argc, char** argv) {
   int status = 0;
   rusage usage{};
   if (!monitor.Reap(status, usage)) return Fail("ntrctl watch was not reaped");
-  std::printf("monitor watching %d switches (%d in the tree), polls every %s s  found in %.2f s; idle %.1f s: CPU %.3f s "
-              "= %.3f %% of one core; peak RSS %.1f MiB; exit %d after SIGTERM\n",
-              kSwitches, kInTree, interval.c_str(), found, wall, cpu, 100.0 * cpu / wall,
-              static_cast<double>(usage.ru_maxrss) / 1024.0, WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+  std::printf(
+      "monitor watching %d switches (%d in the tree), polls every %s s  found in %.2f s; idle %.1f "
+      "s: CPU %.3f s "
+      "= %.3f %% of one core; peak RSS %.1f MiB; exit %d after SIGTERM\n",
+      kSwitches, kInTree, interval.c_str(), found, wall, cpu, 100.0 * cpu / wall,
+      static_cast<double>(usage.ru_maxrss) / 1024.0, WIFEXITED(status) ? WEXITSTATUS(status) : -1);
   return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : 1;
 }

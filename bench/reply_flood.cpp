@@ -46,7 +46,8 @@ double ResidentMiB() {
   std::ifstream statm("/proc/self/statm");
   long pages = 0, resident = 0;
   statm >> pages >> resident;
-  return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+  return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) /
+         (1024.0 * 1024.0);
 }
 
 Pdu Reply(const MacAddress& mac, const MacAddress& neighbour, std::int32_t id) {
@@ -145,13 +146,21 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::vector<MacAddress> known;
-  for (int i = 0; i < 240; ++i) known.push_back(MacAddress{0x02, 0x5C, 0x71, 0x01, 0x00, static_cast<std::uint8_t>(i)});
+  for (int i = 0; i < 240; ++i)
+    known.push_back(MacAddress{0x02, 0x5C, 0x71, 0x01, 0x00, static_cast<std::uint8_t>(i)});
 
   Figure fixed, flood, held;
   const bool ok =
-      Isolated([&] { return Feed(count, [&](int i, std::mt19937&) { return known[static_cast<std::size_t>(i) % known.size()]; }); },
-               fixed) &&
-      Isolated([&] { return Feed(count, [](int, std::mt19937& random) { return RandomMac(random); }); }, flood) &&
+      Isolated(
+          [&] {
+            return Feed(count, [&](int i, std::mt19937&) {
+              return known[static_cast<std::size_t>(i) % known.size()];
+            });
+          },
+          fixed) &&
+      Isolated(
+          [&] { return Feed(count, [](int, std::mt19937& random) { return RandomMac(random); }); },
+          flood) &&
       Isolated(
           [&] {
             // The main thread held while the 240 switches answer 20 cycles.
@@ -159,7 +168,8 @@ int main(int argc, char** argv) {
             std::mt19937 random(9);
             const double before = ResidentMiB();
             for (int cycle = 0; cycle < 20; ++cycle) {
-              for (const MacAddress& mac : known) core.discovery.AcceptReply(Reply(mac, RandomMac(random), 1));
+              for (const MacAddress& mac : known)
+                core.discovery.AcceptReply(Reply(mac, RandomMac(random), 1));
             }
             Figure figure;
             figure.growthMiB = ResidentMiB() - before;
@@ -174,9 +184,11 @@ int main(int argc, char** argv) {
   }
   std::printf("replies from known MACs    %d replies   %.0f per second   RSS +%.1f MiB\n", count,
               fixed.perSecond, fixed.growthMiB);
-  std::printf("replies from new MACs      %d replies   %.0f per second   RSS +%.1f MiB   %.2fx the rate of known MACs\n",
-              count, flood.perSecond, flood.growthMiB, flood.perSecond / fixed.perSecond);
-  std::printf("main thread held           %zu replies   %llu waiting   RSS +%.1f MiB\n", known.size() * 20,
-              static_cast<unsigned long long>(held.waiting), held.growthMiB);
+  std::printf(
+      "replies from new MACs      %d replies   %.0f per second   RSS +%.1f MiB   %.2fx the rate of "
+      "known MACs\n",
+      count, flood.perSecond, flood.growthMiB, flood.perSecond / fixed.perSecond);
+  std::printf("main thread held           %zu replies   %llu waiting   RSS +%.1f MiB\n",
+              known.size() * 20, static_cast<unsigned long long>(held.waiting), held.growthMiB);
   return 0;
 }

@@ -54,7 +54,8 @@ class SimServer {
           },
           error);
       auto later = network.Tick(sim::Clock::now());
-      out.insert(out.end(), std::make_move_iterator(later.begin()), std::make_move_iterator(later.end()));
+      out.insert(out.end(), std::make_move_iterator(later.begin()),
+                 std::make_move_iterator(later.end()));
       for (const auto& frame : out) link.Send(frame.source, frame.payload, error);
     }
   }

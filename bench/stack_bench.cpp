@@ -54,7 +54,8 @@ struct Figures {
 Figures Summarise(std::vector<double> samples) {
   if (samples.empty()) return {};
   std::sort(samples.begin(), samples.end());
-  return {samples[samples.size() / 2], samples[std::min(samples.size() - 1, samples.size() * 99 / 100)]};
+  return {samples[samples.size() / 2],
+          samples[std::min(samples.size() - 1, samples.size() * 99 / 100)]};
 }
 
 // Plain AF_PACKET: the tool's socket sends, the far one echoes at once.
@@ -158,7 +159,8 @@ int main(int argc, char** argv) {
   }
 
   const Figures floor = Floor(toolNs, switchNs, veth, exchanges);
-  std::printf("floor (AF_PACKET echo)     median %8.1f us   p99 %8.1f us\n", floor.median, floor.p99);
+  std::printf("floor (AF_PACKET echo)     median %8.1f us   p99 %8.1f us\n", floor.median,
+              floor.p99);
 
   testing::NamespaceScope inTool(toolNs);
   if (runs("gets") || runs("bulk")) {
@@ -183,20 +185,24 @@ int main(int argc, char** argv) {
     if (runs("gets")) {
       int failures = 0;
       const Figures gets = Gets(sw.client(), exchanges, failures);
-      std::printf("execute function (get)     median %8.1f us   p99 %8.1f us   %.2fx floor   %d failed\n",
-                  gets.median, gets.p99, gets.median / floor.median, failures);
+      std::printf(
+          "execute function (get)     median %8.1f us   p99 %8.1f us   %.2fx floor   %d failed\n",
+          gets.median, gets.p99, gets.median / floor.median, failures);
     }
     if (runs("bulk")) {
       ErrorPair error;
       const auto start = Clock::now();
       sw.settings().RequestBulkRead(error);
-      const bool ended = notices.WaitFor(Notification::kModalRead, std::chrono::minutes(5)).has_value();
+      const bool ended =
+          notices.WaitFor(Notification::kModalRead, std::chrono::minutes(5)).has_value();
       const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
       const int reads = sw.settings().bulkDone();
-      std::printf("bulk read NTR7100-24G      %d reads in %.3f s   %.1f us per read   %.2fx of %d floors (%.3f s)%s\n",
-                  reads, seconds, seconds * 1e6 / std::max(reads, 1),
-                  seconds / (floor.median * 1e-6 * 7689), 7689, floor.median * 1e-6 * 7689,
-                  ended && !sw.settings().lastRunFailed() ? "" : "   (incomplete)");
+      std::printf(
+          "bulk read NTR7100-24G      %d reads in %.3f s   %.1f us per read   %.2fx of %d floors "
+          "(%.3f s)%s\n",
+          reads, seconds, seconds * 1e6 / std::max(reads, 1),
+          seconds / (floor.median * 1e-6 * 7689), 7689, floor.median * 1e-6 * 7689,
+          ended && !sw.settings().lastRunFailed() ? "" : "   (incomplete)");
     }
   }
   if (!only.empty()) return 0;
@@ -221,7 +227,10 @@ int main(int argc, char** argv) {
     std::string eight;
     for (int i = 1; i <= 8; ++i) {
       eight += "switch S" + std::to_string(i) + " model=" +
-               (i % 3 == 0 ? "NTR7100-24G" : i % 3 == 1 ? "NTR7100-8G" : "NTR7100-8PoE") + "\n";
+               (i % 3 == 0   ? "NTR7100-24G"
+                : i % 3 == 1 ? "NTR7100-8G"
+                             : "NTR7100-8PoE") +
+               "\n";
     }
     bench::SimServer server(switchNs, veth.nameB, eight);
     ToolStack stack(false);

@@ -45,10 +45,11 @@ using D = DefaultRule;
 
 #define SWITCH_FIELD(member) [](R& r, int, int) -> RelaxedInt32* { return &r.member; }
 #define PORT_FIELD(member) [](R& r, int p, int) -> RelaxedInt32* { return &r.ports[p].member; }
-#define STATUS_FIELD(member) [](R& r, int p, int) -> RelaxedInt32* { return &r.portStatus[p].member; }
+#define STATUS_FIELD(member) \
+  [](R& r, int p, int) -> RelaxedInt32* { return &r.portStatus[p].member; }
 
 // An on/off setting of the switch or of a port.
-#define ON_OFF(defaultCode)                                                        \
+#define ON_OFF(defaultCode)                                                                       \
   .fromWire = NonZero, .defaultRule = D::kFixed, .defaultValue = defaultCode, .min = 0, .max = 1, \
   .fileWords = &kOnOffWords, .requestWords = &kOnOffWords
 
@@ -308,8 +309,8 @@ bool IsDefaultValue(const FunctionDescriptor& function, const SwitchRecord& reco
   return defaultValue && value == *defaultValue;
 }
 
-std::int32_t StoredValue(const FunctionDescriptor& function, const SwitchRecord& record,
-                         int first, int second) {
+std::int32_t StoredValue(const FunctionDescriptor& function, const SwitchRecord& record, int first,
+                         int second) {
   // The accessor takes a writable record; the field is only read here.
   return *function.field(const_cast<SwitchRecord&>(record), first, second);
 }

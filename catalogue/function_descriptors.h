@@ -6,8 +6,8 @@
 // fingerprint, the settings thread, ntrctl and the simulator all read it.
 #pragma once
 
-#include <cstdint>
 #include <algorithm>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -65,13 +65,13 @@ enum class ModelScope {
 
 // How the default of a setting is found.
 enum class DefaultRule {
-  kNone,             // no integer default (texts, status, actions)
-  kFixed,            // defaultValue
-  kRegistration,     // vlan-id: 1, and also the registration number itself
-  kModelMirror,      // mirroring-dest: DefaultMirrorDestination of the model name
-  kRxCounterType,    // kDefaultRxCounterTypes[counter]
-  kTxCounterType,    // kDefaultTxCounterTypes[counter]
-  kPortPoeClass,     // DefaultPoeClass(port)
+  kNone,           // no integer default (texts, status, actions)
+  kFixed,          // defaultValue
+  kRegistration,   // vlan-id: 1, and also the registration number itself
+  kModelMirror,    // mirroring-dest: DefaultMirrorDestination of the model name
+  kRxCounterType,  // kDefaultRxCounterTypes[counter]
+  kTxCounterType,  // kDefaultTxCounterTypes[counter]
+  kPortPoeClass,   // DefaultPoeClass(port)
 };
 
 // The block writer's choice for a stored code that has no word.
@@ -83,9 +83,9 @@ enum class MissingWord {
 
 enum DescriptorFlags : std::uint8_t {
   kFlagsNone = 0,
-  kRequestWordAlone = 1 << 0,   // the text form of a set is the word alone, without index text
-  kAcceptsNone = 1 << 2,        // -1 ("none") is a value besides the range
-  kMemoryOnly = 1 << 3,         // an identity text the file and fingerprint never see
+  kRequestWordAlone = 1 << 0,  // the text form of a set is the word alone, without index text
+  kAcceptsNone = 1 << 2,       // -1 ("none") is a value besides the range
+  kMemoryOnly = 1 << 3,        // an identity text the file and fingerprint never see
 };
 
 // Every function of the table, in the table's order, named after its
@@ -172,8 +172,8 @@ struct FunctionDescriptor {
   std::string_view keyword{};
   Function function{};
   std::uint16_t functionId = 0;
-  std::int32_t valueType = 0;  // ValueType
-  std::int32_t indexType = 0;  // IndexType
+  std::int32_t valueType = 0;          // ValueType
+  std::int32_t indexType = 0;          // IndexType
   std::uint8_t operations = kOpsNone;  // FunctionOps
   FunctionClass functionClass = FunctionClass::kStatus;
   IndexKind index = IndexKind::kNone;
@@ -246,15 +246,14 @@ bool IsDefaultValue(const FunctionDescriptor& function, const SwitchRecord& reco
                     int second, std::int32_t value);
 
 // The integer field's current value (the field must exist).
-std::int32_t StoredValue(const FunctionDescriptor& function, const SwitchRecord& record,
-                         int first, int second);
+std::int32_t StoredValue(const FunctionDescriptor& function, const SwitchRecord& record, int first,
+                         int second);
 
 // The highest stored value for a switch of `portCount` ports.
 std::int32_t MaxValue(const FunctionDescriptor& function, int portCount);
 // Whether a stored value is in range, has a word where the function has
 // words, and is offered at the port.
-bool ValueAccepted(const FunctionDescriptor& function, std::int32_t value, int port,
-                   int portCount);
+bool ValueAccepted(const FunctionDescriptor& function, std::int32_t value, int port, int portCount);
 // The setter's range text ("...の範囲は1～86400です").
 std::string RangeMessage(const FunctionDescriptor& function);
 

@@ -19,7 +19,9 @@ struct FunctionIndex {
   static constexpr FunctionIndex PortRegistration(int port, int entry) {
     return FunctionIndex(port, entry);
   }
-  static constexpr FunctionIndex PortGroup(int port, int group) { return FunctionIndex(port, group); }
+  static constexpr FunctionIndex PortGroup(int port, int group) {
+    return FunctionIndex(port, group);
+  }
   static constexpr FunctionIndex PortCounter(int port, int counter) {
     return FunctionIndex(port, counter);
   }

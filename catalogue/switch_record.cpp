@@ -26,8 +26,7 @@ std::string SwitchRecord::DefaultSystemName() const {
 
 std::uint32_t FingerprintCrc(std::uint32_t crc, const std::uint8_t* bytes, std::size_t count) {
   // zlib inverts before and after; the fingerprint does neither.
-  return ~static_cast<std::uint32_t>(
-      crc32(~crc & 0xFFFFFFFFu, bytes, static_cast<uInt>(count)));
+  return ~static_cast<std::uint32_t>(crc32(~crc & 0xFFFFFFFFu, bytes, static_cast<uInt>(count)));
 }
 
 namespace {
@@ -60,19 +59,43 @@ class FingerprintFeed {
 // The settings in the order the fingerprint feeds them (by function ID,
 // except that the backup port comes before the PoE class).
 constexpr std::array<Function, 37> kFingerprintOrder = {
-    Function::kEnergySaving, Function::kLedBrightness, Function::kPortSpeed, Function::kPortUse,
-    Function::kPortAutoCrossover, Function::kPortSpeedDownshift, Function::kPortFlowControl,
-    Function::kPortBlockingControlPacket, Function::kPortBlockingDataPacket,
-    Function::kMacAddressAging, Function::kMacAddressAgingTimer, Function::kVlanId,
-    Function::kVlanPortMode, Function::kVlanAccess, Function::kVlanTrunk,
-    Function::kVlanMultipleUse, Function::kVlanMultiple, Function::kQosDscpRemarkType,
-    Function::kQosDscpRemarkClass, Function::kQosSpeedUnit, Function::kQosPolicingUse,
-    Function::kQosPolicingSpeed, Function::kQosShapingUse, Function::kQosShapingSpeed,
-    Function::kMirroringUse, Function::kMirroringDestination, Function::kMirroringSourceRx,
-    Function::kMirroringSourceTx, Function::kCounterFrameRxType, Function::kCounterFrameTxType,
-    Function::kLoopDetectCount, Function::kLoopDetectTime, Function::kLoopDetectLinkDown,
-    Function::kLoopDetectRecoveryTimer, Function::kLoopDetectPortUse,
-    Function::kLoopDetectUseControlPacket, Function::kRouteBackupPort,
+    Function::kEnergySaving,
+    Function::kLedBrightness,
+    Function::kPortSpeed,
+    Function::kPortUse,
+    Function::kPortAutoCrossover,
+    Function::kPortSpeedDownshift,
+    Function::kPortFlowControl,
+    Function::kPortBlockingControlPacket,
+    Function::kPortBlockingDataPacket,
+    Function::kMacAddressAging,
+    Function::kMacAddressAgingTimer,
+    Function::kVlanId,
+    Function::kVlanPortMode,
+    Function::kVlanAccess,
+    Function::kVlanTrunk,
+    Function::kVlanMultipleUse,
+    Function::kVlanMultiple,
+    Function::kQosDscpRemarkType,
+    Function::kQosDscpRemarkClass,
+    Function::kQosSpeedUnit,
+    Function::kQosPolicingUse,
+    Function::kQosPolicingSpeed,
+    Function::kQosShapingUse,
+    Function::kQosShapingSpeed,
+    Function::kMirroringUse,
+    Function::kMirroringDestination,
+    Function::kMirroringSourceRx,
+    Function::kMirroringSourceTx,
+    Function::kCounterFrameRxType,
+    Function::kCounterFrameTxType,
+    Function::kLoopDetectCount,
+    Function::kLoopDetectTime,
+    Function::kLoopDetectLinkDown,
+    Function::kLoopDetectRecoveryTimer,
+    Function::kLoopDetectPortUse,
+    Function::kLoopDetectUseControlPacket,
+    Function::kRouteBackupPort,
 };
 
 // One setting: its ID once, before its first value that differs from the

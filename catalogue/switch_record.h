@@ -30,45 +30,47 @@ inline constexpr std::array<std::int32_t, kMaxCounters> kDefaultRxCounterTypes{0
 
 // The settings of one port.
 struct PortSettings {
-  RelaxedInt32 use = 1;                    // port-use
-  RelaxedInt32 autoCrossover = 1;          // port-auto-crossover
-  RelaxedInt32 speed = 1;                  // port-speed
-  RelaxedInt32 speedDownshift = 1;         // port-speed-downshift
-  RelaxedInt32 flowControl = 0;            // port-flow-control
-  RelaxedInt32 mirrorTx = 0;               // mirroring-src-tx
-  RelaxedInt32 mirrorRx = 0;               // mirroring-src-rx
-  RelaxedInt32 loopDetect = 1;             // loopdetect-port-use
-  RelaxedInt32 blockControlPackets = 0;    // port-blocking-control-packet
-  RelaxedInt32 blockDataPackets = 0;       // port-blocking-data-packet
-  RelaxedInt32 dscpRemarkType = 0;         // qos-dscp-remark-type
-  RelaxedInt32 dscpRemarkClass = 0;        // qos-dscp-remark-class
-  RelaxedInt32 shapingUse = 0;             // qos-shaping-use
-  RelaxedInt32 shapingSelection = kDefaultQosSelection;      // selection number of the shaping rate, -2 none fits
-  RelaxedInt32 shapingRate = 1;            // qos-shaping-speed, raw value
-  RelaxedInt32 policingUse = 0;            // qos-policing-use
-  RelaxedInt32 policingSelection = kDefaultQosSelection;     // selection number of the policing rate, -2 none fits
-  RelaxedInt32 policingRate = 1;           // qos-policing-speed, raw value
-  RelaxedInt32 vlanMode = 0;               // vlan-port-mode
-  RelaxedInt32 accessVlanEntry = 0;        // vlan-access, 0-based registration entry
+  RelaxedInt32 use = 1;                  // port-use
+  RelaxedInt32 autoCrossover = 1;        // port-auto-crossover
+  RelaxedInt32 speed = 1;                // port-speed
+  RelaxedInt32 speedDownshift = 1;       // port-speed-downshift
+  RelaxedInt32 flowControl = 0;          // port-flow-control
+  RelaxedInt32 mirrorTx = 0;             // mirroring-src-tx
+  RelaxedInt32 mirrorRx = 0;             // mirroring-src-rx
+  RelaxedInt32 loopDetect = 1;           // loopdetect-port-use
+  RelaxedInt32 blockControlPackets = 0;  // port-blocking-control-packet
+  RelaxedInt32 blockDataPackets = 0;     // port-blocking-data-packet
+  RelaxedInt32 dscpRemarkType = 0;       // qos-dscp-remark-type
+  RelaxedInt32 dscpRemarkClass = 0;      // qos-dscp-remark-class
+  RelaxedInt32 shapingUse = 0;           // qos-shaping-use
+  RelaxedInt32 shapingSelection =
+      kDefaultQosSelection;      // selection number of the shaping rate, -2 none fits
+  RelaxedInt32 shapingRate = 1;  // qos-shaping-speed, raw value
+  RelaxedInt32 policingUse = 0;  // qos-policing-use
+  RelaxedInt32 policingSelection =
+      kDefaultQosSelection;          // selection number of the policing rate, -2 none fits
+  RelaxedInt32 policingRate = 1;     // qos-policing-speed, raw value
+  RelaxedInt32 vlanMode = 0;         // vlan-port-mode
+  RelaxedInt32 accessVlanEntry = 0;  // vlan-access, 0-based registration entry
   std::array<RelaxedInt32, kVlanRegistrations> trunk{};  // vlan-trunk per registration entry
   std::array<RelaxedInt32, kMaxPorts> multiple{};        // vlan-multiple per group
   std::array<RelaxedInt32, kMaxCounters> txCounterTypes{0, 13, 2, 12, 27};  // counter-frame-tx-type
   std::array<RelaxedInt32, kMaxCounters> rxCounterTypes{0, 13, 2, 12, 20};  // counter-frame-rx-type
-  RelaxedInt32 poeClass = 5;               // poe-class; the default depends on the port, see below
-  RelaxedInt32 backupPort = -1;            // routebackup-backup-port, 0-based port index, -1 none
+  RelaxedInt32 poeClass = 5;     // poe-class; the default depends on the port, see below
+  RelaxedInt32 backupPort = -1;  // routebackup-backup-port, 0-based port index, -1 none
 };
 
 // The last polled status of one port.
 struct PortStatus {
-  RelaxedInt32 linkSpeed = 0;    // status-port-speed
-  RelaxedInt32 loopState = 0;    // status-loopdetect-port: 0 normal, 1 loop, otherwise down
-  RelaxedUint64 txOctets = 0;     // status-counter-octet-tx
+  RelaxedInt32 linkSpeed = 0;  // status-port-speed
+  RelaxedInt32 loopState = 0;  // status-loopdetect-port: 0 normal, 1 loop, otherwise down
+  RelaxedUint64 txOctets = 0;  // status-counter-octet-tx
   std::array<RelaxedUint64, kMaxCounters> txFrames{};  // status-counter-frame-tx
-  RelaxedUint64 rxOctets = 0;     // status-counter-octet-rx
+  RelaxedUint64 rxOctets = 0;                          // status-counter-octet-rx
   std::array<RelaxedUint64, kMaxCounters> rxFrames{};  // status-counter-frame-rx
-  RelaxedInt32 poeSupply = 0;    // status-poe-supply, watts
-  RelaxedInt32 poeDetectClass = 0;  // status-poe-detect-class
-  RelaxedInt32 poeState = 1;     // status-poe-state
+  RelaxedInt32 poeSupply = 0;                          // status-poe-supply, watts
+  RelaxedInt32 poeDetectClass = 0;                     // status-poe-detect-class
+  RelaxedInt32 poeState = 1;                           // status-poe-state
 };
 
 // Command texts that failed for a switch; absent until the first one.

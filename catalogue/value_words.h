@@ -29,16 +29,16 @@ struct ValueWords {
   std::optional<std::string_view> WordOf(std::int32_t code) const;
 };
 
-extern const ValueWords kOnOffWords;         // off 0, on 1
-extern const ValueWords kJoinLeaveWords;     // leave 0, join 1
-extern const ValueWords kBrightnessWords;    // normal 0, economy 1
-extern const ValueWords kPortSpeedWords;     // auto 1, 10-hdx 2 ... 1000-fdx 6
-extern const ValueWords kSpeedUnitWords;     // 128k 0, 1m 1, 10m 2, 32m 3
-extern const ValueWords kLinkDownWords;      // none 0, linkdown 1, linkdown-recovery 2
-extern const ValueWords kVlanModeWords;      // access 0, trunk 1, hybrid 2
-extern const ValueWords kRemarkTypeWords;    // off 0, af 1, cs 2
-extern const ValueWords kRemarkClassWords;   // off 0, class1 1 ... class4 4
-extern const ValueWords kPoeClassWords;      // none 0, class3 4, class4 5
+extern const ValueWords kOnOffWords;          // off 0, on 1
+extern const ValueWords kJoinLeaveWords;      // leave 0, join 1
+extern const ValueWords kBrightnessWords;     // normal 0, economy 1
+extern const ValueWords kPortSpeedWords;      // auto 1, 10-hdx 2 ... 1000-fdx 6
+extern const ValueWords kSpeedUnitWords;      // 128k 0, 1m 1, 10m 2, 32m 3
+extern const ValueWords kLinkDownWords;       // none 0, linkdown 1, linkdown-recovery 2
+extern const ValueWords kVlanModeWords;       // access 0, trunk 1, hybrid 2
+extern const ValueWords kRemarkTypeWords;     // off 0, af 1, cs 2
+extern const ValueWords kRemarkClassWords;    // off 0, class1 1 ... class4 4
+extern const ValueWords kPoeClassWords;       // none 0, class3 4, class4 5
 extern const ValueWords kRxCounterTypeWords;  // codes 0..25
 extern const ValueWords kTxCounterTypeWords;  // codes 0..17 and 26..28
 

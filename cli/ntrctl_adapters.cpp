@@ -6,14 +6,16 @@
 
 namespace ntr::cli {
 
-void PrintAdapters(std::FILE* out, const std::vector<AdapterInfo>& adapters, bool json, const char* indent) {
+void PrintAdapters(std::FILE* out, const std::vector<AdapterInfo>& adapters, bool json,
+                   const char* indent) {
   if (json) {
     std::fprintf(out, "{\"adapters\":[");
     for (std::size_t i = 0; i < adapters.size(); ++i) {
       const AdapterInfo& adapter = adapters[i];
       const bool address = adapter.addressText != kNoAddressText;
       std::fprintf(out, "%s{\"name\":%s,\"mac\":%s,\"address\":%s}", i ? "," : "",
-                   JsonString(adapter.name).c_str(), JsonString(FormatSwitchMac(adapter.mac)).c_str(),
+                   JsonString(adapter.name).c_str(),
+                   JsonString(FormatSwitchMac(adapter.mac)).c_str(),
                    address ? JsonString(adapter.addressText).c_str() : "null");
     }
     std::fprintf(out, "]}\n");
@@ -21,8 +23,8 @@ void PrintAdapters(std::FILE* out, const std::vector<AdapterInfo>& adapters, boo
   }
   for (const AdapterInfo& adapter : adapters) {
     const bool address = adapter.addressText != kNoAddressText;
-    std::fprintf(out, "%s%s  %s  %s\n", indent, adapter.name.c_str(), FormatSwitchMac(adapter.mac).c_str(),
-                 address ? adapter.addressText.c_str() : "-");
+    std::fprintf(out, "%s%s  %s  %s\n", indent, adapter.name.c_str(),
+                 FormatSwitchMac(adapter.mac).c_str(), address ? adapter.addressText.c_str() : "-");
   }
 }
 

@@ -36,8 +36,10 @@ int PrintSettingsDiff(const ServiceResult& compared, const std::string& macText,
 
 int RunDiff(SwitchService& service, ManagedSwitch& sw, const Options& options) {
   const std::string mac = FormatSwitchMac(sw.mac());
-  if (options.file.empty()) return PrintSettingsDiff(service.CompareWithSwitch(sw), mac, options.json);
-  return PrintSettingsDiff(service.CompareWithFile(sw, options.file), mac, options.json, options.file);
+  if (options.file.empty())
+    return PrintSettingsDiff(service.CompareWithSwitch(sw), mac, options.json);
+  return PrintSettingsDiff(service.CompareWithFile(sw, options.file), mac, options.json,
+                           options.file);
 }
 
 }  // namespace ntr::cli

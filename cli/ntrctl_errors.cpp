@@ -52,7 +52,8 @@ std::string ErrorText(const ServiceResult& result) {
 }
 
 std::string JsonErrorObject(int status, std::string_view message) {
-  return "{\"error\":{\"code\":" + std::to_string(status) + ",\"message\":" + JsonString(message) + "}}";
+  return "{\"error\":{\"code\":" + std::to_string(status) + ",\"message\":" + JsonString(message) +
+         "}}";
 }
 
 }  // namespace ntr::cli

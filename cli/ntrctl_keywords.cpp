@@ -5,7 +5,9 @@
 namespace ntr::cli {
 namespace {
 
-std::string Range(int first, int last) { return std::to_string(first) + ".." + std::to_string(last); }
+std::string Range(int first, int last) {
+  return std::to_string(first) + ".." + std::to_string(last);
+}
 
 std::string IndexesText(const FunctionDescriptor& function) {
   const int firsts = FirstIndexLimit(function, kMaxPorts);
@@ -32,27 +34,35 @@ std::string IndexesText(const FunctionDescriptor& function) {
 
 const char* ClassText(FunctionClass c) {
   switch (c) {
-    case FunctionClass::kIdentity: return "identity";
-    case FunctionClass::kSetting: return "setting";
-    case FunctionClass::kStatus: return "status";
-    case FunctionClass::kAction: return "action";
+    case FunctionClass::kIdentity:
+      return "identity";
+    case FunctionClass::kSetting:
+      return "setting";
+    case FunctionClass::kStatus:
+      return "status";
+    case FunctionClass::kAction:
+      return "action";
   }
   return "";
 }
 
 const char* ModelsText(ModelScope models) {
   switch (models) {
-    case ModelScope::kAll: return "";
+    case ModelScope::kAll:
+      return "";
     case ModelScope::kQosBandwidth:
-    case ModelScope::kSystemFan: return " [NTR7100-24G only]";
-    case ModelScope::kPoe: return " [NTR7100-8PoE only]";
+    case ModelScope::kSystemFan:
+      return " [NTR7100-24G only]";
+    case ModelScope::kPoe:
+      return " [NTR7100-8PoE only]";
   }
   return "";
 }
 
 // The VLAN functions address the switch's slots; VLAN IDs are ntrctl vlan's.
 const char* SlotNote(Function function) {
-  if (function == Function::kVlanAccess) return " (the value is a slot number, not a VLAN ID: see ntrctl vlan)";
+  if (function == Function::kVlanAccess)
+    return " (the value is a slot number, not a VLAN ID: see ntrctl vlan)";
   if (function == Function::kVlanId || function == Function::kVlanTrunk) {
     return " (REGISTRATION is a slot number, not a VLAN ID: see ntrctl vlan)";
   }
@@ -61,9 +71,10 @@ const char* SlotNote(Function function) {
 
 void PrintOne(const FunctionDescriptor& function) {
   const std::string values = AllowedValuesText(function);
-  std::printf("%.*s %s%s%s%s%s%s\n", static_cast<int>(function.keyword.size()), function.keyword.data(),
-              ClassText(function.functionClass), IndexesText(function).c_str(),
-              values.empty() ? "" : " ", values.c_str(), ModelsText(function.models), SlotNote(function.function));
+  std::printf("%.*s %s%s%s%s%s%s\n", static_cast<int>(function.keyword.size()),
+              function.keyword.data(), ClassText(function.functionClass),
+              IndexesText(function).c_str(), values.empty() ? "" : " ", values.c_str(),
+              ModelsText(function.models), SlotNote(function.function));
 }
 
 }  // namespace
@@ -98,7 +109,8 @@ std::string AllowedValuesText(const FunctionDescriptor& function) {
 }
 
 const FunctionDescriptor* FindCommandKeyword(std::string_view word) {
-  if (const FunctionDescriptor* function = FindFunctionByKeyword(word); function != nullptr || word.empty()) {
+  if (const FunctionDescriptor* function = FindFunctionByKeyword(word);
+      function != nullptr || word.empty()) {
     return function;
   }
   if (word.back() == ' ') return nullptr;

@@ -35,12 +35,11 @@ int ListKnownSwitches(const std::filesystem::path& configFile, bool json) {
     if (json) {
       std::printf("%s{\"mac\":%s,\"model\":%s,\"serial\":%s,\"name\":%s}", i ? "," : "",
                   JsonString(r.macText.get()).c_str(), JsonString(r.modelName.get()).c_str(),
-                  JsonString(r.serialNumber.get()).c_str(),
-                  JsonString(KnownName(r)).c_str());
+                  JsonString(r.serialNumber.get()).c_str(), JsonString(KnownName(r)).c_str());
     } else {
       std::printf("%s %s serial=%s name=%s\n", r.macText.get().c_str(),
-                  TerminalText(r.modelName.get()).c_str(), TerminalText(r.serialNumber.get()).c_str(),
-                  TerminalText(KnownName(r)).c_str());
+                  TerminalText(r.modelName.get()).c_str(),
+                  TerminalText(r.serialNumber.get()).c_str(), TerminalText(KnownName(r)).c_str());
     }
   }
   if (json) std::printf("]}\n");

@@ -45,12 +45,14 @@ int Fail(const ErrorPair& error) { return Fail(ErrorText(error)); }
 int Fail(const ServiceResult& result) { return Fail(ErrorText(result)); }
 // The switch went from management while the command waited on it.
 int SwitchLost(const SwitchRef& ref) {
-  ReportError("switch " + FormatSwitchMac(ref.mac) + " lost: it left management while the command ran");
+  ReportError("switch " + FormatSwitchMac(ref.mac) +
+              " lost: it left management while the command ran");
   return kExitSwitchLost;
 }
 // The end of a wait on a switch that did not end done.
 int WaitFailed(Session::SwitchWait wait, const SwitchRef& ref) {
-  return wait == Session::SwitchWait::kLost ? SwitchLost(ref) : Fail(FormatErrorMessage(kErrNoResponse));
+  return wait == Session::SwitchWait::kLost ? SwitchLost(ref)
+                                            : Fail(FormatErrorMessage(kErrNoResponse));
 }
 int Usage(const std::string& text) {
   ReportError(text);
@@ -65,7 +67,8 @@ class Progress {
     if (Quiet() || !isatty(STDERR_FILENO) || percent == last_) return;
     last_ = percent;
     const int filled = percent / 5;
-    std::fprintf(stderr, "\r[%.*s%*s] %3d%%", filled, "####################", 20 - filled, "", percent);
+    std::fprintf(stderr, "\r[%.*s%*s] %3d%%", filled, "####################", 20 - filled, "",
+                 percent);
     std::fflush(stderr);
   }
   // The work is done: the bar ends full.
@@ -124,29 +127,33 @@ void PrintSwitch(const ManagedSwitch& sw, bool json, bool all = false) {
   const bool fan = r.modelCode == kModel24G;
   const bool poe = r.modelCode == kModel8PoE;
   if (json) {
-    std::printf("{\"mac\":%s,\"model\":%s,\"serial\":%s,\"firmware\":%s,\"bootRom\":%s,\"name\":%s,"
-                "\"fingerprint\":\"%s\",\"settings\":[",
-                JsonString(r.macText.get()).c_str(), JsonString(r.modelName.get()).c_str(),
-                JsonString(r.serialNumber.get()).c_str(), JsonString(r.firmwareRevision.get()).c_str(),
-                JsonString(r.bootRomVersion.get()).c_str(), JsonString(r.systemName.get()).c_str(),
-                fingerprint);
+    std::printf(
+        "{\"mac\":%s,\"model\":%s,\"serial\":%s,\"firmware\":%s,\"bootRom\":%s,\"name\":%s,"
+        "\"fingerprint\":\"%s\",\"settings\":[",
+        JsonString(r.macText.get()).c_str(), JsonString(r.modelName.get()).c_str(),
+        JsonString(r.serialNumber.get()).c_str(), JsonString(r.firmwareRevision.get()).c_str(),
+        JsonString(r.bootRomVersion.get()).c_str(), JsonString(r.systemName.get()).c_str(),
+        fingerprint);
     for (std::size_t i = 0; i < lines.size(); ++i) {
       std::printf("%s%s", i ? "," : "", JsonString(lines[i]).c_str());
     }
     std::printf("],\"fan\":");
     if (fan) {
-      std::printf("{\"state\":%d,\"text\":%s}", r.fanState.load(), JsonString(FanStateText(r.fanState)).c_str());
+      std::printf("{\"state\":%d,\"text\":%s}", r.fanState.load(),
+                  JsonString(FanStateText(r.fanState)).c_str());
     } else {
       std::printf("null");
     }
     std::printf(",\"ports\":[");
     for (int p = 0; p < r.portCount; ++p) {
       const PortStatus& s = r.portStatus[static_cast<std::size_t>(p)];
-      std::printf("%s{\"port\":%d,\"linkSpeed\":%d,\"link\":%s,\"loopState\":%d,\"loop\":%s,\"poeState\":",
-                  p ? "," : "", p + 1, s.linkSpeed.load(), JsonString(LinkSpeedText(s.linkSpeed)).c_str(),
-                  s.loopState.load(), JsonString(LoopStateText(s.loopState)).c_str());
+      std::printf(
+          "%s{\"port\":%d,\"linkSpeed\":%d,\"link\":%s,\"loopState\":%d,\"loop\":%s,\"poeState\":",
+          p ? "," : "", p + 1, s.linkSpeed.load(), JsonString(LinkSpeedText(s.linkSpeed)).c_str(),
+          s.loopState.load(), JsonString(LoopStateText(s.loopState)).c_str());
       if (poe) {
-        std::printf("%d,\"poe\":%s}", s.poeState.load(), JsonString(PoeStateText(s.poeState)).c_str());
+        std::printf("%d,\"poe\":%s}", s.poeState.load(),
+                    JsonString(PoeStateText(s.poeState)).c_str());
       } else {
         std::printf("null}");
       }
@@ -155,11 +162,12 @@ void PrintSwitch(const ManagedSwitch& sw, bool json, bool all = false) {
     return;
   }
   // Texts from the switch are escaped for the terminal.
-  std::printf("mac: %s\nmodel: %s\nserial: %s\nfirmware: %s\nboot-rom: %s\nname: %s\nfingerprint: %s\n",
-              r.macText.get().c_str(), TerminalText(r.modelName.get()).c_str(),
-              TerminalText(r.serialNumber.get()).c_str(), TerminalText(r.firmwareRevision.get()).c_str(),
-              TerminalText(r.bootRomVersion.get()).c_str(), TerminalText(r.systemName.get()).c_str(),
-              fingerprint);
+  std::printf(
+      "mac: %s\nmodel: %s\nserial: %s\nfirmware: %s\nboot-rom: %s\nname: %s\nfingerprint: %s\n",
+      r.macText.get().c_str(), TerminalText(r.modelName.get()).c_str(),
+      TerminalText(r.serialNumber.get()).c_str(), TerminalText(r.firmwareRevision.get()).c_str(),
+      TerminalText(r.bootRomVersion.get()).c_str(), TerminalText(r.systemName.get()).c_str(),
+      fingerprint);
   if (fan) std::printf("fan: %s\n", FanStateText(r.fanState).c_str());
   std::printf("settings:\n");
   for (const auto& line : lines) std::printf("  %s\n", TerminalText(line).c_str());
@@ -184,18 +192,21 @@ void PrintTree(Discovery& discovery, const TopologyNode& node, int depth, bool j
   if (const ManagedSwitch* sw = node.managed) {
     const SwitchRecord& r = sw->client().record();
     if (json) {
-      const std::string parent = node.parent == nullptr ? "null" : JsonString(FormatSwitchMac(node.parent->switchMac));
-      std::printf("%s{\"mac\":%s,\"model\":%s,\"serial\":%s,\"firmware\":%s,\"name\":%s,\"parent\":%s,"
-                  "\"uplinkPort\":%d}",
-                  first ? "" : ",", JsonString(r.macText.get()).c_str(),
-                  JsonString(r.modelName.get()).c_str(), JsonString(r.serialNumber.get()).c_str(),
-                  JsonString(r.firmwareRevision.get()).c_str(), JsonString(r.systemName.get()).c_str(),
-                  parent.c_str(), node.uplinkPort + 1);
+      const std::string parent =
+          node.parent == nullptr ? "null" : JsonString(FormatSwitchMac(node.parent->switchMac));
+      std::printf(
+          "%s{\"mac\":%s,\"model\":%s,\"serial\":%s,\"firmware\":%s,\"name\":%s,\"parent\":%s,"
+          "\"uplinkPort\":%d}",
+          first ? "" : ",", JsonString(r.macText.get()).c_str(),
+          JsonString(r.modelName.get()).c_str(), JsonString(r.serialNumber.get()).c_str(),
+          JsonString(r.firmwareRevision.get()).c_str(), JsonString(r.systemName.get()).c_str(),
+          parent.c_str(), node.uplinkPort + 1);
       first = false;
     } else {
-      std::printf("%*s%s %s serial=%s firmware=%s name=%s\n", depth * 4, "", r.macText.get().c_str(),
-                  TerminalText(r.modelName.get()).c_str(), TerminalText(r.serialNumber.get()).c_str(),
-                  TerminalText(r.firmwareRevision.get()).c_str(), TerminalText(r.systemName.get()).c_str());
+      std::printf(
+          "%*s%s %s serial=%s firmware=%s name=%s\n", depth * 4, "", r.macText.get().c_str(),
+          TerminalText(r.modelName.get()).c_str(), TerminalText(r.serialNumber.get()).c_str(),
+          TerminalText(r.firmwareRevision.get()).c_str(), TerminalText(r.systemName.get()).c_str());
     }
   }
   for (const auto& port : node.ports) {
@@ -239,22 +250,24 @@ int GetOrSet(Session& session, ManagedSwitch& sw, bool set) {
   // The setting line's words: the keyword as the file spells it, then the arguments.
   std::vector<std::string_view> words{"switch", "control", "function", "set", keyword};
   for (std::size_t i = 2; i < args.size(); ++i) words.emplace_back(args[i]);
-  if (const std::string range = IndexRangeProblem(words, record.portCount, record.counterCount); !range.empty()) {
+  if (const std::string range = IndexRangeProblem(words, record.portCount, record.counterCount);
+      !range.empty()) {
     return Fail(range);
   }
   const bool json = session.options().json;
   // The value as the file spells it; with --json an object naming what it is.
   const auto print = [&] {
     // A status in the words show prints, unless its code is asked for.
-    const std::string value = function->statusWords != nullptr && !session.options().raw
-                                  ? function->statusWords(StoredValue(*function, record, first, second))
-                                  : ConfigValueText(record, function->function, first, second);
+    const std::string value =
+        function->statusWords != nullptr && !session.options().raw
+            ? function->statusWords(StoredValue(*function, record, first, second))
+            : ConfigValueText(record, function->function, first, second);
     if (!json) {
       std::printf("%s\n", TerminalText(value).c_str());
       return;
     }
-    std::printf("{\"mac\":%s,\"keyword\":%s,\"indexes\":[", JsonString(record.macText.get()).c_str(),
-                JsonString(keyword).c_str());
+    std::printf("{\"mac\":%s,\"keyword\":%s,\"indexes\":[",
+                JsonString(record.macText.get()).c_str(), JsonString(keyword).c_str());
     if (used >= 1) std::printf("%d", first + 1);
     if (used >= 2) std::printf(",%d", second + 1);
     std::printf("],\"value\":%s}\n", JsonString(value).c_str());
@@ -268,7 +281,8 @@ int GetOrSet(Session& session, ManagedSwitch& sw, bool set) {
   }
   // The value goes through the configuration file's own line rules.
   SwitchRecord wanted = record;
-  if (const auto rejected = StoreSettingLine(wanted, words, record.portCount, record.counterCount)) {
+  if (const auto rejected =
+          StoreSettingLine(wanted, words, record.portCount, record.counterCount)) {
     std::string text(RejectionReason(*rejected));
     const std::string allowed = AllowedValuesText(*function);
     if (*rejected == LineRejection::kBadParameter && !allowed.empty()) {
@@ -286,7 +300,7 @@ int GetOrSet(Session& session, ManagedSwitch& sw, bool set) {
     ok = sw.client().Set(function->function, index, selection, Commit::kOperatorChange, error);
   } else if (function->field != nullptr && function->functionClass == FunctionClass::kSetting) {
     ok = sw.client().Set(function->function, index, StoredValue(*function, wanted, first, second),
-                     Commit::kOperatorChange, error);
+                         Commit::kOperatorChange, error);
   } else {
     return Fail(FormatErrorMessage(kErrFunctionInfo, keyword) + " (" + keyword + ")");
   }
@@ -356,7 +370,8 @@ int Apply(Session& session, const SwitchRef& target, const std::string& file) {
     return settled != nullptr && settled->settings().lastSyncDone() && Session::Settled(*settled);
   });
   if (settled == nullptr || !Session::Settled(*settled)) {
-    return synchronising == Session::SwitchWait::kLost ? SwitchLost(target) : Fail(FormatErrorMessage(kErrNoResponse));
+    return synchronising == Session::SwitchWait::kLost ? SwitchLost(target)
+                                                       : Fail(FormatErrorMessage(kErrNoResponse));
   }
   const ServiceResult ended = session.service().EndApply(*settled);
   if (ended.ok) return kExitOk;
@@ -378,7 +393,8 @@ int PlanApply(Session& session, ManagedSwitch& sw, const std::string& file) {
 
 int Import(Session& session, const std::string& file) {
   SettingsImport& import = session.app().import();
-  if (import.Begin(file) != SettingsImport::Start::kStarted) return Fail(std::string(kImportFailedText));
+  if (import.Begin(file) != SettingsImport::Start::kStarted)
+    return Fail(std::string(kImportFailedText));
   session.RunUntil([&] { return session.importResult() != 0 && !import.threadExists(); },
                    std::chrono::minutes(5));
   return session.importResult() == kImportSucceeded ? kExitOk : kExitFailure;
@@ -402,7 +418,8 @@ int WaitForRestart(Session& session, const SwitchRef& updated, const std::string
       [&] {
         if (shown) {
           const long waited = std::chrono::duration_cast<std::chrono::seconds>(
-                                  std::chrono::steady_clock::now() - start).count();
+                                  std::chrono::steady_clock::now() - start)
+                                  .count();
           if (waited != lastShown) {
             lastShown = waited;
             std::fprintf(stderr, "\rwaiting for the switch to restart: %ld s", waited);
@@ -418,15 +435,16 @@ int WaitForRestart(Session& session, const SwitchRef& updated, const std::string
   back = discovery.FindByMac(updated.mac);
   if (back == nullptr || back->ref() == updated || !Session::Settled(*back)) {
     return Fail("the switch did not come back within " + std::to_string(limit) +
-                " s (the image was sent; see it with ntrctl show " + FormatSwitchMac(updated.mac) + ")");
+                " s (the image was sent; see it with ntrctl show " + FormatSwitchMac(updated.mac) +
+                ")");
   }
   const std::string now = back->record().firmwareRevision.get();
   if (now == before) {
     return Fail("the switch is back but still reports firmware revision " + TerminalText(now));
   }
   if (!Quiet()) {
-    std::printf("the switch is back with firmware revision %s (was %s)\n", TerminalText(now).c_str(),
-                TerminalText(before).c_str());
+    std::printf("the switch is back with firmware revision %s (was %s)\n",
+                TerminalText(now).c_str(), TerminalText(before).c_str());
   }
   return kExitOk;
 }
@@ -470,17 +488,20 @@ int Firmware(Session& session, ManagedSwitch& sw, const std::string& file) {
   return WaitForRestart(session, target, before);
 }
 
-constexpr std::string_view kRestartingText = "the switch restarts; it is managed again when it is back";
+constexpr std::string_view kRestartingText =
+    "the switch restarts; it is managed again when it is back";
 
 // An action's end in one style: its message, or with --json
 // {"ok":true,"action":COMMAND,"mac":MAC,"message":TEXT}.
-void PrintActionDone(const Session& session, const MacAddress& mac, std::string_view command, std::string_view text) {
+void PrintActionDone(const Session& session, const MacAddress& mac, std::string_view command,
+                     std::string_view text) {
   if (!session.options().json) {
     if (!Quiet()) std::printf("%.*s\n", static_cast<int>(text.size()), text.data());
     return;
   }
-  std::printf("{\"ok\":true,\"action\":%s,\"mac\":%s,\"message\":%s}\n", JsonString(command).c_str(),
-              JsonString(FormatSwitchMac(mac)).c_str(), JsonString(text).c_str());
+  std::printf("{\"ok\":true,\"action\":%s,\"mac\":%s,\"message\":%s}\n",
+              JsonString(command).c_str(), JsonString(FormatSwitchMac(mac)).c_str(),
+              JsonString(text).c_str());
 }
 
 int Action(Session& session, ManagedSwitch& sw, const std::string& command) {
@@ -517,8 +538,8 @@ int Export(const std::string& destination) {
 int Run(const Options& options) {
   const std::string& command = options.command;
   const auto& args = options.arguments;
-  if (command == "adapters") return options.arguments.empty() ? Adapters(options)
-                                                             : Usage("adapters takes no arguments");
+  if (command == "adapters")
+    return options.arguments.empty() ? Adapters(options) : Usage("adapters takes no arguments");
   // Neither needs the network nor privileges.
   if (command == "list") {
     return args.empty() ? ListKnownSwitches(ConfigFilePath(), options.json)
@@ -535,21 +556,23 @@ int Run(const Options& options) {
   }
 
   static const std::vector<std::string> known = {
-      "discover", "show", "get", "set", "read", "apply", "export", "import", "firmware",
-      "restart", "clear-counters", "restart-poe", "factory-reset", "diff", "vlan", "watch", "topology"};
+      "discover",      "show",   "get",      "set",     "read",           "apply",
+      "export",        "import", "firmware", "restart", "clear-counters", "restart-poe",
+      "factory-reset", "diff",   "vlan",     "watch",   "topology"};
   if (std::find(known.begin(), known.end(), command) == known.end()) {
     return Usage("unknown command " + command);
   }
   static const std::vector<std::string> withJson = {
-      "discover", "show", "read", "get", "set", "restart", "clear-counters", "restart-poe",
-      "factory-reset", "diff", "list", "vlan", "watch", "topology"};
+      "discover",    "show",          "read", "get",  "set",  "restart", "clear-counters",
+      "restart-poe", "factory-reset", "diff", "list", "vlan", "watch",   "topology"};
   const bool planJson = command == "apply" && options.dryRun;  // diff's output
-  if (options.json && !planJson && std::find(withJson.begin(), withJson.end(), command) == withJson.end()) {
+  if (options.json && !planJson &&
+      std::find(withJson.begin(), withJson.end(), command) == withJson.end()) {
     SetJsonErrors(false);  // no JSON output at all, not even an error
     return Usage("--json: " + command + " has no JSON output");
   }
-  const std::size_t wanted = command == "apply" || command == "firmware" ? 2
-                             : command == "export" || command == "import" ? 1
+  const std::size_t wanted = command == "apply" || command == "firmware"        ? 2
+                             : command == "export" || command == "import"       ? 1
                              : command == "discover" || MonitorCommand(command) ? 0
                                                                                 : 1;
   if (command == "vlan") {
@@ -557,8 +580,8 @@ int Run(const Options& options) {
   } else if (command == "get" || command == "set" ? args.size() < 2 : args.size() != wanted) {
     return Usage("wrong number of arguments for " + command);
   }
-  const bool namesSwitch =
-      command != "discover" && command != "export" && command != "import" && !MonitorCommand(command);
+  const bool namesSwitch = command != "discover" && command != "export" && command != "import" &&
+                           !MonitorCommand(command);
   // vlan's first word is its subcommand; the switch follows.
   const std::string& switchWord = command == "vlan" ? args[1] : args.empty() ? command : args[0];
   if (namesSwitch && ParseSwitchArgument(switchWord).kind == SwitchArgument::Kind::kMalformedMac) {
@@ -574,22 +597,28 @@ int Run(const Options& options) {
   if (options.noWait && command != "firmware") return Usage("--no-wait: only firmware takes it");
   if (options.once && command != "watch") return Usage("--once: only watch takes it");
   if (options.intervalGiven && command != "watch") return Usage("--interval: only watch takes it");
-  if (options.temperatureLimit && command != "watch") return Usage("--temperature-limit: only watch takes it");
+  if (options.temperatureLimit && command != "watch")
+    return Usage("--temperature-limit: only watch takes it");
   if (options.dot && command != "topology") return Usage("--dot: only topology takes it");
   if ((!options.metrics.empty() || options.metricsPublic) && command != "watch") {
     return Usage("--metrics, --metrics-public: only watch takes them");
   }
-  if (options.metricsPublic && options.metrics.empty()) return Usage("--metrics-public: give --metrics too");
-  if (!options.metrics.empty() && options.once) return Usage("--metrics and --once exclude each other");
+  if (options.metricsPublic && options.metrics.empty())
+    return Usage("--metrics-public: give --metrics too");
+  if (!options.metrics.empty() && options.once)
+    return Usage("--metrics and --once exclude each other");
   if (!options.metrics.empty()) {
     ErrorPair error;
     ListenAddress listen;
-    if (!ParseListenAddress(options.metrics, options.metricsPublic, listen, error)) return Usage(error.detail);
+    if (!ParseListenAddress(options.metrics, options.metricsPublic, listen, error))
+      return Usage(error.detail);
   }
   if (options.dot && options.json) return Usage("--dot and --json exclude each other");
-  const auto answers = [](const AdoptionAnswer& a) { return a.all.has_value() || !a.bySwitch.empty(); };
-  if (MonitorCommand(command) &&
-      (answers(options.newDevice) || answers(options.settingsChanged) || answers(options.factoryState))) {
+  const auto answers = [](const AdoptionAnswer& a) {
+    return a.all.has_value() || !a.bySwitch.empty();
+  };
+  if (MonitorCommand(command) && (answers(options.newDevice) || answers(options.settingsChanged) ||
+                                  answers(options.factoryState))) {
     return Usage("--new, --changed, --factory: " + command + " asks nothing (it only reads)");
   }
 
@@ -608,8 +637,10 @@ int Run(const Options& options) {
         ReportError(error.detail);
         return kExitFailure;
       }
-      if (!options.quiet) std::fprintf(stderr, "serving metrics at http://%s/metrics\n", metrics.address().c_str());
-      watch.SetPublished([&metrics](const NetworkSnapshot& snapshot) { metrics.Publish(snapshot); });
+      if (!options.quiet)
+        std::fprintf(stderr, "serving metrics at http://%s/metrics\n", metrics.address().c_str());
+      watch.SetPublished(
+          [&metrics](const NetworkSnapshot& snapshot) { metrics.Publish(snapshot); });
     }
     return command == "watch" ? watch.Watch() : watch.Topology();
   }
@@ -622,7 +653,8 @@ int Run(const Options& options) {
   if (!lookup.sameName.empty()) {
     std::string macs;
     for (const auto& mac : lookup.sameName) macs += "\n  " + mac;
-    return Fail("several switches are named " + switchWord + "; name one by its MAC address:" + macs);
+    return Fail("several switches are named " + switchWord +
+                "; name one by its MAC address:" + macs);
   }
   if (sw == nullptr) {
     std::string text = "switch " + switchWord + " not found";
@@ -648,7 +680,8 @@ int Run(const Options& options) {
   if (command == "set") return GetOrSet(session, *sw, true);
   if (command == "read") return Read(session, target);
   if (command == "diff") return RunDiff(session.service(), *sw, options);
-  if (command == "apply") return options.dryRun ? PlanApply(session, *sw, args[1]) : Apply(session, target, args[1]);
+  if (command == "apply")
+    return options.dryRun ? PlanApply(session, *sw, args[1]) : Apply(session, target, args[1]);
   if (command == "firmware") return Firmware(session, *sw, args[1]);
   if (command == "factory-reset") return FactoryReset(session, *sw);
   if (command == "vlan") return RunVlan(session, *sw);

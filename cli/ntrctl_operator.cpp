@@ -28,7 +28,7 @@ bool CliOperator::AskAdoption(AdoptionQuestion mode, const MacAddress& mac) {
                                       : options_.factoryState;
   if (const auto answer = answers.For(mac)) return *answer;
   const AdoptionQuestionText text = AdoptionQuestionTexts(mode, mac);
-  const char* option = mode == AdoptionQuestion::kNewDevice ? "--new [MAC=]factory|device"
+  const char* option = mode == AdoptionQuestion::kNewDevice         ? "--new [MAC=]factory|device"
                        : mode == AdoptionQuestion::kSettingsChanged ? "--changed [MAC=]tool|device"
                                                                     : "--factory [MAC=]yes|no";
   if (concerns_ && !concerns_(mac) && leaveAlone_) {

@@ -36,30 +36,30 @@ struct AdoptionAnswer {
 inline constexpr int kRestartWaitSeconds = 120;
 
 struct Options {
-  std::string adapter;     // --adapter IF
-  bool json = false;       // --json
+  std::string adapter;  // --adapter IF
+  bool json = false;    // --json
   int timeoutSeconds = 20;
-  bool timeoutGiven = false;       // --timeout was given (firmware: the restart wait too)
+  bool timeoutGiven = false;  // --timeout was given (firmware: the restart wait too)
   // Answers to the adoption questions: true for the first button.
-  AdoptionAnswer newDevice;        // --new [MAC=]factory|device
-  AdoptionAnswer settingsChanged;  // --changed [MAC=]tool|device
-  AdoptionAnswer factoryState;     // --factory [MAC=]yes|no
-  bool all = false;                // --all (show: defaults too)
-  bool raw = false;                // --raw (get: a status's code, not its words)
-  bool quiet = false;              // -q, --quiet (only errors)
-  bool verbose = false;            // -v, --verbose (every request and answer)
-  bool dryRun = false;             // --dry-run (apply: print the plan, send nothing)
-  std::string file;                // --file FILE (diff: against a file)
-  bool noWait = false;             // --no-wait (firmware: end as the transfer ends)
-  bool once = false;               // --once (watch: the current state as events, then end)
-  bool dot = false;                // --dot (topology: Graphviz)
+  AdoptionAnswer newDevice;             // --new [MAC=]factory|device
+  AdoptionAnswer settingsChanged;       // --changed [MAC=]tool|device
+  AdoptionAnswer factoryState;          // --factory [MAC=]yes|no
+  bool all = false;                     // --all (show: defaults too)
+  bool raw = false;                     // --raw (get: a status's code, not its words)
+  bool quiet = false;                   // -q, --quiet (only errors)
+  bool verbose = false;                 // -v, --verbose (every request and answer)
+  bool dryRun = false;                  // --dry-run (apply: print the plan, send nothing)
+  std::string file;                     // --file FILE (diff: against a file)
+  bool noWait = false;                  // --no-wait (firmware: end as the transfer ends)
+  bool once = false;                    // --once (watch: the current state as events, then end)
+  bool dot = false;                     // --dot (topology: Graphviz)
   std::optional<int> temperatureLimit;  // --temperature-limit CELSIUS (watch)
-  int intervalSeconds = 10;        // --interval SECONDS (watch: the status poll period)
+  int intervalSeconds = 10;             // --interval SECONDS (watch: the status poll period)
   bool intervalGiven = false;
-  std::string metrics;             // --metrics [ADDRESS:]PORT (watch: serve Prometheus metrics)
-  bool metricsPublic = false;      // --metrics-public (watch: --metrics may use a non-loopback address)
-  bool help = false;     // --help
-  bool version = false;  // --version
+  std::string metrics;         // --metrics [ADDRESS:]PORT (watch: serve Prometheus metrics)
+  bool metricsPublic = false;  // --metrics-public (watch: --metrics may use a non-loopback address)
+  bool help = false;           // --help
+  bool version = false;        // --version
   std::string command;
   std::vector<std::string> arguments;
 };

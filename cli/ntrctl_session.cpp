@@ -1,10 +1,10 @@
 #include "cli/ntrctl_session.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
-#include <algorithm>
 #include <system_error>
 
 #include "app/settings_diff.h"
@@ -79,13 +79,15 @@ void Session::DescribeChange(const MacAddress& mac) {
   const ServiceResult compared = service_->CompareWithSwitch(*sw);
   if (compared.ok) {
     std::fprintf(stderr, "settings of the tool (-) and of the switch (+):\n");
-    for (const auto& line : compared.details) std::fprintf(stderr, "  %s\n", TerminalText(line).c_str());
+    for (const auto& line : compared.details)
+      std::fprintf(stderr, "  %s\n", TerminalText(line).c_str());
     return;
   }
   std::fprintf(stderr,
                "the switch's settings could not be read (%s); the tool's settings for it:\n",
                compared.text.c_str());
-  for (const auto& line : BlockSettingLines(sw->record())) std::fprintf(stderr, "  %s\n", TerminalText(line).c_str());
+  for (const auto& line : BlockSettingLines(sw->record()))
+    std::fprintf(stderr, "  %s\n", TerminalText(line).c_str());
 }
 
 int Session::Start() {
@@ -94,7 +96,8 @@ int Session::Start() {
     PcapEndpoint probe;
     bool usable = false;
     if (probe.EnumerateAdapters()) {
-      for (const auto& adapter : probe.adapters()) usable = usable || adapter.name == options_.adapter;
+      for (const auto& adapter : probe.adapters())
+        usable = usable || adapter.name == options_.adapter;
     }
     if (!usable) {
       operator_.Choose(probe.adapters());  // says so and lists the usable ones
@@ -113,7 +116,8 @@ int Session::Start() {
       return kExitAnotherCopy;
     }
     const ErrorPair error = app_->lastError();
-    if (error.code == kErrDeviceOpen && error.detail.find(kCapturePermissionHint) != std::string::npos) {
+    if (error.code == kErrDeviceOpen &&
+        error.detail.find(kCapturePermissionHint) != std::string::npos) {
       PrintCapabilityHint();
     }
     return kExitFailure;  // the operator was told why (or cancelled the choice)
@@ -157,7 +161,7 @@ std::vector<ManagedSwitch*> Session::Matching(const SwitchArgument& ref) {
   if (ref.kind == SwitchArgument::Kind::kMalformedMac) return found;
   for (ManagedSwitch* sw : app_->discovery().Switches()) {
     if (ref.kind == SwitchArgument::Kind::kMac ? sw->mac() == ref.mac
-                                          : sw->record().systemName.get() == ref.name) {
+                                               : sw->record().systemName.get() == ref.name) {
       found.push_back(sw);
     }
   }
@@ -232,7 +236,8 @@ SwitchLookup Session::WaitForSwitch(const std::string& who) {
 
 std::vector<std::string> Session::KnownNames() {
   std::map<MacAddress, std::string> names;
-  for (const RecordPtr& record : app_->config().StoredRecords()) names[record->switchMac] = KnownName(*record);
+  for (const RecordPtr& record : app_->config().StoredRecords())
+    names[record->switchMac] = KnownName(*record);
   for (ManagedSwitch* sw : app_->discovery().Switches()) {
     if (names.count(sw->mac()) == 0) names[sw->mac()] = sw->record().systemName.get();
   }
@@ -263,7 +268,8 @@ Session::SwitchWait Session::Poll(const SwitchRef& ref) {
   const int before = sw->settings().pollsDone();
   ErrorPair error;
   if (!sw->settings().RequestPoll(error)) return SwitchWait::kTimedOut;
-  return RunWithSwitch(ref, [&](ManagedSwitch& now) { return now.settings().pollsDone() > before; });
+  return RunWithSwitch(ref,
+                       [&](ManagedSwitch& now) { return now.settings().pollsDone() > before; });
 }
 
 void Session::Post(const Notice& notice) {

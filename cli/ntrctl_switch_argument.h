@@ -16,7 +16,7 @@ struct SwitchArgument {
   enum class Kind { kMac, kName, kMalformedMac };
   Kind kind = Kind::kName;
   MacAddress mac{};  // kMac only
-  std::string name;    // the text as given
+  std::string name;  // the text as given
 };
 
 SwitchArgument ParseSwitchArgument(std::string_view text);

@@ -11,7 +11,8 @@ namespace {
 // The switches hanging on `parentMac` (empty: the adapter), by port, then in
 // the snapshot's order. A switch whose parent is not in the snapshot hangs
 // on the adapter, so that nothing drops out of the tree.
-std::vector<const SwitchSnapshot*> Children(const NetworkSnapshot& network, const std::string& parentMac) {
+std::vector<const SwitchSnapshot*> Children(const NetworkSnapshot& network,
+                                            const std::string& parentMac) {
   const auto known = [&](const std::string& mac) {
     return std::any_of(network.switches.begin(), network.switches.end(),
                        [&](const SwitchSnapshot& s) { return s.mac == mac; });
@@ -22,19 +23,23 @@ std::vector<const SwitchSnapshot*> Children(const NetworkSnapshot& network, cons
     if (parent == parentMac) children.push_back(&sw);
   }
   std::stable_sort(children.begin(), children.end(),
-                   [](const SwitchSnapshot* a, const SwitchSnapshot* b) { return a->uplinkPort < b->uplinkPort; });
+                   [](const SwitchSnapshot* a, const SwitchSnapshot* b) {
+                     return a->uplinkPort < b->uplinkPort;
+                   });
   return children;
 }
 
 void TextOf(const NetworkSnapshot& network, const SwitchSnapshot& sw, int depth, std::string& out) {
   out.append(static_cast<std::size_t>(depth) * 2, ' ');
-  if (!sw.parentMac.empty() && sw.uplinkPort > 0) out += "port " + std::to_string(sw.uplinkPort) + ": ";
+  if (!sw.parentMac.empty() && sw.uplinkPort > 0)
+    out += "port " + std::to_string(sw.uplinkPort) + ": ";
   out += sw.mac;
   if (!sw.name.empty()) out += " " + TerminalText(sw.name);
   out += " " + TerminalText(sw.model);
   if (!sw.up) out += " (lost)";
   out += "\n";
-  for (const SwitchSnapshot* child : Children(network, sw.mac)) TextOf(network, *child, depth + 1, out);
+  for (const SwitchSnapshot* child : Children(network, sw.mac))
+    TextOf(network, *child, depth + 1, out);
 }
 
 void JsonOf(const NetworkSnapshot& network, const SwitchSnapshot& sw, std::string& out) {
@@ -104,7 +109,8 @@ std::string TopologyDot(const NetworkSnapshot& network) {
     if (!sw.name.empty()) lines.push_back(sw.name);
     lines.push_back(sw.mac);
     lines.push_back(sw.model);
-    out += "  " + DotString(sw.mac) + " [label=" + label(lines) + (sw.up ? "" : ", style=dashed") + "];\n";
+    out += "  " + DotString(sw.mac) + " [label=" + label(lines) + (sw.up ? "" : ", style=dashed") +
+           "];\n";
   }
   const auto edges = [&](const std::string& parent, const std::string& from, auto& self) -> void {
     for (const SwitchSnapshot* child : Children(network, parent)) {

@@ -14,11 +14,12 @@ namespace {
 bool quiet = false;
 
 // A value on the wire in the file's words (a text as UTF-8).
-std::string ValueText(const FunctionDescriptor* function, std::int32_t valueType, std::int64_t number,
-                      const std::string& octets) {
+std::string ValueText(const FunctionDescriptor* function, std::int32_t valueType,
+                      std::int64_t number, const std::string& octets) {
   if (valueType == kValueOctets) {
     // Text, or bytes such as the switch's own MAC address.
-    const bool binary = std::any_of(octets.begin(), octets.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+    const bool binary = std::any_of(octets.begin(), octets.end(),
+                                    [](char c) { return static_cast<unsigned char>(c) < 0x20; });
     if (!binary) return Cp932ToUtf8Lossy(octets);
     if (octets.size() == 6) {
       MacAddress mac{};
@@ -59,7 +60,8 @@ std::string TraceLine(const FunctionTrace& trace) {
   if (request.operation == kOpSet) {
     value = ValueText(function, request.valueType, request.intValue, request.octets);
   } else if (trace.answered && trace.response != nullptr && request.operation == kOpGet) {
-    value = ValueText(function, trace.response->valueType, trace.response->intValue, trace.response->octets);
+    value = ValueText(function, trace.response->valueType, trace.response->intValue,
+                      trace.response->octets);
   }
   if (!value.empty()) line += " " + value;
   if (trace.error != nullptr) line += " (" + FormatErrorMessage(*trace.error) + ")";
@@ -67,9 +69,8 @@ std::string TraceLine(const FunctionTrace& trace) {
 }
 
 void TraceRequests(TransactionHub& hub) {
-  hub.SetFunctionTraceHook([](const FunctionTrace& trace) {
-    std::fprintf(stderr, "%s\n", TraceLine(trace).c_str());
-  });
+  hub.SetFunctionTraceHook(
+      [](const FunctionTrace& trace) { std::fprintf(stderr, "%s\n", TraceLine(trace).c_str()); });
 }
 
 }  // namespace ntr::cli

@@ -8,7 +8,6 @@
 #include "app/vlan_slots.h"
 #include "app/vlan_table_edit.h"
 #include "cli/ntrctl_errors.h"
-#include "cli/ntrctl_errors.h"
 #include "cli/ntrctl_session.h"
 #include "cli/ntrctl_words.h"
 #include "config/setting_lines.h"
@@ -33,7 +32,8 @@ std::optional<std::int32_t> Number(const std::string& word) {
 // A name as the VLAN ID screen takes it: letters, digits, "-" and "_".
 bool NameFits(const std::string& name) {
   return name.size() <= kVlanNameChars && std::all_of(name.begin(), name.end(), [](char c) {
-           return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '-' || c == '_';
+           return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                  c == '-' || c == '_';
          });
 }
 
@@ -57,7 +57,7 @@ std::string JsonPorts(const std::vector<int>& ports) {
 struct VlanRow {
   std::int32_t id = 0;
   std::string name;
-  int slot = -1;  // 0-based; -1 when the switch has no slot for it
+  int slot = -1;                   // 0-based; -1 when the switch has no slot for it
   std::vector<int> access, trunk;  // 1-based ports
 };
 
@@ -79,25 +79,28 @@ int List(Session& session, const ManagedSwitch& sw) {
     rows.push_back(std::move(row));
   }
   for (const VlanName& named : names) {
-    const auto on = std::find_if(rows.begin(), rows.end(), [&](const VlanRow& row) { return row.id == named.id; });
+    const auto on = std::find_if(rows.begin(), rows.end(),
+                                 [&](const VlanRow& row) { return row.id == named.id; });
     if (on == rows.end()) rows.push_back({named.id, named.name, -1, {}, {}});
     for (VlanRow& row : rows) {
       if (row.id == named.id) row.name = named.name;
     }
   }
-  std::stable_sort(rows.begin(), rows.end(), [](const VlanRow& a, const VlanRow& b) { return a.id < b.id; });
+  std::stable_sort(rows.begin(), rows.end(),
+                   [](const VlanRow& a, const VlanRow& b) { return a.id < b.id; });
   const bool json = session.options().json;
   if (json) std::printf("{\"mac\":%s,\"vlans\":[", JsonString(r.macText.get()).c_str());
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const VlanRow& row = rows[i];
     if (json) {
-      std::printf("%s{\"id\":%d,\"name\":%s,\"slot\":%s,\"access\":%s,\"trunk\":%s}", i ? "," : "", row.id,
-                  JsonString(row.name).c_str(), row.slot < 0 ? "null" : std::to_string(row.slot + 1).c_str(),
+      std::printf("%s{\"id\":%d,\"name\":%s,\"slot\":%s,\"access\":%s,\"trunk\":%s}", i ? "," : "",
+                  row.id, JsonString(row.name).c_str(),
+                  row.slot < 0 ? "null" : std::to_string(row.slot + 1).c_str(),
                   JsonPorts(row.access).c_str(), JsonPorts(row.trunk).c_str());
     } else {
       std::printf("%d name=%s slot=%s access=%s trunk=%s\n", row.id, row.name.c_str(),
-                  row.slot < 0 ? "-" : std::to_string(row.slot + 1).c_str(), PortList(row.access).c_str(),
-                  PortList(row.trunk).c_str());
+                  row.slot < 0 ? "-" : std::to_string(row.slot + 1).c_str(),
+                  PortList(row.access).c_str(), PortList(row.trunk).c_str());
     }
   }
   if (json) std::printf("]}\n");
@@ -107,7 +110,9 @@ int List(Session& session, const ManagedSwitch& sw) {
 // Sends the planned requests in order, each only while the earlier ones succeeded.
 bool Send(ManagedSwitch& sw, const std::vector<SettingChange>& changes, ErrorPair& error) {
   for (const SettingChange& change : changes) {
-    if (!sw.client().Set(change.function, change.index, change.value, Commit::kOperatorChange, error)) return false;
+    if (!sw.client().Set(change.function, change.index, change.value, Commit::kOperatorChange,
+                         error))
+      return false;
   }
   return true;
 }
@@ -134,7 +139,8 @@ int FinishTable(Session& session, const VlanTableChange& change) {
     app.SaveConfigFile(error);  // the removals and the new names stand
     return Fail(std::string(kBadParameterText) + " " + update.problem);
   }
-  if (!app.SaveConfigFile(error)) return Fail(std::string(kConfigSaveFailedText) + " " + FormatErrorMessage(error));
+  if (!app.SaveConfigFile(error))
+    return Fail(std::string(kConfigSaveFailedText) + " " + FormatErrorMessage(error));
   if (update.kept.empty()) {
     PrintDone(session.options().json, kVlanIdAppliedText);
     return kExitOk;
@@ -164,7 +170,8 @@ int Rename(Session& session, std::int32_t id, const std::string& name) {
   const std::vector<VlanName> names = session.app().config().VlanNames();
   if (!names.empty() && names.front().id == id) return Fail("the default VLAN keeps its name");
   if (!session.app().config().HasVlanName(id)) {
-    return Fail("VLAN ID " + std::to_string(id) + " is not in the tool's table (add it: ntrctl vlan add)");
+    return Fail("VLAN ID " + std::to_string(id) +
+                " is not in the tool's table (add it: ntrctl vlan add)");
   }
   VlanTableChange change;
   change.names.push_back({id, name});
@@ -181,7 +188,8 @@ int Delete(Session& session, ManagedSwitch& target, const std::vector<std::int32
     VlanSlots slots{};
     for (std::size_t s = 0; s < slots.size(); ++s) slots[s] = target.record().vlanIds[s].load();
     if (!config.HasVlanName(id) && FindVlanSlot(slots, id) < 0) {
-      return Fail("VLAN ID " + std::to_string(id) + " is neither in the tool's table nor on the switch");
+      return Fail("VLAN ID " + std::to_string(id) +
+                  " is neither in the tool's table nor on the switch");
     }
   }
   // Whether a VLAN's name stays depends on the other switches: they come
@@ -191,13 +199,15 @@ int Delete(Session& session, ManagedSwitch& target, const std::vector<std::int32
   // The wait ran the main loop: the switch may have gone meanwhile.
   ManagedSwitch* still = session.Find(FormatSwitchMac(mac));
   if (still == nullptr) {
-    ReportError("switch " + FormatSwitchMac(mac) + " lost: it left management while the command ran");
+    ReportError("switch " + FormatSwitchMac(mac) +
+                " lost: it left management while the command ran");
     return kExitSwitchLost;
   }
   SwitchRecord plan = still->record();
   const std::vector<SettingChange> removals = VlanRemovalChanges(plan, ids);
   ErrorPair error;
-  if (!Send(*still, removals, error)) return Fail(std::string(kVlanIdFailedText) + " " + FormatErrorMessage(error));
+  if (!Send(*still, removals, error))
+    return Fail(std::string(kVlanIdFailedText) + " " + FormatErrorMessage(error));
   VlanTableChange change;
   change.deleted = ids;
   return FinishTable(session, change);
@@ -209,7 +219,8 @@ TaggedVlanChoice CurrentChoice(const SwitchRecord& r, int port) {
   TaggedVlanChoice choice;
   choice.mode = std::clamp<std::int32_t>(p.vlanMode.load(), 0, 2);
   const std::int32_t entry = p.accessVlanEntry.load();
-  if (entry >= 0 && entry < kVlanRegistrations) choice.accessVlanId = r.vlanIds[static_cast<std::size_t>(entry)].load();
+  if (entry >= 0 && entry < kVlanRegistrations)
+    choice.accessVlanId = r.vlanIds[static_cast<std::size_t>(entry)].load();
   return choice;
 }
 
@@ -233,13 +244,15 @@ std::string NotChoosable(const ConfigStore& config, std::int32_t id, bool trunk)
   const std::vector<VlanName> names = config.VlanNames();
   if (trunk && !names.empty() && names.front().id == id) return "the default VLAN is no trunk VLAN";
   if (config.HasVlanName(id)) return "";
-  return "VLAN ID " + std::to_string(id) + " is not in the tool's table (add it first: ntrctl vlan add)";
+  return "VLAN ID " + std::to_string(id) +
+         " is not in the tool's table (add it first: ntrctl vlan add)";
 }
 
 }  // namespace
 
 std::string VlanUsageProblem(const std::vector<std::string>& args) {
-  if (args.empty()) return "vlan needs a subcommand: list, add, rename, delete, mode, access or trunk";
+  if (args.empty())
+    return "vlan needs a subcommand: list, add, rename, delete, mode, access or trunk";
   const std::string& sub = args[0];
   const std::size_t n = args.size();
   const auto numbers = [&](std::size_t from) {
@@ -259,12 +272,14 @@ std::string VlanUsageProblem(const std::vector<std::string>& args) {
   }
   if (sub == "delete") return n >= 3 && numbers(2) ? "" : "vlan delete takes SWITCH ID...";
   if (sub == "mode") {
-    const bool word = n == 4 && std::find(std::begin(kModeWords), std::end(kModeWords), args[3]) != std::end(kModeWords);
+    const bool word = n == 4 && std::find(std::begin(kModeWords), std::end(kModeWords), args[3]) !=
+                                    std::end(kModeWords);
     return word && Number(args[2]) ? "" : "vlan mode takes SWITCH PORT access|trunk|hybrid";
   }
   if (sub == "access") {
-    return n == 4 && Number(args[2]) && (args[3] == "none" || Number(args[3])) ? ""
-                                                                                : "vlan access takes SWITCH PORT ID|none";
+    return n == 4 && Number(args[2]) && (args[3] == "none" || Number(args[3]))
+               ? ""
+               : "vlan access takes SWITCH PORT ID|none";
   }
   if (sub == "trunk") {
     return n >= 5 && Number(args[2]) && (args[3] == "join" || args[3] == "leave") && numbers(4)
@@ -294,8 +309,8 @@ int RunVlan(Session& session, ManagedSwitch& sw) {
   TaggedVlanChoice choice = CurrentChoice(sw.record(), port - 1);
   const ConfigStore& config = session.app().config();
   if (sub == "mode") {
-    choice.mode = static_cast<std::int32_t>(std::find(std::begin(kModeWords), std::end(kModeWords), args[3]) -
-                                            std::begin(kModeWords));
+    choice.mode = static_cast<std::int32_t>(
+        std::find(std::begin(kModeWords), std::end(kModeWords), args[3]) - std::begin(kModeWords));
   } else if (sub == "access") {
     if (args[3] == "none") {
       choice.accessVlanId.reset();

@@ -83,8 +83,9 @@ std::string PlainDetail(const NetworkEvent& e) {
   const std::string port = e.port > 0 ? " port " + std::to_string(e.port) : "";
   const std::string change = PlainValue(e.before) + " -> " + PlainValue(e.after);
   if (event == kEventSwitchFound || event == kEventSwitchLost) {
-    std::string where = e.parentMac.empty() ? " on the adapter"
-                                            : " on " + e.parentMac + " port " + std::to_string(e.uplinkPort);
+    std::string where = e.parentMac.empty()
+                            ? " on the adapter"
+                            : " on " + e.parentMac + " port " + std::to_string(e.uplinkPort);
     return " " + TerminalText(e.model) + where;
   }
   if (event == kEventLinkUp) return port + " " + std::to_string(e.after.number) + " Mbps";
@@ -102,13 +103,15 @@ std::string PlainDetail(const NetworkEvent& e) {
 
 // Identity read, model known, status polled: a switch the snapshot shows.
 bool Watched(ManagedSwitch& sw) {
-  return sw.active() && !sw.heldBack() && sw.settings().identityComplete() && sw.settings().polledOnce();
+  return sw.active() && !sw.heldBack() && sw.settings().identityComplete() &&
+         sw.settings().polledOnce();
 }
 
 std::string AdapterName(const std::string& given) {
   if (!given.empty()) return given;
   PcapEndpoint probe;  // the tool takes the only usable adapter
-  if (probe.EnumerateAdapters() && probe.adapters().size() == 1) return probe.adapters().front().name;
+  if (probe.EnumerateAdapters() && probe.adapters().size() == 1)
+    return probe.adapters().front().name;
   return "";
 }
 
@@ -238,7 +241,9 @@ int WatchRun::Topology() {
   if (session_.fatal()) return kExitFailure;
   const NetworkSnapshot now = Take();
   const Options& options = session_.options();
-  const std::string text = options.dot ? TopologyDot(now) : options.json ? TopologyJson(now) : TopologyText(now);
+  const std::string text = options.dot    ? TopologyDot(now)
+                           : options.json ? TopologyJson(now)
+                                          : TopologyText(now);
   std::fputs(text.c_str(), stdout);
   return kExitOk;
 }

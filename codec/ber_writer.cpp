@@ -36,8 +36,8 @@ bool BerWriter::Octets(std::span<const std::uint8_t> bytes) {
 }
 
 bool BerWriter::Octets(std::string_view bytes) {
-  return Octets(std::span<const std::uint8_t>(
-      reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+  return Octets(std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                                              bytes.size()));
 }
 
 bool BerWriter::Null() {

@@ -27,13 +27,13 @@ enum class PduType : std::int32_t {
   kFingerprintAnswer = 11,
   kConfigSync = 12,
   kConfigSyncAnswer = 13,
-  kReserved14 = 14,        // exists on the wire, never sent by the tool
-  kNoticePortSpeed = 20,   // port, new link speed
-  kNoticeLinkDown = 21,    // port
-  kNoticeFan = 22,         // fan failure
-  kNoticeLoop = 23,        // port where a loop was detected
-  kNotice25 = 25,          // two integers, ignored
-  kNotice26 = 26,          // one integer, ignored
+  kReserved14 = 14,       // exists on the wire, never sent by the tool
+  kNoticePortSpeed = 20,  // port, new link speed
+  kNoticeLinkDown = 21,   // port
+  kNoticeFan = 22,        // fan failure
+  kNoticeLoop = 23,       // port where a loop was detected
+  kNotice25 = 25,         // two integers, ignored
+  kNotice26 = 26,         // one integer, ignored
 };
 
 // Value types of a function value.
@@ -45,13 +45,13 @@ enum Operation : std::int32_t { kOpSet = 0, kOpSetDefault = 1, kOpGet = 2, kOpEx
 // Index types of a function request: how one instance of a function is named.
 enum IndexType : std::int32_t {
   kIndexNone = 0,
-  kIndexPort = 1,           // one integer (for the fan speed: a fan number)
-  kIndexMac = 2,            // a MAC address
-  kIndexInteger3 = 3,       // one integer
-  kIndexRegistration = 4,   // one integer, a VLAN registration number
-  kIndexPair5 = 5,          // two integers
-  kIndexPortGroup = 6,      // port number, multiple-VLAN group number
-  kIndexPortCounter = 7,    // port number, counter number
+  kIndexPort = 1,              // one integer (for the fan speed: a fan number)
+  kIndexMac = 2,               // a MAC address
+  kIndexInteger3 = 3,          // one integer
+  kIndexRegistration = 4,      // one integer, a VLAN registration number
+  kIndexPair5 = 5,             // two integers
+  kIndexPortGroup = 6,         // port number, multiple-VLAN group number
+  kIndexPortCounter = 7,       // port number, counter number
   kIndexPortRegistration = 8,  // port number, VLAN registration number
 };
 inline constexpr std::int32_t kLastIndexType = kIndexPortRegistration;
@@ -78,8 +78,8 @@ struct DiscoveryReply {
   std::int32_t result = 0;
   MacAddress switchMac{};
   std::int32_t fingerprint = 0;
-  std::string firstText;   // raw bytes, at most 64, no zero byte
-  std::string secondText;  // raw bytes, at most 64, no zero byte
+  std::string firstText;                  // raw bytes, at most 64, no zero byte
+  std::string secondText;                 // raw bytes, at most 64, no zero byte
   std::vector<MacAddress> neighbourMacs;  // one per port, zero where none; at most 24
   bool operator==(const DiscoveryReply&) const = default;
 };
@@ -98,9 +98,9 @@ struct FunctionRequest {
   std::int64_t intValue = 0;  // value type 0
   std::string octets;         // value type 1: raw bytes (code page 932 text), at most 65
   std::int32_t indexType = kIndexNone;
-  std::int32_t firstIndex = 0;    // index types 1, 3 to 8
-  MacAddress indexMac{};        // index type 2
-  std::int32_t secondIndex = 0;   // index types 5 to 8
+  std::int32_t firstIndex = 0;   // index types 1, 3 to 8
+  MacAddress indexMac{};         // index type 2
+  std::int32_t secondIndex = 0;  // index types 5 to 8
   bool operator==(const FunctionRequest&) const = default;
 };
 
@@ -144,9 +144,9 @@ struct EmptyBody {
   bool operator==(const EmptyBody&) const = default;
 };
 
-using PduBody = std::variant<EmptyBody, DiscoveryRequest, DiscoveryReply, FirmwareBlock, FunctionRequest,
-                             FunctionResponse, ResultBody, FingerprintAnswerBody, TwoIntegersBody,
-                             OneIntegerBody>;
+using PduBody = std::variant<EmptyBody, DiscoveryRequest, DiscoveryReply, FirmwareBlock,
+                             FunctionRequest, FunctionResponse, ResultBody, FingerprintAnswerBody,
+                             TwoIntegersBody, OneIntegerBody>;
 
 struct Pdu {
   std::int32_t headerValue = 0;  // 0 in every message the tool sends

@@ -8,9 +8,7 @@ namespace ntr {
 namespace {
 
 // True for the application numbers that exist: 0 to 14, 20 to 23, 25, 26.
-bool ApplicationExists(PduType application) {
-  return EmptyBodyFor(application).has_value();
-}
+bool ApplicationExists(PduType application) { return EmptyBodyFor(application).has_value(); }
 
 class Decoder {
  public:
@@ -186,8 +184,8 @@ class Decoder {
 
 }  // namespace
 
-bool DecodePdu(ErrorPair& error, std::span<const std::uint8_t> payload,
-               FunctionTypeLookup lookup, Pdu& pdu) {
+bool DecodePdu(ErrorPair& error, std::span<const std::uint8_t> payload, FunctionTypeLookup lookup,
+               Pdu& pdu) {
   ByteReader in(payload);
   Decoder decoder(error, in, lookup);
   return decoder.Message(pdu);

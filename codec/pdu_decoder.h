@@ -17,7 +17,7 @@ using FunctionTypeLookup = bool (*)(std::uint16_t functionId, std::int32_t& valu
 // Decodes `payload` into `pdu`. Bytes after the body (padding) are never
 // looked at. On failure `error` holds code 31 to 37, 39 or 40 and `pdu` is
 // partly filled and must not be used.
-bool DecodePdu(ErrorPair& error, std::span<const std::uint8_t> payload,
-               FunctionTypeLookup lookup, Pdu& pdu);
+bool DecodePdu(ErrorPair& error, std::span<const std::uint8_t> payload, FunctionTypeLookup lookup,
+               Pdu& pdu);
 
 }  // namespace ntr

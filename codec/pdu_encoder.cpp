@@ -20,7 +20,9 @@ class Encoder {
     }
     if (!BodyMatchesApplication(pdu)) return error_.Fail(kErrApplicationNumber);
     std::size_t body = 0;
-    if (!Check(ber_.Begin(static_cast<std::uint8_t>(kTagApplication + static_cast<std::int32_t>(pdu.application)), body))) {
+    if (!Check(ber_.Begin(
+            static_cast<std::uint8_t>(kTagApplication + static_cast<std::int32_t>(pdu.application)),
+            body))) {
       return false;
     }
     if (!std::visit([this](const auto& record) { return Body(record); }, pdu.body)) return false;

@@ -112,7 +112,7 @@ class ConfigTextReader {
       const auto value = [](std::string_view text) {
         const auto number = ParseDecimal(text);
         return number && *number >= 2 && *number <= 10 ? static_cast<std::int32_t>(*number)
-                                                      : kDefaultWatchValue;
+                                                       : kDefaultWatchValue;
       };
       host_.config.SetWatch(value(w[4]), value(w[5]));
     }
@@ -184,7 +184,8 @@ class ConfigTextReader {
     const auto mac = ParseMac(w[2]);
     if (!mac) return LineRejection::kBadParameter;
     FinishBlock();
-    if (options_.filter != nullptr && options_.filter->switchMac.load() != *mac) return std::nullopt;
+    if (options_.filter != nullptr && options_.filter->switchMac.load() != *mac)
+      return std::nullopt;
     if (options_.filterReport != nullptr) options_.filterReport->found = true;
     block_ = options_.filter != nullptr ? CopyOfFilter() : std::make_shared<SwitchRecord>();
     block_->switchMac = *mac;
@@ -270,7 +271,7 @@ class ConfigTextReader {
   ConfigHost& host_;
   ConfigStore& target_;
   const ReadOptions& options_;
-  RecordPtr block_;                          // the real block being filled
+  RecordPtr block_;                        // the real block being filled
   std::unique_ptr<SwitchRecord> scratch_;  // stands for the block until the filter's select line
   bool anyFailed_ = false;
   std::string lastLine_;

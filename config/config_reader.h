@@ -33,8 +33,8 @@ using ErrorLogWriter = bool (*)(std::string_view switchText, std::string_view co
 
 // What the common lines of a file act on.
 struct ConfigHost {
-  ConfigStore& config;                         // the application's data
-  PacketLogSwitches* logs = nullptr;           // the endpoint's packet logs, if any
+  ConfigStore& config;                // the application's data
+  PacketLogSwitches* logs = nullptr;  // the endpoint's packet logs, if any
   ErrorLogWriter appendErrorLog = &AppendErrorLog;
 };
 

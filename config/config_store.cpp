@@ -98,7 +98,8 @@ bool ConfigStore::SetVlanName(std::int32_t id, std::optional<std::string_view> n
   std::string cp932, canonical;
   const bool valid = name && Utf8ToCp932(*name, cp932) && Cp932ToUtf8(cp932, canonical) &&
                      FollowsNameRule(canonical);
-  std::string text = valid ? std::string(CutToChars(canonical, kVlanNameChars)) : DefaultVlanName(id);
+  std::string text =
+      valid ? std::string(CutToChars(canonical, kVlanNameChars)) : DefaultVlanName(id);
   std::lock_guard<std::mutex> lock(mutex_);
   for (VlanName& entry : vlanNames_) {
     if (entry.id == id) {

@@ -99,7 +99,8 @@ int CreateTemporary(const std::filesystem::path& folder, const std::filesystem::
       for (char& c : letters) c = kTemporaryAlphabet[random() % (sizeof kTemporaryAlphabet - 1)];
     }
     temporary = (folder / ("." + path.filename().string() + "." + letters)).string();
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    const int fd =
+        ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;
@@ -141,7 +142,8 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::string_view byt
       path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
   // The detail names the file and the reason: "PATH: errno text".
   const auto failed = [&](int reason) {
-    return error.Fail(kErrFileOpen, path.string() + ": " + std::strerror(reason != 0 ? reason : EIO));
+    return error.Fail(kErrFileOpen,
+                      path.string() + ": " + std::strerror(reason != 0 ? reason : EIO));
   };
   std::string temporary;
   const int fd = CreateTemporary(folder, path, temporary);

@@ -49,8 +49,9 @@ std::optional<std::int32_t> ReadValue(const FunctionDescriptor& function, std::s
   std::optional<std::int32_t> value;
   if (function.fileWords != nullptr) {
     value = function.fileWords->CodeOf(word);
-  } else if (const auto number = Number(word, std::int64_t{function.min} + function.wireOffset,
-                                        std::int64_t{MaxValue(function, ports)} + function.wireOffset)) {
+  } else if (const auto number =
+                 Number(word, std::int64_t{function.min} + function.wireOffset,
+                        std::int64_t{MaxValue(function, ports)} + function.wireOffset)) {
     value = *number - function.wireOffset;
   }
   if (value && function.offered != nullptr && !function.offered(first, *value)) return std::nullopt;
@@ -96,7 +97,8 @@ std::optional<std::int64_t> ParseDecimal(std::string_view text) {
   return negative ? -value : value;
 }
 
-std::string IndexRangeProblem(std::span<const std::string_view> words, int portCount, int counterCount) {
+std::string IndexRangeProblem(std::span<const std::string_view> words, int portCount,
+                              int counterCount) {
   if (words.size() <= kKeywordWord) return "";
   const FunctionDescriptor* function = FindFunctionByKeyword(words[kKeywordWord]);
   if (function == nullptr) return "";
@@ -110,11 +112,12 @@ std::string IndexRangeProblem(std::span<const std::string_view> words, int portC
   const char* secondName = function->index == IndexKind::kPortRegistration ? "registration"
                            : function->index == IndexKind::kPortGroup      ? "group"
                                                                            : "counter";
-  const int limits[2] = {FirstIndexLimit(*function, ports), SecondIndexLimit(*function, ports, counters)};
+  const int limits[2] = {FirstIndexLimit(*function, ports),
+                         SecondIndexLimit(*function, ports, counters)};
   for (std::size_t i = 0; i < count && i < args.size(); ++i) {
     if (Index(args[i], limits[i])) continue;
-    return std::string(i == 0 ? firstName : secondName) + " " + std::string(args[i]) + " is out of range (1.." +
-           std::to_string(limits[i]) + ")";
+    return std::string(i == 0 ? firstName : secondName) + " " + std::string(args[i]) +
+           " is out of range (1.." + std::to_string(limits[i]) + ")";
   }
   return "";
 }

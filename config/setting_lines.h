@@ -36,6 +36,7 @@ std::optional<LineRejection> StoreSettingLine(SwitchRecord& block,
 // Which index of a setting line (`words` as above) lies outside the block's
 // range, named with its range ("port 9 is out of range (1..8)"); "" when
 // every index is a number in range or the line is no setting line.
-std::string IndexRangeProblem(std::span<const std::string_view> words, int portCount, int counterCount);
+std::string IndexRangeProblem(std::span<const std::string_view> words, int portCount,
+                              int counterCount);
 
 }  // namespace ntr

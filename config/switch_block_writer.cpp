@@ -20,19 +20,45 @@ constexpr std::string_view kNoWord = "???";
 // The settings in the file's order (only those that differ from their
 // defaults are written).
 constexpr std::array<Function, 39> kFileOrder = {
-    Function::kSystemName, Function::kEnergySaving, Function::kLedBrightness, Function::kPortSpeed,
-    Function::kPortUse, Function::kPortAutoCrossover, Function::kPortSpeedDownshift,
-    Function::kPortFlowControl, Function::kPortBlockingControlPacket,
-    Function::kPortBlockingDataPacket, Function::kMacAddressAging, Function::kMacAddressAgingTimer,
-    Function::kVlanId, Function::kVlanPortMode, Function::kVlanAccess, Function::kVlanTrunk,
-    Function::kVlanMultipleUse, Function::kVlanMultiple, Function::kQosDscpRemarkType,
-    Function::kQosDscpRemarkClass, Function::kQosSpeedUnit, Function::kQosPolicingUse,
-    Function::kQosPolicingSpeed, Function::kQosShapingUse, Function::kQosShapingSpeed,
-    Function::kMirroringUse, Function::kMirroringDestination, Function::kMirroringSourceRx,
-    Function::kMirroringSourceTx, Function::kCounterFrameRxType, Function::kCounterFrameTxType,
-    Function::kLoopDetectCount, Function::kLoopDetectTime, Function::kLoopDetectLinkDown,
-    Function::kLoopDetectUseControlPacket, Function::kLoopDetectRecoveryTimer,
-    Function::kLoopDetectPortUse, Function::kPoeClass, Function::kRouteBackupPort,
+    Function::kSystemName,
+    Function::kEnergySaving,
+    Function::kLedBrightness,
+    Function::kPortSpeed,
+    Function::kPortUse,
+    Function::kPortAutoCrossover,
+    Function::kPortSpeedDownshift,
+    Function::kPortFlowControl,
+    Function::kPortBlockingControlPacket,
+    Function::kPortBlockingDataPacket,
+    Function::kMacAddressAging,
+    Function::kMacAddressAgingTimer,
+    Function::kVlanId,
+    Function::kVlanPortMode,
+    Function::kVlanAccess,
+    Function::kVlanTrunk,
+    Function::kVlanMultipleUse,
+    Function::kVlanMultiple,
+    Function::kQosDscpRemarkType,
+    Function::kQosDscpRemarkClass,
+    Function::kQosSpeedUnit,
+    Function::kQosPolicingUse,
+    Function::kQosPolicingSpeed,
+    Function::kQosShapingUse,
+    Function::kQosShapingSpeed,
+    Function::kMirroringUse,
+    Function::kMirroringDestination,
+    Function::kMirroringSourceRx,
+    Function::kMirroringSourceTx,
+    Function::kCounterFrameRxType,
+    Function::kCounterFrameTxType,
+    Function::kLoopDetectCount,
+    Function::kLoopDetectTime,
+    Function::kLoopDetectLinkDown,
+    Function::kLoopDetectUseControlPacket,
+    Function::kLoopDetectRecoveryTimer,
+    Function::kLoopDetectPortUse,
+    Function::kPoeClass,
+    Function::kRouteBackupPort,
 };
 
 // The value of a line: its word, or its number (the wire form) for
@@ -58,7 +84,8 @@ void Line(std::string& out, std::string_view keyword, std::string_view arguments
 // The lines of one setting, one for each index whose value is not the default.
 void WriteSetting(const SwitchRecord& r, const FunctionDescriptor& function, std::string& out) {
   if (function.value == ValueKind::kText) {
-    if (const std::string name = (r.*function.text).get(); !name.empty() && name != r.DefaultSystemName()) {
+    if (const std::string name = (r.*function.text).get();
+        !name.empty() && name != r.DefaultSystemName()) {
       Line(out, function.keyword, name);
     }
     return;
@@ -85,7 +112,10 @@ bool WriteSwitchBlock(const SwitchRecord& r, std::string& out) {
   if (modelCode == kModelUnknown) return false;
 
   out.append("switch select ").append(r.macText.get()).append("\n");
-  out.append(kGetPrefix).append(" firmware-revision ").append(r.firmwareRevision.get()).append("\n");
+  out.append(kGetPrefix)
+      .append(" firmware-revision ")
+      .append(r.firmwareRevision.get())
+      .append("\n");
   out.append(kGetPrefix).append(" serial-number ").append(r.serialNumber.get()).append("\n");
   out.append(kGetPrefix).append(" model-name ").append(model).append("\n");
 

@@ -42,7 +42,8 @@ bool ReportFailedRequest(SwitchClient& node, const ErrorPair& error) {
   bool logged = false;
   if (error.code == kErrFunctionInfo) {
     command = error.detail;
-  } else if (const FunctionDescriptor* entry = FindFunctionById(request.functionId); entry == nullptr) {
+  } else if (const FunctionDescriptor* entry = FindFunctionById(request.functionId);
+             entry == nullptr) {
     char text[32];
     std::snprintf(text, sizeof text, "不明(%04x)", request.functionId);
     command = text;
@@ -50,8 +51,8 @@ bool ReportFailedRequest(SwitchClient& node, const ErrorPair& error) {
     const std::string keyword(entry->keyword);
     // The fan speed has no text form of its own.
     command = entry->index == IndexKind::kFan
-                  ? "switch control function " + OperationWord(request.operation) + " " +
-                        keyword + " 不明なコマンド(" + keyword + ")"
+                  ? "switch control function " + OperationWord(request.operation) + " " + keyword +
+                        " 不明なコマンド(" + keyword + ")"
                   : CommandText(request, keyword);
     logged = refused;
     if (refused && (request.operation == kOpSet || request.operation == kOpSetDefault)) {

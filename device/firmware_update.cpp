@@ -136,7 +136,9 @@ void FirmwareUpdate::Run() {
       state_ = kFirmwareSwitchGone;
       return;
     }
-    FirmwareBlock message{block, std::vector<std::uint8_t>(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(count))};
+    FirmwareBlock message{
+        block,
+        std::vector<std::uint8_t>(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(count))};
     std::int32_t result = -1;
     ErrorPair error;
     if (!node_.transactor().FirmwareData(message, result, error)) {

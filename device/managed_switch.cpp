@@ -49,8 +49,8 @@ ManagedSwitch::~ManagedSwitch() {
   if (firmware != nullptr) firmware->SwitchGone();
   for (auto& job : jobs) job->RequestStop();
   client_.transactor().Close();  // the request in flight of every job ends at once
-  firmware.reset();            // joins
-  jobs.clear();                // joins
+  firmware.reset();              // joins
+  jobs.clear();                  // joins
   settings_.Stop();
 }
 
@@ -60,13 +60,13 @@ bool ManagedSwitch::StartFirmwareUpdate(std::string path, ErrorPair& error) {
   if (firmware_ != nullptr && !firmware_->finished()) return error.Fail(kErrFirmwareUpdating);
   previous = std::move(firmware_);  // ended: joining it does not wait
   const SwitchRef self = ref();
-  firmware_ = std::make_unique<FirmwareUpdate>(client_, std::move(path), std::function<bool()>{},
-                                               [this, self](int state) {
-                                                 if (notices_ == nullptr) return;
-                                                 Notice notice{Notification::kFirmwareFinished, state};
-                                                 notice.switchRef = self;
-                                                 notices_->Post(notice);
-                                               });
+  firmware_ = std::make_unique<FirmwareUpdate>(
+      client_, std::move(path), std::function<bool()>{}, [this, self](int state) {
+        if (notices_ == nullptr) return;
+        Notice notice{Notification::kFirmwareFinished, state};
+        notice.switchRef = self;
+        notices_->Post(notice);
+      });
   if (firmware_->Start()) return true;
   firmware_.reset();
   return error.Fail(kErrFatal);

@@ -17,35 +17,84 @@ using namespace std::chrono_literals;
 // The order of a bulk read; a per-port or per-entry function is read for all
 // its ports or entries before the next one.
 constexpr std::array<Function, 38> kBulkReadOrder = {
-    Function::kBootRomVersion, Function::kSystemMacAddress, Function::kSystemName,
-    Function::kEnergySaving, Function::kLedBrightness, Function::kPortSpeed, Function::kPortUse,
-    Function::kPortAutoCrossover, Function::kPortSpeedDownshift, Function::kPortFlowControl,
-    Function::kPortBlockingControlPacket, Function::kPortBlockingDataPacket,
-    Function::kMacAddressAging, Function::kMacAddressAgingTimer, Function::kVlanId,
-    Function::kVlanPortMode, Function::kVlanAccess, Function::kVlanTrunk,
-    Function::kVlanMultipleUse, Function::kVlanMultiple, Function::kQosDscpRemarkType,
-    Function::kQosDscpRemarkClass, Function::kQosSpeedUnit, Function::kQosPolicingUse,
-    Function::kQosPolicingSpeed, Function::kQosShapingUse, Function::kQosShapingSpeed,
-    Function::kMirroringUse, Function::kMirroringDestination, Function::kMirroringSourceRx,
-    Function::kMirroringSourceTx, Function::kCounterFrameRxType, Function::kCounterFrameTxType,
-    Function::kLoopDetectCount, Function::kLoopDetectTime, Function::kLoopDetectLinkDown,
-    Function::kLoopDetectRecoveryTimer, Function::kLoopDetectUseControlPacket,
+    Function::kBootRomVersion,
+    Function::kSystemMacAddress,
+    Function::kSystemName,
+    Function::kEnergySaving,
+    Function::kLedBrightness,
+    Function::kPortSpeed,
+    Function::kPortUse,
+    Function::kPortAutoCrossover,
+    Function::kPortSpeedDownshift,
+    Function::kPortFlowControl,
+    Function::kPortBlockingControlPacket,
+    Function::kPortBlockingDataPacket,
+    Function::kMacAddressAging,
+    Function::kMacAddressAgingTimer,
+    Function::kVlanId,
+    Function::kVlanPortMode,
+    Function::kVlanAccess,
+    Function::kVlanTrunk,
+    Function::kVlanMultipleUse,
+    Function::kVlanMultiple,
+    Function::kQosDscpRemarkType,
+    Function::kQosDscpRemarkClass,
+    Function::kQosSpeedUnit,
+    Function::kQosPolicingUse,
+    Function::kQosPolicingSpeed,
+    Function::kQosShapingUse,
+    Function::kQosShapingSpeed,
+    Function::kMirroringUse,
+    Function::kMirroringDestination,
+    Function::kMirroringSourceRx,
+    Function::kMirroringSourceTx,
+    Function::kCounterFrameRxType,
+    Function::kCounterFrameTxType,
+    Function::kLoopDetectCount,
+    Function::kLoopDetectTime,
+    Function::kLoopDetectLinkDown,
+    Function::kLoopDetectRecoveryTimer,
+    Function::kLoopDetectUseControlPacket,
 };
 
 // The order of a bulk write (only settings that differ from their defaults).
 constexpr std::array<Function, 37> kBulkWriteOrder = {
-    Function::kSystemName, Function::kEnergySaving, Function::kLedBrightness, Function::kPortSpeed,
-    Function::kPortUse, Function::kPortAutoCrossover, Function::kPortSpeedDownshift,
-    Function::kPortFlowControl, Function::kPortBlockingControlPacket,
-    Function::kPortBlockingDataPacket, Function::kMacAddressAging, Function::kMacAddressAgingTimer,
-    Function::kVlanId, Function::kVlanPortMode, Function::kVlanAccess, Function::kVlanTrunk,
-    Function::kVlanMultipleUse, Function::kVlanMultiple, Function::kQosDscpRemarkType,
-    Function::kQosDscpRemarkClass, Function::kQosSpeedUnit, Function::kQosPolicingUse,
-    Function::kQosPolicingSpeed, Function::kQosShapingUse, Function::kQosShapingSpeed,
-    Function::kMirroringUse, Function::kMirroringDestination, Function::kMirroringSourceRx,
-    Function::kMirroringSourceTx, Function::kCounterFrameRxType, Function::kCounterFrameTxType,
-    Function::kLoopDetectCount, Function::kLoopDetectTime, Function::kLoopDetectLinkDown,
-    Function::kLoopDetectRecoveryTimer, Function::kLoopDetectUseControlPacket,
+    Function::kSystemName,
+    Function::kEnergySaving,
+    Function::kLedBrightness,
+    Function::kPortSpeed,
+    Function::kPortUse,
+    Function::kPortAutoCrossover,
+    Function::kPortSpeedDownshift,
+    Function::kPortFlowControl,
+    Function::kPortBlockingControlPacket,
+    Function::kPortBlockingDataPacket,
+    Function::kMacAddressAging,
+    Function::kMacAddressAgingTimer,
+    Function::kVlanId,
+    Function::kVlanPortMode,
+    Function::kVlanAccess,
+    Function::kVlanTrunk,
+    Function::kVlanMultipleUse,
+    Function::kVlanMultiple,
+    Function::kQosDscpRemarkType,
+    Function::kQosDscpRemarkClass,
+    Function::kQosSpeedUnit,
+    Function::kQosPolicingUse,
+    Function::kQosPolicingSpeed,
+    Function::kQosShapingUse,
+    Function::kQosShapingSpeed,
+    Function::kMirroringUse,
+    Function::kMirroringDestination,
+    Function::kMirroringSourceRx,
+    Function::kMirroringSourceTx,
+    Function::kCounterFrameRxType,
+    Function::kCounterFrameTxType,
+    Function::kLoopDetectCount,
+    Function::kLoopDetectTime,
+    Function::kLoopDetectLinkDown,
+    Function::kLoopDetectRecoveryTimer,
+    Function::kLoopDetectUseControlPacket,
     Function::kLoopDetectPortUse,
 };
 
@@ -184,8 +233,9 @@ void SettingsThread::Poll() {
   const auto fanSpeed = [&](int fan) {
     return node_.Get(Function::kStatusFanRpm, FunctionIndex::Fan(fan), error);
   };
-  const bool poeRead = fanRead && (!HasPoe(model) || (fanSpeed(0) && fanSpeed(1) &&
-                                                      node_.Get(Function::kStatusPoeTemperature, error)));
+  const bool poeRead =
+      fanRead && (!HasPoe(model) || (fanSpeed(0) && fanSpeed(1) &&
+                                     node_.Get(Function::kStatusPoeTemperature, error)));
   const int ports = poeRead ? std::clamp<int>(record.portCount, 0, kMaxPorts) : 0;
   bool statusRead = poeRead;
   for (int p = 0; p < ports && statusRead; ++p) {
@@ -207,10 +257,12 @@ bool SettingsThread::FetchCounters(int ports) {
   ErrorPair error;
   for (int p = 0; p < ports; ++p) {
     for (int c = 0; c < counters; ++c) {
-      if (!node_.Get(Function::kStatusCounterFrameRx, FunctionIndex::PortCounter(p, c), error)) return false;
+      if (!node_.Get(Function::kStatusCounterFrameRx, FunctionIndex::PortCounter(p, c), error))
+        return false;
     }
     for (int c = 0; c < counters; ++c) {
-      if (!node_.Get(Function::kStatusCounterFrameTx, FunctionIndex::PortCounter(p, c), error)) return false;
+      if (!node_.Get(Function::kStatusCounterFrameTx, FunctionIndex::PortCounter(p, c), error))
+        return false;
     }
     if (!node_.Get(Function::kStatusCounterOctetRx, FunctionIndex::Port(p), error) ||
         !node_.Get(Function::kStatusCounterOctetTx, FunctionIndex::Port(p), error)) {

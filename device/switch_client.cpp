@@ -17,8 +17,9 @@ SwitchClient::SwitchClient(TransactionHub& hub, SwitchRecord& record, ConfigSave
                            TickSource ticks)
     : record_(&record),
       saver_(saver),
-      transactor_(hub, record.switchState, [this] { return record_->switchMac.load(); },
-                  std::move(ticks)) {}
+      transactor_(
+          hub, record.switchState, [this] { return record_->switchMac.load(); }, std::move(ticks)) {
+}
 
 void SwitchClient::Attach() {
   SwitchRecord& r = *record_;
@@ -54,7 +55,8 @@ bool SwitchClient::CheckIndexes(const FunctionDescriptor& function, FunctionInde
     case IndexKind::kDestination:
       return true;
     case IndexKind::kFan:
-      if (!in(index.first, kFanCount)) return error.Fail(kErrPortNumber, RangeText("FAN番号", kFanCount));
+      if (!in(index.first, kFanCount))
+        return error.Fail(kErrPortNumber, RangeText("FAN番号", kFanCount));
       return true;
     case IndexKind::kRegistration:
       if (!in(index.first, kVlanRegistrations)) {
@@ -124,7 +126,8 @@ bool SwitchClient::Finish(Commit commit, ErrorPair& error) {
   return Save(error);
 }
 
-bool SwitchClient::StoreIdentity(const FunctionDescriptor& function, const FunctionResponse& response) {
+bool SwitchClient::StoreIdentity(const FunctionDescriptor& function,
+                                 const FunctionResponse& response) {
   SwitchRecord& r = *record_;
   if (function.value == ValueKind::kMacAddress) {
     if (response.octets.size() != 6) return false;  // not a MAC address: ignored
@@ -183,7 +186,8 @@ bool SwitchClient::Get(Function named, FunctionIndex index, ErrorPair& error) {
     case FunctionClass::kSetting: {
       bool changed = false;
       if (function->value == ValueKind::kText) {
-        std::string text(CutToChars(FileSafeText(Cp932ToUtf8Lossy(response.octets)), kSystemNameChars));
+        std::string text(
+            CutToChars(FileSafeText(Cp932ToUtf8Lossy(response.octets)), kSystemNameChars));
         changed = (r.*function->text).get() != text;
         r.*function->text = std::move(text);
       } else if (const auto value = function->fromWire(response.intValue)) {
@@ -247,7 +251,8 @@ bool SwitchClient::Set(Function named, FunctionIndex index, std::int32_t value, 
     error.Fail(kErrPortNumber, RangeText("ポート番号", ports));
     return Refuse(request, error);
   }
-  if (function->value == ValueKind::kRegistrationEntry && (value < 0 || value >= kVlanRegistrations)) {
+  if (function->value == ValueKind::kRegistrationEntry &&
+      (value < 0 || value >= kVlanRegistrations)) {
     error.Fail(kErrRegistrationNumber, RangeText("登録番号", kVlanRegistrations));
     return Refuse(request, error);
   }

@@ -70,10 +70,11 @@ class SwitchClient {
 
  private:
   bool Busy(ErrorPair& error) const;
-  bool CheckIndexes(const FunctionDescriptor& function, FunctionIndex index, ErrorPair& error) const;
+  bool CheckIndexes(const FunctionDescriptor& function, FunctionIndex index,
+                    ErrorPair& error) const;
   bool IndexesInRange(const FunctionDescriptor& function, FunctionIndex index) const;
-  void FillIndexes(FunctionRequest& request, const FunctionDescriptor& function, std::int32_t indexType,
-                   FunctionIndex index) const;
+  void FillIndexes(FunctionRequest& request, const FunctionDescriptor& function,
+                   std::int32_t indexType, FunctionIndex index) const;
   bool Refuse(const FunctionRequest& request, ErrorPair& error);
   bool Exchange(const FunctionRequest& request, std::int32_t valueType, FunctionResponse& response,
                 ErrorPair& error);

@@ -272,8 +272,7 @@ void Discovery::ApplyReplies() {
 
     ManagedSwitch* sw = node->managed;
     const bool apply = sw == nullptr || (!sw->client().transactor().RecentlyChanged() &&
-                                         sw->heldBack() &&
-                                         (!node->applied || sw->adoptAgain()));
+                                         sw->heldBack() && (!node->applied || sw->adoptAgain()));
     if (apply) {
       bool taken = false;
       {
@@ -337,7 +336,8 @@ void Discovery::LostCheck() {
     // after a few cycles, and so are the last replies of MACs that left it.
     std::lock_guard<std::mutex> lock(topologyLock_);
     topology_.EndCycle();
-    std::erase_if(lastReplies_, [&](const auto& entry) { return topology_.Find(entry.first) == nullptr; });
+    std::erase_if(lastReplies_,
+                  [&](const auto& entry) { return topology_.Find(entry.first) == nullptr; });
   }
   std::vector<SwitchRef> doomed;
   for (ManagedSwitch* sw : Switches()) {

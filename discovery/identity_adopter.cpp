@@ -4,8 +4,7 @@
 
 namespace ntr {
 
-void IdentityAdopter::AdoptSwitch(Discovery& discovery, TopologyNode& node,
-                                  const Pdu& reply) {
+void IdentityAdopter::AdoptSwitch(Discovery& discovery, TopologyNode& node, const Pdu& reply) {
   ++adoptions_;
   ManagedSwitch* sw = node.managed;
   if (sw == nullptr) {

@@ -155,7 +155,8 @@ TopologyNode* Topology::FindOrInsert(const MacAddress& source,
       return nullptr;
     }
     for (int port = 0; port < portCount; ++port) {
-      if (port != node->uplinkPort) PortRule(*node, port, neighbours[static_cast<std::size_t>(port)]);
+      if (port != node->uplinkPort)
+        PortRule(*node, port, neighbours[static_cast<std::size_t>(port)]);
     }
     return node;
   }

@@ -27,8 +27,8 @@ struct PortEntry {
 struct TopologyNode {
   MacAddress switchMac{};
   ManagedSwitch* managed = nullptr;  // absent until created
-  int uplinkPort = -1;                    // the port whose neighbour is the parent
-  TopologyNode* parent = nullptr;         // null when the parent is the root
+  int uplinkPort = -1;               // the port whose neighbour is the parent
+  TopologyNode* parent = nullptr;    // null when the parent is the root
   int portCount = 0;
   std::vector<std::vector<PortEntry>> ports;
   bool applied = false;  // a reply has been applied to the switch object

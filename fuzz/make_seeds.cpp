@@ -57,8 +57,8 @@ void Expect(const Bytes& bytes, std::size_t offset, int value) {
   }
 }
 
-ntr::FunctionRequest Request(std::uint16_t functionId, ntr::Operation operation, std::int32_t valueType,
-                         std::int32_t indexType) {
+ntr::FunctionRequest Request(std::uint16_t functionId, ntr::Operation operation,
+                             std::int32_t valueType, std::int32_t indexType) {
   ntr::FunctionRequest request;
   request.functionId = functionId;
   request.operation = operation;
@@ -95,9 +95,11 @@ std::vector<std::pair<std::string, Bytes>> Seeds() {
   ntr::FirmwareBlock block{7, {}};
   for (int i = 0; i < 64; ++i) block.data.push_back(static_cast<std::uint8_t>(i * 37));
   add("04-firm-block", Encode(Message(ntr::PduType::kFirmBlock, block)));
-  add("05-firm-block-answer", Encode(Message(ntr::PduType::kFirmBlockAnswer, ntr::ResultBody{3}, true)));
+  add("05-firm-block-answer",
+      Encode(Message(ntr::PduType::kFirmBlockAnswer, ntr::ResultBody{3}, true)));
   add("06-firm-abort", Encode(Message(ntr::PduType::kFirmAbort, ntr::EmptyBody{})));
-  add("07-firm-abort-answer", Encode(Message(ntr::PduType::kFirmAbortAnswer, ntr::ResultBody{0}, true)));
+  add("07-firm-abort-answer",
+      Encode(Message(ntr::PduType::kFirmAbortAnswer, ntr::ResultBody{0}, true)));
 
   // Function requests: one per index type of the catalogue, and an execute.
   auto request = Request(0x0106, ntr::kOpSet, ntr::kValueOctets, ntr::kIndexNone);
@@ -126,8 +128,9 @@ std::vector<std::pair<std::string, Bytes>> Seeds() {
   request.firstIndex = 2;
   request.secondIndex = 4;
   add("08-func-request-index8-set-default", Encode(Message(ntr::PduType::kFuncRequest, request)));
-  const Bytes executeBytes = Encode(Message(
-      ntr::PduType::kFuncRequest, Request(0x010B, ntr::kOpExecute, ntr::kValueNone, ntr::kIndexNone)));
+  const Bytes executeBytes =
+      Encode(Message(ntr::PduType::kFuncRequest,
+                     Request(0x010B, ntr::kOpExecute, ntr::kValueNone, ntr::kIndexNone)));
   add("08-func-request-execute-null", executeBytes);
 
   // Function responses with each value type; the last one carries a
@@ -144,8 +147,8 @@ std::vector<std::pair<std::string, Bytes>> Seeds() {
   add("09-func-response-null", Encode(nullResponse));
 
   add("10-fingerprint-query", Encode(Message(ntr::PduType::kFingerprintQuery, ntr::EmptyBody{})));
-  add("11-fingerprint-answer",
-      Encode(Message(ntr::PduType::kFingerprintAnswer, ntr::FingerprintAnswerBody{0, 0x1A2B3C4D}, true)));
+  add("11-fingerprint-answer", Encode(Message(ntr::PduType::kFingerprintAnswer,
+                                              ntr::FingerprintAnswerBody{0, 0x1A2B3C4D}, true)));
   add("12-config-sync", Encode(Message(ntr::PduType::kConfigSync, ntr::EmptyBody{})));
   add("13-config-sync-answer",
       Encode(Message(ntr::PduType::kConfigSyncAnswer, ntr::ResultBody{1}, true)));
@@ -158,7 +161,8 @@ std::vector<std::pair<std::string, Bytes>> Seeds() {
   add("23-notice-loop", Encode(Message(ntr::PduType::kNoticeLoop, ntr::OneIntegerBody{7}, true)));
   add("25-notice-two-integers",
       Encode(Message(ntr::PduType::kNotice25, ntr::TwoIntegersBody{1, 2}, true)));
-  add("26-notice-one-integer", Encode(Message(ntr::PduType::kNotice26, ntr::OneIntegerBody{1}, true)));
+  add("26-notice-one-integer",
+      Encode(Message(ntr::PduType::kNotice26, ntr::OneIntegerBody{1}, true)));
 
   // Cut-off, malformed and unusual messages.
   add("bad-truncated-discovery-reply", Bytes(replyBytes.begin(), replyBytes.begin() + 58));

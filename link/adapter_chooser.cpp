@@ -2,7 +2,8 @@
 
 namespace ntr {
 
-std::optional<std::size_t> HeadlessAdapterChooser::Choose(const std::vector<AdapterInfo>& adapters) {
+std::optional<std::size_t> HeadlessAdapterChooser::Choose(
+    const std::vector<AdapterInfo>& adapters) {
   if (adapters.empty()) return std::nullopt;
   if (name_.empty()) return 0;
   for (std::size_t i = 0; i < adapters.size(); ++i) {

@@ -16,7 +16,7 @@ struct AdapterInfo {
   std::string description;  // the capture library's description, or the name when it has none
   std::string addressText;  // numeric IP address, or kNoAddressText
   std::string macText;      // "%02X-%02X-%02X-%02X-%02X-%02X"
-  MacAddress mac{};       // source address of every frame and message sent
+  MacAddress mac{};         // source address of every frame and message sent
 };
 
 }  // namespace ntr

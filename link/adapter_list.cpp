@@ -18,13 +18,12 @@ bool IsShownAddress(const sockaddr_storage& address) {
   sockaddr_in6 v6{};
   std::memcpy(&v6, &address, sizeof v6);
   const in6_addr& a = v6.sin6_addr;
-  return !IN6_IS_ADDR_LINKLOCAL(&a) && !IN6_IS_ADDR_LOOPBACK(&a) &&
-         !IN6_IS_ADDR_UNSPECIFIED(&a) && !IN6_IS_ADDR_MULTICAST(&a);
+  return !IN6_IS_ADDR_LINKLOCAL(&a) && !IN6_IS_ADDR_LOOPBACK(&a) && !IN6_IS_ADDR_UNSPECIFIED(&a) &&
+         !IN6_IS_ADDR_MULTICAST(&a);
 }
 
 bool NumericHost(const sockaddr_storage& address, std::string& text) {
-  const socklen_t size =
-      address.ss_family == AF_INET ? sizeof(sockaddr_in) : sizeof(sockaddr_in6);
+  const socklen_t size = address.ss_family == AF_INET ? sizeof(sockaddr_in) : sizeof(sockaddr_in6);
   char host[NI_MAXHOST];
   if (getnameinfo(reinterpret_cast<const sockaddr*>(&address), size, host, sizeof host, nullptr, 0,
                   NI_NUMERICHOST) != 0) {
@@ -51,7 +50,7 @@ std::string AdapterAddressText(const InterfaceFacts& facts) {
 }
 
 std::vector<AdapterInfo> UsableAdapters(const std::vector<CaptureDevice>& devices,
-                                    const std::vector<InterfaceFacts>& interfaces) {
+                                        const std::vector<InterfaceFacts>& interfaces) {
   std::vector<AdapterInfo> adapters;
   for (const CaptureDevice& device : devices) {
     const auto facts = std::ranges::find_if(

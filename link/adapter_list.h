@@ -21,7 +21,7 @@ struct CaptureDevice {
 // interface of the same name. Devices without such an interface (the "any"
 // device, netfilter, D-Bus, USB and Bluetooth monitors) are left out.
 std::vector<AdapterInfo> UsableAdapters(const std::vector<CaptureDevice>& devices,
-                                    const std::vector<InterfaceFacts>& interfaces);
+                                        const std::vector<InterfaceFacts>& interfaces);
 
 // The address shown for an interface: the last IPv4 or global IPv6 unicast
 // address in numeric form (link-local IPv6 left out), or kNoAddressText.

@@ -67,7 +67,8 @@ class ChangeNotice {
 
 }  // namespace
 
-AddressWatch::AddressWatch(PcapEndpoint& device, NotificationSink* sink, std::mutex& applicationLock)
+AddressWatch::AddressWatch(PcapEndpoint& device, NotificationSink* sink,
+                           std::mutex& applicationLock)
     : device_(device), sink_(sink), applicationLock_(applicationLock) {}
 
 AddressWatch::~AddressWatch() { Stop(); }

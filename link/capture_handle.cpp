@@ -45,8 +45,7 @@ CapturePtr OpenCapture(const std::string& name, std::string& errorText, bool leg
   }
   // The capture thread waits in poll() on the handle's descriptor beside its
   // stop and pause events, so reads must never block.
-  if (pcap_setnonblock(handle.get(), 1, buffer) != 0 ||
-      pcap_get_selectable_fd(handle.get()) < 0) {
+  if (pcap_setnonblock(handle.get(), 1, buffer) != 0 || pcap_get_selectable_fd(handle.get()) < 0) {
     errorText = buffer[0] != '\0' ? buffer : "no selectable descriptor";
     return nullptr;
   }

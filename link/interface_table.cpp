@@ -46,8 +46,8 @@ bool ReadInterfaces(std::vector<InterfaceFacts>& out) {
       case AF_INET:
       case AF_INET6: {
         sockaddr_storage address{};
-        const std::size_t size = entry->ifa_addr->sa_family == AF_INET ? sizeof(sockaddr_in)
-                                                                      : sizeof(sockaddr_in6);
+        const std::size_t size =
+            entry->ifa_addr->sa_family == AF_INET ? sizeof(sockaddr_in) : sizeof(sockaddr_in6);
         std::memcpy(&address, entry->ifa_addr, size);
         facts.addresses.push_back(address);
         break;

@@ -14,8 +14,8 @@ namespace ntr {
 struct InterfaceFacts {
   std::string name;
   int index = 0;
-  unsigned flags = 0;                     // IFF_* including IFF_LOWER_UP and IFF_DORMANT
-  unsigned short hardwareType = 0;        // ARPHRD_*
+  unsigned flags = 0;               // IFF_* including IFF_LOWER_UP and IFF_DORMANT
+  unsigned short hardwareType = 0;  // ARPHRD_*
   std::vector<std::uint8_t> hardwareAddress;
   std::vector<sockaddr_storage> addresses;  // AF_INET and AF_INET6, in listing order
 };

@@ -153,10 +153,10 @@ class PcapEndpoint : public LinkEndpoint {
   std::atomic<bool> capturing_{false};
   std::atomic<bool> paused_{false};
 
-  std::mutex readMutex_;  // the read lock
-  pcap_t* readHandle_ = nullptr;  // guarded by it: the handle to read, null while nobody may
-  int readFd_ = -1;                // and its descriptor
-  std::atomic<int> waitingCallers_{0};            // callers now in WaitReading
+  std::mutex readMutex_;                // the read lock
+  pcap_t* readHandle_ = nullptr;        // guarded by it: the handle to read, null while nobody may
+  int readFd_ = -1;                     // and its descriptor
+  std::atomic<int> waitingCallers_{0};  // callers now in WaitReading
   std::atomic<std::uint32_t> waitingEntries_{0};  // entries into WaitReading so far
   std::atomic<bool> callerReading_{false};        // one of them has the reader's role
   AutoResetEvent handOver_;                       // the role is free while callers wait

@@ -29,9 +29,8 @@ void PcapEndpoint::CaptureLoop(pcap_t* handle) {
     // shows the stop and pause requests, which are looked at before every
     // read. They arrive through their own events, never through the handle,
     // so a stop or pause can never be mistaken for a read error.
-    pollfd fds[3] = {{stopRequest_.fd(), POLLIN, 0},
-                     {pauseRequest_.fd(), POLLIN, 0},
-                     {captureFd, POLLIN, 0}};
+    pollfd fds[3] = {
+        {stopRequest_.fd(), POLLIN, 0}, {pauseRequest_.fd(), POLLIN, 0}, {captureFd, POLLIN, 0}};
     const nfds_t count = restDescriptor || aside ? 2 : 3;
     const int ready = ::poll(fds, count, aside ? kStandAsideMs : kCaptureTimeoutMs);
     if (ready > 0 && fds[0].revents != 0 && stopRequest_.TryConsume()) return;
@@ -159,7 +158,8 @@ int PcapEndpoint::WaitReading(std::initializer_list<AutoResetEvent*> events,
     if (rc > 0) {
       // The lowest signalled index wins, as with WaitForAny.
       for (std::size_t i = 0; i < count; ++i) {
-        if ((fds[i].revents & POLLIN) && events.begin()[i]->TryConsume()) return static_cast<int>(i);
+        if ((fds[i].revents & POLLIN) && events.begin()[i]->TryConsume())
+          return static_cast<int>(i);
       }
       if (extraFd >= 0 && fds[count].revents != 0) {
         if (handle == nullptr) {
@@ -193,7 +193,8 @@ void PcapEndpoint::Accept(const pcap_pkthdr& header, std::span<const std::uint8_
   if (!receiveLog_) {
     std::lock_guard<std::mutex> lock(filterMutex_);
     // The filter sees the bytes the queue would keep and hand out.
-    const std::size_t stored = std::min({frame.size(), std::size_t{header.len}, kRecvFrameCapacity});
+    const std::size_t stored =
+        std::min({frame.size(), std::size_t{header.len}, kRecvFrameCapacity});
     if (filter_ != nullptr && stored > kEthernetHeaderSize &&
         filter_->TakeReceived(frame.subspan(kEthernetHeaderSize, stored - kEthernetHeaderSize))) {
       return;

@@ -15,10 +15,10 @@ inline constexpr std::size_t kRecvFrameCapacity = 1616;
 
 // One captured frame waiting in the receive queue.
 struct ReceivedFrame {
-  std::uint32_t seconds = 0;         // capture time stamp
+  std::uint32_t seconds = 0;  // capture time stamp
   std::uint32_t microseconds = 0;
-  std::uint32_t capturedLength = 0;  // bytes the capture library delivered
-  std::uint32_t length = 0;          // frame length on the wire
+  std::uint32_t capturedLength = 0;                      // bytes the capture library delivered
+  std::uint32_t length = 0;                              // frame length on the wire
   std::array<std::uint8_t, kRecvFrameCapacity> frame{};  // from the destination address on
 };
 

@@ -44,7 +44,8 @@ bool ConnectionStream::Wait(short events, Clock::time_point deadline) const {
 }
 
 bool ConnectionStream::is_readable() const {
-  return bufferStart_ < bufferEnd_ || (readSoFar_ < limits_.readBytes && Wait(POLLIN, limits_.readDeadline));
+  return bufferStart_ < bufferEnd_ ||
+         (readSoFar_ < limits_.readBytes && Wait(POLLIN, limits_.readDeadline));
 }
 
 bool ConnectionStream::is_writable() const { return Wait(POLLOUT, limits_.writeDeadline); }

@@ -13,7 +13,8 @@ bool ParsePort(std::string_view text, int& port) {
   if (text.empty() || text.size() > 5) return false;
   int value = 0;
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc() || end != text.data() + text.size() || value < 0 || value > 65535) return false;
+  if (ec != std::errc() || end != text.data() + text.size() || value < 0 || value > 65535)
+    return false;
   port = value;
   return true;
 }
@@ -68,7 +69,8 @@ bool ParseListenAddress(std::string_view text, bool allowPublic, ListenAddress& 
     return invalid();
   }
   if (!parsed.loopback && !allowPublic) {
-    return error.Fail(kErrOutOfRange, "metrics address " + FormatListenAddress(parsed.host, parsed.port) +
+    return error.Fail(kErrOutOfRange, "metrics address " +
+                                          FormatListenAddress(parsed.host, parsed.port) +
                                           " is not a loopback address: other hosts could read "
                                           "the network's state (allow it with --metrics-public)");
   }

@@ -45,7 +45,8 @@ class MetricsEndpoint::Published {
     }
     // Rendering and compressing happen outside the lock: Publish never waits for them.
     if (!rendered.text) {
-      rendered.text = std::make_shared<const std::string>(RenderMetrics(snapshot ? *snapshot : NetworkSnapshot{}));
+      rendered.text = std::make_shared<const std::string>(
+          RenderMetrics(snapshot ? *snapshot : NetworkSnapshot{}));
       rendered.generation = generation;
     }
     if (gzip) rendered.gzip = std::make_shared<const std::string>(Gzip(*rendered.text));
@@ -69,7 +70,8 @@ class MetricsEndpoint::Published {
   // as long for a few per cent more).
   static std::string Gzip(const std::string& text) {
     z_stream stream{};
-    if (deflateInit2(&stream, Z_BEST_SPEED, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY) != Z_OK) return {};
+    if (deflateInit2(&stream, Z_BEST_SPEED, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+      return {};
     std::string out(deflateBound(&stream, static_cast<uLong>(text.size())), '\0');
     stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
     stream.avail_in = static_cast<uInt>(text.size());
@@ -97,7 +99,8 @@ thread_local bool refusingConnection = false;
 // refusingConnection set) answers 503 and closes it.
 class BoundedQueue : public httplib::TaskQueue {
  public:
-  BoundedQueue(int workers, int waiting) : pool_(static_cast<std::size_t>(workers)), limit_(workers + waiting) {}
+  BoundedQueue(int workers, int waiting)
+      : pool_(static_cast<std::size_t>(workers)), limit_(workers + waiting) {}
 
   void enqueue(std::function<void()> fn) override {
     if (queued_.load() >= limit_) {
@@ -133,7 +136,8 @@ bool AcceptsGzip(std::string_view accepted) {
     accepted = comma == std::string_view::npos ? std::string_view() : accepted.substr(comma + 1);
     const auto semicolon = entry.find(';');
     std::string_view name = entry.substr(0, semicolon);
-    std::string_view parameters = semicolon == std::string_view::npos ? std::string_view() : entry.substr(semicolon + 1);
+    std::string_view parameters =
+        semicolon == std::string_view::npos ? std::string_view() : entry.substr(semicolon + 1);
     const auto trim = [](std::string_view text) {
       while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
       while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
@@ -192,11 +196,13 @@ class MetricsEndpoint::Server : public httplib::Server {
   bool process_and_close_socket(socket_t socket) override {
     bool served = false;
     if (refusingConnection) {
-      [[maybe_unused]] const auto sent = send(socket, kOverloaded, sizeof kOverloaded - 1, MSG_NOSIGNAL | MSG_DONTWAIT);
+      [[maybe_unused]] const auto sent =
+          send(socket, kOverloaded, sizeof kOverloaded - 1, MSG_NOSIGNAL | MSG_DONTWAIT);
     } else {
       const auto now = std::chrono::steady_clock::now();
-      ConnectionStream stream(socket, stopFd_,
-                              {kMetricsRequestBytes, now + kMetricsRequestTimeout, now + kMetricsConnectionTimeout});
+      ConnectionStream stream(
+          socket, stopFd_,
+          {kMetricsRequestBytes, now + kMetricsRequestTimeout, now + kMetricsConnectionTimeout});
       bool closed = false;
       served = process_request(stream, true, closed, nullptr);
     }
@@ -241,24 +247,30 @@ MetricsEndpoint::MetricsEndpoint() : published_(std::make_shared<Published>()) {
 
 MetricsEndpoint::~MetricsEndpoint() { Stop(); }
 
-void MetricsEndpoint::Publish(NetworkSnapshot snapshot) { published_->Publish(std::move(snapshot)); }
+void MetricsEndpoint::Publish(NetworkSnapshot snapshot) {
+  published_->Publish(std::move(snapshot));
+}
 
 bool MetricsEndpoint::Start(const std::string& addressPort, bool allowPublic, ErrorPair& error) {
-  if (server_) return error.Fail(kErrOutOfRange, "the metrics endpoint is already listening on " + address());
+  if (server_)
+    return error.Fail(kErrOutOfRange, "the metrics endpoint is already listening on " + address());
   ListenAddress listen;
   if (!ParseListenAddress(addressPort, allowPublic, listen, error)) return false;
 
   const int stopFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-  if (stopFd < 0) return error.Fail(kErrOutOfRange, std::string("metrics endpoint: eventfd: ") + std::strerror(errno));
+  if (stopFd < 0)
+    return error.Fail(kErrOutOfRange,
+                      std::string("metrics endpoint: eventfd: ") + std::strerror(errno));
   auto server = std::make_unique<Server>(published_, stopFd);
   errno = 0;
   const int port = listen.port == 0 ? server->bind_to_any_port(listen.host) : listen.port;
   if (port < 0 || (listen.port != 0 && !server->bind_to_port(listen.host, listen.port))) {
     const int cause = errno;
     close(stopFd);
-    return error.Fail(kErrOutOfRange, "cannot listen for metrics on " +
-                                          FormatListenAddress(listen.host, listen.port) +
-                                          (cause != 0 ? std::string(" (") + std::strerror(cause) + ")" : ""));
+    return error.Fail(kErrOutOfRange,
+                      "cannot listen for metrics on " +
+                          FormatListenAddress(listen.host, listen.port) +
+                          (cause != 0 ? std::string(" (") + std::strerror(cause) + ")" : ""));
   }
   server->WidenBacklog();
   server->port = port;

@@ -78,7 +78,8 @@ class Exposition {
     Sample(labels, extra, {}, value);
   }
   template <typename Number>
-  void Sample(std::string_view labels, std::string_view extra, std::string_view more, Number value) {
+  void Sample(std::string_view labels, std::string_view extra, std::string_view more,
+              Number value) {
     out_ += name_;
     out_ += '{';
     out_ += labels;
@@ -145,7 +146,8 @@ std::string RenderMetrics(const NetworkSnapshot& snapshot) {
   metrics.Family("ntr_switch_up", "gauge", "Whether the switch answers (1) or was lost (0).");
   for (const SwitchLabels& s : switches) metrics.Sample(s.labels, "", s.sw->up ? 1 : 0);
 
-  metrics.Family("ntr_switch_info", "gauge", "The switch's firmware revision and serial number; always 1.");
+  metrics.Family("ntr_switch_info", "gauge",
+                 "The switch's firmware revision and serial number; always 1.");
   for (const SwitchLabels& s : switches) {
     std::string extra;
     AppendLabel(extra, "firmware", s.sw->firmware);
@@ -164,7 +166,8 @@ std::string RenderMetrics(const NetworkSnapshot& snapshot) {
     }
   }
 
-  metrics.Family("ntr_switch_temperature_celsius", "gauge", "Temperature inside the switch in degrees Celsius.");
+  metrics.Family("ntr_switch_temperature_celsius", "gauge",
+                 "Temperature inside the switch in degrees Celsius.");
   for (const SwitchLabels& s : switches) {
     if (s.sw->up && s.sw->hasTemperature) metrics.Sample(s.labels, "", s.sw->temperatureCelsius);
   }
@@ -174,7 +177,8 @@ std::string RenderMetrics(const NetworkSnapshot& snapshot) {
                                                      const PortSnapshot&)>& sample) {
     for (const SwitchLabels& s : switches) {
       if (!s.sw->up) continue;
-      for (std::size_t i = 0; i < s.sw->ports.size(); ++i) sample(s, s.portLabels[i], s.sw->ports[i]);
+      for (std::size_t i = 0; i < s.sw->ports.size(); ++i)
+        sample(s, s.portLabels[i], s.sw->ports[i]);
     }
   };
 
@@ -182,19 +186,23 @@ std::string RenderMetrics(const NetworkSnapshot& snapshot) {
   eachPort([&](const SwitchLabels& s, const std::string& port, const PortSnapshot& p) {
     metrics.Sample(s.labels, port, p.up ? 1 : 0);
   });
-  metrics.Family("ntr_port_link_speed_mbps", "gauge", "Link speed in Mbit/s; 0 while the link is down.");
+  metrics.Family("ntr_port_link_speed_mbps", "gauge",
+                 "Link speed in Mbit/s; 0 while the link is down.");
   eachPort([&](const SwitchLabels& s, const std::string& port, const PortSnapshot& p) {
     metrics.Sample(s.labels, port, p.linkSpeedMbps);
   });
-  metrics.Family("ntr_port_loop_detected", "gauge", "Whether the switch detects a loop on the port.");
+  metrics.Family("ntr_port_loop_detected", "gauge",
+                 "Whether the switch detects a loop on the port.");
   eachPort([&](const SwitchLabels& s, const std::string& port, const PortSnapshot& p) {
     metrics.Sample(s.labels, port, p.loopDetected ? 1 : 0);
   });
-  metrics.Family("ntr_port_poe_state", "gauge", "Power over Ethernet state code as the switch reports it (PoE ports only).");
+  metrics.Family("ntr_port_poe_state", "gauge",
+                 "Power over Ethernet state code as the switch reports it (PoE ports only).");
   eachPort([&](const SwitchLabels& s, const std::string& port, const PortSnapshot& p) {
     if (p.hasPoe) metrics.Sample(s.labels, port, p.poeState);
   });
-  metrics.Family("ntr_port_poe_fault", "gauge", "Whether the port's PoE state is a fault state (PoE ports only).");
+  metrics.Family("ntr_port_poe_fault", "gauge",
+                 "Whether the port's PoE state is a fault state (PoE ports only).");
   eachPort([&](const SwitchLabels& s, const std::string& port, const PortSnapshot& p) {
     if (p.hasPoe) metrics.Sample(s.labels, port, p.poeFault ? 1 : 0);
   });
@@ -222,8 +230,10 @@ std::string RenderMetrics(const NetworkSnapshot& snapshot) {
       }
     }
   };
-  frames("ntr_port_rx_frames_total", "Frames received on the port, by the kind the counter counts.", true);
-  frames("ntr_port_tx_frames_total", "Frames sent on the port, by the kind the counter counts.", false);
+  frames("ntr_port_rx_frames_total", "Frames received on the port, by the kind the counter counts.",
+         true);
+  frames("ntr_port_tx_frames_total", "Frames sent on the port, by the kind the counter counts.",
+         false);
   return out;
 }
 

@@ -96,7 +96,8 @@ void ControlChannel::AddPollDescriptors(std::vector<pollfd>& fds) const {
 }
 
 void ControlChannel::Service(const Runner& run) {
-  for (int fd; listen_ >= 0 && (fd = ::accept4(listen_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC)) >= 0;) {
+  for (int fd; listen_ >= 0 &&
+               (fd = ::accept4(listen_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC)) >= 0;) {
     clients_.push_back(Client{fd, {}});
   }
   for (auto it = clients_.begin(); it != clients_.end();) {
@@ -151,8 +152,9 @@ bool RunControlClient(const std::string& path, const std::vector<std::string>& c
   std::string received;
   for (const std::string& command : commands) {
     const std::vector<std::string_view> words = SplitWords(command);
-    const bool block = !words.empty() && (words[0] == "help" || words[0] == "list" ||
-                                          words[0] == "dump" || (words[0] == "log" && words.size() == 1));
+    const bool block =
+        !words.empty() && (words[0] == "help" || words[0] == "list" || words[0] == "dump" ||
+                           (words[0] == "log" && words.size() == 1));
     if (!WriteAll(fd, command + "\n", true)) {
       allOk = false;
       break;
@@ -164,7 +166,8 @@ bool RunControlClient(const std::string& path, const std::vector<std::string>& c
       if (end == std::string::npos) {
         pollfd in{fd, POLLIN, 0};
         char buffer[4096];
-        const ssize_t n = ::poll(&in, 1, kClientReplyTimeoutMs) > 0 ? ::read(fd, buffer, sizeof buffer) : -1;
+        const ssize_t n =
+            ::poll(&in, 1, kClientReplyTimeoutMs) > 0 ? ::read(fd, buffer, sizeof buffer) : -1;
         if (n <= 0) {
           ::close(fd);
           return false;

@@ -67,7 +67,8 @@ struct Command {
 // The 0-based port of the 1-based port number at words[at].
 bool Port(const Command& c, std::size_t at, int& port) {
   int number = 0;
-  if (at >= c.words.size() || !ParseNumber(c.words[at], 1, c.node->portCount(), number)) return false;
+  if (at >= c.words.size() || !ParseNumber(c.words[at], 1, c.node->portCount(), number))
+    return false;
   port = number - 1;
   return true;
 }
@@ -76,13 +77,14 @@ std::string List(Command& c) {
   std::string lines;
   for (const auto& node : c.network.switches()) {
     const SwitchEntry& entry = node->entry();
-    const std::string uplink = entry.parent.empty() ? "tool" : entry.parent + ":" + std::to_string(entry.parentPort);
-    const char* state = node->Restarting(c.now) ? "restarting"
-                        : node->Silent(c.now)     ? "silent"
+    const std::string uplink =
+        entry.parent.empty() ? "tool" : entry.parent + ":" + std::to_string(entry.parentPort);
+    const char* state = node->Restarting(c.now)             ? "restarting"
+                        : node->Silent(c.now)               ? "silent"
                         : c.network.Reachable(*node, c.now) ? "answering"
                                                             : "unreachable";
-    lines += node->name() + " " + FormatSwitchMac(node->mac()) + " " + node->record().modelName.get() +
-             " serial=" + node->record().serialNumber.get() +
+    lines += node->name() + " " + FormatSwitchMac(node->mac()) + " " +
+             node->record().modelName.get() + " serial=" + node->record().serialNumber.get() +
              " firmware=" + node->record().firmwareRevision.get() + " uplink=" + uplink +
              " port=" + std::to_string(entry.uplinkPort) +
              " fingerprint=" + std::to_string(node->Fingerprint()) + " state=" + state + "\n";
@@ -122,8 +124,10 @@ std::string Loop(Command& c) {
 
 std::string Fan(Command& c) {
   const std::int32_t model = c.node->record().modelCode;
-  if (c.words.size() != 3 || (c.words[2] != "stop" && c.words[2] != "run")) return Error("usage: fan SW stop|run");
-  if (!HasPoe(model) && !PollsSystemFan(model)) return Error("the " + c.node->record().modelName.get() + " has no fan");
+  if (c.words.size() != 3 || (c.words[2] != "stop" && c.words[2] != "run"))
+    return Error("usage: fan SW stop|run");
+  if (!HasPoe(model) && !PollsSystemFan(model))
+    return Error("the " + c.node->record().modelName.get() + " has no fan");
   c.node->status().SetFanStopped(c.words[2] == "stop");
   return Ok();
 }
@@ -162,7 +166,8 @@ std::string Drift(Command& c) {
   if (c.words.size() < at + indexes + 1 ||
       (indexes >= 1 && !ParseNumber(c.words[at], 0, 1000000, request.firstIndex)) ||
       (indexes == 2 && !ParseNumber(c.words[at + 1], 0, 1000000, request.secondIndex))) {
-    return Error("drift " + std::string(keyword) + " needs " + std::to_string(indexes) + " index(es) and a value");
+    return Error("drift " + std::string(keyword) + " needs " + std::to_string(indexes) +
+                 " index(es) and a value");
   }
   at += indexes;
   if (c.words[at] == "default" && c.words.size() == at + 1) {
@@ -171,14 +176,17 @@ std::string Drift(Command& c) {
     // The rest of the line, as the switch would hold it.
     const std::string_view first = c.words[at];
     const std::string_view last = c.words.back();
-    const std::string text(first.data(), static_cast<std::size_t>(last.data() + last.size() - first.data()));
+    const std::string text(first.data(),
+                           static_cast<std::size_t>(last.data() + last.size() - first.data()));
     request.operation = kOpSet;
     request.valueType = kValueOctets;
-    if (!Utf8ToCp932(text, request.octets)) return Error("the text has characters code page 932 lacks");
+    if (!Utf8ToCp932(text, request.octets))
+      return Error("the text has characters code page 932 lacks");
   } else {
     request.operation = kOpSet;
     request.valueType = kValueInteger;
-    if (c.words.size() != at + 1 || !ParseNumber(c.words[at], INT32_MIN, INT32_MAX, request.intValue)) {
+    if (c.words.size() != at + 1 ||
+        !ParseNumber(c.words[at], INT32_MIN, INT32_MAX, request.intValue)) {
       return Error("the value must be a number or 'default'");
     }
   }
@@ -202,25 +210,31 @@ std::string Silence(Command& c) {
 }
 
 std::string Set(Command& c) {
-  if (c.words.size() != 4) return Error("usage: set SW sync-pending N | prepare-pending N | flash-fail on|off | restart-ms MS");
+  if (c.words.size() != 4)
+    return Error(
+        "usage: set SW sync-pending N | prepare-pending N | flash-fail on|off | restart-ms MS");
   const std::string_view what = c.words[2];
   const std::string_view value = c.words[3];
   bool ok = false;
   if (what == "sync-pending") ok = ParseNumber(value, 0, 1000000, c.node->syncPending());
-  if (what == "prepare-pending") ok = ParseNumber(value, 0, 1000000, c.node->firmware().preparePending);
+  if (what == "prepare-pending")
+    ok = ParseNumber(value, 0, 1000000, c.node->firmware().preparePending);
   if (what == "restart-ms") ok = ParseNumber(value, 0, 3600000, c.node->restartMs());
   if (what == "flash-fail" && (value == "on" || value == "off")) {
     c.node->firmware().flashFails = value == "on";
     ok = true;
   }
-  return ok ? Ok() : Error("cannot set '" + std::string(what) + "' to '" + std::string(value) + "'");
+  return ok ? Ok()
+            : Error("cannot set '" + std::string(what) + "' to '" + std::string(value) + "'");
 }
 
 // Applies one fault to one switch's settings; empty on success, else the reason.
 std::string ApplyFault(FaultSettings& f, const Words& w) {
   const std::string_view kind = w[2];
   const std::size_t n = w.size();
-  const auto count = [&](std::size_t at, int& into) { return n == at + 1 && ParseNumber(w[at], 0, INT32_MAX, into); };
+  const auto count = [&](std::size_t at, int& into) {
+    return n == at + 1 && ParseNumber(w[at], 0, INT32_MAX, into);
+  };
   if (kind == "clear" && n == 3) {
     f = FaultSettings{};
     return {};
@@ -228,7 +242,8 @@ std::string ApplyFault(FaultSettings& f, const Words& w) {
   if ((kind == "loss" || kind == "loss-in") && n == 4) {
     double percent = -1;
     const auto [end, failure] = std::from_chars(w[3].data(), w[3].data() + w[3].size(), percent);
-    if (failure != std::errc{} || end != w[3].data() + w[3].size() || !(percent >= 0 && percent <= 100)) {
+    if (failure != std::errc{} || end != w[3].data() + w[3].size() ||
+        !(percent >= 0 && percent <= 100)) {
       return "the loss rate is a percentage";
     }
     (kind == "loss" ? f.answerLossPercent : f.requestLossPercent) = percent;
@@ -237,7 +252,8 @@ std::string ApplyFault(FaultSettings& f, const Words& w) {
   if (kind == "delay" && (n == 4 || n == 5)) {
     std::int64_t ms = 0;
     int times = -1;
-    if (!ParseNumber(w[3], 0, 3600000, ms) || (n == 5 && !count(4, times))) return "usage: delay MS [COUNT]";
+    if (!ParseNumber(w[3], 0, 3600000, ms) || (n == 5 && !count(4, times)))
+      return "usage: delay MS [COUNT]";
     f.delay = std::chrono::milliseconds(ms);
     f.delayed = times;
     return {};
@@ -247,7 +263,8 @@ std::string ApplyFault(FaultSettings& f, const Words& w) {
   if (kind == "malformed" && count(3, f.malformed)) return {};
   if (kind == "refuse" && (n == 5 || n == 6)) {
     Refusal refusal{std::string(w[3]), 0, -1};
-    if (!ParseNumber(w[4], 0, 255, refusal.result) || (n == 6 && !ParseNumber(w[5], 1, INT32_MAX, refusal.remaining))) {
+    if (!ParseNumber(w[4], 0, 255, refusal.result) ||
+        (n == 6 && !ParseNumber(w[5], 1, INT32_MAX, refusal.remaining))) {
       return "usage: refuse KEYWORD RESULT [COUNT]";
     }
     f.refusals.push_back(std::move(refusal));
@@ -267,7 +284,8 @@ std::string Fault(Command& c) {
     return Error("no switch '" + std::string(c.words[1]) + "'");
   }
   for (SimSwitch* node : targets) {
-    if (std::string reason = ApplyFault(node->faults(), c.words); !reason.empty()) return Error(reason);
+    if (std::string reason = ApplyFault(node->faults(), c.words); !reason.empty())
+      return Error(reason);
   }
   return Ok();
 }
@@ -287,7 +305,8 @@ std::string Add(Command& c, std::string_view line) {
   const auto at = static_cast<std::size_t>(c.words[1].data() - line.data());
   std::optional<DescriptionItem> item;
   std::string error;
-  if (!ParseDescriptionLine(line.substr(at), item, error) || !item) return Error(error.empty() ? "nothing to add" : error);
+  if (!ParseDescriptionLine(line.substr(at), item, error) || !item)
+    return Error(error.empty() ? "nothing to add" : error);
   if (!c.network.Add(*item, error)) return Error(error);
   return Ok();
 }
@@ -309,7 +328,8 @@ std::string Dispatch(Command& c, std::string_view line) {
   if (verb == "fault") return Fault(c);
   if (verb == "seed") {
     std::uint32_t seed = 0;
-    if (c.words.size() != 2 || !ParseNumber(c.words[1], 0, UINT32_MAX, seed)) return Error("usage: seed N");
+    if (c.words.size() != 2 || !ParseNumber(c.words[1], 0, UINT32_MAX, seed))
+      return Error("usage: seed N");
     c.network.Reseed(seed);
     return Ok();
   }

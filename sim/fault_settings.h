@@ -29,10 +29,10 @@ struct FaultSettings {
   double answerLossPercent = 0;   // answers dropped after the switch acted
   double requestLossPercent = 0;  // requests dropped before the switch sees them
   std::chrono::milliseconds delay{0};
-  int delayed = 0;                // answers still to delay
-  int duplicated = 0;             // answers still to send twice
-  int wrongApplication = 0;       // answers still to send with a wrong application number
-  int malformed = 0;              // answers still to replace by broken bytes
+  int delayed = 0;           // answers still to delay
+  int duplicated = 0;        // answers still to send twice
+  int wrongApplication = 0;  // answers still to send with a wrong application number
+  int malformed = 0;         // answers still to replace by broken bytes
   std::vector<Refusal> refusals;
 
   // The result to refuse a request with, using up one refusal, or nothing.

@@ -14,7 +14,8 @@ std::uint32_t Crc(std::span<const std::uint8_t> bytes) {
 }
 
 void PutU32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(value >> shift));
+  for (int shift = 24; shift >= 0; shift -= 8)
+    out.push_back(static_cast<std::uint8_t>(value >> shift));
 }
 
 bool ReadU32(ByteReader& reader, std::uint32_t& value) {

@@ -21,7 +21,8 @@ std::int32_t FirmwareReceiver::Prepare() {
   return kResOk;
 }
 
-std::int32_t FirmwareReceiver::Block(const FirmwareBlock& block, std::optional<std::string>& newRevision) {
+std::int32_t FirmwareReceiver::Block(const FirmwareBlock& block,
+                                     std::optional<std::string>& newRevision) {
   newRevision.reset();
   if (!prepared_) return kResAccess;
   if (block.blockNumber != nextBlock_ || image_.size() + block.data.size() > kMaxImageBytes) {

@@ -21,9 +21,9 @@
 #include "sim/firmware_image.h"
 #include "sim/sim_link.h"
 #include "sim/sim_network.h"
+#include "sim/sim_version.h"
 #include "sim/text_words.h"
 #include "sim/usage.h"
-#include "sim/sim_version.h"
 
 namespace {
 
@@ -45,7 +45,8 @@ std::atomic<AutoResetEvent*> g_stop{nullptr};
 static_assert(std::atomic<AutoResetEvent*>::is_always_lock_free);
 
 extern "C" void OnSignal(int) {
-  if (AutoResetEvent* stop = g_stop.load()) stop->Set();  // a write to an eventfd: safe in a handler
+  if (AutoResetEvent* stop = g_stop.load())
+    stop->Set();  // a write to an eventfd: safe in a handler
 }
 
 bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
@@ -117,7 +118,8 @@ int MakeFirmware(int argc, char** argv) {
   for (std::size_t i = 0; i < body.size(); ++i) body[i] = static_cast<std::uint8_t>(i * 7 + 3);
   const std::vector<std::uint8_t> image = BuildFirmwareImage(argv[2], body);
   std::ofstream out(argv[3], std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+  out.write(reinterpret_cast<const char*>(image.data()),
+            static_cast<std::streamsize>(image.size()));
   if (!out.flush()) {
     std::fprintf(stderr, "ntr-switch-sim: cannot write %s\n", argv[3]);
     return 1;
@@ -146,21 +148,26 @@ int Run(const Options& options) {
       std::fprintf(stderr, "ntr-switch-sim: cannot open %s\n", options.requestLog.c_str());
       return 2;
     }
-    network.log().SetSink([&](const RequestLogEntry& entry) { requestLog << entry.Format() << '\n' << std::flush; });
+    network.log().SetSink([&](const RequestLogEntry& entry) {
+      requestLog << entry.Format() << '\n' << std::flush;
+    });
   }
   SimLink link;
   ControlChannel control;
-  if (!link.Open(options.interface, error) || (!options.control.empty() && !control.Open(options.control, error))) {
+  if (!link.Open(options.interface, error) ||
+      (!options.control.empty() && !control.Open(options.control, error))) {
     std::fprintf(stderr, "ntr-switch-sim: %s\n", error.c_str());
     return 1;
   }
   const auto send = [&](const std::vector<SimFrame>& frames) {
     std::string failure;
     for (const SimFrame& frame : frames) {
-      if (!link.Send(frame.source, frame.payload, failure)) std::fprintf(stderr, "ntr-switch-sim: send: %s\n", failure.c_str());
+      if (!link.Send(frame.source, frame.payload, failure))
+        std::fprintf(stderr, "ntr-switch-sim: send: %s\n", failure.c_str());
     }
   };
-  std::printf("ready on %s with %zu switches\n", options.interface.c_str(), network.switches().size());
+  std::printf("ready on %s with %zu switches\n", options.interface.c_str(),
+              network.switches().size());
   std::fflush(stdout);
 
   int status = 0;
@@ -178,7 +185,11 @@ int Run(const Options& options) {
       break;
     }
     if (fds[0].revents != 0 && stop.TryConsume()) break;
-    if (!link.ReadPending([&](std::span<const std::uint8_t> payload) { send(network.Receive(payload, Clock::now())); }, error)) {
+    if (!link.ReadPending(
+            [&](std::span<const std::uint8_t> payload) {
+              send(network.Receive(payload, Clock::now()));
+            },
+            error)) {
       std::fprintf(stderr, "ntr-switch-sim: capture: %s\n", error.c_str());
       status = 1;
       break;

@@ -22,7 +22,8 @@ bool KeyValue(std::string_view word, std::string_view& key, std::string_view& va
   return true;
 }
 
-bool ParseSwitch(const std::vector<std::string_view>& words, SwitchEntry& entry, std::string& error) {
+bool ParseSwitch(const std::vector<std::string_view>& words, SwitchEntry& entry,
+                 std::string& error) {
   if (words.size() < 2 || words[1].find('=') != std::string_view::npos) {
     error = "a switch needs a name";
     return false;

@@ -43,9 +43,9 @@ struct SwitchEntry {
   std::string serial;  // empty: chosen from the position
   std::string firmware = "1.00";
   std::string bootRom = "1.00";
-  std::string parent;   // empty: the tool's port
-  int parentPort = 0;   // port of the parent, 1-based
-  int uplinkPort = 1;   // own port facing the uplink, 1-based
+  std::string parent;  // empty: the tool's port
+  int parentPort = 0;  // port of the parent, 1-based
+  int uplinkPort = 1;  // own port facing the uplink, 1-based
   int speed = 6;
   int traffic = 50;
   int syncPending = 0;

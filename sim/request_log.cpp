@@ -9,11 +9,16 @@ namespace {
 
 const char* OperationWord(std::int32_t operation) {
   switch (operation) {
-    case kOpSet: return "set";
-    case kOpSetDefault: return "set-default";
-    case kOpGet: return "get";
-    case kOpExecute: return "execute";
-    default: return "unknown";
+    case kOpSet:
+      return "set";
+    case kOpSetDefault:
+      return "set-default";
+    case kOpGet:
+      return "get";
+    case kOpExecute:
+      return "execute";
+    default:
+      return "unknown";
   }
 }
 
@@ -22,14 +27,19 @@ const char* OperationWord(std::int32_t operation) {
 std::string IndexText(const FunctionRequest& q) {
   std::string text;
   switch (q.indexType) {
-    case kIndexNone: return text;
-    case kIndexMac: return text.append(" ").append(FormatSwitchMac(q.indexMac));
+    case kIndexNone:
+      return text;
+    case kIndexMac:
+      return text.append(" ").append(FormatSwitchMac(q.indexMac));
     case kIndexPort:
     case kIndexInteger3:
-    case kIndexRegistration: return text.append(" ").append(std::to_string(q.firstIndex));
+    case kIndexRegistration:
+      return text.append(" ").append(std::to_string(q.firstIndex));
     default:
-      return text.append(" ").append(std::to_string(q.firstIndex)).append(" ").append(
-          std::to_string(q.secondIndex));
+      return text.append(" ")
+          .append(std::to_string(q.firstIndex))
+          .append(" ")
+          .append(std::to_string(q.secondIndex));
   }
 }
 
@@ -39,7 +49,8 @@ std::string ValueText(std::uint16_t functionId, std::int32_t valueType, std::int
   if (valueType == kValueInteger) return std::to_string(number);
   if (valueType != kValueOctets) return "none";
   const std::optional<Function> function = FunctionOf(functionId);
-  const bool address = function == Function::kSystemMacAddress || function == Function::kStatusMacTablePort;
+  const bool address =
+      function == Function::kSystemMacAddress || function == Function::kStatusMacTablePort;
   if (address && octets.size() == 6) {
     MacAddress mac{};
     for (std::size_t i = 0; i < mac.size(); ++i) mac[i] = static_cast<std::uint8_t>(octets[i]);
@@ -50,13 +61,19 @@ std::string ValueText(std::uint16_t functionId, std::int32_t valueType, std::int
 
 std::string RequestText(const RequestLogEntry& e) {
   switch (e.application) {
-    case PduType::kDiscoveryRequest: return "discovery";
-    case PduType::kFirmPrepare: return "firmware-prepare";
-    case PduType::kFirmAbort: return "firmware-abort";
-    case PduType::kFingerprintQuery: return "fingerprint";
-    case PduType::kConfigSync: return "sync";
+    case PduType::kDiscoveryRequest:
+      return "discovery";
+    case PduType::kFirmPrepare:
+      return "firmware-prepare";
+    case PduType::kFirmAbort:
+      return "firmware-abort";
+    case PduType::kFingerprintQuery:
+      return "fingerprint";
+    case PduType::kConfigSync:
+      return "sync";
     case PduType::kFirmBlock:
-      return "firmware-block " + std::to_string(e.blockNumber) + " len=" + std::to_string(e.blockLength);
+      return "firmware-block " + std::to_string(e.blockNumber) +
+             " len=" + std::to_string(e.blockLength);
     case PduType::kFuncRequest: {
       const FunctionDescriptor* entry = FindFunctionById(e.function.functionId);
       std::string keyword(entry != nullptr ? entry->keyword : "unknown");
@@ -69,23 +86,29 @@ std::string RequestText(const RequestLogEntry& e) {
       }
       return text;
     }
-    default: return "application-" + std::to_string(static_cast<std::int32_t>(e.application));
+    default:
+      return "application-" + std::to_string(static_cast<std::int32_t>(e.application));
   }
 }
 
 }  // namespace
 
 std::string RequestLogEntry::Format() const {
-  std::string line = std::to_string(sequence) + " " + switchName + " " + FormatSwitchMac(switchMac) +
-                     " tid=" + std::to_string(transactionId) + " " + RequestText(*this) + " -> ";
+  std::string line = std::to_string(sequence) + " " + switchName + " " +
+                     FormatSwitchMac(switchMac) + " tid=" + std::to_string(transactionId) + " " +
+                     RequestText(*this) + " -> ";
   switch (outcome) {
-    case Outcome::kSilent: return line + "silent";
-    case Outcome::kLost: return line + "lost";
-    case Outcome::kAnswered: break;
+    case Outcome::kSilent:
+      return line + "silent";
+    case Outcome::kLost:
+      return line + "lost";
+    case Outcome::kAnswered:
+      break;
   }
   line += std::to_string(result);
   if (application == PduType::kFuncRequest && answer.valueType != kValueNone) {
-    line += " answer=" + ValueText(function.functionId, answer.valueType, answer.intValue, answer.octets);
+    line += " answer=" +
+            ValueText(function.functionId, answer.valueType, answer.intValue, answer.octets);
   }
   if (fingerprint) line += " fingerprint=" + std::to_string(*fingerprint);
   if (answerLost) line += " answer-lost";

@@ -41,12 +41,12 @@ struct RequestLogEntry {
   MacAddress switchMac{};
   std::int32_t transactionId = 0;
   PduType application = PduType::kDiscoveryRequest;
-  FunctionRequest function;           // application 8, as received
-  std::int32_t blockNumber = 0;   // application 4
+  FunctionRequest function;      // application 8, as received
+  std::int32_t blockNumber = 0;  // application 4
   std::size_t blockLength = 0;
   Outcome outcome = Outcome::kAnswered;
   std::int32_t result = 0;
-  FunctionResponse answer;            // application 8: the response sent
+  FunctionResponse answer;                  // application 8: the response sent
   std::optional<std::int32_t> fingerprint;  // applications 0 and 10
   bool answerLost = false;
   bool repeated = false;

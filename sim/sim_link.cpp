@@ -81,7 +81,8 @@ bool SimLink::ReadPending(const std::function<void(std::span<const std::uint8_t>
   return true;
 }
 
-bool SimLink::Send(const MacAddress& source, std::span<const std::uint8_t> payload, std::string& error) {
+bool SimLink::Send(const MacAddress& source, std::span<const std::uint8_t> payload,
+                   std::string& error) {
   if (handle_ == nullptr || payload.size() > kMaxFrame - kHeaderSize) {
     error = handle_ == nullptr ? "the link is not open" : "the payload is too long";
     return false;

@@ -44,7 +44,8 @@ bool SimNetwork::AddSwitch(SwitchEntry entry, std::string& error) {
   }
   int position = 1;
   if (!entry.mac) {
-    while (Find(FormatSwitchMac({0x02, 0x5C, 0x71, 0, 0, static_cast<std::uint8_t>(position)}))) ++position;
+    while (Find(FormatSwitchMac({0x02, 0x5C, 0x71, 0, 0, static_cast<std::uint8_t>(position)})))
+      ++position;
     entry.mac = MacAddress{0x02, 0x5C, 0x71, 0, 0, static_cast<std::uint8_t>(position)};
   }
   if (!IsUnicast(*entry.mac) || Find(FormatSwitchMac(*entry.mac))) {
@@ -53,7 +54,8 @@ bool SimNetwork::AddSwitch(SwitchEntry entry, std::string& error) {
   }
   if (entry.serial.empty()) {
     char serial[16];
-    std::snprintf(serial, sizeof serial, "SIM%06d", static_cast<int>((*entry.mac)[5]) + (*entry.mac)[4] * 256);
+    std::snprintf(serial, sizeof serial, "SIM%06d",
+                  static_cast<int>((*entry.mac)[5]) + (*entry.mac)[4] * 256);
     entry.serial = serial;
   }
   SimSwitch* parent = nullptr;
@@ -119,7 +121,8 @@ bool SimNetwork::RemoveSwitch(std::string_view who, std::vector<std::string>& re
     error = "no switch '" + std::string(who) + "'";
     return false;
   }
-  if (SimSwitch* parent = Parent(*node)) parent->status().line(node->entry().parentPort - 1) = PortLine{};
+  if (SimSwitch* parent = Parent(*node))
+    parent->status().line(node->entry().parentPort - 1) = PortLine{};
   // Collect the subtree: children always come after their parent.
   std::vector<SimSwitch*> doomed{node};
   for (const auto& candidate : switches_) {
@@ -190,9 +193,10 @@ bool SimNetwork::SetCable(SimSwitch& node, int port, bool plugged, int speed, st
     return false;
   }
   const Attachment attachment = AttachmentOf(node, port);
-  for (PortLine* line : {&node.status().line(port),
-                         attachment.peer != nullptr ? &attachment.peer->status().line(attachment.peerPort)
-                                                    : nullptr}) {
+  for (PortLine* line :
+       {&node.status().line(port), attachment.peer != nullptr
+                                       ? &attachment.peer->status().line(attachment.peerPort)
+                                       : nullptr}) {
     if (line == nullptr) continue;
     line->cable = plugged;
     if (speed != 0) line->partnerSpeed = speed;
@@ -236,10 +240,17 @@ std::vector<MacAddress> SimNetwork::Neighbours(SimSwitch& node, const MacAddress
     if (node.status().LinkSpeed(node.record(), p) == 0) continue;
     const Attachment attachment = AttachmentOf(node, p);
     switch (attachment.kind) {
-      case Attachment::kTool: neighbours[p] = requester; break;
-      case Attachment::kSwitch: neighbours[p] = attachment.peer->mac(); break;
-      case Attachment::kHost: neighbours[p] = attachment.host->mac; break;
-      case Attachment::kNothing: break;
+      case Attachment::kTool:
+        neighbours[p] = requester;
+        break;
+      case Attachment::kSwitch:
+        neighbours[p] = attachment.peer->mac();
+        break;
+      case Attachment::kHost:
+        neighbours[p] = attachment.host->mac;
+        break;
+      case Attachment::kNothing:
+        break;
     }
   }
   return neighbours;
@@ -340,8 +351,8 @@ void SimNetwork::Discover(const Pdu& request, TimePoint now, std::vector<SimFram
   const auto& body = std::get<DiscoveryRequest>(request.body);
   for (const auto& node : switches_) {
     if (!Reachable(*node, now)) continue;
-    if (!body.listedMacs.empty() &&
-        std::find(body.listedMacs.begin(), body.listedMacs.end(), node->mac()) == body.listedMacs.end()) {
+    if (!body.listedMacs.empty() && std::find(body.listedMacs.begin(), body.listedMacs.end(),
+                                              node->mac()) == body.listedMacs.end()) {
       continue;
     }
     RequestLogEntry entry;
@@ -376,7 +387,8 @@ void SimNetwork::Answer(SimSwitch& node, const Pdu& request, TimePoint now,
   entry.switchMac = node.mac();
   entry.transactionId = request.transactionId;
   entry.application = request.application;
-  if (const auto* function = std::get_if<FunctionRequest>(&request.body)) entry.function = *function;
+  if (const auto* function = std::get_if<FunctionRequest>(&request.body))
+    entry.function = *function;
   if (const auto* block = std::get_if<FirmwareBlock>(&request.body)) {
     entry.blockNumber = block->blockNumber;
     entry.blockLength = block->data.size();

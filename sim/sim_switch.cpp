@@ -24,7 +24,8 @@ std::string_view RefusalKeyword(std::uint16_t functionId) {
 std::int32_t ResultOf(const Pdu& answer) {
   if (const auto* response = std::get_if<FunctionResponse>(&answer.body)) return response->result;
   if (const auto* result = std::get_if<ResultBody>(&answer.body)) return result->result;
-  if (const auto* fingerprint = std::get_if<FingerprintAnswerBody>(&answer.body)) return fingerprint->result;
+  if (const auto* fingerprint = std::get_if<FingerprintAnswerBody>(&answer.body))
+    return fingerprint->result;
   return 0;
 }
 
@@ -59,8 +60,7 @@ std::int32_t SimSwitch::Refused(std::string_view keyword, bool function, std::in
   return faults_.TakeRefusal(keyword, function).value_or(otherwise);
 }
 
-bool SimSwitch::Handle(const Pdu& request, TimePoint now, Pdu& answer,
-                       RequestLogEntry& entry) {
+bool SimSwitch::Handle(const Pdu& request, TimePoint now, Pdu& answer, RequestLogEntry& entry) {
   entry.outcome = Outcome::kAnswered;
   const auto earlier = std::find_if(recent_.begin(), recent_.end(),
                                     [&](const Answered& done) { return done.request == request; });
@@ -68,8 +68,10 @@ bool SimSwitch::Handle(const Pdu& request, TimePoint now, Pdu& answer,
     answer = earlier->answer;
     entry.repeated = true;
     entry.result = ResultOf(answer);
-    if (const auto* response = std::get_if<FunctionResponse>(&answer.body)) entry.answer = *response;
-    if (const auto* body = std::get_if<FingerprintAnswerBody>(&answer.body)) entry.fingerprint = body->fingerprint;
+    if (const auto* response = std::get_if<FunctionResponse>(&answer.body))
+      entry.answer = *response;
+    if (const auto* body = std::get_if<FingerprintAnswerBody>(&answer.body))
+      entry.fingerprint = body->fingerprint;
     return true;
   }
   bool restart = false;
@@ -146,7 +148,8 @@ bool SimSwitch::Handle(const Pdu& request, TimePoint now, Pdu& answer,
   return true;
 }
 
-bool SimSwitch::HandleFunction(const FunctionRequest& request, TimePoint now, FunctionResponse& response) {
+bool SimSwitch::HandleFunction(const FunctionRequest& request, TimePoint now,
+                               FunctionResponse& response) {
   response = FunctionResponse{};
   bool restart = false;
   if (const auto refused = faults_.TakeRefusal(RefusalKeyword(request.functionId), true)) {
@@ -169,8 +172,8 @@ bool SimSwitch::HandleFunction(const FunctionRequest& request, TimePoint now, Fu
   return restart;
 }
 
-std::int32_t SimSwitch::Operate(const FunctionRequest& request, TimePoint now, FunctionResponse& response,
-                                bool& restart) {
+std::int32_t SimSwitch::Operate(const FunctionRequest& request, TimePoint now,
+                                FunctionResponse& response, bool& restart) {
   const FunctionDescriptor& function = *FindFunctionById(request.functionId);
   switch (function.functionClass) {
     case FunctionClass::kIdentity:
@@ -209,7 +212,8 @@ DiscoveryReply SimSwitch::AnswerDiscovery(const std::vector<MacAddress>& neighbo
   reply.switchMac = record_.switchMac;
   reply.fingerprint = Fingerprint();
   reply.firstText = Utf8ToCp932Lossy(ReportedModel());
-  reply.secondText = Utf8ToCp932Lossy(std::string(CutToChars(record_.systemName.get(), kSystemNameChars)));
+  reply.secondText =
+      Utf8ToCp932Lossy(std::string(CutToChars(record_.systemName.get(), kSystemNameChars)));
   reply.neighbourMacs = neighbours;
   return reply;
 }

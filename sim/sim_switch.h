@@ -71,7 +71,10 @@ class SimSwitch {
   // Stops answering until `until` (forwarding goes on); nothing ends it early
   // but Unsilence.
   void Silence(TimePoint until) { silentUntil_ = until; }
-  void Unsilence() { silentUntil_.reset(); restarting_ = false; }
+  void Unsilence() {
+    silentUntil_.reset();
+    restarting_ = false;
+  }
   bool Silent(TimePoint now) const { return silentUntil_ && now < *silentUntil_; }
   bool Restarting(TimePoint now) const { return restarting_ && Silent(now); }
   // Ends a silence that has run out; a firmware update takes effect here.

@@ -74,11 +74,21 @@ std::int32_t GetSetting(const SwitchRecord& record, const FunctionRequest& reque
                         FunctionResponse& response) {
   if (const std::optional<Function> function = FunctionOf(request.functionId)) {
     switch (*function) {
-      case Function::kBootRomVersion: Octets(response, Utf8ToCp932Lossy(record.bootRomVersion.get())); return kResOk;
-      case Function::kFirmwareRevision: Octets(response, Utf8ToCp932Lossy(record.firmwareRevision.get())); return kResOk;
-      case Function::kSerialNumber: Octets(response, Utf8ToCp932Lossy(record.serialNumber.get())); return kResOk;
-      case Function::kModelName: Octets(response, Utf8ToCp932Lossy(record.modelName.get())); return kResOk;
-      case Function::kSystemName: Octets(response, Utf8ToCp932Lossy(record.systemName.get())); return kResOk;
+      case Function::kBootRomVersion:
+        Octets(response, Utf8ToCp932Lossy(record.bootRomVersion.get()));
+        return kResOk;
+      case Function::kFirmwareRevision:
+        Octets(response, Utf8ToCp932Lossy(record.firmwareRevision.get()));
+        return kResOk;
+      case Function::kSerialNumber:
+        Octets(response, Utf8ToCp932Lossy(record.serialNumber.get()));
+        return kResOk;
+      case Function::kModelName:
+        Octets(response, Utf8ToCp932Lossy(record.modelName.get()));
+        return kResOk;
+      case Function::kSystemName:
+        Octets(response, Utf8ToCp932Lossy(record.systemName.get()));
+        return kResOk;
       case Function::kSystemMacAddress: {
         const MacAddress mac = record.switchMac;
         Octets(response, std::string(mac.begin(), mac.end()));

@@ -38,9 +38,15 @@ std::uint64_t CounterValue(std::int32_t type, std::uint64_t frames) {
     case 5:  // 64 octets
     case 6:  // 65 to 127
       return frames / 4;
-    case 7: case 8: case 9: case 10:  // larger sizes
+    case 7:
+    case 8:
+    case 9:
+    case 10:  // larger sizes
       return frames / 8;
-    case 14: case 15: case 16: case 17:  // priority classes
+    case 14:
+    case 15:
+    case 16:
+    case 17:  // priority classes
       return frames / 4;
     default:  // errors, drops, pause, collisions: a healthy link has none
       return 0;
@@ -119,7 +125,8 @@ void SwitchStatus::Settle(const SwitchRecord& settings, TimePoint now,
       reportedSpeed_[p] = speed;
     }
   }
-  if (fanStopped_ && !fanReported_ && (HasPoe(settings.modelCode) || PollsSystemFan(settings.modelCode))) {
+  if (fanStopped_ && !fanReported_ &&
+      (HasPoe(settings.modelCode) || PollsSystemFan(settings.modelCode))) {
     notices.push_back({PduType::kNoticeFan, 0, 0});
   }
   fanReported_ = fanStopped_;
@@ -181,17 +188,21 @@ std::int32_t SwitchStatus::Get(const SwitchRecord& settings, const FunctionReque
   if (!function) return kResNoFunction;
   const bool port = IndexIn(request.firstIndex, settings.portCount, p);
   switch (*function) {
-    case Function::kStatusLedMode: return value(settings.ledBrightness);
-    case Function::kStatusFan: return value(fanStopped_ ? 1 : 0);
+    case Function::kStatusLedMode:
+      return value(settings.ledBrightness);
+    case Function::kStatusFan:
+      return value(fanStopped_ ? 1 : 0);
     case Function::kStatusFanRpm: {
       if (!IndexIn(request.firstIndex, kFanCount, k)) return kResParameter;
       const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(now.time_since_epoch());
       return value(fanStopped_ ? 0 : kFanRpm + 150 * k + 10 * (seconds.count() % 5));
     }
-    case Function::kStatusPoeTemperature: return value(Temperature(settings));
+    case Function::kStatusPoeTemperature:
+      return value(Temperature(settings));
     case Function::kStatusMacTableAddress:
       for (int q = 0; q < settings.portCount; ++q) {
-        if (LinkSpeed(settings, q) != 0 && lines_[q].partnerMac == request.indexMac) return value(q + 1);
+        if (LinkSpeed(settings, q) != 0 && lines_[q].partnerMac == request.indexMac)
+          return value(q + 1);
       }
       return value(0);
     default:
@@ -200,25 +211,33 @@ std::int32_t SwitchStatus::Get(const SwitchRecord& settings, const FunctionReque
   if (!port) return kResParameter;
   const Counters& c = counters_[p];
   switch (*function) {
-    case Function::kStatusPortSpeed: return value(LinkSpeed(settings, p));
-    case Function::kStatusLoopDetectPort: return value(loopState_[p]);
+    case Function::kStatusPortSpeed:
+      return value(LinkSpeed(settings, p));
+    case Function::kStatusLoopDetectPort:
+      return value(loopState_[p]);
     case Function::kStatusLoopDetectRecoveryTimer: {
       if (!recoverAt_[p]) return value(0);
       const auto left = std::chrono::ceil<std::chrono::seconds>(*recoverAt_[p] - now).count();
       return value(std::max<std::int64_t>(left, 0));
     }
-    case Function::kStatusCounterOctetRx: return value(static_cast<std::int64_t>(c.rxOctets));
-    case Function::kStatusCounterOctetTx: return value(static_cast<std::int64_t>(c.txOctets));
+    case Function::kStatusCounterOctetRx:
+      return value(static_cast<std::int64_t>(c.rxOctets));
+    case Function::kStatusCounterOctetTx:
+      return value(static_cast<std::int64_t>(c.txOctets));
     case Function::kStatusCounterFrameRx:
     case Function::kStatusCounterFrameTx: {
       if (!IndexIn(request.secondIndex, settings.counterCount, k)) return kResParameter;
       const bool rx = *function == Function::kStatusCounterFrameRx;
-      const std::int32_t type = rx ? settings.ports[p].rxCounterTypes[k] : settings.ports[p].txCounterTypes[k];
+      const std::int32_t type =
+          rx ? settings.ports[p].rxCounterTypes[k] : settings.ports[p].txCounterTypes[k];
       return value(static_cast<std::int64_t>(CounterValue(type, rx ? c.rxFrames : c.txFrames)));
     }
-    case Function::kStatusPoeSupply: return value(Poe(settings)[p].watts);
-    case Function::kStatusPoeState: return value(Poe(settings)[p].state);
-    case Function::kStatusPoeDetectClass: return value(std::max(lines_[p].poeDevice, 0));
+    case Function::kStatusPoeSupply:
+      return value(Poe(settings)[p].watts);
+    case Function::kStatusPoeState:
+      return value(Poe(settings)[p].state);
+    case Function::kStatusPoeDetectClass:
+      return value(std::max(lines_[p].poeDevice, 0));
     case Function::kStatusMacTablePort: {
       response.valueType = kValueOctets;
       const MacAddress& mac = lines_[p].partnerMac;
@@ -243,8 +262,8 @@ std::int32_t SwitchStatus::Execute(const FunctionRequest& request) {
       loopState_.fill(0);
       for (auto& at : recoverAt_) at.reset();
       return kResOk;
-    case Function::kRestartPoeSupply:   // power returns at once; nothing lasting changes
-    case Function::kClearMacTable:      // neighbours are learned again at once
+    case Function::kRestartPoeSupply:  // power returns at once; nothing lasting changes
+    case Function::kClearMacTable:     // neighbours are learned again at once
       return kResOk;
     default:
       return kResNoFunction;

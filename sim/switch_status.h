@@ -37,7 +37,7 @@ struct PortLine {
   bool cable = false;             // a partner is plugged in
   bool partnerUp = true;          // the partner's end of the cable is enabled
   std::int32_t partnerSpeed = 6;  // fastest speed the partner offers, 2..6
-  MacAddress partnerMac{};      // the partner's MAC, zero when not known
+  MacAddress partnerMac{};        // the partner's MAC, zero when not known
   bool loopPresent = false;       // frames sent out come back in
   std::int32_t trafficFps = 0;    // frames per second each way while the link is up
   std::int32_t poeDevice = -1;    // class 0..4 of a powered device, -1 for none
@@ -94,7 +94,7 @@ class SwitchStatus {
 
   std::array<PortLine, kMaxPorts> lines_{};
   std::array<Counters, kMaxPorts> counters_{};
-  std::array<std::int32_t, kMaxPorts> loopState_{};   // 0 normal, 1 loop, 2 blocked
+  std::array<std::int32_t, kMaxPorts> loopState_{};  // 0 normal, 1 loop, 2 blocked
   std::array<std::optional<TimePoint>, kMaxPorts> recoverAt_{};
   std::array<std::int32_t, kMaxPorts> reportedSpeed_{};
   bool fanStopped_ = false;

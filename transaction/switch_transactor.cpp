@@ -66,8 +66,7 @@ void SwitchTransactor::UnregisterAbort(AutoResetEvent* abort, std::uint64_t abor
   if (aborts_ != abortsBefore) abort->Reset();
 }
 
-bool SwitchTransactor::Transaction(Pdu& pdu, const TransactionOptions& options,
-                                   ErrorPair& error) {
+bool SwitchTransactor::Transaction(Pdu& pdu, const TransactionOptions& options, ErrorPair& error) {
   const bool expectAnswer = options.expectAnswer;
   const int attempts = options.attempts;
   // A thread runs one transaction at a time: its two events are made once
@@ -160,8 +159,11 @@ bool SwitchTransactor::ExecuteFunction(const FunctionRequest& request, FunctionR
       *response = std::get<FunctionResponse>(pdu.body);
     }
   }
-  hub_.TraceFunction({.sw = sw, .request = &request, .answered = true,
-                      .response = ok ? response : nullptr, .error = ok ? nullptr : &error});
+  hub_.TraceFunction({.sw = sw,
+                      .request = &request,
+                      .answered = true,
+                      .response = ok ? response : nullptr,
+                      .error = ok ? nullptr : &error});
   if (state_ == kStateRequest) state_ = kStateIdle;
   if (state_ == kStateBulk) {
     std::lock_guard<std::mutex> lock(lastLock_);
@@ -170,9 +172,8 @@ bool SwitchTransactor::ExecuteFunction(const FunctionRequest& request, FunctionR
   return ok;
 }
 
-bool SwitchTransactor::FirmwareStep(PduType application, PduBody body,
-                                    PduType answerApplication, std::int32_t& result,
-                                    ErrorPair& error) {
+bool SwitchTransactor::FirmwareStep(PduType application, PduBody body, PduType answerApplication,
+                                    std::int32_t& result, ErrorPair& error) {
   Pdu pdu;
   pdu.application = application;
   pdu.body = std::move(body);
@@ -184,7 +185,8 @@ bool SwitchTransactor::FirmwareStep(PduType application, PduBody body,
 
 bool SwitchTransactor::FirmwarePrepare(std::int32_t& result, ErrorPair& error) {
   state_ = kStateFirmPrepare;
-  if (!FirmwareStep(PduType::kFirmPrepare, EmptyBody{}, PduType::kFirmPrepareAnswer, result, error)) {
+  if (!FirmwareStep(PduType::kFirmPrepare, EmptyBody{}, PduType::kFirmPrepareAnswer, result,
+                    error)) {
     state_ = kStateIdle;
     return false;
   }

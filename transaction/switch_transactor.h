@@ -21,13 +21,13 @@ namespace ntr {
 enum SwitchState : std::int32_t {
   kStateNew = 0,
   kStateIdle = 1,
-  kStateFirmPrepare = 2,    // firmware preparation running
-  kStateFirmTransfer = 3,   // firmware data transfer running
-  kStateRequest = 4,        // a function request running
-  kStateSyncQuery = 5,      // settings thread: fingerprint query
-  kStateSyncRequest = 6,    // settings thread: synchronisation request
-  kStateBulk = 7,           // bulk read or write of all settings
-  kStateBulkFinish = 8,     // settings thread: end of a bulk run
+  kStateFirmPrepare = 2,   // firmware preparation running
+  kStateFirmTransfer = 3,  // firmware data transfer running
+  kStateRequest = 4,       // a function request running
+  kStateSyncQuery = 5,     // settings thread: fingerprint query
+  kStateSyncRequest = 6,   // settings thread: synchronisation request
+  kStateBulk = 7,          // bulk read or write of all settings
+  kStateBulkFinish = 8,    // settings thread: end of a bulk run
 };
 
 // What a switch state says; the one place that interprets the numbers.
@@ -57,7 +57,7 @@ struct TransactionOptions {
   int attempts = kAttempts;
   bool expectAnswer = true;
   std::optional<std::int32_t> transactionId{};  // nothing: a fresh one
-  std::int32_t headerValue = 0;               // 0 in every message the tool sends
+  std::int32_t headerValue = 0;                 // 0 in every message the tool sends
 };
 
 // Milliseconds since some fixed start, modulo 2^32.
@@ -91,7 +91,8 @@ class SwitchTransactor {
 
   // A function request (application 8) answered by a function response (9).
   // Without `response` nothing is awaited. The caller checks the response.
-  bool ExecuteFunction(const FunctionRequest& request, FunctionResponse* response, ErrorPair& error);
+  bool ExecuteFunction(const FunctionRequest& request, FunctionResponse* response,
+                       ErrorPair& error);
 
   // Firmware transfer: prepare (2 → 3), data block (4 → 5), abort (6 → 7).
   bool FirmwarePrepare(std::int32_t& result, ErrorPair& error);

@@ -42,8 +42,8 @@ std::int32_t TransactionHub::NextTransactionId() {
   return id;
 }
 
-bool TransactionHub::SendPdu(Pdu& pdu, const MacAddress& destination,
-                             const SendOptions& options, ErrorPair& error) {
+bool TransactionHub::SendPdu(Pdu& pdu, const MacAddress& destination, const SendOptions& options,
+                             ErrorPair& error) {
   AutoResetEvent* const answerEvent = options.answerEvent;
   std::int32_t* const idOut = options.idOut;
   pdu.headerValue = options.headerValue;
@@ -59,7 +59,8 @@ bool TransactionHub::SendPdu(Pdu& pdu, const MacAddress& destination,
   std::list<PendingTransaction>::iterator record;
   if (answerEvent != nullptr) {
     std::lock_guard<std::mutex> pendingLock(pendingLock_);
-    record = pending_.insert(pending_.end(), PendingTransaction{pdu.transactionId, answerEvent, false, {}});
+    record = pending_.insert(pending_.end(),
+                             PendingTransaction{pdu.transactionId, answerEvent, false, {}});
   }
   if (!link_.Send(std::span<const std::uint8_t>(buffer.data(), length), error)) {
     if (answerEvent != nullptr) {
@@ -214,7 +215,7 @@ bool TransactionHub::TakeReceived(std::span<const std::uint8_t> payload) {
   Pdu pdu;
   ErrorPair ignored;
   if (!DecodePdu(ignored, payload, lookup_, pdu)) return true;  // dropped, as the dispatcher would
-  if (!IsAnswer(pdu.application)) return false;  // the dispatcher decodes it again
+  if (!IsAnswer(pdu.application)) return false;                 // the dispatcher decodes it again
   DeliverAnswer(pdu);
   return true;
 }

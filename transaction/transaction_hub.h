@@ -7,10 +7,10 @@
 
 #include <atomic>
 #include <cstdint>
-#include <optional>
 #include <functional>
 #include <list>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include "base/auto_reset_event.h"
@@ -31,10 +31,10 @@ struct PendingTransaction {
 
 // How one message is sent.
 struct SendOptions {
-  std::int32_t headerValue = 0;                // 0 in every message the tool sends
+  std::int32_t headerValue = 0;                 // 0 in every message the tool sends
   std::optional<std::int32_t> transactionId{};  // nothing: the next ID
-  AutoResetEvent* answerEvent = nullptr;       // registers a waiting transaction
-  std::int32_t* idOut = nullptr;               // receives the ID used
+  AutoResetEvent* answerEvent = nullptr;        // registers a waiting transaction
+  std::int32_t* idOut = nullptr;                // receives the ID used
 };
 
 // One function request seen by a trace: going out (`answered` false), then

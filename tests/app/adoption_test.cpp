@@ -20,8 +20,9 @@ class AdoptionTest : public test::AppFixture {
   // Start-up with a stored record for switch A (port 3 off) in the file.
   void StartWithStoredA(const std::string& network, const std::string& common = {},
                         const std::string& settings = {}) {
-    test::WriteConfig(ConfigFilePath(),
-                      common + StoredBlock("switch control function set port-use 3 off\n" + settings));
+    test::WriteConfig(
+        ConfigFilePath(),
+        common + StoredBlock("switch control function set port-use 3 off\n" + settings));
     StartApp(network);
   }
   std::vector<AdoptionQuestion> Modes() {
@@ -145,13 +146,12 @@ TEST_F(AdoptionTest, KnownSwitchWithOtherSettingsKeepsItsOwn) {
 // answer) wait behind the question. Each switch is asked once all the same,
 // and both end managed with the tool's settings.
 TEST_F(AdoptionTest, QuestionsAnsweredLateAreAskedOnce) {
-  test::WriteConfig(ConfigFilePath(),
-                    StoredBlock("switch control function set port-use 3 off\n") +
-                        "switch select 02:5C:71:00:00:02\n"
-                        "#switch control function get firmware-revision 0.90\n"
-                        "#switch control function get serial-number SIM000002\n"
-                        "#switch control function get model-name NTR7100-24G\n"
-                        "switch control function set port-use 5 off\n");
+  test::WriteConfig(ConfigFilePath(), StoredBlock("switch control function set port-use 3 off\n") +
+                                          "switch select 02:5C:71:00:00:02\n"
+                                          "#switch control function get firmware-revision 0.90\n"
+                                          "#switch control function get serial-number SIM000002\n"
+                                          "#switch control function get model-name NTR7100-24G\n"
+                                          "switch control function set port-use 5 off\n");
   StartApp("switch A model=NTR7100-8G\nswitch B model=NTR7100-24G\n");
   peer_->Control("drift A port-speed 4 5");  // A: changed; B: in factory state
   const auto late = [this] {
@@ -166,7 +166,8 @@ TEST_F(AdoptionTest, QuestionsAnsweredLateAreAskedOnce) {
     ASSERT_TRUE(loop_.RunUntil(
         [&] {
           for (ManagedSwitch* sw : discovery.Switches()) {
-            if (sw->settings().synchronisationPending() || sw->client().transactor().RecentlyChanged()) {
+            if (sw->settings().synchronisationPending() ||
+                sw->client().transactor().RecentlyChanged()) {
               return false;
             }
           }
@@ -187,7 +188,8 @@ TEST_F(AdoptionTest, QuestionsAnsweredLateAreAskedOnce) {
   Cycle();
   std::vector<AdoptionQuestion> modes = Modes();
   std::sort(modes.begin(), modes.end());
-  EXPECT_EQ(modes, (std::vector{AdoptionQuestion::kFactoryState, AdoptionQuestion::kSettingsChanged}));
+  EXPECT_EQ(modes,
+            (std::vector{AdoptionQuestion::kFactoryState, AdoptionQuestion::kSettingsChanged}));
   EXPECT_EQ(SimSetting("A", [](SwitchRecord& r) { return r.ports[3].speed.load(); }), 1);
   EXPECT_EQ(SimPortUse("A", 3), 0);
   EXPECT_EQ(SimPortUse("B", 5), 0);

@@ -46,7 +46,8 @@ class AppFixture : public TempHome {
     discovery.RunCycle();
     std::size_t expected = 0;
     for (const auto& entry : peer_->Log()) {
-      if (entry.application == PduType::kDiscoveryRequest && entry.outcome == sim::Outcome::kAnswered &&
+      if (entry.application == PduType::kDiscoveryRequest &&
+          entry.outcome == sim::Outcome::kAnswered &&
           entry.transactionId == app_->hub().lastDiscoveryTransactionId) {
         ++expected;
       }
@@ -107,7 +108,8 @@ class AppFixture : public TempHome {
   }
   std::size_t SyncRequests() {
     std::size_t count = 0;
-    for (const auto& entry : peer_->Log()) count += entry.application == PduType::kConfigSync ? 1 : 0;
+    for (const auto& entry : peer_->Log())
+      count += entry.application == PduType::kConfigSync ? 1 : 0;
     return count;
   }
 
@@ -136,10 +138,11 @@ class AppFixture : public TempHome {
 
 // A stored block for the simulator's first switch (02:5C:71:00:00:01).
 inline std::string StoredBlock(const std::string& settings, const char* model = "NTR7100-8G") {
-  return std::string("switch select 02:5C:71:00:00:01\n"
-                     "#switch control function get firmware-revision 0.90\n"
-                     "#switch control function get serial-number SIM000001\n"
-                     "#switch control function get model-name ") +
+  return std::string(
+             "switch select 02:5C:71:00:00:01\n"
+             "#switch control function get firmware-revision 0.90\n"
+             "#switch control function get serial-number SIM000001\n"
+             "#switch control function get model-name ") +
          model + "\n" + settings;
 }
 

@@ -186,7 +186,8 @@ TEST_F(ApplicationTest, WatchValuesAreSavedOrKeptAsTheyWere) {
   EXPECT_EQ(app_->config().watchInterval(), interval + 7);
   EXPECT_EQ(app_->config().downCount(), downCount + 1);
   EXPECT_EQ(app_->discovery().cycleIntervalMs(), (interval + 7) * 1000);
-  EXPECT_NE(test::ReadBytes(ConfigFilePath()).find("switch control watch interval " + std::to_string(interval + 7)),
+  EXPECT_NE(test::ReadBytes(ConfigFilePath())
+                .find("switch control watch interval " + std::to_string(interval + 7)),
             std::string::npos);
   app_->RequestDiscovery(false);
 }
@@ -197,7 +198,8 @@ TEST_F(ApplicationTest, FatalCaptureErrorAndSettingFailures) {
             Application::NoticeResult::kCloseMainWindow);
   EXPECT_EQ(op_.messages().back().text, "致命的な通信エラーが発生しました。 (-1)");
   EXPECT_FALSE(link_->capturing);
-  EXPECT_EQ(app_->HandleNotice(Notice{Notification::kRelayout}), Application::NoticeResult::kNotMine);
+  EXPECT_EQ(app_->HandleNotice(Notice{Notification::kRelayout}),
+            Application::NoticeResult::kNotMine);
 
   SwitchRecord record = *test::MakeRecord(kModelName8G, 1);
   record.AddFailure("switch control function set port-use 3 off");
@@ -218,7 +220,8 @@ TEST_F(ApplicationTest, FatalCaptureErrorAndSettingFailures) {
   EXPECT_TRUE(secondReported);
   ASSERT_EQ(op_.reports().size(), 3u);
   EXPECT_FALSE(op_.reportsOverlapped());
-  EXPECT_EQ(op_.reports()[1].commands, std::vector<std::string>{"switch control function set port-use 5 off"});
+  EXPECT_EQ(op_.reports()[1].commands,
+            std::vector<std::string>{"switch control function set port-use 5 off"});
   EXPECT_EQ(op_.reports()[2].macText, "02:5C:71:00:00:02");
 }
 

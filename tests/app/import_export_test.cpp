@@ -99,7 +99,8 @@ TEST_F(ImportExportTest, ExportReplacesOnlyRegularFiles) {
   ASSERT_TRUE(ExportSettingsTo(ends[1], error));  // the saved file is small enough for a pipe
   ::close(ends[1]);
   std::string piped(saved.size() + 1, '\0');
-  piped.resize(static_cast<std::size_t>(std::max<ssize_t>(0, ::read(ends[0], piped.data(), piped.size()))));
+  piped.resize(
+      static_cast<std::size_t>(std::max<ssize_t>(0, ::read(ends[0], piped.data(), piped.size()))));
   ::close(ends[0]);
   EXPECT_EQ(piped, saved);
 }

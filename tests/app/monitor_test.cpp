@@ -22,7 +22,8 @@ class MonitorTest : public test::AppFixture {};
 // Discovery, and gets of identity and status items (counters included).
 bool ReadOnly(const sim::RequestLogEntry& entry) {
   if (entry.application == PduType::kDiscoveryRequest) return true;
-  if (entry.application != PduType::kFuncRequest || entry.function.operation != kOpGet) return false;
+  if (entry.application != PduType::kFuncRequest || entry.function.operation != kOpGet)
+    return false;
   const FunctionDescriptor* function = FindFunctionById(entry.function.functionId);
   if (function == nullptr) return false;
   const std::string_view keyword = function->keyword;
@@ -43,9 +44,10 @@ TEST_F(MonitorTest, DriftedNewAndFactorySwitchesAreOnlyReadAndNoFileIsWritten) {
   const auto windowTemp = ConfigFilePath().parent_path() / ".config_ntr.txt.Ab12Cd";
   test::WriteBytes(windowTemp, "half a file");
 
-  StartApp("switch A model=NTR7100-8G\nswitch B model=NTR7100-8PoE uplink=A:2\n"
-           "switch C model=NTR7100-24G uplink=A:3\n",
-           true, true);
+  StartApp(
+      "switch A model=NTR7100-8G\nswitch B model=NTR7100-8PoE uplink=A:2\n"
+      "switch C model=NTR7100-24G uplink=A:3\n",
+      true, true);
   peer_->Control("drift A port-use 5 0");
   peer_->Control("drift B port-use 3 0");
   peer_->Control("factory C");
@@ -69,7 +71,8 @@ TEST_F(MonitorTest, DriftedNewAndFactorySwitchesAreOnlyReadAndNoFileIsWritten) {
   std::size_t counters = 0;
   for (const auto& entry : peer_->Log()) {
     EXPECT_TRUE(ReadOnly(entry)) << entry.Format();
-    counters += entry.function.functionId == FindFunctionByKeyword("status-counter-octet-tx")->functionId;
+    counters +=
+        entry.function.functionId == FindFunctionByKeyword("status-counter-octet-tx")->functionId;
   }
   EXPECT_EQ(counters, 8u + 8u + 24u);  // every port of every switch, once
   EXPECT_EQ(test::ReadBytes(ConfigFilePath()), file);

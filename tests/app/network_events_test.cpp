@@ -32,17 +32,21 @@ void LinkUp(PortSnapshot& port, int mbps) {
 std::vector<std::string> Brief(const std::vector<NetworkEvent>& events) {
   const auto value = [](const EventValue& v) {
     switch (v.kind) {
-      case EventValue::Kind::kNumber: return std::to_string(v.number);
-      case EventValue::Kind::kFlag: return std::string(v.flag ? "y" : "n");
-      case EventValue::Kind::kText: return v.text;
-      case EventValue::Kind::kNone: break;
+      case EventValue::Kind::kNumber:
+        return std::to_string(v.number);
+      case EventValue::Kind::kFlag:
+        return std::string(v.flag ? "y" : "n");
+      case EventValue::Kind::kText:
+        return v.text;
+      case EventValue::Kind::kNone:
+        break;
     }
     return std::string("-");
   };
   std::vector<std::string> out;
   for (const NetworkEvent& e : events) {
-    out.push_back(e.mac.substr(e.mac.size() - 2) + " " + e.event + " " + std::to_string(e.port) + " " +
-                  value(e.before) + ">" + value(e.after));
+    out.push_back(e.mac.substr(e.mac.size() - 2) + " " + e.event + " " + std::to_string(e.port) +
+                  " " + value(e.before) + ">" + value(e.after));
   }
   return out;
 }
@@ -64,8 +68,9 @@ TEST(NetworkEventsTest, FromNothingTheEventsTellTheCurrentState) {
   now.switches = {core, power};
 
   EXPECT_EQ(Brief(EventsBetween({}, now, {})),
-            (std::vector<std::string>{"01 switch-found 0 n>y", "01 link-up 1 0>1000", "01 loop-detected 3 n>y",
-                                      "01 fan-stopped 0 n>y", "02 switch-found 0 n>y", "02 poe-state 1 1>6",
+            (std::vector<std::string>{"01 switch-found 0 n>y", "01 link-up 1 0>1000",
+                                      "01 loop-detected 3 n>y", "01 fan-stopped 0 n>y",
+                                      "02 switch-found 0 n>y", "02 poe-state 1 1>6",
                                       "02 poe-fault 2 1>7"}));
   const auto events = EventsBetween({}, now, {.temperatureLimit = 60});
   EXPECT_EQ(Brief(events).back(), "02 temperature-high 0 ->61");

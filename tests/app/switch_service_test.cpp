@@ -157,7 +157,8 @@ TEST_F(SwitchServiceTest, SavedSettingsHoldTheSwitchAloneAndLoadBackExactly) {
   EXPECT_EQ(a->record().systemName.get(), a->record().DefaultSystemName());
   EXPECT_EQ(a->record().vlanIds[1].load(), 10);
 
-  const ServiceResult failed = service.SaveSwitchSettings(*a, file.parent_path() / "missing" / "x.txt");
+  const ServiceResult failed =
+      service.SaveSwitchSettings(*a, file.parent_path() / "missing" / "x.txt");
   EXPECT_FALSE(failed.ok);
   EXPECT_NE(failed.error.code, 0);
   EXPECT_FALSE(failed.text.empty());

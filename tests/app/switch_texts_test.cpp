@@ -15,7 +15,8 @@ class SwitchTextsTest : public test::AppFixture {
   void RunAgain() {
     app_.reset();
     auto link = std::make_unique<test::MemoryAppLink>(peer_->link());
-    app_ = std::make_unique<Application>(Application::Parts{op_, loop_, &notices_, std::move(link)});
+    app_ =
+        std::make_unique<Application>(Application::Parts{op_, loop_, &notices_, std::move(link)});
     ASSERT_TRUE(app_->InitInstance());
   }
 };
@@ -30,7 +31,8 @@ TEST_F(SwitchTextsTest, ControlCharactersInTheSerialNumberDoNotMakeTheNextRunAsk
   op_.QueueAnswerFor(Mac("A"), true);  // "工場出荷"
   ASSERT_TRUE(CycleUntil([&] {
     ManagedSwitch* a = Switch("A");
-    return a != nullptr && a->record().switchState == kStateIdle && a->record().modelCode != kModelUnknown;
+    return a != nullptr && a->record().switchState == kStateIdle &&
+           a->record().modelCode != kModelUnknown;
   }));
   ASSERT_EQ(op_.questions().size(), 1u);
   EXPECT_EQ(Switch("A")->record().serialNumber.get(), "S1???[2J");
@@ -39,8 +41,8 @@ TEST_F(SwitchTextsTest, ControlCharactersInTheSerialNumberDoNotMakeTheNextRunAsk
   RunAgain();
   ASSERT_TRUE(CycleUntil([&] {
     ManagedSwitch* a = Switch("A");
-    return op_.questions().size() > 1 ||
-           (a != nullptr && a->record().switchState == kStateIdle && a->record().modelCode != kModelUnknown);
+    return op_.questions().size() > 1 || (a != nullptr && a->record().switchState == kStateIdle &&
+                                          a->record().modelCode != kModelUnknown);
   }));
   EXPECT_EQ(op_.questions().size(), 1u);  // the switch was known and held the stored settings
   EXPECT_EQ(Switch("A")->record().systemName.get(), "NTR7100-8G_S1???[2J");

@@ -10,8 +10,9 @@ namespace {
 std::vector<std::string> Texts(const std::vector<SettingChange>& changes) {
   std::vector<std::string> texts;
   for (const SettingChange& c : changes) {
-    texts.push_back(std::string(DescriptorOf(c.function).keyword) + " " + std::to_string(c.index.first) + " " + std::to_string(c.index.second) +
-                    "=" + std::to_string(c.value));
+    texts.push_back(std::string(DescriptorOf(c.function).keyword) + " " +
+                    std::to_string(c.index.first) + " " + std::to_string(c.index.second) + "=" +
+                    std::to_string(c.value));
   }
   return texts;
 }
@@ -24,7 +25,8 @@ struct Plan {
 
 Plan PlanFor(const SwitchRecord& r, int port, const TaggedVlanChoice& choice) {
   Plan plan;
-  std::vector<SettingChange> changes{SettingChange::Set(Function::kEnergySaving, FunctionIndex::None(), 0)};
+  std::vector<SettingChange> changes{
+      SettingChange::Set(Function::kEnergySaving, FunctionIndex::None(), 0)};
   plan.ok = PlanTaggedVlan(r, port, choice, changes, plan.failure);
   plan.changes = Texts(changes);
   return plan;
@@ -60,11 +62,12 @@ TEST_F(VlanSlotsTest, AccessAndTrunkTakeSlotsInTurn) {
   TaggedVlanChoice choice{1, 5, {{3, true}, {4000, true}, {300, true}}};
   const Plan plan = PlanFor(r, 2, choice);
   ASSERT_TRUE(plan.ok) << plan.failure;
-  EXPECT_EQ(plan.changes, (std::vector<std::string>{
-                              "vlan-port-mode 2 0=1", "vlan-access 2 0=0", "vlan-id 4 0=5", "vlan-access 2 0=4",
-                              "vlan-id 1 0=3", "vlan-trunk 2 1=1",    // first free slot
-                              "vlan-id 3 0=300", "vlan-trunk 2 3=1",  // the next free one, slot 1 taken
-                              "vlan-trunk 2 2=1"}));                  // 4000 already in slot 2
+  EXPECT_EQ(plan.changes,
+            (std::vector<std::string>{
+                "vlan-port-mode 2 0=1", "vlan-access 2 0=0", "vlan-id 4 0=5", "vlan-access 2 0=4",
+                "vlan-id 1 0=3", "vlan-trunk 2 1=1",    // first free slot
+                "vlan-id 3 0=300", "vlan-trunk 2 3=1",  // the next free one, slot 1 taken
+                "vlan-trunk 2 2=1"}));                  // 4000 already in slot 2
 }
 
 TEST_F(VlanSlotsTest, CleanUpFreesOnlySlotsNoPortUses) {
@@ -77,20 +80,24 @@ TEST_F(VlanSlotsTest, CleanUpFreesOnlySlotsNoPortUses) {
   TaggedVlanChoice choice{0, std::nullopt, {{20, false}}};
   const Plan plan = PlanFor(r, 0, choice);
   ASSERT_TRUE(plan.ok);
-  EXPECT_EQ(plan.changes, (std::vector<std::string>{"vlan-port-mode 0 0=0", "vlan-access 0 0=0", "vlan-trunk 0 19=0",
-                                                    "vlan-id 9 0=1", "vlan-id 29 0=1"}));
+  EXPECT_EQ(plan.changes,
+            (std::vector<std::string>{"vlan-port-mode 0 0=0", "vlan-access 0 0=0",
+                                      "vlan-trunk 0 19=0", "vlan-id 9 0=1", "vlan-id 29 0=1"}));
 }
 
 TEST_F(VlanSlotsTest, UnchangedAndNoneAccess) {
   r.vlanIds[9] = 10;
   r.ports[1].accessVlanEntry = 9;
   // The same access VLAN and memberships: only the mode.
-  EXPECT_EQ(PlanFor(r, 1, {2, 10, {{10, false}}}).changes, (std::vector<std::string>{"vlan-port-mode 1 0=2"}));
+  EXPECT_EQ(PlanFor(r, 1, {2, 10, {{10, false}}}).changes,
+            (std::vector<std::string>{"vlan-port-mode 1 0=2"}));
   // "none" goes to slot 0 and nothing else; default VLAN as access likewise.
-  EXPECT_EQ(PlanFor(r, 1, {0, std::nullopt, {}}).changes,
-            (std::vector<std::string>{"vlan-port-mode 1 0=0", "vlan-access 1 0=0", "vlan-id 9 0=1"}));
-  EXPECT_EQ(PlanFor(r, 1, {0, 1, {}}).changes,
-            (std::vector<std::string>{"vlan-port-mode 1 0=0", "vlan-access 1 0=0", "vlan-id 9 0=1"}));
+  EXPECT_EQ(
+      PlanFor(r, 1, {0, std::nullopt, {}}).changes,
+      (std::vector<std::string>{"vlan-port-mode 1 0=0", "vlan-access 1 0=0", "vlan-id 9 0=1"}));
+  EXPECT_EQ(
+      PlanFor(r, 1, {0, 1, {}}).changes,
+      (std::vector<std::string>{"vlan-port-mode 1 0=0", "vlan-access 1 0=0", "vlan-id 9 0=1"}));
 }
 
 TEST_F(VlanSlotsTest, FullTableOrBadIdRefusesTheWholePlan) {

@@ -11,7 +11,8 @@ namespace {
 std::vector<std::string> Texts(const std::vector<SettingChange>& changes) {
   std::vector<std::string> texts;
   for (const SettingChange& c : changes) {
-    texts.push_back(std::string(DescriptorOf(c.function).keyword) + "(" + std::to_string(c.index.first) + "," + std::to_string(c.index.second) +
+    texts.push_back(std::string(DescriptorOf(c.function).keyword) + "(" +
+                    std::to_string(c.index.first) + "," + std::to_string(c.index.second) +
                     ")=" + std::to_string(c.value));
   }
   return texts;
@@ -89,7 +90,8 @@ TEST(VlanTableEditTest, TableUpdateKeepsIdsOthersUseAndListsThem) {
   const VlanTableUpdate update = UpdateVlanTable(config, change, users);
   EXPECT_TRUE(update.ok);
   EXPECT_EQ(update.kept, std::vector<std::int32_t>{20});
-  EXPECT_EQ(config.VlanNames(), (std::vector<VlanName>{{1, "default"}, {10, "ten"}, {20, "twenty"}, {40, "VLAN40"}}));
+  EXPECT_EQ(config.VlanNames(),
+            (std::vector<VlanName>{{1, "default"}, {10, "ten"}, {20, "twenty"}, {40, "VLAN40"}}));
 
   EXPECT_EQ(VlanIdListLines(std::vector<std::int32_t>{20, 7}), std::vector<std::string>{"20, 7"});
 }

@@ -56,8 +56,7 @@ TEST_F(ErrorLogTest, DataFolderFollowsXdgDataHome) {
   EXPECT_EQ(DataFolder().string(), root_.string() + "/Kaldor/NTR_Application/");
   EXPECT_EQ(ErrorLogPath().string(), root_.string() + "/Kaldor/NTR_Application/error_log.txt");
   setenv("XDG_DATA_HOME", "relative/path", 1);  // not absolute: ignored
-  EXPECT_NE(DataFolder().string().find("/.local/share/Kaldor/NTR_Application/"),
-            std::string::npos);
+  EXPECT_NE(DataFolder().string().find("/.local/share/Kaldor/NTR_Application/"), std::string::npos);
 }
 
 TEST_F(ErrorLogTest, RecordFormat) {
@@ -68,12 +67,13 @@ TEST_F(ErrorLogTest, RecordFormat) {
   time.tm_hour = 3;
   time.tm_min = 4;
   time.tm_sec = 9;
-  EXPECT_EQ(FormatErrorLogRecord(time, "02:5C:71:00:00:01", "switch control function set port-speed 1 auto",
-                                 "パラメータが不正です"),
-            "実行日時: 2026/01/05 03:04:09\n"
-            "スイッチ: 02:5C:71:00:00:01\n"
-            "実行コマンド: switch control function set port-speed 1 auto\n"
-            "エラー理由: パラメータが不正です\n\n");
+  EXPECT_EQ(
+      FormatErrorLogRecord(time, "02:5C:71:00:00:01",
+                           "switch control function set port-speed 1 auto", "パラメータが不正です"),
+      "実行日時: 2026/01/05 03:04:09\n"
+      "スイッチ: 02:5C:71:00:00:01\n"
+      "実行コマンド: switch control function set port-speed 1 auto\n"
+      "エラー理由: パラメータが不正です\n\n");
 }
 
 TEST_F(ErrorLogTest, AppendsInCodePage932WithCrLfAndKeepsEarlierContent) {
@@ -91,10 +91,15 @@ TEST_F(ErrorLogTest, AppendsInCodePage932WithCrLfAndKeepsEarlierContent) {
       ASSERT_TRUE(i > 0 && bytes[i - 1] == '\r') << i;
     }
   }
-  const auto first = text.find("スイッチ: 共通データ\r\n実行コマンド: bad line\r\nエラー理由: 機能が存在しません\r\n\r\n実行日時: ");
+  const auto first = text.find(
+      "スイッチ: 共通データ\r\n実行コマンド: bad line\r\nエラー理由: "
+      "機能が存在しません\r\n\r\n実行日時: ");
   EXPECT_NE(first, std::string::npos) << text;
-  EXPECT_EQ(text.rfind("スイッチ: 02:5C:71:00:00:01\r\n実行コマンド: cmd 2\r\nエラー理由: パラメータが不正です\r\n\r\n"),
-            text.size() - std::string("スイッチ: 02:5C:71:00:00:01\r\n実行コマンド: cmd 2\r\nエラー理由: パラメータが不正です\r\n\r\n").size());
+  EXPECT_EQ(text.rfind("スイッチ: 02:5C:71:00:00:01\r\n実行コマンド: cmd 2\r\nエラー理由: "
+                       "パラメータが不正です\r\n\r\n"),
+            text.size() - std::string("スイッチ: 02:5C:71:00:00:01\r\n実行コマンド: cmd "
+                                      "2\r\nエラー理由: パラメータが不正です\r\n\r\n")
+                              .size());
   EXPECT_EQ(text.rfind("実行日時: ", 0), 0u);
 }
 
@@ -157,7 +162,8 @@ TEST_F(ErrorLogTest, FullLogMovesToDotOneBeforeTheNextRecord) {
     ASSERT_GE(pid, 0);
     if (pid == 0) {
       bool ok = true;
-      for (int i = 0; i < kRecords; ++i) ok = AppendCappedLog(shared, std::string(99, char('a' + w)) + "\n", 1000) && ok;
+      for (int i = 0; i < kRecords; ++i)
+        ok = AppendCappedLog(shared, std::string(99, char('a' + w)) + "\n", 1000) && ok;
       _exit(ok ? 0 : 1);
     }
     children.push_back(pid);

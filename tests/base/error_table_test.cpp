@@ -19,14 +19,16 @@ TEST(ErrorTable, MessagesAsTheOperatorSeesThem) {
   EXPECT_EQ(FormatErrorMessage(27, "x"), "カウンタ番号の指定が間違っています。(x)");
   EXPECT_EQ(FormatErrorMessage(28, "y"), "登録番号の指定が間違っています。(y)");
   // ...after one space for the capture library's texts.
-  EXPECT_EQ(FormatErrorMessage(45, "no devices"), "ネットワークデバイス検索に失敗しました。 (no devices)");
+  EXPECT_EQ(FormatErrorMessage(45, "no devices"),
+            "ネットワークデバイス検索に失敗しました。 (no devices)");
   EXPECT_EQ(FormatErrorMessage(47, "eth9: No such device exists"),
             "ネットワークデバイスをオープンできません。 (eth9: No such device exists)");
   EXPECT_EQ(FormatErrorMessage(49, "code=-1"), "送信エラーが発生しました。 (code=-1)");
   // A message without placeholder ignores the detail.
   EXPECT_EQ(FormatErrorMessage(9, "ignored"), "スイッチから応答がありませんでした。");
   // A detail that is not valid UTF-8 cannot spoil the message.
-  EXPECT_EQ(FormatErrorMessage(47, "\xFF"), "ネットワークデバイスをオープンできません。 (\xEF\xBF\xBD)");
+  EXPECT_EQ(FormatErrorMessage(47, "\xFF"),
+            "ネットワークデバイスをオープンできません。 (\xEF\xBF\xBD)");
 }
 
 TEST(ErrorTable, UnknownCodesGiveTheFallbackWithTheirNumber) {

@@ -37,12 +37,17 @@ TEST(TextEncoding, CharactersOutsideTheCodePage) {
   std::string cp932;
   EXPECT_FALSE(Utf8ToCp932("name😀", cp932));
   EXPECT_FALSE(Utf8ToCp932("bad\xFF", cp932));
-  EXPECT_EQ(Utf8ToCp932Lossy("a😀b\xFF" "c"), "a?b?c");
+  EXPECT_EQ(Utf8ToCp932Lossy("a😀b\xFF"
+                             "c"),
+            "a?b?c");
   EXPECT_EQ(Utf8ToCp932Lossy("スイ😀"), "\x83\x58\x83\x43?");
 
   std::string utf8;
-  EXPECT_FALSE(Cp932ToUtf8("\x83", utf8));        // lead byte without trail
-  EXPECT_FALSE(Cp932ToUtf8("a\xA0" "b", utf8));   // not a character
+  EXPECT_FALSE(Cp932ToUtf8("\x83", utf8));  // lead byte without trail
+  EXPECT_FALSE(
+      Cp932ToUtf8("a\xA0"
+                  "b",
+                  utf8));  // not a character
   EXPECT_EQ(Cp932ToUtf8Lossy("a\x83"), "a\xEF\xBF\xBD");
   EXPECT_EQ(Cp932ToUtf8Lossy("\x83\x58\xFF\x83\x43"), "ス\xEF\xBF\xBDイ");
 }
@@ -51,7 +56,9 @@ TEST(TextEncoding, CountAndCutByCharacters) {
   EXPECT_EQ(CountChars(""), 0u);
   EXPECT_EQ(CountChars("abc"), 3u);
   EXPECT_EQ(CountChars("スイッチハブ"), 6u);
-  EXPECT_EQ(CountChars("a\xFF" "b"), 3u);  // an invalid byte counts as one
+  EXPECT_EQ(CountChars("a\xFF"
+                       "b"),
+            3u);  // an invalid byte counts as one
   EXPECT_EQ(CutToChars("スイッチハブ", 3), "スイッ");
   EXPECT_EQ(CutToChars("abc", 10), "abc");
   EXPECT_EQ(CutToChars("abc", 0), "");
@@ -67,7 +74,10 @@ TEST(TextEncoding, CrLfAndSanitising) {
   EXPECT_EQ(ToCrLf("a\r\nb"), "a\r\nb");
   EXPECT_EQ(ToCrLf("\n"), "\r\n");
   EXPECT_EQ(SanitizeUtf8("ok スイ"), "ok スイ");
-  EXPECT_EQ(SanitizeUtf8("a\xC0\x80" "b"), "a\xEF\xBF\xBD\xEF\xBF\xBD" "b");  // overlong
+  EXPECT_EQ(SanitizeUtf8("a\xC0\x80"
+                         "b"),
+            "a\xEF\xBF\xBD\xEF\xBF\xBD"
+            "b");                                                                   // overlong
   EXPECT_EQ(SanitizeUtf8("\xED\xA0\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");  // surrogate
 }
 
@@ -75,8 +85,10 @@ TEST(TextEncoding, CrLfAndSanitising) {
 TEST(TextEncoding, FileSafeTextSurvivesTheFile) {
   EXPECT_EQ(FileSafeText("NTR7100-8G_スイッチ ハブ"), "NTR7100-8G_スイッチ ハブ");
   EXPECT_EQ(FileSafeText("a\r\nb\x1b[2J\tc\x7F"), "a??b?[2J?c?");
-  EXPECT_EQ(FileSafeText("x\xC2\x9By\xC2\xA0"), "x?y?");    // C1 CSI; no-break space CP932 lacks
-  EXPECT_EQ(FileSafeText("\xEF\xBF\xBD\xFF" "a"), "??a");     // U+FFFD and a stray byte
+  EXPECT_EQ(FileSafeText("x\xC2\x9By\xC2\xA0"), "x?y?");  // C1 CSI; no-break space CP932 lacks
+  EXPECT_EQ(FileSafeText("\xEF\xBF\xBD\xFF"
+                         "a"),
+            "??a");  // U+FFFD and a stray byte
   for (const std::string raw : {"S1\r\n", "\x83\x58\xFF\x83\x43", "\x80\xA0\xFD"}) {
     const std::string kept = FileSafeText(Cp932ToUtf8Lossy(raw));
     EXPECT_EQ(Cp932ToUtf8Lossy(Utf8ToCp932Lossy(kept)), kept) << kept;

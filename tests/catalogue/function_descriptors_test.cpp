@@ -30,9 +30,9 @@ TEST(FunctionDescriptors, DecoderViewIsUnchanged) {
     view += line;
   }
   EXPECT_EQ(view.size(), 1776u);
-  EXPECT_EQ(FingerprintCrc(0xFFFFFFFFu, reinterpret_cast<const std::uint8_t*>(view.data()),
-                           view.size()),
-            0x97bc77ddu);
+  EXPECT_EQ(
+      FingerprintCrc(0xFFFFFFFFu, reinterpret_cast<const std::uint8_t*>(view.data()), view.size()),
+      0x97bc77ddu);
 }
 
 // Every enumerator names the entry that carries it, and the wire ID and the
@@ -49,16 +49,24 @@ TEST(FunctionDescriptors, EveryFunctionNamesItsOwnEntry) {
   }
   // The names say which function: one sample at each end of every group.
   const std::pair<Function, std::string_view> named[] = {
-      {Function::kBootRomVersion, "boot-rom-version"}, {Function::kStatusFanRpm, "status-fan-rpm "},
-      {Function::kPortSpeed, "port-speed"}, {Function::kPortBlockingDataPacket, "port-blocking-data-packet"},
-      {Function::kMacAddressAging, "macaddress-aging"}, {Function::kClearMacTable, "clear-macaddress-table"},
-      {Function::kVlanId, "vlan-id"}, {Function::kVlanMultiple, "vlan-multiple"},
-      {Function::kQosDscpRemarkType, "qos-dscp-remark-type"}, {Function::kQosShapingSpeed, "qos-shaping-speed"},
-      {Function::kMirroringUse, "mirroring-use"}, {Function::kMirroringSourceTx, "mirroring-src-tx"},
-      {Function::kCounterFrameRxType, "counter-frame-rx-type"}, {Function::kClearCounter, "clear-counter"},
+      {Function::kBootRomVersion, "boot-rom-version"},
+      {Function::kStatusFanRpm, "status-fan-rpm "},
+      {Function::kPortSpeed, "port-speed"},
+      {Function::kPortBlockingDataPacket, "port-blocking-data-packet"},
+      {Function::kMacAddressAging, "macaddress-aging"},
+      {Function::kClearMacTable, "clear-macaddress-table"},
+      {Function::kVlanId, "vlan-id"},
+      {Function::kVlanMultiple, "vlan-multiple"},
+      {Function::kQosDscpRemarkType, "qos-dscp-remark-type"},
+      {Function::kQosShapingSpeed, "qos-shaping-speed"},
+      {Function::kMirroringUse, "mirroring-use"},
+      {Function::kMirroringSourceTx, "mirroring-src-tx"},
+      {Function::kCounterFrameRxType, "counter-frame-rx-type"},
+      {Function::kClearCounter, "clear-counter"},
       {Function::kLoopDetectCount, "loopdetect-count"},
       {Function::kLoopDetectUseControlPacket, "loopdetect-use-control-packet"},
-      {Function::kPoeClass, "poe-class"}, {Function::kRestartPoeSupply, "restart-poe-supply"},
+      {Function::kPoeClass, "poe-class"},
+      {Function::kRestartPoeSupply, "restart-poe-supply"},
       {Function::kRouteBackupPort, "routebackup-backup-port"},
   };
   for (const auto& [function, keyword] : named) EXPECT_EQ(DescriptorOf(function).keyword, keyword);

@@ -76,16 +76,16 @@ TEST(SwitchRecord, ItemsAndTheirIdsOnce) {
   record.mirrorDestination = 23;
   record.ports[0].speed = 2;
   record.ports[2].speed = 6;
-  record.vlanIds[4] = 5;      // equals its registration number: default
-  record.vlanIds[5] = 100;    // registration 6 -> 100
+  record.vlanIds[4] = 5;    // equals its registration number: default
+  record.vlanIds[5] = 100;  // registration 6 -> 100
   record.ports[1].trunk[5] = 1;
   record.mirrorDestination = 3;
   ComputeFingerprint(record);
   EXPECT_EQ(record.currentFingerprint,
-            CrcOf({0x02, 0x01, 0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0, 6,  // port-speed
-                   0x04, 0x01, 0, 0, 0, 6, 0, 0, 0, 100,                         // vlan-id
-                   0x04, 0x04, 0, 0, 0, 2, 0, 0, 0, 6, 0, 0, 0, 1,               // vlan-trunk
-                   0x06, 0x02, 0, 0, 0, 4}));                                    // mirroring-dest
+            CrcOf({0x02, 0x01, 0, 0, 0, 1, 0, 0, 0, 2,   0, 0, 0, 3, 0, 0, 0, 6,  // port-speed
+                   0x04, 0x01, 0, 0, 0, 6, 0, 0, 0, 100,                          // vlan-id
+                   0x04, 0x04, 0, 0, 0, 2, 0, 0, 0, 6,   0, 0, 0, 1,              // vlan-trunk
+                   0x06, 0x02, 0, 0, 0, 4}));                                     // mirroring-dest
 }
 
 TEST(SwitchRecord, SystemNameAndModelDependentItems) {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/switch_model.h"
-#include "cli/ntrctl_options.h"
 #include "cli/ntrctl_errors.h"
+#include "cli/ntrctl_options.h"
 #include "cli/ntrctl_switch_argument.h"
 #include "cli/ntrctl_verbosity.h"
 #include "cli/ntrctl_words.h"
@@ -20,10 +20,10 @@ bool Parse(std::vector<std::string> args, Options& options, std::string& error) 
 TEST(NtrctlOptions, OptionsBeforeTheCommandAndAnswers) {
   Options options;
   std::string error;
-  ASSERT_TRUE(Parse({"--adapter", "veth1", "--json", "--timeout", "5", "--new", "device",
-                     "--changed", "tool", "--factory", "no", "set", "sw1", "port-speed", "3",
-                     "100-fdx"},
-                    options, error))
+  ASSERT_TRUE(
+      Parse({"--adapter", "veth1", "--json", "--timeout", "5", "--new", "device", "--changed",
+             "tool", "--factory", "no", "set", "sw1", "port-speed", "3", "100-fdx"},
+            options, error))
       << error;
   EXPECT_EQ(options.adapter, "veth1");
   EXPECT_TRUE(options.json);
@@ -60,9 +60,16 @@ TEST(NtrctlOptions, OptionsBeforeTheCommandAndAnswers) {
   EXPECT_TRUE(version.version);
 
   for (const auto& bad : std::vector<std::vector<std::string>>{
-           {}, {"--timeout", "0", "discover"}, {"--new", "maybe", "discover"}, {"--bogus", "discover"},
-           {"--adapter"}, {"discover", "--timeout="}, {"--json=yes", "discover"}, {"discover", "--new=x"},
-           {"--changed", "02:5C:71=tool", "discover"}, {"--factory", "02:5C:71:00:00:01=maybe", "discover"}}) {
+           {},
+           {"--timeout", "0", "discover"},
+           {"--new", "maybe", "discover"},
+           {"--bogus", "discover"},
+           {"--adapter"},
+           {"discover", "--timeout="},
+           {"--json=yes", "discover"},
+           {"discover", "--new=x"},
+           {"--changed", "02:5C:71=tool", "discover"},
+           {"--factory", "02:5C:71:00:00:01=maybe", "discover"}}) {
     Options o;
     EXPECT_FALSE(Parse(bad, o, error)) << (bad.empty() ? "" : bad[0]);
   }
@@ -70,12 +77,14 @@ TEST(NtrctlOptions, OptionsBeforeTheCommandAndAnswers) {
 
 TEST(NtrctlSwitchArgument, MacFormsNamesAndMalformedMacs) {
   const MacAddress mac{0x02, 0x5C, 0x71, 0x00, 0x00, 0x02};
-  for (const char* text : {"02:5C:71:00:00:02", "02-5c-71-00-00-02", "025C71000002", "025c71000002"}) {
+  for (const char* text :
+       {"02:5C:71:00:00:02", "02-5c-71-00-00-02", "025C71000002", "025c71000002"}) {
     const SwitchArgument ref = ParseSwitchArgument(text);
     EXPECT_EQ(ref.kind, SwitchArgument::Kind::kMac) << text;
     EXPECT_EQ(ref.mac, mac) << text;
   }
-  for (const char* text : {"02:5C:71:00:00", "02:5C:71:00:00:002", "02:5C-71:00:00:02", "02::5C:71:00:00"}) {
+  for (const char* text :
+       {"02:5C:71:00:00", "02:5C:71:00:00:002", "02:5C-71:00:00:02", "02::5C:71:00:00"}) {
     EXPECT_EQ(ParseSwitchArgument(text).kind, SwitchArgument::Kind::kMalformedMac) << text;
   }
   for (const char* text : {"core", "poe-lab", "025C7100000", "02:5C:71:00:00:0G", "edge-2f", "-"}) {
@@ -111,9 +120,12 @@ TEST(NtrctlWords, ValuesInTheFilesWords) {
 // of their own; printable text (Japanese included) as it is.
 TEST(NtrctlWords, TerminalTextEscapesControlCharacters) {
   EXPECT_EQ(TerminalText("NTR7100-8G_スイッチ a\\b"), "NTR7100-8G_スイッチ a\\b");
-  EXPECT_EQ(TerminalText("x\x1b[2J\r\nfake: line\t\x07\x7f"), "x\\e[2J\\r\\nfake: line\\t\\x07\\x7f");
-  EXPECT_EQ(TerminalText("a\xC2\x9B" "1m\xC2\xA0"), "a\\u009b1m\xC2\xA0");  // C1 CSI; no-break space kept
-  EXPECT_EQ(TerminalText("\x9B\xFF"), "\\x9b\\xff");                  // bytes that are no UTF-8
+  EXPECT_EQ(TerminalText("x\x1b[2J\r\nfake: line\t\x07\x7f"),
+            "x\\e[2J\\r\\nfake: line\\t\\x07\\x7f");
+  EXPECT_EQ(TerminalText("a\xC2\x9B"
+                         "1m\xC2\xA0"),
+            "a\\u009b1m\xC2\xA0");                    // C1 CSI; no-break space kept
+  EXPECT_EQ(TerminalText("\x9B\xFF"), "\\x9b\\xff");  // bytes that are no UTF-8
 }
 
 // -v's lines: requests and answers in the file's grammar, values in its
@@ -121,7 +133,8 @@ TEST(NtrctlWords, TerminalTextEscapesControlCharacters) {
 TEST(NtrctlVerbosity, TraceLinesInTheFilesGrammar) {
   const MacAddress sw = *ParseMac("02:5C:71:00:00:01");
   // A request as the switch client builds it: function, operation, indexes, value.
-  const auto request = [](const char* keyword, Operation operation, std::int32_t indexType, int first, int second) {
+  const auto request = [](const char* keyword, Operation operation, std::int32_t indexType,
+                          int first, int second) {
     FunctionRequest built;
     built.functionId = FindFunctionByKeyword(keyword)->functionId;
     built.operation = operation;
@@ -133,7 +146,8 @@ TEST(NtrctlVerbosity, TraceLinesInTheFilesGrammar) {
   FunctionRequest set = request("port-speed", kOpSet, kIndexPort, 3, 0);
   set.valueType = kValueInteger;
   set.intValue = 5;
-  EXPECT_EQ(TraceLine({.sw = sw, .request = &set}), "> 02:5C:71:00:00:01 switch control function set port-speed 3 100-fdx");
+  EXPECT_EQ(TraceLine({.sw = sw, .request = &set}),
+            "> 02:5C:71:00:00:01 switch control function set port-speed 3 100-fdx");
   const FunctionRequest trunk = request("vlan-trunk", kOpGet, kIndexPortRegistration, 2, 300);
   FunctionResponse joined;
   joined.valueType = kValueInteger;
@@ -142,11 +156,13 @@ TEST(NtrctlVerbosity, TraceLinesInTheFilesGrammar) {
             "< 02:5C:71:00:00:01 switch control function get vlan-trunk 2 300 join");
   const ErrorPair silent{kErrNoResponse, ""};
   EXPECT_EQ(TraceLine({.sw = sw, .request = &trunk, .answered = true, .error = &silent}),
-            "< 02:5C:71:00:00:01 switch control function get vlan-trunk 2 300 (" + FormatErrorMessage(silent) + ")");
+            "< 02:5C:71:00:00:01 switch control function get vlan-trunk 2 300 (" +
+                FormatErrorMessage(silent) + ")");
   FunctionRequest name = request("system-name", kOpSet, kIndexNone, 0, 0);
   name.valueType = kValueOctets;
   name.octets = "core-1";
-  EXPECT_EQ(TraceLine({.sw = sw, .request = &name}), "> 02:5C:71:00:00:01 switch control function set system-name core-1");
+  EXPECT_EQ(TraceLine({.sw = sw, .request = &name}),
+            "> 02:5C:71:00:00:01 switch control function set system-name core-1");
   EXPECT_EQ(JsonErrorObject(5, "switch core not found\nx"),
             "{\"error\":{\"code\":5,\"message\":\"switch core not found\\nx\"}}");
 }

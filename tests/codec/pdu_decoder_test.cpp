@@ -16,7 +16,8 @@ using test::Message;
 
 // Header of a message from the switch: SEQUENCE, header value 0, transaction
 // 7, source and destination MACs. The body follows.
-const char* kHeader = "30 82 00 00 02 01 00 02 01 07 04 06 02 5C 71 00 00 01 04 06 03 5C 71 00 E8 13";
+const char* kHeader =
+    "30 82 00 00 02 01 00 02 01 07 04 06 02 5C 71 00 00 01 04 06 03 5C 71 00 E8 13";
 
 struct Decoded {
   bool ok = false;
@@ -53,9 +54,10 @@ bool LookupWithId3(std::uint16_t id, std::int32_t& valueType, std::int32_t& inde
 }
 
 TEST(PduDecoder, WorkedExamplesDecodeBack) {
-  const auto bytes = Hex("30 82 00 2D 02 01 00 02 01 07 04 06 00 11 22 33 44 55 04 06 02 5C 71 "
-                            "00 00 01 68 82 00 13 02 01 00 02 01 02 04 02 00 03 05 00 30 82 00 03 "
-                            "02 01 05");
+  const auto bytes =
+      Hex("30 82 00 2D 02 01 00 02 01 07 04 06 00 11 22 33 44 55 04 06 02 5C 71 "
+          "00 00 01 68 82 00 13 02 01 00 02 01 02 04 02 00 03 05 00 30 82 00 03 "
+          "02 01 05");
   Decoded decoded;
   ASSERT_FALSE(DecodePdu(decoded.error, bytes, LookupFunctionTypes, decoded.pdu));
   EXPECT_EQ(decoded.error.code, kErrRxFunctionId);
@@ -71,8 +73,9 @@ TEST(PduDecoder, WorkedExamplesDecodeBack) {
   EXPECT_EQ(request.valueType, kValueNone);
   EXPECT_EQ(request.indexType, kIndexPort);
   EXPECT_EQ(request.firstIndex, 5);
-  decoded = Decode(Hex("30 82 00 29 02 01 00 02 01 01 04 06 00 11 22 33 44 55 04 06 03 5C 71 00 "
-                       "E8 12 60 82 00 0F 02 01 1E 04 06 00 11 22 33 44 55 30 82 00 00 00"));
+  decoded =
+      Decode(Hex("30 82 00 29 02 01 00 02 01 01 04 06 00 11 22 33 44 55 04 06 03 5C 71 00 "
+                 "E8 12 60 82 00 0F 02 01 1E 04 06 00 11 22 33 44 55 30 82 00 00 00"));
   ASSERT_TRUE(decoded.ok);
   const auto& discovery = std::get<DiscoveryRequest>(decoded.pdu.body);
   EXPECT_EQ(discovery.queryValue, 30);
@@ -114,8 +117,11 @@ TEST(PduDecoder, ResultsOutsideZeroToEightBecome100) {
     const char* integer;
     std::int32_t result;
   };
-  const Case cases[] = {{"02 01 00", 0}, {"02 01 08", 8}, {"02 01 09", 100},
-                        {"02 01 FF", 100}, {"02 05 01 00 00 00 01", 100}};
+  const Case cases[] = {{"02 01 00", 0},
+                        {"02 01 08", 8},
+                        {"02 01 09", 100},
+                        {"02 01 FF", 100},
+                        {"02 05 01 00 00 00 01", 100}};
   for (const auto& c : cases) {
     auto decoded = DecodeBody(std::string("63 82 00 03 ") + c.integer);
     ASSERT_TRUE(decoded.ok);
@@ -134,20 +140,23 @@ TEST(PduDecoder, ResultsOutsideZeroToEightBecome100) {
 TEST(PduDecoder, PaddingAndOuterLengthAreNotLookedAt) {
   // Outer length says 0x7FFF; only the bytes present count. Trailing garbage
   // after the body is never read.
-  auto decoded = Decode(Hex("30 82 7F FF 02 01 00 02 01 07 04 06 02 5C 71 00 00 01 04 06 03 5C 71 "
-                            "00 E8 13 6A 82 00 00 FF FF 30 05"));
+  auto decoded =
+      Decode(Hex("30 82 7F FF 02 01 00 02 01 07 04 06 02 5C 71 00 00 01 04 06 03 5C 71 "
+                 "00 E8 13 6A 82 00 00 FF FF 30 05"));
   ASSERT_TRUE(decoded.ok);
   EXPECT_EQ(decoded.pdu.application, PduType::kFingerprintQuery);
   // Short-form and long-form outer lengths are both passed over.
-  decoded = Decode(Hex("30 1E 02 01 00 02 01 07 04 06 02 5C 71 00 00 01 04 06 03 5C 71 00 E8 13 "
-                       "76 00"));
+  decoded =
+      Decode(Hex("30 1E 02 01 00 02 01 07 04 06 02 5C 71 00 00 01 04 06 03 5C 71 00 E8 13 "
+                 "76 00"));
   ASSERT_TRUE(decoded.ok);
   EXPECT_EQ(decoded.pdu.application, PduType::kNoticeFan);
 }
 
 TEST(PduDecoder, ShortMacsAreZeroFilledAndLongOnesCut) {
-  auto decoded = Decode(Hex("30 82 00 00 02 01 00 02 01 07 04 04 02 5C 71 00 04 08 03 5C 71 00 E8 "
-                            "13 99 99 6A 82 00 00"));
+  auto decoded =
+      Decode(Hex("30 82 00 00 02 01 00 02 01 07 04 04 02 5C 71 00 04 08 03 5C 71 00 E8 "
+                 "13 99 99 6A 82 00 00"));
   ASSERT_TRUE(decoded.ok) << decoded.error.code;
   EXPECT_EQ(decoded.pdu.sourceMac, (MacAddress{0x02, 0x5C, 0x71, 0x00, 0x00, 0x00}));
   EXPECT_EQ(decoded.pdu.destinationMac, kToolGroupAddress);
@@ -173,8 +182,9 @@ TEST(PduDecoder, DiscoveryReplyKeepsAtMost24Neighbours) {
   EXPECT_EQ(got.firstText, "NTR7100-8G");
 
   // A text longer than 64 bytes keeps 64; a zero byte ends it.
-  decoded = DecodeBody("61 82 00 00 02 01 00 04 06 02 5C 71 00 00 01 02 01 01 04 03 41 00 42 "
-                       "04 00 30 82 00 00");
+  decoded = DecodeBody(
+      "61 82 00 00 02 01 00 04 06 02 5C 71 00 00 01 02 01 01 04 03 41 00 42 "
+      "04 00 30 82 00 00");
   ASSERT_TRUE(decoded.ok);
   EXPECT_EQ(std::get<DiscoveryReply>(decoded.pdu.body).firstText, "A");
 }
@@ -193,7 +203,8 @@ TEST(PduDecoder, DiscoveryRequestKeepsAtMost8ListedMacs) {
 
 TEST(PduDecoder, FunctionRequestTakesTypesFromTheCatalogue) {
   // set (0) of port-speed 0x0201: integer value, port index.
-  auto decoded = DecodeBody("68 82 00 00 02 01 00 02 01 00 04 02 02 01 02 01 03 30 82 00 03 02 01 02");
+  auto decoded =
+      DecodeBody("68 82 00 00 02 01 00 02 01 00 04 02 02 01 02 01 03 30 82 00 03 02 01 02");
   ASSERT_TRUE(decoded.ok) << decoded.error.code;
   auto request = std::get<FunctionRequest>(decoded.pdu.body);
   EXPECT_EQ(request.functionId, 0x0201);
@@ -215,7 +226,8 @@ TEST(PduDecoder, FunctionRequestTakesTypesFromTheCatalogue) {
   EXPECT_EQ(request.octets, "SW1");
 
   // vlan-trunk 0x0404: two-integer index.
-  decoded = DecodeBody("68 82 00 00 02 01 00 02 01 02 04 02 04 04 05 00 30 82 00 06 02 01 03 02 01 20");
+  decoded =
+      DecodeBody("68 82 00 00 02 01 00 02 01 02 04 02 04 04 05 00 30 82 00 06 02 01 03 02 01 20");
   ASSERT_TRUE(decoded.ok);
   request = std::get<FunctionRequest>(decoded.pdu.body);
   EXPECT_EQ(request.indexType, kIndexPortRegistration);
@@ -223,7 +235,8 @@ TEST(PduDecoder, FunctionRequestTakesTypesFromTheCatalogue) {
   EXPECT_EQ(request.secondIndex, 32);
 
   // status-macaddress-addr 0x0303: a MAC index.
-  decoded = DecodeBody("68 82 00 00 02 01 00 02 01 02 04 02 03 03 05 00 30 82 00 08 04 06 02 5C 71 00 00 09");
+  decoded = DecodeBody(
+      "68 82 00 00 02 01 00 02 01 02 04 02 03 03 05 00 30 82 00 08 04 06 02 5C 71 00 00 09");
   ASSERT_TRUE(decoded.ok);
   EXPECT_EQ(std::get<FunctionRequest>(decoded.pdu.body).indexMac,
             (MacAddress{0x02, 0x5C, 0x71, 0x00, 0x00, 0x09}));
@@ -231,7 +244,8 @@ TEST(PduDecoder, FunctionRequestTakesTypesFromTheCatalogue) {
   // An octet-string value keeps at most 65 bytes and consumes the rest.
   std::string seventyAs;
   for (int i = 0; i < 70; ++i) seventyAs += "41 ";
-  decoded = DecodeBody("68 82 00 00 02 01 00 02 01 00 04 02 01 06 04 46 " + seventyAs + "30 82 00 00");
+  decoded =
+      DecodeBody("68 82 00 00 02 01 00 02 01 00 04 02 01 06 04 46 " + seventyAs + "30 82 00 00");
   ASSERT_TRUE(decoded.ok) << decoded.error.code;
   EXPECT_EQ(std::get<FunctionRequest>(decoded.pdu.body).octets, std::string(65, 'A'));
 }
@@ -263,10 +277,12 @@ TEST(PduDecoder, EveryBodyRoundTrips) {
   response.secondValue = -7;
   response.valueType = kValueOctets;
   response.octets = std::string("\x83\x58\x83\x43\x83\x62\x83\x60", 8);
-  DiscoveryReply reply{0, test::kSwitchMac, -1, "first", "second",
-                       {test::kAdapterMac, MacAddress{}, test::kSwitchMac}};
+  DiscoveryReply reply{0,        test::kSwitchMac,
+                       -1,       "first",
+                       "second", {test::kAdapterMac, MacAddress{}, test::kSwitchMac}};
   const Pdu messages[] = {
-      Message(PduType::kDiscoveryRequest, DiscoveryRequest{30, test::kAdapterMac, {test::kSwitchMac}}),
+      Message(PduType::kDiscoveryRequest,
+              DiscoveryRequest{30, test::kAdapterMac, {test::kSwitchMac}}),
       Message(PduType::kDiscoveryReply, reply),
       Message(PduType::kFirmPrepare, EmptyBody{}),
       Message(PduType::kFirmPrepareAnswer, ResultBody{3}),
@@ -290,7 +306,8 @@ TEST(PduDecoder, EveryBodyRoundTrips) {
   };
   for (const auto& message : messages) {
     const auto decoded = Decode(Encode(message));
-    ASSERT_TRUE(decoded.ok) << static_cast<int>(message.application) << " code " << decoded.error.code;
+    ASSERT_TRUE(decoded.ok) << static_cast<int>(message.application) << " code "
+                            << decoded.error.code;
     EXPECT_EQ(decoded.pdu, message) << static_cast<int>(message.application);
   }
 }

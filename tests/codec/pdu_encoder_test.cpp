@@ -30,7 +30,7 @@ Encoded Encode(const Pdu& pdu, std::size_t capacity = kEncodeBufferSize) {
 }
 
 FunctionRequest GetRequest(std::uint16_t id, std::int32_t indexType, std::int32_t first = 0,
-                       std::int32_t second = 0) {
+                           std::int32_t second = 0) {
   FunctionRequest request;
   request.operation = kOpGet;
   request.functionId = id;
@@ -44,9 +44,10 @@ FunctionRequest GetRequest(std::uint16_t id, std::int32_t indexType, std::int32_
 TEST(PduEncoder, GetRequestWorkedExample) {
   const auto encoded = Encode(Message(PduType::kFuncRequest, GetRequest(0x0003, kIndexPort, 5)));
   ASSERT_TRUE(encoded.ok);
-  EXPECT_EQ(ToHex(encoded.bytes),
-            ToHex(Hex("30 82 00 2D 02 01 00 02 01 07 04 06 00 11 22 33 44 55 04 06 02 5C 71 00 "
-                      "00 01 68 82 00 13 02 01 00 02 01 02 04 02 00 03 05 00 30 82 00 03 02 01 05")));
+  EXPECT_EQ(
+      ToHex(encoded.bytes),
+      ToHex(Hex("30 82 00 2D 02 01 00 02 01 07 04 06 00 11 22 33 44 55 04 06 02 5C 71 00 "
+                "00 01 68 82 00 13 02 01 00 02 01 02 04 02 00 03 05 00 30 82 00 03 02 01 05")));
 }
 
 TEST(PduEncoder, DiscoveryRequestWorkedExampleIsPaddedTo46) {
@@ -113,8 +114,8 @@ TEST(PduEncoder, OctetStringLengthForms) {
     std::size_t size;
     const char* header;
   };
-  const Case cases[] = {{0, "04 00"},       {127, "04 7F"},       {128, "04 81 80"},
-                        {200, "04 81 C8"},  {255, "04 81 FF"},    {256, "04 82 01 00"},
+  const Case cases[] = {{0, "04 00"},        {127, "04 7F"},    {128, "04 81 80"},
+                        {200, "04 81 C8"},   {255, "04 81 FF"}, {256, "04 82 01 00"},
                         {300, "04 82 01 2C"}};
   for (const auto& c : cases) {
     FirmwareBlock block{3, std::vector<std::uint8_t>(c.size, 0xAB)};
@@ -175,7 +176,7 @@ TEST(PduEncoder, ResponseAndReplyBodies) {
   DiscoveryReply reply;
   reply.switchMac = test::kSwitchMac;
   reply.fingerprint = 5;
-  reply.firstText = std::string(70, 'x');  // only 64 bytes go out
+  reply.firstText = std::string(70, 'x');       // only 64 bytes go out
   reply.secondText = std::string("ab\0cd", 5);  // ends at its zero byte
   reply.neighbourMacs = {test::kAdapterMac};
   encoded = Encode(Message(PduType::kDiscoveryReply, reply));

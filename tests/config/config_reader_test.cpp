@@ -44,19 +44,22 @@ class ConfigReaderTest : public test::TempHome {
 };
 
 TEST_F(ConfigReaderTest, CommonLinesActOnTheApplication) {
-  ASSERT_TRUE(Read(
-      "switch control watch interval 5 10\n"
-      "switch   control use lan1 on\n"
-      "vlan lan1/7 802.1q vid=20 name=sales\n"
-      "vlan lan1/1 802.1q vid=30 name=bad\x01name\n"
-      "vlan lan1/2 802.1q vid=40 name=" + std::string(40, 'n') + "\n"
-      "vlan lan1/3 802.1q vid=1 name=main\n"
-      "#log send on\n#log receive off\n#log clear\n"
-      "# any comment\n   \n"));
+  ASSERT_TRUE(
+      Read("switch control watch interval 5 10\n"
+           "switch   control use lan1 on\n"
+           "vlan lan1/7 802.1q vid=20 name=sales\n"
+           "vlan lan1/1 802.1q vid=30 name=bad\x01name\n"
+           "vlan lan1/2 802.1q vid=40 name=" +
+           std::string(40, 'n') +
+           "\n"
+           "vlan lan1/3 802.1q vid=1 name=main\n"
+           "#log send on\n#log receive off\n#log clear\n"
+           "# any comment\n   \n"));
   EXPECT_EQ(app_.watchInterval(), 5);
   EXPECT_EQ(app_.downCount(), 10);
-  EXPECT_EQ(app_.VlanNames(), (std::vector<VlanName>{
-                                  {1, "main"}, {20, "sales"}, {30, "VLAN30"}, {40, std::string(32, 'n')}}));
+  EXPECT_EQ(app_.VlanNames(),
+            (std::vector<VlanName>{
+                {1, "main"}, {20, "sales"}, {30, "VLAN30"}, {40, std::string(32, 'n')}}));
   EXPECT_TRUE(logs_.send);
   EXPECT_FALSE(logs_.receive);
   EXPECT_EQ(logs_.deletions, 1);
@@ -160,8 +163,9 @@ TEST_F(ConfigReaderTest, LinesBeforeAnyBlockDifferBetweenTheModes) {
 }
 
 TEST_F(ConfigReaderTest, ImportKeepsOnlyBlocksWithModelAndSerial) {
-  const std::string withoutModel = "switch select 02:5C:71:00:00:05\n"
-                                   "#switch control function get serial-number SN5\n";
+  const std::string withoutModel =
+      "switch select 02:5C:71:00:00:05\n"
+      "#switch control function get serial-number SN5\n";
   ASSERT_TRUE(Read(withoutModel + kBlock1));
   EXPECT_EQ(target_.StoredCount(), 1u);
   EXPECT_EQ(test::ErrorLogText(), "");  // dropped silently when reading normally
@@ -173,9 +177,10 @@ TEST_F(ConfigReaderTest, ImportKeepsOnlyBlocksWithModelAndSerial) {
             std::string::npos);
   std::filesystem::remove(ErrorLogPath());
   // The last block without a serial number.
-  EXPECT_FALSE(Read("switch select 02:5C:71:00:00:06\n"
-                    "#switch control function get model-name NTR7100-8G\n",
-                    import));
+  EXPECT_FALSE(
+      Read("switch select 02:5C:71:00:00:06\n"
+           "#switch control function get model-name NTR7100-8G\n",
+           import));
   EXPECT_NE(test::ErrorLogText().find("スイッチ: 02:5C:71:00:00:06\n"), std::string::npos);
   EXPECT_TRUE(Read(kBlock1, import));
 }
@@ -189,10 +194,11 @@ TEST_F(ConfigReaderTest, FilterReadsOnlyItsSwitchOntoACopy) {
   filtered.filterReport = &report;
 
   // Only other switches: one record, a copy of the filter, and no error.
-  ASSERT_TRUE(Read("switch control watch interval 9 9\n#log clear\n"
-                   "switch select 02:5C:71:00:00:02\n"
-                   "switch control function set port-use 30 nonsense\n",
-                   filtered));
+  ASSERT_TRUE(
+      Read("switch control watch interval 9 9\n#log clear\n"
+           "switch select 02:5C:71:00:00:02\n"
+           "switch control function set port-use 30 nonsense\n",
+           filtered));
   RecordPtr record = Only();
   ASSERT_NE(record, nullptr);
   EXPECT_EQ(record->ports[5].use, 0);
@@ -204,14 +210,13 @@ TEST_F(ConfigReaderTest, FilterReadsOnlyItsSwitchOntoACopy) {
   EXPECT_TRUE(report.rejected.empty());
 
   report = {};
-  ASSERT_TRUE(Read(std::string(kBlock1) +
-                       "switch control function set vlan-access 2 5\n"
-                       "switch control function set qos-speed-unit 1m\n",
+  ASSERT_TRUE(Read(std::string(kBlock1) + "switch control function set vlan-access 2 5\n"
+                                          "switch control function set qos-speed-unit 1m\n",
                    filtered));
   record = Only();
   ASSERT_NE(record, nullptr);
   EXPECT_EQ(record->ports[1].accessVlanEntry, 4);
-  EXPECT_EQ(record->vlanIds[4], 5);      // the access registration gets its number
+  EXPECT_EQ(record->vlanIds[4], 5);         // the access registration gets its number
   EXPECT_EQ(app_.GetVlanName(5), "VLAN5");  // and the VLAN a name
   EXPECT_EQ(record->portCount, 8);
   EXPECT_EQ(record->failures.Copy(),
@@ -220,7 +225,8 @@ TEST_F(ConfigReaderTest, FilterReadsOnlyItsSwitchOntoACopy) {
   // The block's rejected line with its number in the file.
   EXPECT_TRUE(report.found);
   ASSERT_EQ(report.rejected.size(), 1u);
-  EXPECT_EQ(report.rejected[0].lineNumber, std::count(kBlock1, kBlock1 + std::strlen(kBlock1), '\n') + 2);
+  EXPECT_EQ(report.rejected[0].lineNumber,
+            std::count(kBlock1, kBlock1 + std::strlen(kBlock1), '\n') + 2);
   EXPECT_EQ(report.rejected[0].text, "switch control function set qos-speed-unit 1m");
   EXPECT_EQ(report.rejected[0].reason, "機能が存在しません");
 }

@@ -62,8 +62,10 @@ TEST(ConfigStore, NamesOutsideTheRuleBecomeVlanAndTheId) {
   config.SetVlanName(11, std::string(40, 'x'));
   config.SetVlanName(12, std::string(256, 'x'));
   config.SetVlanName(1, "main");
-  EXPECT_EQ(config.VlanNames(), (std::vector<VlanName>{{1, "main"}, {7, "VLAN7"}, {9, "VLAN9"},
-                                                       {11, std::string(32, 'x')}, {12, "VLAN12"}}));
+  EXPECT_EQ(
+      config.VlanNames(),
+      (std::vector<VlanName>{
+          {1, "main"}, {7, "VLAN7"}, {9, "VLAN9"}, {11, std::string(32, 'x')}, {12, "VLAN12"}}));
 }
 
 TEST(ConfigStore, UnusedNamesAreDroppedAndUsedOnesReported) {

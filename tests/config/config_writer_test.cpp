@@ -35,20 +35,21 @@ TEST_F(ConfigWriterTest, ExampleFileByteForByte) {
   char fingerprint[16];
   std::snprintf(fingerprint, sizeof fingerprint, "#[%08x]\r\n", PortThreeOffFingerprint());
   const std::string expected = std::string(
-      "switch control watch interval 3 3\r\n"
-      "switch control use lan1 on\r\n"
-      "vlan lan1/1 802.1q vid=10 name=sales\r\n"
-      "\r\n"
-      "#\r\n"
-      "#02:5C:71:00:00:01\r\n"
-      "#SIM000001\r\n") + fingerprint +
-      "#\r\n"
-      "\r\n"
-      "switch select 02:5C:71:00:00:01\r\n"
-      "#switch control function get firmware-revision 1.00\r\n"
-      "#switch control function get serial-number SIM000001\r\n"
-      "#switch control function get model-name NTR7100-8G\r\n"
-      "switch control function set port-use 3 off\r\n";
+                                   "switch control watch interval 3 3\r\n"
+                                   "switch control use lan1 on\r\n"
+                                   "vlan lan1/1 802.1q vid=10 name=sales\r\n"
+                                   "\r\n"
+                                   "#\r\n"
+                                   "#02:5C:71:00:00:01\r\n"
+                                   "#SIM000001\r\n") +
+                               fingerprint +
+                               "#\r\n"
+                               "\r\n"
+                               "switch select 02:5C:71:00:00:01\r\n"
+                               "#switch control function get firmware-revision 1.00\r\n"
+                               "#switch control function get serial-number SIM000001\r\n"
+                               "#switch control function get model-name NTR7100-8G\r\n"
+                               "switch control function set port-use 3 off\r\n";
 
   ErrorPair error;
   ASSERT_TRUE(SaveConfigFile(config, nullptr, error));
@@ -60,7 +61,8 @@ TEST_F(ConfigWriterTest, DefaultsGiveOnlyIdentityPerSwitchWhateverTheModel) {
   for (auto [model, last] : {std::pair{kModelName8G, 1}, {kModelName24G, 2}, {kModelName8PoE, 3}}) {
     // As read from a file: model known, fix-up not run yet (destination 7
     // until it runs, even on the 24-port model).
-    auto record = std::make_shared<SwitchRecord>(*MakeRecord(model, static_cast<std::uint8_t>(last)));
+    auto record =
+        std::make_shared<SwitchRecord>(*MakeRecord(model, static_cast<std::uint8_t>(last)));
     record->mirrorDefaulted = 0;
     record->nameDefaulted = 0;
     record->mirrorDestination = 7;
@@ -269,7 +271,8 @@ TEST_F(ConfigWriterTest, NewFilesFollowTheUmask) {
   ConfigStore config;
   ErrorPair error;
   const mode_t saved = ::umask(077);
-  for (const auto& [mask, mode] : {std::pair<mode_t, mode_t>{077, 0600}, {022, 0644}, {002, 0664}}) {
+  for (const auto& [mask, mode] :
+       {std::pair<mode_t, mode_t>{077, 0600}, {022, 0644}, {002, 0664}}) {
     ::umask(mask);
     const std::filesystem::path path = root_ / ("new-" + std::to_string(mask) + ".txt");
     ASSERT_TRUE(WriteConfigText(config, nullptr, path, error)) << error.detail;
@@ -285,8 +288,8 @@ TEST_F(ConfigWriterTest, NewFilesFollowTheUmask) {
 TEST_F(ConfigWriterTest, StaleTemporaryFilesAreRemovedAndNothingElse) {
   const std::filesystem::path folder = root_ / "kept";
   const std::vector<std::string> stale{".config_ntr.txt.Ab3dE9", ".config_ntr.txt.bak.x1Y2z3"};
-  const std::vector<std::string> kept{".config_ntr.txt.toolong1", ".config_ntr.txt.ab-de9", "config_ntr.txt",
-                                      ".error_log.txt.Ab3dE9", "notes.txt"};
+  const std::vector<std::string> kept{".config_ntr.txt.toolong1", ".config_ntr.txt.ab-de9",
+                                      "config_ntr.txt", ".error_log.txt.Ab3dE9", "notes.txt"};
   for (const auto& names : {stale, kept}) {
     for (const auto& name : names) test::WriteBytes(folder / name, "x");
   }

@@ -55,7 +55,7 @@ TEST(SwitchBlockWriter, OnePortTurnedOff) {
 TEST(SwitchBlockWriter, ConditionsOfSingleLines) {
   SwitchRecord record = Record("NTR7100-8G");
   record.systemName = "NTR7100-8G_SN7";  // the default name
-  record.vlanIds[4] = 5;                // its own registration number
+  record.vlanIds[4] = 5;                 // its own registration number
   record.vlanIds[5] = 1;
   record.ports[0].poeClass = kPoeClass4;  // the ports' defaults
   record.ports[1].poeClass = kPoeClass3;
@@ -125,24 +125,51 @@ TEST(SwitchBlockWriter, EveryKeywordInTheWritersOrder) {
   r.ports[7].poeClass = kPoeClassNone;
   r.ports[7].backupPort = 8;
   const std::string set = "switch control function set ";
-  std::string expected = "switch select 02:5C:71:00:00:07\n"
-                         "#switch control function get firmware-revision 1.02 build 7\n"
-                         "#switch control function get serial-number SN7\n"
-                         "#switch control function get model-name NTR7100-24G\n";
-  for (const char* line :
-       {"system-name Core", "energy-saving on", "led-brightness economy", "port-speed 2 1000-fdx",
-        "port-use 2 off", "port-auto-crossover 2 off", "port-speed-downshift 2 off",
-        "port-flow-control 2 on", "port-blocking-control-packet 2 on", "port-blocking-data-packet 2 on",
-        "macaddress-aging off", "macaddress-aging-timer 600", "vlan-id 10 100", "vlan-port-mode 3 trunk",
-        "vlan-access 3 10", "vlan-trunk 3 10 join", "vlan-multiple-use on", "vlan-multiple 4 24 join",
-        "qos-dscp-remark-type 4 cs", "qos-dscp-remark-class 4 class4", "qos-speed-unit 128k",
-        "qos-policing-use 5 on", "qos-policing-speed 5 4", "qos-shaping-use 5 on", "qos-shaping-speed 5 17",
-        "mirroring-use on", "mirroring-dest 1", "mirroring-src-rx 6 on", "mirroring-src-tx 6 on",
-        "counter-frame-rx-type 7 5 jabbers", "counter-frame-tx-type 7 3 cfi-drop",
-        "counter-frame-tx-type 7 4 packets", "loopdetect-count 5", "loopdetect-time 10",
-        "loopdetect-linkdown linkdown-recovery", "loopdetect-use-control-packet off",
-        "loopdetect-recovery-timer 60", "loopdetect-port-use 8 off", "poe-class 8 none",
-        "routebackup-backup-port 8 9"}) {
+  std::string expected =
+      "switch select 02:5C:71:00:00:07\n"
+      "#switch control function get firmware-revision 1.02 build 7\n"
+      "#switch control function get serial-number SN7\n"
+      "#switch control function get model-name NTR7100-24G\n";
+  for (const char* line : {"system-name Core",
+                           "energy-saving on",
+                           "led-brightness economy",
+                           "port-speed 2 1000-fdx",
+                           "port-use 2 off",
+                           "port-auto-crossover 2 off",
+                           "port-speed-downshift 2 off",
+                           "port-flow-control 2 on",
+                           "port-blocking-control-packet 2 on",
+                           "port-blocking-data-packet 2 on",
+                           "macaddress-aging off",
+                           "macaddress-aging-timer 600",
+                           "vlan-id 10 100",
+                           "vlan-port-mode 3 trunk",
+                           "vlan-access 3 10",
+                           "vlan-trunk 3 10 join",
+                           "vlan-multiple-use on",
+                           "vlan-multiple 4 24 join",
+                           "qos-dscp-remark-type 4 cs",
+                           "qos-dscp-remark-class 4 class4",
+                           "qos-speed-unit 128k",
+                           "qos-policing-use 5 on",
+                           "qos-policing-speed 5 4",
+                           "qos-shaping-use 5 on",
+                           "qos-shaping-speed 5 17",
+                           "mirroring-use on",
+                           "mirroring-dest 1",
+                           "mirroring-src-rx 6 on",
+                           "mirroring-src-tx 6 on",
+                           "counter-frame-rx-type 7 5 jabbers",
+                           "counter-frame-tx-type 7 3 cfi-drop",
+                           "counter-frame-tx-type 7 4 packets",
+                           "loopdetect-count 5",
+                           "loopdetect-time 10",
+                           "loopdetect-linkdown linkdown-recovery",
+                           "loopdetect-use-control-packet off",
+                           "loopdetect-recovery-timer 60",
+                           "loopdetect-port-use 8 off",
+                           "poe-class 8 none",
+                           "routebackup-backup-port 8 9"}) {
     expected += set + line + "\n";
   }
   EXPECT_EQ(Block(r), expected);

@@ -52,7 +52,8 @@ class FirmwareTest : public ::testing::Test {
       if (auto code = result(request)) {
         reply.emplace();
         reply->transactionId = request.transactionId;
-        reply->application = static_cast<PduType>(static_cast<std::int32_t>(request.application) + 1);
+        reply->application =
+            static_cast<PduType>(static_cast<std::int32_t>(request.application) + 1);
         reply->body = ResultBody{*code};
       }
       return reply;
@@ -95,7 +96,8 @@ TEST_F(FirmwareTest, BlocksEndWithAnEmptyOne) {
   WriteFile(1024);
   FirmwareUpdate update(*node_, path_.string(), [] { return true; });
   EXPECT_EQ(Run(update), kFirmwareCompleted);
-  EXPECT_EQ(blocks(), (std::vector<std::pair<std::int32_t, std::size_t>>{{0, 512}, {1, 512}, {2, 0}}));
+  EXPECT_EQ(blocks(),
+            (std::vector<std::pair<std::int32_t, std::size_t>>{{0, 512}, {1, 512}, {2, 0}}));
   EXPECT_EQ(record_.switchState, kStateFirmTransfer);  // the screen puts it back
 }
 

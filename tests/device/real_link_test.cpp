@@ -96,7 +96,8 @@ TEST(RealLinkTransactions, DispatcherPairsAnswersOnRealFrames) {
   node.Attach();
   for (int port = 0; port < 24; ++port) {
     ErrorPair failure;
-    ASSERT_TRUE(node.Get(Function::kQosPolicingSpeed, FunctionIndex::Port(port), failure)) << failure.code;
+    ASSERT_TRUE(node.Get(Function::kQosPolicingSpeed, FunctionIndex::Port(port), failure))
+        << failure.code;
     EXPECT_EQ(record.ports[port].policingRate, (port + 1) * 10);
   }
   EXPECT_EQ(peer.answered(), 24);

@@ -21,7 +21,7 @@ namespace {
 using namespace std::chrono_literals;
 
 FunctionRequest Request(const char* keyword, Operation operation, std::int32_t first = 0,
-                    std::int32_t second = 0) {
+                        std::int32_t second = 0) {
   const FunctionDescriptor* entry = FindFunctionByKeyword(keyword);
   FunctionRequest request;
   request.functionId = entry->functionId;
@@ -34,7 +34,7 @@ FunctionRequest Request(const char* keyword, Operation operation, std::int32_t f
 }
 
 FunctionRequest SetRequest(const char* keyword, std::int64_t value, std::int32_t first = 0,
-                       std::int32_t second = 0) {
+                           std::int32_t second = 0) {
   FunctionRequest request = Request(keyword, kOpSet, first, second);
   request.valueType = kValueInteger;
   request.intValue = value;
@@ -59,9 +59,9 @@ TEST(RequestText, CommandTexts) {
   EXPECT_EQ(CommandText(SetRequest("qos-speed-unit", 0), "qos-speed-unit"),
             "switch control function set qos-speed-unit 128k");
   // The spelled text keeps the blank of an empty index text.
-  EXPECT_EQ(CommandText(SetRequest("loopdetect-use-control-packet", 0),
-                        "loopdetect-use-control-packet"),
-            "switch control function set loopdetect-use-control-packet  off");
+  EXPECT_EQ(
+      CommandText(SetRequest("loopdetect-use-control-packet", 0), "loopdetect-use-control-packet"),
+      "switch control function set loopdetect-use-control-packet  off");
   // port-speed 6 has no word in the text form; poe-class 4 neither.
   EXPECT_EQ(CommandText(SetRequest("port-speed", 6, 1), "port-speed"),
             "switch control function set port-speed 1 6");
@@ -125,10 +125,11 @@ class ReportTest : public ::testing::Test {
 
 TEST_F(ReportTest, RefusedSetIsLoggedAndCorrected) {
   fake_.Refuse(FindFunctionByKeyword("port-speed")->functionId, 8);
-  EXPECT_FALSE(node_->Set(Function::kPortSpeed, FunctionIndex::Port(2), 5, Commit::kBulkWrite, error_));
+  EXPECT_FALSE(
+      node_->Set(Function::kPortSpeed, FunctionIndex::Port(2), 5, Commit::kBulkWrite, error_));
   EXPECT_EQ(error_.code, kErrBadParameter);
   EXPECT_EQ(record_.ports[2].speed, 1);  // never stored
-  record_.ports[2].speed = 5;  // as a bulk write that stored it before asking would
+  record_.ports[2].speed = 5;            // as a bulk write that stored it before asking would
   EXPECT_TRUE(ReportFailedRequest(*node_, error_));
   EXPECT_EQ(record_.ports[2].speed, 1);
   EXPECT_EQ(record_.failures.Copy(),
@@ -144,12 +145,14 @@ TEST_F(ReportTest, CorrectionsOfOtherFields) {
   fake_.Refuse(FindFunctionByKeyword("qos-shaping-speed")->functionId, 1);
   fake_.Refuse(FindFunctionByKeyword("mirroring-dest")->functionId, 1);
   record_.vlanIds[3] = 77;
-  EXPECT_FALSE(node_->Set(Function::kVlanId, FunctionIndex::Registration(3), 100, Commit::kBulkWrite, error_));
+  EXPECT_FALSE(node_->Set(Function::kVlanId, FunctionIndex::Registration(3), 100,
+                          Commit::kBulkWrite, error_));
   EXPECT_TRUE(ReportFailedRequest(*node_, error_));
   EXPECT_EQ(record_.vlanIds[3], 1);
   record_.ports[0].shapingRate = 4;
   record_.ports[0].shapingSelection = 1;
-  EXPECT_FALSE(node_->Set(Function::kQosShapingSpeed, FunctionIndex::Port(0), 8, Commit::kBulkWrite, error_));
+  EXPECT_FALSE(node_->Set(Function::kQosShapingSpeed, FunctionIndex::Port(0), 8, Commit::kBulkWrite,
+                          error_));
   EXPECT_TRUE(ReportFailedRequest(*node_, error_));
   EXPECT_EQ(record_.ports[0].shapingRate, 1);
   EXPECT_EQ(record_.ports[0].shapingSelection, 2);
@@ -170,7 +173,8 @@ TEST_F(ReportTest, FailuresThatAreNotRefusalsAreNotLogged) {
   EXPECT_TRUE(record_.failures.empty());
 
   // A range check names the refused request without sending it.
-  EXPECT_FALSE(node_->Set(Function::kPortSpeed, FunctionIndex::Port(9), 5, Commit::kBulkWrite, error_));
+  EXPECT_FALSE(
+      node_->Set(Function::kPortSpeed, FunctionIndex::Port(9), 5, Commit::kBulkWrite, error_));
   EXPECT_FALSE(ReportFailedRequest(*node_, error_));
   EXPECT_EQ(node_->lastCommandText.get(), "switch control function set port-speed 10 100-fdx");
 

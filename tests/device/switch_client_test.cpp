@@ -43,7 +43,9 @@ class SwitchClientTest : public ::testing::Test {
     ASSERT_TRUE(hub_.StartReceiveThread());
   }
 
-  static std::uint16_t Id(const char* keyword) { return FindFunctionByKeyword(keyword)->functionId; }
+  static std::uint16_t Id(const char* keyword) {
+    return FindFunctionByKeyword(keyword)->functionId;
+  }
 
   test::MemoryLink link_;
   TransactionHub hub_;
@@ -55,14 +57,16 @@ class SwitchClientTest : public ::testing::Test {
 };
 
 TEST_F(SwitchClientTest, SetChoosesSetOrSetDefault) {
-  ASSERT_TRUE(node_->Set(Function::kPortSpeed, FunctionIndex::Port(2), 1, Commit::kBulkWrite, error_));
+  ASSERT_TRUE(
+      node_->Set(Function::kPortSpeed, FunctionIndex::Port(2), 1, Commit::kBulkWrite, error_));
   auto sent = fake_.last();
   EXPECT_EQ(sent.operation, kOpSetDefault);
   EXPECT_EQ(sent.valueType, kValueNone);
   EXPECT_EQ(sent.indexType, kIndexPort);
   EXPECT_EQ(sent.firstIndex, 3);
 
-  ASSERT_TRUE(node_->Set(Function::kPortSpeed, FunctionIndex::Port(2), 5, Commit::kBulkWrite, error_));
+  ASSERT_TRUE(
+      node_->Set(Function::kPortSpeed, FunctionIndex::Port(2), 5, Commit::kBulkWrite, error_));
   sent = fake_.last();
   EXPECT_EQ(sent.operation, kOpSet);
   EXPECT_EQ(sent.valueType, kValueInteger);
@@ -73,15 +77,19 @@ TEST_F(SwitchClientTest, SetChoosesSetOrSetDefault) {
 }
 
 TEST_F(SwitchClientTest, CommitSkipsUnchangedValuesAndMarksTheRecordChanged) {
-  ASSERT_TRUE(node_->Set(Function::kPortFlowControl, FunctionIndex::Port(0), 0, Commit::kOperatorChange, error_));
+  ASSERT_TRUE(node_->Set(Function::kPortFlowControl, FunctionIndex::Port(0), 0,
+                         Commit::kOperatorChange, error_));
   EXPECT_EQ(fake_.count(), 0u);
-  ASSERT_TRUE(node_->Set(Function::kPortFlowControl, FunctionIndex::Port(0), 0, Commit::kBulkWrite, error_));
+  ASSERT_TRUE(node_->Set(Function::kPortFlowControl, FunctionIndex::Port(0), 0, Commit::kBulkWrite,
+                         error_));
   EXPECT_EQ(fake_.count(), 1u);
 
-  ASSERT_TRUE(node_->Set(Function::kPortFlowControl, FunctionIndex::Port(0), 1, Commit::kOperatorChange, error_));
+  ASSERT_TRUE(node_->Set(Function::kPortFlowControl, FunctionIndex::Port(0), 1,
+                         Commit::kOperatorChange, error_));
   EXPECT_EQ(saver_.saves, 1);
   EXPECT_TRUE(record_.Changed());
-  ASSERT_TRUE(node_->Set(Function::kPortFlowControl, FunctionIndex::Port(0), 0, Commit::kOperatorChange, error_));
+  ASSERT_TRUE(node_->Set(Function::kPortFlowControl, FunctionIndex::Port(0), 0,
+                         Commit::kOperatorChange, error_));
   EXPECT_TRUE(record_.Changed());  // back to the saved CRC, still changed
 
   // A failed save fails the setter but keeps the value.
@@ -96,32 +104,40 @@ TEST_F(SwitchClientTest, RangeChecksSendNothing) {
   EXPECT_FALSE(node_->Set(Function::kMacAddressAgingTimer, 9, Commit::kBulkWrite, error_));
   EXPECT_EQ(error_.code, kErrOutOfRange);
   EXPECT_EQ(error_.detail, "MACアドレスのエージング時間の範囲は10～64800です");
-  EXPECT_FALSE(node_->Set(Function::kPortSpeed, FunctionIndex::Port(8), 5, Commit::kBulkWrite, error_));
+  EXPECT_FALSE(
+      node_->Set(Function::kPortSpeed, FunctionIndex::Port(8), 5, Commit::kBulkWrite, error_));
   EXPECT_EQ(error_.code, kErrPortNumber);
   EXPECT_EQ(error_.detail, "ポート番号の範囲は1～8です");
-  EXPECT_FALSE(node_->Set(Function::kVlanId, FunctionIndex::Registration(256), 5, Commit::kBulkWrite, error_));
+  EXPECT_FALSE(node_->Set(Function::kVlanId, FunctionIndex::Registration(256), 5,
+                          Commit::kBulkWrite, error_));
   EXPECT_EQ(error_.code, kErrRegistrationNumber);
   EXPECT_EQ(error_.detail, "登録番号の範囲は1～256です");
-  EXPECT_FALSE(node_->Set(Function::kVlanId, FunctionIndex::Registration(3), 4095, Commit::kBulkWrite, error_));
+  EXPECT_FALSE(node_->Set(Function::kVlanId, FunctionIndex::Registration(3), 4095,
+                          Commit::kBulkWrite, error_));
   EXPECT_EQ(error_.code, kErrOutOfRange);
   EXPECT_EQ(error_.detail, "VLAN IDの範囲は1～4094です");
-  EXPECT_FALSE(node_->Set(Function::kCounterFrameRxType, FunctionIndex::PortCounter(0, 3), 2, Commit::kBulkWrite, error_));
+  EXPECT_FALSE(node_->Set(Function::kCounterFrameRxType, FunctionIndex::PortCounter(0, 3), 2,
+                          Commit::kBulkWrite, error_));
   EXPECT_EQ(error_.code, kErrCounterNumber);
   EXPECT_EQ(error_.detail, "カウンタ番号の範囲は1～3です");
-  EXPECT_FALSE(node_->Set(Function::kVlanMultiple, FunctionIndex::PortGroup(0, 8), 1, Commit::kBulkWrite, error_));
+  EXPECT_FALSE(node_->Set(Function::kVlanMultiple, FunctionIndex::PortGroup(0, 8), 1,
+                          Commit::kBulkWrite, error_));
   EXPECT_EQ(error_.code, kErrOutOfRange);
   EXPECT_EQ(error_.detail, "マルチプルVLAN IDの範囲は1～8です");
   EXPECT_FALSE(node_->Get(Function::kStatusFanRpm, FunctionIndex::Fan(2), error_));
   EXPECT_EQ(error_.code, kErrPortNumber);
   EXPECT_EQ(error_.detail, "FAN番号の範囲は1～2です");
-  EXPECT_FALSE(node_->Set(Function::kQosDscpRemarkClass, FunctionIndex::Port(0), 5, Commit::kBulkWrite, error_));
+  EXPECT_FALSE(node_->Set(Function::kQosDscpRemarkClass, FunctionIndex::Port(0), 5,
+                          Commit::kBulkWrite, error_));
   EXPECT_EQ(error_.detail, "受信フレーム置き換えクラスの範囲は0～4です");
   EXPECT_FALSE(node_->Set(Function::kLoopDetectCount, 2, Commit::kBulkWrite, error_));
   EXPECT_FALSE(node_->Set(Function::kLoopDetectTime, 61, Commit::kBulkWrite, error_));
   EXPECT_FALSE(node_->Set(Function::kLoopDetectRecoveryTimer, 0, Commit::kBulkWrite, error_));
-  EXPECT_FALSE(node_->Set(Function::kVlanAccess, FunctionIndex::Port(0), 256, Commit::kBulkWrite, error_));
+  EXPECT_FALSE(
+      node_->Set(Function::kVlanAccess, FunctionIndex::Port(0), 256, Commit::kBulkWrite, error_));
   EXPECT_EQ(error_.code, kErrRegistrationNumber);
-  EXPECT_FALSE(node_->Set(Function::kStatusPortSpeed, 1, Commit::kBulkWrite, error_));  // no setting
+  EXPECT_FALSE(
+      node_->Set(Function::kStatusPortSpeed, 1, Commit::kBulkWrite, error_));  // no setting
   EXPECT_EQ(error_.code, kErrFunctionInfo);
   EXPECT_EQ(error_.detail, "status-port-speed");
   EXPECT_EQ(fake_.count(), 0u);
@@ -133,16 +149,19 @@ TEST_F(SwitchClientTest, RangeChecksSendNothing) {
 }
 
 TEST_F(SwitchClientTest, IndexedDefaultsAndWireForms) {
-  ASSERT_TRUE(node_->Set(Function::kVlanId, FunctionIndex::Registration(0), 1, Commit::kBulkWrite, error_));
+  ASSERT_TRUE(
+      node_->Set(Function::kVlanId, FunctionIndex::Registration(0), 1, Commit::kBulkWrite, error_));
   EXPECT_EQ(fake_.last().operation, kOpSetDefault);
   EXPECT_EQ(fake_.last().indexType, kIndexRegistration);
-  ASSERT_TRUE(node_->Set(Function::kVlanId, FunctionIndex::Registration(4), 5, Commit::kBulkWrite, error_));
+  ASSERT_TRUE(
+      node_->Set(Function::kVlanId, FunctionIndex::Registration(4), 5, Commit::kBulkWrite, error_));
   EXPECT_EQ(fake_.last().operation, kOpSetDefault);
   EXPECT_EQ(fake_.last().firstIndex, 5);
 
   // vlan-access: set carries the entry + 1 under a registration index (one
   // INTEGER on the wire, like the port index of its get).
-  ASSERT_TRUE(node_->Set(Function::kVlanAccess, FunctionIndex::Port(1), 9, Commit::kBulkWrite, error_));
+  ASSERT_TRUE(
+      node_->Set(Function::kVlanAccess, FunctionIndex::Port(1), 9, Commit::kBulkWrite, error_));
   EXPECT_EQ(fake_.last().firstIndex, 2);
   EXPECT_EQ(fake_.last().intValue, 10);
   fake_.SetInteger(Id("vlan-access"), 12, 2);
@@ -150,17 +169,21 @@ TEST_F(SwitchClientTest, IndexedDefaultsAndWireForms) {
   EXPECT_EQ(fake_.last().indexType, kIndexPort);
   EXPECT_EQ(record_.ports[1].accessVlanEntry, 11);
 
-  ASSERT_TRUE(node_->Set(Function::kVlanTrunk, FunctionIndex::PortRegistration(3, 7), 1, Commit::kBulkWrite, error_));
+  ASSERT_TRUE(node_->Set(Function::kVlanTrunk, FunctionIndex::PortRegistration(3, 7), 1,
+                         Commit::kBulkWrite, error_));
   EXPECT_EQ(fake_.last().indexType, kIndexPortRegistration);
   EXPECT_EQ(fake_.last().firstIndex, 4);
   EXPECT_EQ(fake_.last().secondIndex, 8);
 
-  ASSERT_TRUE(node_->Set(Function::kCounterFrameRxType, FunctionIndex::PortCounter(0, 4 - 2), 2, Commit::kBulkWrite, error_));
+  ASSERT_TRUE(node_->Set(Function::kCounterFrameRxType, FunctionIndex::PortCounter(0, 4 - 2), 2,
+                         Commit::kBulkWrite, error_));
   EXPECT_EQ(fake_.last().operation, kOpSetDefault);  // counter 3's default is 2
 
-  ASSERT_TRUE(node_->Set(Function::kRouteBackupPort, FunctionIndex::Port(0), 3, Commit::kBulkWrite, error_));
+  ASSERT_TRUE(node_->Set(Function::kRouteBackupPort, FunctionIndex::Port(0), 3, Commit::kBulkWrite,
+                         error_));
   EXPECT_EQ(fake_.last().intValue, 4);
-  ASSERT_TRUE(node_->Set(Function::kRouteBackupPort, FunctionIndex::Port(0), -1, Commit::kBulkWrite, error_));
+  ASSERT_TRUE(node_->Set(Function::kRouteBackupPort, FunctionIndex::Port(0), -1, Commit::kBulkWrite,
+                         error_));
   EXPECT_EQ(fake_.last().operation, kOpSetDefault);
 }
 
@@ -216,7 +239,8 @@ TEST_F(SwitchClientTest, GetAnswersBecomeRecordValues) {
   EXPECT_EQ(saver_.saves, saves);  // no save for the MAC
 
   fake_.SetInteger(Id("status-counter-frame-rx"), -1, 2, 3);  // a full 64-bit count
-  ASSERT_TRUE(node_->Get(Function::kStatusCounterFrameRx, FunctionIndex::PortCounter(1, 2), error_));
+  ASSERT_TRUE(
+      node_->Get(Function::kStatusCounterFrameRx, FunctionIndex::PortCounter(1, 2), error_));
   EXPECT_EQ(record_.portStatus[1].rxFrames[2], ~std::uint64_t{0});
 
   // A status answer that crossed a status notice is older than the notice.
@@ -237,7 +261,8 @@ TEST_F(SwitchClientTest, GetAnswersBecomeRecordValues) {
 
 TEST_F(SwitchClientTest, RefusalsMapToTheirCodes) {
   fake_.Refuse(Id("port-use"), 1);
-  EXPECT_FALSE(node_->Set(Function::kPortUse, FunctionIndex::Port(0), 0, Commit::kBulkWrite, error_));
+  EXPECT_FALSE(
+      node_->Set(Function::kPortUse, FunctionIndex::Port(0), 0, Commit::kBulkWrite, error_));
   EXPECT_EQ(error_.code, kErrSwitchBusy);
   EXPECT_EQ(record_.ports[0].use, 1);  // unchanged on failure
   fake_.Refuse(Id("restart"), 6);
@@ -251,7 +276,8 @@ TEST_F(SwitchClientTest, RefusalsMapToTheirCodes) {
 TEST_F(SwitchClientTest, FirmwareUpdateRefusesSettersAndSkipsStatus) {
   for (std::int32_t state : {kStateFirmPrepare, kStateFirmTransfer}) {
     record_.switchState = state;
-    EXPECT_FALSE(node_->Set(Function::kPortSpeed, FunctionIndex::Port(0), 5, Commit::kBulkWrite, error_));
+    EXPECT_FALSE(
+        node_->Set(Function::kPortSpeed, FunctionIndex::Port(0), 5, Commit::kBulkWrite, error_));
     EXPECT_EQ(error_.code, kErrFirmwareUpdating);
     EXPECT_FALSE(node_->Get(Function::kPortSpeed, FunctionIndex::Port(0), error_));
     EXPECT_FALSE(node_->Execute(Function::kRestart, error_));
@@ -280,7 +306,8 @@ TEST_F(SwitchClientTest, SystemNameDefaultAndCodePage) {
 TEST_F(SwitchClientTest, QosRateSelections) {
   UseModel("NTR7100-24G");
   // Unit 3 ("32m") by default: selection 8 (raw 17) is valid.
-  ASSERT_TRUE(node_->Set(Function::kQosPolicingSpeed, FunctionIndex::Port(0), 8, Commit::kOperatorChange, error_));
+  ASSERT_TRUE(node_->Set(Function::kQosPolicingSpeed, FunctionIndex::Port(0), 8,
+                         Commit::kOperatorChange, error_));
   EXPECT_EQ(fake_.last().intValue, 17);
   EXPECT_EQ(record_.ports[0].policingSelection, 8);
   EXPECT_EQ(record_.ports[0].policingRate, 17);
@@ -288,21 +315,26 @@ TEST_F(SwitchClientTest, QosRateSelections) {
   record_.ports[1].shapingRate = 5;
   record_.ports[1].shapingSelection = kNoSelection;
   const auto before = fake_.count();
-  ASSERT_TRUE(node_->Set(Function::kQosShapingSpeed, FunctionIndex::Port(1), 3, Commit::kOperatorChange, error_));
+  ASSERT_TRUE(node_->Set(Function::kQosShapingSpeed, FunctionIndex::Port(1), 3,
+                         Commit::kOperatorChange, error_));
   EXPECT_EQ(fake_.count(), before);
   EXPECT_EQ(record_.ports[1].shapingSelection, 3);
   // Selection -2 sends the stored raw value and keeps it.
-  ASSERT_TRUE(node_->Set(Function::kQosShapingSpeed, FunctionIndex::Port(1), kNoSelection, Commit::kBulkWrite, error_));
+  ASSERT_TRUE(node_->Set(Function::kQosShapingSpeed, FunctionIndex::Port(1), kNoSelection,
+                         Commit::kBulkWrite, error_));
   EXPECT_EQ(fake_.last().intValue, 5);
   EXPECT_EQ(record_.ports[1].shapingRate, 5);
   // Raw value 1 is the default.
-  ASSERT_TRUE(node_->Set(Function::kQosShapingSpeed, FunctionIndex::Port(1), 2, Commit::kBulkWrite, error_));
+  ASSERT_TRUE(node_->Set(Function::kQosShapingSpeed, FunctionIndex::Port(1), 2, Commit::kBulkWrite,
+                         error_));
   EXPECT_EQ(fake_.last().operation, kOpSetDefault);
-  EXPECT_FALSE(node_->Set(Function::kQosShapingSpeed, FunctionIndex::Port(1), 9, Commit::kBulkWrite, error_));
+  EXPECT_FALSE(node_->Set(Function::kQosShapingSpeed, FunctionIndex::Port(1), 9, Commit::kBulkWrite,
+                          error_));
   EXPECT_EQ(error_.code, kErrSpeedValue);
   // In a bulk run the refused rate is the request a report names: a set.
   record_.switchState = kStateBulk;
-  EXPECT_FALSE(node_->Set(Function::kQosShapingSpeed, FunctionIndex::Port(1), 9, Commit::kBulkWrite, error_));
+  EXPECT_FALSE(node_->Set(Function::kQosShapingSpeed, FunctionIndex::Port(1), 9, Commit::kBulkWrite,
+                          error_));
   EXPECT_EQ(node_->transactor().LastRequest().operation, kOpSet);
   EXPECT_EQ(node_->transactor().LastRequest().intValue, 9);
   record_.switchState = kStateIdle;

@@ -40,7 +40,8 @@ class DiscoveryFixture : public ::testing::Test {
   std::size_t AnswersToLastCycle() {
     std::size_t count = 0;
     for (const auto& entry : peer_->Log()) {
-      if (entry.application == PduType::kDiscoveryRequest && entry.outcome == sim::Outcome::kAnswered &&
+      if (entry.application == PduType::kDiscoveryRequest &&
+          entry.outcome == sim::Outcome::kAnswered &&
           entry.transactionId == hub_->lastDiscoveryTransactionId) {
         ++count;
       }

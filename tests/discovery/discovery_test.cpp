@@ -59,7 +59,8 @@ TEST_F(DiscoveryTest, TreeIsFoundAndArrangedAsWired) {
 
 TEST_F(DiscoveryTest, NinthSwitchIsNotAddedAndRequestsListTheEight) {
   std::string description;
-  for (int i = 1; i <= 9; ++i) description += "switch S" + std::to_string(i) + " model=NTR7100-8G\n";
+  for (int i = 1; i <= 9; ++i)
+    description += "switch S" + std::to_string(i) + " model=NTR7100-8G\n";
   Start(description);
   Cycle();
   EXPECT_EQ(Managed(), 8u);
@@ -72,7 +73,8 @@ TEST_F(DiscoveryTest, NinthSwitchIsNotAddedAndRequestsListTheEight) {
   ErrorPair error;
   for (const auto& payload : sent) {
     Pdu pdu;
-    if (DecodePdu(error, payload, LookupFunctionTypes, pdu) && pdu.application == PduType::kDiscoveryRequest) {
+    if (DecodePdu(error, payload, LookupFunctionTypes, pdu) &&
+        pdu.application == PduType::kDiscoveryRequest) {
       last = pdu;
     }
   }
@@ -283,12 +285,14 @@ TEST_F(DiscoveryTest, RepliesNamingTheAdapterAsTheSwitchAreIgnored) {
   neighbours[0] = test::kAdapterMac;
   const std::int32_t id = hub_->lastDiscoveryTransactionId;
   discovery_->AcceptReply(ReplyFrom(test::kAdapterMac, test::kAdapterMac, neighbours, id));
-  discovery_->AcceptReply(ReplyFrom(MacAddress{0x02, 0, 0, 0, 0, 9}, test::kAdapterMac, neighbours, id));
+  discovery_->AcceptReply(
+      ReplyFrom(MacAddress{0x02, 0, 0, 0, 0, 9}, test::kAdapterMac, neighbours, id));
   Flush();
   EXPECT_EQ(discovery_->FindNode(test::kAdapterMac), nullptr);
   EXPECT_EQ(discovery_->FindNode(MacAddress{0x02, 0, 0, 0, 0, 9}), nullptr);
   EXPECT_EQ(discovery_->topology().size(), 1u);
-  for (const PortEntry& entry : discovery_->topology().rootPort()) EXPECT_NE(entry.mac, test::kAdapterMac);
+  for (const PortEntry& entry : discovery_->topology().rootPort())
+    EXPECT_NE(entry.mac, test::kAdapterMac);
   EXPECT_EQ(Managed(), 1u);
 }
 
@@ -311,7 +315,8 @@ TEST_F(DiscoveryTest, RepliesFromEverNewMacsKeepEveryTableBounded) {
       neighbours[3] = RandomMac(random);
       discovery_->AcceptReply(ReplyFrom(mac, mac, neighbours, id));
     }
-    mostWaiting = std::max<std::size_t>(mostWaiting, discovery_->repliesAccepted() - discovery_->repliesHandled());
+    mostWaiting = std::max<std::size_t>(
+        mostWaiting, discovery_->repliesAccepted() - discovery_->repliesHandled());
     FlushQueued();
   }
   Cycle();
@@ -332,7 +337,8 @@ TEST_F(DiscoveryTest, RepliesWaitingForTheMainThreadAreOnePerSwitch) {
   Start("switch A model=NTR7100-8G\n");
   Cycle();
   std::vector<MacAddress> fixed;
-  for (int i = 0; i < 240; ++i) fixed.push_back(MacAddress{0x02, 0x77, 0, 0, 0, static_cast<std::uint8_t>(i)});
+  for (int i = 0; i < 240; ++i)
+    fixed.push_back(MacAddress{0x02, 0x77, 0, 0, 0, static_cast<std::uint8_t>(i)});
   const std::uint64_t handled = discovery_->repliesHandled();
   for (int cycle = 0; cycle < 20; ++cycle) {
     for (const MacAddress& mac : fixed) {

@@ -47,9 +47,12 @@ std::vector<Read> ExpectedBulkReads(std::int32_t model) {
       for (int s = 1; s <= seconds; ++s) reads.push_back({k, p, s});
     }
   };
-  for (auto k : {"boot-rom-version", "system-macaddress", "system-name", "energy-saving", "led-brightness"}) once(k);
-  for (auto k : {"port-speed", "port-use", "port-auto-crossover", "port-speed-downshift", "port-flow-control",
-                 "port-blocking-control-packet", "port-blocking-data-packet"}) perPort(k);
+  for (auto k :
+       {"boot-rom-version", "system-macaddress", "system-name", "energy-saving", "led-brightness"})
+    once(k);
+  for (auto k : {"port-speed", "port-use", "port-auto-crossover", "port-speed-downshift",
+                 "port-flow-control", "port-blocking-control-packet", "port-blocking-data-packet"})
+    perPort(k);
   once("macaddress-aging");
   once("macaddress-aging-timer");
   for (int r = 1; r <= 256; ++r) reads.push_back({"vlan-id", r});
@@ -62,7 +65,9 @@ std::vector<Read> ExpectedBulkReads(std::int32_t model) {
   perPort("qos-dscp-remark-class");
   if (model == kModel24G) {
     once("qos-speed-unit");
-    for (auto k : {"qos-policing-use", "qos-policing-speed", "qos-shaping-use", "qos-shaping-speed"}) perPort(k);
+    for (auto k :
+         {"qos-policing-use", "qos-policing-speed", "qos-shaping-use", "qos-shaping-speed"})
+      perPort(k);
   }
   once("mirroring-use");
   once("mirroring-dest");
@@ -70,8 +75,9 @@ std::vector<Read> ExpectedBulkReads(std::int32_t model) {
   perPort("mirroring-src-tx");
   perPair("counter-frame-rx-type", counters);
   perPair("counter-frame-tx-type", counters);
-  for (auto k : {"loopdetect-count", "loopdetect-time", "loopdetect-linkdown", "loopdetect-recovery-timer",
-                 "loopdetect-use-control-packet"}) once(k);
+  for (auto k : {"loopdetect-count", "loopdetect-time", "loopdetect-linkdown",
+                 "loopdetect-recovery-timer", "loopdetect-use-control-packet"})
+    once(k);
   perPort("loopdetect-port-use");
   once("system-macaddress");
   if (model == kModel8PoE) {
@@ -126,7 +132,8 @@ class SettingsThreadTest : public test::DiscoveryFixture {
       }
       const FunctionDescriptor* function = FindFunctionById(entry.function.functionId);
       std::string keyword(function->keyword);
-      reads.push_back({keyword, entry.function.indexType == kIndexNone ? 0 : entry.function.firstIndex,
+      reads.push_back({keyword,
+                       entry.function.indexType == kIndexNone ? 0 : entry.function.firstIndex,
                        entry.function.indexType >= kIndexPair5 ? entry.function.secondIndex : 0});
     }
     return reads;
@@ -230,7 +237,8 @@ TEST_F(SettingsThreadTest, AFailingFanOrTemperatureReadEndsThePoll) {
   Start("switch T model=NTR7100-24G\nswitch P model=NTR7100-8PoE uplink=T:4\n");
   Cycle();
   ASSERT_EQ(Managed(), 2u);
-  for (const auto& [name, keyword] : {std::pair{"T", "status-fan"}, {"P", "status-poe-temperature"}}) {
+  for (const auto& [name, keyword] :
+       {std::pair{"T", "status-fan"}, {"P", "status-poe-temperature"}}) {
     ManagedSwitch* sw = Switch(name);
     ASSERT_TRUE(loop_.RunUntil([&] { return sw->settings().pollsDone() == 1; }, 20s));
     peer_->Control(std::string("fault ") + name + " refuse " + keyword + " 6");
@@ -298,9 +306,12 @@ TEST_F(SettingsThreadTest, DifferingFingerprintsWriteExactlyTheNonDefaultSetting
   std::size_t syncs = 0;
   for (const auto& entry : peer_->Log()) syncs += entry.application == PduType::kConfigSync;
   EXPECT_EQ(syncs, 3u);  // two pending answers, then accepted
-  EXPECT_EQ(Requests("T", kOpSet),
-            (std::vector<Read>{{"port-speed", 3}, {"macaddress-aging"}, {"vlan-id", 4},
-                               {"vlan-trunk", 1, 4}, {"qos-speed-unit"}, {"qos-policing-speed", 2}}));
+  EXPECT_EQ(Requests("T", kOpSet), (std::vector<Read>{{"port-speed", 3},
+                                                      {"macaddress-aging"},
+                                                      {"vlan-id", 4},
+                                                      {"vlan-trunk", 1, 4},
+                                                      {"qos-speed-unit"},
+                                                      {"qos-policing-speed", 2}}));
   EXPECT_TRUE(Requests("T", kOpSetDefault).empty());
   const auto reported =
       peer_->With([](sim::SimNetwork& net) { return net.Find("T")->Fingerprint(); });

@@ -30,23 +30,28 @@ class SwitchLifetimeTest : public test::DiscoveryFixture {
     const std::vector<std::uint8_t> body(bodyBytes, 0x5A);
     const auto bytes = sim::BuildFirmwareImage("9.99", body);
     std::ofstream(image_, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
     return image_.string();
   }
   std::size_t SetsSent() {
     std::size_t count = 0;
     for (const auto& entry : peer_->Log()) {
-      count += entry.application == PduType::kFuncRequest && entry.function.operation == kOpSet ? 1 : 0;
+      count +=
+          entry.application == PduType::kFuncRequest && entry.function.operation == kOpSet ? 1 : 0;
     }
     return count;
   }
   std::int32_t SimPortUse(const std::string& name, int port) {
-    return peer_->With([&](sim::SimNetwork& net) { return net.Find(name)->record().ports[port].use.load(); });
+    return peer_->With(
+        [&](sim::SimNetwork& net) { return net.Find(name)->record().ports[port].use.load(); });
   }
   std::vector<SettingChange> PortUses(int count) {
     std::vector<SettingChange> changes;
     // Ports 5 to 8: nothing of the tree hangs there.
-    for (int i = 0; i < count; ++i) changes.push_back(SettingChange::Set(Function::kPortUse, FunctionIndex::Port(4 + i % 4), i % 2));
+    for (int i = 0; i < count; ++i)
+      changes.push_back(
+          SettingChange::Set(Function::kPortUse, FunctionIndex::Port(4 + i % 4), i % 2));
     return changes;
   }
   std::filesystem::path image_;
@@ -66,7 +71,8 @@ TEST_F(SwitchLifetimeTest, RemovalInTheMiddleOfAFirmwareUpdateEndsAndJoinsIt) {
   ASSERT_TRUE(a->StartFirmwareUpdate(path, error));
   EXPECT_FALSE(a->StartFirmwareUpdate(path, error));
   EXPECT_EQ(error.code, kErrFirmwareUpdating);
-  ASSERT_TRUE(loop_.RunUntil([&] { return a->firmwareStatus().state == kFirmwareTransferring; }, 20s));
+  ASSERT_TRUE(
+      loop_.RunUntil([&] { return a->firmwareStatus().state == kFirmwareTransferring; }, 20s));
   discovery_->HandleLinkStatus(2);  // A and everything behind it go
   EXPECT_EQ(Managed(), 0u);
   EXPECT_EQ(discovery_->Find(ref), nullptr);
@@ -104,10 +110,12 @@ TEST_F(SwitchLifetimeTest, ApplyJobStopsAtTheFirstFailureOrAtAStop) {
   ASSERT_NE(a, nullptr);
   ErrorPair error;
   // In order; the refused third change ends the job, the fourth is never sent.
-  const std::uint64_t job = a->StartApply(
-      {SettingChange::Set(Function::kPortUse, FunctionIndex::Port(4), 0), SettingChange::SystemName("lifetime"),
-       SettingChange::Set(Function::kPortSpeed, FunctionIndex::Port(5), 99), SettingChange::Set(Function::kPortUse, FunctionIndex::Port(6), 0)},
-      error);
+  const std::uint64_t job =
+      a->StartApply({SettingChange::Set(Function::kPortUse, FunctionIndex::Port(4), 0),
+                     SettingChange::SystemName("lifetime"),
+                     SettingChange::Set(Function::kPortSpeed, FunctionIndex::Port(5), 99),
+                     SettingChange::Set(Function::kPortUse, FunctionIndex::Port(6), 0)},
+                    error);
   auto result = notices_.WaitFor(Notification::kApplyResult, 20s);
   ASSERT_TRUE(result.has_value());
   EXPECT_EQ(result->job, job);
@@ -115,8 +123,9 @@ TEST_F(SwitchLifetimeTest, ApplyJobStopsAtTheFirstFailureOrAtAStop) {
   EXPECT_TRUE(result->error.failed());
   EXPECT_EQ(SimPortUse("A", 4), 0);
   EXPECT_EQ(SimPortUse("A", 6), 1);
-  EXPECT_EQ(peer_->With([](sim::SimNetwork& net) { return net.Find("A")->record().systemName.get(); }),
-            "lifetime");
+  EXPECT_EQ(
+      peer_->With([](sim::SimNetwork& net) { return net.Find("A")->record().systemName.get(); }),
+      "lifetime");
 
   // A stop lets the request in flight end and sends nothing more.
   peer_->Control("fault A delay 100");

@@ -18,10 +18,10 @@ constexpr uid_t kNobody = 65534;
 RunResult NtrctlAsNobody(const Testbed& bed, const std::vector<std::string>& environment) {
   Child child;
   std::string error;
-  if (!child.Start({"ip", "netns", "exec", bed.toolNamespace(), "setpriv", "--reuid=65534",
-                    "--regid=65534", "--clear-groups", NTRCTL_PATH, "discover",
-                    "--adapter=" + bed.toolInterface()},
-                   environment, error)) {
+  if (!child.Start(
+          {"ip", "netns", "exec", bed.toolNamespace(), "setpriv", "--reuid=65534", "--regid=65534",
+           "--clear-groups", NTRCTL_PATH, "discover", "--adapter=" + bed.toolInterface()},
+          environment, error)) {
     RunResult failed;
     failed.err = error;
     return failed;
@@ -46,7 +46,7 @@ TEST_F(CommandLine, AsNetworkEngineersTypeIt) {
 
   // Usage errors: one line and the hint, before anything waits for a switch.
   for (const std::vector<std::string>& wrong : std::vector<std::vector<std::string>>{
-           {"show", "02:5C:71:00:00"},        // a malformed MAC, not a name
+           {"show", "02:5C:71:00:00"},               // a malformed MAC, not a name
            {"--json", "apply", SimMac(1), "x.txt"},  // no JSON form
            {"export", "--json", "x.txt"},
            {"discover", "--json=yes"}}) {

@@ -134,7 +134,8 @@ TEST_F(Discovery, NewSwitchQuestionWithoutAnAnswerExitsThreeAndChangesNothing) {
 
   const RunResult asked = Ntrctl({"discover"});
   EXPECT_EXIT_STATUS(asked, 3);
-  EXPECT_TRUE(Contains(asked.err, "新しい機器(MAC:02:5C:71:00:00:01)を検出しました。")) << asked.err;
+  EXPECT_TRUE(Contains(asked.err, "新しい機器(MAC:02:5C:71:00:00:01)を検出しました。"))
+      << asked.err;
   // Nothing written to the switch, no synchronisation asked for.
   for (const LoggedRequest& request : Requests()) {
     EXPECT_FALSE(request.request.starts_with("function set")) << request.line;
@@ -165,9 +166,8 @@ TEST_F(Discovery, NewSwitchQuestionWithoutAnAnswerExitsThreeAndChangesNothing) {
 TEST_F(Discovery, AdaptersUsageAndOneCopyAtATime) {
   StartSim("switch solo model=NTR7100-8G\n");
   std::string link;
-  ASSERT_TRUE(testing::RunProgram({"ip", "-n", bed_->toolNamespace(), "-o", "link", "show",
-                                   bed_->toolInterface()},
-                                  &link));
+  ASSERT_TRUE(testing::RunProgram(
+      {"ip", "-n", bed_->toolNamespace(), "-o", "link", "show", bed_->toolInterface()}, &link));
   const auto words = Words(link);
   const auto ether = std::find(words.begin(), words.end(), "link/ether");
   ASSERT_NE(ether, words.end()) << link;
@@ -242,7 +242,8 @@ TEST_F(Discovery, AdaptersUsageAndOneCopyAtATime) {
   ASSERT_NE(secondAdapter, "") << error;
   const RunResult ambiguous = bed_->Ntrctl({"discover"}, 60s, false);
   EXPECT_EXIT_STATUS(ambiguous, 1);
-  EXPECT_TRUE(Contains(ambiguous.out + ambiguous.err, bed_->toolInterface())) << ambiguous.Describe();
+  EXPECT_TRUE(Contains(ambiguous.out + ambiguous.err, bed_->toolInterface()))
+      << ambiguous.Describe();
   EXPECT_TRUE(Contains(ambiguous.out + ambiguous.err, secondAdapter)) << ambiguous.Describe();
   // Naming one of them works.
   EXPECT_EXIT_STATUS(Ntrctl({"discover"}), 0);

@@ -108,7 +108,8 @@ bool Child::Start(const std::vector<std::string>& argv, const std::vector<std::s
     if (::getppid() != parent) ::_exit(127);
     struct sigaction byDefault {};
     byDefault.sa_handler = SIG_DFL;
-    for (const int signal : {SIGINT, SIGTERM, SIGPIPE, SIGCHLD}) ::sigaction(signal, &byDefault, nullptr);
+    for (const int signal : {SIGINT, SIGTERM, SIGPIPE, SIGCHLD})
+      ::sigaction(signal, &byDefault, nullptr);
     sigset_t none;
     sigemptyset(&none);
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
@@ -305,10 +306,11 @@ std::string ToFileBytes(const std::string& text) { return ToCrLf(Utf8ToCp932Loss
 
 std::string BlockFile(const std::string& mac, const std::string& serial, const std::string& model,
                       const std::vector<std::string>& lines) {
-  std::string text = "switch control watch interval 3 3\nswitch control use lan1 on\n\nswitch select " +
-                     mac + "\n#switch control function get firmware-revision 1.00\n" +
-                     "#switch control function get serial-number " + serial + "\n" +
-                     "#switch control function get model-name " + model + "\n";
+  std::string text =
+      "switch control watch interval 3 3\nswitch control use lan1 on\n\nswitch select " + mac +
+      "\n#switch control function get firmware-revision 1.00\n" +
+      "#switch control function get serial-number " + serial + "\n" +
+      "#switch control function get model-name " + model + "\n";
   for (const std::string& line : lines) text += line + "\n";
   return ToFileBytes(text);
 }
@@ -342,13 +344,27 @@ const std::map<std::string, std::size_t>& SetLineWords() {
           "loopdetect-use-control-packet", "loopdetect-recovery-timer"}) {
       words[keyword] = 6;
     }
-    for (const char* keyword :
-         {"port-speed", "port-use", "port-auto-crossover", "port-speed-downshift",
-          "port-flow-control", "port-blocking-control-packet", "port-blocking-data-packet",
-          "vlan-port-mode", "vlan-access", "qos-dscp-remark-type", "qos-dscp-remark-class",
-          "qos-policing-use", "qos-policing-speed", "qos-shaping-use", "qos-shaping-speed",
-          "mirroring-src-rx", "mirroring-src-tx", "loopdetect-port-use", "poe-class",
-          "routebackup-backup-port", "vlan-id"}) {
+    for (const char* keyword : {"port-speed",
+                                "port-use",
+                                "port-auto-crossover",
+                                "port-speed-downshift",
+                                "port-flow-control",
+                                "port-blocking-control-packet",
+                                "port-blocking-data-packet",
+                                "vlan-port-mode",
+                                "vlan-access",
+                                "qos-dscp-remark-type",
+                                "qos-dscp-remark-class",
+                                "qos-policing-use",
+                                "qos-policing-speed",
+                                "qos-shaping-use",
+                                "qos-shaping-speed",
+                                "mirroring-src-rx",
+                                "mirroring-src-tx",
+                                "loopdetect-port-use",
+                                "poe-class",
+                                "routebackup-backup-port",
+                                "vlan-id"}) {
       words[keyword] = 7;
     }
     for (const char* keyword :
@@ -389,8 +405,10 @@ std::vector<Block> ReadBlocks(const std::vector<std::string>& lines, std::size_t
     if (words.empty()) continue;
     if (line.starts_with("#")) {
       if (line.starts_with("#switch ")) {
-        if (blocks.empty()) why = "a get line outside a block: " + line;
-        else blocks.back().lines.push_back(line);
+        if (blocks.empty())
+          why = "a get line outside a block: " + line;
+        else
+          blocks.back().lines.push_back(line);
       } else if (const auto value = CommentFingerprint(line)) {
         fingerprint = value;
       }
@@ -626,10 +644,14 @@ class JsonParser {
     for (int i = 0; i < 4; ++i) {
       const char h = text_[at_++];
       value <<= 4;
-      if (h >= '0' && h <= '9') value |= static_cast<std::uint32_t>(h - '0');
-      else if (h >= 'a' && h <= 'f') value |= static_cast<std::uint32_t>(h - 'a' + 10);
-      else if (h >= 'A' && h <= 'F') value |= static_cast<std::uint32_t>(h - 'A' + 10);
-      else return Fail("bad \\u escape");
+      if (h >= '0' && h <= '9')
+        value |= static_cast<std::uint32_t>(h - '0');
+      else if (h >= 'a' && h <= 'f')
+        value |= static_cast<std::uint32_t>(h - 'a' + 10);
+      else if (h >= 'A' && h <= 'F')
+        value |= static_cast<std::uint32_t>(h - 'A' + 10);
+      else
+        return Fail("bad \\u escape");
     }
     return true;
   }
@@ -646,14 +668,30 @@ class JsonParser {
       if (at_ >= text_.size()) break;
       const char e = text_[at_++];
       switch (e) {
-        case '"': s += '"'; break;
-        case '\\': s += '\\'; break;
-        case '/': s += '/'; break;
-        case 'b': s += '\b'; break;
-        case 'f': s += '\f'; break;
-        case 'n': s += '\n'; break;
-        case 'r': s += '\r'; break;
-        case 't': s += '\t'; break;
+        case '"':
+          s += '"';
+          break;
+        case '\\':
+          s += '\\';
+          break;
+        case '/':
+          s += '/';
+          break;
+        case 'b':
+          s += '\b';
+          break;
+        case 'f':
+          s += '\f';
+          break;
+        case 'n':
+          s += '\n';
+          break;
+        case 'r':
+          s += '\r';
+          break;
+        case 't':
+          s += '\t';
+          break;
         case 'u': {
           std::uint32_t cp = 0;
           if (!Hex4(cp)) return false;
@@ -921,7 +959,8 @@ CtlReply Testbed::Ctl(const std::vector<std::string>& commands) const {
 std::vector<std::string> Testbed::NtrctlArgv(const std::vector<std::string>& arguments,
                                              bool withAdapter) const {
   std::vector<std::string> argv{"ip", "netns", "exec", toolNs_, NTRCTL_PATH};
-  if (withAdapter && std::find(arguments.begin(), arguments.end(), "--adapter") == arguments.end()) {
+  if (withAdapter &&
+      std::find(arguments.begin(), arguments.end(), "--adapter") == arguments.end()) {
     argv.push_back("--adapter");
     argv.push_back(veth_.nameA);
   }
@@ -1008,7 +1047,8 @@ std::map<std::string, std::string> E2eTest::SimSwitch(const std::string& sw) {
     fields["model"] = words[2];
     for (std::size_t i = 3; i < words.size(); ++i) {
       const auto equals = words[i].find('=');
-      if (equals != std::string::npos) fields[words[i].substr(0, equals)] = words[i].substr(equals + 1);
+      if (equals != std::string::npos)
+        fields[words[i].substr(0, equals)] = words[i].substr(equals + 1);
     }
   }
   return fields;

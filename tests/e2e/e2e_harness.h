@@ -15,17 +15,17 @@
 #include <gtest/gtest.h>
 #include <sys/types.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <algorithm>
 #include <map>
-#include <set>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <thread>
 #include <variant>
@@ -42,9 +42,9 @@ using Millis = std::chrono::milliseconds;
 // Processes
 
 struct RunResult {
-  int status = -1;         // exit status; -1 when the process did not exit normally
-  int signal = 0;          // the signal that ended it, 0 when it exited
-  bool timedOut = false;   // killed by the harness at its hard limit
+  int status = -1;        // exit status; -1 when the process did not exit normally
+  int signal = 0;         // the signal that ended it, 0 when it exited
+  bool timedOut = false;  // killed by the harness at its hard limit
   bool started = false;
   std::string out, err;
   std::string command;
@@ -121,9 +121,9 @@ std::vector<std::string> GetLines(const std::vector<std::string>& lines);
 
 // One switch's block in a configuration file or a dump.
 struct Block {
-  std::string mac;                 // as the select line has it
+  std::string mac;                           // as the select line has it
   std::optional<std::uint32_t> fingerprint;  // from the "#[xxxxxxxx]" comment before it
-  std::vector<std::string> lines;  // the select line up to the end of the block
+  std::vector<std::string> lines;            // the select line up to the end of the block
 };
 
 // A configuration file read back and checked against the file grammar:
@@ -158,8 +158,8 @@ struct Json {
   const Json& operator[](const std::string& key) const;
   bool Has(const std::string& key) const;
   const Array& array() const;
-  std::string str() const;   // "" when not a string
-  double number() const;     // NaN when not a number
+  std::string str() const;  // "" when not a string
+  double number() const;    // NaN when not a number
 };
 // Parses one JSON text (surrounding white space allowed); nothing on error.
 std::optional<Json> ParseJson(const std::string& text, std::string& why);
@@ -242,8 +242,8 @@ struct LoggedRequest {
   long sequence = 0;
   std::string name, mac;
   long tid = 0;
-  std::string request;  // "discovery", "function set port-use 3 value=0", ...
-  std::string outcome;  // "0", "8", "silent", "lost" (the request was lost)
+  std::string request;      // "discovery", "function set port-use 3 value=0", ...
+  std::string outcome;      // "0", "8", "silent", "lost" (the request was lost)
   bool answerLost = false;  // the switch acted, its answer was lost
   bool repeat = false;      // a retransmission, answered again without acting
   std::string line;

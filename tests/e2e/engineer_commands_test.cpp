@@ -11,9 +11,9 @@ namespace {
 using EngineerCommands = E2eTest;
 
 std::size_t Writes(const std::vector<LoggedRequest>& requests) {
-  return static_cast<std::size_t>(std::count_if(requests.begin(), requests.end(), [](const auto& r) {
-    return r.request.starts_with("function set") || r.request == "sync";
-  }));
+  return static_cast<std::size_t>(std::count_if(
+      requests.begin(), requests.end(),
+      [](const auto& r) { return r.request.starts_with("function set") || r.request == "sync"; }));
 }
 
 TEST_F(EngineerCommands, UnusableFilesChangeNothingAndLookUpsNeedNoNetwork) {
@@ -23,11 +23,13 @@ TEST_F(EngineerCommands, UnusableFilesChangeNothingAndLookUpsNeedNoNetwork) {
   const std::size_t logged = Requests().size();
 
   const auto file = bed_->work() / "apply.txt";
-  constexpr char kBinary[] = "\x7f" "ELF\x02\x01\x01\x00\xff\xfe\n\x00\x01switch select";
+  constexpr char kBinary[] =
+      "\x7f"
+      "ELF\x02\x01\x01\x00\xff\xfe\n\x00\x01switch select";
   const std::string binary(kBinary, sizeof kBinary - 1);
-  for (const std::string& bytes :
-       {std::string(), binary,
-        BlockFile("02:5C:71:00:00:99", "OTHER000001", "NTR7100-8G", {"switch control function set port-use 2 off"})}) {
+  for (const std::string& bytes : {std::string(), binary,
+                                   BlockFile("02:5C:71:00:00:99", "OTHER000001", "NTR7100-8G",
+                                             {"switch control function set port-use 2 off"})}) {
     WriteFile(file, bytes);
     const RunResult refused = Ntrctl({"apply", SimMac(1), file.string()});
     EXPECT_EXIT_STATUS(refused, 1);
@@ -40,8 +42,9 @@ TEST_F(EngineerCommands, UnusableFilesChangeNothingAndLookUpsNeedNoNetwork) {
                              "switch control function set port-speed 99 auto"}));
   const RunResult rejected = Ntrctl({"apply", SimMac(1), file.string()});
   EXPECT_EXIT_STATUS(rejected, 1);
-  for (const char* line : {"line 9: switch control function set port-speed 8 bogus (",
-                           "line 10: frobnicate 1 (", "line 11: switch control function set port-speed 99 auto ("}) {
+  for (const char* line :
+       {"line 9: switch control function set port-speed 8 bogus (", "line 10: frobnicate 1 (",
+        "line 11: switch control function set port-speed 99 auto ("}) {
     EXPECT_TRUE(Contains(rejected.err, line)) << line << "\n" << rejected.Describe();
   }
   EXPECT_EQ(Writes(RequestsSince(logged)), 0u);
@@ -77,7 +80,8 @@ TEST_F(EngineerCommands, UnusableFilesChangeNothingAndLookUpsNeedNoNetwork) {
   const std::size_t beforeDiff = Requests().size();
   const RunResult differs = Ntrctl({"diff", SimMac(1)});
   EXPECT_EXIT_STATUS(differs, 1);  // the settings-changed question is what diff answers
-  EXPECT_TRUE(Contains(differs.out, "\n+switch control function set port-use 2 off\n")) << differs.out;
+  EXPECT_TRUE(Contains(differs.out, "\n+switch control function set port-use 2 off\n"))
+      << differs.out;
   const Json diffJson = ParseOutput(Ntrctl({"diff", "--json", SimMac(1)}));
   EXPECT_TRUE(std::get<bool>(diffJson["same"].value) == false);
   EXPECT_EQ(Writes(RequestsSince(beforeDiff)), 0u);
@@ -89,11 +93,13 @@ TEST_F(EngineerCommands, UnusableFilesChangeNothingAndLookUpsNeedNoNetwork) {
   std::erase(edited, '\r');
   const std::string anchor = "switch control function set port-speed 3 100-fdx\n";
   ASSERT_TRUE(Contains(edited, anchor)) << edited;
-  edited.replace(edited.find(anchor), anchor.size(), anchor + "switch control function set port-use 5 off\n");
+  edited.replace(edited.find(anchor), anchor.size(),
+                 anchor + "switch control function set port-use 5 off\n");
   WriteFile(bed_->configPath(), ToFileBytes(edited));
   const RunResult asked = Ntrctl({"show", SimMac(1)});
   EXPECT_EXIT_STATUS(asked, 3);
-  EXPECT_TRUE(Contains(asked.err, "-switch control function set port-use 5 off")) << asked.Describe();
+  EXPECT_TRUE(Contains(asked.err, "-switch control function set port-use 5 off"))
+      << asked.Describe();
   ASSERT_EXIT_STATUS(Ntrctl({"--changed", "tool", "show", SimMac(1)}), 0);
 
   // show --all has the defaults too.
@@ -128,7 +134,8 @@ TEST_F(EngineerCommands, CtrlCLetsTheBulkWriteFinish) {
   apply->Signal(SIGINT);
   const RunResult applied = apply->Wait(240s);
   EXPECT_EXIT_STATUS(applied, 0);
-  EXPECT_TRUE(Contains(applied.err, "finishing the write, Ctrl-C again to abandon")) << applied.Describe();
+  EXPECT_TRUE(Contains(applied.err, "finishing the write, Ctrl-C again to abandon"))
+      << applied.Describe();
   Ctl("fault big clear");
   const ConfigFile config = Config();
   const Block* block = config.Find(SimMac(1));
@@ -144,8 +151,9 @@ TEST_F(EngineerCommands, CtrlCLetsTheBulkWriteFinish) {
 }
 
 TEST_F(EngineerCommands, AnswersPerSwitch) {
-  StartSim("switch a model=NTR7100-8G serial=E2EANS00001\n"
-           "switch b model=NTR7100-8G serial=E2EANS00002 uplink=a:3\n");
+  StartSim(
+      "switch a model=NTR7100-8G serial=E2EANS00001\n"
+      "switch b model=NTR7100-8G serial=E2EANS00002 uplink=a:3\n");
   ASSERT_EXIT_STATUS(Ntrctl({"--new", "factory", "discover"}), 0);
   ASSERT_EXIT_STATUS(Ntrctl({"set", SimMac(1), "system-name", "core"}), 0);
   ASSERT_EXIT_STATUS(Ntrctl({"set", SimMac(2), "port-use", "6", "off"}), 0);
@@ -158,8 +166,10 @@ TEST_F(EngineerCommands, AnswersPerSwitch) {
   EXPECT_TRUE(Contains(onA.err, "left alone until answered with --factory")) << onA.Describe();
   EXPECT_EXIT_STATUS(Ntrctl({"get", SimMac(2), "port-use", "6"}), 3);
   // An answer for a only leaves b's question open; one naming b settles it.
-  EXPECT_EXIT_STATUS(Ntrctl({"--factory", SimMac(1) + "=no", "get", SimMac(2), "port-use", "6"}), 3);
-  const RunResult answered = Ntrctl({"--factory", "025c71000002=yes", "get", SimMac(2), "port-use", "6"});
+  EXPECT_EXIT_STATUS(Ntrctl({"--factory", SimMac(1) + "=no", "get", SimMac(2), "port-use", "6"}),
+                     3);
+  const RunResult answered =
+      Ntrctl({"--factory", "025c71000002=yes", "get", SimMac(2), "port-use", "6"});
   EXPECT_EXIT_STATUS(answered, 0);
   EXPECT_EQ(answered.out, "off\n");
 }

@@ -12,7 +12,8 @@ using Faults = E2eTest;
 
 std::vector<std::string> Prefixed(const std::vector<std::string>& settings) {
   std::vector<std::string> lines;
-  for (const std::string& setting : settings) lines.push_back("switch control function set " + setting);
+  for (const std::string& setting : settings)
+    lines.push_back("switch control function set " + setting);
   return lines;
 }
 
@@ -29,9 +30,12 @@ std::vector<std::string> SettingsSection(const std::string& out) {
   for (const std::string& line : SplitLines(out)) {
     const auto words = Words(line);
     const std::string trimmed = Join(words, " ");
-    if (trimmed == "settings:") inside = true;
-    else if (trimmed == "ports:") inside = false;
-    else if (inside && !trimmed.empty()) lines.push_back(trimmed);
+    if (trimmed == "settings:")
+      inside = true;
+    else if (trimmed == "ports:")
+      inside = false;
+    else if (inside && !trimmed.empty())
+      lines.push_back(trimmed);
   }
   return lines;
 }
@@ -72,9 +76,11 @@ TEST_F(Faults, LossAndDelayStillGiveACorrectBulkRead) {
   ASSERT_TRUE(WaitUntil(
       [&] {
         const auto since = RequestsSince(logged);
-        return Count(since, [](const LoggedRequest& r) {
-                 return r.answerLost && r.request.starts_with("function get");
-               }) >= 6 || read->ended();
+        return Count(since,
+                     [](const LoggedRequest& r) {
+                       return r.answerLost && r.request.starts_with("function get");
+                     }) >= 6 ||
+               read->ended();
       },
       90s));
   Ctl("fault all clear");
@@ -95,9 +101,10 @@ TEST_F(Faults, LossAndDelayStillGiveACorrectBulkRead) {
 TEST_F(Faults, LossAndDelayStillGiveACorrectSynchronisation) {
   StartSim("switch lab model=NTR7100-8G serial=E2ELOSS0002\n");
   ASSERT_EXIT_STATUS(Ntrctl({"--new", "factory", "discover"}), 0);
-  const std::vector<std::string> settings{"system-name lossy", "port-use 3 off", "vlan-id 2 20",
-                                          "vlan-trunk 1 2 join", "mirroring-use on",
-                                          "loopdetect-count 10", "loopdetect-port-use 7 off"};
+  const std::vector<std::string> settings{
+      "system-name lossy",        "port-use 3 off",   "vlan-id 2 20",
+      "vlan-trunk 1 2 join",      "mirroring-use on", "loopdetect-count 10",
+      "loopdetect-port-use 7 off"};
   const auto file = bed_->work() / "lab.txt";
   WriteFile(file, ApplyFile(SimMac(1), "E2ELOSS0002", "NTR7100-8G", settings));
 
@@ -117,9 +124,10 @@ TEST_F(Faults, LossAndDelayStillGiveACorrectSynchronisation) {
   const auto since = RequestsSince(logged);
   EXPECT_GE(Count(since, [](const LoggedRequest& r) { return r.answerLost; }), 1u);
   // An accepted synchronisation reset the switch once, not once per retry.
-  EXPECT_EQ(Count(since, [](const LoggedRequest& r) {
-              return r.request == "sync" && r.outcome == "0" && !r.repeat;
-            }),
+  EXPECT_EQ(Count(since,
+                  [](const LoggedRequest& r) {
+                    return r.request == "sync" && r.outcome == "0" && !r.repeat;
+                  }),
             1u);
 }
 
@@ -172,7 +180,8 @@ TEST_F(Faults, BusyAndRefusedAnswersLandInTheFailureListAndTheErrorLog) {
   Ctls({"fault lab clear", "fault lab refuse mirroring-dest 7"});
   const RunResult read = Ntrctl({"read", SimMac(1)});
   EXPECT_EXIT_STATUS(read, 1);
-  EXPECT_TRUE(Contains(read.err, "読込みに失敗しました。") || Contains(read.err, "アクセスが不正です。"))
+  EXPECT_TRUE(Contains(read.err, "読込みに失敗しました。") ||
+              Contains(read.err, "アクセスが不正です。"))
       << read.err;
   const auto after = SplitLines(ErrorLog());
   std::vector<std::string> reasons;
@@ -187,8 +196,9 @@ TEST_F(Faults, BusyAndRefusedAnswersLandInTheFailureListAndTheErrorLog) {
 }
 
 TEST_F(Faults, StormOfMalformedAndSpoofedFramesNeitherCrashesNorCorrupts) {
-  StartSim("switch small model=NTR7100-8G   serial=E2ESTORM001\n"
-           "switch poe   model=NTR7100-8PoE serial=E2ESTORM002 uplink=small:2\n");
+  StartSim(
+      "switch small model=NTR7100-8G   serial=E2ESTORM001\n"
+      "switch poe   model=NTR7100-8PoE serial=E2ESTORM002 uplink=small:2\n");
   Ctls(Split(kDrifts, '|'));
   Ctls({"drift poe poe-class 3 4", "drift poe port-use 5 0"});
   const std::vector<MacAddress> switches{{0x02, 0x5C, 0x71, 0, 0, 1}, {0x02, 0x5C, 0x71, 0, 0, 2}};
@@ -257,14 +267,16 @@ TEST_F(Faults, StormOfMalformedAndSpoofedFramesNeitherCrashesNorCorrupts) {
 }
 
 TEST_F(Faults, KillingTheSimulatorMidSynchronisationLeavesAWholeFile) {
-  StartSim("switch big model=NTR7100-24G serial=E2EKILL0001\n"
-           "switch small model=NTR7100-8G serial=E2EKILL0002 uplink=big:2\n");
+  StartSim(
+      "switch big model=NTR7100-24G serial=E2EKILL0001\n"
+      "switch small model=NTR7100-8G serial=E2EKILL0002 uplink=big:2\n");
   ASSERT_EXIT_STATUS(Ntrctl({"--new", "factory", "discover"}), 0);
   const std::string before = ReadFile(bed_->configPath());
 
   // Many settings, so that the bulk write takes a while on a slow switch.
   std::vector<std::string> settings{"system-name killed"};
-  for (int port = 5; port <= 24; ++port) settings.push_back("port-use " + std::to_string(port) + " off");
+  for (int port = 5; port <= 24; ++port)
+    settings.push_back("port-use " + std::to_string(port) + " off");
   for (int registration = 2; registration <= 120; ++registration) {
     settings.push_back("vlan-id " + std::to_string(registration) + " " +
                        std::to_string(1000 + registration));
@@ -282,9 +294,10 @@ TEST_F(Faults, KillingTheSimulatorMidSynchronisationLeavesAWholeFile) {
         const bool synchronising = Count(since, [](const LoggedRequest& r) {
                                      return r.request == "sync" && r.outcome == "0";
                                    }) > 0;
-        return (synchronising && Count(since, [](const LoggedRequest& r) {
-                                   return r.request.starts_with("function set");
-                                 }) >= 20) ||
+        return (synchronising && Count(since,
+                                       [](const LoggedRequest& r) {
+                                         return r.request.starts_with("function set");
+                                       }) >= 20) ||
                apply->ended();
       },
       60s));
@@ -303,7 +316,8 @@ TEST_F(Faults, KillingTheSimulatorMidSynchronisationLeavesAWholeFile) {
     ASSERT_NE(block, nullptr);
     const auto lines = SetLines(block->lines);
     EXPECT_TRUE(lines.empty() || lines == Prefixed(settings))
-        << "a block that is neither the old nor the new one:\n" << Join(lines);
+        << "a block that is neither the old nor the new one:\n"
+        << Join(lines);
   };
   WaitUntil(
       [&] {
@@ -346,7 +360,8 @@ TEST_F(Faults, DamagedFileIsKeptAndOneThatCannotBeReadStopsTheStart) {
   std::filesystem::create_directory(file);
   const RunResult unreadable = Ntrctl({"discover"});
   EXPECT_EXIT_STATUS(unreadable, 1);
-  EXPECT_TRUE(Contains(unreadable.err, file.string() + ": Is a directory")) << unreadable.Describe();
+  EXPECT_TRUE(Contains(unreadable.err, file.string() + ": Is a directory"))
+      << unreadable.Describe();
   EXPECT_TRUE(std::filesystem::is_directory(file));
 }
 

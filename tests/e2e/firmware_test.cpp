@@ -58,13 +58,14 @@ TEST_F(Firmware, UpdateSucceedsAndTheSwitchComesBackWithTheNewRevision) {
   for (int n = 0; n < full; ++n) {
     EXPECT_EQ(blocks[n], "firmware-block " + std::to_string(n) + " len=512");
   }
-  EXPECT_EQ(blocks[full], "firmware-block " + std::to_string(full) + " len=" +
-                              std::to_string(size % 512));
+  EXPECT_EQ(blocks[full],
+            "firmware-block " + std::to_string(full) + " len=" + std::to_string(size % 512));
   EXPECT_EQ(blocks[full + 1], "firmware-block " + std::to_string(full + 1) + " len=0");
 
   // The command waited for the restart: the switch is back with the new
   // revision, and the tool saw it.
-  EXPECT_TRUE(Contains(update.out, "the switch is back with firmware revision 2.50 (was 1.00)\n")) << update.Describe();
+  EXPECT_TRUE(Contains(update.out, "the switch is back with firmware revision 2.50 (was 1.00)\n"))
+      << update.Describe();
   EXPECT_EQ(SimSwitch("fw")["firmware"], "2.50");
   EXPECT_EQ(SimSwitch("fw")["state"], "answering");
   const RunResult found = Ntrctl({"--json", "discover"});
@@ -125,7 +126,8 @@ TEST_F(Firmware, TheRestartIsWaitedForUnlessNoWaitIsGiven) {
   // Back, but with the revision it had before.
   const RunResult unchanged = Ntrctl({"firmware", SimMac(1), same.string()});
   EXPECT_EXIT_STATUS(unchanged, 1);
-  EXPECT_TRUE(Contains(unchanged.err, "the switch is back but still reports firmware revision 1.00"))
+  EXPECT_TRUE(
+      Contains(unchanged.err, "the switch is back but still reports firmware revision 1.00"))
       << unchanged.Describe();
 
   // Not back within the time-out (it stays silent for ten minutes).

@@ -27,7 +27,10 @@ Bytes Encode(const Pdu& pdu) {
 
 FrameStorm::FrameStorm(std::string ns, std::string interface, std::vector<MacAddress> switches,
                        Mix mix)
-    : ns_(std::move(ns)), interface_(std::move(interface)), switches_(std::move(switches)), mix_(mix) {}
+    : ns_(std::move(ns)),
+      interface_(std::move(interface)),
+      switches_(std::move(switches)),
+      mix_(mix) {}
 
 FrameStorm::~FrameStorm() { Stop(); }
 
@@ -64,7 +67,8 @@ bool FrameStorm::Start(std::string& error) {
           reply.firstText = "NTR7100-24G";
           reply.secondText = "SPOOF" + std::to_string(random() % 1000);
           reply.neighbourMacs.resize(random() % 25);
-          for (auto& neighbour : reply.neighbourMacs) neighbour = random() % 2 ? randomMac() : someSwitch();
+          for (auto& neighbour : reply.neighbourMacs)
+            neighbour = random() % 2 ? randomMac() : someSwitch();
           pdu.body = reply;
           break;
         }
@@ -115,7 +119,8 @@ bool FrameStorm::Start(std::string& error) {
           for (auto& byte : payload) byte = static_cast<std::uint8_t>(random());
           break;
         case 1: {  // a message cut short
-          payload = message(PduType::kFuncResponse, static_cast<std::int32_t>(random()), someSwitch());
+          payload =
+              message(PduType::kFuncResponse, static_cast<std::int32_t>(random()), someSwitch());
           payload.resize(payload.empty() ? 0 : random() % payload.size());
           break;
         }
@@ -128,15 +133,16 @@ bool FrameStorm::Start(std::string& error) {
           break;
         }
         case 3: {  // BER lengths that claim far more than there is
-          payload = {0x30, 0x84, 0x7F, 0xFF, 0xFF, 0xFF, 0x02, 0x88, 0xFF, 0xFF, 0xFF, 0xFF,
-                     0xFF, 0xFF, 0xFF, 0xFF, 0x7F, 0x83, 0xFF, 0xFF, 0xFF};
+          payload = {0x30, 0x84, 0x7F, 0xFF, 0xFF, 0xFF, 0x02, 0x88, 0xFF, 0xFF, 0xFF,
+                     0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F, 0x83, 0xFF, 0xFF, 0xFF};
           payload.resize(46 + random() % 40, 0xFF);
           break;
         }
         default: {  // notices from real and spoofed switches with impossible ports
           static const PduType kNotices[] = {PduType::kNoticePortSpeed, PduType::kNoticeLinkDown,
-                                                  PduType::kNoticeLoop, PduType::kNotice25, PduType::kNotice26,
-                                                  PduType::kNoticeFan, PduType::kReserved14};
+                                             PduType::kNoticeLoop,      PduType::kNotice25,
+                                             PduType::kNotice26,        PduType::kNoticeFan,
+                                             PduType::kReserved14};
           payload = message(kNotices[random() % 7], static_cast<std::int32_t>(random()),
                             random() % 2 ? someSwitch() : randomMac());
           break;
@@ -156,10 +162,12 @@ bool FrameStorm::Start(std::string& error) {
           if (DecodePdu(decodeError, std::span(*frame).subspan(14), LookupFunctionTypes, request)) {
             ++requests_;
             const PduType answerApp =
-                request.application == PduType::kDiscoveryRequest ? PduType::kDiscoveryReply : static_cast<PduType>(static_cast<std::int32_t>(request.application) + 1);
+                request.application == PduType::kDiscoveryRequest
+                    ? PduType::kDiscoveryReply
+                    : static_cast<PduType>(static_cast<std::int32_t>(request.application) + 1);
             const MacAddress asked = request.application == PduType::kDiscoveryRequest
-                                           ? someSwitch()
-                                           : request.destinationMac;
+                                         ? someSwitch()
+                                         : request.destinationMac;
             // Answers of the right kind that no transaction waits for.
             for (const std::int32_t tid :
                  {request.transactionId + 1000003, request.transactionId ^ 0x55555555,
@@ -167,7 +175,8 @@ bool FrameStorm::Start(std::string& error) {
               send(asked, message(answerApp, tid, asked));
             }
             // Discovery replies from switches that do not exist.
-            send(randomMac(), message(PduType::kDiscoveryReply, request.transactionId + 7777777, randomMac()));
+            send(randomMac(),
+                 message(PduType::kDiscoveryReply, request.transactionId + 7777777, randomMac()));
             if (mix_.hijack) {
               const MacAddress other = random() % 2 ? randomMac() : someSwitch();
               send(other, message(answerApp, request.transactionId, other));

@@ -154,8 +154,9 @@ TEST_F(Lost, LinkFlapsDuringShowAndReadEndEveryRunCleanly) {
 }
 
 TEST_F(Lost, RestartClearCountersAndRestartPoe) {
-  StartSim("switch p model=NTR7100-8PoE serial=E2EACT00001 restart-ms=500\n"
-           "host p:3 00:A0:DE:00:01:03 poe=3\n");
+  StartSim(
+      "switch p model=NTR7100-8PoE serial=E2EACT00001 restart-ms=500\n"
+      "host p:3 00:A0:DE:00:01:03 poe=3\n");
   ASSERT_EXIT_STATUS(Ntrctl({"--new", "factory", "discover"}), 0);
   const auto executed = [&](std::size_t from, const std::string& keyword) {
     for (const LoggedRequest& request : RequestsSince(from)) {
@@ -180,8 +181,8 @@ TEST_F(Lost, RestartClearCountersAndRestartPoe) {
     EXPECT_EXIT_STATUS(Ntrctl({"clear-counters", SimMac(1)}), 0);
     for (const LoggedRequest& request : RequestsSince(logged)) {
       if (request.request.starts_with("function execute")) {
-        EXPECT_FALSE(request.repeat) << "answered as a retransmission, not carried out: "
-                                     << request.line;
+        EXPECT_FALSE(request.repeat)
+            << "answered as a retransmission, not carried out: " << request.line;
       }
     }
   }

@@ -30,7 +30,8 @@ TEST_F(OutputDetails, AdaptersDiffStatusWordsActionsAndJsonErrors) {
   EXPECT_EQ(listed["mac"].str().find('-'), std::string::npos) << adapters.out;
   EXPECT_TRUE(listed["address"].isNull()) << adapters.out;
   const RunResult plain = bed_->Ntrctl({"adapters"}, 60s, false);
-  EXPECT_TRUE(Contains(plain.out, listed["mac"].str()) && !Contains(plain.out, "---.")) << plain.out;
+  EXPECT_TRUE(Contains(plain.out, listed["mac"].str()) && !Contains(plain.out, "---."))
+      << plain.out;
 
   // Nothing differs: no output at all; a difference has its headers.
   const RunResult same = Ntrctl({"diff", SimMac(1)});
@@ -49,7 +50,8 @@ TEST_F(OutputDetails, AdaptersDiffStatusWordsActionsAndJsonErrors) {
   EXPECT_EXIT_STATUS(words, 0);
   EXPECT_EQ(words.out, port1["link"].str() + "\n");
   const RunResult raw = Ntrctl({"get", "--raw", SimMac(1), "status-port-speed", "1"});
-  EXPECT_EQ(raw.out, std::to_string(static_cast<int>(port1["linkSpeed"].number())) + "\n") << raw.Describe();
+  EXPECT_EQ(raw.out, std::to_string(static_cast<int>(port1["linkSpeed"].number())) + "\n")
+      << raw.Describe();
 
   // Every action answers in one style: what it did, in a sentence.
   for (const char* action : {"clear-counters", "restart"}) {

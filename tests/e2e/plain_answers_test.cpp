@@ -18,12 +18,15 @@ TEST_F(PlainAnswers, IndexesKeywordsAndFilesAreNamed) {
   EXPECT_TRUE(Contains(setPort.err, "port 9 is out of range (1..8)")) << setPort.Describe();
   const RunResult getTrunk = Ntrctl({"get", SimMac(1), "vlan-trunk", "2", "300"});
   EXPECT_EXIT_STATUS(getTrunk, 1);
-  EXPECT_TRUE(Contains(getTrunk.err, "registration 300 is out of range (1..256)")) << getTrunk.Describe();
+  EXPECT_TRUE(Contains(getTrunk.err, "registration 300 is out of range (1..256)"))
+      << getTrunk.Describe();
   const auto file = bed_->work() / "apply.txt";
-  WriteFile(file, BlockFile(SimMac(1), "E2EPLAIN001", "NTR7100-8G", {"switch control function set port-speed 99 auto"}));
+  WriteFile(file, BlockFile(SimMac(1), "E2EPLAIN001", "NTR7100-8G",
+                            {"switch control function set port-speed 99 auto"}));
   const RunResult applied = Ntrctl({"apply", SimMac(1), file.string()});
   EXPECT_EXIT_STATUS(applied, 1);
-  EXPECT_TRUE(Contains(applied.err, "port-speed 99 auto (パラメータが不正です: port 99 is out of range (1..8))"))
+  EXPECT_TRUE(Contains(applied.err,
+                       "port-speed 99 auto (パラメータが不正です: port 99 is out of range (1..8))"))
       << applied.Describe();
 
   // A keyword the wire spells with a trailing blank, typed without it.
@@ -33,11 +36,13 @@ TEST_F(PlainAnswers, IndexesKeywordsAndFilesAreNamed) {
 
   // A file that cannot be opened is named with the reason, as export names it.
   const std::string missing = (bed_->work() / "missing.txt").string();
-  for (const std::vector<std::string>& command : {std::vector<std::string>{"apply", SimMac(1), missing},
-                                                  std::vector<std::string>{"firmware", SimMac(1), missing}}) {
+  for (const std::vector<std::string>& command :
+       {std::vector<std::string>{"apply", SimMac(1), missing},
+        std::vector<std::string>{"firmware", SimMac(1), missing}}) {
     const RunResult failed = Ntrctl(command);
     EXPECT_EXIT_STATUS(failed, 1);
-    EXPECT_TRUE(Contains(failed.err, missing) && Contains(failed.err, "No such file or directory")) << failed.Describe();
+    EXPECT_TRUE(Contains(failed.err, missing) && Contains(failed.err, "No such file or directory"))
+        << failed.Describe();
   }
 }
 

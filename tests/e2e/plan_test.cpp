@@ -8,9 +8,9 @@ namespace {
 using PlanBeforeApply = E2eTest;
 
 std::size_t Sets(const std::vector<LoggedRequest>& requests) {
-  return static_cast<std::size_t>(std::count_if(requests.begin(), requests.end(), [](const auto& r) {
-    return r.request.starts_with("function set") || r.request == "sync";
-  }));
+  return static_cast<std::size_t>(std::count_if(
+      requests.begin(), requests.end(),
+      [](const auto& r) { return r.request.starts_with("function set") || r.request == "sync"; }));
 }
 
 TEST_F(PlanBeforeApply, DiffAgainstAFileAndDryRunSendNothing) {
@@ -46,7 +46,8 @@ TEST_F(PlanBeforeApply, DiffAgainstAFileAndDryRunSendNothing) {
   // A file that cannot be read or has rejected lines: diff's trouble status,
   // apply's failure with the lines; the options belong to their commands.
   EXPECT_EXIT_STATUS(Ntrctl({"diff", SimMac(1), "--file", file + ".missing"}), 2);
-  WriteFile(file, BlockFile(SimMac(1), "E2EPLAN0001", "NTR7100-8G", {"switch control function set port-speed 3 fast"}));
+  WriteFile(file, BlockFile(SimMac(1), "E2EPLAN0001", "NTR7100-8G",
+                            {"switch control function set port-speed 3 fast"}));
   const RunResult rejected = Ntrctl({"apply", "--dry-run", SimMac(1), file});
   EXPECT_EXIT_STATUS(rejected, 1);
   EXPECT_TRUE(Contains(rejected.err, "port-speed 3 fast (")) << rejected.Describe();

@@ -102,7 +102,9 @@ TEST_F(Settings, ShowPrintsIdentitySettingsAndLivePorts) {
   EXPECT_EQ(GetLines(jsonSettings), GetLines(dump.lines));
   const auto& jsonPorts = json["ports"].array();
   ASSERT_EQ(jsonPorts.size(), 8u);
-  const auto port = [&](int n) -> const Json& { return jsonPorts[static_cast<std::size_t>(n - 1)]; };
+  const auto port = [&](int n) -> const Json& {
+    return jsonPorts[static_cast<std::size_t>(n - 1)];
+  };
   EXPECT_EQ(port(1)["port"].number(), 1);
   EXPECT_EQ(port(1)["linkSpeed"].number(), 6);
   EXPECT_EQ(port(1)["link"].str(), "リンクアップ[1000BASE-T]");
@@ -136,11 +138,14 @@ TEST_F(Settings, SetAndGetRoundTripsReachTheSwitchAndTheFile) {
       {"core", {"vlan-id", "2", "100"}, "vlan-id 2 100"},
       {"core", {"vlan-trunk", "1", "2", "join"}, "vlan-trunk 1 2 join"},
       {"core", {"qos-speed-unit", "1m"}, "qos-speed-unit 1m"},
-      {"core", {"loopdetect-linkdown", "linkdown-recovery"}, "loopdetect-linkdown linkdown-recovery"},
+      {"core",
+       {"loopdetect-linkdown", "linkdown-recovery"},
+       "loopdetect-linkdown linkdown-recovery"},
       {"edge", {"port-speed", "3", "100-fdx"}, "port-speed 3 100-fdx"},
       {"edge", {"port-use", "5", "off"}, "port-use 5 off"},
       {"edge", {"mirroring-dest", "3"}, "mirroring-dest 3"},
-      {"edge", {"counter-frame-rx-type", "2", "1", "broadcast-packets"},
+      {"edge",
+       {"counter-frame-rx-type", "2", "1", "broadcast-packets"},
        "counter-frame-rx-type 2 1 broadcast-packets"},
       {"power", {"poe-class", "1", "class3"}, "poe-class 1 class3"},
       {"power", {"led-brightness", "economy"}, "led-brightness economy"},
@@ -194,10 +199,11 @@ TEST_F(Settings, SetAndGetRoundTripsReachTheSwitchAndTheFile) {
     EXPECT_FALSE(request.request.starts_with("function set")) << request.line;
   }
   EXPECT_EQ(SetLines(Dump("edge").lines),
-            (std::vector<std::string>{"switch control function set port-speed 3 100-fdx",
-                                      "switch control function set port-use 5 off",
-                                      "switch control function set mirroring-dest 3",
-                                      "switch control function set counter-frame-rx-type 2 1 broadcast-packets"}));
+            (std::vector<std::string>{
+                "switch control function set port-speed 3 100-fdx",
+                "switch control function set port-use 5 off",
+                "switch control function set mirroring-dest 3",
+                "switch control function set counter-frame-rx-type 2 1 broadcast-packets"}));
 }
 
 TEST_F(Settings, ASettingChangedBackAndForthInSeparateRunsReachesTheSwitchEachTime) {
@@ -227,24 +233,36 @@ TEST_F(Settings, BulkReadOfEachModelEqualsTheSwitch) {
       "switch small model=NTR7100-8G   serial=E2EBULK0008 uplink=big:2\n"
       "switch poe   model=NTR7100-8PoE serial=E2EBULKPOE1 uplink=big:3\n");
   // Each switch holds settings of its own, of every kind of line.
-  Ctls({"drift big system-name bulk-24", "drift big port-speed 4 5", "drift big port-use 6 0",
-       "drift big vlan-id 3 30", "drift big vlan-trunk 2 3 1", "drift big vlan-port-mode 2 1",
-       "drift big vlan-access 7 3", "drift big qos-speed-unit 1", "drift big qos-policing-use 5 1",
-       "drift big qos-policing-speed 5 10", "drift big qos-shaping-use 1 1",
-       "drift big qos-shaping-speed 1 7", "drift big mirroring-use 1", "drift big mirroring-dest 12",
-       "drift big mirroring-src-rx 3 1", "drift big counter-frame-tx-type 4 2 27",
-       "drift big loopdetect-count 10", "drift big loopdetect-recovery-timer 600",
-       "drift big macaddress-aging-timer 900", "drift big energy-saving 1",
-       "drift big routebackup-backup-port 9 10"});
+  Ctls({"drift big system-name bulk-24",
+        "drift big port-speed 4 5",
+        "drift big port-use 6 0",
+        "drift big vlan-id 3 30",
+        "drift big vlan-trunk 2 3 1",
+        "drift big vlan-port-mode 2 1",
+        "drift big vlan-access 7 3",
+        "drift big qos-speed-unit 1",
+        "drift big qos-policing-use 5 1",
+        "drift big qos-policing-speed 5 10",
+        "drift big qos-shaping-use 1 1",
+        "drift big qos-shaping-speed 1 7",
+        "drift big mirroring-use 1",
+        "drift big mirroring-dest 12",
+        "drift big mirroring-src-rx 3 1",
+        "drift big counter-frame-tx-type 4 2 27",
+        "drift big loopdetect-count 10",
+        "drift big loopdetect-recovery-timer 600",
+        "drift big macaddress-aging-timer 900",
+        "drift big energy-saving 1",
+        "drift big routebackup-backup-port 9 10"});
   Ctls({"drift small system-name bulk-8", "drift small port-flow-control 2 1",
-       "drift small vlan-multiple-use 1", "drift small vlan-multiple 3 5 1",
-       "drift small qos-dscp-remark-type 4 1", "drift small qos-dscp-remark-class 4 2",
-       "drift small loopdetect-linkdown 2", "drift small led-brightness 1",
-       "drift small mirroring-dest 3", "drift small macaddress-aging 0"});
+        "drift small vlan-multiple-use 1", "drift small vlan-multiple 3 5 1",
+        "drift small qos-dscp-remark-type 4 1", "drift small qos-dscp-remark-class 4 2",
+        "drift small loopdetect-linkdown 2", "drift small led-brightness 1",
+        "drift small mirroring-dest 3", "drift small macaddress-aging 0"});
   Ctls({"drift poe poe-class 1 4", "drift poe poe-class 2 0", "drift poe port-auto-crossover 5 0",
-       "drift poe loopdetect-port-use 6 0", "drift poe counter-frame-rx-type 7 3 3",
-       "drift poe vlan-id 10 1000", "drift poe loopdetect-use-control-packet 0",
-       "drift poe port-blocking-data-packet 4 1"});
+        "drift poe loopdetect-port-use 6 0", "drift poe counter-frame-rx-type 7 3 3",
+        "drift poe vlan-id 10 1000", "drift poe loopdetect-use-control-packet 0",
+        "drift poe port-blocking-data-packet 4 1"});
 
   // "機器": the tool takes each switch's own settings.
   ASSERT_EXIT_STATUS(Ntrctl({"--new", "device", "discover"}), 0);

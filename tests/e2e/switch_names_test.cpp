@@ -8,9 +8,9 @@ namespace {
 using SwitchNames = E2eTest;
 
 std::size_t Discoveries(const std::vector<LoggedRequest>& requests) {
-  return static_cast<std::size_t>(std::count_if(requests.begin(), requests.end(), [](const LoggedRequest& r) {
-    return r.request == "discovery";
-  }));
+  return static_cast<std::size_t>(
+      std::count_if(requests.begin(), requests.end(),
+                    [](const LoggedRequest& r) { return r.request == "discovery"; }));
 }
 
 TEST_F(SwitchNames, KnownNamesAnswerAtOnceAndUnknownOnesListTheNames) {
@@ -39,7 +39,8 @@ TEST_F(SwitchNames, KnownNamesAnswerAtOnceAndUnknownOnesListTheNames) {
   const std::size_t logged = Requests().size();
   const RunResult typo = Ntrctl({"show", "lab-renamd"});
   EXPECT_EXIT_STATUS(typo, 5);
-  EXPECT_TRUE(Contains(typo.err, "switch lab-renamd not found; known names:\n  lab-renamed (" + SimMac(1) + ")"))
+  EXPECT_TRUE(Contains(
+      typo.err, "switch lab-renamd not found; known names:\n  lab-renamed (" + SimMac(1) + ")"))
       << typo.Describe();
   EXPECT_LE(Discoveries(RequestsSince(logged)), 4u) << typo.Describe();
 }

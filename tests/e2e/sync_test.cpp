@@ -15,13 +15,15 @@ std::string BlockText(const std::string& mac, const std::string& serial, const s
                      "#switch control function get firmware-revision 1.00\n" +
                      "#switch control function get serial-number " + serial + "\n" +
                      "#switch control function get model-name " + model + "\n";
-  for (const std::string& setting : settings) text += "switch control function set " + setting + "\n";
+  for (const std::string& setting : settings)
+    text += "switch control function set " + setting + "\n";
   return text;
 }
 
 std::vector<std::string> Prefixed(const std::vector<std::string>& settings) {
   std::vector<std::string> lines;
-  for (const std::string& setting : settings) lines.push_back("switch control function set " + setting);
+  for (const std::string& setting : settings)
+    lines.push_back("switch control function set " + setting);
   return lines;
 }
 
@@ -53,11 +55,12 @@ TEST_F(Sync, ApplyingAFileSynchronisesTheSwitch) {
 
   // In the writer's order, so that the switch's dump must equal it.
   const std::vector<std::string> settings{
-      "system-name lab-7",       "port-speed 2 10-hdx",   "port-use 3 off",
-      "vlan-id 2 20",            "vlan-port-mode 4 hybrid", "vlan-trunk 1 2 join",
-      "mirroring-use on",        "loopdetect-count 10",   "loopdetect-port-use 7 off"};
+      "system-name lab-7", "port-speed 2 10-hdx",     "port-use 3 off",
+      "vlan-id 2 20",      "vlan-port-mode 4 hybrid", "vlan-trunk 1 2 join",
+      "mirroring-use on",  "loopdetect-count 10",     "loopdetect-port-use 7 off"};
   const auto file = bed_->work() / "lab.txt";
-  WriteFile(file, ToFileBytes(kCommon + BlockText(SimMac(1), "E2ESYNC0001", "NTR7100-8G", settings)));
+  WriteFile(file,
+            ToFileBytes(kCommon + BlockText(SimMac(1), "E2ESYNC0001", "NTR7100-8G", settings)));
 
   const std::size_t logged = Requests().size();
   const RunResult applied = Ntrctl({"apply", SimMac(1), file.string()});
@@ -88,8 +91,9 @@ TEST_F(Sync, ApplyingAFileSynchronisesTheSwitch) {
 }
 
 TEST_F(Sync, ExportThenImport) {
-  StartSim("switch a model=NTR7100-8G serial=E2EEXP00001\n"
-           "switch b model=NTR7100-8PoE serial=E2EEXP00002 uplink=a:2\n");
+  StartSim(
+      "switch a model=NTR7100-8G serial=E2EEXP00001\n"
+      "switch b model=NTR7100-8PoE serial=E2EEXP00002 uplink=a:2\n");
   ASSERT_EXIT_STATUS(Ntrctl({"--new", "factory", "discover"}), 0);
   ASSERT_EXIT_STATUS(Ntrctl({"set", SimMac(1), "port-use", "4", "off"}), 0);
 
@@ -112,8 +116,8 @@ TEST_F(Sync, ExportThenImport) {
                anchor + "switch control function set loopdetect-count 12\r\n");
   const std::string use = "switch control use lan1 on\r\n";
   text.replace(text.find(use), use.size(), use + "vlan lan1/1 802.1q vid=20 name=office\r\n");
-  text += "\r\n" + *FromCp932(ToFileBytes(BlockText("02:5C:71:00:00:55", "NEVERSEEN01", "NTR7100-8G",
-                                                    {"port-use 2 off"})));
+  text += "\r\n" + *FromCp932(ToFileBytes(BlockText("02:5C:71:00:00:55", "NEVERSEEN01",
+                                                    "NTR7100-8G", {"port-use 2 off"})));
   const auto changed = bed_->work() / "changed.txt";
   WriteFile(changed, ToFileBytes(text));
   const std::size_t logged = Requests().size();

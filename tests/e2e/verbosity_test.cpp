@@ -24,13 +24,16 @@ TEST_F(Verbosity, QuietLeavesErrorsVerboseShowsRequestsAndAnswers) {
   const RunResult set = Ntrctl({"-v", "set", SimMac(1), "port-speed", "3", "100-fdx"});
   ASSERT_EXIT_STATUS(set, 0);
   const auto lines = SplitLines(set.err);
-  const auto has = [&](const std::string& line) { return std::find(lines.begin(), lines.end(), line) != lines.end(); };
+  const auto has = [&](const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+  };
   EXPECT_TRUE(has("> " + mac + " switch control function set port-speed 3 100-fdx")) << set.err;
   EXPECT_TRUE(has("< " + mac + " switch control function set port-speed 3 100-fdx")) << set.err;
   EXPECT_TRUE(has("< " + mac + " switch control function get system-macaddress " + mac)) << set.err;
   const RunResult get = Ntrctl({"--verbose", "get", SimMac(1), "port-speed", "3"});
   EXPECT_EQ(get.out, "100-fdx\n");
-  EXPECT_TRUE(Contains(get.err, "< " + mac + " switch control function get port-speed 3 100-fdx\n")) << get.err;
+  EXPECT_TRUE(Contains(get.err, "< " + mac + " switch control function get port-speed 3 100-fdx\n"))
+      << get.err;
   EXPECT_EXIT_STATUS(Ntrctl({"-q", "-v", "show", SimMac(1)}), 2);
 }
 

@@ -12,8 +12,9 @@ bool HasLine(const Block& block, const std::string& line) {
 }
 
 TEST_F(VlanCommands, ByVlanIdAsTheScreensDoIt) {
-  StartSim("switch a model=NTR7100-8G serial=E2EVLAN0001\n"
-           "switch b model=NTR7100-8G serial=E2EVLAN0002 uplink=a:3\n");
+  StartSim(
+      "switch a model=NTR7100-8G serial=E2EVLAN0001\n"
+      "switch b model=NTR7100-8G serial=E2EVLAN0002 uplink=a:3\n");
   ASSERT_EXIT_STATUS(Ntrctl({"--new", "factory", "discover"}), 0);
 
   // The table of names: the screen's checks and messages.
@@ -21,7 +22,9 @@ TEST_F(VlanCommands, ByVlanIdAsTheScreensDoIt) {
   ASSERT_EXIT_STATUS(Ntrctl({"vlan", "add", SimMac(1), "300"}), 0);
   const RunResult low = Ntrctl({"vlan", "add", SimMac(1), "1"});
   EXPECT_EXIT_STATUS(low, 1);
-  EXPECT_TRUE(Contains(low.err, "パラメータが不正です。 IDが範囲外です（VLAN IDの範囲は2～4094です）")) << low.Describe();
+  EXPECT_TRUE(
+      Contains(low.err, "パラメータが不正です。 IDが範囲外です（VLAN IDの範囲は2～4094です）"))
+      << low.Describe();
   const RunResult twice = Ntrctl({"vlan", "add", SimMac(1), "100"});
   EXPECT_EXIT_STATUS(twice, 1);
   EXPECT_TRUE(Contains(twice.err, "VLAN ID 100 は　すでに登録されています。")) << twice.Describe();
@@ -37,7 +40,8 @@ TEST_F(VlanCommands, ByVlanIdAsTheScreensDoIt) {
   ASSERT_EXIT_STATUS(Ntrctl({"vlan", "trunk", SimMac(1), "5", "join", "300", "100"}), 0);
   const Block a = Dump("a");
   for (const char* line : {"switch control function set vlan-access 4 100",
-                           "switch control function set vlan-id 2 300", "switch control function set vlan-port-mode 5 trunk",
+                           "switch control function set vlan-id 2 300",
+                           "switch control function set vlan-port-mode 5 trunk",
                            "switch control function set vlan-trunk 5 2 join"}) {
     EXPECT_TRUE(HasLine(a, line)) << line << "\n" << Join(a.lines);
   }
@@ -47,31 +51,40 @@ TEST_F(VlanCommands, ByVlanIdAsTheScreensDoIt) {
   ASSERT_EXIT_STATUS(listed, 0);
   std::map<int, const Json*> byId;
   const Json list = ParseOutput(listed);
-  for (const Json& vlan : list["vlans"].array()) byId[static_cast<int>(vlan["id"].number())] = &vlan;
+  for (const Json& vlan : list["vlans"].array())
+    byId[static_cast<int>(vlan["id"].number())] = &vlan;
   ASSERT_TRUE(byId.count(100) && byId.count(300) && byId.count(1)) << listed.out;
   EXPECT_EQ((*byId[100])["name"].str(), "Sales");
   EXPECT_EQ((*byId[100])["slot"].number(), 100);
   EXPECT_EQ((*byId[100])["access"].array().size(), 1u);
   EXPECT_EQ((*byId[300])["slot"].number(), 2);
   EXPECT_EQ((*byId[300])["trunk"].array().at(0).number(), 5);
-  EXPECT_TRUE(Contains(Ntrctl({"vlan", "list", SimMac(1)}).out, "100 name=Sales slot=100 access=4 trunk=5\n"));
+  EXPECT_TRUE(Contains(Ntrctl({"vlan", "list", SimMac(1)}).out,
+                       "100 name=Sales slot=100 access=4 trunk=5\n"));
 
   // A port with a neighbouring device is no trunk port: nothing is sent.
   const std::size_t logged = Requests().size();
   const RunResult neighbour = Ntrctl({"vlan", "mode", SimMac(1), "3", "trunk"});
   EXPECT_EXIT_STATUS(neighbour, 1);
-  EXPECT_TRUE(Contains(neighbour.err, "タグVLANの設定に失敗しました。 隣接機器接続ポートはトランクポートに設定できません。"))
+  EXPECT_TRUE(Contains(
+      neighbour.err,
+      "タグVLANの設定に失敗しました。 隣接機器接続ポートはトランクポートに設定できません。"))
       << neighbour.Describe();
-  for (const LoggedRequest& r : RequestsSince(logged)) EXPECT_FALSE(r.request.starts_with("function set")) << r.line;
+  for (const LoggedRequest& r : RequestsSince(logged))
+    EXPECT_FALSE(r.request.starts_with("function set")) << r.line;
 
   // Deleting: off this switch; a name another switch uses stays and is listed.
   ASSERT_EXIT_STATUS(Ntrctl({"vlan", "access", SimMac(2), "2", "100"}), 0);
   const RunResult kept = Ntrctl({"vlan", "delete", SimMac(1), "100", "300"});
   ASSERT_EXIT_STATUS(kept, 0);
-  EXPECT_TRUE(Contains(kept.out, "他のスイッチにVLANの設定があるため、以下のVLAN IDは削除されませんでした。\n100\n")) << kept.Describe();
+  EXPECT_TRUE(Contains(
+      kept.out, "他のスイッチにVLANの設定があるため、以下のVLAN IDは削除されませんでした。\n100\n"))
+      << kept.Describe();
   const Block after = Dump("a");
   for (const std::string& line : SetLines(after.lines)) {
-    EXPECT_FALSE(Contains(line, "vlan-id") || Contains(line, "vlan-access") || Contains(line, "vlan-trunk")) << line;
+    EXPECT_FALSE(Contains(line, "vlan-id") || Contains(line, "vlan-access") ||
+                 Contains(line, "vlan-trunk"))
+        << line;
   }
   ASSERT_EXIT_STATUS(Ntrctl({"vlan", "rename", SimMac(1), "100", "Eng"}), 0);
   const std::string common = Join(Config().commonLines);

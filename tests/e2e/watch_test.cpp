@@ -43,8 +43,8 @@ std::vector<Json> JsonLines(const std::string& out) {
   return lines;
 }
 
-const Json* FindEvent(const std::vector<Json>& events, const std::string& event, const std::string& mac,
-                      double port) {
+const Json* FindEvent(const std::vector<Json>& events, const std::string& event,
+                      const std::string& mac, double port) {
   for (const Json& e : events) {
     if (e["event"].str() == event && e["switch"].str() == mac &&
         (port == 0 ? e["port"].isNull() : e["port"].number() == port)) {
@@ -70,7 +70,8 @@ TEST_F(Watch, TheMonitorOnlyReadsDriftedSwitchesBesideARunningCopyAndWritesNoFil
   EXPECT_EXIT_STATUS(Ntrctl({"discover"}), 4);  // the window's own copy is refused...
   const std::size_t from = Requests().size();
 
-  const RunResult once = Ntrctl({"--json", "watch", "--once", "--temperature-limit", "0"});  // ...the monitor runs
+  const RunResult once =
+      Ntrctl({"--json", "watch", "--once", "--temperature-limit", "0"});  // ...the monitor runs
   ::close(fd);
   ASSERT_EXIT_STATUS(once, 0);
   const std::vector<Json> events = JsonLines(once.out);
@@ -121,7 +122,8 @@ RunResult InToolNamespace(const Testbed& bed, const std::string& command) {
 TEST_F(Watch, EventsStreamAsTheyHappenAndSigtermEndsTheWatchCleanly) {
   StartSim(kDemoNetwork);
   ASSERT_EXIT_STATUS(InToolNamespace(*bed_, "ip link set lo up"), 0);
-  auto watch = bed_->StartNtrctl({"--json", "watch", "--interval", "1", "--metrics", "127.0.0.1:9717"});
+  auto watch =
+      bed_->StartNtrctl({"--json", "watch", "--interval", "1", "--metrics", "127.0.0.1:9717"});
   const auto has = [](const std::string& part) {
     return [part](const std::string& out) { return Contains(out, part); };
   };
@@ -133,15 +135,19 @@ TEST_F(Watch, EventsStreamAsTheyHappenAndSigtermEndsTheWatchCleanly) {
   // The metrics show the same state, and promtool takes them.
   const std::string loop = "ntr_port_loop_detected{switch=\"" + SimMac(2) + "\"";
   RunResult scrape;
-  ASSERT_TRUE(WaitUntil([&] {
-    scrape = InToolNamespace(*bed_, "curl -sf http://127.0.0.1:9717/metrics");
-    const auto lines = SplitLines(scrape.out);
-    return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
-      return line.starts_with(loop) && line.ends_with("port=\"2\"} 1");
-    });
-  }, 30s)) << scrape.out << scrape.err;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        scrape = InToolNamespace(*bed_, "curl -sf http://127.0.0.1:9717/metrics");
+        const auto lines = SplitLines(scrape.out);
+        return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+          return line.starts_with(loop) && line.ends_with("port=\"2\"} 1");
+        });
+      },
+      30s))
+      << scrape.out << scrape.err;
   EXPECT_TRUE(Contains(scrape.out, "ntr_switch_up{switch=\"" + SimMac(3) + "\"")) << scrape.out;
-  ASSERT_EXIT_STATUS(InToolNamespace(*bed_, "curl -sf http://127.0.0.1:9717/metrics | promtool check metrics"), 0);
+  ASSERT_EXIT_STATUS(
+      InToolNamespace(*bed_, "curl -sf http://127.0.0.1:9717/metrics | promtool check metrics"), 0);
   Ctl("remove power");
   ASSERT_TRUE(watch->WaitForOutput(has("\"switch-lost\""), 60s)) << watch->out();
   watch->Signal(SIGTERM);
@@ -183,8 +189,10 @@ TEST_F(Watch, TopologyShowsTheDemonstrationTreeAsTextJsonAndGraphviz) {
   ASSERT_EXIT_STATUS(dot, 0);
   EXPECT_TRUE(dot.out.starts_with("digraph ntr {")) << dot.out;
   EXPECT_TRUE(Contains(dot.out, "adapter -> \"" + SimMac(1) + "\";")) << dot.out;
-  EXPECT_TRUE(Contains(dot.out, "\"" + SimMac(1) + "\" -> \"" + SimMac(2) + "\" [label=\"3\"];")) << dot.out;
-  EXPECT_TRUE(Contains(dot.out, "\"" + SimMac(2) + "\" -> \"" + SimMac(3) + "\" [label=\"8\"];")) << dot.out;
+  EXPECT_TRUE(Contains(dot.out, "\"" + SimMac(1) + "\" -> \"" + SimMac(2) + "\" [label=\"3\"];"))
+      << dot.out;
+  EXPECT_TRUE(Contains(dot.out, "\"" + SimMac(2) + "\" -> \"" + SimMac(3) + "\" [label=\"8\"];"))
+      << dot.out;
 
   EXPECT_EXIT_STATUS(Ntrctl({"topology", "--dot", "--json"}), 2);
   EXPECT_EXIT_STATUS(Ntrctl({"topology", "--once"}), 2);

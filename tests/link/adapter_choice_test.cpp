@@ -65,8 +65,8 @@ class AdapterChoiceAmongSeveral : public LinkNetworkTest {
     // Addresses only label the adapters; nothing is ever sent to them.
     ASSERT_TRUE(net_.Ip(toolNs_, {"address", "add", "192.0.2.10/24", "dev", second_.nameA}));
     ASSERT_TRUE(net_.Ip(toolNs_, {"address", "add", "198.51.100.10/24", "dev", second_.nameA}));
-    ASSERT_TRUE(net_.Ip(toolNs_, {"address", "add", "2001:db8::10/64", "dev", link_.nameA,
-                                  "nodad"}));
+    ASSERT_TRUE(
+        net_.Ip(toolNs_, {"address", "add", "2001:db8::10/64", "dev", link_.nameA, "nodad"}));
     ASSERT_TRUE(net_.Ip(toolNs_, {"address", "add", "192.0.2.20/24", "dev", link_.nameA}));
   }
   const AdapterInfo* Find(const std::vector<AdapterInfo>& list, const std::string& name) {

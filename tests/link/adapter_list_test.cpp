@@ -59,12 +59,15 @@ TEST(AdapterList, KeepsCaptureDevicesWithAnEthernetAddressInTheLibrarysOrder) {
   InterfaceFacts infiniband = Ethernet("ib0", 8);
   infiniband.hardwareType = ARPHRD_INFINIBAND;
   infiniband.hardwareAddress.assign(20, 0x42);  // not six bytes
-  const std::vector<InterfaceFacts> interfaces{Ethernet("eth0", 1, {"192.0.2.1"}), loopback,
-                                               tunnel, infiniband, Ethernet("eth1", 2),
-                                               Ethernet("notcaptured", 3)};
-  const std::vector<CaptureDevice> devices{{"any", "Pseudo-device"}, {"eth1", "Second port"},
-                                           {"lo", ""},  {"nflog", "netfilter"},
-                                           {"tun0", ""}, {"ib0", ""},
+  const std::vector<InterfaceFacts> interfaces{
+      Ethernet("eth0", 1, {"192.0.2.1"}), loopback, tunnel, infiniband, Ethernet("eth1", 2),
+      Ethernet("notcaptured", 3)};
+  const std::vector<CaptureDevice> devices{{"any", "Pseudo-device"},
+                                           {"eth1", "Second port"},
+                                           {"lo", ""},
+                                           {"nflog", "netfilter"},
+                                           {"tun0", ""},
+                                           {"ib0", ""},
                                            {"eth0", ""}};
 
   const std::vector<AdapterInfo> adapters = UsableAdapters(devices, interfaces);
@@ -81,8 +84,8 @@ TEST(AdapterList, KeepsCaptureDevicesWithAnEthernetAddressInTheLibrarysOrder) {
 
 TEST(AdapterList, OperationalStatusFollowsTheFlags) {
   EXPECT_EQ(OperationalStatus(IFF_UP | IFF_RUNNING | IFF_LOWER_UP), kOperStatusUp);
-  EXPECT_EQ(OperationalStatus(0), 2);                      // administratively down
-  EXPECT_EQ(OperationalStatus(IFF_UP), 7);                 // no carrier
+  EXPECT_EQ(OperationalStatus(0), 2);       // administratively down
+  EXPECT_EQ(OperationalStatus(IFF_UP), 7);  // no carrier
   EXPECT_EQ(OperationalStatus(IFF_UP | IFF_LOWER_UP | IFF_DORMANT), 5);
 }
 

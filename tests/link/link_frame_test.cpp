@@ -36,9 +36,9 @@ TEST(LinkFrame, BuildsHeaderAndPayloadWithinTheSendBuffer) {
   const std::vector<std::uint8_t> payload{0x30, 0x03, 0x02, 0x01, 0x07};
   SendBuffer buffer{};
   ASSERT_EQ(BuildFrame(source, payload, buffer), kEthernetHeaderSize + payload.size());
-  const std::vector<std::uint8_t> expected{0x03, 0x5C, 0x71, 0x00, 0xE8, 0x12, 0x00, 0x11, 0x22,
-                                           0x33, 0x44, 0x55, 0xE8, 0x12, 0x30, 0x03, 0x02, 0x01,
-                                           0x07};
+  const std::vector<std::uint8_t> expected{0x03, 0x5C, 0x71, 0x00, 0xE8, 0x12, 0x00,
+                                           0x11, 0x22, 0x33, 0x44, 0x55, 0xE8, 0x12,
+                                           0x30, 0x03, 0x02, 0x01, 0x07};
   EXPECT_EQ(std::vector<std::uint8_t>(buffer.begin(), buffer.begin() + 19), expected);
 
   const std::vector<std::uint8_t> largest(kMaxPayloadSize, 0xAB);

@@ -49,7 +49,8 @@ inline bool WaitOn(AutoResetEvent& event, const std::function<bool()>& done,
 }
 
 // For state that no event announces: looks again every few milliseconds.
-inline bool Eventually(const std::function<bool()>& done, std::chrono::milliseconds bound = kPatience) {
+inline bool Eventually(const std::function<bool()>& done,
+                       std::chrono::milliseconds bound = kPatience) {
   AutoResetEvent never;
   const auto deadline = std::chrono::steady_clock::now() + bound;
   while (!done()) {
@@ -82,7 +83,8 @@ class LinkNetworkTest : public ::testing::Test {
   }
 
   bool WaitForQueued(std::size_t count, std::chrono::milliseconds bound = kPatience) {
-    return WaitOn(received_, [&] { return device_.QueuedCount() >= count; }, bound);
+    return WaitOn(
+        received_, [&] { return device_.QueuedCount() >= count; }, bound);
   }
 
   std::vector<std::uint8_t> Take() {

@@ -211,8 +211,8 @@ TEST_F(PcapEndpointTest, ConcurrentSendersPutWholeFramesOnTheWireInOrder) {
 }
 
 TEST_F(PcapEndpointTest, PacketLogsGetALinePerFrameWhenSwitchedOn) {
-  const auto folder = std::filesystem::temp_directory_path() /
-                      ("ntr_link_logs_" + std::to_string(::getpid()));
+  const auto folder =
+      std::filesystem::temp_directory_path() / ("ntr_link_logs_" + std::to_string(::getpid()));
   std::filesystem::remove_all(folder);
   std::filesystem::create_directories(folder);
   device_.SetPacketLogFolder(folder / "");
@@ -238,12 +238,13 @@ TEST_F(PcapEndpointTest, PacketLogsGetALinePerFrameWhenSwitchedOn) {
 
   const auto hex = [](std::span<const std::uint8_t> bytes) {
     std::string text;
-    for (std::uint8_t b : bytes) text += "0123456789ABCDEF"[b >> 4], text += "0123456789ABCDEF"[b & 15];
+    for (std::uint8_t b : bytes)
+      text += "0123456789ABCDEF"[b >> 4], text += "0123456789ABCDEF"[b & 15];
     return text;
   };
   const std::string stamp = R"(\d\d/\d\d/\d\d \d\d:\d\d:\d\d\(\d+\) )";
-  const std::regex sendLine(stamp + "035C7100E812 " + hex(device_.openedAdapter()->mac) +
-                            " E812 " + hex(Payload(0x30)) + "\r\n");
+  const std::regex sendLine(stamp + "035C7100E812 " + hex(device_.openedAdapter()->mac) + " E812 " +
+                            hex(Payload(0x30)) + "\r\n");
   const std::regex recvLine(stamp + "035C7100E813 " + hex(peer_.mac()) + " E812 " +
                             hex(Payload(0x31)) + "\r\n");
   EXPECT_TRUE(std::regex_match(read(kSendLogName), sendLine)) << read(kSendLogName);
@@ -268,8 +269,8 @@ class ClaimingFilter : public FrameFilter {
 };
 
 TEST_F(PcapEndpointTest, TheFrameFilterTakesWhatItClaimsUnlessTheReceiveLogIsOn) {
-  const auto folder = std::filesystem::temp_directory_path() /
-                      ("ntr-filter-log-" + std::to_string(::getpid()));
+  const auto folder =
+      std::filesystem::temp_directory_path() / ("ntr-filter-log-" + std::to_string(::getpid()));
   std::filesystem::create_directories(folder);
   device_.SetPacketLogFolder(folder / "");
   ClaimingFilter filter(Payload(0x41));

@@ -21,7 +21,8 @@ TEST(ListenAddress, LoopbackByDefaultOthersOnlyWhenAllowed) {
   EXPECT_EQ(address.host, "::1");
   EXPECT_EQ(FormatListenAddress(address.host, address.port), "[::1]:9717");
 
-  for (const char* other : {"0.0.0.0:9717", "192.0.2.7:9717", "[::]:9717", "[::ffff:127.0.0.1]:9717"}) {
+  for (const char* other :
+       {"0.0.0.0:9717", "192.0.2.7:9717", "[::]:9717", "[::ffff:127.0.0.1]:9717"}) {
     error.Clear();
     EXPECT_FALSE(ParseListenAddress(other, false, address, error)) << other;
     EXPECT_EQ(error.code, kErrOutOfRange);
@@ -34,8 +35,9 @@ TEST(ListenAddress, LoopbackByDefaultOthersOnlyWhenAllowed) {
 
 TEST(ListenAddress, MalformedTextIsRefused) {
   ListenAddress address;
-  for (const char* bad : {"", ":", "127.0.0.1", "127.0.0.1:", "65536", "-1", "80x", "::1:80", "[::1]",
-                          "[::1]80", "metrics.example:80", "127.0.0.1:123456", "1.2.3:80"}) {
+  for (const char* bad :
+       {"", ":", "127.0.0.1", "127.0.0.1:", "65536", "-1", "80x", "::1:80", "[::1]", "[::1]80",
+        "metrics.example:80", "127.0.0.1:123456", "1.2.3:80"}) {
     ErrorPair error;
     EXPECT_FALSE(ParseListenAddress(bad, true, address, error)) << bad;
     EXPECT_THAT(error.detail, HasSubstr("is not PORT or ADDRESS:PORT")) << bad;

@@ -54,7 +54,8 @@ std::string ReadAll(int fd, bool& closed) {
   std::string answer;
   char chunk[65536];
   ssize_t got;
-  while ((got = recv(fd, chunk, sizeof chunk, 0)) > 0) answer.append(chunk, static_cast<std::size_t>(got));
+  while ((got = recv(fd, chunk, sizeof chunk, 0)) > 0)
+    answer.append(chunk, static_cast<std::size_t>(got));
   closed = got == 0 || errno == ECONNRESET;
   return answer;
 }
@@ -105,7 +106,10 @@ TEST_F(MetricsEndpointTest, ServesThePublishedSnapshotAtMetricsOnly) {
 
   NetworkSnapshot network = test::SampleSnapshot(2, 4);
   endpoint.Publish(network);
-  EXPECT_THAT(Get(port), HasSubstr(R"(ntr_port_up{switch="00:11:22:33:00:01",name="floor-1",model="NTR7100-8G",port="4"} 1)"));
+  EXPECT_THAT(
+      Get(port),
+      HasSubstr(
+          R"(ntr_port_up{switch="00:11:22:33:00:01",name="floor-1",model="NTR7100-8G",port="4"} 1)"));
   network.switches[1].name = "renamed";
   endpoint.Publish(network);
   answer = Get(port, "/metrics?debug=1");
@@ -117,12 +121,14 @@ TEST_F(MetricsEndpointTest, ServesThePublishedSnapshotAtMetricsOnly) {
   EXPECT_EQ(Body(answer), "");
 
   for (const char* method : {"POST", "PUT", "DELETE", "PATCH", "OPTIONS"}) {
-    answer = Exchange(port, std::string(method) + " /metrics HTTP/1.1\r\nHost: x\r\nContent-Length: 5\r\n\r\nhello");
+    answer = Exchange(port, std::string(method) +
+                                " /metrics HTTP/1.1\r\nHost: x\r\nContent-Length: 5\r\n\r\nhello");
     EXPECT_THAT(answer, StartsWith("HTTP/1.1 405 ")) << method;
     EXPECT_THAT(answer, HasSubstr("Allow: GET, HEAD\r\n")) << method;
   }
-  for (const char* target : {"/", "/metrics/", "/Metrics", "/metrics/../metrics2", "/etc/passwd",
-                             "/../../../../etc/passwd", "/%2e%2e/%2e%2e/etc/passwd", "/proc/self/environ"}) {
+  for (const char* target :
+       {"/", "/metrics/", "/Metrics", "/metrics/../metrics2", "/etc/passwd",
+        "/../../../../etc/passwd", "/%2e%2e/%2e%2e/etc/passwd", "/proc/self/environ"}) {
     answer = Get(port, target);
     EXPECT_THAT(answer, StartsWith("HTTP/1.1 404 ")) << target;
     EXPECT_THAT(answer, Not(HasSubstr("root:"))) << target;
@@ -150,7 +156,8 @@ TEST_F(MetricsEndpointTest, AnswersInGzipOrPlain) {
   const std::string plain = Body(Get(port));
   ASSERT_THAT(plain, StartsWith("# HELP "));
   const auto ask = [&](std::string_view encodings) {
-    return Exchange(port, "GET /metrics HTTP/1.1\r\nHost: x\r\nAccept-Encoding: " + std::string(encodings) + "\r\n\r\n");
+    return Exchange(port, "GET /metrics HTTP/1.1\r\nHost: x\r\nAccept-Encoding: " +
+                              std::string(encodings) + "\r\n\r\n");
   };
   for (const char* encodings : {"gzip", "br, gzip, deflate", "gzip;q=1.0, identity;q=0.5, *;q=0"}) {
     const std::string answer = ask(encodings);
@@ -169,11 +176,13 @@ TEST_F(MetricsEndpointTest, HugeRequestsAreRefusedAndTheServerGoesOn) {
   const std::vector<std::string> requests = {
       "GET /metrics?" + huge + " HTTP/1.1\r\nHost: x\r\n\r\n",
       "GET /metrics HTTP/1.1\r\nHost: x\r\nX-Filler: " + huge + "\r\n\r\n",
-      "GET /metrics HTTP/1.1\r\n" + [] {
-        std::string many;
-        for (int i = 0; i < 20000; ++i) many += "X-" + std::to_string(i) + ": y\r\n";
-        return many;
-      }() + "\r\n",
+      "GET /metrics HTTP/1.1\r\n" +
+          [] {
+            std::string many;
+            for (int i = 0; i < 20000; ++i) many += "X-" + std::to_string(i) + ": y\r\n";
+            return many;
+          }() +
+          "\r\n",
       "PUT /metrics HTTP/1.1\r\nHost: x\r\nContent-Length: 1000000000000\r\n\r\n" + huge,
       "POST /metrics HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n100000\r\n" + huge,
   };
@@ -189,7 +198,8 @@ TEST_F(MetricsEndpointTest, HugeRequestsAreRefusedAndTheServerGoesOn) {
   const std::size_t whole = Body(Get(port)).size();
   std::string ranges = "bytes=0-";
   for (int i = 0; i < 1000; ++i) ranges += ",0-";
-  const std::string answer = Exchange(port, "GET /metrics HTTP/1.1\r\nHost: x\r\nRange: " + ranges + "\r\n\r\n");
+  const std::string answer =
+      Exchange(port, "GET /metrics HTTP/1.1\r\nHost: x\r\nRange: " + ranges + "\r\n\r\n");
   EXPECT_THAT(answer, StartsWith("HTTP/1.1 200 "));
   EXPECT_EQ(Body(answer).size(), whole);
 }

@@ -17,7 +17,8 @@ TEST(SimDescription, LinesParseIntoEntries) {
       "speed=5 traffic=7 sync-pending=3 prepare-pending=4 restart-ms=250\r\n"
       "switch edge model=NTR7100-8G uplink=core:12 port=8\n"
       "host edge:3 00:AA:00:00:00:03 poe=2 speed=4 traffic=0\n",
-      items, error)) << error;
+      items, error))
+      << error;
   ASSERT_EQ(items.size(), 3u);
   const auto& core = std::get<SwitchEntry>(items[0]);
   EXPECT_EQ(core.mac, (MacAddress{0x02, 0, 0, 0, 0, 0x0A}));
@@ -38,9 +39,10 @@ TEST(SimDescription, LinesParseIntoEntries) {
 }
 
 TEST(SimDescription, MistakesAreNamed) {
-  for (const char* text : {"switch x\n", "switch model=NTR7100-8G\n", "switch x model=A colour=red\n",
-                           "switch x model=NTR7100-8G mac=02:00\n", "switch x model=NTR7100-8G speed=7\n",
-                           "host x:1\n", "host x 00:AA:00:00:00:01\n", "router r\n"}) {
+  for (const char* text :
+       {"switch x\n", "switch model=NTR7100-8G\n", "switch x model=A colour=red\n",
+        "switch x model=NTR7100-8G mac=02:00\n", "switch x model=NTR7100-8G speed=7\n",
+        "host x:1\n", "host x 00:AA:00:00:00:01\n", "router r\n"}) {
     std::vector<DescriptionItem> items;
     std::string error;
     EXPECT_FALSE(ParseDescription(std::string("# first\n") + text, items, error)) << text;

@@ -68,7 +68,8 @@ TEST(SimDiscovery, ListedRequestIsAnsweredOnlyByTheListed) {
 TEST(SimDiscovery, TenSwitchesAnswerAndEightCanBeListed) {
   std::string description = "switch s1 model=NTR7100-24G\n";
   for (int i = 2; i <= 10; ++i) {
-    description += "switch s" + std::to_string(i) + " model=NTR7100-8G uplink=s1:" + std::to_string(i) + "\n";
+    description +=
+        "switch s" + std::to_string(i) + " model=NTR7100-8G uplink=s1:" + std::to_string(i) + "\n";
   }
   Harness h(description);
   const auto all = Repliers(h.Discover());

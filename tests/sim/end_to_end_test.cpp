@@ -1,7 +1,7 @@
 // The program ntr-switch-sim on one end of a private veth pair, a plain
 // packet socket as the tool on the other end, and its control socket.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -42,7 +42,8 @@ class SimProcess {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
     std::vector<char*> argv;
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    for (const std::string& argument : arguments)
+      argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
     const int spawned = posix_spawnp(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -107,7 +108,8 @@ std::string Control(const std::string& path, const std::string& command) {
   path.copy(address.sun_path, sizeof address.sun_path - 1);
   std::string reply;
   if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-      ::write(fd, (command + "\n").data(), command.size() + 1) == static_cast<ssize_t>(command.size() + 1)) {
+      ::write(fd, (command + "\n").data(), command.size() + 1) ==
+          static_cast<ssize_t>(command.size() + 1)) {
     char c = 0;
     pollfd in{fd, POLLIN, 0};
     while (c != '\n' && ::poll(&in, 1, 5000) > 0 && ::read(fd, &c, 1) == 1) reply.push_back(c);
@@ -129,10 +131,13 @@ std::vector<std::uint8_t> Encode(const Pdu& pdu) {
 std::optional<Pdu> NextMessage(PacketSocket& tool, std::chrono::milliseconds timeout) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   while (std::chrono::steady_clock::now() < deadline) {
-    const auto frame = tool.Receive(std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()));
+    const auto frame = tool.Receive(
+        std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()));
     if (!frame) break;
     EXPECT_GE(frame->size(), 60u);
-    if (frame->size() < 14 || !std::equal(kToolGroupAddress.begin(), kToolGroupAddress.end(), frame->begin())) continue;
+    if (frame->size() < 14 ||
+        !std::equal(kToolGroupAddress.begin(), kToolGroupAddress.end(), frame->begin()))
+      continue;
     Pdu pdu;
     ErrorPair error;
     EXPECT_TRUE(DecodePdu(error, std::span(*frame).subspan(14), LookupFunctionTypes, pdu));
@@ -154,10 +159,11 @@ TEST(SimEndToEnd, ProgramAnswersOverAPrivateNetwork) {
   const std::string socketPath = stem + ".sock", logPath = stem + ".log";
   SimProcess sim;
   std::string error;
-  ASSERT_TRUE(sim.Start({"ip", "netns", "exec", switches, NTR_SWITCH_SIM, "--interface", veth.nameA,
-                         "--switch", "a model=NTR7100-8G", "--switch", "b model=NTR7100-8PoE uplink=a:4",
-                         "--control", socketPath, "--request-log", logPath},
-                        error))
+  ASSERT_TRUE(
+      sim.Start({"ip", "netns", "exec", switches, NTR_SWITCH_SIM, "--interface", veth.nameA,
+                 "--switch", "a model=NTR7100-8G", "--switch", "b model=NTR7100-8PoE uplink=a:4",
+                 "--control", socketPath, "--request-log", logPath},
+                error))
       << error;
   PacketSocket tool;
   ASSERT_TRUE(tool.Open(tools, veth.nameB, error)) << error;
@@ -168,7 +174,8 @@ TEST(SimEndToEnd, ProgramAnswersOverAPrivateNetwork) {
   request.destinationMac = kSwitchGroupAddress;
   request.application = PduType::kDiscoveryRequest;
   request.body = DiscoveryRequest{30, tool.mac(), {}};
-  ASSERT_TRUE(tool.Send(testing::MakeFrame(kSwitchGroupAddress, tool.mac(), 0xE8, 0x12, Encode(request))));
+  ASSERT_TRUE(
+      tool.Send(testing::MakeFrame(kSwitchGroupAddress, tool.mac(), 0xE8, 0x12, Encode(request))));
   std::vector<DiscoveryReply> replies;
   while (replies.size() < 2) {
     const auto answer = NextMessage(tool, 5s);
@@ -185,12 +192,15 @@ TEST(SimEndToEnd, ProgramAnswersOverAPrivateNetwork) {
   request.transactionId = 2;
   request.destinationMac = b;
   request.application = PduType::kFuncRequest;
-  request.body = FunctionRequest{0, kOpGet, 0x0905, kValueNone, 0, {}, kIndexPort, 1, {}, 0};  // status-poe-state
-  ASSERT_TRUE(tool.Send(testing::MakeFrame(kSwitchGroupAddress, tool.mac(), 0xE8, 0x12, Encode(request))));
+  request.body = FunctionRequest{0,  kOpGet,     0x0905, kValueNone, 0,
+                                 {}, kIndexPort, 1,      {},         0};  // status-poe-state
+  ASSERT_TRUE(
+      tool.Send(testing::MakeFrame(kSwitchGroupAddress, tool.mac(), 0xE8, 0x12, Encode(request))));
   const auto response = NextMessage(tool, 5s);
   ASSERT_TRUE(response);
   EXPECT_EQ(response->transactionId, 2);
-  EXPECT_EQ(std::get<FunctionResponse>(response->body), (FunctionResponse{0, 0, kValueInteger, 1, {}}));
+  EXPECT_EQ(std::get<FunctionResponse>(response->body),
+            (FunctionResponse{0, 0, kValueInteger, 1, {}}));
 
   EXPECT_EQ(Control(socketPath, "link a 4 down"), "ok\n");
   const auto notice = NextMessage(tool, 5s);

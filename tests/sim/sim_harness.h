@@ -68,7 +68,7 @@ class Harness {
     return network.Receive(bytes, now);
   }
   std::vector<Pdu> Send(PduType application, PduBody body, const MacAddress& to,
-                            std::int32_t tid = -1) {
+                        std::int32_t tid = -1) {
     return Decode(SendRaw(application, std::move(body), to, tid));
   }
 
@@ -89,16 +89,16 @@ class Harness {
 
   // The discovery replies to one request.
   std::vector<Pdu> Discover(std::vector<MacAddress> listed = {}) {
-    return Only(PduType::kDiscoveryReply, Send(PduType::kDiscoveryRequest,
-                                         DiscoveryRequest{30, kToolMac, std::move(listed)},
-                                         kSwitchGroupAddress));
+    return Only(PduType::kDiscoveryReply,
+                Send(PduType::kDiscoveryRequest, DiscoveryRequest{30, kToolMac, std::move(listed)},
+                     kSwitchGroupAddress));
   }
 
   // One function request; the response of the single answer (result -1 when
   // no response or several came).
   FunctionResponse Function(std::string_view name, Operation operation, std::string_view keyword,
-                        std::int32_t first = 0, std::int32_t second = 0, std::int64_t value = 0,
-                        std::string text = {}) {
+                            std::int32_t first = 0, std::int32_t second = 0, std::int64_t value = 0,
+                            std::string text = {}) {
     const FunctionDescriptor* entry = FindFunctionByKeyword(keyword);
     EXPECT_NE(entry, nullptr) << keyword;
     FunctionRequest request;
@@ -108,10 +108,12 @@ class Harness {
     request.firstIndex = first;
     request.secondIndex = second;
     // Set and execute carry a value of the function's own type.
-    request.valueType = operation == kOpSet || operation == kOpExecute ? entry->valueType : kValueNone;
+    request.valueType =
+        operation == kOpSet || operation == kOpExecute ? entry->valueType : kValueNone;
     request.intValue = value;
     request.octets = std::move(text);
-    const auto answers = Only(PduType::kFuncResponse, Send(PduType::kFuncRequest, request, Switch(name).mac()));
+    const auto answers =
+        Only(PduType::kFuncResponse, Send(PduType::kFuncRequest, request, Switch(name).mac()));
     if (answers.size() != 1) {
       FunctionResponse none;
       none.result = -1;
@@ -120,7 +122,7 @@ class Harness {
     return std::get<FunctionResponse>(answers[0].body);
   }
   FunctionResponse Get(std::string_view name, std::string_view keyword, std::int32_t first = 0,
-                   std::int32_t second = 0) {
+                       std::int32_t second = 0) {
     return Function(name, kOpGet, keyword, first, second);
   }
   std::int32_t Set(std::string_view name, std::string_view keyword, std::int64_t value,

@@ -67,8 +67,9 @@ TEST_F(SimStatus, LinkChangesAreAnnounced) {
   EXPECT_EQ(Control([&] { h.network.SetCable(h.Switch("a"), 3, true, 6, error); }),
             (std::vector<Seen>{{PduType::kNoticePortSpeed, a, 4, 6}}));
   // A setting that takes a link down is announced after the answer.
-  const auto answers = h.Send(PduType::kFuncRequest,
-                              FunctionRequest{0, kOpSet, 0x0202, kValueInteger, 0, {}, kIndexPort, 4, {}, 0}, a);
+  const auto answers =
+      h.Send(PduType::kFuncRequest,
+             FunctionRequest{0, kOpSet, 0x0202, kValueInteger, 0, {}, kIndexPort, 4, {}, 0}, a);
   ASSERT_EQ(answers.size(), 2u);
   EXPECT_EQ(answers[0].application, PduType::kFuncResponse);
   EXPECT_EQ(Notices(answers), (std::vector<Seen>{{PduType::kNoticeLinkDown, a, 4, 0}}));
@@ -79,13 +80,15 @@ TEST_F(SimStatus, LoopIsDetectedBlockedAndRecovered) {
   EXPECT_EQ(Control([&] { h.Switch("a").status().line(3).loopPresent = true; }),
             (std::vector<Seen>{{PduType::kNoticeLoop, a, 4, 0}}));
   EXPECT_EQ(h.Get("a", "status-loopdetect-port", 4).intValue, 1);
-  EXPECT_EQ(Control([&] { h.Switch("a").status().line(3).loopPresent = false; }), std::vector<Seen>{});
+  EXPECT_EQ(Control([&] { h.Switch("a").status().line(3).loopPresent = false; }),
+            std::vector<Seen>{});
   EXPECT_EQ(h.Get("a", "status-loopdetect-port", 4).intValue, 0);
 
   ASSERT_EQ(h.Set("a", "loopdetect-linkdown", 2), 0);
   ASSERT_EQ(h.Set("a", "loopdetect-recovery-timer", 10), 0);
-  EXPECT_EQ(Control([&] { h.Switch("a").status().line(3).loopPresent = true; }),
-            (std::vector<Seen>{{PduType::kNoticeLoop, a, 4, 0}, {PduType::kNoticeLinkDown, a, 4, 0}}));
+  EXPECT_EQ(
+      Control([&] { h.Switch("a").status().line(3).loopPresent = true; }),
+      (std::vector<Seen>{{PduType::kNoticeLoop, a, 4, 0}, {PduType::kNoticeLinkDown, a, 4, 0}}));
   EXPECT_EQ(h.Get("a", "status-loopdetect-port", 4).intValue, 2);
   h.Switch("a").status().line(3).loopPresent = false;
   EXPECT_EQ(h.Get("a", "status-loopdetect-recovery-timer", 4).intValue, 10);
@@ -117,16 +120,16 @@ TEST_F(SimStatus, FanStopIsAnnouncedAndStopsPower) {
 }
 
 TEST_F(SimStatus, PoeFollowsClassesAndDevices) {
-  EXPECT_EQ(h.Get("p", "status-poe-state", 1).intValue, 6);   // class 4 on a class-4 port
+  EXPECT_EQ(h.Get("p", "status-poe-state", 1).intValue, 6);  // class 4 on a class-4 port
   EXPECT_EQ(h.Get("p", "status-poe-supply", 1).intValue, 25);
   EXPECT_EQ(h.Get("p", "status-poe-detect-class", 1).intValue, 4);
-  EXPECT_EQ(h.Get("p", "status-poe-state", 2).intValue, 8);   // its pair partner takes class 4
-  EXPECT_EQ(h.Get("p", "status-poe-state", 4).intValue, 1);   // nothing attached
+  EXPECT_EQ(h.Get("p", "status-poe-state", 2).intValue, 8);  // its pair partner takes class 4
+  EXPECT_EQ(h.Get("p", "status-poe-state", 4).intValue, 1);  // nothing attached
   ASSERT_EQ(h.Set("p", "poe-class", 4, 3), 0);
   EXPECT_EQ(h.Get("p", "status-poe-state", 3).intValue, 13);  // device above the class
   ASSERT_EQ(h.Set("p", "poe-class", 0, 1), 0);
   EXPECT_EQ(h.Get("p", "status-poe-state", 1).intValue, 0);
-  EXPECT_EQ(h.Get("p", "status-poe-state", 2).intValue, 4);   // released by its partner
+  EXPECT_EQ(h.Get("p", "status-poe-state", 2).intValue, 4);  // released by its partner
 }
 
 TEST_F(SimStatus, CountersGrowWithTrafficAndClear) {
@@ -135,7 +138,7 @@ TEST_F(SimStatus, CountersGrowWithTrafficAndClear) {
   EXPECT_EQ(frames, 1000);  // 100 frames a second
   EXPECT_EQ(h.Get("a", "status-counter-octet-tx", 4).intValue, 1000 * 480);
   EXPECT_EQ(h.Get("a", "status-counter-frame-tx", 4, 5).intValue, 0);  // collisions
-  EXPECT_EQ(h.Set("a", "counter-frame-rx-type", 1, 4, 1), 0);  // broadcast and multicast
+  EXPECT_EQ(h.Set("a", "counter-frame-rx-type", 1, 4, 1), 0);          // broadcast and multicast
   EXPECT_EQ(h.Get("a", "status-counter-frame-rx", 4, 1).intValue, 1000 / 8);
   EXPECT_EQ(h.Get("a", "status-counter-frame-rx", 5, 1).intValue, 0);  // no link, no traffic
   EXPECT_EQ(h.Function("a", kOpExecute, "clear-counter").result, 0);

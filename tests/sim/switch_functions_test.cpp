@@ -21,15 +21,13 @@ TEST(SimFunctions, AvailabilityFollowsTheModel) {
     std::int32_t first;
     bool g8, g24, poe;
   };
-  for (const Case& c : {Case{"qos-speed-unit", 0, false, true, false},
-                        Case{"qos-shaping-speed", 1, false, true, false},
-                        Case{"status-fan", 0, false, true, false},
-                        Case{"status-fan-rpm ", 2, false, false, true},
-                        Case{"status-poe-temperature", 0, false, false, true},
-                        Case{"poe-class", 1, false, false, true},
-                        Case{"status-poe-state", 1, false, false, true},
-                        Case{"port-speed", 8, true, true, true},
-                        Case{"vlan-trunk", 1, true, true, true}}) {
+  for (const Case& c :
+       {Case{"qos-speed-unit", 0, false, true, false},
+        Case{"qos-shaping-speed", 1, false, true, false}, Case{"status-fan", 0, false, true, false},
+        Case{"status-fan-rpm ", 2, false, false, true},
+        Case{"status-poe-temperature", 0, false, false, true},
+        Case{"poe-class", 1, false, false, true}, Case{"status-poe-state", 1, false, false, true},
+        Case{"port-speed", 8, true, true, true}, Case{"vlan-trunk", 1, true, true, true}}) {
     const std::int32_t second = c.keyword == "vlan-trunk" ? 1 : 0;
     EXPECT_EQ(h.Get("g8", c.keyword, c.first, second).result, c.g8 ? 0 : 6) << c.keyword;
     EXPECT_EQ(h.Get("g24", c.keyword, c.first, second).result, c.g24 ? 0 : 6) << c.keyword;
@@ -40,14 +38,15 @@ TEST(SimFunctions, AvailabilityFollowsTheModel) {
 }
 
 // Every index of a function on a model, as (first, second) wire numbers.
-std::vector<std::pair<std::int32_t, std::int32_t>> IndexesOf(const FunctionDescriptor& entry, const SwitchRecord& r) {
+std::vector<std::pair<std::int32_t, std::int32_t>> IndexesOf(const FunctionDescriptor& entry,
+                                                             const SwitchRecord& r) {
   std::vector<std::pair<std::int32_t, std::int32_t>> indexes;
-  const std::int32_t firsts = entry.indexType == kIndexNone ? 1
-                              : entry.functionId == 0x010E ? kFanCount
+  const std::int32_t firsts = entry.indexType == kIndexNone           ? 1
+                              : entry.functionId == 0x010E            ? kFanCount
                               : entry.indexType == kIndexRegistration ? kVlanRegistrations
                                                                       : r.portCount.load();
-  const std::int32_t seconds = entry.indexType == kIndexPortGroup ? r.portCount.load()
-                               : entry.indexType == kIndexPortCounter ? r.counterCount.load()
+  const std::int32_t seconds = entry.indexType == kIndexPortGroup          ? r.portCount.load()
+                               : entry.indexType == kIndexPortCounter      ? r.counterCount.load()
                                : entry.indexType == kIndexPortRegistration ? kVlanRegistrations
                                                                            : 1;
   for (std::int32_t first = 1; first <= firsts; ++first) {
@@ -72,7 +71,9 @@ TEST(SimFunctions, EveryGetIsAnsweredAndItsValueAcceptedBack) {
         ASSERT_EQ(got.result, 0) << name << " " << entry.keyword << " " << first << " " << second;
         ASSERT_EQ(got.valueType, entry.valueType) << name << " " << entry.keyword;
         if (entry.functionClass != FunctionClass::kSetting) continue;
-        ASSERT_EQ(h.Function(name, kOpSet, entry.keyword, first, second, got.intValue, got.octets).result, 0)
+        ASSERT_EQ(
+            h.Function(name, kOpSet, entry.keyword, first, second, got.intValue, got.octets).result,
+            0)
             << name << " " << entry.keyword << " " << first << " " << second;
       }
     }

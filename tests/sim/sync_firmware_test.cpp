@@ -75,7 +75,8 @@ TEST(SimSync, PendingThenAcceptedResetsEverySetting) {
 TEST(SimSync, RetransmittedAcceptanceDoesNotResetTwice) {
   Harness h("switch s model=NTR7100-8G\n");
   const MacAddress s = h.Switch("s").mac();
-  EXPECT_EQ(ResultOf(h.Send(PduType::kConfigSync, EmptyBody{}, s, 500), PduType::kConfigSyncAnswer), 0);
+  EXPECT_EQ(ResultOf(h.Send(PduType::kConfigSync, EmptyBody{}, s, 500), PduType::kConfigSyncAnswer),
+            0);
   FunctionRequest drift;
   drift.operation = kOpSet;
   drift.functionId = 0x0107;  // energy-saving
@@ -83,7 +84,8 @@ TEST(SimSync, RetransmittedAcceptanceDoesNotResetTwice) {
   drift.intValue = 1;
   ASSERT_EQ(h.Switch("s").Drift(drift), 0);
   // The answer was lost; the tool sends the same request again.
-  EXPECT_EQ(ResultOf(h.Send(PduType::kConfigSync, EmptyBody{}, s, 500), PduType::kConfigSyncAnswer), 0);
+  EXPECT_EQ(ResultOf(h.Send(PduType::kConfigSync, EmptyBody{}, s, 500), PduType::kConfigSyncAnswer),
+            0);
   EXPECT_EQ(h.Get("s", "energy-saving").intValue, 1);
   EXPECT_TRUE(h.network.log().entries()[1].repeated);
 }
@@ -93,7 +95,9 @@ class SimFirmware : public ::testing::Test {
   Harness h{"switch s model=NTR7100-8PoE firmware=1.00 restart-ms=1500\n"};
   MacAddress mac = h.Switch("s").mac();
 
-  std::int32_t Prepare() { return ResultOf(h.Send(PduType::kFirmPrepare, EmptyBody{}, mac), PduType::kFirmPrepareAnswer); }
+  std::int32_t Prepare() {
+    return ResultOf(h.Send(PduType::kFirmPrepare, EmptyBody{}, mac), PduType::kFirmPrepareAnswer);
+  }
   std::int32_t Block(std::int32_t number, std::span<const std::uint8_t> data) {
     FirmwareBlock block{number, std::vector<std::uint8_t>(data.begin(), data.end())};
     return ResultOf(h.Send(PduType::kFirmBlock, block, mac), PduType::kFirmBlockAnswer);
@@ -103,7 +107,8 @@ class SimFirmware : public ::testing::Test {
     std::int32_t number = 0;
     for (std::size_t at = 0; at < image.size(); at += 512) {
       const std::size_t n = std::min<std::size_t>(512, image.size() - at);
-      if (const std::int32_t result = Block(number++, std::span(image).subspan(at, n)); result != 0) return result;
+      if (const std::int32_t result = Block(number++, std::span(image).subspan(at, n)); result != 0)
+        return result;
     }
     return Block(number, {});
   }
@@ -166,7 +171,8 @@ TEST(SimFirmwareImage, BuildAndVerifyAgree) {
   longer.push_back(0);
   EXPECT_FALSE(VerifyFirmwareImage(longer));
   EXPECT_FALSE(VerifyFirmwareImage(std::span(empty).first(20)));
-  EXPECT_EQ(VerifyFirmwareImage(BuildFirmwareImage(std::string(80, 'r'), {})), std::string(64, 'r'));
+  EXPECT_EQ(VerifyFirmwareImage(BuildFirmwareImage(std::string(80, 'r'), {})),
+            std::string(64, 'r'));
 }
 
 }  // namespace

@@ -30,8 +30,10 @@ inline NetworkSnapshot SampleSnapshot(int switches, int ports) {
     sw.fanRpm = {3000 + s, 3100 + s};
     sw.hasTemperature = true;
     sw.temperatureCelsius = 35 + s % 10;
-    sw.rxCounterWords = {"packets", "broadcast-packets", "multicast-packets", "total-error-packets", "fifo-drops"};
-    sw.txCounterWords = {"packets", "broadcast-packets", "multicast-packets", "collisions", "drops"};
+    sw.rxCounterWords = {"packets", "broadcast-packets", "multicast-packets", "total-error-packets",
+                         "fifo-drops"};
+    sw.txCounterWords = {"packets", "broadcast-packets", "multicast-packets", "collisions",
+                         "drops"};
     for (int p = 1; p <= ports; ++p) {
       PortSnapshot port;
       port.port = p;
@@ -41,7 +43,8 @@ inline NetworkSnapshot SampleSnapshot(int switches, int ports) {
       port.loopDetected = p == 7;
       port.hasPoe = p % 2 == 1;
       port.poeState = port.hasPoe ? 2 : 0;
-      port.rxOctets = 1'000'000'000'000ULL * static_cast<unsigned>(s + 1) + static_cast<unsigned>(p);
+      port.rxOctets =
+          1'000'000'000'000ULL * static_cast<unsigned>(s + 1) + static_cast<unsigned>(p);
       port.txOctets = port.rxOctets / 2;
       for (int k = 0; k < kSnapshotCounters; ++k) {
         port.rxFrames[k] = port.rxOctets / 1000 + static_cast<unsigned>(k);

@@ -45,8 +45,8 @@ class ScriptedPeer {
 };
 
 // The function response a switch gives: same transaction ID.
-inline Pdu Response(const Pdu& request, std::int32_t result,
-                        std::int32_t valueType = kValueNone, std::int64_t value = 0) {
+inline Pdu Response(const Pdu& request, std::int32_t result, std::int32_t valueType = kValueNone,
+                    std::int64_t value = 0) {
   Pdu reply;
   reply.transactionId = request.transactionId;
   reply.application = PduType::kFuncResponse;

@@ -19,7 +19,8 @@ class TransactorTest : public ::testing::Test {
  protected:
   TransactorTest()
       : hub_(link_, LookupFunctionTypes),
-        transactor_(hub_, state_, [] { return test::kTestSwitchMac; }, [this] { return ticks_.load(); }) {
+        transactor_(
+            hub_, state_, [] { return test::kTestSwitchMac; }, [this] { return ticks_.load(); }) {
     hub_.SetSourceMac(test::kTestAdapterMac);
     state_ = kStateIdle;
     transactor_.SetAttemptTimeout(30ms);
@@ -51,9 +52,8 @@ class TransactorTest : public ::testing::Test {
 
 TEST_F(TransactorTest, AnsweredAtOnceEvenBeforeTheWaitBegins) {
   // The peer answers inside Send, before the transaction starts waiting.
-  ScriptedPeer peer(link_, [](const Pdu& request, int) {
-    return Response(request, 0, kValueInteger, 5);
-  });
+  ScriptedPeer peer(link_,
+                    [](const Pdu& request, int) { return Response(request, 0, kValueInteger, 5); });
   FunctionResponse response;
   ErrorPair error;
   ASSERT_TRUE(transactor_.ExecuteFunction(Get(), &response, error)) << error.code;

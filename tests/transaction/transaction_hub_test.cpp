@@ -56,7 +56,8 @@ TEST(TransactionHub, RoutesRepliesAndNoticesToHooksAndDropsTheRest) {
   link.Deliver(test::EncodeOrDie(FromSwitch(PduType::kNoticeLoop, OneIntegerBody{4})));
   ASSERT_TRUE(hub.StartReceiveThread());
   link.Deliver(Bytes{0x30, 0x82});  // undecodable: dropped silently
-  link.Deliver(test::EncodeOrDie(FromSwitch(PduType::kDiscoveryRequest, DiscoveryRequest{30, {}, {}})));
+  link.Deliver(
+      test::EncodeOrDie(FromSwitch(PduType::kDiscoveryRequest, DiscoveryRequest{30, {}, {}})));
   DiscoveryReply reply;
   reply.switchMac = test::kTestSwitchMac;
   link.Deliver(test::EncodeOrDie(FromSwitch(PduType::kDiscoveryReply, reply)));
@@ -134,8 +135,8 @@ TEST(TransactionHub, AnAnswerReachesItsWaiterOnArrivalButNeverOvertakesAnEarlier
   AutoResetEvent answered;
   ErrorPair error;
   const auto ask = [&](std::int32_t id) {
-    return hub.SendPdu(request, test::kTestSwitchMac, {.transactionId = id, .answerEvent = &answered},
-                       error);
+    return hub.SendPdu(request, test::kTestSwitchMac,
+                       {.transactionId = id, .answerEvent = &answered}, error);
   };
   const auto answer = [&](std::int32_t id) {
     link.Deliver(test::EncodeOrDie(

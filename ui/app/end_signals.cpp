@@ -27,7 +27,8 @@ void Handle(int signal, void (*handler)(int)) {
 }  // namespace
 
 EndSignals::EndSignals(QObject* parent) : QObject(parent) {
-  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, signalSockets) != 0) return;
+  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, signalSockets) != 0)
+    return;
   notifier_ = new QSocketNotifier(signalSockets[0], QSocketNotifier::Read, this);
   connect(notifier_, &QSocketNotifier::activated, this, &EndSignals::Read);
   Handle(SIGTERM, Caught);

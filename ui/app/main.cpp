@@ -20,7 +20,8 @@ namespace {
 constexpr char kUsage[] =
     "usage: ntr-tool [--help] [--version]\n"
     "Finds the NTR7100 switches on the Ethernet segment of the chosen adapter and shows them.\n"
-    "Needs a graphical session and the capabilities CAP_NET_RAW and CAP_NET_ADMIN (see the README).\n";
+    "Needs a graphical session and the capabilities CAP_NET_RAW and CAP_NET_ADMIN (see the "
+    "README).\n";
 constexpr int kUsageError = 2;
 
 bool Named(const char* variable) {
@@ -63,13 +64,15 @@ int main(int argc, char** argv) {
       std::fputs(kUsage, stdout);
       return 0;
     }
-    std::fprintf(stderr, "ntr-tool: unknown option or argument '%s' (see ntr-tool --help)\n", argv[i]);
+    std::fprintf(stderr, "ntr-tool: unknown option or argument '%s' (see ntr-tool --help)\n",
+                 argv[i]);
     return kUsageError;
   }
   if (!Named("QT_QPA_PLATFORM") && !Named("DISPLAY") && !Named("WAYLAND_DISPLAY")) {
-    std::fputs("ntr-tool: no display: neither DISPLAY nor WAYLAND_DISPLAY is set "
-               "(the window needs a graphical session; ntrctl works without one)\n",
-               stderr);
+    std::fputs(
+        "ntr-tool: no display: neither DISPLAY nor WAYLAND_DISPLAY is set "
+        "(the window needs a graphical session; ntrctl works without one)\n",
+        stderr);
     return 1;
   }
   const QtMessageHandler previous = qInstallMessageHandler(StartMessage);
@@ -88,7 +91,8 @@ int main(int argc, char** argv) {
   // with the application still whole); then the window shuts down as its
   // objects go, and the running-copy socket goes with `runningCopy`.
   ntr::ui::EndSignals endSignals;
-  QObject::connect(&endSignals, &ntr::ui::EndSignals::endRequested, &window, [] { QCoreApplication::exit(0); });
+  QObject::connect(&endSignals, &ntr::ui::EndSignals::endRequested, &window,
+                   [] { QCoreApplication::exit(0); });
   if (!window.Start()) {
     if (endSignals.received()) return 0;
     if (window.anotherCopyRuns()) ntr::ui::RunningCopy::Knock();
@@ -105,7 +109,8 @@ int main(int argc, char** argv) {
   });
   runningCopy.Listen();
   ntr::ui::SleepWatcher sleep;
-  QObject::connect(&sleep, &ntr::ui::SleepWatcher::goingToSleep, &window, &ntr::ui::WindowApp::Suspend);
+  QObject::connect(&sleep, &ntr::ui::SleepWatcher::goingToSleep, &window,
+                   &ntr::ui::WindowApp::Suspend);
   QObject::connect(&sleep, &ntr::ui::SleepWatcher::wokeUp, &window, &ntr::ui::WindowApp::Resume);
   return QApplication::exec();
 }

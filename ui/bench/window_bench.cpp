@@ -18,6 +18,7 @@
 // the switches (all in factory state) are answered with the first button.
 //
 //   ntr_window_bench [idle seconds]    (default 10; run as root)
+#include <sys/resource.h>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEvent>
@@ -25,7 +26,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <chrono>
@@ -41,11 +41,11 @@
 #include "bench/sim_process.h"
 #include "tests/support/private_network.h"
 #include "ui/dialogs/adoption_dialog.h"
+#include "ui/dialogs/dialog_ids.h"
 #include "ui/main_window/main_window.h"
 #include "ui/main_window/page_view.h"
 #include "ui/main_window/window_app.h"
 #include "ui/style/fonts.h"
-#include "ui/dialogs/dialog_ids.h"
 
 namespace {
 
@@ -187,11 +187,11 @@ int main(int argc, char** argv) {
   page->SetAllDetailed(true);
   RepaintAll(page);
   const auto drawn = Clock::now();
-  std::printf("window start to drawn, 8 switches   %.2f s (managed, ready and polled %.2f s; "
-              "detailed paint %.1f ms; %d adoption questions answered)\n",
-              std::chrono::duration<double>(drawn - start).count(),
-              std::chrono::duration<double>(ready - start).count(), Milliseconds(drawn - ready),
-              questions);
+  std::printf(
+      "window start to drawn, 8 switches   %.2f s (managed, ready and polled %.2f s; "
+      "detailed paint %.1f ms; %d adoption questions answered)\n",
+      std::chrono::duration<double>(drawn - start).count(),
+      std::chrono::duration<double>(ready - start).count(), Milliseconds(drawn - ready), questions);
   std::fflush(stdout);
   answerer.stop();
 
@@ -215,11 +215,12 @@ int main(int argc, char** argv) {
     RepaintAll(page);
     times.push_back(Milliseconds(Clock::now() - before));
   }
-  std::printf("window page repaint (%dx%d, view %dx%d)   %d repaints: median %.2f ms  p90 %.2f ms  "
-              "(%.1f widgets painted each)\n",
-              pageSize.width(), pageSize.height(), viewport.width(), viewport.height(), kRepaints,
-              Percentile(times, 0.5), Percentile(times, 0.9),
-              static_cast<double>(paints.count) / kRepaints);
+  std::printf(
+      "window page repaint (%dx%d, view %dx%d)   %d repaints: median %.2f ms  p90 %.2f ms  "
+      "(%.1f widgets painted each)\n",
+      pageSize.width(), pageSize.height(), viewport.width(), viewport.height(), kRepaints,
+      Percentile(times, 0.5), Percentile(times, 0.9),
+      static_cast<double>(paints.count) / kRepaints);
   std::fflush(stdout);
 
   // Idle: only the window's own timers and the switches' status wake it.
@@ -233,9 +234,10 @@ int main(int argc, char** argv) {
   ::getrusage(RUSAGE_SELF, &after);
   const double user = Seconds(after.ru_utime) - Seconds(before.ru_utime);
   const double system = Seconds(after.ru_stime) - Seconds(before.ru_stime);
-  std::printf("window idle, 8 switches detailed    idle %.1f s: CPU %.3f s "
-              "(user %.3f, system %.3f) = %.3f %% of one core; %d paints; %ld context switches\n",
-              wall, user + system, user, system, 100.0 * (user + system) / wall, paints.count,
-              (after.ru_nvcsw + after.ru_nivcsw) - (before.ru_nvcsw + before.ru_nivcsw));
+  std::printf(
+      "window idle, 8 switches detailed    idle %.1f s: CPU %.3f s "
+      "(user %.3f, system %.3f) = %.3f %% of one core; %d paints; %ld context switches\n",
+      wall, user + system, user, system, 100.0 * (user + system) / wall, paints.count,
+      (after.ru_nvcsw + after.ru_nivcsw) - (before.ru_nvcsw + before.ru_nivcsw));
   return 0;
 }

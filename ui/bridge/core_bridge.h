@@ -44,7 +44,8 @@ class CoreBridge : public QObject, public MainThread, public NotificationSink {
 
   // NotificationSink
   void Post(const Notice& notice) override;
-  bool Send(const Notice& notice, std::optional<std::chrono::milliseconds> timeout = std::nullopt) override;
+  bool Send(const Notice& notice,
+            std::optional<std::chrono::milliseconds> timeout = std::nullopt) override;
 
  signals:
   // A notice the application left to the window (GUI thread).

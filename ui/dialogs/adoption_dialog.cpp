@@ -6,9 +6,9 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "ui/dialogs/dialog_ids.h"
 #include "ui/dialogs/dialog_setup.h"
 #include "ui/style/text.h"
-#include "ui/dialogs/dialog_ids.h"
 
 namespace ntr::ui {
 

@@ -7,8 +7,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "ui/dialogs/dialog_setup.h"
 #include "ui/dialogs/dialog_ids.h"
+#include "ui/dialogs/dialog_setup.h"
 
 namespace ntr::ui {
 

@@ -4,8 +4,8 @@
 #include <QKeyEvent>
 #include <QStandardItemModel>
 #include <QStyleOptionComboBox>
-#include <QStyledItemDelegate>
 #include <QStylePainter>
+#include <QStyledItemDelegate>
 #include <QWheelEvent>
 
 #include "ui/style/fonts.h"
@@ -16,7 +16,9 @@ namespace {
 
 constexpr int kTextMargin = 3;
 
-QColor GreyText(const QPalette& palette) { return palette.color(QPalette::Disabled, QPalette::Text); }
+QColor GreyText(const QPalette& palette) {
+  return palette.color(QPalette::Disabled, QPalette::Text);
+}
 
 // An entry of the open list: highlighted when selected, its text grey when
 // the entry is disabled.
@@ -24,18 +26,20 @@ class EntryDelegate : public QStyledItemDelegate {
  public:
   using QStyledItemDelegate::QStyledItemDelegate;
 
-  void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+  void paint(QPainter* painter, const QStyleOptionViewItem& option,
+             const QModelIndex& index) const override {
     const QPalette& palette = option.palette;
     const bool selected = (option.state & QStyle::State_Selected) != 0;
     const bool enabled = (index.flags() & Qt::ItemIsEnabled) != 0;
     painter->save();
-    painter->fillRect(option.rect, palette.color(QPalette::Active, selected ? QPalette::Highlight : QPalette::Base));
-    painter->setPen(!enabled  ? GreyText(palette)
+    painter->fillRect(option.rect, palette.color(QPalette::Active,
+                                                 selected ? QPalette::Highlight : QPalette::Base));
+    painter->setPen(!enabled   ? GreyText(palette)
                     : selected ? palette.color(QPalette::Active, QPalette::HighlightedText)
                                : palette.color(QPalette::Active, QPalette::Text));
     painter->setFont(option.font);
-    painter->drawText(option.rect.adjusted(kTextMargin, 0, -kTextMargin, 0), Qt::AlignVCenter | Qt::AlignLeft,
-                      index.data(Qt::DisplayRole).toString());
+    painter->drawText(option.rect.adjusted(kTextMargin, 0, -kTextMargin, 0),
+                      Qt::AlignVCenter | Qt::AlignLeft, index.data(Qt::DisplayRole).toString());
     painter->restore();
   }
 };
@@ -104,7 +108,8 @@ QColor ChoiceBox::FieldColour() const {
 }
 
 QColor ChoiceBox::TextColour() const {
-  if (!isEnabled() || (currentIndex() >= 0 && !ItemEnabled(currentIndex()))) return GreyText(palette());
+  if (!isEnabled() || (currentIndex() >= 0 && !ItemEnabled(currentIndex())))
+    return GreyText(palette());
   return palette().color(QPalette::Active, hasFocus() ? QPalette::HighlightedText : QPalette::Text);
 }
 
@@ -116,10 +121,12 @@ void ChoiceBox::paintEvent(QPaintEvent*) {
   initStyleOption(&option);
   option.currentText.clear();
   painter.drawComplexControl(QStyle::CC_ComboBox, option);
-  const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+  const QRect field =
+      style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
   painter.fillRect(field, FieldColour());
   painter.setPen(TextColour());
-  painter.drawText(field.adjusted(kTextMargin, 0, -kTextMargin, 0), Qt::AlignVCenter | Qt::AlignLeft, currentText());
+  painter.drawText(field.adjusted(kTextMargin, 0, -kTextMargin, 0),
+                   Qt::AlignVCenter | Qt::AlignLeft, currentText());
 }
 
 }  // namespace ntr::ui

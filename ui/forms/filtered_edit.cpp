@@ -28,7 +28,8 @@ bool FilterAccepts(EditFilter filter, QChar c) {
   return false;
 }
 
-FilteredEdit::FilteredEdit(EditFilter filter, QWidget* parent) : QLineEdit(parent), filter_(filter) {
+FilteredEdit::FilteredEdit(EditFilter filter, QWidget* parent)
+    : QLineEdit(parent), filter_(filter) {
   setFont(UiFont());
 }
 

@@ -35,7 +35,8 @@ void PaintRows(QPainter& painter, QPoint origin, const std::vector<int>& columns
   for (const int w : columns) {
     int y = origin.y();
     for (int row = 0; row < rows; ++row) {
-      painter.fillRect(QRect(x, y, w, kDataRowHeight), row % 2 == 0 ? kRowColour : kAlternateRowColour);
+      painter.fillRect(QRect(x, y, w, kDataRowHeight),
+                       row % 2 == 0 ? kRowColour : kAlternateRowColour);
       y += kDataRowHeight + 1;
     }
     x += w + 1;

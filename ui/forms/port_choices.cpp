@@ -10,9 +10,8 @@ namespace ntr::ui {
 namespace {
 
 // The speeds in the order of the port-speed words (auto, 10-hdx ... 1000-fdx).
-constexpr const char* kSpeedNames[] = {"自動判別", "10BASE-T半二重", "10BASE-T全二重",
-                                       "100BASE-TX半二重", "100BASE-TX全二重",
-                                       "1000BASE-T全二重"};
+constexpr const char* kSpeedNames[] = {"自動判別",         "10BASE-T半二重",   "10BASE-T全二重",
+                                       "100BASE-TX半二重", "100BASE-TX全二重", "1000BASE-T全二重"};
 
 std::vector<PortChoice> WordChoices(const ValueWords& words) {
   std::vector<PortChoice> choices;
@@ -37,9 +36,9 @@ std::vector<PortChoice> SpeedChoices() {
   std::size_t i = 0;
   for (const WordCode& word : kPortSpeedWords.words) {
     if (i >= std::size(kSpeedNames)) break;
-    choices.push_back({QStringLiteral("%1(%2)").arg(QString::fromUtf8(kSpeedNames[i]),
-                                                    ToQt(word.word)),
-                       word.code});
+    choices.push_back(
+        {QStringLiteral("%1(%2)").arg(QString::fromUtf8(kSpeedNames[i]), ToQt(word.word)),
+         word.code});
     ++i;
   }
   return choices;

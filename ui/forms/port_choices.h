@@ -37,7 +37,8 @@ QStringList Texts(const std::vector<PortChoice>& choices);
 // The list position of `code`, -1 when none.
 int PositionOf(const std::vector<PortChoice>& choices, std::int32_t code);
 // The text of `code`; `fallback` when none.
-QString TextOf(const std::vector<PortChoice>& choices, std::int32_t code, const QString& fallback = "-");
+QString TextOf(const std::vector<PortChoice>& choices, std::int32_t code,
+               const QString& fallback = "-");
 
 // The port's rate as it is shown: "使用しない", the rate's label, or "-" for a
 // rate outside the table.

@@ -30,7 +30,8 @@ std::optional<std::int32_t> OtherPortsUnit(const SwitchRecord& record, int port)
   return std::nullopt;
 }
 
-std::optional<std::int32_t> AllowedUnit(const SwitchRecord& record, int port, std::int32_t otherChoice) {
+std::optional<std::int32_t> AllowedUnit(const SwitchRecord& record, int port,
+                                        std::int32_t otherChoice) {
   if (auto unit = UnitOfChoice(record, otherChoice)) return unit;
   return OtherPortsUnit(record, port);
 }

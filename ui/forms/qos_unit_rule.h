@@ -20,7 +20,8 @@ std::optional<std::int32_t> UnitOfChoice(const SwitchRecord& record, std::int32_
 std::optional<std::int32_t> OtherPortsUnit(const SwitchRecord& record, int port);
 // The unit the entries of one list must have, given the other list's choice:
 // that choice's unit, else the other ports' unit; nothing when none applies.
-std::optional<std::int32_t> AllowedUnit(const SwitchRecord& record, int port, std::int32_t otherChoice);
+std::optional<std::int32_t> AllowedUnit(const SwitchRecord& record, int port,
+                                        std::int32_t otherChoice);
 
 // Before an apply: whether the two choices fit together and with the other
 // ports, and the unit to set when one was found.

@@ -23,7 +23,8 @@ Screen::Screen(ScreenHost& navigator, SwitchView sw, int port, QSize size)
   setFixedSize(size);
   setFont(UiFont());
   setFocusPolicy(Qt::StrongFocus);
-  connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { FocusMoved(now); });
+  connect(qApp, &QApplication::focusChanged, this,
+          [this](QWidget*, QWidget* now) { FocusMoved(now); });
 }
 
 Screen::~Screen() = default;
@@ -63,11 +64,13 @@ QPushButton* Screen::AddButton(const QString& id, const QString& text, QRect pla
   return button;
 }
 
-Screen::ButtonRow Screen::AddSetCancelRow(RowButton first, RowButton second, int top, RowPlace place, int x,
-                                          std::function<void()> action) {
+Screen::ButtonRow Screen::AddSetCancelRow(RowButton first, RowButton second, int top,
+                                          RowPlace place, int x, std::function<void()> action) {
   ButtonRow row;
-  row.first = AddButton(first.id, QString::fromUtf8(first.text), QRect(0, top, first.width, kButtonHeight));
-  row.second = AddButton(second.id, QString::fromUtf8(second.text), QRect(0, top, second.width, kButtonHeight));
+  row.first =
+      AddButton(first.id, QString::fromUtf8(first.text), QRect(0, top, first.width, kButtonHeight));
+  row.second = AddButton(second.id, QString::fromUtf8(second.text),
+                         QRect(0, top, second.width, kButtonHeight));
   switch (place) {
     case RowPlace::kCentred:
       row.first->move((x - (row.first->width() + kButtonSpacing + row.second->width())) / 2, top);
@@ -80,7 +83,8 @@ Screen::ButtonRow Screen::AddSetCancelRow(RowButton first, RowButton second, int
     case RowPlace::kFromLeft: {
       constexpr int kSpacing = 5;
       row.first->move(x, top);
-      row.second->move(std::max(x + first.width + kSpacing, row.first->geometry().right() + 1 + kSpacing), top);
+      row.second->move(
+          std::max(x + first.width + kSpacing, row.first->geometry().right() + 1 + kSpacing), top);
       break;
     }
   }

@@ -22,7 +22,6 @@
 
 namespace ntr::ui {
 
-
 class Screen : public QWidget {
   Q_OBJECT
 

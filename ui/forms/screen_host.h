@@ -51,13 +51,14 @@ class ScreenHost : public QObject {
   // Opens the screen of `target` for the switch (and port); false when none opened.
   virtual bool Open(Target target, const SwitchRef& sw, int port = -1) = 0;
   // The result screens: back to the settings display of `target`.
-  virtual void ShowResult(const QString& title, const QStringList& lines, Target target, const SwitchRef& sw,
-                          int port) = 0;
-  virtual void ShowMessage(const QString& title, const QStringList& lines, Target target, const SwitchRef& sw,
-                           int port) = 0;
+  virtual void ShowResult(const QString& title, const QStringList& lines, Target target,
+                          const SwitchRef& sw, int port) = 0;
+  virtual void ShowMessage(const QString& title, const QStringList& lines, Target target,
+                           const SwitchRef& sw, int port) = 0;
   // The wait for the switch of `mac` to come back after a restart: `text`
   // (when given) before the waiting line, then `target` of the switch.
-  virtual void ShowRestartWait(const QString& title, const QString& text, Target target, const MacAddress& mac) = 0;
+  virtual void ShowRestartWait(const QString& title, const QString& text, Target target,
+                               const MacAddress& mac) = 0;
   // Closes every screen and the frame.
   virtual void CloseFrame() = 0;
   // Shows a screen its opener made, replacing the one shown.

@@ -5,9 +5,9 @@
 #include <QPainterPath>
 #include <QStyle>
 
+#include "ui/forms/screen_ids.h"
 #include "ui/style/colours.h"
 #include "ui/style/fonts.h"
-#include "ui/forms/screen_ids.h"
 
 namespace ntr::ui {
 
@@ -53,7 +53,8 @@ void SettingFrame::Host(QWidget* screen) {
                     bodySize_.height() + (wide ? barWidth : 0));
   resize(inner.width() + 2 * kBorder, kCaptionHeight + inner.height() + kBorder);
   body_->setGeometry(kBorder, kCaptionHeight, bodySize_.width(), bodySize_.height());
-  horizontal_->setGeometry(kBorder, kCaptionHeight + bodySize_.height(), bodySize_.width(), barWidth);
+  horizontal_->setGeometry(kBorder, kCaptionHeight + bodySize_.height(), bodySize_.width(),
+                           barWidth);
   vertical_->setGeometry(kBorder + bodySize_.width(), kCaptionHeight, barWidth, bodySize_.height());
   screen->setParent(body_);
   PlaceScreen();
@@ -89,7 +90,8 @@ void SettingFrame::SetFolded(bool folded) {
 
 void SettingFrame::EnsureVisible(const QRect& rect) {
   constexpr int kMargin = 5;
-  const QRect shown(horizontal_->value(), vertical_->value(), bodySize_.width(), bodySize_.height());
+  const QRect shown(horizontal_->value(), vertical_->value(), bodySize_.width(),
+                    bodySize_.height());
   const QRect wanted = rect.adjusted(-kMargin, -kMargin, kMargin, kMargin);
   int x = shown.x();
   int y = shown.y();
@@ -125,7 +127,8 @@ void SettingFrame::PlaceScreen() {
 
 void SettingFrame::ReportEdges() {
   if (!reportEdges_ || isHidden()) return;
-  reportEdges_(folded_ ? pos() + QPoint(kTabWidth, kCaptionHeight) : geometry().bottomRight() + QPoint(1, 1));
+  reportEdges_(folded_ ? pos() + QPoint(kTabWidth, kCaptionHeight)
+                       : geometry().bottomRight() + QPoint(1, 1));
 }
 
 SettingFrame::Part SettingFrame::PartAt(QPoint point) const {
@@ -153,8 +156,8 @@ void SettingFrame::paintEvent(QPaintEvent*) {
   painter.fillRect(QRect(1, 1, kTabWidth - 2, kCaptionHeight - 2), shine);
   painter.setPen(Qt::white);
   painter.setFont(UiFont(10, true));
-  painter.drawText(QRect(8, 0, kFoldButton.left() - 10, kCaptionHeight), Qt::AlignVCenter | Qt::AlignLeft,
-                   QStringLiteral("Setting"));
+  painter.drawText(QRect(8, 0, kFoldButton.left() - 10, kCaptionHeight),
+                   Qt::AlignVCenter | Qt::AlignLeft, QStringLiteral("Setting"));
   PaintButton(painter, Part::kFold);
   PaintButton(painter, Part::kClose);
 }
@@ -167,7 +170,9 @@ void SettingFrame::PaintButton(QPainter& painter, Part part) const {
   painter.setRenderHint(QPainter::Antialiasing, true);
   const QRectF face = QRectF(box).adjusted(0.5, 0.5, -0.5, -0.5);
   painter.setPen(QPen(Qt::white, 1));
-  painter.setBrush(down ? kFrameColour.darker(130) : hot ? QColor(Qt::white) : kFrameColour.lighter(112));
+  painter.setBrush(down  ? kFrameColour.darker(130)
+                   : hot ? QColor(Qt::white)
+                         : kFrameColour.lighter(112));
   painter.drawRoundedRect(face, 3, 3);
   const QColor glyph = hot && !down ? kFrameColour.darker(140) : QColor(Qt::white);
   painter.setPen(QPen(glyph, 2, Qt::SolidLine, Qt::RoundCap));

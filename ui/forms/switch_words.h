@@ -24,7 +24,9 @@ inline QString PowerModeWord(bool economy) { return PowerModeChoices().at(econom
 // wire), or none (0).
 inline constexpr std::int32_t kLoopShutDownAndRelease = 2;
 inline constexpr std::int32_t kLoopNoShutDown = 0;
-inline QString LoopShutDownText() { return QStringLiteral("ポートを自動シャットダウンして自動解除する"); }
+inline QString LoopShutDownText() {
+  return QStringLiteral("ポートを自動シャットダウンして自動解除する");
+}
 inline QString LoopNoShutDownText() { return QStringLiteral("ポートを自動シャットダウンしない"); }
 
 // The monitored direction of a port: position 0 none, 1 transmit, 2

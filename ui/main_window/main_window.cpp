@@ -24,7 +24,8 @@ MainWindow::MainWindow(PageView* view) : view_(view) {
   // The usual first size, but no larger than the screen's free area (in the
   // window's own pixels: a scale factor makes the screen smaller).
   QSize first = kFirstSize;
-  if (const QScreen* shown = screen()) first = first.boundedTo(shown->availableGeometry().size() - kDecorationRoom);
+  if (const QScreen* shown = screen())
+    first = first.boundedTo(shown->availableGeometry().size() - kDecorationRoom);
   resize(first);
   restartTimer_.setSingleShot(true);
   restartTimer_.setInterval(kRestartPeriodMs);
@@ -52,7 +53,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 // Activation gives the keyboard focus back to where it was.
 void MainWindow::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
-  if (event->type() != QEvent::ActivationChange || !isActiveWindow() || !view_->page()->isEnabled()) return;
+  if (event->type() != QEvent::ActivationChange || !isActiveWindow() || !view_->page()->isEnabled())
+    return;
   if (restoreFocus_) {
     restoreFocus_();
   } else {
@@ -60,7 +62,8 @@ void MainWindow::changeEvent(QEvent* event) {
   }
 }
 
-void MainWindow::StartCaptureRestart(std::function<bool()> restart, std::function<void()> showFailure) {
+void MainWindow::StartCaptureRestart(std::function<bool()> restart,
+                                     std::function<void()> showFailure) {
   restart_ = std::move(restart);
   showFailure_ = std::move(showFailure);
   restartFailures_ = 0;

@@ -64,8 +64,8 @@ void PageView::SetFrameEdges(QPoint edges) {
   if (edges.isNull()) {
     minimumContent_ = QSize(0, 0);
   } else {
-    minimumContent_ = QSize(edges.x() + horizontalScrollBar()->value(),
-                            edges.y() + verticalScrollBar()->value());
+    minimumContent_ =
+        QSize(edges.x() + horizontalScrollBar()->value(), edges.y() + verticalScrollBar()->value());
   }
   Relayout();
 }

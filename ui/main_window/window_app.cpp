@@ -27,7 +27,8 @@ QString QtFileFilter() {
 }  // namespace
 
 WindowApp::WindowApp(std::unique_ptr<AppLink> link) {
-  app_ = std::make_unique<Application>(Application::Parts{operator_, bridge_, &bridge_, std::move(link)});
+  app_ = std::make_unique<Application>(
+      Application::Parts{operator_, bridge_, &bridge_, std::move(link)});
   service_ = std::make_unique<SwitchService>(*app_);
   bridge_.SetNoticeFilter([this](const Notice& notice) { return FilterNotice(notice); });
   connect(&bridge_, &CoreBridge::notice, this, &WindowApp::HandleNotice);
@@ -309,8 +310,9 @@ void WindowApp::Suspend() {
 
 void WindowApp::Resume() {
   if (!started_ || shutDown_ || !window_) return;
-  window_->StartCaptureRestart([this] { return app_->Restart(); },
-                               [this] { operator_.ShowMessage(kCaptureRestartFailedText, MessageIcon::kError); });
+  window_->StartCaptureRestart(
+      [this] { return app_->Restart(); },
+      [this] { operator_.ShowMessage(kCaptureRestartFailedText, MessageIcon::kError); });
 }
 
 void WindowApp::Shutdown() {

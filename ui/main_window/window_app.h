@@ -78,7 +78,7 @@ class WindowApp : public QObject {
   WindowOperator operator_;
   std::unique_ptr<Application> app_;
   std::unique_ptr<SwitchService> service_;
-  std::unique_ptr<MainWindow> window_;  // goes before the core it shows
+  std::unique_ptr<MainWindow> window_;        // goes before the core it shows
   std::unique_ptr<ScreenNavigator> screens_;  // its frame and screens belong to the window
   PopupWindow* popup_ = nullptr;
   bool uiEnabled_ = true;

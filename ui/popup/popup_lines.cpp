@@ -48,7 +48,8 @@ class Rows {
   }
 
   PopupText Finish(int refreshMs) {
-    if (!text_.lines.empty()) text_.size = QSize(widest_ + 2 * kPopupInset, y_ - kTop + 2 * kPopupInset);
+    if (!text_.lines.empty())
+      text_.size = QSize(widest_ + 2 * kPopupInset, y_ - kTop + 2 * kPopupInset);
     text_.refreshMs = refreshMs;
     return std::move(text_);
   }

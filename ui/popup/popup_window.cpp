@@ -4,8 +4,8 @@
 #include <QPainter>
 
 #include "app/switch_view.h"
-#include "ui/style/fonts.h"
 #include "ui/popup/popup_ids.h"
+#include "ui/style/fonts.h"
 
 namespace ntr::ui {
 namespace {
@@ -59,9 +59,10 @@ void PopupWindow::Show(int kind, SwitchView sw, int port, QRect anchor) {
 // everything on the page, as the operator works in it.
 void PopupWindow::Raise() {
   raise();
-  QWidget* frame = parentWidget() == nullptr ? nullptr
-                                             : parentWidget()->findChild<QWidget*>(
-                                                   QStringLiteral("settingFrame"), Qt::FindDirectChildrenOnly);
+  QWidget* frame = parentWidget() == nullptr
+                       ? nullptr
+                       : parentWidget()->findChild<QWidget*>(QStringLiteral("settingFrame"),
+                                                             Qt::FindDirectChildrenOnly);
   if (frame != nullptr && frame->isVisible()) stackUnder(frame);
 }
 

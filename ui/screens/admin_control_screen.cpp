@@ -41,11 +41,13 @@ bool InRange(int value) {
 
 AdminControlScreen::AdminControlScreen(ScreenHost& screens, Application& app)
     : Screen(screens, nullptr, -1, kSize), app_(app) {
-  interval_ = WatchEdit(this, ids::admin_control::kInterval, app.config().watchInterval(), kFirstRowY + 1);
+  interval_ =
+      WatchEdit(this, ids::admin_control::kInterval, app.config().watchInterval(), kFirstRowY + 1);
   count_ = WatchEdit(this, ids::admin_control::kCount, app.config().downCount(), kSecondRowY + 1);
-  const auto [set, cancel] = AddSetCancelRow({ids::admin_control::kSet, "設定", kSetButtonWidth},
-                                             {ids::admin_control::kCancel, "キャンセル", kCancelButtonWidth},
-                                             kButtonsTop, RowPlace::kFromLeft, kButtonsLeft, [this] { Set(); });
+  const auto [set, cancel] =
+      AddSetCancelRow({ids::admin_control::kSet, "設定", kSetButtonWidth},
+                      {ids::admin_control::kCancel, "キャンセル", kCancelButtonWidth}, kButtonsTop,
+                      RowPlace::kFromLeft, kButtonsLeft, [this] { Set(); });
   setTabOrder(interval_, count_);
   setTabOrder(count_, set);
   setTabOrder(set, cancel);
@@ -62,7 +64,8 @@ void AdminControlScreen::Set() {
   const QString failed = QString::fromUtf8(kAdminControlFailedText);
   if (!InRange(interval) || !InRange(count)) {
     const char* reason = InRange(interval) ? kDownCountOutOfRangeText : kIntervalOutOfRangeText;
-    navigator().ShowMessage(title(), {failed, QString::fromUtf8(reason)}, Target::kAdminControl, SwitchRef{}, -1);
+    navigator().ShowMessage(title(), {failed, QString::fromUtf8(reason)}, Target::kAdminControl,
+                            SwitchRef{}, -1);
     return;
   }
   ErrorPair error;
@@ -71,16 +74,18 @@ void AdminControlScreen::Set() {
                             Target::kAdminControl, SwitchRef{}, -1);
     return;
   }
-  navigator().ShowResult(title(), {QString::fromUtf8(kAdminControlAppliedText)}, Target::kAdministration,
-                         SwitchRef{}, -1);
+  navigator().ShowResult(title(), {QString::fromUtf8(kAdminControlAppliedText)},
+                         Target::kAdministration, SwitchRef{}, -1);
 }
 
 void AdminControlScreen::paintEvent(QPaintEvent* event) {
   Screen::paintEvent(event);
   QPainter painter(this);
   PaintRows(painter, kGridOrigin, {kLabelWidth, kValueWidth}, 2);
-  PaintLabel(painter, QPoint(kGridOrigin.x() + 4, kFirstRowY + 4), QStringLiteral("スイッチの監視時間間隔"), true);
-  PaintLabel(painter, QPoint(kGridOrigin.x() + 4, kSecondRowY + 4), QStringLiteral("ダウン検出までの監視回数"), true);
+  PaintLabel(painter, QPoint(kGridOrigin.x() + 4, kFirstRowY + 4),
+             QStringLiteral("スイッチの監視時間間隔"), true);
+  PaintLabel(painter, QPoint(kGridOrigin.x() + 4, kSecondRowY + 4),
+             QStringLiteral("ダウン検出までの監視回数"), true);
   PaintLabel(painter, QPoint(kHintX, kFirstRowY + 4), QStringLiteral("秒 (2～10)"), false);
   PaintLabel(painter, QPoint(kHintX, kSecondRowY + 4), QStringLiteral("回 (2～10)"), false);
 }

@@ -10,9 +10,9 @@
 #include "catalogue/switch_model.h"
 #include "ui/forms/form_painting.h"
 #include "ui/forms/screen_host.h"
+#include "ui/forms/screen_ids.h"
 #include "ui/style/fonts.h"
 #include "ui/style/text.h"
-#include "ui/forms/screen_ids.h"
 
 namespace ntr::ui {
 
@@ -29,8 +29,11 @@ constexpr int kRowStep = kDataRowHeight + 1;
 }  // namespace
 
 AdministrationScreen::AdministrationScreen(ScreenHost& screens, Application& app)
-    : Screen(screens, nullptr, -1, QSize(1, 1)), app_(app), widths_{196, 156, 166},
-      interval_(app.config().watchInterval()), downCount_(app.config().downCount()) {
+    : Screen(screens, nullptr, -1, QSize(1, 1)),
+      app_(app),
+      widths_{196, 156, 166},
+      interval_(app.config().watchInterval()),
+      downCount_(app.config().downCount()) {
   const QFontMetrics metrics(UiFont());
   for (SwitchView sw : app.Switches()) {
     const SwitchRecord& record = sw.record();
@@ -40,7 +43,8 @@ AdministrationScreen::AdministrationScreen(ScreenHost& screens, Application& app
             ToQt(record.serialNumber.get()), ToQt(record.macText.get())};
     const QString texts[] = {row.name, row.model, row.serial};
     for (std::size_t column = 0; column < 3; ++column) {
-      widths_[column] = std::max(widths_[column], metrics.horizontalAdvance(texts[column]) + kTextPad);
+      widths_[column] =
+          std::max(widths_[column], metrics.horizontalAdvance(texts[column]) + kTextPad);
     }
     rows_.push_back(std::move(row));
   }
@@ -48,23 +52,26 @@ AdministrationScreen::AdministrationScreen(ScreenHost& screens, Application& app
   // As wide as the list (the title at least), not the 850 px of room the
   // original gave beyond the three columns, which only pushed "閉じる" off to the right.
   const int listWidth = widths_[0] + widths_[1] + widths_[2] + kMacWidth + kButtonsWidth + 5;
-  const int titleWidth = 2 * kTitlePosition.x() + QFontMetrics(TitleFont()).horizontalAdvance(title());
-  setFixedSize(std::max(2 * kWatchGrid.x() + listWidth, titleWidth),
-               std::max(count * kDataRowHeight + 285, GridTop() + kHeaderRowHeight + count * kRowStep + 60));
+  const int titleWidth =
+      2 * kTitlePosition.x() + QFontMetrics(TitleFont()).horizontalAdvance(title());
+  setFixedSize(
+      std::max(2 * kWatchGrid.x() + listWidth, titleWidth),
+      std::max(count * kDataRowHeight + 285, GridTop() + kHeaderRowHeight + count * kRowStep + 60));
 
-  QPushButton* set = AddButton(ids::administration::kControl, QStringLiteral("設定"),
-                               QRect(kWatchGrid.x() + kWatchLabelWidth + kWatchValueWidth + 12,
-                                     kWatchGrid.y() + kHeaderRowHeight + kRowStep + 2, kBrowseButtonWidth,
-                                     kButtonHeight));
-  connect(set, &QPushButton::clicked, this, [this] { navigator().Open(Target::kAdminControl, SwitchRef{}); });
+  QPushButton* set = AddButton(
+      ids::administration::kControl, QStringLiteral("設定"),
+      QRect(kWatchGrid.x() + kWatchLabelWidth + kWatchValueWidth + 12,
+            kWatchGrid.y() + kHeaderRowHeight + kRowStep + 2, kBrowseButtonWidth, kButtonHeight));
+  connect(set, &QPushButton::clicked, this,
+          [this] { navigator().Open(Target::kAdminControl, SwitchRef{}); });
   QWidget* previous = set;
   const int buttonsX = kWatchGrid.x() + widths_[0] + widths_[1] + widths_[2] + kMacWidth + 4;
   for (int i = 0; i < count; ++i) {
     const int y = GridTop() + kHeaderRowHeight + 1 + i * kRowStep + 1;
-    QPushButton* save =
-        AddButton(ids::administration::Save(i), QStringLiteral("保存"), QRect(buttonsX + 4, y, 55, kButtonHeight));
-    QPushButton* load =
-        AddButton(ids::administration::Load(i), QStringLiteral("読込"), QRect(buttonsX + 65, y, 55, kButtonHeight));
+    QPushButton* save = AddButton(ids::administration::Save(i), QStringLiteral("保存"),
+                                  QRect(buttonsX + 4, y, 55, kButtonHeight));
+    QPushButton* load = AddButton(ids::administration::Load(i), QStringLiteral("読込"),
+                                  QRect(buttonsX + 65, y, 55, kButtonHeight));
     connect(save, &QPushButton::clicked, this, [this, i] { Save(i); });
     connect(load, &QPushButton::clicked, this, [this, i] { Load(i); });
     setTabOrder(previous, save);
@@ -72,8 +79,8 @@ AdministrationScreen::AdministrationScreen(ScreenHost& screens, Application& app
     previous = load;
   }
   QPushButton* close = AddButton(ids::administration::kClose, QStringLiteral("閉じる"),
-                                 QRect(width() / 2 - kCancelButtonWidth / 2, height() - 40, kCancelButtonWidth,
-                                       kButtonHeight));
+                                 QRect(width() / 2 - kCancelButtonWidth / 2, height() - 40,
+                                       kCancelButtonWidth, kButtonHeight));
   connect(close, &QPushButton::clicked, this, [this] { Cancel(); });
   setTabOrder(previous, close);
   SetInitialFocus(set);
@@ -116,17 +123,22 @@ void AdministrationScreen::paintEvent(QPaintEvent* event) {
   PaintLabel(painter, kWatchGrid + QPoint(4, 5), QStringLiteral("項目"), true);
   PaintLabel(painter, kWatchGrid + QPoint(kWatchLabelWidth + 5, 5), QStringLiteral("設定値"), true);
   const int first = kWatchGrid.y() + kHeaderRowHeight + 1;
-  PaintLabel(painter, QPoint(kWatchGrid.x() + 4, first + 4), QStringLiteral("スイッチの監視時間間隔"), true);
+  PaintLabel(painter, QPoint(kWatchGrid.x() + 4, first + 4),
+             QStringLiteral("スイッチの監視時間間隔"), true);
   PaintLabel(painter, QPoint(valueX, first + 4), QStringLiteral("%1秒").arg(interval_), false);
   const int second = first + kRowStep;
-  PaintLabel(painter, QPoint(kWatchGrid.x() + 4, second + 4), QStringLiteral("ダウン検出までの監視回数"), true);
+  PaintLabel(painter, QPoint(kWatchGrid.x() + 4, second + 4),
+             QStringLiteral("ダウン検出までの監視回数"), true);
   PaintLabel(painter, QPoint(valueX, second + 4), QStringLiteral("%1回").arg(downCount_), false);
 
-  PaintLabel(painter, QPoint(kWatchGrid.x() + 2, GridTop() - 22), QString::fromUtf8(kManagementStateText), true);
+  PaintLabel(painter, QPoint(kWatchGrid.x() + 2, GridTop() - 22),
+             QString::fromUtf8(kManagementStateText), true);
   const std::vector<int> columns{widths_[0], widths_[1], widths_[2], kMacWidth, kButtonsWidth};
-  PaintGrid(painter, QPoint(kWatchGrid.x(), GridTop()), columns, static_cast<int>(rows_.size()), false);
-  const QString headings[] = {QStringLiteral("名称"), QStringLiteral("機種"), QStringLiteral("シリアル番号"),
-                              QStringLiteral("MACアドレス"), QStringLiteral("    設定の読込")};
+  PaintGrid(painter, QPoint(kWatchGrid.x(), GridTop()), columns, static_cast<int>(rows_.size()),
+            false);
+  const QString headings[] = {QStringLiteral("名称"), QStringLiteral("機種"),
+                              QStringLiteral("シリアル番号"), QStringLiteral("MACアドレス"),
+                              QStringLiteral("    設定の読込")};
   int x = kWatchGrid.x();
   for (std::size_t column = 0; column < columns.size(); ++column) {
     PaintLabel(painter, QPoint(x + 4, GridTop() + 5), headings[column], true);

@@ -2,11 +2,11 @@
 
 #include "app/switch_service.h"
 #include "app/switch_view.h"
-#include "ui/screens/firmware_texts.h"
 #include "ui/forms/screen_host.h"
+#include "ui/forms/screen_ids.h"
+#include "ui/screens/firmware_texts.h"
 #include "ui/style/fonts.h"
 #include "ui/style/text.h"
-#include "ui/forms/screen_ids.h"
 
 namespace ntr::ui {
 
@@ -74,7 +74,8 @@ void FirmwareProgressScreen::Poll() {
   SwitchView sw = navigator().Find(switchRef());
   if (sw == nullptr) return;  // the navigator closes the frame
   const FirmwareStatus status = sw.firmwareStatus();
-  const bool sending = status.state == kFirmwareTransferring || status.state == kFirmwareTransferFailed;
+  const bool sending =
+      status.state == kFirmwareTransferring || status.state == kFirmwareTransferFailed;
   const QString line = FirmwareProgressText(status.state, status.progress);
   if (text_->text() != line) text_->setText(line);
   bar_->setVisible(sending);
@@ -99,7 +100,8 @@ void FirmwareProgressScreen::Finished() {
   QString reason = ToQt(result.text);
   const QString prefix = ToQt(kFirmwareFailedText);
   if (reason.startsWith(prefix)) reason = reason.mid(prefix.size());
-  navigator().ShowMessage(title(), {QString::fromUtf8(kFirmwareFailedHeading), reason}, Target::kSwitchMain, ref, -1);
+  navigator().ShowMessage(title(), {QString::fromUtf8(kFirmwareFailedHeading), reason},
+                          Target::kSwitchMain, ref, -1);
 }
 
 }  // namespace ntr::ui

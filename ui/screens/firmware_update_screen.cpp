@@ -6,12 +6,12 @@
 #include <algorithm>
 
 #include "app/switch_service.h"
-#include "ui/screens/firmware_texts.h"
 #include "ui/forms/form_painting.h"
 #include "ui/forms/screen_host.h"
+#include "ui/forms/screen_ids.h"
+#include "ui/screens/firmware_texts.h"
 #include "ui/style/fonts.h"
 #include "ui/style/text.h"
-#include "ui/forms/screen_ids.h"
 
 namespace ntr::ui {
 
@@ -41,14 +41,15 @@ FirmwareUpdateScreen::FirmwareUpdateScreen(ScreenHost& screens, Application& app
   path_->setObjectName(ids::firmware_update::kPath);
   path_->setFont(UiFont());
   path_->setGeometry(editX, kGridOrigin.y() + 1, kPathWidth, kHeaderRowHeight - 2);
-  QPushButton* browse = AddButton(ids::firmware_update::kBrowse, QStringLiteral("参照"),
-                                  QRect(path_->geometry().right() + 6, path_->y() + 1, kBrowseButtonWidth,
-                                        kButtonHeight));
+  QPushButton* browse = AddButton(
+      ids::firmware_update::kBrowse, QStringLiteral("参照"),
+      QRect(path_->geometry().right() + 6, path_->y() + 1, kBrowseButtonWidth, kButtonHeight));
   const int width = std::max(585, browse->geometry().right() + 1 + 2 * kMargin);
   setFixedSize(width, height());
-  const auto [run, cancel] = AddSetCancelRow({ids::firmware_update::kRun, "実行", kRunButtonWidth},
-                                             {ids::firmware_update::kCancel, "キャンセル", kCancelButtonWidth},
-                                             kButtonTop, RowPlace::kCentred, width, [this] { Run(); });
+  const auto [run, cancel] =
+      AddSetCancelRow({ids::firmware_update::kRun, "実行", kRunButtonWidth},
+                      {ids::firmware_update::kCancel, "キャンセル", kCancelButtonWidth}, kButtonTop,
+                      RowPlace::kCentred, width, [this] { Run(); });
   connect(browse, &QPushButton::clicked, this, &FirmwareUpdateScreen::Browse);
   setTabOrder(path_, browse);
   setTabOrder(browse, run);
@@ -75,7 +76,8 @@ void FirmwareUpdateScreen::Run() {
   const QString path = path_->text();
   const ServiceResult started = SwitchService(app_).StartFirmware(sw, FromQt(path));
   if (!started.ok) {
-    navigator().ShowMessage(title(), {QString::fromUtf8(kFirmwareFailedHeading), ToQt(started.text)},
+    navigator().ShowMessage(title(),
+                            {QString::fromUtf8(kFirmwareFailedHeading), ToQt(started.text)},
                             Target::kSwitchMain, switchRef(), -1);
     return;
   }
@@ -85,8 +87,10 @@ void FirmwareUpdateScreen::Run() {
 void FirmwareUpdateScreen::paintEvent(QPaintEvent* event) {
   Screen::paintEvent(event);
   QPainter painter(this);
-  PaintGrid(painter, kGridOrigin, {labelWidth_, width() - 2 * kGridOrigin.x() - labelWidth_ - 1}, 0, true);
-  PaintLabel(painter, kGridOrigin + QPoint(2, 5), QStringLiteral("ファームウェアファイルの指定"), true);
+  PaintGrid(painter, kGridOrigin, {labelWidth_, width() - 2 * kGridOrigin.x() - labelWidth_ - 1}, 0,
+            true);
+  PaintLabel(painter, kGridOrigin + QPoint(2, 5), QStringLiteral("ファームウェアファイルの指定"),
+             true);
 }
 
 }  // namespace ntr::ui

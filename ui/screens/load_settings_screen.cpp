@@ -1,14 +1,14 @@
 #include "ui/screens/load_settings_screen.h"
 
 #include <QFileDialog>
-#include <QPointer>
 #include <QPainter>
+#include <QPointer>
 
 #include "app/switch_service.h"
 #include "ui/forms/form_painting.h"
 #include "ui/forms/screen_host.h"
-#include "ui/style/text.h"
 #include "ui/forms/screen_ids.h"
+#include "ui/style/text.h"
 
 namespace ntr::ui {
 
@@ -18,7 +18,8 @@ constexpr int kButtonsLeft = 190;
 constexpr int kButtonsTop = 110;
 
 QString AskForFile(QWidget* parent) {
-  return QFileDialog::getOpenFileName(parent, QString(), QString(), QStringLiteral("All Files (*.*)"));
+  return QFileDialog::getOpenFileName(parent, QString(), QString(),
+                                      QStringLiteral("All Files (*.*)"));
 }
 
 }  // namespace
@@ -30,11 +31,13 @@ LoadSettingsScreen::LoadSettingsScreen(ScreenHost& screens, Application& app, Sw
   path_ = new FilteredEdit(EditFilter::kAny, this);
   path_->setObjectName(ids::load_settings::kPath);
   path_->setGeometry(kGridOrigin.x() + 124, kGridOrigin.y() + 2, 330, kButtonHeight);
-  QPushButton* browse = AddButton(ids::load_settings::kBrowse, QStringLiteral("参照"),
-                                  QRect(kGridOrigin.x() + 460, kGridOrigin.y() + 2, kBrowseButtonWidth, kButtonHeight));
-  const auto [run, cancel] = AddSetCancelRow({ids::load_settings::kRun, "実行", kBrowseButtonWidth},
-                                             {ids::load_settings::kCancel, "キャンセル", kCancelButtonWidth},
-                                             kButtonsTop, RowPlace::kFromLeft, kButtonsLeft, [this] { Run(); });
+  QPushButton* browse = AddButton(
+      ids::load_settings::kBrowse, QStringLiteral("参照"),
+      QRect(kGridOrigin.x() + 460, kGridOrigin.y() + 2, kBrowseButtonWidth, kButtonHeight));
+  const auto [run, cancel] =
+      AddSetCancelRow({ids::load_settings::kRun, "実行", kBrowseButtonWidth},
+                      {ids::load_settings::kCancel, "キャンセル", kCancelButtonWidth}, kButtonsTop,
+                      RowPlace::kFromLeft, kButtonsLeft, [this] { Run(); });
   connect(browse, &QPushButton::clicked, this, [this] { Browse(); });
   setTabOrder(path_, browse);
   setTabOrder(browse, run);
@@ -65,13 +68,14 @@ void LoadSettingsScreen::Run() {
     QStringList lines{ToQt(kApplyFailedText)};
     if (begun.text != kApplyFailedText) lines << ToQt(begun.text);
     for (const std::string& detail : begun.details) lines << ToQt(detail);
-    navigator().ShowMessage(QString::fromUtf8(kApplySettingsTitle), lines, Target::kLoadConfiguration,
-                            switchRef(), -1);
+    navigator().ShowMessage(QString::fromUtf8(kApplySettingsTitle), lines,
+                            Target::kLoadConfiguration, switchRef(), -1);
     return;
   }
   navigator().ApplyBegun(sw.mac());
-  navigator().ShowRestartWait(QString::fromUtf8(kApplySettingsTitle), QString::fromUtf8(kApplySettingsStartedText),
-                              Target::kCloseFrame, sw.mac());
+  navigator().ShowRestartWait(QString::fromUtf8(kApplySettingsTitle),
+                              QString::fromUtf8(kApplySettingsStartedText), Target::kCloseFrame,
+                              sw.mac());
 }
 
 void LoadSettingsScreen::paintEvent(QPaintEvent* event) {

@@ -8,9 +8,9 @@
 #include "catalogue/function_descriptors.h"
 #include "ui/forms/form_painting.h"
 #include "ui/forms/screen_host.h"
+#include "ui/forms/screen_ids.h"
 #include "ui/forms/switch_words.h"
 #include "ui/style/fonts.h"
-#include "ui/forms/screen_ids.h"
 
 namespace ntr::ui {
 
@@ -35,15 +35,18 @@ LoopDetectionScreen::LoopDetectionScreen(ScreenHost& screens, SwitchView sw)
   const QFontMetrics normal(UiFont());
   const QFontMetrics bold(UiFont(10, true));
   labelWidth_ = std::max(bold.horizontalAdvance(QStringLiteral("MACアドレス移動回数閾値")),
-                         bold.horizontalAdvance(QStringLiteral("ループ検出時の動作"))) + 16;
+                         bold.horizontalAdvance(QStringLiteral("ループ検出時の動作"))) +
+                16;
   shutDown_ = new QRadioButton(LoopShutDownText(), this);
   noShutDown_ = new QRadioButton(LoopNoShutDownText(), this);
   for (QRadioButton* radio : {shutDown_, noShutDown_}) radio->setFont(UiFont());
   shutDown_->setObjectName(ids::loop_detection::kShutDown);
   noShutDown_->setObjectName(ids::loop_detection::kNoShutDown);
   const int radioWidth = shutDown_->sizeHint().width();
-  valueWidth_ = std::max(kRadioIndent + radioWidth + 6 + kEditWidth + 4 + normal.horizontalAdvance(secondsHint_),
-                         kEditWidth + 4 + normal.horizontalAdvance(countHint_)) + 12;
+  valueWidth_ = std::max(kRadioIndent + radioWidth + 6 + kEditWidth + 4 +
+                             normal.horizontalAdvance(secondsHint_),
+                         kEditWidth + 4 + normal.horizontalAdvance(countHint_)) +
+                12;
 
   const int valueX = kGridOrigin.x() + labelWidth_ + 1 + 4;
   count_ = new FilteredEdit(EditFilter::kDigits, this);
@@ -57,17 +60,20 @@ LoopDetectionScreen::LoopDetectionScreen(ScreenHost& screens, SwitchView sw)
   seconds_->setObjectName(ids::loop_detection::kRecoverySeconds);
   seconds_->setMaxLength(Digits(timer.max));
   seconds_->setText(QString::number(working().loopRecoveryTime.load()));
-  seconds_->setGeometry(shutDown_->geometry().right() + 7, RowTop(1) + 1, kEditWidth, kDataRowHeight - 2);
+  seconds_->setGeometry(shutDown_->geometry().right() + 7, RowTop(1) + 1, kEditWidth,
+                        kDataRowHeight - 2);
   noShutDown_->setGeometry(valueX + kRadioIndent, RowTop(2) + 1, noShutDown_->sizeHint().width(),
                            kDataRowHeight - 2);
   auto* group = new QButtonGroup(this);
   group->addButton(shutDown_);
   group->addButton(noShutDown_);
-  (working().loopLinkDown.load() == kLoopShutDownAndRelease ? shutDown_ : noShutDown_)->setChecked(true);
+  (working().loopLinkDown.load() == kLoopShutDownAndRelease ? shutDown_ : noShutDown_)
+      ->setChecked(true);
 
   const int width = std::max(585, kGridOrigin.x() * 2 + labelWidth_ + valueWidth_ + 1);
   const int buttonsTop = RowTop(3) + 15;
-  AddSetCancelRow(kFormSet, kFormCancel, buttonsTop, RowPlace::kFromLeft, width / 2 - 85, [this] { Apply(); });
+  AddSetCancelRow(kFormSet, kFormCancel, buttonsTop, RowPlace::kFromLeft, width / 2 - 85,
+                  [this] { Apply(); });
   setFixedSize(width, buttonsTop + kButtonHeight + kButtonGap);
   SetInitialFocus(count_);
 }
@@ -84,7 +90,8 @@ std::vector<SettingChange> LoopDetectionScreen::Changes() {
     return ok ? value : -1;
   };
   return {SettingChange::Set(Function::kLoopDetectCount, FunctionIndex::None(), number(count_)),
-          SettingChange::Set(Function::kLoopDetectRecoveryTimer, FunctionIndex::None(), number(seconds_)),
+          SettingChange::Set(Function::kLoopDetectRecoveryTimer, FunctionIndex::None(),
+                             number(seconds_)),
           SettingChange::Set(Function::kLoopDetectLinkDown, FunctionIndex::None(),
                              shutDown_->isChecked() ? kLoopShutDownAndRelease : kLoopNoShutDown)};
 }
@@ -100,8 +107,10 @@ void LoopDetectionScreen::paintEvent(QPaintEvent* event) {
   PaintGrid(painter, kGridOrigin, {labelWidth_, valueWidth_}, 3, false);
   PaintLabel(painter, kGridOrigin + QPoint(4, 5), QStringLiteral("項目"), true);
   PaintLabel(painter, kGridOrigin + QPoint(labelWidth_ + 5, 5), QStringLiteral("設定"), true);
-  PaintLabel(painter, QPoint(kGridOrigin.x() + 4, RowTop(0) + 4), QStringLiteral("MACアドレス移動回数閾値"), true);
-  PaintLabel(painter, QPoint(kGridOrigin.x() + 4, RowTop(1) + 4), QStringLiteral("ループ検出時の動作"), true);
+  PaintLabel(painter, QPoint(kGridOrigin.x() + 4, RowTop(0) + 4),
+             QStringLiteral("MACアドレス移動回数閾値"), true);
+  PaintLabel(painter, QPoint(kGridOrigin.x() + 4, RowTop(1) + 4),
+             QStringLiteral("ループ検出時の動作"), true);
   PaintLabel(painter, QPoint(count_->geometry().right() + 5, RowTop(0) + 4), countHint_, false);
   PaintLabel(painter, QPoint(seconds_->geometry().right() + 5, RowTop(1) + 4), secondsHint_, false);
 }

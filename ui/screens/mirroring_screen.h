@@ -10,7 +10,8 @@
 namespace ntr::ui {
 
 inline constexpr char kMirroringTitle[] = "ポートミラーリング機能の設定";
-inline constexpr char kMirroringAppliedText[] = "ポートミラーリング機能の設定は正常に反映されました。";
+inline constexpr char kMirroringAppliedText[] =
+    "ポートミラーリング機能の設定は正常に反映されました。";
 inline constexpr char kMirroringFailedText[] = "ポートミラーリング機能の設定に失敗しました。";
 
 class MirroringScreen : public Screen {
@@ -23,7 +24,9 @@ class MirroringScreen : public Screen {
   ChoiceBox* useChoice() const { return use_; }
   ChoiceBox* snifferChoice() const { return sniffer_; }
   // Position 0 none, 1 transmit, 2 receive, 3 both.
-  ChoiceBox* directionChoice(int port) const { return directions_.at(static_cast<std::size_t>(port)); }
+  ChoiceBox* directionChoice(int port) const {
+    return directions_.at(static_cast<std::size_t>(port));
+  }
 
  protected:
   std::vector<SettingChange> Changes() override;

@@ -7,8 +7,8 @@
 #include "catalogue/function_descriptors.h"
 #include "ui/forms/form_painting.h"
 #include "ui/forms/screen_host.h"
-#include "ui/style/fonts.h"
 #include "ui/forms/screen_ids.h"
+#include "ui/style/fonts.h"
 
 namespace ntr::ui {
 
@@ -47,7 +47,8 @@ MultipleVlanScreen::MultipleVlanScreen(ScreenHost& screens, SwitchView sw, int p
   const QFontMetrics bold(UiFont(10, true));
   const QFontMetrics normal(UiFont());
   labelWidth_ = std::max({bold.horizontalAdvance(QStringLiteral("参加グループ")),
-                          bold.horizontalAdvance(QStringLiteral("項目"))}) + 16;
+                          bold.horizontalAdvance(QStringLiteral("項目"))}) +
+                16;
   valueWidth_ = 220;
   const int valueX = kGridOrigin.x() + labelWidth_ + 1 + 4;
   QWidget* previous = nullptr;
@@ -65,11 +66,13 @@ MultipleVlanScreen::MultipleVlanScreen(ScreenHost& screens, SwitchView sw, int p
     checks_.push_back(check);
   }
 
-  const int titleRight = 2 * kTitlePosition.x() + QFontMetrics(TitleFont()).horizontalAdvance(title());
-  const int width = std::max({400, kGridOrigin.x() * 2 + labelWidth_ + 1 + valueWidth_, titleRight});
+  const int titleRight =
+      2 * kTitlePosition.x() + QFontMetrics(TitleFont()).horizontalAdvance(title());
+  const int width =
+      std::max({400, kGridOrigin.x() * 2 + labelWidth_ + 1 + valueWidth_, titleRight});
   const int buttonsTop = RowTop(static_cast<int>(checks_.size())) + 15;
-  const auto [set, cancel] =
-      AddSetCancelRow(kFormSet, kFormCancel, buttonsTop, RowPlace::kCentred, width, [this] { Apply(); });
+  const auto [set, cancel] = AddSetCancelRow(kFormSet, kFormCancel, buttonsTop, RowPlace::kCentred,
+                                             width, [this] { Apply(); });
   if (previous != nullptr) setTabOrder(previous, set);
   setTabOrder(set, cancel);
   setFixedSize(width, buttonsTop + kButtonHeight + kButtonGap);
@@ -94,14 +97,16 @@ std::vector<SettingChange> MultipleVlanScreen::Changes() {
     const bool checked = checks_[g]->isChecked();
     used = used || checked;
     if (checked == Member(r, port(), group)) continue;
-    changes.push_back(SettingChange::Set(membership.function, FunctionIndex::PortGroup(port(), group),
+    changes.push_back(SettingChange::Set(membership.function,
+                                         FunctionIndex::PortGroup(port(), group),
                                          checked ? membership.max : membership.min));
   }
   for (int p = 0; p < PortCount(r) && !used; ++p) {
     if (p == port()) continue;
     for (int g = 0; g < GroupCount(r) && !used; ++g) used = Member(r, p, g);
   }
-  changes.push_back(SettingChange::Set(use.function, FunctionIndex::None(), used ? use.max : use.min));
+  changes.push_back(
+      SettingChange::Set(use.function, FunctionIndex::None(), used ? use.max : use.min));
   return changes;
 }
 
@@ -113,10 +118,12 @@ Screen::ApplyTexts MultipleVlanScreen::applyTexts() const {
 void MultipleVlanScreen::paintEvent(QPaintEvent* event) {
   Screen::paintEvent(event);
   QPainter painter(this);
-  PaintGrid(painter, kGridOrigin, {labelWidth_, valueWidth_}, static_cast<int>(checks_.size()), false);
+  PaintGrid(painter, kGridOrigin, {labelWidth_, valueWidth_}, static_cast<int>(checks_.size()),
+            false);
   PaintLabel(painter, kGridOrigin + QPoint(4, 5), QStringLiteral("項目"), true);
   PaintLabel(painter, kGridOrigin + QPoint(labelWidth_ + 5, 5), QStringLiteral("設定値"), true);
-  PaintLabel(painter, QPoint(kGridOrigin.x() + 4, RowTop(0) + 4), QStringLiteral("参加グループ"), true);
+  PaintLabel(painter, QPoint(kGridOrigin.x() + 4, RowTop(0) + 4), QStringLiteral("参加グループ"),
+             true);
 }
 
 }  // namespace ntr::ui

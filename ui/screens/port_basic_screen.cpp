@@ -15,7 +15,8 @@ PortBasicScreen::PortBasicScreen(ScreenHost& screens, SwitchView sw, int port)
   downshift_ = AddChoice(QStringLiteral("リンクスピードダウンシフト"), use, p.speedDownshift);
   flowControl_ = AddChoice(QStringLiteral("フロー制御"), use, p.flowControl);
   loopDetect_ = AddChoice(QStringLiteral("ループ検出機能"), use, p.loopDetect);
-  blockControl_ = AddChoice(QStringLiteral("スイッチ制御パケットの遮断機能"), block, p.blockControlPackets);
+  blockControl_ =
+      AddChoice(QStringLiteral("スイッチ制御パケットの遮断機能"), block, p.blockControlPackets);
   blockData_ = AddChoice(QStringLiteral("データパケットの遮断機能"), block, p.blockDataPackets);
   // The port leads to a neighbouring device: it stays in use.
   if (port < kMaxNeighbours && working().neighbourPresent[static_cast<std::size_t>(port)] != 0) {

@@ -6,8 +6,8 @@
 
 #include "ui/forms/form_painting.h"
 #include "ui/forms/screen_host.h"
-#include "ui/style/fonts.h"
 #include "ui/forms/screen_ids.h"
+#include "ui/style/fonts.h"
 
 namespace ntr::ui {
 
@@ -32,8 +32,10 @@ ChoiceBox* PortFormScreen::AddChoice(const QString& label, const std::vector<Por
   auto* box = new ChoiceBox(this);
   box->addItems(Texts(choices));
   box->setCurrentIndex(std::max(0, PositionOf(choices, current)));
-  if (rows_.empty()) SetInitialFocus(box);
-  else setTabOrder(rows_.back().box, box);
+  if (rows_.empty())
+    SetInitialFocus(box);
+  else
+    setTabOrder(rows_.back().box, box);
   rows_.push_back({label, box});
   return box;
 }
@@ -52,7 +54,8 @@ void PortFormScreen::Arrange() {
   for (const Row& row : rows_) {
     labelWidth_ = std::max(labelWidth_, bold.horizontalAdvance(row.label) + kCellPadding);
     for (int i = 0; i < row.box->count(); ++i) {
-      boxWidth_ = std::max(boxWidth_, normal.horizontalAdvance(row.box->itemText(i)) + kBoxArrowRoom);
+      boxWidth_ =
+          std::max(boxWidth_, normal.horizontalAdvance(row.box->itemText(i)) + kBoxArrowRoom);
     }
   }
   const int boxX = kGridOrigin.x() + labelWidth_ + 1 + 4;
@@ -60,12 +63,13 @@ void PortFormScreen::Arrange() {
     rows_[i].box->setGeometry(boxX, RowY(i) + 1, boxWidth_ - 8, kDataRowHeight - 2);
   }
   const int gridRight = kGridOrigin.x() + labelWidth_ + 1 + boxWidth_;
-  const int titleRight = 2 * kTitlePosition.x() + QFontMetrics(TitleFont()).horizontalAdvance(title());
+  const int titleRight =
+      2 * kTitlePosition.x() + QFontMetrics(TitleFont()).horizontalAdvance(title());
   const int width = std::max(gridRight + kGridOrigin.x(), titleRight);
   const int buttonY = RowY(rows_.size()) + kButtonGap;
 
-  const auto [set, cancel] =
-      AddSetCancelRow(kFormSet, kFormCancel, buttonY, RowPlace::kCentred, width, [this] { Submit(); });
+  const auto [set, cancel] = AddSetCancelRow(kFormSet, kFormCancel, buttonY, RowPlace::kCentred,
+                                             width, [this] { Submit(); });
   if (!rows_.empty()) setTabOrder(rows_.back().box, set);
   setTabOrder(set, cancel);
   setFixedSize(width, buttonY + kButtonHeight + kButtonGap);

@@ -11,7 +11,8 @@ namespace {
 // The rate list of a port: "使用しない", the table, and "-" for a rate in use outside it.
 std::vector<PortChoice> RateList(std::int32_t use, std::int32_t selection) {
   std::vector<PortChoice> choices = RateChoices();
-  if (use != 0 && !ValidSelection(selection)) choices.push_back({QString::fromUtf8(kKeepRateText), kNoSelection});
+  if (use != 0 && !ValidSelection(selection))
+    choices.push_back({QString::fromUtf8(kKeepRateText), kNoSelection});
   return choices;
 }
 
@@ -50,7 +51,8 @@ std::int32_t PortQosScreen::PolicingChoice() const {
 }
 
 void PortQosScreen::RefreshUnits() {
-  const auto mark = [this](ChoiceBox* box, const std::vector<PortChoice>& choices, std::int32_t other) {
+  const auto mark = [this](ChoiceBox* box, const std::vector<PortChoice>& choices,
+                           std::int32_t other) {
     const auto allowed = AllowedUnit(working(), port(), other);
     for (std::size_t i = 0; i < choices.size(); ++i) {
       const auto unit = UnitOfChoice(working(), choices[i].code);
@@ -62,9 +64,11 @@ void PortQosScreen::RefreshUnits() {
 }
 
 void PortQosScreen::Submit() {
-  if (bandwidth_ && !CheckQosUnits(working(), port(), ShapingChoice(), PolicingChoice()).compatible) {
-    navigator().ShowMessage(title(), {QString::fromUtf8(kPortQosFailedText), QString::fromUtf8(kQosUnitMismatchText)},
-                            Target::kPortQos, switchRef(), port());
+  if (bandwidth_ &&
+      !CheckQosUnits(working(), port(), ShapingChoice(), PolicingChoice()).compatible) {
+    navigator().ShowMessage(
+        title(), {QString::fromUtf8(kPortQosFailedText), QString::fromUtf8(kQosUnitMismatchText)},
+        Target::kPortQos, switchRef(), port());
     return;
   }
   Apply();
@@ -92,7 +96,9 @@ std::vector<SettingChange> PortQosScreen::Changes() {
   };
   if (!bandwidth_) return changes;
   const QosUnitCheck check = CheckQosUnits(working(), port(), ShapingChoice(), PolicingChoice());
-  if (check.unit) changes.push_back(SettingChange::Set(Function::kQosSpeedUnit, FunctionIndex::None(), *check.unit));
+  if (check.unit)
+    changes.push_back(
+        SettingChange::Set(Function::kQosSpeedUnit, FunctionIndex::None(), *check.unit));
   AddRateChanges(changes, Function::kQosShapingUse, Function::kQosShapingSpeed, ShapingChoice());
   AddRateChanges(changes, Function::kQosPolicingUse, Function::kQosPolicingSpeed, PolicingChoice());
   return changes;

@@ -11,7 +11,8 @@ namespace ntr::ui {
 inline constexpr char kPortQosTitle[] = "QoS機能の設定";
 inline constexpr char kPortQosAppliedText[] = "QoS機能の設定は正常に反映されました。";
 inline constexpr char kPortQosFailedText[] = "QoS機能の設定に失敗しました。";
-inline constexpr char kQosUnitMismatchText[] = "送信シェーピングと受信ポリシングが使用できない組み合わせです";
+inline constexpr char kQosUnitMismatchText[] =
+    "送信シェーピングと受信ポリシングが使用できない組み合わせです";
 
 class PortQosScreen : public PortFormScreen {
   Q_OBJECT

@@ -7,16 +7,16 @@
 #include <utility>
 
 #include "app/application.h"
+#include "app/switch_view.h"
 #include "catalogue/status_texts.h"
 #include "catalogue/switch_model.h"
 #include "catalogue/value_words.h"
-#include "app/switch_view.h"
 #include "ui/forms/form_painting.h"
 #include "ui/forms/port_choices.h"
 #include "ui/forms/screen_host.h"
+#include "ui/forms/screen_ids.h"
 #include "ui/style/fonts.h"
 #include "ui/style/text.h"
-#include "ui/forms/screen_ids.h"
 
 namespace ntr::ui {
 
@@ -25,9 +25,12 @@ namespace {
 // The screen a group's "設定" opens, kCloseFrame for none.
 Target TargetOf(std::string_view button) {
   static constexpr std::pair<const char*, Target> kTargets[] = {
-      {ids::port::kBasic, Target::kPortBasic},           {ids::port::kQos, Target::kPortQos},
-      {ids::port::kTaggedVlan, Target::kTaggedVlan},     {ids::port::kMultipleVlan, Target::kMultipleVlan},
-      {ids::port::kFrameCounter, Target::kFrameCounter}, {ids::port::kPowerClass, Target::kPowerClass},
+      {ids::port::kBasic, Target::kPortBasic},
+      {ids::port::kQos, Target::kPortQos},
+      {ids::port::kTaggedVlan, Target::kTaggedVlan},
+      {ids::port::kMultipleVlan, Target::kMultipleVlan},
+      {ids::port::kFrameCounter, Target::kFrameCounter},
+      {ids::port::kPowerClass, Target::kPowerClass},
   };
   for (const auto& [id, to] : kTargets) {
     if (button == id) return to;
@@ -83,24 +86,27 @@ void PortScreen::BuildGroups(Application& app) {
   };
 
   Group basic{ids::port::kBasic, QStringLiteral("基本機能の設定"), {}};
-  basic.rows = {{QStringLiteral("ポートの動作"), text(use, p.use)},
-                {QStringLiteral("クロスストレート自動判別"), text(use, p.autoCrossover)},
-                {QStringLiteral("速度"), p.speed.load() == kPortSpeedWords.words.front().code
-                                             ? QStringLiteral("オートネゴシエーション")
-                                             : text(SpeedChoices(), p.speed)},
-                {QStringLiteral("リンクスピードダウンシフト"), text(use, p.speedDownshift)},
-                {QStringLiteral("フロー制御"), text(use, p.flowControl)},
-                {QStringLiteral("ループ検出機能"), LoopText()},
-                {QStringLiteral("スイッチ制御パケットの遮断機能"), text(block, p.blockControlPackets)},
-                {QStringLiteral("データパケットの遮断機能"), text(block, p.blockDataPackets)}};
+  basic.rows = {
+      {QStringLiteral("ポートの動作"), text(use, p.use)},
+      {QStringLiteral("クロスストレート自動判別"), text(use, p.autoCrossover)},
+      {QStringLiteral("速度"), p.speed.load() == kPortSpeedWords.words.front().code
+                                   ? QStringLiteral("オートネゴシエーション")
+                                   : text(SpeedChoices(), p.speed)},
+      {QStringLiteral("リンクスピードダウンシフト"), text(use, p.speedDownshift)},
+      {QStringLiteral("フロー制御"), text(use, p.flowControl)},
+      {QStringLiteral("ループ検出機能"), LoopText()},
+      {QStringLiteral("スイッチ制御パケットの遮断機能"), text(block, p.blockControlPackets)},
+      {QStringLiteral("データパケットの遮断機能"), text(block, p.blockDataPackets)}};
   loopRow_ = 5;
   groups_.push_back(basic);
 
   Group qos{ids::port::kQos, QStringLiteral("QoSの設定"), {}};
   qos.rows.push_back({QStringLiteral("DSCPリマーキング"), text(RemarkChoices(), RemarkCode(p))});
   if (HasQosBandwidth(r.modelCode)) {
-    qos.rows.push_back({QStringLiteral("送信シェーピング"), RateText(p.shapingUse, p.shapingSelection)});
-    qos.rows.push_back({QStringLiteral("受信ポリシング"), RateText(p.policingUse, p.policingSelection)});
+    qos.rows.push_back(
+        {QStringLiteral("送信シェーピング"), RateText(p.shapingUse, p.shapingSelection)});
+    qos.rows.push_back(
+        {QStringLiteral("受信ポリシング"), RateText(p.policingUse, p.policingSelection)});
   }
   groups_.push_back(qos);
 
@@ -114,34 +120,42 @@ void PortScreen::BuildGroups(Application& app) {
     if (p.trunk[entry].load() != 0) trunk << vid(entry);
   }
   const auto mode = static_cast<std::size_t>(std::clamp<std::int32_t>(p.vlanMode, 0, 2));
-  groups_.push_back({ids::port::kTaggedVlan, QStringLiteral("タグVLANの設定"),
+  groups_.push_back({ids::port::kTaggedVlan,
+                     QStringLiteral("タグVLANの設定"),
                      {{QStringLiteral("動作モード"), QString::fromUtf8(kVlanModes[mode])},
-                      {QStringLiteral("アクセスVLAN ID"), vid(static_cast<std::size_t>(std::max(0, p.accessVlanEntry.load())))},
+                      {QStringLiteral("アクセスVLAN ID"),
+                       vid(static_cast<std::size_t>(std::max(0, p.accessVlanEntry.load())))},
                       {QStringLiteral("トランクVLAN ID"), NoneIfEmpty(trunk)}}});
 
   QStringList groups;
   const int ports = std::clamp<int>(r.portCount, 0, kMaxPorts);
   for (int g = 0; g < ports; ++g) {
-    if (p.multiple[static_cast<std::size_t>(g)].load() != 0) groups << QStringLiteral("グループ%1").arg(g + 1);
+    if (p.multiple[static_cast<std::size_t>(g)].load() != 0)
+      groups << QStringLiteral("グループ%1").arg(g + 1);
   }
-  groups_.push_back({ids::port::kMultipleVlan, QStringLiteral("マルチプルVLANの設定"),
+  groups_.push_back({ids::port::kMultipleVlan,
+                     QStringLiteral("マルチプルVLANの設定"),
                      {{QStringLiteral("参加グループ"), NoneIfEmpty(groups)}}});
 
   Group counters{ids::port::kFrameCounter, QStringLiteral("フレームカウンタの設定"), {}};
   const int counterCount = std::clamp<int>(r.counterCount, 0, kMaxCounters);
   for (int k = 0; k < counterCount; ++k) {
-    counters.rows.push_back({QStringLiteral("送信フレーム %1").arg(QString::fromUtf8(kCounterText).arg(k + 1)),
-                             text(TxCounterChoices(), p.txCounterTypes[static_cast<std::size_t>(k)])});
+    counters.rows.push_back(
+        {QStringLiteral("送信フレーム %1").arg(QString::fromUtf8(kCounterText).arg(k + 1)),
+         text(TxCounterChoices(), p.txCounterTypes[static_cast<std::size_t>(k)])});
   }
   for (int k = 0; k < counterCount; ++k) {
-    counters.rows.push_back({QStringLiteral("受信フレーム %1").arg(QString::fromUtf8(kCounterText).arg(k + 1)),
-                             text(RxCounterChoices(), p.rxCounterTypes[static_cast<std::size_t>(k)])});
+    counters.rows.push_back(
+        {QStringLiteral("受信フレーム %1").arg(QString::fromUtf8(kCounterText).arg(k + 1)),
+         text(RxCounterChoices(), p.rxCounterTypes[static_cast<std::size_t>(k)])});
   }
   groups_.push_back(counters);
 
   if (HasPoe(r.modelCode)) {
-    groups_.push_back({ids::port::kPowerClass, QStringLiteral("給電の設定"),
-                       {{QStringLiteral("給電クラスの設定"), text(PoeClassChoices(), p.poeClass)}}});
+    groups_.push_back(
+        {ids::port::kPowerClass,
+         QStringLiteral("給電の設定"),
+         {{QStringLiteral("給電クラスの設定"), text(PoeClassChoices(), p.poeClass)}}});
   }
 }
 
@@ -159,7 +173,8 @@ void PortScreen::Arrange() {
   }
   // The loop state may change while the screen shows: room for its longest word.
   valueWidth_ = std::max(valueWidth_, normal.horizontalAdvance(QStringLiteral("%1[%2]").arg(
-                                          QString::fromUtf8(kUseText), ToQt(LoopStateText(1)))) + kCellPadding);
+                                          QString::fromUtf8(kUseText), ToQt(LoopStateText(1)))) +
+                                          kCellPadding);
   const int buttonX = kGridOrigin.x() + labelWidth_ + 1 + valueWidth_ + 1;
   int y = kGridOrigin.y();
   for (const Group& group : groups_) {
@@ -169,13 +184,14 @@ void PortScreen::Arrange() {
     if (to == Target::kCloseFrame) {
       set->setEnabled(false);
     } else {
-      connect(set, &QPushButton::clicked, this, [this, to] { navigator().Open(to, switchRef(), port()); });
+      connect(set, &QPushButton::clicked, this,
+              [this, to] { navigator().Open(to, switchRef(), port()); });
     }
     y += GroupHeight(group.rows.size()) + kGroupGap;
   }
   const int width = buttonX + kButtonColumn + kGridOrigin.x();
-  QPushButton* close =
-      AddButton(ids::port::kClose, QStringLiteral("閉じる"), QRect(0, y + 5, kCancelButtonWidth, kButtonHeight));
+  QPushButton* close = AddButton(ids::port::kClose, QStringLiteral("閉じる"),
+                                 QRect(0, y + 5, kCancelButtonWidth, kButtonHeight));
   close->move((width - close->width()) / 2, y + 5);
   connect(close, &QPushButton::clicked, this, [this] { Cancel(); });
   SetInitialFocus(findChild<QPushButton*>(ids::port::kBasic));
@@ -206,7 +222,8 @@ void PortScreen::paintEvent(QPaintEvent* event) {
   int y = kGridOrigin.y();
   for (const Group& group : groups_) {
     const QPoint origin(kGridOrigin.x(), y);
-    PaintGrid(painter, origin, {labelWidth_, valueWidth_, kButtonColumn}, static_cast<int>(group.rows.size()), false);
+    PaintGrid(painter, origin, {labelWidth_, valueWidth_, kButtonColumn},
+              static_cast<int>(group.rows.size()), false);
     PaintLabel(painter, origin + QPoint(4, 5), group.heading, true);
     int rowY = y + kHeaderRowHeight + 1;
     for (const Row& row : group.rows) {

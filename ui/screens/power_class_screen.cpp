@@ -20,7 +20,8 @@ PowerClassScreen::PowerClassScreen(ScreenHost& screens, SwitchView sw, int port)
 QString PowerClassScreen::title() const { return QString::fromUtf8(kPowerClassTitle); }
 
 std::vector<SettingChange> PowerClassScreen::Changes() {
-  return {SettingChange::Set(Function::kPoeClass, FunctionIndex::Port(port()), Chosen(class_, PoeClassChoices()))};
+  return {SettingChange::Set(Function::kPoeClass, FunctionIndex::Port(port()),
+                             Chosen(class_, PoeClassChoices()))};
 }
 
 Screen::ApplyTexts PowerClassScreen::applyTexts() const {

@@ -8,10 +8,10 @@
 #include "app/switch_view.h"
 #include "ui/forms/form_painting.h"
 #include "ui/forms/screen_host.h"
+#include "ui/forms/screen_ids.h"
 #include "ui/forms/switch_words.h"
 #include "ui/style/colours.h"
 #include "ui/style/fonts.h"
-#include "ui/forms/screen_ids.h"
 
 namespace ntr::ui {
 
@@ -41,13 +41,14 @@ PowerSavingScreen::PowerSavingScreen(ScreenHost& screens, SwitchView sw)
   labelWidth_ = QFontMetrics(UiFont(10, true)).horizontalAdvance(QStringLiteral("動作モード")) + 40;
   const int valueX = kGridOrigin.x() + labelWidth_ + 1 + 8;
   normal_->setGeometry(valueX, RowTop(0) + 1, normal_->sizeHint().width(), kDataRowHeight - 2);
-  economy_->setGeometry(normal_->geometry().right() + 20, RowTop(0) + 1, economy_->sizeHint().width(),
-                        kDataRowHeight - 2);
+  economy_->setGeometry(normal_->geometry().right() + 20, RowTop(0) + 1,
+                        economy_->sizeHint().width(), kDataRowHeight - 2);
   valueWidth_ = economy_->geometry().right() - valueX + 20;
 
   const int width = std::max(420, kGridOrigin.x() * 2 + labelWidth_ + valueWidth_ + 1);
   const int buttonsTop = RowTop(1) + 15;
-  AddSetCancelRow(kFormSet, kFormCancel, buttonsTop, RowPlace::kAroundCentre, width, [this] { Choose(); });
+  AddSetCancelRow(kFormSet, kFormCancel, buttonsTop, RowPlace::kAroundCentre, width,
+                  [this] { Choose(); });
   setFixedSize(width, buttonsTop + kButtonHeight + kButtonGap);
   QRadioButton* chosen = EconomyModeInForce(working()) ? economy_ : normal_;
   SetInitialFocus(chosen);
@@ -69,8 +70,8 @@ void PowerSavingScreen::Choose() {
   const bool economy = economy_->isChecked();
   if (economy == EconomyModeInForce(working())) {
     sw.Redraw();
-    navigator().ShowResult(title(), {QString::fromUtf8(kPowerSavingAppliedText)}, Target::kSwitchMain, switchRef(),
-                           -1);
+    navigator().ShowResult(title(), {QString::fromUtf8(kPowerSavingAppliedText)},
+                           Target::kSwitchMain, switchRef(), -1);
     return;
   }
   navigator().Show(new PowerSavingConfirmScreen(navigator(), sw, economy));
@@ -82,7 +83,8 @@ void PowerSavingScreen::paintEvent(QPaintEvent* event) {
   PaintGrid(painter, kGridOrigin, {labelWidth_, valueWidth_}, 1, false);
   PaintLabel(painter, kGridOrigin + QPoint(4, 5), QStringLiteral("項目"), true);
   PaintLabel(painter, kGridOrigin + QPoint(labelWidth_ + 5, 5), QStringLiteral("設定"), true);
-  PaintLabel(painter, QPoint(kGridOrigin.x() + 4, RowTop(0) + 4), QStringLiteral("動作モード"), true);
+  PaintLabel(painter, QPoint(kGridOrigin.x() + 4, RowTop(0) + 4), QStringLiteral("動作モード"),
+             true);
 }
 
 PowerSavingConfirmScreen::PowerSavingConfirmScreen(ScreenHost& screens, SwitchView sw, bool economy)
@@ -94,9 +96,10 @@ PowerSavingConfirmScreen::PowerSavingConfirmScreen(ScreenHost& screens, SwitchVi
   for (const QString& line : lines_) widest = std::max(widest, metrics.horizontalAdvance(line));
   const int width = std::max(585, kTextOrigin.x() * 2 + widest + 10);
   const int buttonsTop = kTextOrigin.y() + 8 + static_cast<int>(lines_.size()) * kLineHeight + 20;
-  const ButtonRow row = AddSetCancelRow({ids::power_saving::kYes, "はい", kRunButtonWidth},
-                                        {ids::power_saving::kNo, "いいえ", kRunButtonWidth}, buttonsTop,
-                                        RowPlace::kAroundCentre, width, [this] { Apply(); });
+  const ButtonRow row =
+      AddSetCancelRow({ids::power_saving::kYes, "はい", kRunButtonWidth},
+                      {ids::power_saving::kNo, "いいえ", kRunButtonWidth}, buttonsTop,
+                      RowPlace::kAroundCentre, width, [this] { Apply(); });
   setFixedSize(width, buttonsTop + kButtonHeight + kButtonGap);
   SetInitialFocus(row.second);
 }

@@ -10,9 +10,9 @@ RestartWaitScreen::RestartWaitScreen(ScreenHost& screens, Application& app, cons
     : OutcomeScreen(screens, nullptr, -1, std::move(title),
                     text.isEmpty() ? QStringList{QString::fromUtf8(kRestartWaitText)}
                                    : QStringList{text, QString::fromUtf8(kRestartWaitText)},
-                    target, 4,
-                    QString::fromUtf8(kCloseText)),
-      app_(app), mac_(mac) {
+                    target, 4, QString::fromUtf8(kCloseText)),
+      app_(app),
+      mac_(mac) {
   connect(&screens, &ScreenHost::switchSettingsRead, this, &RestartWaitScreen::SettingsRead);
 }
 

@@ -14,7 +14,8 @@ class Application;
 
 namespace ntr::ui {
 
-inline constexpr char kRestartWaitText[] = "スイッチがトップページに再表示されるまで、数秒かかります。 ";
+inline constexpr char kRestartWaitText[] =
+    "スイッチがトップページに再表示されるまで、数秒かかります。 ";
 
 class RestartWaitScreen : public OutcomeScreen {
   Q_OBJECT

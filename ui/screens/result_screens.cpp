@@ -4,9 +4,9 @@
 #include <QPainter>
 
 #include "ui/forms/screen_host.h"
+#include "ui/forms/screen_ids.h"
 #include "ui/style/colours.h"
 #include "ui/style/fonts.h"
-#include "ui/forms/screen_ids.h"
 
 namespace ntr::ui {
 
@@ -19,7 +19,9 @@ constexpr int kTextX = 27;
 
 OutcomeScreen::OutcomeScreen(ScreenHost& screens, SwitchView sw, int port, QString title,
                              QStringList lines, Target target, int maxLines, const QString& button)
-    : Screen(screens, sw, port, kSize), target_(target), title_(std::move(title)),
+    : Screen(screens, sw, port, kSize),
+      target_(target),
+      title_(std::move(title)),
       lines_(std::move(lines)) {
   // A text may itself hold line breaks.
   lines_ = lines_.join('\n').split('\n');
@@ -51,15 +53,17 @@ ResultScreen::ResultScreen(ScreenHost& screens, SwitchView sw, int port, QString
                     QString::fromUtf8(kBackToDisplayText)) {}
 
 void ResultScreen::Cancel() {
-  const Target back = target_ == Target::kAdministration || target_ == Target::kSwitchMain ? target_
-                                                                                        : Target::kPort;
+  const Target back = target_ == Target::kAdministration || target_ == Target::kSwitchMain
+                          ? target_
+                          : Target::kPort;
   navigator().Open(back, switchRef(), port());
 }
 
 MessageScreen::MessageScreen(ScreenHost& screens, SwitchView sw, int port, QString title,
                              QStringList lines, Target target)
-    : OutcomeScreen(screens, sw, port, std::move(title), std::move(lines), target, 4,
-                    QString::fromUtf8(target == Target::kCloseFrame ? kCloseText : kBackToDisplayText)) {}
+    : OutcomeScreen(
+          screens, sw, port, std::move(title), std::move(lines), target, 4,
+          QString::fromUtf8(target == Target::kCloseFrame ? kCloseText : kBackToDisplayText)) {}
 
 void MessageScreen::Cancel() {
   if (target_ < Target::kAdministration || target_ > Target::kFrameCounter) {

@@ -24,8 +24,8 @@ class OutcomeScreen : public Screen {
   Target backTarget() const { return target_; }
 
  protected:
-  OutcomeScreen(ScreenHost& screens, SwitchView sw, int port, QString title,
-                QStringList lines, Target target, int maxLines, const QString& button);
+  OutcomeScreen(ScreenHost& screens, SwitchView sw, int port, QString title, QStringList lines,
+                Target target, int maxLines, const QString& button);
   void paintEvent(QPaintEvent* event) override;
 
   Target target_;
@@ -41,8 +41,8 @@ class ResultScreen : public OutcomeScreen {
   Q_OBJECT
 
  public:
-  ResultScreen(ScreenHost& screens, SwitchView sw, int port, QString title,
-               QStringList lines, Target target);
+  ResultScreen(ScreenHost& screens, SwitchView sw, int port, QString title, QStringList lines,
+               Target target);
   void Cancel() override;
 };
 
@@ -51,8 +51,8 @@ class MessageScreen : public OutcomeScreen {
   Q_OBJECT
 
  public:
-  MessageScreen(ScreenHost& screens, SwitchView sw, int port, QString title,
-                QStringList lines, Target target);
+  MessageScreen(ScreenHost& screens, SwitchView sw, int port, QString title, QStringList lines,
+                Target target);
   void Cancel() override;
 };
 

@@ -1,15 +1,15 @@
 #include "ui/screens/save_settings_screen.h"
 
 #include <QFileDialog>
-#include <QPointer>
 #include <QPainter>
+#include <QPointer>
 
 #include "app/switch_service.h"
 #include "ui/forms/form_painting.h"
 #include "ui/forms/screen_host.h"
+#include "ui/forms/screen_ids.h"
 #include "ui/style/fonts.h"
 #include "ui/style/text.h"
-#include "ui/forms/screen_ids.h"
 
 namespace ntr::ui {
 
@@ -40,13 +40,14 @@ SaveSettingsScreen::SaveSettingsScreen(ScreenHost& screens, Application& app, Sw
   QFont font = UiFont();
   font.setUnderline(true);
   link_->setFont(font);
-  link_->setStyleSheet(QStringLiteral("QPushButton { color: #0000ee; border: none; text-align: left; }"
-                                      "QPushButton:focus { outline: 1px dotted black; }"));
+  link_->setStyleSheet(
+      QStringLiteral("QPushButton { color: #0000ee; border: none; text-align: left; }"
+                     "QPushButton:focus { outline: 1px dotted black; }"));
   link_->setGeometry(30, 100, link_->fontMetrics().horizontalAdvance(link_->text()) + 8, 20);
   link_->setAutoDefault(true);
   connect(link_, &QPushButton::clicked, this, [this] { SaveToFile(); });
-  QPushButton* back =
-      AddButton(ids::result::kBack, QStringLiteral("スイッチの管理画面に戻る"), QRect(190, 150, 180, kButtonHeight));
+  QPushButton* back = AddButton(ids::result::kBack, QStringLiteral("スイッチの管理画面に戻る"),
+                                QRect(190, 150, 180, kButtonHeight));
   connect(back, &QPushButton::clicked, this, [this] { Cancel(); });
   setTabOrder(link_, back);
   SetInitialFocus(link_);
@@ -83,9 +84,10 @@ void SaveSettingsScreen::SaveToFile() {
 void SaveSettingsScreen::paintEvent(QPaintEvent* event) {
   Screen::paintEvent(event);
   QPainter painter(this);
-  PaintLabel(painter, QPoint(30, 45), QStringLiteral("スイッチの設定情報をテキスト形式でファイルへ出力します。"), false);
-  PaintLabel(painter, QPoint(30, 68), QStringLiteral("下のリンクをクリックし、保存ファイル名を入力してください。"),
-             false);
+  PaintLabel(painter, QPoint(30, 45),
+             QStringLiteral("スイッチの設定情報をテキスト形式でファイルへ出力します。"), false);
+  PaintLabel(painter, QPoint(30, 68),
+             QStringLiteral("下のリンクをクリックし、保存ファイル名を入力してください。"), false);
 }
 
 }  // namespace ntr::ui

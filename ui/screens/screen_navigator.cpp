@@ -2,23 +2,23 @@
 
 #include <QMessageBox>
 
-#include "app/switch_view.h"
-#include "app/switch_service.h"
 #include "app/operator.h"
+#include "app/switch_service.h"
+#include "app/switch_view.h"
 #include "ui/screens/admin_control_screen.h"
 #include "ui/screens/administration_screen.h"
 #include "ui/screens/firmware_progress_screen.h"
 #include "ui/screens/firmware_update_screen.h"
 #include "ui/screens/frame_counter_screen.h"
+#include "ui/screens/load_settings_screen.h"
+#include "ui/screens/loop_detection_screen.h"
+#include "ui/screens/mirroring_screen.h"
+#include "ui/screens/multiple_vlan_screen.h"
 #include "ui/screens/port_basic_screen.h"
 #include "ui/screens/port_qos_screen.h"
 #include "ui/screens/port_screen.h"
 #include "ui/screens/power_class_screen.h"
-#include "ui/screens/loop_detection_screen.h"
-#include "ui/screens/mirroring_screen.h"
-#include "ui/screens/multiple_vlan_screen.h"
 #include "ui/screens/power_saving_screen.h"
-#include "ui/screens/load_settings_screen.h"
 #include "ui/screens/restart_wait_screen.h"
 #include "ui/screens/result_screens.h"
 #include "ui/screens/save_settings_screen.h"
@@ -39,7 +39,9 @@ bool ValidPort(SwitchView sw, int port) {
 }
 
 // The screens of the tool itself, not of a switch.
-bool ForNoSwitch(Target target) { return target == Target::kAdministration || target == Target::kAdminControl; }
+bool ForNoSwitch(Target target) {
+  return target == Target::kAdministration || target == Target::kAdminControl;
+}
 
 }  // namespace
 
@@ -50,9 +52,7 @@ ScreenNavigator::ScreenNavigator(Application& app, TopPanel* page, std::function
   frame_->SetCloseHandler([this] { CloseFrame(); });
 }
 
-SwitchView ScreenNavigator::Find(const SwitchRef& sw) const {
-  return app_.FindSwitch(sw);
-}
+SwitchView ScreenNavigator::Find(const SwitchRef& sw) const { return app_.FindSwitch(sw); }
 
 Screen* ScreenNavigator::current() const {
   return screens_.empty() ? nullptr : screens_.front().data();
@@ -250,8 +250,8 @@ void ScreenNavigator::SwitchSettingsRead(const SwitchRef& ref) {
   // and the switch is ready again (after a synchronisation discovery adopts
   // it once more, which tells again); the service shows refused settings.
   SwitchView sw = Find(ref);
-  if (sw != nullptr && applyPending(ref.mac) && sw.lastSyncDone() &&
-      !sw.synchronisationPending() && sw.ready()) {
+  if (sw != nullptr && applyPending(ref.mac) && sw.lastSyncDone() && !sw.synchronisationPending() &&
+      sw.ready()) {
     applying_.erase(ref.mac);
     const ServiceResult ended = SwitchService(app_).EndApply(sw);
     if (!ended.ok && !ended.text.empty()) {

@@ -37,11 +37,12 @@ class ScreenNavigator : public ScreenHost {
   // to no switch and take none).
   bool Open(Target target, const SwitchRef& sw, int port = -1) override;
   // The result screens: back to the settings display of `target`.
-  void ShowResult(const QString& title, const QStringList& lines, Target target, const SwitchRef& sw,
-                  int port) override;
-  void ShowMessage(const QString& title, const QStringList& lines, Target target, const SwitchRef& sw,
-                   int port) override;
-  void ShowRestartWait(const QString& title, const QString& text, Target target, const MacAddress& mac) override;
+  void ShowResult(const QString& title, const QStringList& lines, Target target,
+                  const SwitchRef& sw, int port) override;
+  void ShowMessage(const QString& title, const QStringList& lines, Target target,
+                   const SwitchRef& sw, int port) override;
+  void ShowRestartWait(const QString& title, const QString& text, Target target,
+                       const MacAddress& mac) override;
   // Closes every screen and the frame.
   void CloseFrame() override;
   // Shows a screen its opener made (a confirmation carrying the choice made

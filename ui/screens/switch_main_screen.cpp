@@ -10,10 +10,10 @@
 #include "app/application.h"
 #include "app/operator.h"
 #include "app/switch_service.h"
+#include "app/switch_view.h"
 #include "app/vlan_table_edit.h"
 #include "catalogue/status_texts.h"
 #include "catalogue/switch_model.h"
-#include "app/switch_view.h"
 #include "ui/forms/form_painting.h"
 #include "ui/forms/screen_host.h"
 #include "ui/forms/switch_words.h"
@@ -32,11 +32,14 @@ constexpr int kButtonWidth = 60;
 constexpr int kIndent = 14;
 constexpr int kStatusPeriodMs = 500;
 
-int RowTop(int gridTop, int row) { return gridTop + kHeaderRowHeight + 1 + row * (kDataRowHeight + 1); }
+int RowTop(int gridTop, int row) {
+  return gridTop + kHeaderRowHeight + 1 + row * (kDataRowHeight + 1);
+}
 
 bool ExecuteButton(std::string_view id) {
   using namespace ids::switch_main;
-  return id == kFirmware || id == kClearCounters || id == kRestart || id == kFactoryReset || id == kRestartPoe;
+  return id == kFirmware || id == kClearCounters || id == kRestart || id == kFactoryReset ||
+         id == kRestartPoe;
 }
 
 }  // namespace
@@ -61,15 +64,19 @@ std::vector<SwitchMainScreen::Section> SwitchMainScreen::BuildSections() const {
   const SwitchRecord& r = working();
   std::vector<Section> sections;
 
-  Section device{QString::fromUtf8(kSwitchMainTitle), QStringLiteral("項目"), QStringLiteral("設定・状態"), {}};
-  device.rows.push_back({QStringLiteral("名称"), ToQt(r.systemName.get()), false, ids::switch_main::kName});
+  Section device{QString::fromUtf8(kSwitchMainTitle),
+                 QStringLiteral("項目"),
+                 QStringLiteral("設定・状態"),
+                 {}};
+  device.rows.push_back(
+      {QStringLiteral("名称"), ToQt(r.systemName.get()), false, ids::switch_main::kName});
   device.rows.push_back({QStringLiteral("機種名"), ToQt(r.modelName.get()), false, 0});
   device.rows.push_back({QStringLiteral("MACアドレス"), ToQt(r.macText.get()), false, 0});
   device.rows.push_back({QStringLiteral("シリアル番号"), ToQt(r.serialNumber.get()), false, 0});
-  device.rows.push_back(
-      {QStringLiteral("ファームウェア"), ToQt(r.firmwareRevision.get()), false, ids::switch_main::kFirmware});
-  device.rows.push_back(
-      {QStringLiteral("省電力機能"), PowerModeWord(EconomyModeInForce(r)), false, ids::switch_main::kPowerSaving});
+  device.rows.push_back({QStringLiteral("ファームウェア"), ToQt(r.firmwareRevision.get()), false,
+                         ids::switch_main::kFirmware});
+  device.rows.push_back({QStringLiteral("省電力機能"), PowerModeWord(EconomyModeInForce(r)), false,
+                         ids::switch_main::kPowerSaving});
   if (PollsSystemFan(model_)) {
     device.rows.push_back({QStringLiteral("冷却ファン"), ToQt(FanStateText(fanState_)), false, 0});
   } else if (HasPoe(model_)) {
@@ -77,22 +84,29 @@ std::vector<SwitchMainScreen::Section> SwitchMainScreen::BuildSections() const {
     for (std::size_t f = 0; f < fanSpeeds_.size(); ++f) {
       speeds << QStringLiteral("%1: %2 rpm").arg(f + 1).arg(fanSpeeds_[f]);
     }
-    device.rows.push_back({QStringLiteral("冷却ファン"), speeds.join(QStringLiteral("  ")), false, 0});
-    device.rows.push_back({QStringLiteral("内部温度"), QStringLiteral("%1℃").arg(temperature_), false, 0});
+    device.rows.push_back(
+        {QStringLiteral("冷却ファン"), speeds.join(QStringLiteral("  ")), false, 0});
+    device.rows.push_back(
+        {QStringLiteral("内部温度"), QStringLiteral("%1℃").arg(temperature_), false, 0});
   }
   sections.push_back(std::move(device));
 
-  Section common{QStringLiteral("スイッチ機器のポート共通設定"), QStringLiteral("項目"),
-                 QStringLiteral("設定・状態"), {}};
-  common.rows.push_back({QStringLiteral("ループ検出機能の設定"), {}, true, ids::switch_main::kLoopDetection});
-  common.rows.push_back({QStringLiteral("MACアドレス移動回数閾値"), QStringLiteral("%1回").arg(r.loopCount.load()),
-                         false, 0});
-  common.rows.push_back({QStringLiteral("ループ検出時の動作"),
-                         r.loopLinkDown.load() == kLoopShutDownAndRelease
-                             ? LoopShutDownText() + QStringLiteral("[%1秒]").arg(r.loopRecoveryTime.load())
-                             : LoopNoShutDownText(),
-                         false, 0});
-  common.rows.push_back({QStringLiteral("ポートミラーリング機能の設定"), {}, true, ids::switch_main::kMirroring});
+  Section common{QStringLiteral("スイッチ機器のポート共通設定"),
+                 QStringLiteral("項目"),
+                 QStringLiteral("設定・状態"),
+                 {}};
+  common.rows.push_back(
+      {QStringLiteral("ループ検出機能の設定"), {}, true, ids::switch_main::kLoopDetection});
+  common.rows.push_back({QStringLiteral("MACアドレス移動回数閾値"),
+                         QStringLiteral("%1回").arg(r.loopCount.load()), false, 0});
+  common.rows.push_back(
+      {QStringLiteral("ループ検出時の動作"),
+       r.loopLinkDown.load() == kLoopShutDownAndRelease
+           ? LoopShutDownText() + QStringLiteral("[%1秒]").arg(r.loopRecoveryTime.load())
+           : LoopNoShutDownText(),
+       false, 0});
+  common.rows.push_back(
+      {QStringLiteral("ポートミラーリング機能の設定"), {}, true, ids::switch_main::kMirroring});
   common.rows.push_back({QStringLiteral("動作モード"), UseWord(r.mirroringUse), false, 0});
   common.rows.push_back({QStringLiteral("スニファポート"),
                          QStringLiteral("ポート%1").arg(r.mirrorDestination.load() + 1), false, 0});
@@ -102,7 +116,8 @@ std::vector<SwitchMainScreen::Section> SwitchMainScreen::BuildSections() const {
     const int direction = MirrorDirection(r.ports[static_cast<std::size_t>(p)]);
     if (direction == 0) continue;
     common.rows.push_back({anyMonitored ? QString() : QStringLiteral("監視対象"),
-                           QStringLiteral("ポート%1 [%2]").arg(p + 1).arg(directions.at(direction)), false, 0});
+                           QStringLiteral("ポート%1 [%2]").arg(p + 1).arg(directions.at(direction)),
+                           false, 0});
     anyMonitored = true;
   }
   if (!anyMonitored) {
@@ -111,7 +126,8 @@ std::vector<SwitchMainScreen::Section> SwitchMainScreen::BuildSections() const {
   sections.push_back(std::move(common));
 
   // Slot 0 holds the default VLAN; a free slot holds 1.
-  Section vlans{QStringLiteral("VLAN IDの設定"), QStringLiteral("VLAN ID"), QStringLiteral("名前"), {}};
+  Section vlans{
+      QStringLiteral("VLAN IDの設定"), QStringLiteral("VLAN ID"), QStringLiteral("名前"), {}};
   for (std::size_t slot = 0; slot < r.vlanIds.size(); ++slot) {
     const std::int32_t id = r.vlanIds[slot];
     if (slot != 0 && id == 1) continue;
@@ -121,10 +137,14 @@ std::vector<SwitchMainScreen::Section> SwitchMainScreen::BuildSections() const {
   sections.push_back(std::move(vlans));
 
   Section special{QStringLiteral("スイッチ機器の特殊動作"), QStringLiteral("操作"), QString(), {}};
-  if (HasPoe(model_)) special.rows.push_back({QStringLiteral("給電を再開する"), {}, false, ids::switch_main::kRestartPoe});
-  special.rows.push_back({QStringLiteral("フレームカウンタのリセット"), {}, false, ids::switch_main::kClearCounters});
+  if (HasPoe(model_))
+    special.rows.push_back(
+        {QStringLiteral("給電を再開する"), {}, false, ids::switch_main::kRestartPoe});
+  special.rows.push_back(
+      {QStringLiteral("フレームカウンタのリセット"), {}, false, ids::switch_main::kClearCounters});
   special.rows.push_back({QStringLiteral("再起動"), {}, false, ids::switch_main::kRestart});
-  special.rows.push_back({QStringLiteral("工場出荷時の状態に戻す"), {}, false, ids::switch_main::kFactoryReset});
+  special.rows.push_back(
+      {QStringLiteral("工場出荷時の状態に戻す"), {}, false, ids::switch_main::kFactoryReset});
   sections.push_back(std::move(special));
   return sections;
 }
@@ -135,7 +155,8 @@ void SwitchMainScreen::Layout() {
   const QFontMetrics normal(UiFont(10, false));
   const QFontMetrics bold(UiFont(10, true));
   labelWidth_ = 170;
-  valueWidth_ = std::max(330, normal.horizontalAdvance(QStringLiteral("1: 99999 rpm  2: 99999 rpm")) + 16);
+  valueWidth_ =
+      std::max(330, normal.horizontalAdvance(QStringLiteral("1: 99999 rpm  2: 99999 rpm")) + 16);
   for (const Section& section : sections_) {
     labelWidth_ = std::max(labelWidth_, bold.horizontalAdvance(section.labelHeader) + 16);
     valueWidth_ = std::max(valueWidth_, bold.horizontalAdvance(section.valueHeader) + 16);
@@ -153,16 +174,18 @@ void SwitchMainScreen::Layout() {
     for (std::size_t r = 0; r < section.rows.size(); ++r) {
       const char* id = section.rows[r].button;
       if (id == nullptr) continue;
-      QPushButton* button = AddButton(id, ExecuteButton(id) ? QStringLiteral("実行") : QStringLiteral("設定"),
-                                      QRect(buttonX + 8, RowTop(gridTop, static_cast<int>(r)) + 1,
-                                            kButtonWidth - 16, kDataRowHeight - 2));
+      QPushButton* button =
+          AddButton(id, ExecuteButton(id) ? QStringLiteral("実行") : QStringLiteral("設定"),
+                    QRect(buttonX + 8, RowTop(gridTop, static_cast<int>(r)) + 1, kButtonWidth - 16,
+                          kDataRowHeight - 2));
       connect(button, &QPushButton::clicked, this, ActionOf(id));
     }
     top = RowTop(gridTop, static_cast<int>(section.rows.size())) + kSectionGap;
   }
   const int width = std::max(585, buttonX + kButtonWidth + kLeft);
-  QPushButton* close = AddButton(ids::switch_main::kClose, QStringLiteral("閉じる"),
-                                 QRect((width - kCancelButtonWidth) / 2, top, kCancelButtonWidth, kButtonHeight));
+  QPushButton* close =
+      AddButton(ids::switch_main::kClose, QStringLiteral("閉じる"),
+                QRect((width - kCancelButtonWidth) / 2, top, kCancelButtonWidth, kButtonHeight));
   connect(close, &QPushButton::clicked, this, [this] { Cancel(); });
   setFixedSize(width, top + kButtonHeight + kButtonGap);
 }
@@ -208,8 +231,8 @@ void SwitchMainScreen::RefreshStatus() {
 // switch left management), and then the answer counts as Cancel.
 bool SwitchMainScreen::Ask(const QString& question) {
   const QPointer<SwitchMainScreen> alive(this);
-  QMessageBox box(QMessageBox::Question, ToQt(kApplicationTitle), question, QMessageBox::Ok | QMessageBox::Cancel,
-                  window());
+  QMessageBox box(QMessageBox::Question, ToQt(kApplicationTitle), question,
+                  QMessageBox::Ok | QMessageBox::Cancel, window());
   const int answer = box.exec();
   return alive != nullptr && (answer == QMessageBox::Ok || answer == QDialog::Accepted);
 }
@@ -270,8 +293,8 @@ void SwitchMainScreen::ApplyFailed(const QString& errorText) {
     SetActionsEnabled(true);
     return;
   }
-  navigator().ShowMessage(QString::fromUtf8(title), {QString::fromUtf8(text), errorText}, Target::kSwitchMain,
-                          switchRef(), -1);
+  navigator().ShowMessage(QString::fromUtf8(title), {QString::fromUtf8(text), errorText},
+                          Target::kSwitchMain, switchRef(), -1);
 }
 
 // Only the tool's record changes: nothing is sent to the switch.
@@ -290,7 +313,8 @@ void SwitchMainScreen::ResetToFactory() {
   }
   QStringList lines{ToQt(kFactoryResetDoneText), ToQt(kVlanNamesKeptText)};
   for (const std::string& line : VlanIdListLines(result.keptVlanIds)) lines << ToQt(line);
-  navigator().ShowMessage(QString::fromUtf8(kFactoryResetTitle), lines, Target::kSwitchMain, ref, -1);
+  navigator().ShowMessage(QString::fromUtf8(kFactoryResetTitle), lines, Target::kSwitchMain, ref,
+                          -1);
 }
 
 void SwitchMainScreen::paintEvent(QPaintEvent* event) {
@@ -305,7 +329,8 @@ void SwitchMainScreen::paintEvent(QPaintEvent* event) {
               static_cast<int>(section.rows.size()), false);
     PaintLabel(painter, QPoint(kLeft + 4, gridTop + 5), section.labelHeader, true);
     PaintLabel(painter, QPoint(kLeft + labelWidth_ + 5, gridTop + 5), section.valueHeader, true);
-    const bool groups = std::any_of(section.rows.begin(), section.rows.end(), [](const Row& r) { return r.heading; });
+    const bool groups = std::any_of(section.rows.begin(), section.rows.end(),
+                                    [](const Row& r) { return r.heading; });
     for (std::size_t r = 0; r < section.rows.size(); ++r) {
       const Row& row = section.rows[r];
       const int y = RowTop(gridTop, static_cast<int>(r)) + 4;

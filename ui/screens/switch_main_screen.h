@@ -21,7 +21,8 @@ namespace ntr::ui {
 
 inline constexpr char kSwitchMainTitle[] = "スイッチ機器の設定・状態表示";
 inline constexpr char kExecuteQuestion[] = "実行してもよろしいですか？";
-inline constexpr char kFactoryResetQuestion[] = "現在の設定は全て削除されます。\n実行してもよろしいですか？";
+inline constexpr char kFactoryResetQuestion[] =
+    "現在の設定は全て削除されます。\n実行してもよろしいですか？";
 inline constexpr char kCounterResetTitle[] = "フレームカウンタのリセット  ";
 inline constexpr char kCounterResetFailedText[] = "フレームカウンタのリセットに失敗しました。";
 inline constexpr char kRestartTitle[] = "再起動";
@@ -45,7 +46,7 @@ class SwitchMainScreen : public Screen {
   struct Row {
     QString label;
     QString value;
-    bool heading = false;  // a group's own row, bold
+    bool heading = false;          // a group's own row, bold
     const char* button = nullptr;  // its id, none for a row without a button
   };
   struct Section {

@@ -5,8 +5,8 @@
 #include "catalogue/switch_record.h"
 #include "ui/forms/form_painting.h"
 #include "ui/forms/screen_host.h"
-#include "ui/style/text.h"
 #include "ui/forms/screen_ids.h"
+#include "ui/style/text.h"
 
 namespace ntr::ui {
 
@@ -27,9 +27,10 @@ SwitchNameScreen::SwitchNameScreen(ScreenHost& screens, SwitchView sw)
   edit_->setMaxLength(static_cast<int>(kSystemNameChars));
   edit_->setText(ToQt(working().systemName.get()));
   edit_->setGeometry(kEditPlace);
-  const auto [set, cancel] = AddSetCancelRow({ids::form::kSet, "設定", kSetButtonWidth},
-                                             {ids::form::kCancel, "キャンセル", kCancelButtonWidth}, kButtonsTop,
-                                             RowPlace::kFromLeft, kButtonsLeft, [this] { Apply(); });
+  const auto [set, cancel] =
+      AddSetCancelRow({ids::form::kSet, "設定", kSetButtonWidth},
+                      {ids::form::kCancel, "キャンセル", kCancelButtonWidth}, kButtonsTop,
+                      RowPlace::kFromLeft, kButtonsLeft, [this] { Apply(); });
   setTabOrder(edit_, set);
   setTabOrder(set, cancel);
   SetInitialFocus(edit_);

@@ -7,9 +7,9 @@
 #include "app/application.h"
 #include "ui/forms/form_painting.h"
 #include "ui/forms/screen_host.h"
+#include "ui/forms/screen_ids.h"
 #include "ui/style/fonts.h"
 #include "ui/style/text.h"
-#include "ui/forms/screen_ids.h"
 
 namespace ntr::ui {
 
@@ -17,8 +17,8 @@ namespace {
 
 constexpr int kMinLabelWidth = 160;
 constexpr int kMinValueWidth = 220;
-constexpr int kCheckRoom = 24;     // the check's box beside its text
-constexpr int kTrunkRow = 2;  // the rows: mode, access VLAN, then one per trunk VLAN
+constexpr int kCheckRoom = 24;  // the check's box beside its text
+constexpr int kTrunkRow = 2;    // the rows: mode, access VLAN, then one per trunk VLAN
 
 const char* const kModeTexts[] = {"アクセスポート", "トランクポート", "ハイブリッドポート"};
 
@@ -39,8 +39,9 @@ TaggedVlanScreen::TaggedVlanScreen(ScreenHost& screens, Application& app, Switch
   // The access VLAN shows as the registered VLAN whose ID its slot holds
   // (0, no VLAN ID, when the entry is out of range).
   const std::int32_t entry = p.accessVlanEntry;
-  const std::int32_t accessId =
-      entry >= 0 && entry < kVlanRegistrations ? r.vlanIds[static_cast<std::size_t>(entry)].load() : 0;
+  const std::int32_t accessId = entry >= 0 && entry < kVlanRegistrations
+                                    ? r.vlanIds[static_cast<std::size_t>(entry)].load()
+                                    : 0;
   access_ = new ChoiceBox(this);
   access_->setObjectName(QStringLiteral("access"));
   access_->addItem(QString::fromUtf8(kNoVlanText));
@@ -69,16 +70,19 @@ void TaggedVlanScreen::Arrange() {
   const QFontMetrics normal(UiFont());
   labelWidth_ = kMinLabelWidth;
   for (const char* label : {"項目", "動作モード", "アクセスVLAN ID", "トランクVLAN ID"}) {
-    labelWidth_ = std::max(labelWidth_, bold.horizontalAdvance(QString::fromUtf8(label)) + kCellPadding);
+    labelWidth_ =
+        std::max(labelWidth_, bold.horizontalAdvance(QString::fromUtf8(label)) + kCellPadding);
   }
   valueWidth_ = kMinValueWidth;
   for (const ChoiceBox* box : {mode_, access_}) {
     for (int i = 0; i < box->count(); ++i) {
-      valueWidth_ = std::max(valueWidth_, normal.horizontalAdvance(box->itemText(i)) + kBoxArrowRoom);
+      valueWidth_ =
+          std::max(valueWidth_, normal.horizontalAdvance(box->itemText(i)) + kBoxArrowRoom);
     }
   }
   for (const TrunkRow& row : trunk_) {
-    valueWidth_ = std::max(valueWidth_, normal.horizontalAdvance(row.check->text()) + kCheckRoom + kCellPadding);
+    valueWidth_ = std::max(valueWidth_,
+                           normal.horizontalAdvance(row.check->text()) + kCheckRoom + kCellPadding);
   }
 
   const int valueX = kGridOrigin.x() + labelWidth_ + 1 + 4;
@@ -87,19 +91,20 @@ void TaggedVlanScreen::Arrange() {
   setTabOrder(mode_, access_);
   QWidget* previous = access_;
   for (std::size_t i = 0; i < trunk_.size(); ++i) {
-    trunk_[i].check->setGeometry(valueX, RowTop(kTrunkRow + static_cast<int>(i)) + 1, valueWidth_ - 8,
-                                 kDataRowHeight - 2);
+    trunk_[i].check->setGeometry(valueX, RowTop(kTrunkRow + static_cast<int>(i)) + 1,
+                                 valueWidth_ - 8, kDataRowHeight - 2);
     setTabOrder(previous, trunk_[i].check);
     previous = trunk_[i].check;
   }
 
   const int rows = kTrunkRow + std::max<int>(1, static_cast<int>(trunk_.size()));
   const int gridRight = kGridOrigin.x() + labelWidth_ + 1 + valueWidth_;
-  const int titleRight = 2 * kTitlePosition.x() + QFontMetrics(TitleFont()).horizontalAdvance(title());
+  const int titleRight =
+      2 * kTitlePosition.x() + QFontMetrics(TitleFont()).horizontalAdvance(title());
   const int width = std::max(gridRight + kGridOrigin.x(), titleRight);
   const int buttonY = RowTop(rows) + kButtonGap;
-  const auto [set, cancel] =
-      AddSetCancelRow(kFormSet, kFormCancel, buttonY, RowPlace::kCentred, width, [this] { Submit(); });
+  const auto [set, cancel] = AddSetCancelRow(kFormSet, kFormCancel, buttonY, RowPlace::kCentred,
+                                             width, [this] { Submit(); });
   setTabOrder(previous, set);
   setTabOrder(set, cancel);
   setFixedSize(width, buttonY + kButtonHeight + kButtonGap);
@@ -125,7 +130,8 @@ TaggedVlanChoice TaggedVlanScreen::Choice() const {
   const int access = access_->currentIndex();
   if (access == initialAccess_) {
     const std::int32_t entry = r.ports[static_cast<std::size_t>(port())].accessVlanEntry;
-    if (entry >= 0 && entry < kVlanRegistrations) choice.accessVlanId = r.vlanIds[static_cast<std::size_t>(entry)];
+    if (entry >= 0 && entry < kVlanRegistrations)
+      choice.accessVlanId = r.vlanIds[static_cast<std::size_t>(entry)];
   } else if (access > 0) {
     choice.accessVlanId = accessIds_[static_cast<std::size_t>(access - 1)];
   }
@@ -137,8 +143,9 @@ void TaggedVlanScreen::Submit() {
   if (job() != 0) return;
   const TaggedVlanChoice choice = Choice();
   if (choice.mode == kTrunkPortMode && NeighbourBlocksTrunk(working(), port())) {
-    navigator().ShowMessage(title(), {QString::fromUtf8(kTaggedVlanFailedText), QString::fromUtf8(kNeighbourTrunkText)},
-                            Target::kTaggedVlan, switchRef(), port());
+    navigator().ShowMessage(
+        title(), {QString::fromUtf8(kTaggedVlanFailedText), QString::fromUtf8(kNeighbourTrunkText)},
+        Target::kTaggedVlan, switchRef(), port());
     return;
   }
   std::string failure;
@@ -151,8 +158,8 @@ void TaggedVlanScreen::Submit() {
 }
 
 Screen::ApplyTexts TaggedVlanScreen::applyTexts() const {
-  return {QString::fromUtf8(kTaggedVlanAppliedText), QString::fromUtf8(kTaggedVlanFailedText), Target::kPort,
-          Target::kTaggedVlan};
+  return {QString::fromUtf8(kTaggedVlanAppliedText), QString::fromUtf8(kTaggedVlanFailedText),
+          Target::kPort, Target::kTaggedVlan};
 }
 
 void TaggedVlanScreen::paintEvent(QPaintEvent* event) {
@@ -162,9 +169,12 @@ void TaggedVlanScreen::paintEvent(QPaintEvent* event) {
   PaintGrid(painter, kGridOrigin, {labelWidth_, valueWidth_}, rows, false);
   PaintLabel(painter, kGridOrigin + QPoint(4, 5), QStringLiteral("項目"), true);
   PaintLabel(painter, kGridOrigin + QPoint(labelWidth_ + 5, 5), QStringLiteral("設定値"), true);
-  PaintLabel(painter, QPoint(kGridOrigin.x() + 4, RowTop(0) + 4), QStringLiteral("動作モード"), true);
-  PaintLabel(painter, QPoint(kGridOrigin.x() + 4, RowTop(1) + 4), QStringLiteral("アクセスVLAN ID"), true);
-  PaintLabel(painter, QPoint(kGridOrigin.x() + 4, RowTop(kTrunkRow) + 4), QStringLiteral("トランクVLAN ID"), true);
+  PaintLabel(painter, QPoint(kGridOrigin.x() + 4, RowTop(0) + 4), QStringLiteral("動作モード"),
+             true);
+  PaintLabel(painter, QPoint(kGridOrigin.x() + 4, RowTop(1) + 4), QStringLiteral("アクセスVLAN ID"),
+             true);
+  PaintLabel(painter, QPoint(kGridOrigin.x() + 4, RowTop(kTrunkRow) + 4),
+             QStringLiteral("トランクVLAN ID"), true);
   if (trunk_.empty()) {
     PaintLabel(painter, QPoint(kGridOrigin.x() + labelWidth_ + 5, RowTop(kTrunkRow) + 4),
                QString::fromUtf8(kNoVlanText), false);

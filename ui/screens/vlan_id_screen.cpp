@@ -9,9 +9,9 @@
 #include "app/switch_view.h"
 #include "ui/forms/form_painting.h"
 #include "ui/forms/screen_host.h"
+#include "ui/forms/screen_ids.h"
 #include "ui/style/fonts.h"
 #include "ui/style/text.h"
-#include "ui/forms/screen_ids.h"
 
 namespace ntr::ui {
 
@@ -22,14 +22,17 @@ constexpr int kCheckWidth = 50;
 constexpr int kGridGap = 15;
 constexpr int kNewIdChars = 4;
 
-int RowTop(int gridTop, int row) { return gridTop + kHeaderRowHeight + 1 + row * (kDataRowHeight + 1); }
+int RowTop(int gridTop, int row) {
+  return gridTop + kHeaderRowHeight + 1 + row * (kDataRowHeight + 1);
+}
 
 QString NameHeader() { return QStringLiteral("名前(%1文字以内)").arg(kVlanNameChars); }
 
 int NameWidth() {
   const QFontMetrics normal(UiFont());
-  return std::max(QFontMetrics(UiFont(10, true)).horizontalAdvance(NameHeader()) + 16,
-                  normal.horizontalAdvance(QString(static_cast<int>(kVlanNameChars), QChar('W'))) + 16);
+  return std::max(
+      QFontMetrics(UiFont(10, true)).horizontalAdvance(NameHeader()) + 16,
+      normal.horizontalAdvance(QString(static_cast<int>(kVlanNameChars), QChar('W'))) + 16);
 }
 
 FilteredEdit* NameEdit(QWidget* parent, const QString& id, const QString& text) {
@@ -96,9 +99,10 @@ VlanIdScreen::VlanIdScreen(ScreenHost& screens, Application& app, SwitchView sw)
 
   const int width = std::max(420, kGridOrigin.x() * 2 + kIdWidth + nameWidth + kCheckWidth + 2);
   const int buttonsTop = RowTop(newGridTop_, 1) + 15;
-  const auto [set, cancel] = AddSetCancelRow({ids::vlan_id::kSet, "設定", kSetButtonWidth},
-                                             {ids::vlan_id::kCancel, "キャンセル", kCancelButtonWidth}, buttonsTop,
-                                             RowPlace::kCentred, width, [this] { Set(); });
+  const auto [set, cancel] =
+      AddSetCancelRow({ids::vlan_id::kSet, "設定", kSetButtonWidth},
+                      {ids::vlan_id::kCancel, "キャンセル", kCancelButtonWidth}, buttonsTop,
+                      RowPlace::kCentred, width, [this] { Set(); });
   chain(set);
   chain(cancel);
   setFixedSize(width, buttonsTop + kButtonHeight + kButtonGap);
@@ -131,8 +135,8 @@ void VlanIdScreen::Set() {
     const std::vector<std::int32_t> leaving = VlanIdsLeavingTable(change_.deleted, others);
     if (const auto problem = NewVlanProblem(app_.config().VlanNames(), id, leaving)) {
       navigator().ShowMessage(QString::fromUtf8(kVlanIdMessageTitle),
-                              {QString::fromUtf8(kBadParameterText), ToQt(*problem)}, Target::kVlanIds,
-                              switchRef(), -1);
+                              {QString::fromUtf8(kBadParameterText), ToQt(*problem)},
+                              Target::kVlanIds, switchRef(), -1);
       return;
     }
     change_.added = VlanName{id, FromQt(newName_->text())};
@@ -149,35 +153,40 @@ void VlanIdScreen::Set() {
 void VlanIdScreen::Applied() { Finish(); }
 
 void VlanIdScreen::ApplyFailed(const QString& errorText) {
-  navigator().ShowMessage(QString::fromUtf8(kVlanIdMessageTitle), {QString::fromUtf8(kVlanIdFailedText), errorText},
-                          Target::kVlanIds, switchRef(), -1);
+  navigator().ShowMessage(QString::fromUtf8(kVlanIdMessageTitle),
+                          {QString::fromUtf8(kVlanIdFailedText), errorText}, Target::kVlanIds,
+                          switchRef(), -1);
 }
 
 void VlanIdScreen::Finish() {
-  const VlanTableUpdate update = UpdateVlanTable(app_.config(), change_, app_.adoption().ManagedRecords());
+  const VlanTableUpdate update =
+      UpdateVlanTable(app_.config(), change_, app_.adoption().ManagedRecords());
   if (!update.ok) {
     ErrorPair ignored;
     app_.SaveConfigFile(ignored);  // the removals and the new names stand
     navigator().ShowMessage(QString::fromUtf8(kVlanIdMessageTitle),
-                            {QString::fromUtf8(kBadParameterText), ToQt(update.problem)}, Target::kVlanIds,
-                            switchRef(), -1);
+                            {QString::fromUtf8(kBadParameterText), ToQt(update.problem)},
+                            Target::kVlanIds, switchRef(), -1);
     return;
   }
   if (SwitchView sw = navigator().Find(switchRef())) sw.Redraw();
   ErrorPair error;
   if (!app_.SaveConfigFile(error)) {
-    navigator().ShowMessage(QString::fromUtf8(kVlanIdMessageTitle),
-                            {QString::fromUtf8(kConfigSaveFailedText), ToQt(FormatErrorMessage(error))},
-                            Target::kVlanIds, switchRef(), -1);
+    navigator().ShowMessage(
+        QString::fromUtf8(kVlanIdMessageTitle),
+        {QString::fromUtf8(kConfigSaveFailedText), ToQt(FormatErrorMessage(error))},
+        Target::kVlanIds, switchRef(), -1);
     return;
   }
   if (update.kept.empty()) {
-    navigator().ShowResult(title(), {QString::fromUtf8(kVlanIdAppliedText)}, Target::kSwitchMain, switchRef(), -1);
+    navigator().ShowResult(title(), {QString::fromUtf8(kVlanIdAppliedText)}, Target::kSwitchMain,
+                           switchRef(), -1);
     return;
   }
   QStringList lines{ToQt(kVlanNamesKeptText)};
   for (const std::string& line : VlanIdListLines(update.kept)) lines << ToQt(line);
-  navigator().ShowMessage(QString::fromUtf8(kVlanIdMessageTitle), lines, Target::kSwitchMain, switchRef(), -1);
+  navigator().ShowMessage(QString::fromUtf8(kVlanIdMessageTitle), lines, Target::kSwitchMain,
+                          switchRef(), -1);
 }
 
 void VlanIdScreen::paintEvent(QPaintEvent* event) {
@@ -188,12 +197,14 @@ void VlanIdScreen::paintEvent(QPaintEvent* event) {
   const auto headers = [&](int gridTop, const QString& last) {
     PaintLabel(painter, QPoint(kGridOrigin.x() + 4, gridTop + 5), QStringLiteral("VLAN ID"), true);
     PaintLabel(painter, QPoint(kGridOrigin.x() + kIdWidth + 5, gridTop + 5), NameHeader(), true);
-    PaintLabel(painter, QPoint(kGridOrigin.x() + kIdWidth + nameWidth + 6, gridTop + 5), last, true);
+    PaintLabel(painter, QPoint(kGridOrigin.x() + kIdWidth + nameWidth + 6, gridTop + 5), last,
+               true);
   };
   PaintGrid(painter, kGridOrigin, columns, static_cast<int>(rows_.size()), false);
   headers(kGridOrigin.y(), QStringLiteral("削除"));
   for (std::size_t i = 0; i < rows_.size(); ++i) {
-    PaintLabel(painter, QPoint(kGridOrigin.x() + 4, RowTop(kGridOrigin.y(), static_cast<int>(i)) + 4),
+    PaintLabel(painter,
+               QPoint(kGridOrigin.x() + 4, RowTop(kGridOrigin.y(), static_cast<int>(i)) + 4),
                QString::number(rows_[i].id), false);
   }
   PaintGrid(painter, QPoint(kGridOrigin.x(), newGridTop_), columns, 1, false);

@@ -3,10 +3,11 @@
 #include <QFile>
 #include <QPushButton>
 
-#include "ui/main_window/main_window.h"
-#include "ui/screens/administration_screen.h"
 #include "ui/forms/choice_box.h"
 #include "ui/forms/filtered_edit.h"
+#include "ui/forms/screen_ids.h"
+#include "ui/main_window/main_window.h"
+#include "ui/screens/administration_screen.h"
 #include "ui/screens/load_settings_screen.h"
 #include "ui/screens/restart_wait_screen.h"
 #include "ui/screens/result_screens.h"
@@ -16,7 +17,6 @@
 #include "ui/screens/vlan_id_screen.h"
 #include "ui/screenshots/picture_kit.h"
 #include "ui/screenshots/screen_pictures.h"
-#include "ui/forms/screen_ids.h"
 
 namespace ntr::ui::shots {
 
@@ -24,13 +24,15 @@ namespace {
 
 void Press(ScreenNavigator* screens, const char* id) {
   if (screens->current() == nullptr) return;
-  if (auto* button = screens->current()->findChild<QAbstractButton*>(QString::fromLatin1(id))) button->click();
+  if (auto* button = screens->current()->findChild<QAbstractButton*>(QString::fromLatin1(id)))
+    button->click();
 }
 
 // Presses `id` and waits until the screen's job has ended on a result or a message.
 bool Finish(ScreenNavigator* screens, const char* id) {
   Press(screens, id);
-  return WaitFor([&] { return qobject_cast<OutcomeScreen*>(screens->current()) != nullptr; }, 15000);
+  return WaitFor([&] { return qobject_cast<OutcomeScreen*>(screens->current()) != nullptr; },
+                 15000);
 }
 
 // Adds VLAN `id` named `name` to the table on the switch's VLAN ID screen.
@@ -75,7 +77,8 @@ void SaveVlanScreens(WindowApp& window) {
   Settle();
   Save(window.window(), "screen-vlan-ids");
 
-  if (!screens->Open(Target::kTaggedVlan, edge.ref(), 1)) return Fail("the tagged VLAN screen did not open");
+  if (!screens->Open(Target::kTaggedVlan, edge.ref(), 1))
+    return Fail("the tagged VLAN screen did not open");
   auto* tagged = qobject_cast<TaggedVlanScreen*>(screens->current());
   tagged->modeChoice()->setCurrentIndex(2);
   tagged->accessChoice()->setCurrentIndex(2);
@@ -89,7 +92,8 @@ void SaveVlanScreens(WindowApp& window) {
   Save(screens->current(), "screen-port-vlans");
 
   // The port towards the 24-port switch cannot be a trunk port.
-  if (!screens->Open(Target::kTaggedVlan, edge.ref(), 0)) return Fail("no tagged VLAN screen of port 1");
+  if (!screens->Open(Target::kTaggedVlan, edge.ref(), 0))
+    return Fail("no tagged VLAN screen of port 1");
   qobject_cast<TaggedVlanScreen*>(screens->current())->modeChoice()->setCurrentIndex(1);
   Press(screens, ids::form::kSet);
   Settle();
@@ -97,10 +101,12 @@ void SaveVlanScreens(WindowApp& window) {
 
   // VLAN 20 on the 24-port switch too: deleting it on the 8-port one keeps its name.
   if (!MakeTrunk(screens, core, 5, 20)) return Fail("the 24-port switch did not take VLAN 20");
-  if (!screens->Open(Target::kVlanIds, edge.ref())) return Fail("the VLAN ID screen did not open again");
+  if (!screens->Open(Target::kVlanIds, edge.ref()))
+    return Fail("the VLAN ID screen did not open again");
   vlans = qobject_cast<VlanIdScreen*>(screens->current());
   for (int row = 1; row < vlans->rowCount(); ++row) {
-    if (vlans->nameEdit(row)->text() == QStringLiteral("lab")) vlans->deleteCheck(row)->setChecked(true);
+    if (vlans->nameEdit(row)->text() == QStringLiteral("lab"))
+      vlans->deleteCheck(row)->setChecked(true);
   }
   if (!Finish(screens, ids::vlan_id::kSet)) return Fail("the deletion did not end");
   Settle();
@@ -115,13 +121,15 @@ void SaveAdminScreens(WindowApp& window) {
   ScreenNavigator* screens = window.screens();
   SwitchView edge = FindSwitch(window, "NTR7100-8G");
   if (edge == nullptr) return Fail("no 8-port switch for the administration screens");
-  if (!screens->Open(Target::kAdministration, SwitchRef{})) return Fail("the administration screen did not open");
+  if (!screens->Open(Target::kAdministration, SwitchRef{}))
+    return Fail("the administration screen did not open");
   Settle();
   Save(screens->current(), "screen-admin");  // the whole form: it is wider than the window
   Press(screens, ids::administration::kControl);
   Settle();
   Save(window.window(), "screen-admin-control");
-  if (auto* interval = screens->current()->findChild<FilteredEdit*>(ids::admin_control::kInterval)) {
+  if (auto* interval =
+          screens->current()->findChild<FilteredEdit*>(ids::admin_control::kInterval)) {
     interval->setText(QStringLiteral("11"));
   }
   Press(screens, ids::admin_control::kSet);
@@ -130,21 +138,25 @@ void SaveAdminScreens(WindowApp& window) {
 
   const QString file = QDir(outDir).filePath("edge-settings.txt");
   SaveSettingsScreen::chooseFile = [file](QWidget*, const QString&) { return file; };
-  if (!screens->Open(Target::kSaveConfiguration, edge.ref())) return Fail("the save screen did not open");
+  if (!screens->Open(Target::kSaveConfiguration, edge.ref()))
+    return Fail("the save screen did not open");
   Settle();
   Save(window.window(), "screen-admin-save");
   if (auto* save = qobject_cast<SaveSettingsScreen*>(screens->current())) save->link()->click();
   if (!QFile::exists(file)) return Fail("the settings were not saved");
 
-  if (!screens->Open(Target::kLoadConfiguration, edge.ref())) return Fail("the load screen did not open");
+  if (!screens->Open(Target::kLoadConfiguration, edge.ref()))
+    return Fail("the load screen did not open");
   auto* load = qobject_cast<LoadSettingsScreen*>(screens->current());
   load->pathEdit()->setText(file);
   Settle();
   Save(window.window(), "screen-admin-load");
   Press(screens, ids::load_settings::kRun);
-  if (qobject_cast<RestartWaitScreen*>(screens->current()) == nullptr) return Fail("no wait after the load");
+  if (qobject_cast<RestartWaitScreen*>(screens->current()) == nullptr)
+    return Fail("no wait after the load");
   Save(window.window(), "journey-load-restart-wait");
-  if (!WaitFor([&] { return qobject_cast<RestartWaitScreen*>(screens->current()) == nullptr; }, 60000)) {
+  if (!WaitFor([&] { return qobject_cast<RestartWaitScreen*>(screens->current()) == nullptr; },
+               60000)) {
     Fail("the wait after the load stayed");
   }
   screens->CloseFrame();

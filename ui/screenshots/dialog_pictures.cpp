@@ -34,9 +34,16 @@ void SaveDialogs() {
   Settle();
   Save(&failures, "dialog-setting-failures");
   const std::vector<ntr::AdapterInfo> adapters{
-      {"enp3s0", "Intel Corporation I211 Gigabit Network Connection", "192.168.10.23",
-       "00-1B-21-3A-4C-5D", {}},
-      {"enx00e04c680001", "Realtek USB 10/100/1000 LAN", "---.---.---.---", "00-E0-4C-68-00-01", {}},
+      {"enp3s0",
+       "Intel Corporation I211 Gigabit Network Connection",
+       "192.168.10.23",
+       "00-1B-21-3A-4C-5D",
+       {}},
+      {"enx00e04c680001",
+       "Realtek USB 10/100/1000 LAN",
+       "---.---.---.---",
+       "00-E0-4C-68-00-01",
+       {}},
       {"wlp2s0", "wlp2s0", "fe80::1", "3C-22-FB-01-02-03", {}}};
   AdapterDialog adapter(adapters, nullptr);
   adapter.show();

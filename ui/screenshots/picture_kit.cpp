@@ -27,7 +27,9 @@ bool WaitFor(const std::function<bool()>& done, int ms) {
   return true;
 }
 
-void Settle() { WaitFor([] { return false; }, 300); }
+void Settle() {
+  WaitFor([] { return false; }, 300);
+}
 
 void Save(QWidget* widget, const QString& name) {
   widget->repaint();
@@ -70,6 +72,5 @@ SwitchView FindSwitch(WindowApp& window, const char* model) {
   }
   return nullptr;
 }
-
 
 }  // namespace ntr::ui::shots

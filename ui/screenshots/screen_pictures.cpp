@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QPushButton>
 
+#include "ui/forms/screen_ids.h"
 #include "ui/main_window/main_window.h"
 #include "ui/screens/firmware_progress_screen.h"
 #include "ui/screens/firmware_update_screen.h"
@@ -13,7 +14,6 @@
 #include "ui/screens/screen_navigator.h"
 #include "ui/screens/switch_name_screen.h"
 #include "ui/screenshots/picture_kit.h"
-#include "ui/forms/screen_ids.h"
 
 namespace ntr::ui::shots {
 
@@ -30,9 +30,12 @@ void SaveNameAndResultScreens(WindowApp& window, SwitchView sw) {
     if (name == nullptr) return false;
     name->edit()->setText(text);
     name->findChild<QPushButton*>(ids::form::kSet)->click();
-    return WaitFor([&] { return screens->current() != nullptr && screens->current()->job() == 0 &&
-                                qobject_cast<SwitchNameScreen*>(screens->current()) == nullptr; },
-                   10000);
+    return WaitFor(
+        [&] {
+          return screens->current() != nullptr && screens->current()->job() == 0 &&
+                 qobject_cast<SwitchNameScreen*>(screens->current()) == nullptr;
+        },
+        10000);
   };
   if (!applyName("core-room-2")) return Fail("no result screen");
   Settle();
@@ -60,7 +63,8 @@ void SavePortScreens(WindowApp& window, SwitchView core, SwitchView edge, Switch
   shoot(power, 0, "screen-port-poe");
   const auto edit = [&](SwitchView sw, int port, Target target, const char* name) {
     if (sw == nullptr) return;
-    if (!screens->Open(target, sw.ref(), port)) return Fail("an edit screen of a port did not open");
+    if (!screens->Open(target, sw.ref(), port))
+      return Fail("an edit screen of a port did not open");
     Settle();
     Save(window.window(), name);
   };
@@ -81,21 +85,23 @@ void SaveSwitchScreens(WindowApp& window) {
                                                        {"NTR7100-8PoE", "screen-switch-main-8poe"}};
   for (const auto& [model, picture] : mains) {
     SwitchView sw = FindSwitch(window, model);
-    if (sw == nullptr || !screens->Open(Target::kSwitchMain, sw.ref())) return Fail("a main screen did not open");
+    if (sw == nullptr || !screens->Open(Target::kSwitchMain, sw.ref()))
+      return Fail("a main screen did not open");
     Settle();
     Save(screens->current(), picture);  // the whole form, also the part the frame scrolls to
   }
   SwitchView edge = FindSwitch(window, "NTR7100-8G");
   const std::pair<Target, const char*> edits[] = {{Target::kLoopDetection, "screen-loop-detection"},
-                                               {Target::kMirroring, "screen-mirroring"},
-                                               {Target::kPowerSaving, "screen-power-saving"}};
+                                                  {Target::kMirroring, "screen-mirroring"},
+                                                  {Target::kPowerSaving, "screen-power-saving"}};
   for (const auto& [screen, picture] : edits) {
     if (!screens->Open(screen, edge.ref())) return Fail("an edit screen did not open");
     Settle();
     Save(window.window(), picture);
   }
   auto* power = qobject_cast<PowerSavingScreen*>(screens->current());
-  (power->economyChoice()->isChecked() ? power->normalChoice() : power->economyChoice())->setChecked(true);
+  (power->economyChoice()->isChecked() ? power->normalChoice() : power->economyChoice())
+      ->setChecked(true);
   power->findChild<QPushButton*>(ids::form::kSet)->click();
   Settle();
   Save(window.window(), "screen-power-saving-confirm");
@@ -108,33 +114,41 @@ void SaveSwitchScreens(WindowApp& window) {
 void SaveFirmwareScreens(WindowApp& window) {
   ScreenNavigator* screens = window.screens();
   SwitchView power = FindSwitch(window, "NTR7100-8PoE");
-  if (power == nullptr || !screens->Open(Target::kSwitchMain, power.ref())) return Fail("no PoE main screen");
+  if (power == nullptr || !screens->Open(Target::kSwitchMain, power.ref()))
+    return Fail("no PoE main screen");
   screens->current()->findChild<QPushButton*>(ids::switch_main::kFirmware)->click();
   auto* update = qobject_cast<FirmwareUpdateScreen*>(screens->current());
   if (update == nullptr) return Fail("the firmware screen did not open");
   const QString image = QDir(outDir).filePath("firmware-demo.bin");
-  if (QProcess::execute(qEnvironmentVariable("NTR_DEMO_SIM"), {"--make-firmware", "1.10", image, "2000000"}) != 0) {
+  if (QProcess::execute(qEnvironmentVariable("NTR_DEMO_SIM"),
+                        {"--make-firmware", "1.10", image, "2000000"}) != 0) {
     return Fail("no firmware image");
   }
   update->pathEdit()->setText(image);
   Settle();
   Save(window.window(), "screen-firmware-update");
   update->findChild<QPushButton*>(ids::firmware_update::kRun)->click();
-  if (qobject_cast<FirmwareProgressScreen*>(screens->current()) == nullptr) return Fail("no progress screen");
+  if (qobject_cast<FirmwareProgressScreen*>(screens->current()) == nullptr)
+    return Fail("no progress screen");
   const ntr::SwitchRef ref = power.ref();
-  const bool halfway = WaitFor([&] {
-    SwitchView sw = window.app().FindSwitch(ref);
-    return sw != nullptr && sw.firmwareStatus().state == ntr::kFirmwareTransferring && sw.firmwareStatus().progress >= 40;
-  }, 60000);
+  const bool halfway = WaitFor(
+      [&] {
+        SwitchView sw = window.app().FindSwitch(ref);
+        return sw != nullptr && sw.firmwareStatus().state == ntr::kFirmwareTransferring &&
+               sw.firmwareStatus().progress >= 40;
+      },
+      60000);
   if (!halfway) return Fail("the update did not get halfway");
   Settle();
   Save(window.window(), "screen-firmware-progress");
-  if (!WaitFor([&] { return qobject_cast<RestartWaitScreen*>(screens->current()) != nullptr; }, 120000)) {
+  if (!WaitFor([&] { return qobject_cast<RestartWaitScreen*>(screens->current()) != nullptr; },
+               120000)) {
     return Fail("no restart-wait screen");
   }
   Settle();
   Save(window.window(), "screen-restart-wait");
-  if (!WaitFor([&] { return qobject_cast<RestartWaitScreen*>(screens->current()) == nullptr; }, 60000)) {
+  if (!WaitFor([&] { return qobject_cast<RestartWaitScreen*>(screens->current()) == nullptr; },
+               60000)) {
     Fail("the restart-wait screen stayed after the switch came back");
   }
   screens->CloseFrame();

@@ -15,13 +15,13 @@
 
 #include "app/switch_service.h"
 #include "ui/dialogs/adoption_dialog.h"
+#include "ui/dialogs/dialog_ids.h"
 #include "ui/main_window/main_window.h"
 #include "ui/main_window/page_view.h"
 #include "ui/main_window/window_app.h"
 #include "ui/screenshots/picture_kit.h"
 #include "ui/screenshots/screen_pictures.h"
 #include "ui/style/fonts.h"
-#include "ui/dialogs/dialog_ids.h"
 
 namespace {
 
@@ -116,11 +116,13 @@ int main(int argc, char** argv) {
       Save(main, "popup-port");
       Unhover(window);
       Ctl("loop core 10 on");
-      WaitFor([&] {
-        ntr::ErrorPair error;
-        ntr::SwitchService::RequestPoll(core, error);
-        return core.record().portStatus[9].loopState.load() != 0;
-      }, 10000);
+      WaitFor(
+          [&] {
+            ntr::ErrorPair error;
+            ntr::SwitchService::RequestPoll(core, error);
+            return core.record().portStatus[9].loopState.load() != 0;
+          },
+          10000);
       Settle();
       Save(main, "top-loop-alarm");
     }
@@ -132,7 +134,8 @@ int main(int argc, char** argv) {
       Save(main, "popup-poe-port");
       Unhover(window);
     }
-    Ctl("add switch odd model=NTR7100-8G reported-model=NTR7100-48X serial=DEMOX000001 firmware=1.00 uplink=core:7");
+    Ctl("add switch odd model=NTR7100-8G reported-model=NTR7100-48X serial=DEMOX000001 "
+        "firmware=1.00 uplink=core:7");
     WaitFor([&] { return window.app().Switches().size() >= 4; }, 30000);
     Settle();
     Save(main, "top-unknown-model");

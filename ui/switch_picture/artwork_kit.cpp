@@ -17,7 +17,7 @@ QFont LabelFont(qreal pixelSize, bool bold) {
 
 QPainterPath BoltPath(const QRectF& box) {
   // Points of the mark in a unit square, top to bottom.
-  static const QPointF kUnit[] = {{0.66, 0.0}, {0.08, 0.58}, {0.44, 0.58}, {0.30, 1.0},
+  static const QPointF kUnit[] = {{0.66, 0.0},  {0.08, 0.58}, {0.44, 0.58}, {0.30, 1.0},
                                   {0.92, 0.38}, {0.56, 0.38}, {0.76, 0.0}};
   QPolygonF polygon;
   for (const QPointF& point : kUnit) {
@@ -65,7 +65,8 @@ void DrawButtonFace(QPainter& painter, const QRectF& rect) {
   painter.setPen(QPen(QColor(24, 26, 30), 1));
   painter.drawRoundedRect(rect.adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
   painter.setPen(QPen(QColor(255, 255, 255, 200), 1));
-  painter.drawLine(QPointF(rect.left() + 3, rect.top() + 1.5), QPointF(rect.right() - 3, rect.top() + 1.5));
+  painter.drawLine(QPointF(rect.left() + 3, rect.top() + 1.5),
+                   QPointF(rect.right() - 3, rect.top() + 1.5));
   painter.restore();
 }
 

@@ -50,7 +50,8 @@ void DrawAlarmBadge(QPainter& painter) {
   // The exclamation mark: a tapered bar and a dot.
   painter.setPen(Qt::NoPen);
   painter.setBrush(QColor(60, 24, 8));
-  painter.drawPolygon(QPolygonF({QPointF(9.3, 7.0), QPointF(11.7, 7.0), QPointF(11.1, 13.6), QPointF(9.9, 13.6)}));
+  painter.drawPolygon(
+      QPolygonF({QPointF(9.3, 7.0), QPointF(11.7, 7.0), QPointF(11.1, 13.6), QPointF(9.9, 13.6)}));
   painter.drawEllipse(QPointF(10.5, 16.0), 1.3, 1.3);
   painter.restore();
 }

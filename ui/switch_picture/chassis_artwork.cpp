@@ -64,7 +64,8 @@ void DrawBody(QPainter& painter, const QSizeF& size, bool greyed) {
   painter.setPen(QPen(QColor(255, 255, 255, greyed ? 150 : 60), 1));
   painter.drawLine(QPointF(3.5, 1.5), QPointF(size.width() - 3.5, 1.5));
   painter.setPen(QPen(QColor(0, 0, 0, greyed ? 30 : 80), 1));
-  painter.drawLine(QPointF(3.5, size.height() - 1.5), QPointF(size.width() - 3.5, size.height() - 1.5));
+  painter.drawLine(QPointF(3.5, size.height() - 1.5),
+                   QPointF(size.width() - 3.5, size.height() - 1.5));
 }
 
 // A recessed dark field behind a group of ports.
@@ -88,7 +89,8 @@ void DrawText(QPainter& painter, const QRectF& rect, const QString& text, const 
 }
 
 // "8PoE" style label with the PoE lightning mark after it; returns its right edge.
-qreal DrawModelLabel(QPainter& painter, const ChassisLook& look, const QRectF& rect, qreal pixelSize) {
+qreal DrawModelLabel(QPainter& painter, const ChassisLook& look, const QRectF& rect,
+                     qreal pixelSize) {
   const QFont font = LabelFont(pixelSize, true);
   DrawText(painter, rect, look.label, font, QColor(246, 248, 250));
   const qreal right = rect.left() + QFontMetricsF(font).horizontalAdvance(look.label);
@@ -152,7 +154,8 @@ void DrawDetailed(QPainter& painter, const ChassisLook& look, const QSize& size)
   painter.setPen(Qt::NoPen);
   painter.setBrush(IsPoe(look) ? kPoeAccent : kGigabitAccent);
   painter.drawRoundedRect(QRectF(10, 43, qMax<qreal>(right - 10, 24), 2), 1, 1);
-  DrawText(painter, QRectF(10, 47, 120, 9), look.subtitle, LabelFont(7, true), QColor(150, 158, 168));
+  DrawText(painter, QRectF(10, 47, 120, 9), look.subtitle, LabelFont(7, true),
+           QColor(150, 158, 168));
 
   // Status LEDs.
   const QFont ledFont = LabelFont(7, false);
@@ -193,8 +196,8 @@ void DrawMiniSocket(QPainter& painter, const QRectF& rect, bool lowerRow, const 
 }
 
 // Columns of two sockets in groups of four, from x = `left`.
-void DrawMiniPorts(QPainter& painter, qreal left, int columns, qreal width, qreal pitch, qreal groupGap,
-                   const QColor& rim, const QColor& opening, bool bays) {
+void DrawMiniPorts(QPainter& painter, qreal left, int columns, qreal width, qreal pitch,
+                   qreal groupGap, const QColor& rim, const QColor& opening, bool bays) {
   const int groups = (columns + 3) / 4;
   for (int group = 0; group < groups; ++group) {
     const qreal x0 = left + group * (4 * pitch + groupGap);
@@ -245,7 +248,8 @@ void DrawUnknown(QPainter& painter, const QSize& size) {
   painter.setBrush(fill);
   painter.setPen(QPen(QColor(136, 142, 150), 1));
   painter.drawEllipse(disc);
-  DrawText(painter, disc.adjusted(0, 0, 0, 0.5), "?", LabelFont(16, true), QColor(110, 117, 126), Qt::AlignCenter);
+  DrawText(painter, disc.adjusted(0, 0, 0, 0.5), "?", LabelFont(16, true), QColor(110, 117, 126),
+           Qt::AlignCenter);
 }
 
 }  // namespace

@@ -43,7 +43,8 @@ void DrawMonitor(QPainter& painter) {
   stand.setColorAt(1, QColor(176, 182, 190));
   painter.setBrush(stand);
   painter.setPen(QPen(QColor(70, 75, 82), 1));
-  painter.drawPolygon(QPolygonF({QPointF(30.5, 44), QPointF(41.5, 44), QPointF(43.5, 52.5), QPointF(28.5, 52.5)}));
+  painter.drawPolygon(
+      QPolygonF({QPointF(30.5, 44), QPointF(41.5, 44), QPointF(43.5, 52.5), QPointF(28.5, 52.5)}));
   painter.drawRoundedRect(QRectF(18.5, 51.5, 35, 4), 2, 2);
 
   // Bezel.
@@ -70,7 +71,8 @@ void DrawMonitor(QPainter& painter) {
   painter.setBrush(QColor(40, 100, 200));
   painter.drawRect(QRectF(14, 11, 33, 4));
   painter.setBrush(QColor(190, 200, 212));
-  for (int line = 0; line < 3; ++line) painter.drawRect(QRectF(17, 18 + 3.5 * line, 24 - 6 * line, 1.5));
+  for (int line = 0; line < 3; ++line)
+    painter.drawRect(QRectF(17, 18 + 3.5 * line, 24 - 6 * line, 1.5));
 
   // Power light on the bezel.
   DrawLed(painter, QRectF(62, 41, 4, 2), QColor(60, 210, 100), true);

@@ -26,7 +26,9 @@ bool FanAlarm(const SwitchRecord& record, int model, bool statusRead) {
 }
 
 // Upper-row pictures for even ports, lower-row ones for odd ports.
-PictureId ByRow(int port, PictureId upper, PictureId lower) { return port % 2 == 0 ? upper : lower; }
+PictureId ByRow(int port, PictureId upper, PictureId lower) {
+  return port % 2 == 0 ? upper : lower;
+}
 
 PictureId PowerPicture(int poeState, int port) {
   if (poeState == 0) return ByRow(port, PictureId::kUpperPowerOff, PictureId::kLowerPowerOff);
@@ -78,7 +80,8 @@ SwitchPictureState PictureStateOf(const SwitchRecord& record, bool detailed, boo
 
 PictureId PortPicture(const SwitchPictureState& state, int port) {
   const auto index = static_cast<std::size_t>(port);
-  if (state.model == kModel8PoE && state.powerDisplay) return PowerPicture(state.poeState[index], port);
+  if (state.model == kModel8PoE && state.powerDisplay)
+    return PowerPicture(state.poeState[index], port);
   if (state.loopState[index] != 0) return PictureId::kAlarmBadge;
   return LinkPicture(state.linkSpeed[index], port);
 }
@@ -98,7 +101,8 @@ void PaintSwitch(QPainter& painter, const SwitchPictureState& state, int clientH
     }
     if (state.alarm) {
       const QSize badge = PictureSize(PictureId::kAlarmBadge);
-      DrawPicture(painter, {width - badge.width() + 2, chassis.top() + chassis.height() - badge.height()},
+      DrawPicture(painter,
+                  {width - badge.width() + 2, chassis.top() + chassis.height() - badge.height()},
                   PictureId::kAlarmBadge);
     }
     return;

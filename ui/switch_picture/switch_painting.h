@@ -12,11 +12,11 @@
 namespace ntr::ui {
 
 struct SwitchPictureState {
-  int model = 0;              // model code, 0 unknown
-  bool detailed = false;      // detailed display, else icon
-  bool powerDisplay = false;  // 8PoE: ports show their power supply
-  bool economy = false;       // power saving set and in force
-  bool alarm = false;         // a loop or a fan fault (icon display's badge)
+  int model = 0;                           // model code, 0 unknown
+  bool detailed = false;                   // detailed display, else icon
+  bool powerDisplay = false;               // 8PoE: ports show their power supply
+  bool economy = false;                    // power saving set and in force
+  bool alarm = false;                      // a loop or a fan fault (icon display's badge)
   std::array<int, kMaxPorts> linkSpeed{};  // status-port-speed
   std::array<int, kMaxPorts> loopState{};  // status-loopdetect-port, nonzero: loop
   std::array<int, kMaxPorts> poeState{};   // status-poe-state

@@ -10,9 +10,9 @@ namespace {
 // The ring in Tab order: export, import, all detailed, all icons (top panel),
 // redisplay, close (legend panel), and back to export.
 constexpr std::array<int, kFocusPositions> kRing{4, 5, 0, 1, 2, 3};
-const std::array<const char*, kFocusPositions> kNames{ids::top::kAllDetailed, ids::top::kAllIcons,
-                                                      ids::top::kRedisplay,   ids::top::kCloseLegend,
-                                                      ids::top::kExport,      ids::top::kImport};
+const std::array<const char*, kFocusPositions> kNames{
+    ids::top::kAllDetailed, ids::top::kAllIcons, ids::top::kRedisplay,
+    ids::top::kCloseLegend, ids::top::kExport,   ids::top::kImport};
 
 }  // namespace
 

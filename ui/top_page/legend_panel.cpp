@@ -68,7 +68,8 @@ LegendPanel::LegendPanel(QWidget* parent) : QWidget(parent) {
   int x = kPanelWidth - 10;
   for (QPushButton* button : {close_, redisplay_}) {
     button->setFont(UiFont());
-    const QSize size(std::max(96, button->sizeHint().width() + 16), button->sizeHint().height() + 4);
+    const QSize size(std::max(96, button->sizeHint().width() + 16),
+                     button->sizeHint().height() + 4);
     x -= size.width();
     button->setGeometry(x, buttonTop, size.width(), size.height());
     x -= 10;
@@ -82,8 +83,10 @@ void LegendPanel::paintEvent(QPaintEvent*) {
   painter.setPen(Qt::black);
   painter.setFont(UiFont(10, true));
   const QFontMetrics boldMetrics(painter.font());
-  painter.drawText(portHeading_ + QPoint(0, boldMetrics.ascent()), QString::fromUtf8("ポート状態の凡例"));
-  painter.drawText(powerHeading_ + QPoint(0, boldMetrics.ascent()), QString::fromUtf8("給電状態の凡例"));
+  painter.drawText(portHeading_ + QPoint(0, boldMetrics.ascent()),
+                   QString::fromUtf8("ポート状態の凡例"));
+  painter.drawText(powerHeading_ + QPoint(0, boldMetrics.ascent()),
+                   QString::fromUtf8("給電状態の凡例"));
   painter.setFont(UiFont());
   const QFontMetrics metrics(painter.font());
   for (const Entry& entry : entries_) {

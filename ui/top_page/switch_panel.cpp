@@ -57,8 +57,8 @@ QRect SwitchPanel::Chassis() const {
 
 SwitchZone SwitchPanel::ZoneAt(QPoint point) const {
   if (popup_ != nullptr && popup_->ContainsGlobal(mapToGlobal(point))) return {};
-  return HitTest(modelKnown() ? sw_.record().modelCode.load() : 0, detailed_ && modelKnown(), Chassis(),
-                 point);
+  return HitTest(modelKnown() ? sw_.record().modelCode.load() : 0, detailed_ && modelKnown(),
+                 Chassis(), point);
 }
 
 void SwitchPanel::paintEvent(QPaintEvent*) {
@@ -153,7 +153,8 @@ void SwitchPanel::mouseDoubleClickEvent(QMouseEvent* event) {
 void SwitchPanel::RequestStatus() {
   if (!modelKnown()) return;
   ErrorPair error;
-  SwitchService::RequestPoll(sw_, error);  // refused while the switch is busy: the next period asks again
+  SwitchService::RequestPoll(
+      sw_, error);  // refused while the switch is busy: the next period asks again
 }
 
 void SwitchPanel::ResyncStarted() {

@@ -72,8 +72,8 @@ class SwitchPanel : public QWidget {
   PopupWindow* popup_;
   bool detailed_ = false;
   bool powerDisplay_ = false;
-  QTimer clickGuard_;    // 500 ms after a click that changed the display
-  QTimer statusTimer_;   // the status poll every 60 s
+  QTimer clickGuard_;   // 500 ms after a click that changed the display
+  QTimer statusTimer_;  // the status poll every 60 s
   int hoverKind_ = kPopupNone;
   int hoverPort_ = -1;
   QRect hoverRect_;

@@ -20,7 +20,8 @@ namespace {
 // The explanation: its first eight characters are bold.
 const char kExplanation[] =
     "現在のリンク状態を表示します。\n"
-    "機器の筐体部分またはポート部分をダブルクリックすると、機器または各ポートの設定を変更できます。";
+    "機器の筐体部分またはポート部分をダブルクリックすると、機器または各ポートの設定を変更できます"
+    "。";
 constexpr int kBoldCharacters = 8;
 constexpr int kRuleY = 197;
 constexpr QPoint kComputerAt{24, 44};
@@ -42,7 +43,8 @@ TopPanel::TopPanel(QWidget* parent) : QWidget(parent) {
   const int top = kComputerAt.y() + 2;
   int x = left;
   for (auto column : {std::pair{allDetailed_, allIcons_}, std::pair{export_, import_}}) {
-    const int width = std::max(column.first->sizeHint().width(), column.second->sizeHint().width()) + 24;
+    const int width =
+        std::max(column.first->sizeHint().width(), column.second->sizeHint().width()) + 24;
     const int height = column.first->sizeHint().height() + 2;
     column.first->setGeometry(x, top, width, height);
     column.second->setGeometry(x, top + height + 8, width, height);
@@ -166,7 +168,9 @@ bool TopPanel::eventFilter(QObject* watched, QEvent* event) {
   int next = position;
   for (int step = 0; step < kFocusPositions; ++step) {
     next = NextFocusPosition(next, forward);
-    if (QPushButton* candidate = this->button(FocusButtonName(next)); candidate && candidate->isEnabled()) break;
+    if (QPushButton* candidate = this->button(FocusButtonName(next));
+        candidate && candidate->isEnabled())
+      break;
   }
   FocusButton(next);
   return true;

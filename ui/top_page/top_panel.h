@@ -12,8 +12,8 @@
 #include <map>
 
 #include "base/notification.h"
-#include "ui/top_page/legend_panel.h"
 #include "ui/popup/popup_window.h"
+#include "ui/top_page/legend_panel.h"
 #include "ui/top_page/switch_panel.h"
 
 namespace ntr::ui {

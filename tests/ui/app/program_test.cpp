@@ -25,13 +25,15 @@ struct Run {
 Run Tool(const QStringList& arguments, const QStringList& env = {}) {
   QProcess tool;
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) environment.remove(name);
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+    environment.remove(name);
   for (const QString& pair : env) environment.insert(pair.section('=', 0, 0), pair.section('=', 1));
   tool.setProcessEnvironment(environment);
   tool.start(NTR_TOOL_PROGRAM, arguments);
   if (!tool.waitForFinished(30000)) return {};
   return {tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1,
-          QString::fromUtf8(tool.readAllStandardOutput()), QString::fromUtf8(tool.readAllStandardError())};
+          QString::fromUtf8(tool.readAllStandardOutput()),
+          QString::fromUtf8(tool.readAllStandardError())};
 }
 
 int Lines(const QString& text) { return static_cast<int>(text.count('\n')); }
@@ -76,7 +78,8 @@ class ProgramTest : public QObject {
     const std::string ns = network.AddNamespace();
     const std::string far = network.AddNamespace();
     ntr::testing::PrivateNetwork::Veth veth;
-    QVERIFY2(!ns.empty() && !far.empty() && network.AddVeth(ns, far, veth), network.error().c_str());
+    QVERIFY2(!ns.empty() && !far.empty() && network.AddVeth(ns, far, veth),
+             network.error().c_str());
     for (const int signal : {SIGTERM, SIGINT}) {
       QTemporaryDir data, runtime;
       QProcess tool;

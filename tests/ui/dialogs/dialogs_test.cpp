@@ -88,7 +88,8 @@ class DialogsTest : public QObject {
     QCOMPARE(changed.Ask(), 6);
 
     AdoptionDialog factory(AdoptionQuestion::kFactoryState, kMac, nullptr);
-    QCOMPARE(Control(factory, ids::adoption::kQuestion)->text(), QString("ツールの設定値で管理しますか？"));
+    QCOMPARE(Control(factory, ids::adoption::kQuestion)->text(),
+             QString("ツールの設定値で管理しますか？"));
     WhenShown([&] {
       QVERIFY(NothingClipped(factory, "adoption-factory"));
       QTest::keyClick(&factory, Qt::Key_Escape);

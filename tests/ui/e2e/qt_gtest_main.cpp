@@ -1,7 +1,7 @@
 // The main of the window's end-to-end suites: GoogleTest inside a Qt
 // application on the offscreen platform.
-#include <QApplication>
 #include <gtest/gtest.h>
+#include <QApplication>
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");

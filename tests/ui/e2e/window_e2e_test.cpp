@@ -4,28 +4,30 @@
 // pop-up away, a screen opened on a scrolled page shows where the operator
 // looks, and a switch pulled from the network under its open screen is
 // reported and disappears.
+#include <gtest/gtest.h>
+#include <stdlib.h>
 #include <QApplication>
 #include <QScrollBar>
 #include <QTest>
-#include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include "device/managed_switch.h"
 #include "device/switch_phase.h"
 #include "tests/e2e/e2e_harness.h"
 #include "tests/ui/support/dialog_answerer.h"
+#include "ui/dialogs/dialog_ids.h"
 #include "ui/main_window/main_window.h"
 #include "ui/main_window/page_view.h"
 #include "ui/main_window/window_app.h"
 #include "ui/popup/popup_window.h"
 #include "ui/screens/screen_navigator.h"
 #include "ui/style/text.h"
-#include "ui/dialogs/dialog_ids.h"
 
 namespace ntr::e2e {
 namespace {
 
-bool WaitFor(const std::function<bool()>& done, int ms = 60000) { return QTest::qWaitFor(done, ms); }
+bool WaitFor(const std::function<bool()>& done, int ms = 60000) {
+  return QTest::qWaitFor(done, ms);
+}
 
 bool LinesMention(const ui::PopupWindow& popup, const QString& label, bool nonZero) {
   for (const auto& line : popup.lines()) {
@@ -39,11 +41,12 @@ TEST(WindowEndToEnd, SwitchesAppearPortsShowCountersAndALostSwitchGoes) {
   Testbed bed;
   std::string error;
   ASSERT_TRUE(bed.Build(error)) << error;
-  ASSERT_TRUE(bed.StartSim("switch core model=NTR7100-24G serial=E24G firmware=1.00\n"
-                           "switch edge model=NTR7100-8G serial=E8G firmware=1.00 uplink=core:3\n"
-                           "switch power model=NTR7100-8PoE serial=EPOE firmware=1.00 uplink=edge:8 port=8\n"
-                           "host core:10 00:A0:DE:00:00:10 traffic=400\n",
-                           error))
+  ASSERT_TRUE(bed.StartSim(
+      "switch core model=NTR7100-24G serial=E24G firmware=1.00\n"
+      "switch edge model=NTR7100-8G serial=E8G firmware=1.00 uplink=core:3\n"
+      "switch power model=NTR7100-8PoE serial=EPOE firmware=1.00 uplink=edge:8 port=8\n"
+      "host core:10 00:A0:DE:00:00:10 traffic=400\n",
+      error))
       << error;
   setenv("XDG_DATA_HOME", (bed.work() / "data").c_str(), 1);
   setenv("XDG_RUNTIME_DIR", (bed.work() / "run").c_str(), 1);
@@ -64,7 +67,8 @@ TEST(WindowEndToEnd, SwitchesAppearPortsShowCountersAndALostSwitchGoes) {
       if (!IsReady(*sw)) return false;
     }
     return true;
-  })) << answerer.messages.join('|').toStdString() << answerer.dialogs.join('|').toStdString();
+  })) << answerer.messages.join('|').toStdString()
+      << answerer.dialogs.join('|').toStdString();
 
   // Each model gets its own chassis picture, as an icon and in detail.
   ui::TopPanel* page = window.view()->page();
@@ -93,7 +97,8 @@ TEST(WindowEndToEnd, SwitchesAppearPortsShowCountersAndALostSwitchGoes) {
                    Qt::NoButton, Qt::NoModifier);
   QCoreApplication::sendEvent(corePanel, &move);
   ui::PopupWindow* popup = window.popup();
-  ASSERT_TRUE(WaitFor([&] { return popup->isVisible() && LinesMention(*popup, "Port 10", false); }, 5000));
+  ASSERT_TRUE(
+      WaitFor([&] { return popup->isVisible() && LinesMention(*popup, "Port 10", false); }, 5000));
   EXPECT_TRUE(WaitFor([&] { return LinesMention(*popup, "受信オクテット", true); }, 10000));
   EXPECT_GT(core->record().portStatus[9].rxOctets.load(), 0u);
   // Folding the switch moves the port away from the pop-up: it goes.
@@ -112,8 +117,9 @@ TEST(WindowEndToEnd, SwitchesAppearPortsShowCountersAndALostSwitchGoes) {
   ui::SettingFrame* frame = window.screens()->frame();
   ASSERT_TRUE(frame->isVisible());
   QWidget* viewport = window.view()->viewport();
-  EXPECT_TRUE(viewport->rect().contains(QRect(frame->mapTo(viewport, QPoint(0, 0)),
-                                              QSize(ui::SettingFrame::kTabWidth, ui::SettingFrame::kCaptionHeight))));
+  EXPECT_TRUE(viewport->rect().contains(
+      QRect(frame->mapTo(viewport, QPoint(0, 0)),
+            QSize(ui::SettingFrame::kTabWidth, ui::SettingFrame::kCaptionHeight))));
 
   // Pulled from the network under its open screen: the operator is told, the
   // screen closes and the switch leaves the page.

@@ -5,14 +5,14 @@
 // file, change a setting behind the tool's back, load the saved file and see
 // the switch synchronised, then export and import. After every step the
 // configuration file and the simulator's own state agree.
+#include <gtest/gtest.h>
+#include <stdlib.h>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <map>
 
@@ -21,12 +21,14 @@
 #include "tests/e2e/e2e_harness.h"
 #include "tests/ui/support/dialog_answerer.h"
 #include "ui/dialogs/adoption_dialog.h"
+#include "ui/dialogs/dialog_ids.h"
 #include "ui/dialogs/setting_failures_dialog.h"
+#include "ui/forms/choice_box.h"
+#include "ui/forms/screen_ids.h"
 #include "ui/main_window/main_window.h"
 #include "ui/main_window/page_view.h"
 #include "ui/main_window/window_app.h"
 #include "ui/screens/administration_screen.h"
-#include "ui/forms/choice_box.h"
 #include "ui/screens/port_basic_screen.h"
 #include "ui/screens/restart_wait_screen.h"
 #include "ui/screens/result_screens.h"
@@ -36,17 +38,17 @@
 #include "ui/screens/vlan_id_screen.h"
 #include "ui/switch_picture/switch_geometry.h"
 #include "ui/top_page/switch_panel.h"
-#include "ui/top_page/top_panel.h"
-#include "ui/dialogs/dialog_ids.h"
-#include "ui/forms/screen_ids.h"
 #include "ui/top_page/top_page_ids.h"
+#include "ui/top_page/top_panel.h"
 
 namespace ntr::e2e {
 namespace {
 
 using namespace ui;
 
-bool WaitFor(const std::function<bool()>& done, int ms = 60000) { return QTest::qWaitFor(done, ms); }
+bool WaitFor(const std::function<bool()>& done, int ms = 60000) {
+  return QTest::qWaitFor(done, ms);
+}
 
 // What a double click delivers: press, release, double click, release.
 void DoubleClick(QWidget* widget, QPoint at) {
@@ -63,7 +65,8 @@ class WindowJourney : public E2eTest {
     setenv("XDG_RUNTIME_DIR", (bed_->work() / "run").c_str(), 1);
     inTool_ = std::make_unique<testing::NamespaceScope>(bed_->toolNamespace());
     ASSERT_TRUE(inTool_->ok());
-    answerer_.buttons["ntr::ui::AdoptionDialog"] = ids::adoption::kFirst;  // factory state: the tool's settings
+    answerer_.buttons["ntr::ui::AdoptionDialog"] =
+        ids::adoption::kFirst;  // factory state: the tool's settings
     window_ = std::make_unique<WindowApp>();
     ASSERT_TRUE(window_->Start()) << Said();
     window_->app().discovery().RequestCycle(true, 300);
@@ -82,7 +85,9 @@ class WindowJourney : public E2eTest {
   ScreenNavigator* screens() { return window_->screens(); }
   Screen* current() { return screens()->current(); }
   template <typename T>
-  T* Showing() { return qobject_cast<T*>(current()); }
+  T* Showing() {
+    return qobject_cast<T*>(current());
+  }
   ManagedSwitch* Switch(const std::string& serial) {
     for (ManagedSwitch* sw : window_->app().discovery().Switches()) {
       if (sw->record().serialNumber.get() == serial) return sw;
@@ -111,14 +116,19 @@ class WindowJourney : public E2eTest {
   // Presses `id` and waits for the result screen; false (with what shows) otherwise.
   ::testing::AssertionResult Applies(const QString& id) {
     Press(id);
-    if (WaitFor([&] { return Showing<ResultScreen>() != nullptr || Showing<MessageScreen>() != nullptr; },
-                20000) &&
+    if (WaitFor(
+            [&] {
+              return Showing<ResultScreen>() != nullptr || Showing<MessageScreen>() != nullptr;
+            },
+            20000) &&
         Showing<ResultScreen>() != nullptr) {
       return ::testing::AssertionSuccess();
     }
     auto failure = ::testing::AssertionFailure() << "after " << id.toStdString() << ": ";
-    if (auto* message = Showing<MessageScreen>()) return failure << message->lines().join('|').toStdString();
-    return failure << (current() ? current()->metaObject()->className() : "no screen") << " " << Said();
+    if (auto* message = Showing<MessageScreen>())
+      return failure << message->lines().join('|').toStdString();
+    return failure << (current() ? current()->metaObject()->className() : "no screen") << " "
+                   << Said();
   }
   // Back from a result screen to the screen it names.
   void Back() { Press(ids::result::kBack); }
@@ -128,25 +138,31 @@ class WindowJourney : public E2eTest {
   ::testing::AssertionResult Agree(const std::string& name, const std::string& mac) {
     std::string why;
     bool same = false;
-    WaitFor([&] {
-      const ConfigFile config = ParseConfigFile(ReadFile(bed_->configPath()), why);
-      const Block* block = config.Find(mac);
-      const Block dump = ParseDump(bed_->Ctl({"dump " + name}).text, why);
-      const auto words = Words(bed_->Ctl({"fingerprint " + name}).text);
-      same = block != nullptr && SetLines(block->lines) == SetLines(dump.lines) && words.size() == 2 &&
-             block->fingerprint == static_cast<std::uint32_t>(std::strtoul(words[1].c_str(), nullptr, 10));
-      return same;
-    }, 20000);
+    WaitFor(
+        [&] {
+          const ConfigFile config = ParseConfigFile(ReadFile(bed_->configPath()), why);
+          const Block* block = config.Find(mac);
+          const Block dump = ParseDump(bed_->Ctl({"dump " + name}).text, why);
+          const auto words = Words(bed_->Ctl({"fingerprint " + name}).text);
+          same = block != nullptr && SetLines(block->lines) == SetLines(dump.lines) &&
+                 words.size() == 2 &&
+                 block->fingerprint ==
+                     static_cast<std::uint32_t>(std::strtoul(words[1].c_str(), nullptr, 10));
+          return same;
+        },
+        20000);
     if (same) return ::testing::AssertionSuccess();
     const ConfigFile config = ParseConfigFile(ReadFile(bed_->configPath()), why);
     const Block* block = config.Find(mac);
     return ::testing::AssertionFailure()
-           << name << ": file " << (block ? Join(SetLines(block->lines), ";") : "no block") << " / switch "
+           << name << ": file " << (block ? Join(SetLines(block->lines), ";") : "no block")
+           << " / switch "
            << Join(SetLines(ParseDump(bed_->Ctl({"dump " + name}).text, why).lines), ";");
   }
   bool Has(const std::string& name, const std::string& line) {
     std::string why;
-    for (const std::string& set : SetLines(ParseDump(bed_->Ctl({"dump " + name}).text, why).lines)) {
+    for (const std::string& set :
+         SetLines(ParseDump(bed_->Ctl({"dump " + name}).text, why).lines)) {
       if (set == "switch control function set " + line) return true;
     }
     return false;
@@ -156,26 +172,29 @@ class WindowJourney : public E2eTest {
   // before the window starts.
   void KnownSwitches(const std::string& blocks) {
     std::filesystem::create_directories(bed_->dataFolder());
-    WriteFile(bed_->configPath(),
-              ToFileBytes("switch control watch interval 3 3\nswitch control use lan1 on\n" + blocks));
+    WriteFile(
+        bed_->configPath(),
+        ToFileBytes("switch control watch interval 3 3\nswitch control use lan1 on\n" + blocks));
   }
   static std::string KnownBlock(int position, const std::string& serial, const std::string& model,
                                 const std::string& settings = {}) {
-    return "\nswitch select " + SimMac(position) + "\n#switch control function get firmware-revision 1.00\n" +
+    return "\nswitch select " + SimMac(position) +
+           "\n#switch control function get firmware-revision 1.00\n" +
            "#switch control function get serial-number " + serial + "\n" +
            "#switch control function get model-name " + model + "\n" + settings;
   }
   bool AllReady(std::size_t count) {
     const auto switches = window_->app().discovery().Switches();
-    return switches.size() == count &&
-           std::all_of(switches.begin(), switches.end(), [](ManagedSwitch* sw) { return IsReady(*sw); });
+    return switches.size() == count && std::all_of(switches.begin(), switches.end(),
+                                                   [](ManagedSwitch* sw) { return IsReady(*sw); });
   }
   // Waits until `cycles` more discovery cycles have run and been answered.
   bool CyclesPass(std::uint32_t cycles) {
     Discovery& discovery = window_->app().discovery();
     const std::uint32_t until = discovery.cyclesRun() + cycles;
     const std::uint64_t accepted = discovery.repliesAccepted();
-    return WaitFor([&] { return discovery.cyclesRun() >= until && discovery.repliesAccepted() > accepted; });
+    return WaitFor(
+        [&] { return discovery.cyclesRun() >= until && discovery.repliesAccepted() > accepted; });
   }
 
   test::DialogAnswerer answerer_;
@@ -184,9 +203,10 @@ class WindowJourney : public E2eTest {
 };
 
 TEST_F(WindowJourney, AnOperatorsDayThroughTheWindowKeepsFileAndSwitchesInStep) {
-  StartSim("switch core model=NTR7100-24G serial=J24G firmware=1.00\n"
-           "switch edge model=NTR7100-8G serial=J8G firmware=1.00 uplink=core:3\n"
-           "switch power model=NTR7100-8PoE serial=JPOE firmware=1.00 uplink=edge:8 port=8\n");
+  StartSim(
+      "switch core model=NTR7100-24G serial=J24G firmware=1.00\n"
+      "switch edge model=NTR7100-8G serial=J8G firmware=1.00 uplink=core:3\n"
+      "switch power model=NTR7100-8PoE serial=JPOE firmware=1.00 uplink=edge:8 port=8\n");
   StartWindow();
   ASSERT_TRUE(WaitFor([&] {
     const auto switches = window_->app().discovery().Switches();
@@ -291,7 +311,8 @@ TEST_F(WindowJourney, AnOperatorsDayThroughTheWindowKeepsFileAndSwitchesInStep) 
   ASSERT_NE(Showing<RestartWaitScreen>(), nullptr) << Said();
   ASSERT_TRUE(WaitFor([&] { return Showing<RestartWaitScreen>() == nullptr; }, 90000)) << Said();
   bool synchronised = false;
-  for (const LoggedRequest& request : RequestsSince(before)) synchronised |= request.request == "sync";
+  for (const LoggedRequest& request : RequestsSince(before))
+    synchronised |= request.request == "sync";
   EXPECT_TRUE(synchronised);
   EXPECT_TRUE(Has("edge", "port-speed 2 100-fdx")) << Join(SetLines(Dump("edge").lines), ";");
   EXPECT_FALSE(Has("edge", "port-use 3 off")) << Join(SetLines(Dump("edge").lines), ";");
@@ -308,18 +329,20 @@ TEST_F(WindowJourney, AnOperatorsDayThroughTheWindowKeepsFileAndSwitchesInStep) 
   EXPECT_EQ(ReadFile(exported), ReadFile(bed_->configPath()));
   answerer_.files << QString::fromStdString(exported.string());
   page()->button(ids::top::kImport)->click();
-  ASSERT_TRUE(WaitFor([&] { return answerer_.messages.contains(QStringLiteral("インポートしました。")); }))
-      << Said();
-  for (const auto& [name, serial] : {std::pair{"core", "J24G"}, {"edge", "J8G"}, {"power", "JPOE"}}) {
+  ASSERT_TRUE(WaitFor([&] {
+    return answerer_.messages.contains(QStringLiteral("インポートしました。"));
+  })) << Said();
+  for (const auto& [name, serial] :
+       {std::pair{"core", "J24G"}, {"edge", "J8G"}, {"power", "JPOE"}}) {
     ManagedSwitch* sw = Switch(serial);
     ASSERT_NE(sw, nullptr) << name;
     EXPECT_TRUE(Agree(name, sw->record().macText.get()));
   }
   EXPECT_TRUE(Has("edge", "system-name journey-edge"));
   // Nothing else was said on the way.
-  EXPECT_EQ(answerer_.messages, QStringList({QStringLiteral("エクスポートしました。"), QStringLiteral("インポートしました。")}));
+  EXPECT_EQ(answerer_.messages, QStringList({QStringLiteral("エクスポートしました。"),
+                                             QStringLiteral("インポートしました。")}));
 }
-
 
 // After an upgrade the data folder knows two switches: one now holds a
 // changed setting, the other came back in factory state; a third is new.
@@ -327,9 +350,10 @@ TEST_F(WindowJourney, AnOperatorsDayThroughTheWindowKeepsFileAndSwitchesInStep) 
 // answering: each is asked once, and all three end managed, the file and
 // the switches agreeing.
 TEST_F(WindowJourney, QuestionsAnsweredLateAreAskedOnceAndEveryoneIsManaged) {
-  StartSim("switch changed model=NTR7100-24G serial=Q24G firmware=1.00\n"
-           "switch fresh model=NTR7100-8G serial=Q8G firmware=1.00\n"
-           "switch added model=NTR7100-8G serial=QNEW firmware=1.00\n");
+  StartSim(
+      "switch changed model=NTR7100-24G serial=Q24G firmware=1.00\n"
+      "switch fresh model=NTR7100-8G serial=Q8G firmware=1.00\n"
+      "switch added model=NTR7100-8G serial=QNEW firmware=1.00\n");
   KnownSwitches(KnownBlock(1, "Q24G", "NTR7100-24G") +
                 KnownBlock(2, "Q8G", "NTR7100-8G", "switch control function set port-use 3 off\n"));
   Ctls({"drift changed port-speed 4 5", "drift added port-use 2 0"});
@@ -350,14 +374,16 @@ TEST_F(WindowJourney, QuestionsAnsweredLateAreAskedOnceAndEveryoneIsManaged) {
     return true;
   };
   StartWindow();
-  ASSERT_TRUE(WaitFor([&] { return AllReady(3); }, 90000)) << Said() << " asked " << asked.join('|').toStdString();
+  ASSERT_TRUE(WaitFor([&] { return AllReady(3); }, 90000))
+      << Said() << " asked " << asked.join('|').toStdString();
   ASSERT_TRUE(CyclesPass(10));
   EXPECT_TRUE(AllReady(3));
   QStringList once{QStringLiteral("ツール"), QStringLiteral("はい"), QStringLiteral("工場出荷")};
   once.sort();
   asked.sort();
   EXPECT_EQ(asked, once);
-  EXPECT_TRUE(SetLines(Dump("changed").lines).empty()) << Join(SetLines(Dump("changed").lines), ";");
+  EXPECT_TRUE(SetLines(Dump("changed").lines).empty())
+      << Join(SetLines(Dump("changed").lines), ";");
   EXPECT_TRUE(Has("fresh", "port-use 3 off"));
   EXPECT_TRUE(Has("added", "port-use 2 off"));
   for (int position = 1; position <= 3; ++position) {
@@ -370,11 +396,14 @@ TEST_F(WindowJourney, QuestionsAnsweredLateAreAskedOnceAndEveryoneIsManaged) {
 // behind the tool's back: the open frame closes, the two reports come one
 // after the other, and the window still answers afterwards.
 TEST_F(WindowJourney, TwoRefusedSynchronisationsAreReportedOneAfterTheOther) {
-  StartSim("switch left model=NTR7100-8G serial=R8GL firmware=1.00\n"
-           "switch right model=NTR7100-8G serial=R8GR firmware=1.00\n");
+  StartSim(
+      "switch left model=NTR7100-8G serial=R8GL firmware=1.00\n"
+      "switch right model=NTR7100-8G serial=R8GR firmware=1.00\n");
   const std::string portOff = "switch control function set port-use 3 off\n";
-  KnownSwitches(KnownBlock(1, "R8GL", "NTR7100-8G", portOff) + KnownBlock(2, "R8GR", "NTR7100-8G", portOff));
-  Ctls({"drift left port-use 3 0", "drift right port-use 3 0"});  // as the file says: nothing to ask
+  KnownSwitches(KnownBlock(1, "R8GL", "NTR7100-8G", portOff) +
+                KnownBlock(2, "R8GR", "NTR7100-8G", portOff));
+  Ctls(
+      {"drift left port-use 3 0", "drift right port-use 3 0"});  // as the file says: nothing to ask
   StartWindow();
   ASSERT_TRUE(WaitFor([&] { return AllReady(2); })) << Said();
   ManagedSwitch* left = Switch("R8GL");
@@ -397,7 +426,8 @@ TEST_F(WindowJourney, TwoRefusedSynchronisationsAreReportedOneAfterTheOther) {
   const auto reportsOpen = [] {
     int open = 0;
     for (QWidget* widget : QApplication::topLevelWidgets()) {
-      open += qobject_cast<SettingFailuresDialog*>(widget) != nullptr && widget->isVisible() ? 1 : 0;
+      open +=
+          qobject_cast<SettingFailuresDialog*>(widget) != nullptr && widget->isVisible() ? 1 : 0;
     }
     return open;
   };
@@ -408,20 +438,23 @@ TEST_F(WindowJourney, TwoRefusedSynchronisationsAreReportedOneAfterTheOther) {
     if (!dialog->property("seen").toBool()) {
       dialog->setProperty("seen", true);
       auto* mac = dialog->findChild<QLabel*>(ids::setting_failures::kMac);
-      shown.push_back(Shown{mac != nullptr ? mac->text() : QString(), current() != nullptr, reportsOpen()});
+      shown.push_back(
+          Shown{mac != nullptr ? mac->text() : QString(), current() != nullptr, reportsOpen()});
     }
     // The first report stays open until both synchronisations have ended
     // and both lists were taken.
     for (ManagedSwitch* sw : window_->app().discovery().Switches()) {
-      if (!sw->settings().lastSyncDone() || sw->settings().synchronisationPending() || !sw->record().failures.empty()) {
+      if (!sw->settings().lastSyncDone() || sw->settings().synchronisationPending() ||
+          !sw->record().failures.empty()) {
         return true;
       }
     }
     return false;
   };
-  Ctls({"fault left refuse port-use 1 1", "fault right refuse port-use 1 1", "drift left port-speed 2 5",
-        "drift right port-speed 2 5"});
-  ASSERT_TRUE(WaitFor([&] { return shown.size() >= 2 && QApplication::activeModalWidget() == nullptr; }, 90000))
+  Ctls({"fault left refuse port-use 1 1", "fault right refuse port-use 1 1",
+        "drift left port-speed 2 5", "drift right port-speed 2 5"});
+  ASSERT_TRUE(WaitFor(
+      [&] { return shown.size() >= 2 && QApplication::activeModalWidget() == nullptr; }, 90000))
       << Said();
   ASSERT_EQ(shown.size(), 2u);
   EXPECT_FALSE(shown[0].frameOpen);

@@ -30,7 +30,8 @@ class FormsTest : public QObject {
     frame.horizontalBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
     QCOMPARE(wide.x(), -50);
     frame.SetFolded(true);
-    QCOMPARE(edges, SettingFrame::kHomePosition + QPoint(SettingFrame::kTabWidth, SettingFrame::kCaptionHeight));
+    QCOMPARE(edges, SettingFrame::kHomePosition +
+                        QPoint(SettingFrame::kTabWidth, SettingFrame::kCaptionHeight));
   }
 
   void theEditFiltersWhatIsTyped() {
@@ -41,7 +42,8 @@ class FormsTest : public QObject {
     QTest::keyClick(&digits, Qt::Key_Escape);
     QCOMPARE(digits.text(), QString("1"));
     QVERIFY(FilterAccepts(EditFilter::kName, '_') && !FilterAccepts(EditFilter::kName, '*'));
-    QVERIFY(FilterAccepts(EditFilter::kRate, '*') && !FilterAccepts(EditFilter::kAlphanumeric, '-'));
+    QVERIFY(FilterAccepts(EditFilter::kRate, '*') &&
+            !FilterAccepts(EditFilter::kAlphanumeric, '-'));
   }
 
   void theChoiceBoxStepsOverDisabledItems() {

@@ -13,8 +13,8 @@
 #include "tests/ui/support/sim_window.h"
 #include "ui/dialogs/dialog_ids.h"
 #include "ui/dialogs/progress_dialog.h"
-#include "ui/popup/popup_window.h"
 #include "ui/forms/screen_ids.h"
+#include "ui/popup/popup_window.h"
 #include "ui/screens/screen_navigator.h"
 #include "ui/screens/switch_main_screen.h"
 #include "ui/screens/switch_name_screen.h"
@@ -40,7 +40,8 @@ class WindowTest : public QObject {
   void panelsAreLaidOutInRegistryOrderAndTheFrameKeepsItsRoom() {
     test::SimWindow sim(kThreeModels);
     QVERIFY(sim.Start());
-    QVERIFY2(sim.WaitForReady(3), qPrintable(sim.answerer().messages.join('|') + sim.answerer().dialogs.join('|')));
+    QVERIFY2(sim.WaitForReady(3),
+             qPrintable(sim.answerer().messages.join('|') + sim.answerer().dialogs.join('|')));
     // The first size fits the screen's free area (the offscreen screen is 800×600).
     const QMainWindow* window = sim.app().window();
     const QRect free = window->screen()->availableGeometry();
@@ -120,7 +121,6 @@ class WindowTest : public QObject {
     QCOMPARE(window->restartAttempts(), MainWindow::kRestartAttempts);
     QCOMPARE(answerer.messages, QStringList{QString::fromUtf8(kCaptureRestartFailedText)});
   }
-
 
   // On a scrolled page of a small window the frame opens at (150, 25) of
   // what shows, caption and close button inside; a suspend closes it.

@@ -10,13 +10,13 @@
 #include "config/config_writer.h"
 #include "tests/config/registry_support.h"
 #include "tests/ui/support/sim_window.h"
+#include "ui/forms/screen_ids.h"
 #include "ui/screens/admin_control_screen.h"
 #include "ui/screens/administration_screen.h"
 #include "ui/screens/load_settings_screen.h"
 #include "ui/screens/restart_wait_screen.h"
 #include "ui/screens/result_screens.h"
 #include "ui/screens/save_settings_screen.h"
-#include "ui/forms/screen_ids.h"
 #include "ui/screens/screen_navigator.h"
 #include "ui/screens/switch_name_screen.h"
 #include "ui/style/colours.h"
@@ -32,7 +32,9 @@ const char kNetwork[] =
     "switch a model=NTR7100-8G serial=TA firmware=1.00\n"
     "switch b model=NTR7100-8G serial=TB firmware=1.00\n";
 
-QPushButton* Button(QWidget* screen, const QString& id) { return screen->findChild<QPushButton*>(id); }
+QPushButton* Button(QWidget* screen, const QString& id) {
+  return screen->findChild<QPushButton*>(id);
+}
 
 // QTest::mouseDClick alone sends only the double-click event.
 void DoubleClick(QWidget* widget, QPoint at) {
@@ -63,7 +65,8 @@ struct Started {
   int RowOf(const std::string& name) {
     const auto& rows = Current<AdministrationScreen>()->rows();
     for (std::size_t i = 0; i < rows.size(); ++i) {
-      if (rows[i].serial == ToQt(sim.Switch(name)->record().serialNumber.get())) return static_cast<int>(i);
+      if (rows[i].serial == ToQt(sim.Switch(name)->record().serialNumber.get()))
+        return static_cast<int>(i);
     }
     return -1;
   }
@@ -116,13 +119,15 @@ class AdminScreensTest : public QObject {
       const char* count;
       const char* reason;
     };
-    // Both watch values are data rows: the first in the first row colour, the second in the alternate one.
+    // Both watch values are data rows: the first in the first row colour, the second in the
+    // alternate one.
     const QImage form = s.Current<AdminControlScreen>()->grab().toImage();
     QCOMPARE(form.pixelColor(385, 48), kRowColour);
     QCOMPARE(form.pixelColor(385, 75), kAlternateRowColour);
 
-    for (const Refused& refused : {Refused{"1", "3", kIntervalOutOfRangeText}, Refused{"11", "3", kIntervalOutOfRangeText},
-                                   Refused{"5", "", kDownCountOutOfRangeText}}) {
+    for (const Refused& refused :
+         {Refused{"1", "3", kIntervalOutOfRangeText}, Refused{"11", "3", kIntervalOutOfRangeText},
+          Refused{"5", "", kDownCountOutOfRangeText}}) {
       auto* control = s.Current<AdminControlScreen>();
       QVERIFY(control != nullptr);
       control->intervalEdit()->setText(refused.interval);
@@ -131,7 +136,8 @@ class AdminScreensTest : public QObject {
       auto* message = s.Current<MessageScreen>();
       QVERIFY(message != nullptr);
       QCOMPARE(message->title(), QString("スイッチ制御機能の設定 "));
-      QCOMPARE(message->lines(), (QStringList{"スイッチ制御機能の設定に失敗しました。", refused.reason}));
+      QCOMPARE(message->lines(),
+               (QStringList{"スイッチ制御機能の設定に失敗しました。", refused.reason}));
       QCOMPARE(s.app().config().watchInterval(), 3);
       QCOMPARE(s.app().config().downCount(), 3);
       Button(message, ids::result::kBack)->click();  // back to the control settings
@@ -167,7 +173,8 @@ class AdminScreensTest : public QObject {
     Button(control, ids::admin_control::kSet)->click();
     QCOMPARE(s.app().config().watchInterval(), 10);
     QCOMPARE(s.app().config().downCount(), 4);
-    QCOMPARE(test::Count(test::FileText(ConfigFilePath()), "switch control watch interval 10 4"), 1u);
+    QCOMPARE(test::Count(test::FileText(ConfigFilePath()), "switch control watch interval 10 4"),
+             1u);
     QCOMPARE(discovery.cycleIntervalMs(), 10000);
     QVERIFY(s.sim.WaitFor([&] { return discovery.cyclesRun() > cycles; }, 5000));
     auto* result = s.Current<ResultScreen>();
@@ -226,7 +233,8 @@ class AdminScreensTest : public QObject {
     QVERIFY(s.sim.WaitFor([&] { return s.app().discovery().FindByMac(other) == nullptr; }));
     QCOMPARE(s.Current<AdministrationScreen>(), admin);
     Button(admin, ids::administration::Save(row))->click();
-    QVERIFY(s.sim.WaitFor([&] { return s.sim.answerer().messages.contains(ToQt(kSwitchLostText)); }));
+    QVERIFY(
+        s.sim.WaitFor([&] { return s.sim.answerer().messages.contains(ToQt(kSwitchLostText)); }));
     auto* rebuilt = s.Current<AdministrationScreen>();
     QVERIFY(rebuilt != nullptr && rebuilt != admin);
     QCOMPARE(rebuilt->rows().size(), std::size_t{1});
@@ -248,7 +256,8 @@ class AdminScreensTest : public QObject {
     MessageScreen* message = s.LoadFails("a", fileB);
     QVERIFY(message != nullptr);
     QCOMPARE(message->title(), QString("設定の更新"));
-    QCOMPARE(message->lines(), (QStringList{"設定の更新に失敗しました。", "ファイル内にデータが見つかりません"}));
+    QCOMPARE(message->lines(),
+             (QStringList{"設定の更新に失敗しました。", "ファイル内にデータが見つかりません"}));
     QCOMPARE(message->backTarget(), Target::kLoadConfiguration);
     message = s.LoadFails("a", s.sim.root() / "missing.txt");
     QVERIFY(message != nullptr);
@@ -268,7 +277,8 @@ class AdminScreensTest : public QObject {
     auto* wait = s.Current<RestartWaitScreen>();
     QVERIFY(wait != nullptr);
     QCOMPARE(wait->title(), QString("設定の更新"));
-    QCOMPARE(wait->lines(), (QStringList{"設定の更新を行い、自動で再起動します。", ToQt(kRestartWaitText)}));
+    QCOMPARE(wait->lines(),
+             (QStringList{"設定の更新を行い、自動で再起動します。", ToQt(kRestartWaitText)}));
     QVERIFY(s.sim.WaitFor([&] { return s.navigator()->current() == nullptr; }));
     const std::string dump = s.sim.peer().Control("dump a");
     QVERIFY2(dump.find("system-name saved") != std::string::npos, dump.c_str());

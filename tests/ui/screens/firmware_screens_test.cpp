@@ -8,11 +8,11 @@
 #include "app/switch_service.h"
 #include "sim/firmware_image.h"
 #include "tests/ui/support/sim_window.h"
+#include "ui/forms/screen_ids.h"
 #include "ui/screens/firmware_progress_screen.h"
 #include "ui/screens/firmware_texts.h"
 #include "ui/screens/firmware_update_screen.h"
 #include "ui/screens/restart_wait_screen.h"
-#include "ui/forms/screen_ids.h"
 #include "ui/screens/screen_navigator.h"
 #include "ui/screens/switch_main_screen.h"
 #include "ui/style/text.h"
@@ -24,7 +24,9 @@ namespace {
 
 const char kNetwork[] = "switch fw model=NTR7100-8G serial=TFW firmware=1.00 restart-ms=300\n";
 
-QPushButton* Button(QWidget* screen, const QString& id) { return screen->findChild<QPushButton*>(id); }
+QPushButton* Button(QWidget* screen, const QString& id) {
+  return screen->findChild<QPushButton*>(id);
+}
 
 // The firmware requests (prepare, blocks, abort) the switch received.
 std::vector<PduType> FirmwareRequests(test::SimPeer& peer) {
@@ -51,10 +53,12 @@ struct Started {
   }
   // A valid image of revision 2.00 with `body` bytes.
   QString Image(std::size_t body) {
-    const std::vector<std::uint8_t> image = sim::BuildFirmwareImage("2.00", std::vector<std::uint8_t>(body, 7));
+    const std::vector<std::uint8_t> image =
+        sim::BuildFirmwareImage("2.00", std::vector<std::uint8_t>(body, 7));
     const auto path = sim.root() / "fw.bin";
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(image.data()),
-                                                static_cast<std::streamsize>(image.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(image.data()),
+               static_cast<std::streamsize>(image.size()));
     return ToQt(path.string());
   }
   template <typename T>
@@ -76,14 +80,16 @@ class FirmwareScreensTest : public QObject {
     FirmwareUpdateScreen* update = s.Go();
     QVERIFY(update != nullptr);
     const SwitchRef before = s.sim.Switch("fw")->ref();
-    update->pathEdit()->setText(s.Image(1500));  // 1580 bytes: blocks 0 to 3, then the empty block 4
+    update->pathEdit()->setText(
+        s.Image(1500));  // 1580 bytes: blocks 0 to 3, then the empty block 4
     s.sim.peer().ClearLog();
     Button(update, ids::firmware_update::kRun)->click();
     QVERIFY(qobject_cast<FirmwareProgressScreen*>(s.navigator()->current()) != nullptr);
 
     auto* wait = s.WaitFor<RestartWaitScreen>();
     QVERIFY(wait != nullptr);
-    QCOMPARE(wait->lines(), (QStringList{ToQt(kFirmwareDoneText), QString::fromUtf8(kRestartWaitText)}));
+    QCOMPARE(wait->lines(),
+             (QStringList{ToQt(kFirmwareDoneText), QString::fromUtf8(kRestartWaitText)}));
     QCOMPARE(Button(wait, ids::result::kBack)->text(), QString("閉じる"));
     QVERIFY(!s.navigator()->applying());
     const std::vector<PduType> sent = FirmwareRequests(s.sim.peer());
@@ -108,7 +114,8 @@ class FirmwareScreensTest : public QObject {
     auto* message = qobject_cast<MessageScreen*>(s.navigator()->current());
     QVERIFY(message != nullptr);
     QCOMPARE(message->title(), QString("ファームウェアの更新"));
-    QCOMPARE(message->lines(), (QStringList{"ファームウェアの更新に失敗しました", "ファイルがオープンできません。"}));
+    QCOMPARE(message->lines(),
+             (QStringList{"ファームウェアの更新に失敗しました", "ファイルがオープンできません。"}));
     QCOMPARE(message->backTarget(), Target::kSwitchMain);
     QVERIFY(FirmwareRequests(s.sim.peer()).empty());
     Button(message, ids::result::kBack)->click();
@@ -137,7 +144,8 @@ class FirmwareScreensTest : public QObject {
     Button(progress, ids::firmware_progress::kAbort)->click();
     auto* message = s.WaitFor<MessageScreen>();
     QVERIFY(message != nullptr);
-    QCOMPARE(message->lines(), (QStringList{"ファームウェアの更新に失敗しました", ToQt(kFirmwareAbortedText)}));
+    QCOMPARE(message->lines(),
+             (QStringList{"ファームウェアの更新に失敗しました", ToQt(kFirmwareAbortedText)}));
     const std::vector<PduType> sent = FirmwareRequests(s.sim.peer());
     QCOMPARE(sent.back(), PduType::kFirmAbort);
     QCOMPARE(std::count(sent.begin(), sent.end(), PduType::kFirmBlock), 0);

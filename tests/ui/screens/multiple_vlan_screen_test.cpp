@@ -6,10 +6,10 @@
 #include "catalogue/function_descriptors.h"
 #include "tests/ui/support/sent_sets.h"
 #include "tests/ui/support/sim_window.h"
+#include "ui/forms/screen_ids.h"
 #include "ui/screens/multiple_vlan_screen.h"
 #include "ui/screens/port_screen.h"
 #include "ui/screens/result_screens.h"
-#include "ui/forms/screen_ids.h"
 #include "ui/screens/screen_navigator.h"
 
 using namespace ntr;
@@ -19,8 +19,9 @@ namespace {
 
 const char kNetwork[] = "switch edge model=NTR7100-8G serial=T8G\n";
 
-QPushButton* Button(QWidget* screen, const QString& id) { return screen->findChild<QPushButton*>(id); }
-
+QPushButton* Button(QWidget* screen, const QString& id) {
+  return screen->findChild<QPushButton*>(id);
+}
 
 }  // namespace
 
@@ -49,13 +50,15 @@ class MultipleVlanScreenTest : public QObject {
     QCOMPARE(screen->findChildren<QCheckBox*>().size(), 8);
     // The focus moves on from the first group, as a Tab press there would move it.
     QCOMPARE(screen->window()->focusWidget(), screen->groupCheck(0));
-    QVERIFY(test::SimWindow::WaitFor([&] { return screen->window()->focusWidget() == screen->groupCheck(1); }));
+    QVERIFY(test::SimWindow::WaitFor(
+        [&] { return screen->window()->focusWidget() == screen->groupCheck(1); }));
     screen->groupCheck(0)->setChecked(true);
     screen->groupCheck(2)->setChecked(true);
     QVERIFY(apply(screen));
     auto* result = qobject_cast<ResultScreen*>(screens->current());
     QVERIFY(result != nullptr);
-    QCOMPARE(test::SentSets(sim.peer()), (QStringList{"vlan-multiple 3 1=1", "vlan-multiple 3 3=1", "vlan-multiple-use=1"}));
+    QCOMPARE(test::SentSets(sim.peer()),
+             (QStringList{"vlan-multiple 3 1=1", "vlan-multiple 3 3=1", "vlan-multiple-use=1"}));
     QCOMPARE(result->lines(), QStringList{QString::fromUtf8(kMultipleVlanAppliedText)});
     QCOMPARE(result->backTarget(), Target::kPort);
 
@@ -68,8 +71,9 @@ class MultipleVlanScreenTest : public QObject {
     QVERIFY(apply(screen));
     auto* message = qobject_cast<MessageScreen*>(screens->current());
     QVERIFY(message != nullptr);
-    QCOMPARE(test::SentSets(sim.peer()), (QStringList{"vlan-multiple 3 1=default", "vlan-multiple 3 3=default",
-                                            "vlan-multiple-use=default"}));
+    QCOMPARE(test::SentSets(sim.peer()),
+             (QStringList{"vlan-multiple 3 1=default", "vlan-multiple 3 3=default",
+                          "vlan-multiple-use=default"}));
     QCOMPARE(message->lines().front(), QString::fromUtf8(kMultipleVlanFailedText));
     Button(message, ids::result::kBack)->click();
     QVERIFY(qobject_cast<MultipleVlanScreen*>(screens->current()) != nullptr);

@@ -6,13 +6,13 @@
 
 #include "catalogue/function_descriptors.h"
 #include "tests/ui/support/sim_window.h"
+#include "ui/forms/screen_ids.h"
 #include "ui/screens/frame_counter_screen.h"
 #include "ui/screens/port_basic_screen.h"
 #include "ui/screens/port_qos_screen.h"
 #include "ui/screens/port_screen.h"
 #include "ui/screens/power_class_screen.h"
 #include "ui/screens/result_screens.h"
-#include "ui/forms/screen_ids.h"
 #include "ui/screens/screen_navigator.h"
 #include "ui/top_page/top_page_ids.h"
 
@@ -28,7 +28,9 @@ const char kNetwork[] =
     "switch poe model=NTR7100-8PoE serial=TPOE\n"
     "host edge:2 00:A0:DE:00:00:02\n";
 
-QPushButton* Button(QWidget* screen, const QString& id) { return screen->findChild<QPushButton*>(id); }
+QPushButton* Button(QWidget* screen, const QString& id) {
+  return screen->findChild<QPushButton*>(id);
+}
 
 // The sets a switch received, in order, as "keyword=value" ("default" for a set to the default).
 QStringList Sets(test::SimPeer& peer, const std::string& name) {
@@ -38,8 +40,11 @@ QStringList Sets(test::SimPeer& peer, const std::string& name) {
     const auto& f = entry.function;
     if (f.operation != kOpSet && f.operation != kOpSetDefault) continue;
     const FunctionDescriptor* function = FindFunctionById(f.functionId);
-    sets << QStringLiteral("%1=%2").arg(function == nullptr ? QString::number(f.functionId) : QString::fromUtf8(function->keyword.data(), static_cast<qsizetype>(function->keyword.size())),
-                                        f.operation == kOpSetDefault ? QStringLiteral("default") : QString::number(f.intValue));
+    sets << QStringLiteral("%1=%2").arg(
+        function == nullptr ? QString::number(f.functionId)
+                            : QString::fromUtf8(function->keyword.data(),
+                                                static_cast<qsizetype>(function->keyword.size())),
+        f.operation == kOpSetDefault ? QStringLiteral("default") : QString::number(f.intValue));
   }
   return sets;
 }
@@ -48,7 +53,9 @@ struct Network {
   bool Go() { return sim.Start() && sim.WaitForReady(3); }
   ScreenNavigator* navigator() { return sim.app().screens(); }
   template <typename T>
-  T* Current() { return qobject_cast<T*>(navigator()->current()); }
+  T* Current() {
+    return qobject_cast<T*>(navigator()->current());
+  }
   // The port screen by double click, then the edit screen behind `button`.
   template <typename T>
   T* Open(const std::string& name, int port, const QString& button) {
@@ -84,7 +91,8 @@ class PortScreensTest : public QObject {
     QVERIFY(port->rows().contains(QStringLiteral("速度\tオートネゴシエーション")));
     QVERIFY(port->rows().contains(QStringLiteral("ループ検出機能\t使用する[正常]")));
     QVERIFY(!port->rows().contains(QStringLiteral("送信シェーピング\t使用しない")));
-    QVERIFY(Button(port, ids::port::kPowerClass) == nullptr && Button(port, ids::port::kClose) != nullptr);
+    QVERIFY(Button(port, ids::port::kPowerClass) == nullptr &&
+            Button(port, ids::port::kClose) != nullptr);
     QVERIFY(!n.sim.page()->button(ids::top::kExport)->isEnabled());
 
     n.sim.peer().Control("loop edge 2 on");
@@ -97,14 +105,17 @@ class PortScreensTest : public QObject {
     // VLANs by name and ID: port 5 of core in the default VLAN and a trunk member of VLAN 30.
     ManagedSwitch* core = n.sim.Switch("core");
     ErrorPair error;
-    QVERIFY(core->StartApply({SettingChange::Set(Function::kVlanId, FunctionIndex::Registration(1), 30),
-                              SettingChange::Set(Function::kVlanTrunk, FunctionIndex::PortRegistration(4, 1), 1)},
-                             error) != 0);
+    QVERIFY(
+        core->StartApply(
+            {SettingChange::Set(Function::kVlanId, FunctionIndex::Registration(1), 30),
+             SettingChange::Set(Function::kVlanTrunk, FunctionIndex::PortRegistration(4, 1), 1)},
+            error) != 0);
     QVERIFY(n.sim.WaitFor([&] { return core->applyJobsRunning() == 0; }));
     QVERIFY(n.sim.app().app().config().SetVlanName(30, "thirty"));
     emit n.sim.app().screenRequested(core->ref(), 4);
     port = n.Current<PortScreen>();
-    QVERIFY(port != nullptr && port->rows().contains(QStringLiteral("送信シェーピング\t使用しない")));
+    QVERIFY(port != nullptr &&
+            port->rows().contains(QStringLiteral("送信シェーピング\t使用しない")));
     QVERIFY(port->rows().contains(QStringLiteral("アクセスVLAN ID\tdefault[VID=1]")));
     QVERIFY(port->rows().contains(QStringLiteral("トランクVLAN ID\tthirty[VID=30]")));
     QCOMPARE(port->rows().filter(QStringLiteral("フレーム カウンタ")).size(), 10);
@@ -131,8 +142,8 @@ class PortScreensTest : public QObject {
     basic->blockData()->setCurrentIndex(0);
     auto* result = n.Apply<ResultScreen>(basic);
     QVERIFY(result != nullptr);
-    QCOMPARE(Sets(n.sim.peer(), "core"), (QStringList{"port-speed=5", "port-flow-control=1",
-                                                      "port-blocking-data-packet=1"}));
+    QCOMPARE(Sets(n.sim.peer(), "core"),
+             (QStringList{"port-speed=5", "port-flow-control=1", "port-blocking-data-packet=1"}));
     QCOMPARE(result->lines(), QStringList{QString::fromUtf8(kPortBasicAppliedText)});
     Button(result, ids::result::kBack)->click();
     QVERIFY(n.Current<PortScreen>() != nullptr && n.Current<PortScreen>()->port() == 4);
@@ -144,7 +155,8 @@ class PortScreensTest : public QObject {
     basic->blockData()->setCurrentIndex(1);
     auto* message = n.Apply<MessageScreen>(basic);
     QVERIFY(message != nullptr);
-    QCOMPARE(Sets(n.sim.peer(), "core"), (QStringList{"port-speed=default", "port-flow-control=default"}));
+    QCOMPARE(Sets(n.sim.peer(), "core"),
+             (QStringList{"port-speed=default", "port-flow-control=default"}));
     QCOMPARE(message->lines().front(), QString::fromUtf8(kPortBasicFailedText));
     QCOMPARE(message->backTarget(), Target::kPortBasic);
     Button(message, ids::result::kBack)->click();
@@ -160,11 +172,13 @@ class PortScreensTest : public QObject {
     QVERIFY(qos != nullptr && qos->shaping() != nullptr);
     // 128kbps needs another unit than 1Mbps: chosen anyway, nothing is sent.
     qos->shaping()->setCurrentIndex(1);
-    QVERIFY(!qos->policing()->ItemEnabled(3) && qos->policing()->ItemEnabled(2) && qos->policing()->ItemEnabled(0));
+    QVERIFY(!qos->policing()->ItemEnabled(3) && qos->policing()->ItemEnabled(2) &&
+            qos->policing()->ItemEnabled(0));
     qos->policing()->setCurrentIndex(3);
     auto* message = n.Apply<MessageScreen>(qos);
     QVERIFY(message != nullptr);
-    QCOMPARE(message->lines(), (QStringList{QString::fromUtf8(kPortQosFailedText), QString::fromUtf8(kQosUnitMismatchText)}));
+    QCOMPARE(message->lines(), (QStringList{QString::fromUtf8(kPortQosFailedText),
+                                            QString::fromUtf8(kQosUnitMismatchText)}));
     QCOMPARE(message->backTarget(), Target::kPortQos);
     QVERIFY(Sets(n.sim.peer(), "core").isEmpty());
 
@@ -175,8 +189,9 @@ class PortScreensTest : public QObject {
     qos->shaping()->setCurrentIndex(4);
     auto* result = n.Apply<ResultScreen>(qos);
     QVERIFY(result != nullptr);
-    QCOMPARE(Sets(n.sim.peer(), "core"), (QStringList{"qos-dscp-remark-type=1", "qos-dscp-remark-class=3",
-                                                      "qos-speed-unit=1", "qos-shaping-use=1", "qos-shaping-speed=5"}));
+    QCOMPARE(Sets(n.sim.peer(), "core"),
+             (QStringList{"qos-dscp-remark-type=1", "qos-dscp-remark-class=3", "qos-speed-unit=1",
+                          "qos-shaping-use=1", "qos-shaping-speed=5"}));
     QCOMPARE(result->backTarget(), Target::kPort);
 
     // Another port: rates of another unit are refused against port 5's.
@@ -196,7 +211,8 @@ class PortScreensTest : public QObject {
     QVERIFY(qos->policing()->ItemEnabled(qos->policing()->count() - 1));
     qos->remark()->setCurrentIndex(4);
     QVERIFY(n.Apply<ResultScreen>(qos) != nullptr);
-    QCOMPARE(Sets(n.sim.peer(), "core"), (QStringList{"qos-dscp-remark-type=1", "qos-dscp-remark-class=1"}));
+    QCOMPARE(Sets(n.sim.peer(), "core"),
+             (QStringList{"qos-dscp-remark-type=1", "qos-dscp-remark-class=1"}));
 
     // A failure stops at the refused request.
     n.sim.peer().Control("fault core refuse qos-dscp-remark-class 2");
@@ -219,7 +235,8 @@ class PortScreensTest : public QObject {
     counters->transmit()[0]->setCurrentIndex(18);
     auto* result = n.Apply<ResultScreen>(counters);
     QVERIFY(result != nullptr);
-    QCOMPARE(Sets(n.sim.peer(), "edge"), (QStringList{"counter-frame-tx-type=26", "counter-frame-rx-type=5"}));
+    QCOMPARE(Sets(n.sim.peer(), "edge"),
+             (QStringList{"counter-frame-tx-type=26", "counter-frame-rx-type=5"}));
 
     n.sim.peer().Control("fault edge refuse counter-frame-tx-type 2");
     counters = n.Open<FrameCounterScreen>("edge", 1, ids::port::kFrameCounter);

@@ -4,8 +4,8 @@
 #include <QTest>
 
 #include "tests/ui/support/sim_window.h"
-#include "ui/screens/result_screens.h"
 #include "ui/forms/screen_ids.h"
+#include "ui/screens/result_screens.h"
 #include "ui/screens/screen_navigator.h"
 #include "ui/screens/switch_main_screen.h"
 #include "ui/screens/switch_name_screen.h"
@@ -19,7 +19,9 @@ namespace {
 const char kEdge[] = "switch edge model=NTR7100-8G serial=T8G firmware=1.00\n";
 constexpr std::uint16_t kSystemNameId = 0x0106;
 
-QPushButton* Button(QWidget* screen, const QString& id) { return screen->findChild<QPushButton*>(id); }
+QPushButton* Button(QWidget* screen, const QString& id) {
+  return screen->findChild<QPushButton*>(id);
+}
 
 // The system-name sets the switch received, as texts.
 QStringList NameSets(test::SimPeer& peer) {
@@ -70,7 +72,8 @@ class ScreensTest : public QObject {
     s.sim.peer().ClearLog();
     name->edit()->setText("lab-edge_1");
     Button(name, ids::form::kSet)->click();
-    QVERIFY(s.sim.WaitFor([&] { return qobject_cast<ResultScreen*>(s.navigator()->current()) != nullptr; }));
+    QVERIFY(s.sim.WaitFor(
+        [&] { return qobject_cast<ResultScreen*>(s.navigator()->current()) != nullptr; }));
     auto* result = qobject_cast<ResultScreen*>(s.navigator()->current());
     QCOMPARE(NameSets(s.sim.peer()), QStringList{"lab-edge_1"});
     QCOMPARE(s.sw->record().systemName.get(), std::string("lab-edge_1"));
@@ -85,7 +88,8 @@ class ScreensTest : public QObject {
     name = s.OpenName();
     name->edit()->setText("other");
     Button(name, ids::form::kSet)->click();
-    QVERIFY(s.sim.WaitFor([&] { return qobject_cast<MessageScreen*>(s.navigator()->current()) != nullptr; }));
+    QVERIFY(s.sim.WaitFor(
+        [&] { return qobject_cast<MessageScreen*>(s.navigator()->current()) != nullptr; }));
     auto* message = qobject_cast<MessageScreen*>(s.navigator()->current());
     QCOMPARE(message->lines().size(), 2);
     QCOMPARE(message->lines().front(), QString::fromUtf8(kSwitchNameFailedText));

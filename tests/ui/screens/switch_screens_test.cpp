@@ -8,11 +8,11 @@
 #include "app/vlan_table_edit.h"
 #include "catalogue/function_descriptors.h"
 #include "tests/ui/support/sim_window.h"
+#include "ui/forms/screen_ids.h"
 #include "ui/screens/loop_detection_screen.h"
 #include "ui/screens/mirroring_screen.h"
 #include "ui/screens/power_saving_screen.h"
 #include "ui/screens/result_screens.h"
-#include "ui/forms/screen_ids.h"
 #include "ui/screens/screen_navigator.h"
 #include "ui/screens/switch_main_screen.h"
 #include "ui/style/text.h"
@@ -26,7 +26,9 @@ const char kNetwork[] =
     "switch core model=NTR7100-24G serial=T24G firmware=1.00\n"
     "switch edge model=NTR7100-8G serial=T8G firmware=1.00 uplink=core:3\n";
 
-QPushButton* Button(QWidget* screen, const QString& id) { return screen->findChild<QPushButton*>(id); }
+QPushButton* Button(QWidget* screen, const QString& id) {
+  return screen->findChild<QPushButton*>(id);
+}
 
 // The sets and executions the edge switch received, as "keyword[ index]=value"
 // ("=default" for a set to the default) and "keyword". The switch client sends
@@ -44,9 +46,11 @@ QStringList Requests(test::SimPeer& peer) {
       requests << text;
       continue;
     }
-    if (entry.function.indexType != kIndexNone) text += QStringLiteral(" %1").arg(entry.function.firstIndex);
-    requests << text + (entry.function.operation == kOpSetDefault ? QStringLiteral("=default")
-                                                                   : QStringLiteral("=%1").arg(entry.function.intValue));
+    if (entry.function.indexType != kIndexNone)
+      text += QStringLiteral(" %1").arg(entry.function.firstIndex);
+    requests << text + (entry.function.operation == kOpSetDefault
+                            ? QStringLiteral("=default")
+                            : QStringLiteral("=%1").arg(entry.function.intValue));
   }
   return requests;
 }
@@ -75,7 +79,9 @@ struct Started {
     sim.peer().ClearLog();
     Button(navigator()->current(), button)->click();
     if (!sim.WaitFor([&] { return qobject_cast<T*>(navigator()->current()) != nullptr; }, 8000)) {
-      qWarning() << "now" << (navigator()->current() ? navigator()->current()->metaObject()->className() : "none")
+      qWarning() << "now"
+                 << (navigator()->current() ? navigator()->current()->metaObject()->className()
+                                            : "none")
                  << Requests(sim.peer());
       return nullptr;
     }
@@ -102,7 +108,8 @@ class SwitchScreensTest : public QObject {
     auto* result = s.Apply<ResultScreen>(ids::form::kSet);
     QVERIFY(result != nullptr);
     QCOMPARE(Requests(s.sim.peer()),
-             (QStringList{"loopdetect-count=5", "loopdetect-recovery-timer=60", "loopdetect-linkdown=2"}));
+             (QStringList{"loopdetect-count=5", "loopdetect-recovery-timer=60",
+                          "loopdetect-linkdown=2"}));
     QCOMPARE(result->lines(), QStringList{QString::fromUtf8(kLoopDetectionAppliedText)});
     QCOMPARE(result->backTarget(), Target::kSwitchMain);
 
@@ -116,7 +123,8 @@ class SwitchScreensTest : public QObject {
     loop->noShutDownChoice()->setChecked(true);
     auto* message = s.Apply<MessageScreen>(ids::form::kSet);
     QVERIFY(message != nullptr);
-    QCOMPARE(Requests(s.sim.peer()), (QStringList{"loopdetect-count=6", "loopdetect-recovery-timer=61"}));
+    QCOMPARE(Requests(s.sim.peer()),
+             (QStringList{"loopdetect-count=6", "loopdetect-recovery-timer=61"}));
     QCOMPARE(s.sw->record().loopCount.load(), 6);
     QCOMPARE(s.sw->record().loopRecoveryTime.load(), 60);
     QCOMPARE(message->lines().front(), QString::fromUtf8(kLoopDetectionFailedText));
@@ -133,8 +141,8 @@ class SwitchScreensTest : public QObject {
     for (int p = 0; p < 8; ++p) mirror->directionChoice(p)->setCurrentIndex(p == 0 ? 3 : 0);
     result = s.Apply<ResultScreen>(ids::form::kSet);
     QVERIFY(result != nullptr);
-    QCOMPARE(Requests(s.sim.peer()),
-             (QStringList{"mirroring-use=1", "mirroring-dest=3", "mirroring-src-rx 1=1", "mirroring-src-tx 1=1"}));
+    QCOMPARE(Requests(s.sim.peer()), (QStringList{"mirroring-use=1", "mirroring-dest=3",
+                                                  "mirroring-src-rx 1=1", "mirroring-src-tx 1=1"}));
     QCOMPARE(s.sw->record().mirrorDestination.load(), 2);
     QCOMPARE(result->backTarget(), Target::kSwitchMain);
     Button(result, ids::result::kBack)->click();
@@ -182,7 +190,8 @@ class SwitchScreensTest : public QObject {
     s.sim.peer().Control("fault edge refuse energy-saving 2 1");
     auto* message = s.Apply<MessageScreen>(ids::power_saving::kYes);
     QVERIFY(message != nullptr);
-    QCOMPARE(Requests(s.sim.peer()), (QStringList{"led-brightness=default", "energy-saving=default"}));
+    QCOMPARE(Requests(s.sim.peer()),
+             (QStringList{"led-brightness=default", "energy-saving=default"}));
     QCOMPARE(message->lines().front(), QString::fromUtf8(kPowerSavingFailedText));
     QCOMPARE(message->backTarget(), Target::kPowerSaving);
     Button(message, ids::result::kBack)->click();
@@ -239,7 +248,8 @@ class SwitchScreensTest : public QObject {
     QVERIFY(message != nullptr);
     QCOMPARE(s.sim.answerer().messages.last(), QString::fromUtf8(kFactoryResetQuestion));
     QCOMPARE(message->title(), QString::fromUtf8(kFactoryResetTitle));
-    QCOMPARE(message->lines(), (QStringList{ToQt(kFactoryResetDoneText), ToQt(kVlanNamesKeptText), "10"}));
+    QCOMPARE(message->lines(),
+             (QStringList{ToQt(kFactoryResetDoneText), ToQt(kVlanNamesKeptText), "10"}));
     QVERIFY(config.HasVlanName(10) && !config.HasVlanName(20));
     QCOMPARE(message->backTarget(), Target::kSwitchMain);
 

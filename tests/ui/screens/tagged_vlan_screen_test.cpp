@@ -7,9 +7,9 @@
 #include "catalogue/function_descriptors.h"
 #include "tests/ui/support/sent_sets.h"
 #include "tests/ui/support/sim_window.h"
+#include "ui/forms/screen_ids.h"
 #include "ui/screens/port_screen.h"
 #include "ui/screens/result_screens.h"
-#include "ui/forms/screen_ids.h"
 #include "ui/screens/screen_navigator.h"
 #include "ui/screens/tagged_vlan_screen.h"
 
@@ -23,13 +23,16 @@ const char kNetwork[] =
     "switch core model=NTR7100-24G serial=T24\n"
     "switch edge model=NTR7100-8G serial=T8G uplink=core:3\n";
 
-QPushButton* Button(QWidget* screen, const QString& id) { return screen->findChild<QPushButton*>(id); }
-
+QPushButton* Button(QWidget* screen, const QString& id) {
+  return screen->findChild<QPushButton*>(id);
+}
 
 struct Network {
   ScreenNavigator* navigator() { return sim.app().screens(); }
   template <typename T>
-  T* Current() { return qobject_cast<T*>(navigator()->current()); }
+  T* Current() {
+    return qobject_cast<T*>(navigator()->current());
+  }
   TaggedVlanScreen* Open(int port) {
     emit sim.app().screenRequested(sim.Switch("core")->ref(), port);
     if (Current<PortScreen>() == nullptr) return nullptr;
@@ -44,10 +47,14 @@ struct Network {
     return navigator()->current();
   }
   std::int32_t Slot(int slot) {
-    return sim.peer().With([&](sim::SimNetwork& net) { return net.Find("core")->record().vlanIds[static_cast<std::size_t>(slot)].load(); });
+    return sim.peer().With([&](sim::SimNetwork& net) {
+      return net.Find("core")->record().vlanIds[static_cast<std::size_t>(slot)].load();
+    });
   }
   PortSettings Port(int port) {
-    return sim.peer().With([&](sim::SimNetwork& net) { return net.Find("core")->record().ports[static_cast<std::size_t>(port)]; });
+    return sim.peer().With([&](sim::SimNetwork& net) {
+      return net.Find("core")->record().ports[static_cast<std::size_t>(port)];
+    });
   }
   test::SimWindow sim{kNetwork};
 };
@@ -82,11 +89,13 @@ class TaggedVlanScreenTest : public QObject {
     screen->trunkCheck(300)->setChecked(true);
     auto* result = qobject_cast<ResultScreen*>(n.Apply(screen));
     QVERIFY(result != nullptr);
-    QCOMPARE(test::SentSets(n.sim.peer(), "core"), (QStringList{"vlan-port-mode 5=1", "vlan-id 10=default", "vlan-access 5=10",
-                                              "vlan-trunk 5 10=1", "vlan-id 2=300", "vlan-trunk 5 2=1"}));
+    QCOMPARE(test::SentSets(n.sim.peer(), "core"),
+             (QStringList{"vlan-port-mode 5=1", "vlan-id 10=default", "vlan-access 5=10",
+                          "vlan-trunk 5 10=1", "vlan-id 2=300", "vlan-trunk 5 2=1"}));
     QCOMPARE(result->lines(), QStringList{QString::fromUtf8(kTaggedVlanAppliedText)});
     QCOMPARE(result->backTarget(), Target::kPort);
-    // Slot 9 holding VLAN 10 counts as its default and went as set-default: the tool's record holds it.
+    // Slot 9 holding VLAN 10 counts as its default and went as set-default: the tool's record holds
+    // it.
     QCOMPARE(n.sim.Switch("core")->record().vlanIds[9].load(), 10);
     QCOMPARE(n.Slot(1), 300);
     QCOMPARE(n.Port(4).accessVlanEntry.load(), 9);
@@ -104,7 +113,8 @@ class TaggedVlanScreenTest : public QObject {
     screen->trunkCheck(300)->setChecked(false);
     result = qobject_cast<ResultScreen*>(n.Apply(screen));
     QVERIFY(result != nullptr);
-    QCOMPARE(test::SentSets(n.sim.peer(), "core"), (QStringList{"vlan-access 5=default", "vlan-trunk 5 2=default", "vlan-id 2=default"}));
+    QCOMPARE(test::SentSets(n.sim.peer(), "core"),
+             (QStringList{"vlan-access 5=default", "vlan-trunk 5 2=default", "vlan-id 2=default"}));
     QCOMPARE(n.Slot(1), 1);
     QCOMPARE(n.sim.Switch("core")->record().vlanIds[9].load(), 10);
     QCOMPARE(n.Port(4).accessVlanEntry.load(), 0);

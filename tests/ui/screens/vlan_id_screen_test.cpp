@@ -1,7 +1,7 @@
 // The VLAN ID screen over the simulator in process, two switches sharing VLAN
 // 30: a bad new ID sends nothing, an added VLAN only changes the table and
-// the file, a refused deletion reports this screen's failure, and deleting a VLAN this switch uses on ports sends the removals
-// in order and keeps the name that the other switch still needs.
+// the file, a refused deletion reports this screen's failure, and deleting a VLAN this switch uses
+// on ports sends the removals in order and keeps the name that the other switch still needs.
 #include <QTest>
 #include <fstream>
 #include <iterator>
@@ -11,8 +11,8 @@
 #include "config/config_writer.h"
 #include "tests/ui/support/sent_sets.h"
 #include "tests/ui/support/sim_window.h"
-#include "ui/screens/result_screens.h"
 #include "ui/forms/screen_ids.h"
+#include "ui/screens/result_screens.h"
 #include "ui/screens/screen_navigator.h"
 #include "ui/screens/vlan_id_screen.h"
 #include "ui/style/text.h"
@@ -24,8 +24,9 @@ namespace {
 
 const char kNetwork[] = "switch a model=NTR7100-8G\nswitch b model=NTR7100-8G\n";
 
-QPushButton* Button(QWidget* screen, const QString& id) { return screen->findChild<QPushButton*>(id); }
-
+QPushButton* Button(QWidget* screen, const QString& id) {
+  return screen->findChild<QPushButton*>(id);
+}
 
 // Runs `changes` on the switch as a screen would and waits for its end.
 bool Prepare(ManagedSwitch* sw, std::vector<SettingChange> changes) {
@@ -46,10 +47,12 @@ class VlanIdScreenTest : public QObject {
     ManagedSwitch* a = sim.Switch("a");
     ManagedSwitch* b = sim.Switch("b");
     // VLAN 30 in a's slot 2: access VLAN of port 3, trunk member on port 6; b has it in slot 4.
-    QVERIFY(Prepare(a, {SettingChange::Set(Function::kVlanId, FunctionIndex::Registration(1), 30),
-                        SettingChange::Set(Function::kVlanAccess, FunctionIndex::Port(2), 1),
-                        SettingChange::Set(Function::kVlanTrunk, FunctionIndex::PortRegistration(5, 1), 1)}));
-    QVERIFY(Prepare(b, {SettingChange::Set(Function::kVlanId, FunctionIndex::Registration(3), 30)}));
+    QVERIFY(Prepare(
+        a, {SettingChange::Set(Function::kVlanId, FunctionIndex::Registration(1), 30),
+            SettingChange::Set(Function::kVlanAccess, FunctionIndex::Port(2), 1),
+            SettingChange::Set(Function::kVlanTrunk, FunctionIndex::PortRegistration(5, 1), 1)}));
+    QVERIFY(
+        Prepare(b, {SettingChange::Set(Function::kVlanId, FunctionIndex::Registration(3), 30)}));
     ConfigStore& config = sim.app().app().config();
     QVERIFY(config.SetVlanName(30, "thirty"));
     const std::vector<VlanName> before = config.VlanNames();
@@ -79,8 +82,9 @@ class VlanIdScreenTest : public QObject {
     auto* message = qobject_cast<MessageScreen*>(screens->current());
     QVERIFY(message != nullptr);
     QCOMPARE(message->title(), QString::fromUtf8(kVlanIdMessageTitle));
-    QCOMPARE(message->lines(), (QStringList{QString::fromUtf8(kBadParameterText),
-                                            QStringLiteral("IDが範囲外です（VLAN IDの範囲は2～4094です）")}));
+    QCOMPARE(message->lines(),
+             (QStringList{QString::fromUtf8(kBadParameterText),
+                          QStringLiteral("IDが範囲外です（VLAN IDの範囲は2～4094です）")}));
     QCOMPARE(message->backTarget(), Target::kVlanIds);
     QCOMPARE(test::SentSets(sim.peer()), QStringList{});
     QCOMPARE(config.VlanNames(), before);
@@ -100,7 +104,8 @@ class VlanIdScreenTest : public QObject {
     QCOMPARE(test::SentSets(sim.peer()), QStringList{});
     QCOMPARE(config.GetVlanName(50), std::string("fifty"));
     std::ifstream file(ConfigFilePath(), std::ios::binary);
-    QVERIFY(std::string(std::istreambuf_iterator<char>(file), {}).find("fifty") != std::string::npos);
+    QVERIFY(std::string(std::istreambuf_iterator<char>(file), {}).find("fifty") !=
+            std::string::npos);
 
     // A deletion the switch refuses: this screen's failure, back to it, the table unchanged.
     screen = open();
@@ -123,7 +128,8 @@ class VlanIdScreenTest : public QObject {
     QVERIFY(set(screen));
     message = qobject_cast<MessageScreen*>(screens->current());
     QVERIFY(message != nullptr);
-    QCOMPARE(test::SentSets(sim.peer()), (QStringList{"vlan-access 3=default", "vlan-trunk 6 2=default", "vlan-id 2=default"}));
+    QCOMPARE(test::SentSets(sim.peer()),
+             (QStringList{"vlan-access 3=default", "vlan-trunk 6 2=default", "vlan-id 2=default"}));
     QCOMPARE(message->lines(), (QStringList{ToQt(kVlanNamesKeptText), "30"}));
     QCOMPARE(message->backTarget(), Target::kSwitchMain);
     QVERIFY(!UsesVlanId(a->record(), 30) && config.HasVlanName(30));

@@ -57,12 +57,14 @@ class DialogAnswerer : public QObject {
     auto* dialog = qobject_cast<QDialog*>(modal);
     if (dialog == nullptr || (hold && hold(dialog))) return;
     dialogs << QString::fromLatin1(dialog->metaObject()->className());
-    if (auto* chooser = qobject_cast<QFileDialog*>(dialog); chooser != nullptr && !files.isEmpty()) {
+    if (auto* chooser = qobject_cast<QFileDialog*>(dialog);
+        chooser != nullptr && !files.isEmpty()) {
       // The name goes into the dialog's own edit, which its accept reads.
       const QFileInfo file(files.takeFirst());
       chooser->setDirectory(file.absolutePath());
       chooser->selectFile(file.fileName());
-      if (auto* edit = chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) edit->setText(file.fileName());
+      if (auto* edit = chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        edit->setText(file.fileName());
       // The accept may ask in a box of its own (overwrite, no such file):
       // this timer is busy meanwhile, the second one answers the box.
       boxes_.start();

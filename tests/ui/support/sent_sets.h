@@ -16,7 +16,8 @@ inline QStringList SentSets(SimPeer& peer, const std::string& switchName = {}) {
   QStringList sets;
   for (const auto& entry : peer.Log()) {
     const auto& f = entry.function;
-    if ((!switchName.empty() && entry.switchName != switchName) || entry.application != PduType::kFuncRequest ||
+    if ((!switchName.empty() && entry.switchName != switchName) ||
+        entry.application != PduType::kFuncRequest ||
         (f.operation != kOpSet && f.operation != kOpSetDefault)) {
       continue;
     }
@@ -25,10 +26,13 @@ inline QStringList SentSets(SimPeer& peer, const std::string& switchName = {}) {
       sets << QStringLiteral("?");
       continue;
     }
-    QString set = QString::fromUtf8(function->keyword.data(), static_cast<qsizetype>(function->keyword.size()));
+    QString set = QString::fromUtf8(function->keyword.data(),
+                                    static_cast<qsizetype>(function->keyword.size()));
     if (IndexCount(*function) >= 1) set += QStringLiteral(" %1").arg(f.firstIndex);
     if (IndexCount(*function) == 2) set += QStringLiteral(" %1").arg(f.secondIndex);
-    sets << set + "=" + (f.operation == kOpSetDefault ? QStringLiteral("default") : QString::number(f.intValue));
+    sets << set + "=" +
+                (f.operation == kOpSetDefault ? QStringLiteral("default")
+                                              : QString::number(f.intValue));
   }
   return sets;
 }

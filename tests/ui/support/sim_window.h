@@ -4,6 +4,7 @@
 // from a script. Runs on the test's GUI thread under the offscreen platform.
 #pragma once
 
+#include <stdlib.h>
 #include <QApplication>
 #include <QDialog>
 #include <QMessageBox>
@@ -15,14 +16,13 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <stdlib.h>
 #include <string>
 
 #include "device/managed_switch.h"
 #include "device/switch_phase.h"
 #include "tests/support/memory_app_link.h"
-#include "tests/ui/support/dialog_answerer.h"
 #include "tests/support/sim_peer.h"
+#include "tests/ui/support/dialog_answerer.h"
 #include "ui/main_window/main_window.h"
 #include "ui/main_window/page_view.h"
 #include "ui/main_window/window_app.h"

@@ -129,13 +129,17 @@ int main(int argc, char** argv) {
   for (const auto& [state, name] : panels) {
     painter.setPen(Qt::black);
     painter.drawText(QPoint(10, y + 10), name);
-    auto paint = [&state = state](QPainter& p) { ntr::ui::PaintSwitch(p, state, ntr::ui::kSwitchPanelSize.height()); };
+    auto paint = [&state = state](QPainter& p) {
+      ntr::ui::PaintSwitch(p, state, ntr::ui::kSwitchPanelSize.height());
+    };
     Place(painter, QPoint(10, y + 16), ntr::ui::kSwitchPanelSize, 1, paint);
     y += 16 + ntr::ui::kSwitchPanelSize.height() + 6;
   }
   for (const auto& [state, name] : panels) {
     if (!state.detailed) continue;
-    auto paint = [&state = state](QPainter& p) { ntr::ui::PaintSwitch(p, state, ntr::ui::kSwitchPanelSize.height()); };
+    auto paint = [&state = state](QPainter& p) {
+      ntr::ui::PaintSwitch(p, state, ntr::ui::kSwitchPanelSize.height());
+    };
     y += 4 + Place(painter, QPoint(10, y), ntr::ui::kSwitchPanelSize, 2, paint);
   }
   painter.end();

@@ -57,7 +57,8 @@ class SwitchPictureTest : public QObject {
       QCOMPARE(Hit(model, 140, 26).port, 0);
       QCOMPARE(Hit(model, 160, 42).port, 0);
       QCOMPARE(Hit(model, 161, 30).kind, SwitchZoneKind::kChassis);
-      QCOMPARE(Hit(model, 140, 25).kind, SwitchZoneKind::kChassis);  // above the zone, on the picture
+      QCOMPARE(Hit(model, 140, 25).kind,
+               SwitchZoneKind::kChassis);  // above the zone, on the picture
       QCOMPARE(Hit(model, 140, 43).kind, SwitchZoneKind::kChassis);  // bottom edge is outside
       QCOMPARE(Hit(model, 223, 62).port, 7);
       QCOMPARE(Hit(model, 223, 63).kind, SwitchZoneKind::kChassis);
@@ -175,21 +176,26 @@ class SwitchPictureTest : public QObject {
   }
 
   void EveryPictureDrawsAtItsSize() {
-    const QList<PictureId> ids{
-        PictureId::kComputer, PictureId::kIcon8G, PictureId::kDetail8G, PictureId::kIcon24G,
-        PictureId::kDetail24G, PictureId::kIconPoe, PictureId::kDetailPoe, PictureId::kUnknownModel,
-        PictureId::kUpperLinkDown, PictureId::kUpperLink1000, PictureId::kUpperLink100, PictureId::kUpperLink10,
-        PictureId::kLowerLinkDown, PictureId::kLowerLink1000, PictureId::kLowerLink100, PictureId::kLowerLink10,
-        PictureId::kUpperPowerOff, PictureId::kUpperPowerClass0To3, PictureId::kUpperPowerClass4,
-        PictureId::kUpperPowerFault, PictureId::kLowerPowerOff, PictureId::kLowerPowerClass0To3,
-        PictureId::kLowerPowerClass4, PictureId::kLowerPowerFault, PictureId::kEconomyBadge,
-        PictureId::kAlarmBadge};
+    const QList<PictureId> ids{PictureId::kComputer,         PictureId::kIcon8G,
+                               PictureId::kDetail8G,         PictureId::kIcon24G,
+                               PictureId::kDetail24G,        PictureId::kIconPoe,
+                               PictureId::kDetailPoe,        PictureId::kUnknownModel,
+                               PictureId::kUpperLinkDown,    PictureId::kUpperLink1000,
+                               PictureId::kUpperLink100,     PictureId::kUpperLink10,
+                               PictureId::kLowerLinkDown,    PictureId::kLowerLink1000,
+                               PictureId::kLowerLink100,     PictureId::kLowerLink10,
+                               PictureId::kUpperPowerOff,    PictureId::kUpperPowerClass0To3,
+                               PictureId::kUpperPowerClass4, PictureId::kUpperPowerFault,
+                               PictureId::kLowerPowerOff,    PictureId::kLowerPowerClass0To3,
+                               PictureId::kLowerPowerClass4, PictureId::kLowerPowerFault,
+                               PictureId::kEconomyBadge,     PictureId::kAlarmBadge};
     for (PictureId id : ids) {
       for (qreal ratio : {1.0, 2.0}) {
         const QPixmap pixmap = PicturePixmap(id, ratio);
         QCOMPARE(pixmap.deviceIndependentSize().toSize(), PictureSize(id));
         QCOMPARE(pixmap.size(), PictureSize(id) * ratio);
-        QVERIFY2(ColoursOf(pixmap.toImage()).size() > 1, qPrintable(QString::number(static_cast<int>(id))));
+        QVERIFY2(ColoursOf(pixmap.toImage()).size() > 1,
+                 qPrintable(QString::number(static_cast<int>(id))));
       }
     }
     // Nothing outside its size: a picture drawn inside a larger image.

@@ -55,12 +55,16 @@ class TopPageTest : public QObject {
   }
 
   void clicksChangeTheDisplayAndDoubleClicksAskForScreens() {
-    test::SimWindow sim("switch core model=NTR7100-24G serial=T24G firmware=1.00\n"
-                        "switch odd model=NTR7100-8G reported-model=NTR7100-48X serial=TODD firmware=1.00 uplink=core:7\n");
+    test::SimWindow sim(
+        "switch core model=NTR7100-24G serial=T24G firmware=1.00\n"
+        "switch odd model=NTR7100-8G reported-model=NTR7100-48X serial=TODD firmware=1.00 "
+        "uplink=core:7\n");
     test::DialogAnswerer& answerer = sim.answerer();
     QVERIFY(sim.Start());
-    QVERIFY2(sim.WaitFor([&] { return sim.Panel("core") != nullptr && sim.Panel("odd") != nullptr &&
-                                     IsReady(*sim.Switch("core")); }),
+    QVERIFY2(sim.WaitFor([&] {
+      return sim.Panel("core") != nullptr && sim.Panel("odd") != nullptr &&
+             IsReady(*sim.Switch("core"));
+    }),
              qPrintable(answerer.messages.join('|')));
     SwitchPanel* panel = sim.Panel("core");
     QSignalSpy screens(panel, &SwitchPanel::screenRequested);
@@ -99,8 +103,9 @@ class TopPageTest : public QObject {
   // Expanding, folding and scrolling move the object away from the pop-up:
   // it goes, and the panel shows it again on the next move.
   void thePopupGoesWhenTheDisplayChangesUnderIt() {
-    test::SimWindow sim("switch core model=NTR7100-24G serial=T24G firmware=1.00\n"
-                        "switch edge model=NTR7100-8G serial=T8G firmware=1.00 uplink=core:3\n");
+    test::SimWindow sim(
+        "switch core model=NTR7100-24G serial=T24G firmware=1.00\n"
+        "switch edge model=NTR7100-8G serial=T8G firmware=1.00 uplink=core:3\n");
     QVERIFY(sim.Start());
     QVERIFY(sim.WaitForReady(2));
     SwitchPanel* panel = sim.Panel("core");
