@@ -145,6 +145,11 @@ void SaveFirmwareScreens(WindowApp& window) {
                120000)) {
     return Fail("no restart-wait screen");
   }
+  // The restarting switch leaves the page: the picture waits for that, not
+  // for the time it happens to take.
+  if (!WaitFor([&] { return window.app().FindSwitch(ref) == nullptr; }, 60000)) {
+    return Fail("the restarting switch stayed on the page");
+  }
   Settle();
   Save(window.window(), "screen-restart-wait");
   if (!WaitFor([&] { return qobject_cast<RestartWaitScreen*>(screens->current()) == nullptr; },
