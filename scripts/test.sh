@@ -96,7 +96,7 @@ else
 fi
 
 echo "=== fuzzing"
-if FUZZ_SECONDS=${FUZZ_SECONDS:-60} BUILD_DIR=build-fuzz scripts/fuzz.sh; then
+if FUZZ_SECONDS=${FUZZ_SECONDS:-45} BUILD_DIR=build-fuzz scripts/fuzz.sh; then
   passed+=("fuzzing")
   tests_passed=$((tests_passed + 1))
 else
