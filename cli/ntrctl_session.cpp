@@ -140,17 +140,24 @@ bool Session::RunUntil(const std::function<bool()>& done, std::chrono::milliseco
 }
 
 bool Session::RunUntilSettled(std::uint32_t quietCycles) {
+  return RunUntilQuiet(quietCycles, Settled);
+}
+
+bool Session::RunUntilQuiet(std::uint32_t quietCycles,
+                            const std::function<bool(ManagedSwitch&)>& settled,
+                            const std::function<bool()>& cancelled) {
   Discovery& discovery = app().discovery();
   std::size_t count = 0;
   std::uint32_t stableSince = discovery.cyclesRun();
   return RunUntil([&] {
+    if (cancelled && cancelled()) return true;
     const auto list = discovery.Switches();
     if (list.size() != count) {
       count = list.size();
       stableSince = discovery.cyclesRun();
     }
     for (ManagedSwitch* sw : list) {
-      if (!Settled(*sw)) return false;
+      if (!settled(*sw)) return false;
     }
     return discovery.cyclesRun() >= stableSince + quietCycles;
   });

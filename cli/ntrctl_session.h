@@ -48,6 +48,10 @@ class Session : public NotificationSink {
   // Runs the main loop until every switch found is settled and no new one
   // came for `quietCycles` discovery cycles (or the time-out).
   bool RunUntilSettled(std::uint32_t quietCycles);
+  // The same with the caller's notion of a settled switch; `cancelled` ends
+  // the wait early.
+  bool RunUntilQuiet(std::uint32_t quietCycles, const std::function<bool(ManagedSwitch&)>& settled,
+                     const std::function<bool()>& cancelled = {});
 
   // The managed switches a MAC address or system name names.
   std::vector<ManagedSwitch*> Matching(const SwitchArgument& ref);

@@ -150,21 +150,7 @@ WatchRun::WatchRun(Session& session) : session_(session) {
 
 void WatchRun::Settle() {
   session_.RunDiscovery(1000);
-  Discovery& discovery = session_.app().discovery();
-  std::size_t count = 0;
-  std::uint32_t stableSince = discovery.cyclesRun();
-  session_.RunUntil([&] {
-    if (stopRequested) return true;
-    const auto list = discovery.Switches();
-    if (list.size() != count) {
-      count = list.size();
-      stableSince = discovery.cyclesRun();
-    }
-    for (ManagedSwitch* sw : list) {
-      if (!Watched(*sw)) return false;
-    }
-    return discovery.cyclesRun() >= stableSince + 3;
-  });
+  session_.RunUntilQuiet(3, Watched, [] { return stopRequested.load(); });
 }
 
 void WatchRun::PollCycle(bool counters, std::chrono::milliseconds within) {

@@ -14,49 +14,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// The order of a bulk read; a per-port or per-entry function is read for all
-// its ports or entries before the next one.
-constexpr std::array<Function, 38> kBulkReadOrder = {
-    Function::kBootRomVersion,
-    Function::kSystemMacAddress,
-    Function::kSystemName,
-    Function::kEnergySaving,
-    Function::kLedBrightness,
-    Function::kPortSpeed,
-    Function::kPortUse,
-    Function::kPortAutoCrossover,
-    Function::kPortSpeedDownshift,
-    Function::kPortFlowControl,
-    Function::kPortBlockingControlPacket,
-    Function::kPortBlockingDataPacket,
-    Function::kMacAddressAging,
-    Function::kMacAddressAgingTimer,
-    Function::kVlanId,
-    Function::kVlanPortMode,
-    Function::kVlanAccess,
-    Function::kVlanTrunk,
-    Function::kVlanMultipleUse,
-    Function::kVlanMultiple,
-    Function::kQosDscpRemarkType,
-    Function::kQosDscpRemarkClass,
-    Function::kQosSpeedUnit,
-    Function::kQosPolicingUse,
-    Function::kQosPolicingSpeed,
-    Function::kQosShapingUse,
-    Function::kQosShapingSpeed,
-    Function::kMirroringUse,
-    Function::kMirroringDestination,
-    Function::kMirroringSourceRx,
-    Function::kMirroringSourceTx,
-    Function::kCounterFrameRxType,
-    Function::kCounterFrameTxType,
-    Function::kLoopDetectCount,
-    Function::kLoopDetectTime,
-    Function::kLoopDetectLinkDown,
-    Function::kLoopDetectRecoveryTimer,
-    Function::kLoopDetectUseControlPacket,
-};
-
 // The order of a bulk write (only settings that differ from their defaults).
 constexpr std::array<Function, 37> kBulkWriteOrder = {
     Function::kSystemName,
@@ -300,8 +257,11 @@ void SettingsThread::BulkRead() {
   const std::int32_t savedState = record.switchState;
   record.switchState = kStateBulk;
 
-  std::vector<Function> order(kBulkReadOrder.begin(), kBulkReadOrder.end());
-  order.push_back(Function::kLoopDetectPortUse);
+  // The identity first, then the settings in the order a bulk write sends
+  // them (a per-port or per-entry function is read for all its ports or
+  // entries before the next one).
+  std::vector<Function> order = {Function::kBootRomVersion, Function::kSystemMacAddress};
+  order.insert(order.end(), kBulkWriteOrder.begin(), kBulkWriteOrder.end());
   order.push_back(Function::kSystemMacAddress);
   if (HasPoe(model)) {
     order.push_back(Function::kPoeClass);
