@@ -22,6 +22,10 @@ void SaveDialogs() {
       {ntr::AdoptionQuestion::kNewDevice, "dialog-adoption-new"}};
   for (const auto& [mode, name] : questions) {
     AdoptionDialog dialog(mode, mac, nullptr);
+    // Shown without modality: the picture program answers modal questions
+    // (those that come while switches are adopted), and would click this one
+    // away while it is being pictured.
+    dialog.setWindowModality(Qt::NonModal);
     dialog.show();
     Settle();
     Save(&dialog, name);

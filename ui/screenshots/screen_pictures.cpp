@@ -2,7 +2,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QPointer>
 #include <QProcess>
+#include <QProgressBar>
 #include <QPushButton>
 
 #include "ui/forms/screen_ids.h"
@@ -121,25 +123,26 @@ void SaveFirmwareScreens(WindowApp& window) {
   if (update == nullptr) return Fail("the firmware screen did not open");
   const QString image = QDir(outDir).filePath("firmware-demo.bin");
   if (QProcess::execute(qEnvironmentVariable("NTR_DEMO_SIM"),
-                        {"--make-firmware", "1.10", image, "2000000"}) != 0) {
+                        {"--make-firmware", "1.10", image, "10000000"}) != 0) {
     return Fail("no firmware image");
   }
   update->pathEdit()->setText(image);
   Settle();
   Save(window.window(), "screen-firmware-update");
   update->findChild<QPushButton*>(ids::firmware_update::kRun)->click();
-  if (qobject_cast<FirmwareProgressScreen*>(screens->current()) == nullptr)
-    return Fail("no progress screen");
+  QPointer<FirmwareProgressScreen> progress =
+      qobject_cast<FirmwareProgressScreen*>(screens->current());
+  if (progress == nullptr) return Fail("no progress screen");
   const ntr::SwitchRef ref = power.ref();
+  // The picture is taken as soon as the screen itself shows the middle of the
+  // transfer: a fixed pause after the switch got there may see the end.
   const bool halfway = WaitFor(
       [&] {
-        SwitchView sw = window.app().FindSwitch(ref);
-        return sw != nullptr && sw.firmwareStatus().state == ntr::kFirmwareTransferring &&
-               sw.firmwareStatus().progress >= 40;
+        return progress != nullptr && screens->current() == progress.data() &&
+               progress->bar()->value() >= 30 && progress->bar()->value() < 100;
       },
       60000);
-  if (!halfway) return Fail("the update did not get halfway");
-  Settle();
+  if (!halfway) return Fail("the progress screen did not show the middle of the update");
   Save(window.window(), "screen-firmware-progress");
   if (!WaitFor([&] { return qobject_cast<RestartWaitScreen*>(screens->current()) != nullptr; },
                120000)) {

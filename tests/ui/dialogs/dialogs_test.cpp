@@ -99,6 +99,18 @@ class DialogsTest : public QObject {
     QCOMPARE(factory.Ask(), 7);
     WhenShown([&] { factory.EndAsFirstButton(); });  // the system goes to sleep
     QCOMPARE(factory.Ask(), 6);
+    // Enter answers with the first button, which holds the focus.
+    for (const AdoptionQuestion mode :
+         {AdoptionQuestion::kNewDevice, AdoptionQuestion::kFactoryState}) {
+      AdoptionDialog fresh(mode, kMac, nullptr);
+      QWidget* focus = nullptr;
+      WhenShown([&] {
+        focus = fresh.focusWidget();
+        QTest::keyClick(focus, Qt::Key_Return);
+      });
+      QCOMPARE(fresh.Ask(), 6);
+      QCOMPARE(focus, Control<QPushButton>(fresh, ids::adoption::kFirst));
+    }
   }
 
   void settingFailures() {
